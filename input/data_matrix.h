@@ -1,0 +1,24 @@
+// TDataMatrix: the loaded data set, as read from a data-matrix file: title,
+// labels and the objectCount x variableCount values in row-major order.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "numeric/float_vector.h"
+#include "numeric/sizes.h"
+
+namespace talvex {
+
+struct TDataMatrix {
+  std::string title;
+  TSize objectCount = 0;
+  TSize variableCount = 0;
+  TSize valueCount = 0;  // objectCount * variableCount
+  std::vector<std::string> objectLabels;    // element 0 belongs to object 1
+  std::vector<std::string> variableLabels;  // element 0 belongs to variable 1
+  // The value of object i and variable j stands at index (i - 1) * variableCount + j.
+  TFloatVector values{0};
+};
+
+}  // namespace talvex

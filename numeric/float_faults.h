@@ -1,0 +1,17 @@
+// Floating-point faults as exceptions. The arithmetic runs untrapped; each
+// computing step checks this thread's status flags when it ends, so an
+// invalid operation, a division by zero or an overflow stops the work at the
+// step where it happened. Underflow and inexact results are ignored.
+#pragma once
+
+namespace talvex {
+
+/// Clears this thread's floating-point status flags.
+void ClearFloatFaults() noexcept;
+
+/// Raises EInvalidOp, EZeroDivide or EOverflow (checked in that order) when
+/// the corresponding flag has been set since the last clear; the flags are
+/// cleared before raising.
+void CheckFloatFaults();
+
+}  // namespace talvex

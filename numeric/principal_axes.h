@@ -1,0 +1,36 @@
+// Symmetric eigen-decomposition: Householder reduction to tridiagonal form,
+// the QL algorithm with implicit shifts, a descending sort, and the principal
+// axes of a data matrix (eigenvalues descending, unit eigenvectors with every
+// nonzero element negated).
+#pragma once
+
+#include "numeric/dispersion_method.h"
+#include "numeric/float_matrix.h"
+#include "numeric/float_vector.h"
+
+namespace talvex {
+
+/// |a| when b >= 0 (either zero), otherwise -|a|.
+double TransferSign(double a, double b);
+
+/// a (n x n symmetric) := Q, d := diagonal, e := off-diagonal (e[1] = 0).
+void Tridiagonalize(TFloatMatrix& a, TSize n, TFloatVector& d, TFloatVector& e);
+
+/// d := eigenvalues, z (Q on entry) := eigenvectors in columns; e destroyed.
+void TridiagonalQL(TFloatVector& d, TFloatVector& e, TSize n, TFloatMatrix& z);
+
+/// d descending (ties choose the later index), columns of z moved alike.
+void SortEigenpairs(TFloatVector& d, TFloatMatrix& z, TSize n);
+
+/// Decomposes the p x p dispersion matrix held in `work`: trace, eigenvalues
+/// (descending) and unit eigenvectors with the sign convention. `work` and
+/// `offDiag` are left with no meaning.
+void PrincipalAxesOf(TFloatMatrix& work, TSize p, double& trace, TFloatVector& offDiag,
+                     TFloatVector& eigenvalues, TFloatMatrix& eigenvectors);
+
+/// DispersionMatrix of the n x p data into `work`, then PrincipalAxesOf.
+void PrincipalAxes(TSize n, TSize p, const TFloatMatrix& data, DispersionMethod method,
+                   TFloatMatrix& work, double& trace, TFloatVector& offDiag,
+                   TFloatVector& eigenvalues, TFloatMatrix& eigenvectors);
+
+}  // namespace talvex

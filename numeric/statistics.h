@@ -1,0 +1,41 @@
+// Descriptive statistics and dispersion matrices of a data matrix (objects in
+// rows, variables in columns): means, trace, covariance or correlation,
+// standardisation, component scores, component-variable correlations.
+// Sums are formed from centred values (two passes) so that data with a large
+// common offset keep their precision.
+#pragma once
+
+#include "numeric/dispersion_method.h"
+#include "numeric/float_matrix.h"
+#include "numeric/float_vector.h"
+
+namespace talvex {
+
+/// (v[1] + ... + v[n]) / n.
+double VectorMean(const TFloatVector& v, TSize n);
+
+/// m[1,1] + ... + m[n,n]; 0 for n = 0.
+double MatrixTrace(const TFloatMatrix& m, TSize n);
+
+/// result (p x p, both triangles) := covariance (divisor n - 1) or correlation
+/// matrix of the n x p data.
+void DispersionMatrix(const TFloatMatrix& data, TSize n, TSize p, TFloatMatrix& result,
+                      DispersionMethod method);
+
+/// result (i, j) := (data (i, j) - mean of column j) / standard deviation of column j.
+void StandardizeData(const TFloatMatrix& data, TSize n, TSize p, TFloatMatrix& result);
+
+/// result (i, c), c = 1..k := score of object i on component c: the
+/// standardised data times the eigenvectors under Correlation, the centred
+/// data times the eigenvectors under Covariance.
+void ComponentScores(TSize n, TSize p, TSize k, TFloatMatrix& result,
+                     const TFloatMatrix& eigenvectors, const TFloatMatrix& data,
+                     DispersionMethod method);
+
+/// result (j, c) := eigenvectors (j, c) * sqrt(|eigenvalues[c]|), divided by
+/// sd[j] under Covariance; values above 1 become 1.
+void ComponentCorrelations(TSize p, TSize k, DispersionMethod method,
+                           const TFloatVector& eigenvalues, const TFloatVector& sd,
+                           const TFloatMatrix& eigenvectors, TFloatMatrix& result);
+
+}  // namespace talvex

@@ -1,0 +1,29 @@
+// Text routines of the fixed-width report, the reader and the export: padding,
+// runs of a character, fixed-point numbers, character removal, field splitting.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace talvex {
+
+/// a when flag is true, otherwise b.
+std::string ChooseText(bool flag, const std::string& a, const std::string& b);
+/// s with ch prepended until its length is at least width (never shortens).
+std::string PadLeft(const std::string& s, char ch, int width);
+/// s with ch appended until its length is at least width (never shortens).
+std::string PadRight(const std::string& s, char ch, int width);
+/// x in fixed-point with min(decimals, 7) decimals, "." as the point; rounded
+/// half away from zero from its 18-significant-digit form.
+std::string FixedText(std::uint8_t decimals, double x);
+/// n copies of ch; empty for n <= 0.
+std::string RepeatChar(char ch, int n);
+/// n blanks; empty for n <= 0.
+std::string Blanks(int n);
+/// s without any occurrence of ch.
+std::string RemoveChar(char ch, const std::string& s);
+/// The n-th field of s split at every delimiter (empty fields kept), or an
+/// empty text when s has fewer than n fields or n = 0.
+std::string FieldOf(const std::string& s, char delimiter, std::uint8_t n);
+
+}  // namespace talvex
