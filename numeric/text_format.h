@@ -14,7 +14,10 @@ std::string PadLeft(const std::string& s, char ch, int width);
 /// s with ch appended until its length is at least width (never shortens).
 std::string PadRight(const std::string& s, char ch, int width);
 /// x in fixed-point with min(decimals, 7) decimals, "." as the point; rounded
-/// half away from zero from its 18-significant-digit form.
+/// half away from zero from its 18-significant-digit form. A "-" stands in front
+/// of every negative value (also -0.0 and values that round to zero). Every
+/// finite magnitude stays in fixed-point (beyond 18 significant digits the
+/// integer digits are zeros); NaN gives "nan", infinities "inf" and "-inf".
 std::string FixedText(std::uint8_t decimals, double x);
 /// n copies of ch; empty for n <= 0.
 std::string RepeatChar(char ch, int n);
@@ -23,7 +26,7 @@ std::string Blanks(int n);
 /// s without any occurrence of ch.
 std::string RemoveChar(char ch, const std::string& s);
 /// The n-th field of s split at every delimiter (empty fields kept), or an
-/// empty text when s has fewer than n fields or n = 0.
+/// empty text when s has fewer than n fields or n = 0. s may have any length.
 std::string FieldOf(const std::string& s, char delimiter, std::uint8_t n);
 
 }  // namespace talvex
