@@ -1,0 +1,176 @@
+// The analysis run, step by step; each step appends its lines to the listing
+// as soon as it has computed them.
+#include "analysis/analysis_run.h"
+
+#include <cmath>
+#include <ctime>
+#include <filesystem>
+
+#include "analysis/jackknife.h"
+#include "analysis/report_sections.h"
+#include "numeric/float_faults.h"
+#include "numeric/principal_axes.h"
+#include "numeric/probability.h"
+#include "numeric/statistics.h"
+
+namespace talvex {
+
+namespace {
+
+std::string FormatTime(std::chrono::system_clock::time_point when, const char* format) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  char text[32];
+  std::strftime(text, sizeof text, format, &local);
+  return text;
+}
+
+std::string AbsolutePath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return error ? path : absolute.lexically_normal().string();
+}
+
+void Transform(TFloatMatrix& x, TSize n, TSize p, DataTransform transformation) {
+  for (TSize j = 1; j <= p; ++j) {
+    double* column = x.Column(j);
+    if (transformation == DataTransform::TransformDecimal) {
+      for (TSize i = 0; i < n; ++i) column[i] = Log10OrZero(column[i]);
+    } else {
+      for (TSize i = 0; i < n; ++i) column[i] = std::log(column[i]);
+    }
+  }
+  CheckFloatFaults();
+}
+
+double FactorThreshold(FactorRule rule, DispersionMethod method, double averageRoot) {
+  switch (rule) {
+    case FactorRule::FactorsKaiser:
+      return method == DispersionMethod::Correlation ? 1.0 : averageRoot;
+    case FactorRule::FactorsJoliffe:
+      return 0.7 * averageRoot;
+    default:
+      return 0.0;
+  }
+}
+
+}  // namespace
+
+void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisResults& results,
+                 TReportListing& listing) {
+  const TAnalysisOptions options = request.options;
+  const DispersionMethod method = options.method;
+  const TSize n = data.objectCount;
+  const TSize p = data.variableCount;
+  const TSize k = request.factorCount;
+  const TLabels& variableLabels = data.variableLabels;
+
+  ClearFloatFaults();
+  listing.Clear();
+  if (k < 1 || k > p)
+    throw Exception("The number of factors must be between 1 and " + std::to_string(p));
+
+  AppendHeader(listing, FormatTime(request.startTime, "%Y-%m-%d"),
+               FormatTime(request.startTime, "%H:%M:%S"), AbsolutePath(request.dataFileName),
+               data.title, p, n);
+
+  // The working copy of the data, objects in rows.
+  TFloatMatrix x(n, p);
+  for (TSize j = 1; j <= p; ++j) {
+    double* column = x.Column(j);
+    for (TSize i = 1; i <= n; ++i) column[i - 1] = data.values.GetValue((i - 1) * p + j);
+  }
+
+  TFloatVector sds(p);
+  {
+    TFloatVector means(p);
+    ColumnMeansAndDeviations(x, n, p, means, sds);
+    AppendBasicStatistics(listing, variableLabels, means, sds);
+  }
+
+  if (!options.Transformed()) {
+    listing.Append("Raw data");
+  } else {
+    listing.Append(std::string("Data log (") +
+                   (options.transformation == DataTransform::TransformDecimal ? "10" : "e") +
+                   ")" + " transformed");
+  }
+  listing.AppendEmpty();
+  if (options.Transformed()) {
+    Transform(x, n, p, options.transformation);
+    // The correlations with the components divide by the spread of the data analysed.
+    TFloatVector means(p);
+    ColumnMeansAndDeviations(x, n, p, means, sds);
+  }
+
+  TAnalysisResults run;
+  run.eigenvalues = TFloatVector(p);
+  run.eigenvectors = TFloatMatrix(p, p);
+  run.scores = TFloatMatrix(n, p);
+  TFloatVector offDiag(p);
+  TFloatMatrix d(p, p);
+
+  listing.Append("Statistics based on the entire sample");
+  listing.AppendEmpty();
+  listing.Append(method == DispersionMethod::Covariance ? "Covariance matrix"
+                                                        : "Correlation matrix");
+  listing.AppendEmpty();
+  DispersionMatrix(x, n, p, d, method);
+  AppendLowerTriangle(listing, variableLabels, d);
+
+  PrincipalAxes(n, p, x, method, d, run.trace, offDiag, run.eigenvalues, run.eigenvectors);
+  const double averageRoot = VectorMean(run.eigenvalues, p);
+  CheckFloatFaults();
+  AppendTrace(listing, run.trace, averageRoot);
+
+  AppendEigenvalueTable(listing, run.eigenvalues, k,
+                        FactorThreshold(options.factorRule, method, averageRoot), run.trace);
+  AppendLabelledTable(listing, "Eigenvectors", variableLabels, run.eigenvectors, k, 4);
+
+  ComponentScores(n, p, k, run.scores, run.eigenvectors, x, method);
+  AppendLabelledTable(listing, "Principal Component Scores", data.objectLabels, run.scores, k, 3);
+
+  {
+    TFloatMatrix correlations(p, k);
+    ComponentCorrelations(p, k, method, run.eigenvalues, sds, run.eigenvectors, correlations);
+    AppendLabelledTable(listing, "Correlations between components and original variables",
+                        variableLabels, correlations, k, 4);
+  }
+
+  // The size axis is oriented so that its coefficients sum to a positive
+  // value: an eigenvector's sign is arbitrary, isometry is +1.
+  const bool allometry = options.WithAllometry();
+  double macOrientation = 1.0;
+  TFloatVector macs(allometry ? p : 0);
+  if (allometry) {
+    double sum = 0.0;
+    for (TSize j = 1; j <= p; ++j) sum += run.eigenvectors.GetValue(j, 1);
+    if (sum < 0.0) macOrientation = -1.0;
+    const double scale = std::sqrt(1.0 / p);
+    for (TSize j = 1; j <= p; ++j)
+      macs.SetValue(j, macOrientation * run.eigenvectors.GetValue(j, 1) / scale);
+    CheckFloatFaults();
+    AppendAllometricCoefficients(listing, variableLabels, macs);
+  }
+
+  if (options.jackknife) {
+    TJackknifeInput input;
+    input.data = &x;
+    input.objectCount = n;
+    input.variableCount = p;
+    input.axisCount = k;
+    input.method = method;
+    input.eigenvalues = &run.eigenvalues;
+    input.eigenvectors = &run.eigenvectors;
+    input.macs = allometry ? &macs : nullptr;
+    input.macOrientation = macOrientation;
+    input.threads = request.threads;
+    input.observer = request.observer;
+    AppendJackknifeSections(listing, variableLabels, RunJackknife(input));
+  }
+
+  results = std::move(run);
+}
+
+}  // namespace talvex

@@ -1,0 +1,34 @@
+// RunAnalysis: one principal components analysis from the loaded data and the
+// options to the results and the report listing, with the optional jackknife.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "analysis/analysis_options.h"
+#include "analysis/analysis_results.h"
+#include "analysis/report_listing.h"
+#include "analysis/run_observer.h"
+#include "input/data_matrix.h"
+
+namespace talvex {
+
+struct TRunRequest {
+  TAnalysisOptions options;
+  TSize factorCount = 0;     // k: components shown, 1..variableCount
+  std::string dataFileName;  // printed as an absolute path
+  std::chrono::system_clock::time_point startTime = std::chrono::system_clock::now();
+  unsigned threads = 0;  // jackknife worker threads; 0: all cores
+  TRunObserver* observer = nullptr;
+};
+
+/// Clears `listing` and writes the report into it as the computation goes.
+/// On success `results` receives the new eigenvalues, eigenvectors, scores
+/// and trace. On failure (a floating-point fault, a cancelled jackknife, a
+/// factor count outside 1..p) the exception reaches the caller, `results` is
+/// left exactly as it was, and the listing keeps the lines written before the
+/// fault.
+void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisResults& results,
+                 TReportListing& listing);
+
+}  // namespace talvex

@@ -1,0 +1,37 @@
+// Loading, running and the factor count of the program's state.
+#include "analysis/analysis_state.h"
+
+#include "input/data_reader.h"
+
+namespace talvex {
+
+void TAnalysisState::LoadFile(const std::string& path) {
+  dataLoaded_ = false;
+  resultsReady_ = false;
+  ReadDataFile(path, data_);
+  results_ = TAnalysisResults::Sized(data_.objectCount, data_.variableCount);
+  factorCount_ = data_.variableCount;
+  dataFileName_ = path;
+  dataLoaded_ = true;
+}
+
+void TAnalysisState::Run(const TAnalysisOptions& options, TReportListing& listing,
+                         TRunObserver* observer, unsigned threads) {
+  if (!dataLoaded_) throw Exception("No data file is loaded");
+  TRunRequest request;
+  request.options = options;
+  request.factorCount = factorCount_;
+  request.dataFileName = dataFileName_;
+  request.threads = threads;
+  request.observer = observer;
+  RunAnalysis(request, data_, results_, listing);
+  resultsReady_ = true;
+}
+
+bool TAnalysisState::SetFactorCount(long long count) {
+  if (count < 1 || count > static_cast<long long>(data_.variableCount)) return false;
+  factorCount_ = TSize(count);
+  return true;
+}
+
+}  // namespace talvex

@@ -1,0 +1,51 @@
+// TAnalysisState: the program's one loaded data set, its results and the two
+// state flags, shared by the desktop program and the CLI. It holds what the
+// commands need to agree on: a load replaces the data and resets the results
+// and the factor count; a run commits its results only when it completes.
+#pragma once
+
+#include <string>
+
+#include "analysis/analysis_options.h"
+#include "analysis/analysis_results.h"
+#include "analysis/analysis_run.h"
+#include "analysis/report_listing.h"
+#include "input/data_matrix.h"
+
+namespace talvex {
+
+class TAnalysisState {
+ public:
+  /// Reads `path`. Both flags are cleared first, so a refused or failing load
+  /// leaves no data set loaded; the reader's exception reaches the caller.
+  /// On success: new data, zero-filled results sized for it, the factor
+  /// count set to the number of variables, dataLoaded set.
+  void LoadFile(const std::string& path);
+
+  /// Runs the analysis on the loaded data with the current factor count.
+  /// resultsReady is set only when the run completes; a failed or cancelled
+  /// run leaves the results and resultsReady as they were.
+  void Run(const TAnalysisOptions& options, TReportListing& listing,
+           TRunObserver* observer = nullptr, unsigned threads = 0);
+
+  /// Sets the number of components shown; refuses (returns false, nothing
+  /// changed) a count outside 1..variableCount.
+  bool SetFactorCount(long long count);
+
+  const TDataMatrix& Data() const noexcept { return data_; }
+  const TAnalysisResults& Results() const noexcept { return results_; }
+  const std::string& DataFileName() const noexcept { return dataFileName_; }
+  TSize FactorCount() const noexcept { return factorCount_; }
+  bool DataLoaded() const noexcept { return dataLoaded_; }
+  bool ResultsReady() const noexcept { return resultsReady_; }
+
+ private:
+  TDataMatrix data_;
+  TAnalysisResults results_;
+  std::string dataFileName_;
+  TSize factorCount_ = 0;
+  bool dataLoaded_ = false;
+  bool resultsReady_ = false;
+};
+
+}  // namespace talvex

@@ -1,0 +1,185 @@
+// The leave-one-out loop: decompositions on a pool of threads, pseudo-values
+// accumulated in object order.
+#include "analysis/jackknife.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <exception>
+#include <limits>
+#include <thread>
+
+#include "analysis/leave_one_out.h"
+#include "numeric/float_faults.h"
+#include "numeric/probability.h"
+
+namespace talvex {
+
+namespace {
+
+// Pseudo-value slots of one batch are kept below this many doubles (64 MB),
+// whatever p and k, while a batch still gives every thread plenty of objects.
+constexpr std::size_t SlotBudget = std::size_t(8) << 20;
+constexpr TSize MaxBatch = 4096;
+
+// Beyond |t| = 1e100 every distribution function of the report is 0 or 1 to
+// double precision; the limit is taken instead of squaring t into overflow.
+constexpr double TLimit = 1e100;
+
+// Mean and sum of squared deviations, updated one value at a time in object
+// order (Welford): never negative, and no n x p x k store of pseudo-values.
+struct TAccumulator {
+  double mean = 0.0;
+  double squares = 0.0;
+  TSize count = 0;
+
+  void Add(double x) {
+    ++count;
+    const double delta = x - mean;
+    mean += delta / count;
+    squares += delta * (x - mean);
+  }
+};
+
+enum class Tail {
+  Upper,      // P = |1 - T(t)|, t = estimate / SE: small when the estimate is clearly above 0
+  Absolute,   // P = |1 - T(|t|)|: the sign of an eigenvector is arbitrary
+  BelowOne,   // P = |T(t)|, t = (estimate - 1) / SE: small when clearly below isometry
+};
+
+TJackknifeStatistic Finish(const TAccumulator& a, TSize n, Tail tail) {
+  TJackknifeStatistic s;
+  s.estimate = a.mean;
+  s.standardError = std::sqrt(a.squares / ((double(n) - 1.0) * double(n)));
+  const double tested = tail == Tail::BelowOne ? 1.0 : 0.0;
+  const double difference = s.estimate - tested;
+  const std::int32_t df = std::int32_t(n - 1);
+
+  if (difference == 0.0 && s.standardError == 0.0) {
+    s.probability = std::numeric_limits<double>::quiet_NaN();
+  } else if (std::abs(difference) / TLimit >= s.standardError) {
+    // t is infinite or beyond TLimit: the distribution function is 0 or 1.
+    const double cdf = difference > 0.0 ? 1.0 : 0.0;
+    switch (tail) {
+      case Tail::Upper: s.probability = 1.0 - cdf; break;
+      case Tail::Absolute: s.probability = 0.0; break;
+      case Tail::BelowOne: s.probability = cdf; break;
+    }
+  } else {
+    const double t = difference / s.standardError;
+    switch (tail) {
+      case Tail::Upper: s.probability = std::abs(1.0 - StudentTCdf(df, t)); break;
+      case Tail::Absolute: s.probability = std::abs(1.0 - StudentTCdf(df, std::abs(t))); break;
+      case Tail::BelowOne: s.probability = std::abs(StudentTCdf(df, t)); break;
+    }
+  }
+  return s;
+}
+
+// What one leave-one-out decomposition leaves for the accumulation.
+struct TSlot {
+  std::vector<double> values;   // p
+  std::vector<double> vectors;  // p x k, axis a at (a - 1) * p
+  std::exception_ptr error;
+};
+
+}  // namespace
+
+TJackknifeResults RunJackknife(const TJackknifeInput& in) {
+  const TSize n = in.objectCount;
+  const TSize p = in.variableCount;
+  const TSize k = in.axisCount;
+  const TFloatVector& fullValues = *in.eigenvalues;
+  const TFloatMatrix& fullVectors = *in.eigenvectors;
+  const bool allometry = in.macs != nullptr;
+
+  const TLeaveOneOut leaveOneOut(*in.data, n, p, in.method);
+
+  unsigned threads = in.threads != 0 ? in.threads : std::max(1u, std::thread::hardware_concurrency());
+  threads = unsigned(std::min<TSize>(threads, std::max<TSize>(n, 1)));
+  const std::size_t perSlot = std::size_t(p) * (std::size_t(k) + 1);
+  const TSize batch = TSize(std::clamp<std::size_t>(SlotBudget / std::max<std::size_t>(perSlot, 1),
+                                                    threads, MaxBatch));
+
+  std::vector<TLeaveOneOut::TWorkspace> workspaces;
+  workspaces.reserve(threads);
+  for (unsigned t = 0; t < threads; ++t) workspaces.emplace_back(n, p);
+  std::vector<TSlot> slots(std::min(batch, n));
+  for (TSlot& slot : slots) {
+    slot.values.resize(p);
+    slot.vectors.resize(std::size_t(p) * k);
+  }
+
+  std::vector<TAccumulator> valueSums(p), vectorSums(std::size_t(p) * k), macSums(allometry ? p : 0);
+  const double macScale = std::sqrt(1.0 / p);
+  std::atomic<bool> cancelled{false};
+
+  for (TSize start = 1; start <= n; start += batch) {
+    const TSize count = std::min(batch, n - start + 1);
+    std::atomic<TSize> next{0};
+    auto work = [&](unsigned t, bool polls) {
+      ClearFloatFaults();
+      for (TSize index; !cancelled && (index = next++) < count;) {
+        if (polls && in.observer != nullptr && in.observer->CancelRequested()) {
+          cancelled = true;
+          break;
+        }
+        TSlot& slot = slots[index];
+        TLeaveOneOut::TWorkspace& ws = workspaces[t];
+        try {
+          leaveOneOut.Decompose(start + index, ws);
+          std::copy_n(ws.values.Data(), p, slot.values.begin());
+          for (TSize a = 1; a <= k; ++a)
+            std::copy_n(ws.vectors.Column(a), p, slot.vectors.begin() + std::size_t(a - 1) * p);
+          slot.error = nullptr;
+        } catch (...) {
+          slot.error = std::current_exception();
+          ClearFloatFaults();
+        }
+      }
+    };
+    {
+      std::vector<std::jthread> pool;
+      for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work, t, false);
+      work(0, true);  // this thread is the one that may talk to the observer
+    }
+    if (cancelled) throw ERunCancelled();
+
+    for (TSize index = 0; index < count; ++index) {
+      const TSize object = start + index;
+      if (in.observer != nullptr) in.observer->JackknifeIteration(object, n);
+      TSlot& slot = slots[index];
+      if (slot.error) std::rethrow_exception(slot.error);
+
+      for (TSize c = 1; c <= p; ++c)
+        valueSums[c - 1].Add(n * fullValues.GetValue(c) - (n - 1.0) * slot.values[c - 1]);
+      for (TSize a = 1; a <= k; ++a) {
+        double* reduced = slot.vectors.data() + std::size_t(a - 1) * p;
+        const double* full = fullVectors.Column(a);
+        double dot = 0.0;
+        for (TSize j = 0; j < p; ++j) dot += full[j] * reduced[j];
+        if (dot < 0.0)  // a reduced sample's axis may come out pointing the other way
+          for (TSize j = 0; j < p; ++j) reduced[j] = -reduced[j];
+        for (TSize j = 0; j < p; ++j)
+          vectorSums[std::size_t(a - 1) * p + j].Add(n * full[j] - (n - 1.0) * reduced[j]);
+      }
+      if (allometry) {
+        for (TSize j = 1; j <= p; ++j) {
+          const double reducedMac = in.macOrientation * slot.vectors[j - 1] / macScale;
+          macSums[j - 1].Add(n * in.macs->GetValue(j) - (n - 1.0) * reducedMac);
+        }
+      }
+    }
+  }
+  CheckFloatFaults();
+
+  TJackknifeResults results;
+  results.axisCount = k;
+  for (const TAccumulator& a : valueSums) results.eigenvalues.push_back(Finish(a, n, Tail::Upper));
+  for (const TAccumulator& a : vectorSums) results.vectors.push_back(Finish(a, n, Tail::Absolute));
+  for (const TAccumulator& a : macSums) results.macs.push_back(Finish(a, n, Tail::BelowOne));
+  CheckFloatFaults();
+  return results;
+}
+
+}  // namespace talvex

@@ -1,0 +1,104 @@
+// Leave-one-out dispersion matrices by downdating the full-sample centred sums.
+#include "analysis/leave_one_out.h"
+
+#include <cmath>
+
+#include "numeric/float_faults.h"
+#include "numeric/principal_axes.h"
+#include "numeric/statistics.h"
+
+namespace talvex {
+
+namespace {
+
+// A downdated variance below this fraction of the full-sample one has lost
+// most of its digits to cancellation; such a reduced sample is recomputed
+// from its rows. 2^-20 keeps the relative error of every element below about
+// 1e-10, far under the printed digits.
+constexpr double CancellationLimit = 0x1p-20;
+
+}  // namespace
+
+TLeaveOneOut::TWorkspace::TWorkspace(TSize n, TSize p)
+    : work(p, p), offDiag(p), centred(p), rows(n > 0 ? n - 1 : 0, p), values(p), vectors(p, p) {}
+
+TLeaveOneOut::TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, DispersionMethod method)
+    : data_(data), n_(n), p_(p), method_(method), means_(p), crossProducts_(p, p) {
+  // Bounds are checked once here; the loops below use the column blocks.
+  if (n > 0 && p > 0) data.GetValue(n, p);
+  double* means = means_.Data();
+  for (TSize j = 1; j <= p; ++j) {
+    const double* column = data.Column(j);
+    double sum = 0.0;
+    for (TSize i = 0; i < n; ++i) sum += column[i];
+    means[j - 1] = sum / n;
+  }
+  for (TSize c = 1; c <= p; ++c) {
+    const double* columnC = data.Column(c);
+    double* out = crossProducts_.Column(c);
+    for (TSize b = 1; b <= c; ++b) {
+      const double* columnB = data.Column(b);
+      double sum = 0.0;
+      for (TSize i = 0; i < n; ++i) sum += (columnB[i] - means[b - 1]) * (columnC[i] - means[c - 1]);
+      out[b - 1] = sum;
+      crossProducts_.Column(b)[c - 1] = sum;
+    }
+  }
+  CheckFloatFaults();
+}
+
+void TLeaveOneOut::Decompose(TSize i, TWorkspace& ws) const {
+  DowndatedDispersion(i, ws);
+  PrincipalAxesOf(ws.work, p_, ws.trace, ws.offDiag, ws.values, ws.vectors);
+}
+
+void TLeaveOneOut::DowndatedDispersion(TSize i, TWorkspace& ws) const {
+  const TSize p = p_;
+  const double* means = means_.Data();
+  double* d = ws.centred.Data();
+  for (TSize j = 1; j <= p; ++j) d[j - 1] = data_.Column(j)[i - 1] - means[j - 1];
+
+  const double factor = double(n_) / double(n_ - 1);
+  for (TSize b = 1; b <= p; ++b) {
+    const double full = crossProducts_.Column(b)[b - 1];
+    const double reduced = full - factor * d[b - 1] * d[b - 1];
+    if (!(reduced > CancellationLimit * full)) {
+      RecomputedDispersion(i, ws);
+      return;
+    }
+  }
+
+  const double divisor = double(n_) - 2.0;
+  // The lower triangle, mirrored, so that the matrix is exactly symmetric.
+  for (TSize c = 1; c <= p; ++c) {
+    const double* s = crossProducts_.Column(c);
+    double* out = ws.work.Column(c);
+    const double dc = factor * d[c - 1];
+    for (TSize b = c - 1; b < p; ++b) out[b] = (s[b] - dc * d[b]) / divisor;
+    for (TSize b = c; b < p; ++b) ws.work.Column(b + 1)[c - 1] = out[b];
+  }
+  if (method_ == DispersionMethod::Correlation) {
+    double* sd = ws.offDiag.Data();  // free until the decomposition starts
+    for (TSize b = 1; b <= p; ++b) sd[b - 1] = std::sqrt(ws.work.Column(b)[b - 1]);
+    for (TSize c = 1; c <= p; ++c) {
+      double* out = ws.work.Column(c);
+      for (TSize b = 0; b < p; ++b) out[b] = out[b] / (sd[b] * sd[c - 1]);
+    }
+  }
+  ws.work.Extend(p, p);
+  CheckFloatFaults();
+}
+
+void TLeaveOneOut::RecomputedDispersion(TSize i, TWorkspace& ws) const {
+  for (TSize j = 1; j <= p_; ++j) {
+    const double* from = data_.Column(j);
+    double* to = ws.rows.Column(j);
+    TSize r = 0;
+    for (TSize k = 0; k < n_; ++k)
+      if (k != i - 1) to[r++] = from[k];
+  }
+  ws.rows.Extend(n_ - 1, p_);
+  DispersionMatrix(ws.rows, n_ - 1, p_, ws.work, method_);
+}
+
+}  // namespace talvex

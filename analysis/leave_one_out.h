@@ -1,0 +1,49 @@
+// TLeaveOneOut: the dispersion matrix and principal axes of the data without
+// one object. The full-sample column means and centred cross-products are
+// formed once; removing object i is the rank-one downdate
+//   S(i) = S - n / (n - 1) * (x_i - m)(x_i - m)^T,
+// which costs O(p^2) instead of O(n p^2). Where the downdate would cancel
+// most of a variance (the left-out object carries nearly all of a variable's
+// spread) the reduced sample's sums are recomputed from its rows instead.
+#pragma once
+
+#include "numeric/dispersion_method.h"
+#include "numeric/float_matrix.h"
+#include "numeric/float_vector.h"
+
+namespace talvex {
+
+class TLeaveOneOut {
+ public:
+  /// Per-thread work containers, reused for every object a thread handles.
+  struct TWorkspace {
+    explicit TWorkspace(TSize n, TSize p);
+    TFloatMatrix work;      // p x p: the reduced dispersion matrix, then the solver's work
+    TFloatVector offDiag;   // p
+    TFloatVector centred;   // p: x_i - m
+    TFloatMatrix rows;      // (n - 1) x p, only for the recomputation path
+    TFloatVector values;    // p: reduced eigenvalues, descending
+    TFloatMatrix vectors;   // p x p: reduced eigenvectors
+    double trace = 0.0;
+  };
+
+  /// `data` (n x p) must outlive this object.
+  TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, DispersionMethod method);
+
+  /// Eigenvalues and eigenvectors of the sample without object i (1..n) into
+  /// ws.values and ws.vectors. Thread-safe for distinct workspaces.
+  void Decompose(TSize i, TWorkspace& ws) const;
+
+ private:
+  void DowndatedDispersion(TSize i, TWorkspace& ws) const;
+  void RecomputedDispersion(TSize i, TWorkspace& ws) const;
+
+  const TFloatMatrix& data_;
+  TSize n_;
+  TSize p_;
+  DispersionMethod method_;
+  TFloatVector means_;         // p
+  TFloatMatrix crossProducts_;  // p x p: sums of products of centred values
+};
+
+}  // namespace talvex

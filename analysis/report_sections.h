@@ -1,0 +1,45 @@
+// The sections of the report listing, character for character: each function
+// appends one section's lines. The analysis run calls them as it computes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "analysis/jackknife.h"
+#include "analysis/report_listing.h"
+#include "numeric/float_matrix.h"
+#include "numeric/float_vector.h"
+
+namespace talvex {
+
+using TLabels = std::vector<std::string>;
+
+/// Banner, date and time ("YYYY-MM-DD", "HH:MM:SS"), input file, title, counts.
+void AppendHeader(TReportListing& listing, const std::string& date, const std::string& time,
+                  const std::string& inputFileName, const std::string& title, TSize p, TSize n);
+
+void AppendBasicStatistics(TReportListing& listing, const TLabels& variableLabels,
+                           const TFloatVector& means, const TFloatVector& sds);
+
+/// Row a: label, then d[a][1..a] as "%10.5f" fields each followed by a blank.
+void AppendLowerTriangle(TReportListing& listing, const TLabels& variableLabels,
+                         const TFloatMatrix& d);
+
+void AppendTrace(TReportListing& listing, double trace, double averageRoot);
+
+/// One row for each i in 1..k whose eigenvalue reaches the threshold.
+void AppendEigenvalueTable(TReportListing& listing, const TFloatVector& eigenvalues, TSize k,
+                           double threshold, double trace);
+
+/// A heading, an empty line, one row per label with columns 1..k of `m` as
+/// "%10.<decimals>f" fields each followed by a blank, and an empty line.
+void AppendLabelledTable(TReportListing& listing, const std::string& heading,
+                         const TLabels& labels, const TFloatMatrix& m, TSize k, int decimals);
+
+void AppendAllometricCoefficients(TReportListing& listing, const TLabels& variableLabels,
+                                  const TFloatVector& macs);
+
+void AppendJackknifeSections(TReportListing& listing, const TLabels& variableLabels,
+                             const TJackknifeResults& jackknife);
+
+}  // namespace talvex

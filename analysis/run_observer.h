@@ -1,0 +1,28 @@
+// TRunObserver: how a front end follows a long analysis run and stops it.
+// The run calls it from the thread that runs the analysis.
+#pragma once
+
+#include "numeric/exception.h"
+#include "numeric/sizes.h"
+
+namespace talvex {
+
+class TRunObserver {
+ public:
+  virtual ~TRunObserver() = default;
+  /// Once per object of the leave-one-out loop, in object order (1..objectCount).
+  virtual void JackknifeIteration(TSize objectNumber, TSize objectCount) {
+    (void)objectNumber;
+    (void)objectCount;
+  }
+  /// Polled between pieces of work; returning true stops the run with ERunCancelled.
+  virtual bool CancelRequested() { return false; }
+};
+
+// A run stopped by the user; it ends like a failed run.
+class ERunCancelled : public Exception {
+ public:
+  ERunCancelled() : Exception("Analysis cancelled") {}
+};
+
+}  // namespace talvex
