@@ -14,4 +14,9 @@ void ClearFloatFaults() noexcept;
 /// cleared before raising.
 void CheckFloatFaults();
 
+/// CheckFloatFaults(), then returns `value`. For scalar routines: passing the
+/// result to this out-of-line call forces the arithmetic that produced it to
+/// finish before the flags are read.
+double CheckedResult(double value);
+
 }  // namespace talvex

@@ -17,6 +17,11 @@ double VectorMean(const TFloatVector& v, TSize n);
 /// m[1,1] + ... + m[n,n]; 0 for n = 0.
 double MatrixTrace(const TFloatMatrix& m, TSize n);
 
+/// means[j] := mean and sds[j] := standard deviation (divisor n - 1) of
+/// column j of the n x p data, j = 1..p.
+void ColumnMeansAndDeviations(const TFloatMatrix& data, TSize n, TSize p, TFloatVector& means,
+                              TFloatVector& sds);
+
 /// result (p x p, both triangles) := covariance (divisor n - 1) or correlation
 /// matrix of the n x p data.
 void DispersionMatrix(const TFloatMatrix& data, TSize n, TSize p, TFloatMatrix& result,

@@ -1,0 +1,33 @@
+// Floating-point faults as exceptions: the status flags of <cfenv> are read
+// after each computing step, so a fault stops the work where it happened
+// without trapping (signals would leave the containers half written with no
+// way to say which step failed).
+#include "numeric/float_faults.h"
+
+#include <cfenv>
+
+#include "numeric/exception.h"
+
+namespace talvex {
+
+namespace {
+constexpr int FaultFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
+}
+
+void ClearFloatFaults() noexcept { std::feclearexcept(FE_ALL_EXCEPT); }
+
+void CheckFloatFaults() {
+  const int raised = std::fetestexcept(FaultFlags);
+  if (raised == 0) return;
+  std::feclearexcept(FE_ALL_EXCEPT);
+  if (raised & FE_INVALID) throw EInvalidOp();
+  if (raised & FE_DIVBYZERO) throw EZeroDivide();
+  throw EOverflow();
+}
+
+double CheckedResult(double value) {
+  CheckFloatFaults();
+  return value;
+}
+
+}  // namespace talvex

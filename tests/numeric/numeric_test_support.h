@@ -1,0 +1,50 @@
+// Helpers shared by the numeric tests: checking an exception's type and exact
+// message, and building containers from literal values.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "numeric/exception.h"
+#include "numeric/float_matrix.h"
+#include "numeric/float_vector.h"
+
+namespace talvex::testing {
+
+/// Runs f and expects an exception of type E carrying exactly `message`.
+template <typename E, typename F>
+void ExpectThrowMessage(F&& f, const std::string& message) {
+  try {
+    f();
+    ADD_FAILURE() << "expected an exception with message \"" << message << "\"";
+  } catch (const E& e) {
+    EXPECT_EQ(std::string(e.what()), message);
+  } catch (const std::exception& e) {
+    ADD_FAILURE() << "wrong exception type, message \"" << e.what() << "\"";
+  }
+}
+
+/// A matrix of the given rows (each an initializer list of equal length).
+inline TFloatMatrix MatrixOf(std::initializer_list<std::initializer_list<double>> rows) {
+  const TSize n = TSize(rows.size());
+  const TSize p = n == 0 ? 0 : TSize(rows.begin()->size());
+  TFloatMatrix m(n, p);
+  TSize i = 1;
+  for (const auto& row : rows) {
+    TSize j = 1;
+    for (double x : row) m.SetValue(i, j++, x);
+    ++i;
+  }
+  return m;
+}
+
+inline TFloatMatrix ColumnOf(const std::vector<double>& values) {
+  TFloatMatrix m(TSize(values.size()), 1);
+  for (TSize i = 1; i <= values.size(); ++i) m.SetValue(i, 1, values[i - 1]);
+  return m;
+}
+
+}  // namespace talvex::testing
