@@ -1,0 +1,31 @@
+// Helpers shared by the analysis tests: loading fixtures and running with a
+// fixed clock.
+#pragma once
+
+#include <string>
+
+#include "analysis/analysis_run.h"
+#include "input/data_reader.h"
+
+namespace talvex::testing {
+
+inline std::string FixturePath(const std::string& name) {
+  return std::string(TALVEX_TEST_DATA) + "/" + name;
+}
+
+inline TDataMatrix LoadFixture(const std::string& name) {
+  TDataMatrix data;
+  ReadDataFile(FixturePath(name), data);
+  return data;
+}
+
+inline TRunRequest Request(TAnalysisOptions options, TSize factorCount, unsigned threads = 0) {
+  TRunRequest request;
+  request.options = options;
+  request.factorCount = factorCount;
+  request.dataFileName = "data.nts";
+  request.threads = threads;
+  return request;
+}
+
+}  // namespace talvex::testing
