@@ -1,0 +1,224 @@
+// Temporary-file-and-rename writing; see atomic_file.h.
+#include "export/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cassert>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <random>
+#include <system_error>
+#include <utility>
+
+#include "numeric/exception.h"
+
+namespace talvex {
+namespace {
+
+// Large enough that a write call per buffer costs nothing next to formatting.
+constexpr std::size_t BufferSize = 64 * 1024;
+// Attempts at a fresh temporary name before giving up; a clash is already
+// unlikely once.
+constexpr int NameAttempts = 100;
+
+std::mutex faultMutex;
+std::optional<TWriteFault> armedFault;
+std::atomic<bool> faultArmed{false};
+
+std::optional<TWriteFault> CurrentFault() {
+  if (!faultArmed.load(std::memory_order_acquire)) return std::nullopt;
+  std::lock_guard lock(faultMutex);
+  return armedFault;
+}
+
+std::string Reason(int error) { return std::error_code(error, std::generic_category()).message(); }
+
+[[noreturn]] void FailCreate(const std::string& path, const std::string& reason) {
+  throw EInOutError("Cannot create file " + path + ": " + reason);
+}
+
+std::string RandomSuffix() {
+  static constexpr char Alphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::mt19937_64 generator{std::random_device{}() ^
+                                         (std::uint64_t(::getpid()) << 32)};
+  std::string suffix(8, ' ');
+  for (char& c : suffix) c = Alphabet[generator() % (sizeof Alphabet - 1)];
+  return suffix;
+}
+
+void SyncFolderOf(const std::string& file) {
+  const auto slash = file.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash + 1);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;  // the rename has happened; durability of the folder is best effort
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+TAtomicFile::TAtomicFile(std::string path) : path_(std::move(path)), target_(path_) {
+  if (path_.empty()) FailCreate(path_, Reason(ENOENT));
+
+  // Replacing a symbolic link would cut it; replace the file it names.
+  struct stat linkInfo {};
+  if (::lstat(path_.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
+    if (char* resolved = ::realpath(path_.c_str(), nullptr)) {
+      target_ = resolved;
+      std::free(resolved);
+    }
+  }
+
+  struct stat info {};
+  const bool exists = ::stat(target_.c_str(), &info) == 0;
+  if (exists) {
+    if (S_ISDIR(info.st_mode)) FailCreate(path_, Reason(EISDIR));
+    // A device or pipe cannot be replaced by renaming, and renaming over it
+    // would destroy the node.
+    if (!S_ISREG(info.st_mode)) FailCreate(path_, "Not a regular file");
+    // Renaming would get round a read-only file; keep its protection.
+    if (::access(target_.c_str(), W_OK) != 0) FailCreate(path_, Reason(errno));
+  }
+
+  const auto slash = target_.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+  for (int attempt = 0; attempt < NameAttempts; ++attempt) {
+    std::string candidate = folder + "." + base + "." + RandomSuffix() + ".tmp";
+    fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ >= 0) {
+      tempPath_ = std::move(candidate);
+      break;
+    }
+    if (errno != EEXIST) FailCreate(path_, Reason(errno));
+  }
+  if (fd_ < 0) FailCreate(path_, Reason(EEXIST));
+  if (exists) ::fchmod(fd_, info.st_mode & 07777);  // keep the replaced file's permissions
+}
+
+TAtomicFile::~TAtomicFile() { Discard(); }
+
+TAtomicFile::TAtomicFile(TAtomicFile&& other) noexcept
+    : path_(std::move(other.path_)),
+      target_(std::move(other.target_)),
+      tempPath_(std::exchange(other.tempPath_, {})),
+      fd_(std::exchange(other.fd_, -1)),
+      written_(other.written_),
+      buffer_(std::move(other.buffer_)) {}
+
+TAtomicFile& TAtomicFile::operator=(TAtomicFile&& other) noexcept {
+  if (this != &other) {
+    Discard();
+    path_ = std::move(other.path_);
+    target_ = std::move(other.target_);
+    tempPath_ = std::exchange(other.tempPath_, {});
+    fd_ = std::exchange(other.fd_, -1);
+    written_ = other.written_;
+    buffer_ = std::move(other.buffer_);
+  }
+  return *this;
+}
+
+void TAtomicFile::Write(std::string_view bytes) {
+  assert(fd_ >= 0 && "write after commit or failure");
+  if (buffer_.size() + bytes.size() <= BufferSize) {
+    buffer_.append(bytes);
+    if (buffer_.size() == BufferSize) FlushBuffer();
+    return;
+  }
+  FlushBuffer();
+  if (bytes.size() < BufferSize) {
+    buffer_.append(bytes);
+    return;
+  }
+  buffer_ = bytes;  // one large piece: write it straight away
+  FlushBuffer();
+}
+
+void TAtomicFile::FlushBuffer() {
+  const std::optional<TWriteFault> fault = CurrentFault();
+  const char* data = buffer_.data();
+  std::size_t size = buffer_.size();
+  while (size > 0) {
+    std::size_t chunk = size;
+    if (fault && fault->stage == TWriteFaultStage::Write) {
+      if (written_ >= fault->afterBytes) FailWrite(fault->error);
+      chunk = std::min<std::uint64_t>(chunk, fault->afterBytes - written_);
+    }
+    const ssize_t n = ::write(fd_, data, chunk);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      FailWrite(errno);
+    }
+    data += n;
+    size -= std::size_t(n);
+    written_ += std::uint64_t(n);
+  }
+  buffer_.clear();
+}
+
+void TAtomicFile::Restart() {
+  assert(fd_ >= 0 && "restart after commit or failure");
+  buffer_.clear();
+  if (::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0) FailWrite(errno);
+  written_ = 0;
+}
+
+void TAtomicFile::Commit() {
+  assert(fd_ >= 0 && "commit after commit or failure");
+  FlushBuffer();
+  const std::optional<TWriteFault> fault = CurrentFault();
+  if (fault && fault->stage == TWriteFaultStage::Sync) FailWrite(fault->error);
+  if (::fsync(fd_) != 0) FailWrite(errno);
+  const int closing = std::exchange(fd_, -1);
+  if (::close(closing) != 0) FailWrite(errno);
+  if (fault && fault->stage == TWriteFaultStage::Rename) FailWrite(fault->error);
+  if (::rename(tempPath_.c_str(), target_.c_str()) != 0) FailWrite(errno);
+  tempPath_.clear();
+  SyncFolderOf(target_);
+}
+
+void TAtomicFile::Discard() noexcept {
+  if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+  if (!tempPath_.empty()) ::unlink(std::exchange(tempPath_, {}).c_str());
+  buffer_.clear();
+}
+
+void TAtomicFile::FailWrite(int error) {
+  Discard();
+  throw EInOutError("Cannot write file " + path_ + ": " + Reason(error));
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+  TAtomicFile file(path);
+  file.Write(bytes);
+  file.Commit();
+}
+
+void WriteFileAtomicallyVia(const std::string& path,
+                            const std::function<void(const std::string& tempPath)>& produce) {
+  TAtomicFile file(path);
+  produce(file.TempPath());
+  file.Commit();
+}
+
+TScopedWriteFault::TScopedWriteFault(const TWriteFault& fault) {
+  std::lock_guard lock(faultMutex);
+  armedFault = fault;
+  faultArmed.store(true, std::memory_order_release);
+}
+
+TScopedWriteFault::~TScopedWriteFault() {
+  std::lock_guard lock(faultMutex);
+  armedFault.reset();
+  faultArmed.store(false, std::memory_order_release);
+}
+
+}  // namespace talvex

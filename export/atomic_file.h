@@ -1,0 +1,95 @@
+// Writing a file so that it is either replaced whole or not at all: the bytes
+// go to a temporary file beside the target, which is flushed to disk and then
+// renamed over the target. A failure at any step removes the temporary file
+// and leaves an existing target exactly as it was. Every file the program
+// writes (exports, saved reports, settings) goes through here.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace talvex {
+
+/// A file being written in place of `path`. Bytes written go to a temporary
+/// file in the same folder; Commit makes them the content of `path`. If the
+/// object is destroyed without a successful Commit, the temporary file is
+/// removed and `path` is untouched.
+///
+/// Failures raise EInOutError: "Cannot create file PATH: REASON" when the
+/// temporary file cannot be created (no such folder, no permission, an
+/// existing target that may not be written), "Cannot write file PATH: REASON"
+/// when writing, flushing or renaming fails. REASON is the system's text.
+class TAtomicFile {
+ public:
+  explicit TAtomicFile(std::string path);
+  ~TAtomicFile();
+
+  TAtomicFile(const TAtomicFile&) = delete;
+  TAtomicFile& operator=(const TAtomicFile&) = delete;
+  TAtomicFile(TAtomicFile&& other) noexcept;
+  TAtomicFile& operator=(TAtomicFile&& other) noexcept;
+
+  /// Appends bytes (buffered).
+  void Write(std::string_view bytes);
+
+  /// Empties the temporary file, so that what a writer left in it by name can
+  /// be read back, reworked and written again through Write.
+  void Restart();
+
+  /// Writes what is buffered, flushes the temporary file to disk and renames
+  /// it over the target. After a failure the temporary file is gone.
+  void Commit();
+
+  /// The target as given.
+  const std::string& Path() const noexcept { return path_; }
+  /// The temporary file, for writers that insist on opening a file by name;
+  /// whatever they leave in it is what Commit publishes.
+  const std::string& TempPath() const noexcept { return tempPath_; }
+
+ private:
+  void FlushBuffer();
+  void Discard() noexcept;
+  [[noreturn]] void FailWrite(int error);
+
+  std::string path_;      // as given, for messages
+  std::string target_;    // where the rename goes (a symbolic link's target)
+  std::string tempPath_;
+  int fd_ = -1;
+  std::uint64_t written_ = 0;
+  std::string buffer_;
+};
+
+/// Replaces the file at `path` with `bytes`, atomically (see TAtomicFile).
+void WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+/// Replaces the file at `path` with what `produce` writes to the temporary
+/// file whose name it is given, atomically. An exception from `produce`
+/// leaves `path` untouched and propagates.
+void WriteFileAtomicallyVia(const std::string& path,
+                            const std::function<void(const std::string& tempPath)>& produce);
+
+/// Where an injected fault strikes.
+enum class TWriteFaultStage { Write, Sync, Rename };
+
+/// A fault to inject into every TAtomicFile while a TScopedWriteFault lives,
+/// so tests can make a write fail half-way on any file system.
+struct TWriteFault {
+  TWriteFaultStage stage = TWriteFaultStage::Write;
+  /// Stage Write: this many bytes reach the temporary file, then writing
+  /// fails with `error`.
+  std::uint64_t afterBytes = 0;
+  int error = 0;  // an errno value
+};
+
+/// Arms a fault for its lifetime (tests only; not to be nested).
+class TScopedWriteFault {
+ public:
+  explicit TScopedWriteFault(const TWriteFault& fault);
+  ~TScopedWriteFault();
+  TScopedWriteFault(const TScopedWriteFault&) = delete;
+  TScopedWriteFault& operator=(const TScopedWriteFault&) = delete;
+};
+
+}  // namespace talvex

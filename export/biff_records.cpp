@@ -1,0 +1,66 @@
+// Record bodies of the spreadsheet file; see biff_records.h.
+#include "export/biff_records.h"
+
+#include <cassert>
+
+namespace talvex {
+
+void TBOF::WriteBody(TMyWriter& writer) const {
+  writer.WriteWord(0x0000);
+  writer.WriteWord(0x0010);
+  writer.WriteWord(0x0000);
+}
+
+void TDimension::WriteBody(TMyWriter& writer) const {
+  writer.WriteWord(firstRow);
+  writer.WriteWord(rowLimit);
+  writer.WriteWord(firstCol);
+  writer.WriteWord(colLimit);
+}
+
+TCellAttributes CellAttributes(std::initializer_list<TCellAttribute> flags) {
+  TCellAttributes set;
+  for (TCellAttribute flag : flags) set.set(std::size_t(flag));
+  return set;
+}
+
+std::array<std::uint8_t, 3> AttributeBytes(const TCellAttributes& attributes) {
+  const auto has = [&](TCellAttribute flag) { return attributes.test(std::size_t(flag)); };
+  std::array<std::uint8_t, 3> bytes{};
+  if (has(TCellAttribute::Hidden)) bytes[0] += 0x80;
+  if (has(TCellAttribute::Locked)) bytes[0] += 0x40;
+  if (has(TCellAttribute::Shaded)) bytes[2] += 0x80;
+  if (has(TCellAttribute::BottomBorder)) bytes[2] += 0x40;
+  if (has(TCellAttribute::TopBorder)) bytes[2] += 0x20;
+  if (has(TCellAttribute::RightBorder)) bytes[2] += 0x10;
+  if (has(TCellAttribute::LeftBorder)) bytes[2] += 0x08;
+  if (has(TCellAttribute::AlignLeft)) {
+    bytes[2] += 1;
+  } else if (has(TCellAttribute::AlignCenter)) {
+    bytes[2] += 2;
+  } else if (has(TCellAttribute::AlignRight)) {
+    bytes[2] += 3;
+  }
+  if (has(TCellAttribute::AlignFill)) bytes[2] += 4;
+  return bytes;
+}
+
+void TCell::WriteHead(TMyWriter& writer) const {
+  writer.WriteWord(row);  // the row comes first in the file
+  writer.WriteWord(col);
+  for (std::uint8_t b : attributes) writer.WriteByte(b);
+}
+
+void TDoubleCell::WriteBody(TMyWriter& writer) const {
+  WriteHead(writer);
+  writer.WriteDouble(value);
+}
+
+void TStrCell::WriteBody(TMyWriter& writer) const {
+  assert(text.size() <= MaxLength);
+  WriteHead(writer);
+  writer.WriteByte(std::uint8_t(text.size()));
+  writer.WriteText(text);
+}
+
+}  // namespace talvex

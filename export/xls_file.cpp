@@ -1,0 +1,51 @@
+// The spreadsheet file component; see xls_file.h.
+#include "export/xls_file.h"
+
+#include <sstream>
+
+#include "export/atomic_file.h"
+
+namespace talvex {
+
+TXLSfile::TXLSfile() : dispatcher_(std::make_unique<TDispatcher>()) {
+  dispatcher_->endRecordId = EndOfFileId;
+  Clear();
+}
+
+void TXLSfile::Clear() {
+  dispatcher_->Clear();
+  bof_ = static_cast<TBOF*>(&dispatcher_->Add(std::make_unique<TBOF>()));
+  dimension_ = static_cast<TDimension*>(&dispatcher_->Add(std::make_unique<TDimension>()));
+}
+
+template <class TCellClass>
+TCellClass& TXLSfile::AddCell(std::uint16_t col, std::uint16_t row,
+                              const TCellAttributes& attributes) {
+  auto cell = std::make_unique<TCellClass>();
+  cell->col = std::uint16_t(col - 1);
+  cell->row = std::uint16_t(row - 1);
+  cell->attributes = AttributeBytes(attributes);
+  return static_cast<TCellClass&>(dispatcher_->Add(std::move(cell)));
+}
+
+void TXLSfile::AddDoubleCell(std::uint16_t col, std::uint16_t row,
+                             const TCellAttributes& attributes, double value) {
+  AddCell<TDoubleCell>(col, row, attributes).value = value;
+}
+
+void TXLSfile::AddStrCell(std::uint16_t col, std::uint16_t row, const TCellAttributes& attributes,
+                          std::string_view text) {
+  AddCell<TStrCell>(col, row, attributes).text = text.substr(0, TStrCell::MaxLength);
+}
+
+std::string TXLSfile::Bytes() {
+  std::ostringstream stream;
+  dispatcher_->SetStream(&stream);
+  dispatcher_->WriteRecords();
+  dispatcher_->SetStream(nullptr);
+  return std::move(stream).str();
+}
+
+void TXLSfile::Write() { WriteFileAtomically(fileName_, Bytes()); }
+
+}  // namespace talvex
