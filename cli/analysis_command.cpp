@@ -1,0 +1,97 @@
+// The main job of talvex-cli: load, run, write the listing, export.
+#include "cli/analysis_command.h"
+
+#include <chrono>
+#include <ostream>
+
+#include "analysis/analysis_state.h"
+#include "export/atomic_file.h"
+#include "export/results_export.h"
+
+namespace talvex {
+
+namespace {
+
+// Progress of the leave-one-out loop on standard error, redrawn at most a few
+// times a second so that a fast run does not spend its time printing.
+class TProgressLine : public TRunObserver {
+ public:
+  explicit TProgressLine(std::ostream& err) : err_(err) {}
+  ~TProgressLine() override {
+    if (shown_) err_ << '\n';
+  }
+  void JackknifeIteration(TSize object, TSize count) override {
+    const auto now = std::chrono::steady_clock::now();
+    if (object != count && shown_ && now - last_ < std::chrono::milliseconds(200)) return;
+    last_ = now;
+    shown_ = true;
+    err_ << "\rJackknife: object " << object << " of " << count << std::flush;
+  }
+
+ private:
+  std::ostream& err_;
+  std::chrono::steady_clock::time_point last_;
+  bool shown_ = false;
+};
+
+TAnalysisOptions AnalysisOptionsOf(const TCliOptions& cli) {
+  TAnalysisOptions options;
+  options.method = cli.method;
+  options.transformation = cli.transformation;
+  options.factorRule = cli.factorRule;
+  options.jackknife = cli.jackknife;
+  return options;
+}
+
+// The listing goes to standard output with the platform's line ends, or to
+// the report file with CR LF, replaced whole or not at all.
+void WriteListing(const TCliOptions& options, const TReportListing& listing, std::ostream& out) {
+  if (options.report.empty()) {
+    out << listing.Text("\n") << std::flush;
+    return;
+  }
+  TAtomicFile file(options.report);
+  file.Write(listing.Text("\r\n"));
+  file.Commit();
+}
+
+}  // namespace
+
+int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostream& err) {
+  TAnalysisState state;
+  state.LoadFile(options.file);
+  if (options.factors && !state.SetFactorCount(*options.factors)) {
+    err << "talvex-cli: the number of factors must be between 1 and "
+        << state.Data().variableCount << '\n';
+    return 1;
+  }
+
+  TReportListing listing;
+  try {
+    TProgressLine progress(err);
+    state.Run(AnalysisOptionsOf(options), listing, options.progress ? &progress : nullptr,
+              options.threads.value_or(0));
+  } catch (const Exception& e) {
+    // What the run wrote before the fault is kept, as in the desktop program.
+    try {
+      WriteListing(options, listing, out);
+    } catch (const Exception& writeError) {
+      err << "talvex-cli: " << writeError.Message() << '\n';
+    }
+    err << "talvex-cli: " << e.Message() << '\n';
+    return 1;
+  }
+
+  WriteListing(options, listing, out);
+  const TDataMatrix& data = state.Data();
+  const TAnalysisResults& results = state.Results();
+  if (!options.scores.empty())
+    ExportScores(options.scores, results.scores, data.objectCount, state.FactorCount(),
+                 data.objectLabels);
+  if (!options.vectors.empty())
+    ExportVectors(options.vectors, results.eigenvectors, data.variableCount, state.FactorCount(),
+                  data.variableLabels);
+  return 0;
+}
+
+}  // namespace talvex

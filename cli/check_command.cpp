@@ -1,0 +1,15 @@
+// The --check command of talvex-cli.
+#include "cli/check_command.h"
+
+#include "input/data_reader.h"
+
+namespace talvex {
+
+int RunCheckCommand(const TCliOptions& options, std::ostream& out) {
+  TDataMatrix data;
+  ReadDataFile(options.file, data);
+  out << InformationLine(data) << '\n';
+  return 0;
+}
+
+}  // namespace talvex

@@ -1,0 +1,14 @@
+// --check: read and validate a data file, print its information line.
+#pragma once
+
+#include <ostream>
+
+#include "cli/cli_options.h"
+
+namespace talvex {
+
+/// Reads options.file and prints "N objects, M descriptors" on `out`.
+/// Returns 0; a refused or unreadable file raises the reader's exception.
+int RunCheckCommand(const TCliOptions& options, std::ostream& out);
+
+}  // namespace talvex

@@ -1,0 +1,58 @@
+// talvex-cli's dispatch: usage errors, --help, --version, --check and the
+// analysis, with every failure turned into a message and an exit status.
+#include "cli/cli_app.h"
+
+#include <exception>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "cli/analysis_command.h"
+#include "cli/check_command.h"
+#include "cli/cli_options.h"
+
+#ifndef TALVEX_VERSION
+#define TALVEX_VERSION "unknown"
+#endif
+
+namespace talvex {
+
+namespace {
+
+constexpr int ExitFailure = 1;
+constexpr int ExitUsage = 2;
+
+int Fail(std::ostream& err, const std::string& message) {
+  err << "talvex-cli: " << message << '\n';
+  return ExitFailure;
+}
+
+}  // namespace
+
+int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
+  TCliOptions options;
+  try {
+    options = ParseCliOptions(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+  } catch (const ECliUsage& e) {
+    err << "talvex-cli: " << e.Message() << '\n' << ShortUsage();
+    return ExitUsage;
+  }
+  if (options.help) {
+    out << HelpText();
+    return 0;
+  }
+  if (options.version) {
+    out << "talvex-cli " << TALVEX_VERSION << '\n';
+    return 0;
+  }
+  try {
+    if (options.check) return RunCheckCommand(options, out);
+    return RunAnalysisCommand(options, out, err);
+  } catch (const Exception& e) {
+    return Fail(err, e.Message());
+  } catch (const std::bad_alloc&) {
+    return Fail(err, EAllocateFailed().Message());
+  }
+}
+
+}  // namespace talvex

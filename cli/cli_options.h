@@ -1,0 +1,51 @@
+// TCliOptions: the command line of talvex-cli, parsed. A malformed command line
+// raises ECliUsage, which the front end turns into exit status 2.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/analysis_options.h"
+#include "numeric/dispersion_method.h"
+#include "numeric/exception.h"
+#include "numeric/sizes.h"
+
+namespace talvex {
+
+struct TCliOptions {
+  DispersionMethod method = DispersionMethod::Correlation;
+  DataTransform transformation = DataTransform::TransformRaw;
+  FactorRule factorRule = FactorRule::FactorsAll;
+  std::optional<TSize> factors;  // absent: the number of variables
+  bool jackknife = true;
+  std::string report;   // listing file (CR LF line ends); empty: standard output
+  std::string scores;   // component scores export; empty: none
+  std::string vectors;  // vector coefficients export; empty: none
+  bool check = false;   // read and validate only
+  std::optional<unsigned> threads;  // absent: all cores
+  bool progress = false;
+  bool help = false;
+  bool version = false;
+  std::string file;  // the data file
+};
+
+/// A command line that cannot be run: unknown option, missing or bad value,
+/// no data file or more than one.
+class ECliUsage : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+/// Parses the arguments after the program name. Options and the file may stand
+/// in any order; "--name=value" equals "--name value"; "--" ends the options.
+/// The data file may be absent only with --help or --version.
+TCliOptions ParseCliOptions(const std::vector<std::string>& arguments);
+
+/// The two-line hint printed after a usage error.
+std::string ShortUsage();
+
+/// The full option list printed by --help.
+std::string HelpText();
+
+}  // namespace talvex

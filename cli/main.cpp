@@ -1,0 +1,7 @@
+// talvex-cli: principal components analysis with jackknife estimates, from the
+// command line.
+#include <iostream>
+
+#include "cli/cli_app.h"
+
+int main(int argc, char** argv) { return talvex::RunCli(argc, argv, std::cout, std::cerr); }

@@ -1,0 +1,95 @@
+// Parsing of talvex-cli's options: defaults, every option, and usage errors.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/cli_options.h"
+
+namespace talvex {
+namespace {
+
+using Args = std::vector<std::string>;
+
+void ExpectUsageError(const Args& arguments, const std::string& message) {
+  try {
+    ParseCliOptions(arguments);
+    ADD_FAILURE() << "accepted: " << message;
+  } catch (const ECliUsage& e) {
+    EXPECT_EQ(e.Message(), message);
+  }
+}
+
+TEST(CliOptions, DefaultsFollowTheDesktopProgram) {
+  const TCliOptions options = ParseCliOptions({"data.nts"});
+  EXPECT_EQ(options.file, "data.nts");
+  EXPECT_EQ(options.method, DispersionMethod::Correlation);
+  EXPECT_EQ(options.transformation, DataTransform::TransformRaw);
+  EXPECT_EQ(options.factorRule, FactorRule::FactorsAll);
+  EXPECT_FALSE(options.factors.has_value());
+  EXPECT_TRUE(options.jackknife);
+  EXPECT_TRUE(options.report.empty());
+  EXPECT_TRUE(options.scores.empty());
+  EXPECT_TRUE(options.vectors.empty());
+  EXPECT_FALSE(options.check);
+  EXPECT_FALSE(options.threads.has_value());
+  EXPECT_FALSE(options.progress || options.help || options.version);
+}
+
+TEST(CliOptions, EveryOptionInBothSpellings) {
+  const TCliOptions options = ParseCliOptions({"--method", "covariance", "--transform=log10", "--rule", "kaiser",
+                                               "--factors=3", "--no-jackknife", "--report", "out.txt",
+                                               "--scores=s.csv", "--vectors", "v.xlsx", "--check",
+                                               "--threads", "4", "--progress", "iris.nts"});
+  EXPECT_EQ(options.method, DispersionMethod::Covariance);
+  EXPECT_EQ(options.transformation, DataTransform::TransformDecimal);
+  EXPECT_EQ(options.factorRule, FactorRule::FactorsKaiser);
+  EXPECT_EQ(options.factors, 3u);
+  EXPECT_FALSE(options.jackknife);
+  EXPECT_EQ(options.report, "out.txt");
+  EXPECT_EQ(options.scores, "s.csv");
+  EXPECT_EQ(options.vectors, "v.xlsx");
+  EXPECT_TRUE(options.check);
+  EXPECT_EQ(options.threads, 4u);
+  EXPECT_TRUE(options.progress);
+  EXPECT_EQ(options.file, "iris.nts");
+
+  EXPECT_EQ(ParseCliOptions({"--transform", "ln", "f"}).transformation, DataTransform::TransformNatural);
+  EXPECT_EQ(ParseCliOptions({"--rule", "joliffe", "f"}).factorRule, FactorRule::FactorsJoliffe);
+  EXPECT_TRUE(ParseCliOptions({"--no-jackknife", "--jackknife", "f"}).jackknife);  // the last one wins
+}
+
+TEST(CliOptions, HelpAndVersionNeedNoFile) {
+  EXPECT_TRUE(ParseCliOptions({"--help"}).help);
+  EXPECT_TRUE(ParseCliOptions({"-h"}).help);
+  EXPECT_TRUE(ParseCliOptions({"--version"}).version);
+}
+
+TEST(CliOptions, DoubleDashEndsTheOptions) {
+  EXPECT_EQ(ParseCliOptions({"--check", "--", "--odd-name.nts"}).file, "--odd-name.nts");
+  EXPECT_EQ(ParseCliOptions({"-"}).file, "-");
+}
+
+TEST(CliOptions, UsageErrors) {
+  ExpectUsageError({}, "no data file given");
+  ExpectUsageError({"--check"}, "no data file given");
+  ExpectUsageError({"a.nts", "b.nts"}, "more than one data file: 'a.nts', 'b.nts'");
+  ExpectUsageError({"--frobnicate", "a.nts"}, "unknown option '--frobnicate'");
+  ExpectUsageError({"--bogus=1", "a.nts"}, "unknown option '--bogus'");
+  ExpectUsageError({"--check=yes", "a.nts"}, "option '--check' takes no value");
+  ExpectUsageError({"a.nts", "--method"}, "option '--method' needs a value");
+  ExpectUsageError({"--method", "pearson", "a.nts"},
+                   "bad value 'pearson' for --method (one of: correlation, covariance)");
+  ExpectUsageError({"--transform=log", "a.nts"}, "bad value 'log' for --transform (one of: none, log10, ln)");
+  ExpectUsageError({"--rule", "Kaiser", "a.nts"}, "bad value 'Kaiser' for --rule (one of: all, kaiser, joliffe)");
+  ExpectUsageError({"--factors", "0", "a.nts"}, "bad value '0' for --factors (a whole number from 1 to 4294967295)");
+  ExpectUsageError({"--factors", "-2", "a.nts"},
+                   "bad value '-2' for --factors (a whole number from 1 to 4294967295)");
+  ExpectUsageError({"--factors=4294967296", "a.nts"},
+                   "bad value '4294967296' for --factors (a whole number from 1 to 4294967295)");
+  ExpectUsageError({"--threads", "2x", "a.nts"}, "bad value '2x' for --threads (a whole number from 1 to 1024)");
+  ExpectUsageError({"--report=", "a.nts"}, "option '--report' needs a file name");
+}
+
+}  // namespace
+}  // namespace talvex
