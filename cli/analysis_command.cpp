@@ -6,6 +6,7 @@
 
 #include "analysis/analysis_state.h"
 #include "export/atomic_file.h"
+#include "export/export_format.h"
 #include "export/results_export.h"
 
 namespace talvex {
@@ -58,6 +59,10 @@ void WriteListing(const TCliOptions& options, const TReportListing& listing, std
 }  // namespace
 
 int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostream& err) {
+  // An export name that cannot work is refused before a long run, not after.
+  if (!options.scores.empty()) ExportFormatOf(options.scores);
+  if (!options.vectors.empty()) ExportFormatOf(options.vectors);
+
   TAnalysisState state;
   state.LoadFile(options.file);
   if (options.factors && !state.SetFactorCount(*options.factors)) {

@@ -1,0 +1,137 @@
+// talvex-cli's analysis: the listing on standard output or in a CR LF report
+// file, the listing kept when a run fails, the factor count, the exports.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/cli_app.h"
+
+namespace talvex {
+namespace {
+
+struct TRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+TRun Cli(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), "talvex-cli");
+  std::vector<char*> argv;
+  for (auto& argument : arguments) argv.push_back(argument.data());
+  std::ostringstream out, err;
+  TRun run;
+  run.status = RunCli(int(argv.size()), argv.data(), out, err);
+  run.out = out.str();
+  run.err = err.str();
+  return run;
+}
+
+std::string AnalysisData(const std::string& name) {
+  return std::string(TALVEX_SOURCE_DIR) + "/tests/analysis/data/" + name;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+std::string WithoutClockAndPath(std::string text, const std::string& lineEnd) {
+  std::istringstream lines(text);
+  std::string result, line;
+  for (int index = 0; std::getline(lines, line); ++index) {
+    if (!lineEnd.empty() && line.size() > 0 && line.back() == '\r') line.pop_back();
+    if (index == 2) line = "Date of analysis - DATE";
+    if (index == 3) line = "Time of analysis - TIME";
+    if (index == 6) line = "Input file name  - PATH";
+    result += line + "\n";
+  }
+  return result;
+}
+
+class CliAnalysis : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("talvex-cli-test-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::filesystem::path dir_;
+};
+
+TEST_F(CliAnalysis, PrintsTheSameListingAsTheEngine) {
+  const TRun run = Cli({"--method", "covariance", "--transform", "log10", "--threads", "2",
+                        AnalysisData("morph.nts")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(WithoutClockAndPath(run.out, ""),
+            ReadFile(std::string(TALVEX_SOURCE_DIR) +
+                     "/tests/analysis/golden/morph_cov_log10_all_on.txt"));
+}
+
+TEST_F(CliAnalysis, ReportFileHasCarriageReturnLineEnds) {
+  const std::filesystem::path report = dir_ / "report.txt";
+  const TRun run = Cli({"--rule", "kaiser", "--no-jackknife", "--report", report.string(),
+                        AnalysisData("r06.nts")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+  const std::string text = ReadFile(report);
+  ASSERT_GE(text.size(), 2u);
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+  std::size_t bareFeeds = 0;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) ++bareFeeds;
+  EXPECT_EQ(bareFeeds, 0u);
+  EXPECT_EQ(WithoutClockAndPath(text, "\r\n"),
+            ReadFile(std::string(TALVEX_SOURCE_DIR) +
+                     "/tests/analysis/golden/r06_corr_raw_kaiser_off.txt"));
+}
+
+TEST_F(CliAnalysis, FailedRunKeepsTheListingSoFarAndExitsWithOne) {
+  const TRun run = Cli({"--method", "covariance", "--transform", "ln", AnalysisData("zero.nts")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "talvex-cli: Floating point division by zero\n");
+  const std::string tail = "Data log (e) transformed\n\n";
+  ASSERT_GE(run.out.size(), tail.size());
+  EXPECT_EQ(run.out.substr(run.out.size() - tail.size()), tail);
+}
+
+TEST_F(CliAnalysis, FactorCountMustFitTheVariables) {
+  const TRun tooMany = Cli({"--factors", "3", AnalysisData("r06.nts")});
+  EXPECT_EQ(tooMany.status, 1);
+  EXPECT_EQ(tooMany.err, "talvex-cli: the number of factors must be between 1 and 2\n");
+  EXPECT_EQ(tooMany.out, "");
+
+  const TRun one = Cli({"--factors", "1", "--no-jackknife", AnalysisData("r06.nts")});
+  ASSERT_EQ(one.status, 0) << one.err;
+  EXPECT_NE(one.out.find("VAR1        -0.7071 \n"), std::string::npos);
+}
+
+TEST_F(CliAnalysis, ExportsScoresAndVectorsAfterTheRun) {
+  const std::filesystem::path scores = dir_ / "scores.csv";
+  const std::filesystem::path vectors = dir_ / "vectors.sdf";
+  const TRun run = Cli({"--factors", "2", "--no-jackknife", "--scores", scores.string(),
+                        "--vectors", vectors.string(), "--report", (dir_ / "r.txt").string(),
+                        AnalysisData("r06.nts")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string csv = ReadFile(scores);
+  EXPECT_EQ(csv.substr(0, csv.find("\r\n")), "Axis1,Axis2");
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 6);  // heading and five objects
+  const std::string sdf = ReadFile(vectors);
+  EXPECT_EQ(std::count(sdf.begin(), sdf.end(), '\n'), 3);  // heading and two variables
+
+  const TRun unknown = Cli({"--scores", (dir_ / "scores.txt").string(), AnalysisData("r06.nts")});
+  EXPECT_EQ(unknown.status, 1);
+  EXPECT_EQ(unknown.out, "");  // refused before the run
+  EXPECT_NE(unknown.err.find("xlsx"), std::string::npos) << unknown.err;
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "scores.txt"));
+}
+
+}  // namespace
+}  // namespace talvex
