@@ -13,6 +13,7 @@
 // each running sum still receiving its terms in the scheme's order.
 #include "numeric/principal_axes.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "numeric/container_checks.h"
@@ -32,6 +33,153 @@ constexpr unsigned long SweepsPerEigenvalue = 30;
 /// One-based element (r, c) of a column-major block with leading dimension ld.
 inline double& At(double* block, std::size_t ld, TSize r, TSize c) {
   return block[std::size_t(r - 1) + std::size_t(c - 1) * ld];
+}
+
+
+/// Columns handled together so that their running sums, each still taken in
+/// its own order, form independent chains the processor can overlap.
+constexpr TSize ColumnBlock = 4;
+
+/// Adds the contributions of lower-triangle columns c0..c0+b-1 (rows up to l)
+/// to the running sums g[r] = sum over k of S[r,k] u[k] of the symmetric block
+/// S, where g[r - 1] holds the terms of columns before c0. Column c gives term
+/// c of every g[r] with r >= c (row r, first range) and, after the diagonal,
+/// terms r = c+1..l of g[c] (second range); columns visited in order feed
+/// every sum its terms in ascending k. On return g[c - 1] is complete for the
+/// block's columns.
+void RowProductsOfBlock(const double* A, std::size_t ld, TSize l, TSize c0, TSize b,
+                        const double* __restrict u, double* __restrict g) {
+  double sums[ColumnBlock];
+  const double* columns[ColumnBlock];
+  // The triangle inside the block, column by column.
+  for (TSize t = 0; t < b; ++t) {
+    const TSize c = c0 + t;
+    columns[t] = A + std::size_t(c - 1) * ld;
+    const double uc = u[c - 1];
+    double sum = g[c - 1] + columns[t][c - 1] * uc;
+    for (TSize r = c + 1; r < c0 + b; ++r) {
+      g[r - 1] += columns[t][r - 1] * uc;
+      sum += columns[t][r - 1] * u[r - 1];
+    }
+    sums[t] = sum;
+  }
+  // The rows below the block: each row's sum takes the block's columns in
+  // order; each column's sum takes the rows in order.
+  if (b == ColumnBlock) {
+    const double u0 = u[c0 - 1], u1 = u[c0], u2 = u[c0 + 1], u3 = u[c0 + 2];
+    double s0 = sums[0], s1 = sums[1], s2 = sums[2], s3 = sums[3];
+    for (TSize r = c0 + b; r <= l; ++r) {
+      const double x0 = columns[0][r - 1], x1 = columns[1][r - 1];
+      const double x2 = columns[2][r - 1], x3 = columns[3][r - 1];
+      const double ur = u[r - 1];
+      g[r - 1] = g[r - 1] + x0 * u0 + x1 * u1 + x2 * u2 + x3 * u3;
+      s0 += x0 * ur;
+      s1 += x1 * ur;
+      s2 += x2 * ur;
+      s3 += x3 * ur;
+    }
+    sums[0] = s0;
+    sums[1] = s1;
+    sums[2] = s2;
+    sums[3] = s3;
+  } else {
+    for (TSize r = c0 + b; r <= l; ++r) {
+      const double ur = u[r - 1];
+      double row = g[r - 1];
+      for (TSize t = 0; t < b; ++t) {
+        row += columns[t][r - 1] * u[c0 + t - 1];
+        sums[t] += columns[t][r - 1] * ur;
+      }
+      g[r - 1] = row;
+    }
+  }
+  for (TSize t = 0; t < b; ++t) g[c0 + t - 1] = sums[t];
+}
+
+/// Columns j0..j0+b-1 of the accumulated transformation (rows 1..l) :=
+/// column - (u . column) v, with v the stored column u/h.
+void ApplyReflectionToBlock(double* A, std::size_t ld, TSize l, TSize j0, TSize b,
+                            const double* __restrict u, const double* __restrict v) {
+  double g[ColumnBlock] = {0.0, 0.0, 0.0, 0.0};
+  double* columns[ColumnBlock];
+  for (TSize t = 0; t < b; ++t) columns[t] = A + std::size_t(j0 + t - 1) * ld;
+  if (b == ColumnBlock) {
+    double g0 = 0.0, g1 = 0.0, g2 = 0.0, g3 = 0.0;
+    for (TSize k = 0; k < l; ++k) {
+      g0 += u[k] * columns[0][k];
+      g1 += u[k] * columns[1][k];
+      g2 += u[k] * columns[2][k];
+      g3 += u[k] * columns[3][k];
+    }
+    g[0] = g0;
+    g[1] = g1;
+    g[2] = g2;
+    g[3] = g3;
+  } else {
+    for (TSize t = 0; t < b; ++t)
+      for (TSize k = 0; k < l; ++k) g[t] += u[k] * columns[t][k];
+  }
+  for (TSize t = 0; t < b; ++t) {
+    double* __restrict column = columns[t];
+    const double gt = g[t];
+    for (TSize k = 0; k < l; ++k) column[k] = column[k] - gt * v[k];
+  }
+}
+
+/// Rotations applied to z in one pass over its rows: five columns' worth of
+/// element traffic serves four rotations instead of one.
+constexpr TSize RotationGroup = 4;
+
+/// Applies rotations i = high, high-1, ..., high-Count+1 (in that order) to
+/// columns i and i+1 of z. Each element receives exactly the operations of
+/// applying the rotations one at a time, in the same order: the new z[k, i]
+/// of one rotation is the f of the next.
+void ApplyFourRotations(double* __restrict z0, double* __restrict z1, double* __restrict z2,
+                        double* __restrict z3, double* __restrict z4, TSize n, const double* c,
+                        const double* s) {
+  const double c0 = c[0], c1 = c[1], c2 = c[2], c3 = c[3];
+  const double s0 = s[0], s1 = s[1], s2 = s[2], s3 = s[3];
+  for (TSize k = 0; k < n; ++k) {
+    double f = z0[k];
+    double zi = z1[k];
+    z0[k] = s0 * zi + c0 * f;
+    f = c0 * zi - s0 * f;
+    zi = z2[k];
+    z1[k] = s1 * zi + c1 * f;
+    f = c1 * zi - s1 * f;
+    zi = z3[k];
+    z2[k] = s2 * zi + c2 * f;
+    f = c2 * zi - s2 * f;
+    zi = z4[k];
+    z3[k] = s3 * zi + c3 * f;
+    z4[k] = c3 * zi - s3 * f;
+  }
+}
+
+void ApplyOneRotation(double* __restrict z0, double* __restrict z1, TSize n, double c, double s) {
+  for (TSize k = 0; k < n; ++k) {
+    const double f = z0[k];
+    z0[k] = s * z1[k] + c * f;
+    z1[k] = c * z1[k] - s * f;
+  }
+}
+
+/// The rotations of one QL sweep, i from high down to low, applied to z.
+void ApplySweep(double* Z, std::size_t ld, TSize n, TSize high, TSize low, const double* cosines,
+                const double* sines) {
+  auto column = [&](TSize j) { return Z + std::size_t(j - 1) * ld; };
+  TSize i = high;
+  for (; i >= low + RotationGroup - 1; i -= RotationGroup) {
+    // cosines[i - 1] belongs to rotation i; the group takes i, i-1, i-2, i-3.
+    const double c[RotationGroup] = {cosines[i - 1], cosines[i - 2], cosines[i - 3], cosines[i - 4]};
+    const double s[RotationGroup] = {sines[i - 1], sines[i - 2], sines[i - 3], sines[i - 4]};
+    ApplyFourRotations(column(i + 1), column(i), column(i - 1), column(i - 2), column(i - 3), n, c, s);
+    if (i - RotationGroup < low) return;
+  }
+  for (;; --i) {
+    ApplyOneRotation(column(i + 1), column(i), n, cosines[i - 1], sines[i - 1]);
+    if (i == low) return;
+  }
 }
 
 }  // namespace
@@ -76,15 +224,8 @@ void Tridiagonalize(TFloatMatrix& a, TSize n, TFloatVector& d, TFloatVector& e) 
         // and terms c+1..l of e[c] (column c, second range), so visiting the
         // columns in order feeds each sum its terms in ascending k.
         for (TSize j = 1; j <= l; ++j) ee[j - 1] = 0.0;
-        for (TSize c = 1; c <= l; ++c) {
-          const double* column = A + std::size_t(c - 1) * ld;
-          const double uc = u[c - 1];
-          double gc = ee[c - 1] + column[c - 1] * uc;
-          for (TSize r = c + 1; r <= l; ++r) {
-            ee[r - 1] += column[r - 1] * uc;
-            gc += column[r - 1] * u[r - 1];
-          }
-          ee[c - 1] = gc;
+        for (TSize c0 = 1; c0 <= l; c0 += ColumnBlock) {
+          RowProductsOfBlock(A, ld, l, c0, std::min<TSize>(ColumnBlock, l - c0 + 1), u, ee);
         }
         f = 0.0;
         double* columnI = A + std::size_t(i - 1) * ld;
@@ -119,11 +260,8 @@ void Tridiagonalize(TFloatMatrix& a, TSize n, TFloatVector& d, TFloatVector& e) 
     double* columnI = A + std::size_t(i - 1) * ld;
     if (dd[i - 1] != 0.0) {
       for (TSize k = 1; k <= l; ++k) u[k - 1] = At(A, ld, i, k);
-      for (TSize j = 1; j <= l; ++j) {
-        double* column = A + std::size_t(j - 1) * ld;
-        double g = 0.0;
-        for (TSize k = 1; k <= l; ++k) g += u[k - 1] * column[k - 1];
-        for (TSize k = 1; k <= l; ++k) column[k - 1] = column[k - 1] - g * columnI[k - 1];
+      for (TSize j0 = 1; j0 <= l; j0 += ColumnBlock) {
+        ApplyReflectionToBlock(A, ld, l, j0, std::min<TSize>(ColumnBlock, l - j0 + 1), u, columnI);
       }
     }
     dd[i - 1] = columnI[i - 1];
@@ -151,6 +289,11 @@ void TridiagonalQL(TFloatVector& d, TFloatVector& e, TSize n, TFloatMatrix& z) {
   double* ee = e.Data();
   double* Z = z.Column(1);
   const std::size_t ld = z.MaxRows();
+
+  // The rotations of a sweep, kept so that they reach z together.
+  TFloatVector rotations(2 * n);
+  double* cosines = rotations.Data();
+  double* sines = cosines + n;
 
   for (TSize i = 2; i <= n; ++i) ee[i - 2] = ee[i - 1];
   ee[n - 1] = 0.0;
@@ -195,15 +338,11 @@ void TridiagonalQL(TFloatVector& d, TFloatVector& e, TSize n, TFloatMatrix& z) {
         p = s * r;
         dd[i] = g + p;
         g = c * r - b;
-        double* __restrict zi = Z + std::size_t(i - 1) * ld;
-        double* __restrict zi1 = Z + std::size_t(i) * ld;
-        for (TSize k = 0; k < n; ++k) {
-          f = zi1[k];
-          zi1[k] = s * zi[k] + c * f;
-          zi[k] = c * zi[k] - s * f;
-        }
+        cosines[i - 1] = c;
+        sines[i - 1] = s;
         if (i == l) break;  // l may be 1: do not let the unsigned index wrap
       }
+      ApplySweep(Z, ld, n, m - 1, l, cosines, sines);
       dd[l - 1] = dd[l - 1] - p;
       ee[l - 1] = g;
       ee[m - 1] = 0.0;
