@@ -5,12 +5,14 @@
 #include <xlsxwriter.h>
 
 #include <cassert>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <sstream>
+#include <system_error>
 
 #include "export/atomic_file.h"
 #include "export/zip_archive.h"
@@ -147,8 +149,11 @@ std::string WithExactNumbers(const std::string& sheet, const std::vector<double>
     double written = 0;
     const auto parsed =
         std::from_chars(sheet.data() + valueStart, sheet.data() + valueEnd, written);
-    if (parsed.ec != std::errc() || parsed.ptr != sheet.data() + valueEnd ||
-        std::fabs(written - x) > 1e-15 * std::fabs(x)) {
+    // 16 digits of the largest doubles overflow, of the smallest underflow.
+    const bool extreme = parsed.ec == std::errc::result_out_of_range &&
+                         (std::fabs(x) > 1e308 || std::fabs(x) < 1e-307);
+    const bool same = parsed.ec == std::errc() && std::fabs(written - x) <= 1e-15 * std::fabs(x);
+    if (parsed.ptr != sheet.data() + valueEnd || !(same || extreme)) {
       FailWrite(path, "unexpected worksheet layout");
     }
     char exact[32];
@@ -218,7 +223,16 @@ void WriteXlsxTable(const std::string& path, const TXlsxTable& table) {
       }
     }
     // workbook_close writes the file and frees the workbook, even on failure.
+    errno = 0;
     const lxw_error closed = workbook_close(workbook.release());
+    const int systemError = errno;
+    // For failures of the file system the system's reason says more than
+    // the library's text.
+    if (closed != LXW_NO_ERROR && systemError != 0 &&
+        (closed == LXW_ERROR_CREATING_XLSX_FILE || closed == LXW_ERROR_CREATING_TMPFILE ||
+         closed == LXW_ERROR_ZIP_FILE_OPERATION)) {
+      FailWrite(path, std::error_code(systemError, std::generic_category()).message());
+    }
     Check(closed, path);
   }
 
