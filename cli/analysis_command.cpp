@@ -2,6 +2,8 @@
 #include "cli/analysis_command.h"
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <ostream>
 
 #include "analysis/analysis_state.h"
@@ -49,6 +51,18 @@ TAnalysisOptions AnalysisOptionsOf(const TCliOptions& cli) {
 void WriteListing(const TCliOptions& options, const TReportListing& listing, std::ostream& out) {
   if (options.report.empty()) {
     out << listing.Text("\n") << std::flush;
+    return;
+  }
+  // A device or a pipe (/dev/null, /dev/stdout, a named pipe) cannot be
+  // replaced by renaming; it is written straight through.
+  std::error_code error;
+  const auto type = std::filesystem::status(options.report, error).type();
+  if (!error && type != std::filesystem::file_type::regular &&
+      type != std::filesystem::file_type::not_found) {
+    std::ofstream stream(options.report, std::ios::binary);
+    stream << listing.Text("\r\n");
+    stream.flush();
+    if (!stream) throw EInOutError("Cannot write file " + options.report);
     return;
   }
   TAtomicFile file(options.report);

@@ -93,6 +93,12 @@ TEST_F(CliAnalysis, ReportFileHasCarriageReturnLineEnds) {
                      "/tests/analysis/golden/r06_corr_raw_kaiser_off.txt"));
 }
 
+TEST_F(CliAnalysis, ReportToADeviceIsWrittenStraightThrough) {
+  const TRun run = Cli({"--no-jackknife", "--report", "/dev/null", AnalysisData("r06.nts")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+}
+
 TEST_F(CliAnalysis, FailedRunKeepsTheListingSoFarAndExitsWithOne) {
   const TRun run = Cli({"--method", "covariance", "--transform", "ln", AnalysisData("zero.nts")});
   EXPECT_EQ(run.status, 1);
