@@ -18,6 +18,8 @@ class TSettingsFile {
   static QString DefaultPath();
 
   /// Reads `path` if it exists (a missing or unreadable file reads as empty).
+  /// Section and key names compare without regard to letter case; where a
+  /// key stands twice in a section, its first occurrence counts.
   explicit TSettingsFile(QString path = DefaultPath());
 
   const QString& Path() const { return path_; }
@@ -36,22 +38,33 @@ class TSettingsFile {
   void EraseSection(const QString& section);
 
   /// Writes the whole file atomically (temporary file beside it, then
-  /// rename). Returns false when it cannot be written; the old file is then
-  /// left as it was.
+  /// rename); a file whose text has not changed is left untouched. Returns
+  /// false when it cannot be written; the old file is then left as it was.
   bool Save();
 
  private:
+  // One line of a section. A line that is not key=value (a comment, a blank
+  // line) keeps its text in `line` with an empty key, so that Save gives it
+  // back unchanged; so does every key=value line the program did not write.
   struct TEntry {
     QString key;
     QString value;
+    QString line;
   };
+  // Lines before the first section header form a section without a header.
   struct TSection {
     QString name;
+    QString header;
     std::vector<TEntry> entries;
+    bool headed = true;
   };
+  void Parse(const QString& text);
+  QString Text() const;
   TSection* Find(const QString& section);
   const TSection* Find(const QString& section) const;
+  const TEntry* FindEntry(const QString& section, const QString& key) const;
 
   QString path_;
   std::vector<TSection> sections_;
+  QString savedText_;  // the file's text as last read or written
 };

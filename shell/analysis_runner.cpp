@@ -1,0 +1,43 @@
+// The analysis run off the user-interface thread.
+#include "shell/analysis_runner.h"
+
+TAnalysisRunner::TAnalysisRunner(QObject* parent) : QObject(parent) {}
+
+TAnalysisRunner::~TAnalysisRunner() {
+  if (thread_ != nullptr) {
+    cancel_ = true;
+    thread_->wait();
+    delete thread_;
+  }
+}
+
+void TAnalysisRunner::Start(const talvex::TAnalysisState& state,
+                            const talvex::TAnalysisOptions& options, unsigned threads) {
+  Q_ASSERT(thread_ == nullptr);
+  state_ = state;
+  listing_.Clear();
+  failure_ = nullptr;
+  cancel_ = false;
+  thread_ = QThread::create([this, options, threads] {
+    try {
+      state_.Run(options, listing_, this, threads);
+    } catch (...) {
+      failure_ = std::current_exception();
+    }
+  });
+  // Queued: the handler runs on this object's (the user-interface) thread.
+  connect(thread_, &QThread::finished, this, &TAnalysisRunner::ThreadFinished,
+          Qt::QueuedConnection);
+  thread_->start();
+}
+
+void TAnalysisRunner::JackknifeIteration(talvex::TSize objectNumber, talvex::TSize objectCount) {
+  emit Iteration(objectNumber, objectCount);  // queued to the receiver's thread
+}
+
+void TAnalysisRunner::ThreadFinished() {
+  thread_->wait();
+  delete thread_;
+  thread_ = nullptr;
+  emit Finished();
+}

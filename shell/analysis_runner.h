@@ -1,0 +1,53 @@
+// TAnalysisRunner: one analysis run on a worker thread, so that the window
+// stays responsive during the jackknife. The run works on its own copy of the
+// program's state and listing; the main window takes them over when the run
+// has finished, the results only when it completed.
+#pragma once
+
+#include <QObject>
+#include <QThread>
+#include <atomic>
+#include <exception>
+#include <memory>
+
+#include "analysis/analysis_state.h"
+#include "analysis/report_listing.h"
+#include "analysis/run_observer.h"
+
+class TAnalysisRunner : public QObject, private talvex::TRunObserver {
+  Q_OBJECT
+ public:
+  explicit TAnalysisRunner(QObject* parent = nullptr);
+  /// Cancels a run still going and waits for its thread.
+  ~TAnalysisRunner() override;
+
+  /// Starts a run on a copy of `state`. `threads` = 0 uses every core.
+  void Start(const talvex::TAnalysisState& state, const talvex::TAnalysisOptions& options,
+             unsigned threads = 0);
+  bool Running() const { return thread_ != nullptr; }
+  /// Asks the run to stop at its next check; it then ends like a failed run.
+  void Cancel() { cancel_ = true; }
+
+  /// After Finished: the state after the run (its results are new only when
+  /// Failure() is null), the listing as far as it was written, the failure.
+  talvex::TAnalysisState& State() { return state_; }
+  talvex::TReportListing& Listing() { return listing_; }
+  std::exception_ptr Failure() const { return failure_; }
+
+ signals:
+  /// Object `objectNumber` of `objectCount` is left out by the jackknife.
+  void Iteration(unsigned objectNumber, unsigned objectCount);
+  /// The run has ended; the thread is gone.
+  void Finished();
+
+ private:
+  void JackknifeIteration(talvex::TSize objectNumber, talvex::TSize objectCount) override;
+  bool CancelRequested() override { return cancel_; }
+  void ThreadFinished();
+
+  talvex::TAnalysisState state_;
+  talvex::TReportListing listing_;
+  std::exception_ptr failure_;
+  std::atomic<bool> cancel_ = false;
+  QThread* thread_ = nullptr;
+};

@@ -1,0 +1,180 @@
+// TMainForm: the main window, which is the program. It holds the loaded data,
+// the results of the last run and the two flags that decide which commands
+// can be used; it hosts every command in its menu bar and buttons, loads data
+// files (Open dialog, recent-files entries, dropped files), keeps the options
+// in the settings file, runs the analysis off the user-interface thread, and
+// offers the help and the about box.
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+#include "analysis/analysis_state.h"
+#include "analysis/report_listing.h"
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class TAboutBox;
+class TAnalysisRunner;
+class TdfsMRUFileList;
+class THelpFile;
+class THelpWindow;
+class TOptionMarks;
+class TReportViewer;
+class TSettingsFile;
+class TUserInteraction;
+
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+ public:
+  /// Builds the window, reads the recent files and the option marks from
+  /// `settings`. `helpFilePath` may name a missing file: the help commands
+  /// then do nothing.
+  TMainForm(TSettingsFile& settings, TReportViewer& reportViewer, TUserInteraction& interaction,
+            const QString& helpFilePath, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  /// Files handed over by the desktop (a drop, or the command line): one is
+  /// loaded and goes to the top of the recent files; several are refused.
+  void DropFiles(const QStringList& paths);
+  /// The load shared by the recent-files and drop paths.
+  void LoadFromPath(const QString& path);
+  /// Applies the enabling rules to every command.
+  void UpdateCommandStates();
+
+  bool DataLoaded() const { return dataLoaded_; }
+  bool ResultsReady() const { return resultsReady_; }
+  bool Running() const;
+  const talvex::TAnalysisState& State() const { return state_; }
+  const talvex::TReportListing& Listing() const { return listing_; }
+  const QString& DataFileName() const { return dataFileName_; }
+  TdfsMRUFileList& RecentFiles() const { return *recentFiles_; }
+  TOptionMarks& OptionMarks() const { return *options_; }
+  THelpWindow* HelpWindow() const { return helpWindow_; }
+  TAboutBox& AboutBox() const { return *aboutBox_; }
+
+  /// Worker threads of the jackknife; 0 (the default) uses every core.
+  void SetRunThreads(unsigned threads) { runThreads_ = threads; }
+
+ signals:
+  /// A run has ended (completed, failed or cancelled) and its outcome is
+  /// committed.
+  void RunFinished();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void CreateActions();
+  void CreateMenus();
+  void CreateControls();
+  void ReadSettings();
+  void WriteSettings();
+
+  // Command handlers.
+  void FileOpenItemClick();
+  void FileViewItemClick();
+  void SaveScoresItemClick();
+  void SaveVectorsItemClick();
+  void OptionsClearFilesListItemClick();
+  void FactorsNumberItemClick();
+  void RunAnalysisItemClick();
+  void PlotScoresItemClick();
+  void PlotVectorsItemClick();
+  void PlotScreeItemClick();
+  void HelpContentsItemClick();
+  void HelpSearchItemClick();
+  void HelpAboutItemClick();
+  void RecentFilesMRUItemClick(const QString& fileName);
+  void CancelBtnClick();
+
+  // The run's progress and end.
+  void RunIteration(unsigned objectNumber, unsigned objectCount);
+  void RunEnded();
+
+  /// Reads `path` into the state. A refused file is told (its own message,
+  /// then "File error") and gives false; other failures propagate.
+  bool ReadData(const QString& path);
+  /// The end of every successful load.
+  void LoadSucceeded(const QString& path);
+  bool LoadPath(const QString& path);
+  void StartLoad();
+  void ExportResults(bool scores);
+
+  /// Runs a command; a failure that escapes it goes to the general error report.
+  void Guarded(const std::function<void()>& command);
+  /// The general error report: the message in a box titled with the
+  /// application title, with the full-stop rule.
+  void ShowError(const QString& message);
+  /// A message box of the main window itself, preceded by the error beep.
+  void ShowOwnMessage(bool error, const QString& title, const QString& text, bool okButton);
+
+  THelpWindow* EnsureHelpWindow();
+  void ShutDown();
+
+  TSettingsFile& settings_;
+  TReportViewer& reportViewer_;
+  TUserInteraction& interaction_;
+
+  talvex::TAnalysisState state_;
+  talvex::TReportListing listing_;
+  bool dataLoaded_ = false;
+  bool resultsReady_ = false;
+  QString dataFileName_;
+  QString saveFileName_;
+  unsigned runThreads_ = 0;
+  bool closePending_ = false;
+  bool shutDown_ = false;
+
+  TOptionMarks* options_ = nullptr;
+  TdfsMRUFileList* recentFiles_ = nullptr;
+  TAnalysisRunner* runner_ = nullptr;
+  std::unique_ptr<THelpFile> helpFile_;
+  THelpWindow* helpWindow_ = nullptr;
+  TAboutBox* aboutBox_ = nullptr;
+  QMetaObject::Connection focusConnection_;
+
+  // Menus and their items, named as in the user interface.
+  QMenu* FileMenu = nullptr;
+  QMenu* FileSaveMenu = nullptr;
+  QMenu* OptionsMenu = nullptr;
+  QMenu* OptionsMethodMenu = nullptr;
+  QMenu* OptionsFactorsMenu = nullptr;
+  QMenu* OptionsTransformMenu = nullptr;
+  QAction* FileOpenItem = nullptr;
+  QAction* FileViewItem = nullptr;
+  QAction* SaveScoresItem = nullptr;
+  QAction* SaveVectorsItem = nullptr;
+  QAction* FileExitItem = nullptr;
+  QAction* OptionsClearFilesListItem = nullptr;
+  QAction* FactorsNumberItem = nullptr;
+  QAction* RunAnalysisItem = nullptr;
+  QAction* PlotScoresItem = nullptr;
+  QAction* PlotVectorsItem = nullptr;
+  QAction* PlotScreeItem = nullptr;
+  QAction* HelpContentsItem = nullptr;
+  QAction* HelpSearchItem = nullptr;
+  QAction* HelpAboutItem = nullptr;
+
+  // Controls.
+  QGroupBox* InputFrame = nullptr;
+  QGroupBox* ComputeFrame = nullptr;
+  QGroupBox* DisplayFrame = nullptr;
+  QPushButton* OpenBtn = nullptr;
+  QPushButton* TestBtn = nullptr;
+  QPushButton* ScoresBtn = nullptr;
+  QPushButton* ScreeBtn = nullptr;
+  QPushButton* VectorsBtn = nullptr;
+  QPushButton* CloseBtn = nullptr;
+  QPushButton* CancelBtn = nullptr;
+  QProgressBar* RunProgress = nullptr;
+  QLabel* LblName = nullptr;
+  QLabel* LblInfo = nullptr;
+};

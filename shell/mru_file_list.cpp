@@ -1,0 +1,119 @@
+// The recent-files list and its menu entries.
+#include "shell/mru_file_list.h"
+
+#include "shell/settings_file.h"
+#include "shell/shorten_path.h"
+
+namespace {
+
+// The access keys of the entries, in list order; later entries get none.
+const QString AccessKeys = QStringLiteral("1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+
+qsizetype IndexWithoutCase(const QStringList& list, const QString& text) {
+  for (qsizetype i = 0; i < list.size(); ++i) {
+    if (list[i].compare(text, Qt::CaseInsensitive) == 0) return i;
+  }
+  return -1;
+}
+
+}  // namespace
+
+TMRUMenuItem::TMRUMenuItem(const QString& text, unsigned entryNumber, QObject* parent)
+    : QAction(text, parent), entryNumber_(entryNumber) {}
+
+TdfsMRUFileList::TdfsMRUFileList(TSettingsFile& settings, QObject* parent)
+    : QObject(parent), settings_(settings) {
+  LoadEntries();
+}
+
+void TdfsMRUFileList::SetFileMenu(QMenu* menu) {
+  RemoveMenuItems();
+  fileMenu_ = menu;
+  RebuildMenu();
+}
+
+void TdfsMRUFileList::AddFile(const QString& path) {
+  const qsizetype found = IndexWithoutCase(entries_, path);
+  if (found >= 0) {
+    entries_.move(found, 0);
+  } else {
+    entries_.prepend(path);
+    while (entries_.size() > Maximum) entries_.removeLast();
+  }
+  RebuildMenu();
+}
+
+void TdfsMRUFileList::ClearAll() {
+  RemoveMenuItems();
+  entries_.clear();
+}
+
+void TdfsMRUFileList::RemoveMenuItems() {
+  for (const QPointer<TMRUMenuItem>& item : items_) {
+    if (item.isNull()) continue;
+    if (fileMenu_) fileMenu_->removeAction(item);
+    item->deleteLater();  // it may be the item whose click is being handled
+  }
+  items_.clear();
+}
+
+void TdfsMRUFileList::RebuildMenu() {
+  RemoveMenuItems();
+  if (!fileMenu_ || entries_.isEmpty()) return;
+  if (InsertSeparator) {
+    auto* separator = new TMRUMenuItem(QString(), 0, fileMenu_);
+    separator->setSeparator(true);
+    fileMenu_->addAction(separator);
+    items_.append(separator);
+  }
+  const QFontMetrics metrics(fileMenu_->font());
+  for (int j = 0; j < entries_.size(); ++j) {
+    QString caption = ShortenPath(entries_[j], MaxCaptionWidth, metrics);
+    caption.replace(u'&', QStringLiteral("&&"));  // a path's "&" is no access key
+    if (j < AccessKeys.size()) caption = u'&' + AccessKeys[j] + u' ' + caption;
+    auto* item = new TMRUMenuItem(caption, unsigned(j + 1), fileMenu_);
+    item->setToolTip(entries_[j]);
+    item->setEnabled(itemsEnabled_);
+    connect(item, &QAction::triggered, this, [this, item] { ItemClick(item); });
+    fileMenu_->addAction(item);
+    items_.append(item);
+  }
+}
+
+QList<TMRUMenuItem*> TdfsMRUFileList::MenuItems() const {
+  QList<TMRUMenuItem*> result;
+  for (const QPointer<TMRUMenuItem>& item : items_) {
+    if (item && item->EntryNumber() > 0) result.append(item);
+  }
+  return result;
+}
+
+void TdfsMRUFileList::SetItemsEnabled(bool enabled) {
+  itemsEnabled_ = enabled;
+  for (TMRUMenuItem* item : MenuItems()) item->setEnabled(enabled);
+}
+
+void TdfsMRUFileList::ItemClick(const TMRUMenuItem* item) {
+  const qsizetype index = qsizetype(item->EntryNumber()) - 1;
+  if (index < 0 || index >= entries_.size()) return;
+  emit MRUItemClick(entries_[index]);
+}
+
+void TdfsMRUFileList::LoadEntries() {
+  ClearAll();
+  for (const QString& key : settings_.Keys(AutoSaveKey)) {
+    const QString value = settings_.ReadString(AutoSaveKey, key);
+    // An entry stands once, whatever the file holds.
+    if (!value.isEmpty() && !entries_.contains(value, Qt::CaseInsensitive)) {
+      entries_.append(value);
+    }
+  }
+  RebuildMenu();
+}
+
+void TdfsMRUFileList::SaveEntries() {
+  settings_.EraseSection(AutoSaveKey);
+  for (int j = 0; j < entries_.size(); ++j) {
+    settings_.WriteString(AutoSaveKey, QStringLiteral("F%1").arg(j), entries_[j]);
+  }
+}

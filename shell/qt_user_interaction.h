@@ -1,0 +1,17 @@
+// TQtUserInteraction: the program's dialogs, message boxes and beep, as Qt
+// draws them.
+#pragma once
+
+#include "shell/user_interaction.h"
+
+class TQtUserInteraction : public TUserInteraction {
+ public:
+  void Beep() override;
+  void ShowMessage(TMessageKind kind, const QString& title, const QString& text,
+                   TMessageButton button) override;
+  std::optional<QString> ChooseFile(const TFileDialogSpec& spec) override;
+  std::optional<QString> InputText(const QString& title, const QString& prompt,
+                                   const QString& defaultText) override;
+  void ShowModal(QDialog& dialog) override;
+  void OpenUrl(const QUrl& url) override;
+};

@@ -1,0 +1,54 @@
+// TUserInteraction: every way the main window talks to the user outside its
+// own widgets (file dialogs, message boxes, the input box, the beep, modal
+// windows, opening links). The program uses the Qt implementation; tests
+// use a scripted one that records what was shown and answers from a queue.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <optional>
+
+class QDialog;
+class QWidget;
+
+/// What a file dialog is asked to be.
+struct TFileDialogSpec {
+  QString title;
+  QStringList filters;     // "Data files (*.nts)", ... in the order shown
+  QString defaultSuffix;   // added to a name typed without extension
+  QString initialFile;     // the dialog's current file name
+  bool save = false;       // a Save dialog asks before overwriting a file
+};
+
+enum class TMessageKind { Error, Information };
+
+/// The one button a message box of this program has.
+enum class TMessageButton { Ok, Cancel };
+
+class TUserInteraction {
+ public:
+  virtual ~TUserInteraction() = default;
+
+  /// The system's error beep.
+  virtual void Beep() = 0;
+  /// A modal message box with one button.
+  virtual void ShowMessage(TMessageKind kind, const QString& title, const QString& text,
+                           TMessageButton button) = 0;
+  /// The chosen file, or nothing when the user cancels. An Open dialog
+  /// accepts only existing files in existing folders.
+  virtual std::optional<QString> ChooseFile(const TFileDialogSpec& spec) = 0;
+  /// The text entered, or nothing when the user cancels.
+  virtual std::optional<QString> InputText(const QString& title, const QString& prompt,
+                                           const QString& defaultText) = 0;
+  /// Shows `dialog` modally and returns when it is closed.
+  virtual void ShowModal(QDialog& dialog) = 0;
+  /// Hands a link (mailto:, file:) to the desktop.
+  virtual void OpenUrl(const QUrl& url) = 0;
+
+  /// The parent of the dialogs this object shows.
+  void SetDialogParent(QWidget* parent) { dialogParent_ = parent; }
+
+ protected:
+  QWidget* dialogParent_ = nullptr;
+};
