@@ -53,8 +53,8 @@ class TAtomicFile {
   void Discard() noexcept;
   [[noreturn]] void FailWrite(int error);
 
-  std::string path_;      // as given, for messages
-  std::string target_;    // where the rename goes (a symbolic link's target)
+  std::string path_;    // as given, for messages
+  std::string target_;  // where the rename goes (a symbolic link's target)
   std::string tempPath_;
   int fd_ = -1;
   std::uint64_t written_ = 0;

@@ -120,9 +120,8 @@ void ExportScores(const std::string& path, const TFloatMatrix& scores, TSize obj
   ExportMatrix(path, scores, objectCount, factorCount, objectLabels, "Object");
 }
 
-void ExportVectors(const std::string& path, const TFloatMatrix& eigenvectors,
-                   TSize variableCount, TSize factorCount,
-                   const std::vector<std::string>& variableLabels) {
+void ExportVectors(const std::string& path, const TFloatMatrix& eigenvectors, TSize variableCount,
+                   TSize factorCount, const std::vector<std::string>& variableLabels) {
   ExportMatrix(path, eigenvectors, variableCount, factorCount, variableLabels, "Variable");
 }
 

@@ -43,8 +43,7 @@ void ExportScores(const std::string& path, const TFloatMatrix& scores, TSize obj
 
 /// The vector coefficients: variableCount rows of factorCount columns,
 /// labelled by the variable labels under "Variable".
-void ExportVectors(const std::string& path, const TFloatMatrix& eigenvectors,
-                   TSize variableCount, TSize factorCount,
-                   const std::vector<std::string>& variableLabels);
+void ExportVectors(const std::string& path, const TFloatMatrix& eigenvectors, TSize variableCount,
+                   TSize factorCount, const std::vector<std::string>& variableLabels);
 
 }  // namespace talvex

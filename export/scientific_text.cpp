@@ -40,8 +40,8 @@ TDigits SplitScientific(std::string_view text, std::string_view* more) {
   }
   for (std::size_t i = 0; i < 16; ++i) result.digits[i] = i < count ? digits[i] : '0';
   const std::string_view exponent = text.substr(e + 1);
-  std::from_chars(exponent.data() + (exponent[0] == '+' ? 1 : 0),
-                  exponent.data() + exponent.size(), result.exponent);
+  std::from_chars(exponent.data() + (exponent[0] == '+' ? 1 : 0), exponent.data() + exponent.size(),
+                  result.exponent);
   if (more != nullptr) *more = mantissa.substr(count > 16 ? 17 : mantissa.size());
   return result;
 }

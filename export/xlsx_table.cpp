@@ -191,8 +191,7 @@ void WriteXlsxTable(const std::string& path, const TXlsxTable& table) {
   std::vector<double> numbers;
   {
     const TClassicLocale classic;
-    std::unique_ptr<lxw_workbook, TWorkbookCloser> workbook(
-        workbook_new(file.TempPath().c_str()));
+    std::unique_ptr<lxw_workbook, TWorkbookCloser> workbook(workbook_new(file.TempPath().c_str()));
     if (!workbook) FailWrite(path, "the workbook cannot be created");
     lxw_worksheet* sheet = workbook_add_worksheet(workbook.get(), nullptr);
     if (sheet == nullptr) FailWrite(path, "the worksheet cannot be created");

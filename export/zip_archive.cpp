@@ -85,8 +85,8 @@ std::string Inflate(std::string_view packed, std::size_t size) {
 
 std::string Deflate(std::string_view data) {
   z_stream stream{};
-  if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8,
-                   Z_DEFAULT_STRATEGY) != Z_OK) {
+  if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) !=
+      Z_OK) {
     throw EAllocateFailed();
   }
   std::string out(deflateBound(&stream, uLong(data.size())), '\0');
@@ -163,8 +163,7 @@ std::string WriteZipArchive(const std::vector<TZipEntry>& entries) {
     if (entry.data.size() >= Limit) throw Exception("Workbook too large for a zip archive");
     const std::string packed = Deflate(entry.data);
     const std::uint32_t crc = Crc(entry.data);
-    if (packed.size() >= Limit || out.size() >= Limit ||
-        entry.name.size() > 0xFFFF) {
+    if (packed.size() >= Limit || out.size() >= Limit || entry.name.size() > 0xFFFF) {
       throw Exception("Workbook too large for a zip archive");
     }
     const auto offset = std::uint32_t(out.size());

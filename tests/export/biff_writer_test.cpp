@@ -67,7 +67,8 @@ TEST(XlsFile, CellPositionIsStoredRowFirstAndZeroBased) {
 TEST(XlsFile, LabelLengths) {
   TXLSfile empty;
   empty.AddStrCell(1, 1, {}, "");
-  EXPECT_EQ(SingleCellRecord(empty), std::string("\x04\x00\x08\x00\x00\x00\x00\x00\x00\x00\x00\x00", 12));
+  EXPECT_EQ(SingleCellRecord(empty),
+            std::string("\x04\x00\x08\x00\x00\x00\x00\x00\x00\x00\x00\x00", 12));
 
   // The length is one byte: a longer text is cut at 255 bytes.
   TXLSfile longer;
@@ -83,7 +84,8 @@ TEST(XlsFile, DimensionsStayFixedBeyondThem) {
   sheet.AddDoubleCell(200, 2000, {}, 1.0);
   sheet.AddDoubleCell(200, 2000, {}, 2.0);  // the same position twice: both written
   const std::string bytes = sheet.Bytes();
-  EXPECT_EQ(bytes.substr(10, 12), std::string("\x00\x00\x08\x00\x00\x00\xE8\x03\x00\x00\x64\x00", 12));
+  EXPECT_EQ(bytes.substr(10, 12),
+            std::string("\x00\x00\x08\x00\x00\x00\xE8\x03\x00\x00\x64\x00", 12));
   ASSERT_EQ(bytes.size(), 26u + 2 * 19u);
   EXPECT_EQ(bytes.substr(22 + 4, 4), std::string("\xCF\x07\xC7\x00", 4));  // row 1999, col 199
   EXPECT_EQ(bytes.substr(22 + 19 + 4, 4), std::string("\xCF\x07\xC7\x00", 4));
@@ -115,7 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
         TAttributeCase{{A::Locked}, {0x40, 0, 0}},
         TAttributeCase{{A::Hidden, A::Locked}, {0xC0, 0, 0}},
         TAttributeCase{{A::Shaded}, {0, 0, 0x80}}, TAttributeCase{{A::BottomBorder}, {0, 0, 0x40}},
-        TAttributeCase{{A::TopBorder}, {0, 0, 0x20}}, TAttributeCase{{A::RightBorder}, {0, 0, 0x10}},
+        TAttributeCase{{A::TopBorder}, {0, 0, 0x20}},
+        TAttributeCase{{A::RightBorder}, {0, 0, 0x10}},
         TAttributeCase{{A::LeftBorder}, {0, 0, 0x08}}, TAttributeCase{{A::AlignLeft}, {0, 0, 1}},
         TAttributeCase{{A::AlignCenter}, {0, 0, 2}}, TAttributeCase{{A::AlignRight}, {0, 0, 3}},
         TAttributeCase{{A::AlignFill}, {0, 0, 4}},
@@ -123,10 +126,10 @@ INSTANTIATE_TEST_SUITE_P(
         TAttributeCase{{A::AlignLeft, A::AlignCenter, A::AlignRight}, {0, 0, 1}},
         TAttributeCase{{A::AlignCenter, A::AlignRight}, {0, 0, 2}},
         TAttributeCase{{A::AlignRight, A::AlignFill}, {0, 0, 7}},
-        TAttributeCase{{A::Hidden, A::Locked, A::Shaded, A::BottomBorder, A::TopBorder,
-                        A::RightBorder, A::LeftBorder, A::AlignLeft, A::AlignCenter,
-                        A::AlignRight, A::AlignFill},
-                       {0xC0, 0, 0xFD}}));
+        TAttributeCase{
+            {A::Hidden, A::Locked, A::Shaded, A::BottomBorder, A::TopBorder, A::RightBorder,
+             A::LeftBorder, A::AlignLeft, A::AlignCenter, A::AlignRight, A::AlignFill},
+            {0xC0, 0, 0xFD}}));
 
 TEST(XlsFile, UnwritableNameLeavesCellsForAnotherTry) {
   testing::TScratchFolder folder;

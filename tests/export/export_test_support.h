@@ -24,7 +24,8 @@ inline constexpr const char* Python = "/usr/bin/python3";
 class TScratchFolder {
  public:
   TScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "talvex-export-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "talvex-export-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
   }
@@ -62,7 +63,9 @@ inline void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-inline std::string TestData(const std::string& name) { return std::string(TALVEX_TEST_DATA) + "/" + name; }
+inline std::string TestData(const std::string& name) {
+  return std::string(TALVEX_TEST_DATA) + "/" + name;
+}
 
 /// Runs `command` through the shell; its standard output, and its exit status.
 inline std::string RunCommand(const std::string& command, int* status) {
@@ -90,13 +93,13 @@ inline bool HasPythonModule(const std::string& module) {
 }  // namespace talvex::testing
 
 /// Checks that `statement` throws exactly `type` with the message `message`.
-#define EXPECT_THROW_MSG(statement, type, message)                                   \
-  do {                                                                               \
-    try {                                                                            \
-      statement;                                                                     \
-      ADD_FAILURE() << "no exception from: " #statement;                             \
-    } catch (const type& error) {                                                    \
+#define EXPECT_THROW_MSG(statement, type, message)                                    \
+  do {                                                                                \
+    try {                                                                             \
+      statement;                                                                      \
+      ADD_FAILURE() << "no exception from: " #statement;                              \
+    } catch (const type& error) {                                                     \
       EXPECT_EQ(typeid(error), typeid(type)) << "a subclass of " #type " was thrown"; \
-      EXPECT_EQ(std::string(error.what()), std::string(message));                    \
-    }                                                                                \
+      EXPECT_EQ(std::string(error.what()), std::string(message));                     \
+    }                                                                                 \
   } while (false)

@@ -34,10 +34,9 @@ std::vector<std::string> Split(const std::string& line, char separator) {
 // The cells as read_sheet.py prints them: "s:text", "n:repr" or "-".
 TSheet ReadSheet(const std::string& path) {
   int status = 0;
-  const std::string output =
-      testing::RunCommand(std::string(testing::Python) + " " + testing::TestData("read_sheet.py") +
-                              " '" + path + "'",
-                          &status);
+  const std::string output = testing::RunCommand(
+      std::string(testing::Python) + " " + testing::TestData("read_sheet.py") + " '" + path + "'",
+      &status);
   EXPECT_EQ(status, 0) << output;
   TSheet sheet;
   for (const std::string& line : Split(output, '\n')) {
@@ -50,7 +49,8 @@ TSheet ReadCsv(const std::string& path) {
   const std::string text = testing::ReadFile(path);
   TSheet sheet;
   std::size_t from = 0;
-  for (std::size_t end = text.find("\r\n"); end != std::string::npos; end = text.find("\r\n", from)) {
+  for (std::size_t end = text.find("\r\n"); end != std::string::npos;
+       end = text.find("\r\n", from)) {
     sheet.push_back(Split(text.substr(from, end - from), ','));
     from = end + 2;
   }
@@ -117,8 +117,8 @@ TEST_F(ReaderRoundTrip, XlsAndXlsxHoldWhatTheCsvHolds) {
     EXPECT_EQ("s:" + csv[0][j - 1], xls[0][j - 1]);
     EXPECT_EQ("s:" + csv[0][j - 1], xlsx[0][j]);
   }
-  const std::vector<std::string> readLabels = {"s:ob1", "s:Z\xC3\xBCrich", "s:\xC3\xA9t\xC3\xA9",
-                                               "-",     "s:a b",           "s:x,y", "-"};
+  const std::vector<std::string> readLabels = {
+      "s:ob1", "s:Z\xC3\xBCrich", "s:\xC3\xA9t\xC3\xA9", "-", "s:a b", "s:x,y", "-"};
   for (TSize i = 1; i <= Rows; ++i) {
     ASSERT_EQ(csv[i].size(), Cols);
     ASSERT_EQ(xls[i].size(), Cols);
@@ -167,8 +167,8 @@ TEST_F(ReaderRoundTrip, NotFiniteValues) {
   EXPECT_TRUE(std::isnan(Number(xls[1][0])));
   EXPECT_EQ(Number(xls[1][1]), HUGE_VAL);
   EXPECT_EQ(Number(xls[1][2]), -HUGE_VAL);
-  EXPECT_EQ(ReadSheet(folder / "n.xlsx"),
-            (TSheet{{"s:Variable", "s:Axis1", "s:Axis2", "s:Axis3"}, {"s:v", "s:Nan", "s:+Inf", "s:-Inf"}}));
+  EXPECT_EQ(ReadSheet(folder / "n.xlsx"), (TSheet{{"s:Variable", "s:Axis1", "s:Axis2", "s:Axis3"},
+                                                  {"s:v", "s:Nan", "s:+Inf", "s:-Inf"}}));
 }
 
 TEST_F(ReaderRoundTrip, CommaLocaleKeepsDecimalPoints) {

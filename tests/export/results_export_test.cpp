@@ -61,9 +61,9 @@ TEST(ResultsExport, FormatFollowsExtensionInAnyCase) {
   EXPECT_EQ(ExportFormatOf(".csv"), TExportFormat::Csv);
 
   const auto refused = [](const std::string& path) {
-    EXPECT_THROW_MSG(ExportFormatOf(path), EUnknownExportFormat,
-                     "Cannot export to " + path +
-                         ": the file name must end in .xls, .csv, .sdf or .xlsx");
+    EXPECT_THROW_MSG(
+        ExportFormatOf(path), EUnknownExportFormat,
+        "Cannot export to " + path + ": the file name must end in .xls, .csv, .sdf or .xlsx");
   };
   refused("result.txt");
   refused("result");

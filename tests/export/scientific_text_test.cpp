@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <random>
 
@@ -29,7 +29,8 @@ TEST(ScientificText, DocumentedExamples) {
 TEST(ScientificText, SignOfZeroAndNotFiniteValues) {
   EXPECT_EQ(ScientificText(-0.0), " 0.00000000000000E+0000");
   EXPECT_EQ(ScientificText(std::numeric_limits<double>::quiet_NaN()), std::string(20, ' ') + "Nan");
-  EXPECT_EQ(ScientificText(-std::numeric_limits<double>::quiet_NaN()), std::string(20, ' ') + "Nan");
+  EXPECT_EQ(ScientificText(-std::numeric_limits<double>::quiet_NaN()),
+            std::string(20, ' ') + "Nan");
   EXPECT_EQ(ScientificText(HUGE_VAL), std::string(19, ' ') + "+Inf");
   EXPECT_EQ(ScientificText(-HUGE_VAL), std::string(19, ' ') + "-Inf");
 }
