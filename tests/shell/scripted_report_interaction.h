@@ -1,0 +1,45 @@
+// A report-window interaction for tests: answers the Save As dialog from a
+// queue of names, sends print jobs to a PDF file, records every message and
+// shows the window without a modal loop so the test can act on it.
+#pragma once
+
+#include <QApplication>
+#include <QDialog>
+#include <QPrinter>
+#include <QStringList>
+#include <deque>
+
+#include "shell/report_interaction.h"
+
+class TScriptedReportInteraction final : public TReportInteraction {
+ public:
+  std::deque<QString> saveNames;   // next answers of the Save As dialog ("" = cancel)
+  QString printFile;               // where print jobs go; empty = the user cancels
+  std::vector<TSaveRequest> saveRequests;
+  QStringList informations;
+  QStringList errors;
+  int printerSetups = 0;
+  int modalRuns = 0;
+
+  QString AskSaveFileName(QWidget*, const TSaveRequest& request) override {
+    saveRequests.push_back(request);
+    if (saveNames.empty()) return {};
+    QString name = saveNames.front();
+    saveNames.pop_front();
+    return name;
+  }
+  bool AskPrint(QWidget*, QPrinter& printer) override {
+    if (printFile.isEmpty()) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printFile);
+    return true;
+  }
+  void AskPrinterSetup(QWidget*, QPrinter&) override { ++printerSetups; }
+  void ShowInformation(QWidget*, const QString& text) override { informations.append(text); }
+  void ShowError(QWidget*, const QString& message) override { errors.append(message); }
+  void RunModal(QDialog& dialog) override {
+    ++modalRuns;
+    dialog.show();
+    QApplication::processEvents();
+  }
+};
