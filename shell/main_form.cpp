@@ -108,6 +108,7 @@ TMainForm::TMainForm(TSettingsFile& settings, TReportViewer& reportViewer,
   aboutBox_ = new TAboutBox(interaction_, this);
 
   layout()->setSizeConstraint(QLayout::SetFixedSize);
+  layout()->activate();
   OpenBtn->setFocus();
   UpdateCommandStates();
 }
@@ -429,9 +430,10 @@ void TMainForm::DropFiles(const QStringList& paths) {
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
-  const QMimeData* mime = event->mimeData();
-  const bool files = mime->hasUrls() && std::all_of(mime->urls().begin(), mime->urls().end(),
-                                                    [](const QUrl& u) { return u.isLocalFile(); });
+  const QList<QUrl> urls = event->mimeData()->urls();
+  const bool files = !urls.isEmpty() && std::all_of(urls.begin(), urls.end(), [](const QUrl& u) {
+    return u.isLocalFile();
+  });
   if (files && !Running()) event->acceptProposedAction();
 }
 

@@ -1,0 +1,798 @@
+// The main window driven as a user would: command enabling through loads and
+// runs, the three load paths, the option marks and their settings, the
+// recent-files entries, the run on its worker thread, exports, the general
+// error report and shut-down.
+#include <QApplication>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+#include <set>
+
+#include "scripted_interaction.h"
+#include "scripted_report_viewer.h"
+#include "shell/about_box.h"
+#include "shell/error_report.h"
+#include "shell/main_form.h"
+#include "shell/mru_file_list.h"
+#include "shell/option_marks.h"
+#include "shell/settings_file.h"
+
+namespace {
+
+using TNames = std::set<QString>;
+
+QString Data(const char* name) { return QStringLiteral(TALVEX_TEST_DATA "/") + name; }
+
+// Commands usable in every state (while no run goes on).
+const TNames Always = {"FileOpenItem", "FileExitItem",  "HelpContentsItem", "HelpSearchItem",
+                       "HelpAboutItem", "OpenBtn",      "CloseBtn"};
+// Commands that need data.
+const TNames WithData = {"OptionsMethodItem",     "OptionsFactorsItem", "OptionsTransformItem",
+                         "OptionsJackkniffeItem", "RunAnalysisItem",    "TestBtn"};
+// Commands that need the results of a run.
+const TNames WithResults = {"FileViewItem",  "FileSaveItem", "PlotScoresItem", "PlotVectorsItem",
+                            "PlotScreeItem", "ScoresBtn",    "VectorsBtn",     "ScreeBtn"};
+const TNames WithRecentFiles = {"OptionsClearFilesListItem"};
+
+TNames Join(std::initializer_list<TNames> groups) {
+  TNames all;
+  for (const TNames& g : groups) all.insert(g.begin(), g.end());
+  return all;
+}
+
+QByteArray ReadText(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return QByteArray();
+  return file.readAll();
+}
+
+void WriteText(const QString& path, const QByteArray& text) {
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(text);
+}
+
+}  // namespace
+
+class TMainFormTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<TSettingsFile> settings_;
+  std::unique_ptr<TScriptedInteraction> user_;
+  std::unique_ptr<TScriptedReportViewer> viewer_;
+  std::unique_ptr<TMainForm> form_;
+
+  QString SettingsPath() const { return dir_->filePath("TALVEX.INI"); }
+
+  // A data set whose jackknife takes long enough for a Cancel or a close to
+  // arrive while it runs: 2000 objects, 15 variables of pseudo-random values.
+  QString BigData() const {
+    const QString path = dir_->filePath("big.nts");
+    if (QFile::exists(path)) return path;
+    QByteArray text = "'Large'\r\n1 2000 15 0\r\n";
+    quint32 seed = 12345;
+    for (int i = 0; i < 2000; ++i) {
+      for (int j = 0; j < 15; ++j) {
+        seed = seed * 1664525u + 1013904223u;
+        text += QByteArray::number(double(seed >> 8) / 16777216.0 * 10.0 + j, 'f', 4) + ' ';
+      }
+      text += "\r\n";
+    }
+    WriteText(path, text);
+    return path;
+  }
+
+  // A fresh program over the settings file as it stands.
+  void Start(const QString& helpFile = QString()) {
+    form_.reset();
+    settings_ = std::make_unique<TSettingsFile>(TSettingsFile::DefaultPath());
+    user_ = std::make_unique<TScriptedInteraction>();
+    viewer_ = std::make_unique<TScriptedReportViewer>();
+    form_ = std::make_unique<TMainForm>(*settings_, *viewer_, *user_, helpFile);
+    form_->SetRunThreads(2);
+  }
+
+  QAction* Item(const char* name) const {
+    auto* item = form_->findChild<QAction*>(QString::fromLatin1(name));
+    if (item == nullptr) qFatal("no item %s", name);
+    return item;
+  }
+  QPushButton* Button(const char* name) const {
+    auto* button = form_->findChild<QPushButton*>(QString::fromLatin1(name));
+    if (button == nullptr) qFatal("no button %s", name);
+    return button;
+  }
+  QLabel* Label(const char* name) const {
+    return form_->findChild<QLabel*>(QString::fromLatin1(name));
+  }
+
+  // The names of every enabled command among those the rules govern.
+  TNames EnabledCommands() const {
+    TNames enabled;
+    for (const TNames& group : {Always, WithData, WithResults, WithRecentFiles}) {
+      for (const QString& name : group) {
+        const QByteArray latin = name.toLatin1();
+        const bool on = name.endsWith("Btn") ? Button(latin.constData())->isEnabled()
+                                             : Item(latin.constData())->isEnabled();
+        if (on) enabled.insert(name);
+      }
+    }
+    return enabled;
+  }
+
+  void OpenThroughDialog(const QString& path) {
+    user_->fileAnswers.push_back(path);
+    Item("FileOpenItem")->trigger();
+  }
+
+  // Runs the analysis and waits for its end.
+  bool RunToEnd() {
+    QSignalSpy finished(form_.get(), &TMainForm::RunFinished);
+    Item("RunAnalysisItem")->trigger();
+    return finished.count() > 0 || finished.wait(120000);
+  }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    qputenv("TALVEX_CONFIG_DIR", dir_->path().toUtf8());
+    Start();
+  }
+  void cleanup() {
+    form_.reset();
+    viewer_.reset();
+    user_.reset();
+    settings_.reset();
+    qunsetenv("TALVEX_CONFIG_DIR");
+  }
+
+  void WindowLooksAsDesigned() {
+    QCOMPARE(form_->windowTitle(), ApplicationTitle);
+    QCOMPARE(form_->centralWidget()->size(), QSize(427, 254));
+    QCOMPARE(form_->minimumSize(), form_->maximumSize());  // not resizable
+    QVERIFY(!(form_->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(form_->windowFlags() & Qt::WindowMinimizeButtonHint);
+
+    const struct {
+      const char* name;
+      const char* caption;
+      const char* hint;
+    } buttons[] = {{"OpenBtn", "&Data...", "Open data file"},
+                   {"TestBtn", "&PCA", "Compute principal components"},
+                   {"ScoresBtn", "&Scores", "Plot PCA scores"},
+                   {"ScreeBtn", "Scree &Plot", "Plot eigenvalues"},
+                   {"VectorsBtn", "&Vectors", "Plot vector coefficients"},
+                   {"CloseBtn", "&Close", "Exit the program"}};
+    for (const auto& b : buttons) {
+      QCOMPARE(Button(b.name)->text(), QString(b.caption));
+      QCOMPARE(Button(b.name)->toolTip(), QString(b.hint));
+    }
+    QVERIFY(Button("OpenBtn")->isDefault());
+    const struct {
+      const char* name;
+      const char* caption;
+      QRect geometry;
+    } groups[] = {{"InputFrame", "Input", {6, 9, 201, 105}},
+                  {"ComputeFrame", "Compute", {6, 130, 201, 105}},
+                  {"DisplayFrame", "Display", {219, 9, 201, 105}}};
+    for (const auto& g : groups) {
+      auto* group = form_->findChild<QGroupBox*>(g.name);
+      QCOMPARE(group->title(), QString(g.caption));
+      QCOMPARE(group->geometry(), g.geometry);
+    }
+    QCOMPARE(Button("CloseBtn")->geometry(), QRect(323, 202, 89, 33));
+    QVERIFY(Label("LblName")->text().isEmpty());
+    QVERIFY(Label("LblInfo")->text().isEmpty());
+    // The progress of a run is hidden when none goes on.
+    QVERIFY(form_->findChild<QProgressBar*>("RunProgress")->isHidden());
+    QVERIFY(Button("CancelBtn")->isHidden());
+  }
+
+  void MenuBarHoldsEveryItem() {
+    const auto captions = [](const QMenu* menu) {
+      QStringList list;
+      for (const QAction* a : menu->actions()) list.append(a->isSeparator() ? "-" : a->text());
+      return list;
+    };
+    QStringList top;
+    for (const QAction* a : form_->menuBar()->actions()) top.append(a->text());
+    QCOMPARE(top, QStringList({"&File", "&Options", "&Compute", "&Display", "&Help"}));
+    const QList<QAction*> menus = form_->menuBar()->actions();
+    QCOMPARE(captions(menus[0]->menu()), QStringList({"&Open Data...", "&View Report...", "-",
+                                                      "&Save", "-", "E&xit"}));
+    QCOMPARE(captions(Item("FileSaveItem")->menu()),
+             QStringList({"&Component Scores...", "&Vector Coefficients..."}));
+    QCOMPARE(captions(menus[1]->menu()),
+             QStringList({"&Clear MRU Files List", "-", "&Method", "&Factors", "&Transformation",
+                          "-", "&Jackkniffe Estimates"}));
+    QCOMPARE(captions(Item("OptionsMethodItem")->menu()),
+             QStringList({"Co&rrelation Matrix", "Co&variance Matrix"}));
+    QCOMPARE(captions(Item("OptionsFactorsItem")->menu()),
+             QStringList({"&All", "&Kaiser's Rule", "&Joliffe's Rule", "-", "&Number..."}));
+    QCOMPARE(captions(Item("OptionsTransformItem")->menu()),
+             QStringList({"&No Transformation", "&Decimal Logarithms", "&Natural Logarithms"}));
+    QCOMPARE(captions(menus[2]->menu()), QStringList({"&Principal Components"}));
+    QCOMPARE(captions(menus[3]->menu()),
+             QStringList({"Component &Scores", "Vector &Coefficients", "Scree &Plot"}));
+    QCOMPARE(captions(menus[4]->menu()),
+             QStringList({"&Contents", "Search &Topic...", "-", "&About..."}));
+    QCOMPARE(Item("HelpContentsItem")->shortcut(), QKeySequence(Qt::Key_F1));
+    // The default items of their submenus are bold; the others are not.
+    QVERIFY(Item("FactorsAllItem")->font().bold());
+    QVERIFY(Item("TransformRawItem")->font().bold());
+    QVERIFY(!Item("FactorsKaiserItem")->font().bold());
+    QVERIFY(!Item("FactorsNumberItem")->isCheckable());
+  }
+
+  void EnablingFollowsLoadsAndRuns() {
+    QCOMPARE(EnabledCommands(), Always);
+
+    OpenThroughDialog(Data("morph.nts"));
+    QVERIFY(form_->DataLoaded());
+    QCOMPARE(EnabledCommands(), Join({Always, WithData, WithRecentFiles}));
+    QCOMPARE(Label("LblName")->text(), QString("morph.nts"));
+    QCOMPARE(Label("LblInfo")->text(), QString("10 objects, 4 descriptors"));
+    QCOMPARE(user_->fileDialogs.back().title, QString("Open"));
+    QCOMPARE(user_->fileDialogs.back().filters,
+             QStringList({"Data files (*.nts)", "All files (*)"}));
+    QCOMPARE(user_->fileDialogs.back().defaultSuffix, QString("nts"));
+    QVERIFY(!user_->fileDialogs.back().save);
+
+    QVERIFY(RunToEnd());
+    QVERIFY(form_->ResultsReady());
+    QCOMPARE(EnabledCommands(), Join({Always, WithData, WithResults, WithRecentFiles}));
+    QVERIFY(!form_->Listing().Empty());
+
+    // A second load withdraws the results until the next run.
+    OpenThroughDialog(Data("r06.nts"));
+    QCOMPARE(EnabledCommands(), Join({Always, WithData, WithRecentFiles}));
+    QCOMPARE(Label("LblInfo")->text(), QString("5 objects, 2 descriptors"));
+
+    // A cancelled Open dialog leaves no data set loaded.
+    user_->Reset();
+    Item("FileOpenItem")->trigger();
+    QCOMPARE(user_->fileDialogs.size(), std::size_t(1));
+    QCOMPARE(user_->fileDialogs.back().initialFile, Data("r06.nts"));
+    QVERIFY(!form_->DataLoaded());
+    QCOMPARE(EnabledCommands(), Join({Always, WithRecentFiles}));
+    QVERIFY(user_->messages.empty());
+  }
+
+  void RefusedFileIsToldTwiceAndLoadsNothing() {
+    OpenThroughDialog(Data("morph.nts"));
+    QVERIFY(RunToEnd());
+    user_->Reset();
+    OpenThroughDialog(Data("zero_rows.nts"));
+    QVERIFY(!form_->DataLoaded());
+    QVERIFY(!form_->ResultsReady());
+    QCOMPARE(user_->messages.size(), std::size_t(2));
+    QCOMPARE(user_->messages[0].title, QString("Error"));
+    QCOMPARE(user_->messages[0].text, QString("Invalid row specification in file!"));
+    QCOMPARE(user_->messages[0].button, TMessageButton::Cancel);
+    QCOMPARE(user_->messages[0].kind, TMessageKind::Error);
+    QCOMPARE(user_->messages[0].beepsBefore, 1);
+    QCOMPARE(user_->messages[1].text, QString("File error"));
+    QCOMPARE(user_->messages[1].title, QString("Error"));
+    QCOMPARE(user_->messages[1].button, TMessageButton::Cancel);
+    QCOMPARE(user_->messages[1].beepsBefore, 2);
+    QCOMPARE(EnabledCommands(), Join({Always, WithRecentFiles}));
+    // A refused file does not join the recent files.
+    QCOMPARE(form_->RecentFiles().Entries(), QStringList({Data("morph.nts")}));
+  }
+
+  void ReaderFailureGoesToGeneralErrorReport() {
+    OpenThroughDialog(Data("comma_value.nts"));
+    QVERIFY(!form_->DataLoaded());
+    QCOMPARE(user_->messages.size(), std::size_t(1));  // no "File error"
+    QCOMPARE(user_->messages[0].title, QString("TALVEX for Windows"));
+    QCOMPARE(user_->messages[0].text, QString("Invalid numeric input."));
+    QCOMPARE(user_->messages[0].kind, TMessageKind::Error);
+    QCOMPARE(user_->messages[0].button, TMessageButton::Ok);
+    QCOMPARE(form_->RecentFiles().Count(), 0);
+
+    user_->Reset();
+    form_->LoadFromPath(dir_->filePath("gone.nts"));
+    QCOMPARE(user_->messages.size(), std::size_t(1));
+    QCOMPARE(user_->messages[0].title, QString("TALVEX for Windows"));
+    QVERIFY(user_->messages[0].text.endsWith('.'));
+  }
+
+  void FailureInCommandReachesErrorReport_data() {
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("letter") << "Array Reference Out of Bounds"
+                            << "Array Reference Out of Bounds.";
+    QTest::newRow("digit") << "I/O error 5" << "I/O error 5.";
+    QTest::newRow("exclamation") << "Not enough data!" << "Not enough data!";
+    QTest::newRow("full stop") << "Done." << "Done.";
+    QTest::newRow("closing quote") << "Cannot create file \"x\"" << "Cannot create file \"x\"";
+  }
+  void FailureInCommandReachesErrorReport() {
+    QFETCH(QString, message);
+    QFETCH(QString, shown);
+    OpenThroughDialog(Data("r06.nts"));
+    QVERIFY(RunToEnd());
+    viewer_->failWith = message.toStdString();
+    Button("ScoresBtn")->click();
+    QCOMPARE(viewer_->calls, QStringList({"scores"}));
+    QCOMPARE(user_->messages.size(), std::size_t(1));
+    QCOMPARE(user_->messages[0].title, QString("TALVEX for Windows"));
+    QCOMPARE(user_->messages[0].text, shown);
+    // The program goes on with the state as it was.
+    QVERIFY(form_->ResultsReady());
+    Item("PlotScreeItem")->trigger();
+    QCOMPARE(viewer_->calls, QStringList({"scores", "scree"}));
+  }
+
+  void ButtonsAndItemsReachTheReportWindow() {
+    OpenThroughDialog(Data("morph.nts"));
+    QVERIFY(RunToEnd());
+    Item("FileViewItem")->trigger();
+    QCOMPARE(viewer_->listingLines, form_->Listing().Lines().size());
+    Button("VectorsBtn")->click();
+    Item("PlotVectorsItem")->trigger();
+    Button("ScreeBtn")->click();
+    Item("PlotScoresItem")->trigger();
+    QCOMPARE(viewer_->calls, QStringList({"listing", "vectors", "vectors", "scree", "scores"}));
+    QCOMPARE(viewer_->factorCount, 4u);
+  }
+
+  void RunShowsProgressAndHoldsBackCommands() {
+    OpenThroughDialog(Data("iris.nts"));
+    QSignalSpy titles(form_.get(), &QWidget::windowTitleChanged);
+    QSignalSpy finished(form_.get(), &TMainForm::RunFinished);
+    Button("TestBtn")->click();
+    QVERIFY(form_->Running());
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    // Nothing may load, run, change the data or close while it goes on.
+    for (const char* name : {"FileOpenItem", "FileExitItem", "RunAnalysisItem", "FactorsNumberItem"}) {
+      QVERIFY2(!Item(name)->isEnabled(), name);
+    }
+    for (const char* name : {"OpenBtn", "TestBtn", "CloseBtn"}) {
+      QVERIFY2(!Button(name)->isEnabled(), name);
+    }
+    QVERIFY(!Button("CancelBtn")->isHidden());
+    QVERIFY(!form_->findChild<QProgressBar*>("RunProgress")->isHidden());
+    // A load handed over meanwhile is held back too.
+    form_->DropFiles({Data("r06.nts")});
+
+    QVERIFY(finished.wait(120000));
+    QVERIFY(!form_->Running());
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QCOMPARE(form_->windowTitle(), ApplicationTitle);
+    QStringList seen;
+    for (const QList<QVariant>& t : titles) seen.append(t.at(0).toString());
+    QVERIFY2(seen.contains("Iteration no. - 1"), qPrintable(seen.join('|')));
+    QVERIFY(seen.contains("Iteration no. - 150") || seen.contains("TALVEX for Windows"));
+    QCOMPARE(form_->State().Data().objectCount, 150u);  // the drop was held back
+  }
+
+  void CloseDuringRunWaitsForIt() {
+    OpenThroughDialog(BigData());
+    form_->show();
+    QSignalSpy finished(form_.get(), &TMainForm::RunFinished);
+    Button("TestBtn")->click();
+    QVERIFY(!form_->close());  // held back: the run is stopped first
+    QVERIFY(form_->isVisible());
+    QVERIFY(viewer_->calls.isEmpty());
+    QVERIFY(finished.wait(120000));
+    QTRY_VERIFY(!form_->isVisible());
+    QCOMPARE(viewer_->calls, QStringList({"save"}));
+    QVERIFY(user_->messages.empty());  // no report of the cancel on the way out
+    QVERIFY(!form_->ResultsReady());
+  }
+
+  void CompletedRunCaptionAndResults() {
+    OpenThroughDialog(Data("iris.nts"));
+    QSignalSpy titles(form_.get(), &QWidget::windowTitleChanged);
+    QVERIFY(RunToEnd());
+    QStringList seen;
+    for (const QList<QVariant>& t : titles) seen.append(t.at(0).toString());
+    QVERIFY(seen.contains("Iteration no. - 150"));
+    QCOMPARE(seen.last(), ApplicationTitle);
+    QVERIFY(form_->ResultsReady());
+    QVERIFY(user_->messages.empty());
+    QCOMPARE(form_->State().Results().eigenvalues.Length(), 4u);
+    QVERIFY(form_->State().Results().eigenvalues.GetValue(1) > 2.0);
+  }
+
+  void CancelledRunKeepsEarlierResults() {
+    OpenThroughDialog(BigData());
+    form_->OptionMarks().OptionsJackkniffeItem->setChecked(false);
+    QVERIFY(RunToEnd());
+    const double firstEigenvalue = form_->State().Results().eigenvalues.GetValue(1);
+    form_->OptionMarks().OptionsJackkniffeItem->setChecked(true);
+    form_->OptionMarks().MethodCovarianceItem->trigger();  // a different analysis
+    user_->Reset();
+    QSignalSpy finished(form_.get(), &TMainForm::RunFinished);
+    Button("TestBtn")->click();
+    Button("CancelBtn")->click();
+    QVERIFY(finished.wait(120000));
+    QCOMPARE(user_->messages.size(), std::size_t(1));
+    QCOMPARE(user_->messages[0].title, ApplicationTitle);
+    QCOMPARE(user_->messages[0].text, QString("Analysis cancelled."));
+    QVERIFY(form_->ResultsReady());
+    QCOMPARE(form_->State().Results().eigenvalues.GetValue(1), firstEigenvalue);
+    QCOMPARE(form_->windowTitle(), ApplicationTitle);
+    QCOMPARE(EnabledCommands(), Join({Always, WithData, WithResults, WithRecentFiles}));
+  }
+
+  void FailedRunIsReportedAndKeepsState() {
+    OpenThroughDialog(Data("negative.nts"));
+    QVERIFY(RunToEnd());  // raw data: fine
+    QVERIFY(form_->ResultsReady());
+    const double trace = form_->State().Results().trace;
+    form_->OptionMarks().TransformNaturalItem->trigger();
+    user_->Reset();
+    QVERIFY(RunToEnd());
+    QCOMPARE(user_->messages.size(), std::size_t(1));
+    QCOMPARE(user_->messages[0].title, QString("TALVEX for Windows"));
+    QCOMPARE(user_->messages[0].text, QString("Invalid floating point operation."));
+    QVERIFY(form_->ResultsReady());  // as before the run
+    QCOMPARE(form_->State().Results().trace, trace);
+    QVERIFY(!form_->Listing().Empty());  // the lines written before the fault
+    QCOMPARE(form_->windowTitle(), ApplicationTitle);
+    QCOMPARE(EnabledCommands(), Join({Always, WithData, WithResults, WithRecentFiles}));
+
+    // A failed first run leaves the results commands off.
+    OpenThroughDialog(Data("negative.nts"));
+    user_->Reset();
+    QVERIFY(RunToEnd());
+    QVERIFY(!form_->ResultsReady());
+    QCOMPARE(EnabledCommands(), Join({Always, WithData, WithRecentFiles}));
+  }
+
+  void FocusChangeReappliesRules() {
+    form_->show();
+    QApplication::setActiveWindow(form_.get());
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    Item("FileViewItem")->setEnabled(true);  // out of step with the flags
+    Button("CloseBtn")->setFocus();
+    QTRY_VERIFY(!Item("FileViewItem")->isEnabled());
+  }
+
+  void OptionClickRules_data() {
+    QTest::addColumn<QStringList>("clicks");
+    QTest::addColumn<QStringList>("marked");  // among the nine items, afterwards
+    const QStringList defaults = {"MethodCorrelationItem", "TransformRawItem",
+                                  "OptionsJackkniffeItem", "FactorsAllItem"};
+    QTest::newRow("none") << QStringList() << defaults;
+    QTest::newRow("covariance")
+        << QStringList({"MethodCovarianceItem"})
+        << QStringList({"MethodCovarianceItem", "TransformRawItem", "OptionsJackkniffeItem",
+                        "FactorsAllItem"});
+    QTest::newRow("marked correlation moves the mark")
+        << QStringList({"MethodCorrelationItem"})
+        << QStringList({"MethodCovarianceItem", "TransformRawItem", "OptionsJackkniffeItem",
+                        "FactorsAllItem"});
+    QTest::newRow("method twice") << QStringList({"MethodCovarianceItem", "MethodCovarianceItem"})
+                                  << defaults;
+    QTest::newRow("decimal logs")
+        << QStringList({"TransformDecimalItem"})
+        << QStringList({"MethodCorrelationItem", "TransformDecimalItem", "OptionsJackkniffeItem",
+                        "FactorsAllItem"});
+    QTest::newRow("marked transformation stays the one mark")
+        << QStringList({"TransformNaturalItem", "TransformNaturalItem"})
+        << QStringList({"MethodCorrelationItem", "TransformNaturalItem", "OptionsJackkniffeItem",
+                        "FactorsAllItem"});
+    QTest::newRow("kaiser then joliffe")
+        << QStringList({"FactorsKaiserItem", "FactorsJoliffeItem"})
+        << QStringList({"MethodCorrelationItem", "TransformRawItem", "OptionsJackkniffeItem",
+                        "FactorsJoliffeItem"});
+    QTest::newRow("marked factor rule stays") << QStringList({"FactorsAllItem"}) << defaults;
+    QTest::newRow("jackknife off")
+        << QStringList({"OptionsJackkniffeItem"})
+        << QStringList({"MethodCorrelationItem", "TransformRawItem", "FactorsAllItem"});
+    QTest::newRow("jackknife twice")
+        << QStringList({"OptionsJackkniffeItem", "OptionsJackkniffeItem"}) << defaults;
+  }
+  void OptionClickRules() {
+    QFETCH(QStringList, clicks);
+    QFETCH(QStringList, marked);
+    OpenThroughDialog(Data("r06.nts"));
+    for (const QString& name : clicks) Item(name.toLatin1().constData())->trigger();
+    QStringList actual;
+    for (const char* name : {"MethodCorrelationItem", "MethodCovarianceItem", "TransformRawItem",
+                             "TransformDecimalItem", "TransformNaturalItem",
+                             "OptionsJackkniffeItem", "FactorsAllItem", "FactorsKaiserItem",
+                             "FactorsJoliffeItem"}) {
+      if (Item(name)->isChecked()) actual.append(name);
+    }
+    std::sort(actual.begin(), actual.end());
+    std::sort(marked.begin(), marked.end());
+    QCOMPARE(actual, marked);
+    // Options never touch the flags.
+    QVERIFY(form_->DataLoaded());
+    QVERIFY(!form_->ResultsReady());
+  }
+
+  void OptionsReadFromSettings_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("marked");
+    QTest::addColumn<int>("method");  // of the run's options
+    QTest::newRow("no file") << QByteArray()
+                             << QStringList({"FactorsAllItem", "MethodCorrelationItem",
+                                             "OptionsJackkniffeItem", "TransformRawItem"})
+                             << 2;
+    QTest::newRow("hex and words")
+        << QByteArray("[Options]\nCorrelation=0\nCovariance=0x1\nJackkniffe=yes\n"
+                      "FactorsAll=0\nFactorsKaiser=0X1\n")
+        << QStringList({"FactorsKaiserItem", "MethodCovarianceItem", "OptionsJackkniffeItem",
+                        "TransformRawItem"})
+        << 1;
+    QTest::newRow("both methods marked")
+        << QByteArray("[Options]\nCorrelation=1\nCovariance=1\n")
+        << QStringList({"FactorsAllItem", "MethodCorrelationItem", "MethodCovarianceItem",
+                        "OptionsJackkniffeItem", "TransformRawItem"})
+        << 1;
+    QTest::newRow("empty groups repaired")
+        << QByteArray("[Options]\nCorrelation=0\nCovariance=0\nTransformRaw=0\n"
+                      "TransformDecimal=0\nTransformNatural=0\nFactorsAll=0\nJackkniffe=0\n")
+        << QStringList({"MethodCorrelationItem", "TransformRawItem"}) << 2;
+  }
+  void OptionsReadFromSettings() {
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, marked);
+    QFETCH(int, method);
+    if (!file.isEmpty()) WriteText(SettingsPath(), file);
+    Start();
+    QStringList actual;
+    for (QAction* item : form_->findChildren<QAction*>()) {
+      if (item->isCheckable() && item->isChecked()) actual.append(item->objectName());
+    }
+    std::sort(actual.begin(), actual.end());
+    QCOMPARE(actual, marked);
+    QCOMPARE(int(form_->OptionMarks().Options().method), method);
+  }
+
+  void OptionsWrittenOnlyWithData() {
+    const QByteArray original = "[Options]\nCorrelation=0x1\nJackkniffe=yes\nLabelPoints=0\n";
+    WriteText(SettingsPath(), original);
+    Start();
+    Item("FileOpenItem")->trigger();  // cancelled
+    QVERIFY(form_->close());
+    QCOMPARE(viewer_->calls, QStringList({"save"}));
+    QCOMPARE(ReadText(SettingsPath()), original);
+
+    Start();
+    OpenThroughDialog(Data("r06.nts"));
+    Item("MethodCovarianceItem")->trigger();
+    Item("TransformDecimalItem")->trigger();
+    Item("OptionsJackkniffeItem")->trigger();
+    QVERIFY(form_->close());
+    const TSettingsFile written(SettingsPath());
+    const struct {
+      const char* key;
+      int value;
+    } expected[] = {{"Correlation", 0},      {"Covariance", 1},       {"TransformRaw", 0},
+                    {"TransformDecimal", 1}, {"TransformNatural", 0}, {"Jackkniffe", 0},
+                    {"FactorsAll", 1},       {"FactorsKaiser", 0},    {"FactorsJoliffe", 0}};
+    for (const auto& e : expected) {
+      QCOMPARE(written.ReadString("Options", e.key), QString::number(e.value));
+    }
+    QCOMPARE(written.ReadString("Options", "LabelPoints"), QString("0"));
+    QCOMPARE(written.ReadString("FileHistory", "F0"), Data("r06.nts"));
+
+    // The next start shows what was written.
+    Start();
+    QVERIFY(Item("MethodCovarianceItem")->isChecked());
+    QVERIFY(Item("TransformDecimalItem")->isChecked());
+    QVERIFY(!Item("OptionsJackkniffeItem")->isChecked());
+    QCOMPARE(form_->RecentFiles().Entries(), QStringList({Data("r06.nts")}));
+  }
+
+  void UnwritableSettingsAreReportedAtShutDown() {
+    WriteText(dir_->filePath("blocker"), "a file, not a folder");
+    qputenv("TALVEX_CONFIG_DIR", dir_->filePath("blocker").toUtf8());
+    Start();
+    OpenThroughDialog(Data("r06.nts"));
+    user_->Reset();
+    QVERIFY(form_->close());  // shut-down completes
+    QCOMPARE(viewer_->calls, QStringList({"save"}));
+    QCOMPARE(user_->messages.size(), std::size_t(1));
+    QCOMPARE(user_->messages[0].title, ApplicationTitle);
+    QCOMPARE(user_->messages[0].text,
+             "Unable to write to " + dir_->filePath("blocker") + "/TALVEX.INI.");
+  }
+
+  void FactorNumberDialog_data() {
+    QTest::addColumn<QStringList>("answers");  // "<cancel>" presses Cancel
+    QTest::addColumn<unsigned>("factorCount");
+    QTest::addColumn<int>("refusals");
+    QTest::newRow("two") << QStringList({"2"}) << 2u << 0;
+    QTest::newRow("hex") << QStringList({"0x3"}) << 3u << 0;
+    QTest::newRow("not a number") << QStringList({"abc"}) << 4u << 0;
+    QTest::newRow("cancel") << QStringList({"<cancel>"}) << 3u << 0;
+    QTest::newRow("too many, then one") << QStringList({"300", "1"}) << 1u << 1;
+    QTest::newRow("zero and negative, then cancel")
+        << QStringList({"0", "-1", "<cancel>"}) << 3u << 2;
+  }
+  void FactorNumberDialog() {
+    QFETCH(QStringList, answers);
+    QFETCH(unsigned, factorCount);
+    QFETCH(int, refusals);
+    OpenThroughDialog(Data("morph.nts"));  // four variables
+    user_->Reset();
+    for (const QString& a : answers) {
+      user_->inputAnswers.push_back(a == "<cancel>" ? std::nullopt : std::optional<QString>(a));
+    }
+    Item("FactorsNumberItem")->trigger();
+    QCOMPARE(form_->State().FactorCount(), factorCount);
+    QCOMPARE(user_->inputs.size(), std::size_t(answers.size()));
+    QCOMPARE(user_->inputs[0].title, QString("Factors"));
+    QCOMPARE(user_->inputs[0].prompt, QString("Number of Factors:"));
+    QCOMPARE(user_->inputs[0].defaultText, QString("3"));
+    QCOMPARE(int(user_->messages.size()), refusals);
+    if (refusals > 0) {
+      QCOMPARE(user_->messages[0].text, QString("The number of factors must be between 1 and 4."));
+    }
+    for (const char* name : {"FactorsAllItem", "FactorsKaiserItem", "FactorsJoliffeItem"}) {
+      QVERIFY(!Item(name)->isChecked());
+    }
+    QCOMPARE(form_->OptionMarks().Options().factorRule, talvex::FactorRule::FactorsNumber);
+  }
+
+  void CancelWithFewVariablesGivesVariableCount() {
+    OpenThroughDialog(Data("r06.nts"));  // two variables
+    Item("FactorsNumberItem")->trigger();  // no answer queued: Cancel
+    QCOMPARE(form_->State().FactorCount(), 2u);
+  }
+
+  void RecentEntryReloadsKeepingOrder() {
+    OpenThroughDialog(Data("morph.nts"));
+    OpenThroughDialog(Data("r06.nts"));
+    OpenThroughDialog(Data("negative.nts"));
+    const QStringList order = form_->RecentFiles().Entries();
+    form_->RecentFiles().MenuItems()[2]->trigger();  // morph.nts
+    QVERIFY(form_->DataLoaded());
+    QCOMPARE(form_->DataFileName(), Data("morph.nts"));
+    QCOMPARE(Label("LblName")->text(), QString("morph.nts"));
+    QCOMPARE(form_->RecentFiles().Entries(), order);
+    // The Open dialog moves a listed file to the top.
+    OpenThroughDialog(Data("r06.nts"));
+    QCOMPARE(form_->RecentFiles().Entries().front(), Data("r06.nts"));
+  }
+
+  void MissingRecentEntryIsToldAndStays() {
+    const QString copy = dir_->filePath("copy.nts");
+    QVERIFY(QFile::copy(Data("r06.nts"), copy));
+    OpenThroughDialog(copy);
+    QVERIFY(QFile::remove(copy));
+    user_->Reset();
+    form_->RecentFiles().MenuItems()[0]->trigger();
+    QCOMPARE(user_->beeps, 1);
+    QCOMPARE(user_->messages.size(), std::size_t(1));
+    QCOMPARE(user_->messages[0].title, QString("Error"));
+    QCOMPARE(user_->messages[0].text, "File \"" + copy + "\" not found!");
+    QCOMPARE(user_->messages[0].button, TMessageButton::Ok);
+    QCOMPARE(form_->RecentFiles().Entries(), QStringList({copy}));
+    QVERIFY(form_->DataLoaded());  // nothing else changed
+  }
+
+  void DropOfOneAndOfTwoFiles() {
+    OpenThroughDialog(Data("morph.nts"));
+    form_->DropFiles({Data("r06.nts")});
+    QCOMPARE(form_->State().Data().variableCount, 2u);
+    QCOMPARE(form_->RecentFiles().Entries().front(), Data("r06.nts"));
+
+    user_->Reset();
+    form_->DropFiles({Data("morph.nts"), Data("negative.nts")});
+    QCOMPARE(user_->beeps, 1);
+    QCOMPARE(user_->messages.size(), std::size_t(1));
+    QCOMPARE(user_->messages[0].kind, TMessageKind::Information);
+    QCOMPARE(user_->messages[0].title, QString("Information"));
+    QCOMPARE(user_->messages[0].text, QString("Hey! Only one file at a time..."));
+    QCOMPARE(user_->messages[0].button, TMessageButton::Ok);
+    QVERIFY(form_->DataLoaded());
+    QCOMPARE(form_->DataFileName(), Data("r06.nts"));
+  }
+
+  void DropEventsCarryFileUrls() {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(Data("morph.nts"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    enter.setAccepted(false);
+    QApplication::sendEvent(form_.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form_.get(), &drop);
+    QVERIFY(form_->DataLoaded());
+    QCOMPARE(form_->DataFileName(), Data("morph.nts"));
+  }
+
+  void ClearRecentFilesDisablesItselfAndErasesHistory() {
+    OpenThroughDialog(Data("morph.nts"));
+    OpenThroughDialog(Data("r06.nts"));
+    QVERIFY(Item("OptionsClearFilesListItem")->isEnabled());
+    Item("OptionsClearFilesListItem")->trigger();
+    QCOMPARE(form_->RecentFiles().Count(), 0);
+    QVERIFY(!Item("OptionsClearFilesListItem")->isEnabled());
+    QCOMPARE(form_->findChild<QMenu*>("FileMenu")->actions().last()->text(), QString("E&xit"));
+    QVERIFY(TSettingsFile(SettingsPath()).Keys("FileHistory").isEmpty());
+    QVERIFY(ReadText(SettingsPath()).indexOf("FileHistory") < 0);
+    form_->close();
+    Start();
+    QCOMPARE(form_->RecentFiles().Count(), 0);
+  }
+
+  void SaveCommandsExportThroughDialog_data() {
+    QTest::addColumn<bool>("scores");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("heading");
+    QTest::newRow("scores csv") << true << "scores.csv" << QByteArray("Axis1,Axis2,Axis3,Axis4\r\n");
+    QTest::newRow("vectors sdf") << false << "VECTORS.SDF"
+                                 << QByteArray("Axis1 Axis2 Axis3 Axis4 \r\n");
+  }
+  void SaveCommandsExportThroughDialog() {
+    QFETCH(bool, scores);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, heading);
+    OpenThroughDialog(Data("morph.nts"));
+    QVERIFY(RunToEnd());
+    user_->Reset();
+    const QString target = dir_->filePath(name);
+    user_->fileAnswers.push_back(target);
+    Item(scores ? "SaveScoresItem" : "SaveVectorsItem")->trigger();
+    QVERIFY(user_->messages.empty());
+    const TFileDialogSpec& spec = user_->fileDialogs.at(0);
+    QCOMPARE(spec.title, QString("Save As"));
+    QCOMPARE(spec.filters, QStringList({"Microsoft Excel (*.xls)", "Comma Separated Values (*.csv)",
+                                        "System Data File (*.sdf)", "Excel Workbook (*.xlsx)"}));
+    QCOMPARE(spec.defaultSuffix, QString("sdf"));
+    QVERIFY(spec.save);
+    const QByteArray written = ReadText(target);
+    QVERIFY(written.startsWith(heading));
+    QCOMPARE(written.count('\n'), (scores ? 10 : 4) + 1);
+  }
+
+  void ExportToUnknownFormatIsReported() {
+    OpenThroughDialog(Data("r06.nts"));
+    QVERIFY(RunToEnd());
+    user_->Reset();
+    const QString target = dir_->filePath("result.txt");
+    user_->fileAnswers.push_back(target);
+    Item("SaveScoresItem")->trigger();
+    QVERIFY(!QFile::exists(target));
+    QCOMPARE(user_->messages.size(), std::size_t(1));
+    QCOMPARE(user_->messages[0].title, ApplicationTitle);
+    QCOMPARE(user_->messages[0].text,
+             "Cannot export to " + target +
+                 ": the file name must end in .xls, .csv, .sdf or .xlsx.");
+  }
+
+  void AboutBoxAndMailLink() {
+    Item("HelpAboutItem")->trigger();
+    QCOMPARE(user_->modals, QStringList({"AboutBox"}));
+    QCOMPARE(user_->modalCaptions, QStringList({"About TALVEX for Windows"}));
+    TAboutBox& about = form_->AboutBox();
+    QCOMPARE(about.findChild<QLabel*>("ProductName")->text(), QString("Quorvane"));
+    QVERIFY(about.findChild<QLabel*>("Version")->text().startsWith("Version "));
+    QCOMPARE(about.OkButton()->text(), QString("O&K"));
+    QCOMPARE(about.MailLink()->toolTip(), "Send mail to " + TAboutBox::MailAddress);
+    emit about.MailLink()->linkActivated("mailto:" + TAboutBox::MailAddress);
+    QCOMPARE(user_->urls, QList<QUrl>({QUrl("mailto:" + TAboutBox::MailAddress)}));
+  }
+
+  void HelpDoesNothingWithoutHelpFile() {
+    Start(dir_->filePath("missing-help.rcc"));
+    Item("HelpContentsItem")->trigger();
+    Item("HelpSearchItem")->trigger();
+    QVERIFY(form_->HelpWindow() == nullptr);
+    QVERIFY(user_->messages.empty());
+  }
+};
+
+QTEST_MAIN(TMainFormTest)
+#include "main_form_test.moc"

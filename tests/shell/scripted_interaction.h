@@ -1,0 +1,80 @@
+// TScriptedInteraction: the user of the tests. It records every beep,
+// message box, dialog and link the main window asks for, and answers file
+// dialogs and input boxes from queues (an empty queue answers Cancel).
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "shell/user_interaction.h"
+
+class TScriptedInteraction : public TUserInteraction {
+ public:
+  struct TMessage {
+    TMessageKind kind;
+    QString title;
+    QString text;
+    TMessageButton button;
+    int beepsBefore;  // beeps heard up to the moment the box came up
+  };
+  struct TInput {
+    QString title;
+    QString prompt;
+    QString defaultText;
+  };
+
+  void Beep() override { ++beeps; }
+  void ShowMessage(TMessageKind kind, const QString& title, const QString& text,
+                   TMessageButton button) override {
+    messages.push_back(TMessage{kind, title, text, button, beeps});
+  }
+  std::optional<QString> ChooseFile(const TFileDialogSpec& spec) override {
+    fileDialogs.push_back(spec);
+    return Next(fileAnswers);
+  }
+  std::optional<QString> InputText(const QString& title, const QString& prompt,
+                                   const QString& defaultText) override {
+    inputs.push_back(TInput{title, prompt, defaultText});
+    return Next(inputAnswers);
+  }
+  void ShowModal(QDialog& dialog) override {
+    modals.append(dialog.objectName());
+    modalCaptions.append(dialog.windowTitle());
+  }
+  void OpenUrl(const QUrl& url) override { urls.append(url); }
+
+  /// Forgets what has been shown so far.
+  void Reset() {
+    beeps = 0;
+    messages.clear();
+    fileDialogs.clear();
+    inputs.clear();
+    modals.clear();
+    modalCaptions.clear();
+    urls.clear();
+  }
+
+  int beeps = 0;
+  std::vector<TMessage> messages;
+  std::vector<TFileDialogSpec> fileDialogs;
+  std::vector<TInput> inputs;
+  QStringList modals;
+  QStringList modalCaptions;
+  QList<QUrl> urls;
+  std::deque<std::optional<QString>> fileAnswers;
+  std::deque<std::optional<QString>> inputAnswers;
+
+ private:
+  static std::optional<QString> Next(std::deque<std::optional<QString>>& queue) {
+    if (queue.empty()) return std::nullopt;
+    const bool answered = queue.front().has_value();
+    const QString text = answered ? *queue.front() : QString();
+    queue.pop_front();
+    if (!answered) return std::nullopt;
+    return text;
+  }
+};

@@ -1,0 +1,42 @@
+// TScriptedReportViewer: a report window for the tests. It records which
+// view was asked for and what it was given, and can be told to fail.
+#pragma once
+
+#include <QStringList>
+#include <optional>
+#include <string>
+
+#include "numeric/exception.h"
+#include "shell/report_viewer.h"
+
+class TScriptedReportViewer : public TReportViewer {
+ public:
+  void ShowListing(const talvex::TReportListing& listing) override {
+    Call(QStringLiteral("listing"));
+    listingLines = listing.Lines().size();
+  }
+  void ShowScoresPlot(const talvex::TAnalysisState& state) override { Plot("scores", state); }
+  void ShowVectorsPlot(const talvex::TAnalysisState& state) override { Plot("vectors", state); }
+  void ShowScreePlot(const talvex::TAnalysisState& state) override { Plot("scree", state); }
+  void SaveSettings() override { calls.append(QStringLiteral("save")); }
+
+  QStringList calls;
+  std::size_t listingLines = 0;
+  unsigned factorCount = 0;
+  /// When set, the next view fails with this message.
+  std::optional<std::string> failWith;
+
+ private:
+  void Plot(const char* name, const talvex::TAnalysisState& state) {
+    Call(QString::fromLatin1(name));
+    factorCount = state.FactorCount();
+  }
+  void Call(const QString& name) {
+    calls.append(name);
+    if (failWith) {
+      const std::string message = *failWith;
+      failWith.reset();
+      throw talvex::Exception(message);
+    }
+  }
+};
