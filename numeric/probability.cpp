@@ -79,8 +79,9 @@ double NormalCdf(double x) {
 double StudentTCdf(std::int32_t df, double t) {
   const double nu = df;
   if (df > MaxExactDegrees) return NormalCdf(t * (1.0 - 0.25 / nu) / std::sqrt(1.0 + 0.5 * (t * t) / nu));
-  const double y = t / std::sqrt(nu);
-  CheckFloatFaults();  // df = 0 fails here, as a division by zero, before inf * 0 below
+  // df = 0 fails here, as a division by zero; what follows depends on y, so
+  // no compiler can evaluate the inf * 0 below before this check.
+  const double y = CheckedResult(t / std::sqrt(nu));
   const double b = nu / (nu + t * t);
   const std::int32_t parity = df % 2;  // truncates toward zero, as df - 2 (df div 2)
   double sum = 1.0;
