@@ -4,15 +4,13 @@
 #include <QChart>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
-#include <QLineSeries>
 #include <QPainter>
-#include <QScatterSeries>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 
 #include "shell/plot_text.h"
-#include "shell/point_marks.h"
+#include "shell/point_series.h"
 
 namespace {
 
@@ -44,16 +42,6 @@ void StyleAxis(QValueAxis& axis) {
   axis.setLabelsColor(Qt::black);
   axis.setTitleFont(ArialPixels(AxisTitlePixelSize));
   axis.setTitleBrush(Qt::black);
-}
-
-QScatterSeries* NewScatter(const QColor& fill, const QColor& outline, qreal size) {
-  auto* series = new QScatterSeries;
-  series->setMarkerShape(QScatterSeries::MarkerShapeCircle);
-  series->setMarkerSize(size);
-  series->setColor(fill);
-  series->setBorderColor(outline);
-  series->setPen(QPen(outline, 1));
-  return series;
 }
 
 QStringList ValueTexts(const QList<QPointF>& points) {
@@ -91,69 +79,58 @@ TPlotView::TPlotView(QWidget* parent) : QChartView(parent) {
   chart->addAxis(axisX_, Qt::AlignBottom);
   chart->addAxis(axisY_, Qt::AlignLeft);
 
-  scores_ = NewScatter(ScoresColour, ScoresColour, ScatterMarkerSize);
-  vectors_ = NewScatter(VectorsColour, VectorsColour, ScatterMarkerSize);
-  scree_ = new QLineSeries;
-  scree_->setPen(QPen(ScreeLineColour, 1));
-  screeMarkers_ = NewScatter(Qt::white, EigenvaluesColour, ScreeMarkerSize);
-  for (QXYSeries* series : std::initializer_list<QXYSeries*>{scores_, vectors_, scree_, screeMarkers_}) {
-    chart->addSeries(series);
-    series->attachAxis(axisX_);
-    series->attachAxis(axisY_);
-    series->setVisible(false);
-  }
   setChart(chart);
   setRenderHint(QPainter::Antialiasing);
   setBackgroundBrush(Qt::white);
 
-  scoresMarks_ = new TPointMarks(chart, scores_);
-  vectorsMarks_ = new TPointMarks(chart, vectors_);
-  screeMarks_ = new TPointMarks(chart, screeMarkers_);
+  scores_ = new TPointSeries(chart, axisX_, axisY_);
+  scores_->SetMarkers(ScoresColour, ScoresColour, ScatterMarkerSize);
+  vectors_ = new TPointSeries(chart, axisX_, axisY_);
+  vectors_->SetMarkers(VectorsColour, VectorsColour, ScatterMarkerSize);
+  scree_ = new TPointSeries(chart, axisX_, axisY_);
+  scree_->SetMarkers(Qt::white, EigenvaluesColour, ScreeMarkerSize);
+  scree_->SetLinePen(QPen(ScreeLineColour, 1));
   // The scree plot always carries its component numbers.
-  screeMarks_->SetShown(true);
+  scree_->SetMarksShown(true);
 }
 
-TPointMarks& TPlotView::Marks(PlotKind kind) const {
+TPointSeries& TPlotView::Series(PlotKind kind) const {
   switch (kind) {
-    case PlotKind::ScoresPlot: return *scoresMarks_;
-    case PlotKind::VectorsPlot: return *vectorsMarks_;
+    case PlotKind::ScoresPlot: return *scores_;
+    case PlotKind::VectorsPlot: return *vectors_;
     case PlotKind::ScreePlot: break;
   }
-  return *screeMarks_;
+  return *scree_;
 }
 
 void TPlotView::SetMarksUseNames(bool useNames) {
-  scoresMarks_->SetUseNames(useNames);
-  vectorsMarks_->SetUseNames(useNames);
+  scores_->SetUseNames(useNames);
+  vectors_->SetUseNames(useNames);
 }
 
 void TPlotView::ShowScatter(PlotKind kind, const QList<QPointF>& points, const QStringList& names,
                             const QString& xTitle, const QString& yTitle, const QString& title) {
-  QScatterSeries* shown = kind == PlotKind::VectorsPlot ? vectors_ : scores_;
-  for (QXYSeries* series : std::initializer_list<QXYSeries*>{scores_, vectors_, scree_, screeMarkers_})
-    if (series != shown) series->setVisible(false);
-  shown->replace(points);
-  Marks(kind).SetTexts(ValueTexts(points), names);
+  TPointSeries& shown = Series(kind == PlotKind::VectorsPlot ? kind : PlotKind::ScoresPlot);
+  for (TPointSeries* series : {scores_, vectors_, scree_})
+    if (series != &shown) series->SetActive(false);
+  shown.SetPoints(points, ValueTexts(points), names);
   SetScatterRange(points);
   axisX_->setTitleText(xTitle);
   axisY_->setTitleText(yTitle);
   chart()->setTitle(title);
-  shown->setVisible(true);
+  shown.SetActive(true);
 }
 
 void TPlotView::ShowScree(const QList<QPointF>& points) {
-  scores_->setVisible(false);
-  vectors_->setVisible(false);
-  scree_->replace(points);
-  screeMarkers_->replace(points);
+  scores_->SetActive(false);
+  vectors_->SetActive(false);
   const QStringList texts = ValueTexts(points);
-  screeMarks_->SetTexts(texts, texts);
+  scree_->SetPoints(points, texts, texts);
   SetScreeRange(points);
   axisX_->setTitleText(QStringLiteral("Number of Eigenvalues"));
   axisY_->setTitleText(QStringLiteral("Values"));
   chart()->setTitle(QStringLiteral("Plot of Eigenvalues"));
-  scree_->setVisible(true);
-  screeMarkers_->setVisible(true);
+  scree_->SetActive(true);
 }
 
 void TPlotView::SetScatterRange(const QList<QPointF>& points) {

@@ -8,10 +8,8 @@
 #include <QPointF>
 #include <QStringList>
 
-class QLineSeries;
-class QScatterSeries;
 class QValueAxis;
-class TPointMarks;
+class TPointSeries;
 
 /// Which plot the chart shows (kept by the chart as the last plot shown).
 enum class PlotKind { ScoresPlot = 0, VectorsPlot = 1, ScreePlot = 2 };
@@ -34,13 +32,9 @@ class TPlotView : public QChartView {
   /// the only active series, with its titles.
   void ShowScree(const QList<QPointF>& points);
 
-  /// Series1, Series2, Series3 and the scree line's markers.
-  QScatterSeries* ScoresSeries() const noexcept { return scores_; }
-  QScatterSeries* VectorsSeries() const noexcept { return vectors_; }
-  QLineSeries* ScreeSeries() const noexcept { return scree_; }
-  QScatterSeries* ScreeMarkers() const noexcept { return screeMarkers_; }
-  /// The marks of the series that `kind` shows.
-  TPointMarks& Marks(PlotKind kind) const;
+  /// The series that `kind` shows: Series1 (scores), Series2 (vector
+  /// coefficients), Series3 (eigenvalues).
+  TPointSeries& Series(PlotKind kind) const;
   QValueAxis* AxisX() const noexcept { return axisX_; }
   QValueAxis* AxisY() const noexcept { return axisY_; }
 
@@ -60,11 +54,7 @@ class TPlotView : public QChartView {
   PlotKind kind_ = PlotKind::ScoresPlot;
   QValueAxis* axisX_;
   QValueAxis* axisY_;
-  QScatterSeries* scores_;
-  QScatterSeries* vectors_;
-  QLineSeries* scree_;
-  QScatterSeries* screeMarkers_;
-  TPointMarks* scoresMarks_;
-  TPointMarks* vectorsMarks_;
-  TPointMarks* screeMarks_;
+  TPointSeries* scores_;
+  TPointSeries* vectors_;
+  TPointSeries* scree_;
 };

@@ -21,7 +21,7 @@
 #include "shell/listing_print.h"
 #include "shell/listing_view.h"
 #include "shell/plot_text.h"
-#include "shell/point_marks.h"
+#include "shell/point_series.h"
 #include "shell/qt_report_interaction.h"
 #include "shell/settings_file.h"
 
@@ -345,8 +345,8 @@ void TReportForm::OptionsLabelPointsItemClick() {
   // The action has already inverted its check mark. Only checking it turns
   // the current scatter plot's marks over; unchecking leaves them as they are.
   if (optionsLabelPointsItem_->isChecked() && xyGraph_->Kind() != PlotKind::ScreePlot) {
-    TPointMarks& marks = xyGraph_->Marks(xyGraph_->Kind());
-    marks.SetShown(!marks.Shown());
+    TPointSeries& series = xyGraph_->Series(xyGraph_->Kind());
+    series.SetMarksShown(!series.MarksShown());
   }
   xyGraph_->chart()->update();
 }

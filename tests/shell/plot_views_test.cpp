@@ -2,9 +2,7 @@
 // titles, the axis spinners, the point marks and the Label Points rule.
 #include <QAction>
 #include <QChart>
-#include <QLineSeries>
 #include <QMenu>
-#include <QScatterSeries>
 #include <QSpinBox>
 #include <QTest>
 #include <QValueAxis>
@@ -14,7 +12,7 @@
 #include "scripted_report_interaction.h"
 #include "shell/listing_view.h"
 #include "shell/plot_text.h"
-#include "shell/point_marks.h"
+#include "shell/point_series.h"
 #include "shell/report_form.h"
 #include "shell/settings_file.h"
 
@@ -86,21 +84,20 @@ class TPlotViewsTest : public QObject {
     QVERIFY(!form_->Memo().isVisible());
     QVERIFY(form_->AxesPanel().isVisible());
     QVERIFY(form_->OptionsMenu().menuAction()->isVisible());
-    QVERIFY(chart.ScoresSeries()->isVisible());
-    QVERIFY(!chart.VectorsSeries()->isVisible());
-    QVERIFY(!chart.ScreeSeries()->isVisible());
-    QVERIFY(!chart.ScreeMarkers()->isVisible());
-    QCOMPARE(chart.ScoresSeries()->count(), int(data_->state.Data().objectCount));
-    QCOMPARE(chart.ScoresSeries()->points(), ExpectedPoints(data_->state.Results().scores, 1, 2));
-    QCOMPARE(chart.ScoresSeries()->color(), Blue);
-    QCOMPARE(chart.ScoresSeries()->borderColor(), Blue);
-    QCOMPARE(chart.ScoresSeries()->markerShape(), QScatterSeries::MarkerShapeCircle);
+    QVERIFY(chart.Series(PlotKind::ScoresPlot).Active());
+    QVERIFY(!chart.Series(PlotKind::VectorsPlot).Active());
+    QVERIFY(!chart.Series(PlotKind::ScreePlot).Active());
+    QCOMPARE(chart.Series(PlotKind::ScoresPlot).Points().size(), qsizetype(data_->state.Data().objectCount));
+    QCOMPARE(chart.Series(PlotKind::ScoresPlot).Points(), ExpectedPoints(data_->state.Results().scores, 1, 2));
+    QCOMPARE(chart.Series(PlotKind::ScoresPlot).Fill(), Blue);
+    QCOMPARE(chart.Series(PlotKind::ScoresPlot).Outline(), Blue);
+    QCOMPARE(chart.Series(PlotKind::ScoresPlot).LinePen().style(), Qt::NoPen);
     QCOMPARE(chart.AxisX()->titleText(), ExpectedTitle(1));
     QCOMPARE(chart.AxisY()->titleText(), ExpectedTitle(2));
     QVERIFY(!chart.chart()->legend()->isVisible());
     QVERIFY(!chart.AxisX()->isGridLineVisible());
     // Every point lies inside the axes' ranges.
-    for (const QPointF& p : chart.ScoresSeries()->points()) {
+    for (const QPointF& p : chart.Series(PlotKind::ScoresPlot).Points()) {
       QVERIFY(p.x() > chart.AxisX()->min() && p.x() < chart.AxisX()->max());
       QVERIFY(p.y() > chart.AxisY()->min() && p.y() < chart.AxisY()->max());
     }
@@ -111,13 +108,13 @@ class TPlotViewsTest : public QObject {
     TPlotView& chart = form_->Chart();
     QCOMPARE(form_->windowTitle(), QString("Component Loadings"));
     QCOMPARE(chart.chart()->title(), QString("Component Loadings"));
-    QVERIFY(chart.VectorsSeries()->isVisible());
-    QVERIFY(!chart.ScoresSeries()->isVisible());
-    QCOMPARE(chart.VectorsSeries()->count(), int(data_->state.Data().variableCount));
-    QCOMPARE(chart.VectorsSeries()->points(),
+    QVERIFY(chart.Series(PlotKind::VectorsPlot).Active());
+    QVERIFY(!chart.Series(PlotKind::ScoresPlot).Active());
+    QCOMPARE(chart.Series(PlotKind::VectorsPlot).Points().size(), qsizetype(data_->state.Data().variableCount));
+    QCOMPARE(chart.Series(PlotKind::VectorsPlot).Points(),
              ExpectedPoints(data_->state.Results().eigenvectors, 1, 2));
-    QCOMPARE(chart.VectorsSeries()->color(), Red);
-    QCOMPARE(chart.VectorsSeries()->borderColor(), Red);
+    QCOMPARE(chart.Series(PlotKind::VectorsPlot).Fill(), Red);
+    QCOMPARE(chart.Series(PlotKind::VectorsPlot).Outline(), Red);
     QCOMPARE(chart.AxisX()->titleText(), ExpectedTitle(1));
     QCOMPARE(chart.AxisY()->titleText(), ExpectedTitle(2));
   }
@@ -133,30 +130,27 @@ class TPlotViewsTest : public QObject {
     QCOMPARE(chart.AxisY()->titleText(), QString("Values"));
     QVERIFY(!form_->AxesPanel().isVisible());
     QVERIFY(!form_->OptionsMenu().menuAction()->isVisible());
-    QVERIFY(!chart.ScoresSeries()->isVisible());
-    QVERIFY(!chart.VectorsSeries()->isVisible());
-    QVERIFY(chart.ScreeSeries()->isVisible());
+    QVERIFY(!chart.Series(PlotKind::ScoresPlot).Active());
+    QVERIFY(!chart.Series(PlotKind::VectorsPlot).Active());
+    QVERIFY(chart.Series(PlotKind::ScreePlot).Active());
     QList<QPointF> expected;
     for (talvex::TSize k = 1; k <= 3; ++k)
       expected.append(QPointF(k, data_->state.Results().eigenvalues.GetValue(k)));
-    QCOMPARE(chart.ScreeSeries()->points(), expected);
-    QCOMPARE(chart.ScreeMarkers()->points(), expected);
-    QCOMPARE(chart.ScreeSeries()->pen().color(), Blue);
-    QCOMPARE(chart.ScreeMarkers()->color(), QColor(Qt::white));
-    QCOMPARE(chart.ScreeMarkers()->borderColor(), Green);
-    TPointMarks& marks = chart.Marks(PlotKind::ScreePlot);
-    QVERIFY(marks.isVisible());
-    QCOMPARE(marks.Texts(), QStringList({"1", "2", "3"}));
+    TPointSeries& scree = chart.Series(PlotKind::ScreePlot);
+    QCOMPARE(scree.Points(), expected);
+    QCOMPARE(scree.LinePen().color(), Blue);
+    QCOMPARE(scree.LinePen().style(), Qt::SolidLine);
+    QCOMPARE(scree.Fill(), QColor(Qt::white));
+    QCOMPARE(scree.Outline(), Green);
+    QVERIFY(scree.MarksShown());
+    QCOMPARE(scree.MarkTexts(), QStringList({"1", "2", "3"}));
   }
 
   void screeThenScoresShowsNoScreeLine() {
     form_->ShowScreePlot(data_->state);
     form_->ShowScoresPlot(data_->state);
     TPlotView& chart = form_->Chart();
-    QVERIFY(!chart.ScreeSeries()->isVisible());
-    QVERIFY(!chart.ScreeMarkers()->isVisible());
-    QVERIFY(!chart.Marks(PlotKind::ScreePlot).isVisible() ||
-            !chart.ScreeMarkers()->isVisible());
+    QVERIFY(!chart.Series(PlotKind::ScreePlot).Active());
     QCOMPARE(chart.chart()->title(), QString("Object Scores"));
     QCOMPARE(chart.AxisX()->titleText(), ExpectedTitle(1));
     QVERIFY(form_->OptionsMenu().menuAction()->isVisible());
@@ -188,9 +182,9 @@ class TPlotViewsTest : public QObject {
     form_->SpinX().setValue(x);
     form_->SpinY().setValue(y);
     TPlotView& chart = form_->Chart();
-    QScatterSeries* series = scores ? chart.ScoresSeries() : chart.VectorsSeries();
+    TPointSeries& series = chart.Series(scores ? PlotKind::ScoresPlot : PlotKind::VectorsPlot);
     const auto& results = data_->state.Results();
-    QCOMPARE(series->points(),
+    QCOMPARE(series.Points(),
              ExpectedPoints(scores ? results.scores : results.eigenvectors, x, y));
     QCOMPARE(chart.AxisX()->titleText(), ExpectedTitle(x));
     QCOMPARE(chart.AxisY()->titleText(), ExpectedTitle(y));
@@ -199,7 +193,7 @@ class TPlotViewsTest : public QObject {
       form_->ShowScoresPlot(data_->state);
     else
       form_->ShowVectorsPlot(data_->state);
-    QCOMPARE(series->points(), ExpectedPoints(scores ? results.scores : results.eigenvectors, 1, 2));
+    QCOMPARE(series.Points(), ExpectedPoints(scores ? results.scores : results.eigenvectors, 1, 2));
   }
 
   void titlePercentagesEqualTheListing() {
@@ -227,36 +221,36 @@ class TPlotViewsTest : public QObject {
     form_->ShowScoresPlot(data_->state);
     QCOMPARE(form_->SpinY().maximum(), 2);
     QCOMPARE(form_->SpinY().value(), 2);
-    QCOMPARE(form_->Chart().ScoresSeries()->points(),
+    QCOMPARE(form_->Chart().Series(PlotKind::ScoresPlot).Points(),
              ExpectedPoints(data_->state.Results().scores, 1, 2));
     form_->ShowScreePlot(data_->state);
-    QCOMPARE(form_->Chart().ScreeSeries()->count(), 1);
+    QCOMPARE(form_->Chart().Series(PlotKind::ScreePlot).Points().size(), 1);
     QVERIFY(data_->state.SetFactorCount(4));
   }
 
   void typedNumbersOutsideTheRangeAreRefused() {
     form_->ShowScoresPlot(data_->state);
     QSpinBox& spinY = form_->SpinY();
-    const QList<QPointF> before = form_->Chart().ScoresSeries()->points();
+    const QList<QPointF> before = form_->Chart().Series(PlotKind::ScoresPlot).Points();
     spinY.setFocus();
     spinY.selectAll();
     QTest::keyClicks(&spinY, "9");
     QCOMPARE(spinY.value(), 2);
     QTest::keyClicks(&spinY, "0");
     QCOMPARE(spinY.value(), 2);
-    QCOMPARE(form_->Chart().ScoresSeries()->points(), before);
+    QCOMPARE(form_->Chart().Series(PlotKind::ScoresPlot).Points(), before);
     spinY.selectAll();
     QTest::keyClicks(&spinY, "3");
     QCOMPARE(spinY.value(), 3);
-    QCOMPARE(form_->Chart().ScoresSeries()->points(),
+    QCOMPARE(form_->Chart().Series(PlotKind::ScoresPlot).Points(),
              ExpectedPoints(data_->state.Results().scores, 1, 3));
   }
 
   void labelPointsTogglingFromACheckedStart() {
     QVERIFY(form_->OptionsLabelPointsItem().isChecked());
     form_->ShowScoresPlot(data_->state);
-    TPointMarks& marks = form_->Chart().Marks(PlotKind::ScoresPlot);
-    QVERIFY(!marks.Shown());  // the stored check mark does not show marks at start
+    TPointSeries& marks = form_->Chart().Series(PlotKind::ScoresPlot);
+    QVERIFY(!marks.MarksShown());  // the stored check mark does not show marks at start
     struct TStep {
       bool checked;
       bool shown;
@@ -265,27 +259,27 @@ class TPlotViewsTest : public QObject {
                              TStep{true, false}}) {
       form_->OptionsLabelPointsItem().trigger();
       QCOMPARE(form_->OptionsLabelPointsItem().isChecked(), step.checked);
-      QCOMPARE(marks.Shown(), step.shown);
+      QCOMPARE(marks.MarksShown(), step.shown);
     }
-    QVERIFY(!form_->Chart().Marks(PlotKind::VectorsPlot).Shown());
+    QVERIFY(!form_->Chart().Series(PlotKind::VectorsPlot).MarksShown());
   }
 
   void marksShowTheXValueOrTheNames() {
     form_->ShowVectorsPlot(data_->state);
     form_->OptionsLabelPointsItem().trigger();
     form_->OptionsLabelPointsItem().trigger();
-    TPointMarks& marks = form_->Chart().Marks(PlotKind::VectorsPlot);
-    QVERIFY(marks.Shown());
+    TPointSeries& marks = form_->Chart().Series(PlotKind::VectorsPlot);
+    QVERIFY(marks.MarksShown());
     QStringList values;
-    for (const QPointF& p : form_->Chart().VectorsSeries()->points())
+    for (const QPointF& p : form_->Chart().Series(PlotKind::VectorsPlot).Points())
       values.append(MarkValueText(p.x()));
-    QCOMPARE(marks.Texts(), values);
+    QCOMPARE(marks.MarkTexts(), values);
     QVERIFY(!form_->OptionsLabelNamesItem().isChecked());
     form_->OptionsLabelNamesItem().trigger();
-    QCOMPARE(marks.Texts(),
+    QCOMPARE(marks.MarkTexts(),
              QStringList({"HeadLen", "HeadWidthMillimetresTotal", "Wing", "TailLength"}));
     form_->ShowScoresPlot(data_->state);
-    QCOMPARE(form_->Chart().Marks(PlotKind::ScoresPlot).Texts().mid(5, 3),
+    QCOMPARE(form_->Chart().Series(PlotKind::ScoresPlot).MarkTexts().mid(5, 3),
              QStringList({"Bc3", "Specimen10", "Cd2"}));
   }
 
@@ -299,14 +293,15 @@ class TPlotViewsTest : public QObject {
     QTest::keyClick(form_.get(), Qt::Key_L, Qt::ControlModifier);
     QVERIFY(form_->OptionsLabelPointsItem().isChecked());
     // In text mode after a scores plot, checking turns the scores marks over.
-    QVERIFY(form_->Chart().Marks(PlotKind::ScoresPlot).Shown());
+    QVERIFY(form_->Chart().Series(PlotKind::ScoresPlot).MarksShown());
     form_->ShowScreePlot(data_->state);
     QTest::keyClick(form_.get(), Qt::Key_L, Qt::ControlModifier);
     QTest::keyClick(form_.get(), Qt::Key_L, Qt::ControlModifier);
     QVERIFY(form_->OptionsLabelPointsItem().isChecked());
-    QVERIFY(form_->Chart().Marks(PlotKind::ScoresPlot).Shown());
+    QVERIFY(form_->Chart().Series(PlotKind::ScoresPlot).MarksShown());
     form_->ShowScoresPlot(data_->state);
-    QVERIFY(form_->Chart().Marks(PlotKind::ScoresPlot).isVisible());
+    QVERIFY(form_->Chart().Series(PlotKind::ScoresPlot).Active());
+    QVERIFY(form_->Chart().Series(PlotKind::ScoresPlot).MarksShown());
   }
 
   void checkMarksSurviveARestart() {
