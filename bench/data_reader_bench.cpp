@@ -25,12 +25,15 @@ std::string GenerateFile() {
   std::uniform_int_distribution<int> scale(-2, 3);
   std::string text = "'Generated benchmark data'\r\n1 " + std::to_string(Objects) + "L " +
                      std::to_string(Variables) + "L 0\r\n";
-  for (int i = 1; i <= Objects; ++i) text += "obj" + std::to_string(i) + (i % 10 == 0 ? "\r\n" : " ");
-  for (int j = 1; j <= Variables; ++j) text += "var" + std::to_string(j) + (j == Variables ? "\r\n" : " ");
+  for (int i = 1; i <= Objects; ++i)
+    text += "obj" + std::to_string(i) + (i % 10 == 0 ? "\r\n" : " ");
+  for (int j = 1; j <= Variables; ++j)
+    text += "var" + std::to_string(j) + (j == Variables ? "\r\n" : " ");
   char number[32];
   for (int i = 0; i < Objects; ++i) {
     for (int j = 0; j < Variables; ++j) {
-      const double value = mantissa(random) * std::pow(10.0, scale(random)) * (random() % 8 == 0 ? -1 : 1);
+      const double value =
+          mantissa(random) * std::pow(10.0, scale(random)) * (random() % 8 == 0 ? -1 : 1);
       std::snprintf(number, sizeof number, "%.6g", value);
       text += number;
       text += j + 1 == Variables ? "\r\n" : " ";

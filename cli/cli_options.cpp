@@ -39,8 +39,8 @@ unsigned long long PositiveNumber(const std::string& option, const std::string& 
   return number;
 }
 
-constexpr TChoice<DispersionMethod> MethodChoices[] = {{"correlation", DispersionMethod::Correlation},
-                                                       {"covariance", DispersionMethod::Covariance}};
+constexpr TChoice<DispersionMethod> MethodChoices[] = {
+    {"correlation", DispersionMethod::Correlation}, {"covariance", DispersionMethod::Covariance}};
 constexpr TChoice<DataTransform> TransformChoices[] = {{"none", DataTransform::TransformRaw},
                                                        {"log10", DataTransform::TransformDecimal},
                                                        {"ln", DataTransform::TransformNatural}};
@@ -50,8 +50,8 @@ constexpr TChoice<FactorRule> RuleChoices[] = {{"all", FactorRule::FactorsAll},
 
 // The options that take a value.
 bool TakesValue(const std::string& name) {
-  for (const char* option : {"--method", "--transform", "--rule", "--factors", "--report", "--scores",
-                             "--vectors", "--threads"}) {
+  for (const char* option : {"--method", "--transform", "--rule", "--factors", "--report",
+                             "--scores", "--vectors", "--threads"}) {
     if (name == option) return true;
   }
   return false;
@@ -65,12 +65,15 @@ void Apply(TCliOptions& options, const std::string& name, const std::string& val
   } else if (name == "--rule") {
     options.factorRule = Choose(name, value, RuleChoices);
   } else if (name == "--factors") {
-    options.factors = static_cast<TSize>(PositiveNumber(name, value, std::numeric_limits<TSize>::max()));
+    options.factors =
+        static_cast<TSize>(PositiveNumber(name, value, std::numeric_limits<TSize>::max()));
   } else if (name == "--threads") {
     options.threads = static_cast<unsigned>(PositiveNumber(name, value, 1024));
   } else if (name == "--report" || name == "--scores" || name == "--vectors") {
     if (value.empty()) throw ECliUsage("option '" + name + "' needs a file name");
-    (name == "--report" ? options.report : name == "--scores" ? options.scores : options.vectors) = value;
+    (name == "--report"   ? options.report
+     : name == "--scores" ? options.scores
+                          : options.vectors) = value;
   }
 }
 
@@ -128,7 +131,8 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
       throw ECliUsage("unknown option '" + name + "'");
     }
   }
-  if (files.size() > 1) throw ECliUsage("more than one data file: '" + files[0] + "', '" + files[1] + "'");
+  if (files.size() > 1)
+    throw ECliUsage("more than one data file: '" + files[0] + "', '" + files[1] + "'");
   if (files.empty()) {
     if (!options.help && !options.version) throw ECliUsage("no data file given");
   } else {
@@ -155,7 +159,8 @@ std::string HelpText() {
          "  --scores OUT.{xls,csv,sdf,xlsx}   export the component scores\n"
          "  --vectors OUT.{xls,csv,sdf,xlsx}  export the vector coefficients\n"
          "  --check                           read and validate the file only\n"
-         "  --threads N                       worker threads for the jackknife (default: all cores)\n"
+         "  --threads N                       worker threads for the jackknife (default: all "
+         "cores)\n"
          "  --progress                        show progress of long work on standard error\n"
          "  --help                            show this text\n"
          "  --version                         show the program's version\n"

@@ -19,10 +19,10 @@ struct TCliOptions {
   FactorRule factorRule = FactorRule::FactorsAll;
   std::optional<TSize> factors;  // absent: the number of variables
   bool jackknife = true;
-  std::string report;   // listing file (CR LF line ends); empty: standard output
-  std::string scores;   // component scores export; empty: none
-  std::string vectors;  // vector coefficients export; empty: none
-  bool check = false;   // read and validate only
+  std::string report;               // listing file (CR LF line ends); empty: standard output
+  std::string scores;               // component scores export; empty: none
+  std::string vectors;              // vector coefficients export; empty: none
+  bool check = false;               // read and validate only
   std::optional<unsigned> threads;  // absent: all cores
   bool progress = false;
   bool help = false;

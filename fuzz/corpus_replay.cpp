@@ -20,7 +20,8 @@ int Replay(const std::filesystem::path& file) {
     std::cerr << "cannot read " << file << "\n";
     return 1;
   }
-  const std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+  const std::string bytes((std::istreambuf_iterator<char>(stream)),
+                          std::istreambuf_iterator<char>());
   LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
   return 0;
 }

@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(std::uint64_t{matrix.objectCount} * matrix.variableCount == matrix.valueCount);
   Require(matrix.objectLabels.size() == matrix.objectCount);
   Require(matrix.variableLabels.size() == matrix.variableCount);
-  Require(matrix.values.Capacity() == matrix.valueCount && matrix.values.Length() == matrix.valueCount);
+  Require(matrix.values.Capacity() == matrix.valueCount &&
+          matrix.values.Length() == matrix.valueCount);
   Require(matrix.valueCount <= size);  // nothing beyond what the bytes can hold
   for (const auto& label : matrix.objectLabels) Require(!label.empty());
   return 0;

@@ -51,14 +51,16 @@ TCountField ReadCountField(const std::string& field, const char* refusal) {
 TDataHeader ParseHeaderLine(const std::string& line) {
   if (FieldOf(line, ' ', 1) != "1") throw EDataRefused("Invalid matrix type. Must be \"1\"");
   TDataHeader header;
-  const TCountField objects = ReadCountField(FieldOf(line, ' ', 2), "Invalid row specification in file!");
+  const TCountField objects =
+      ReadCountField(FieldOf(line, ' ', 2), "Invalid row specification in file!");
   header.objectCount = objects.count;
   header.objectLabels = objects.labelled;
   const TCountField variables =
       ReadCountField(FieldOf(line, ' ', 3), "Invalid column specification in file!");
   header.variableCount = variables.count;
   header.variableLabels = variables.labelled;
-  if (FieldOf(line, ' ', 4).find('0') == std::string::npos) throw EDataRefused("Missing data not allowed!");
+  if (FieldOf(line, ' ', 4).find('0') == std::string::npos)
+    throw EDataRefused("Missing data not allowed!");
   return header;
 }
 

@@ -72,10 +72,13 @@ void ParseDataMatrix(std::string_view bytes, TDataMatrix& data) {
   data = std::move(read);
 }
 
-void ReadDataFile(const std::string& path, TDataMatrix& data) { ParseDataMatrix(ReadFileBytes(path), data); }
+void ReadDataFile(const std::string& path, TDataMatrix& data) {
+  ParseDataMatrix(ReadFileBytes(path), data);
+}
 
 std::string InformationLine(const TDataMatrix& data) {
-  return std::to_string(data.objectCount) + " objects, " + std::to_string(data.variableCount) + " descriptors";
+  return std::to_string(data.objectCount) + " objects, " + std::to_string(data.variableCount) +
+         " descriptors";
 }
 
 }  // namespace talvex

@@ -13,7 +13,8 @@ bool IsControlOrBlank(char c) noexcept { return static_cast<unsigned char>(c) <=
 
 }  // namespace
 
-TDataScanner::TDataScanner(std::string_view text) : text_(text.substr(0, text.find(EndOfFileMark))) {}
+TDataScanner::TDataScanner(std::string_view text)
+    : text_(text.substr(0, text.find(EndOfFileMark))) {}
 
 std::string_view TDataScanner::NextLine() noexcept {
   const std::size_t start = position_;

@@ -45,7 +45,8 @@ bool IsBelowOne(std::string_view text) noexcept {
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     for (; i < text.size() && IsDigit(text[i]); ++i) {
-      if (exponent < 100000) exponent = exponent * 10 + (text[i] - '0');  // saturates; the run is short
+      if (exponent < 100000)
+        exponent = exponent * 10 + (text[i] - '0');  // saturates; the run is short
     }
     if (negative) exponent = -exponent;
   }
@@ -69,7 +70,8 @@ double ParseDecimalValue(std::string_view text) {
   const auto conversion = std::from_chars(first, last, value, std::chars_format::general);
   if (conversion.ptr != last) RaiseInvalid();
   if (conversion.ec == std::errc::result_out_of_range) {
-    if (!IsBelowOne(std::string_view(first, static_cast<std::size_t>(last - first)))) RaiseInvalid();
+    if (!IsBelowOne(std::string_view(first, static_cast<std::size_t>(last - first))))
+      RaiseInvalid();
     value = 0.0;
   } else if (conversion.ec != std::errc()) {
     RaiseInvalid();

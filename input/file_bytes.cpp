@@ -19,7 +19,9 @@ struct TFileCloser {
 
 using TFileHandle = std::unique_ptr<std::FILE, TFileCloser>;
 
-[[noreturn]] void RaiseInOutError(int errorNumber) { throw EInOutError(InOutErrorMessage(errorNumber)); }
+[[noreturn]] void RaiseInOutError(int errorNumber) {
+  throw EInOutError(InOutErrorMessage(errorNumber));
+}
 
 }  // namespace
 

@@ -15,7 +15,9 @@ constexpr int MaxDecimals = 7;
 
 }  // namespace
 
-std::string ChooseText(bool flag, const std::string& a, const std::string& b) { return flag ? a : b; }
+std::string ChooseText(bool flag, const std::string& a, const std::string& b) {
+  return flag ? a : b;
+}
 
 std::string PadLeft(const std::string& s, char ch, int width) {
   if (width <= 0 || s.size() >= static_cast<std::size_t>(width)) return s;

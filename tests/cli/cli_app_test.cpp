@@ -1,18 +1,18 @@
 // talvex-cli end to end: --check on every kind of file the reader accepts,
 // refuses or fails on, --help, --version, usage errors; in-process through
 // RunCli and, for the exit status and streams of the real program, by running it.
+#include "cli/cli_app.h"
+
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 #include <string>
 #include <vector>
-
-#include "cli/cli_app.h"
 
 namespace talvex {
 namespace {
@@ -95,9 +95,9 @@ TEST(CliApp, UsageErrorsExitWithTwoAndAShortUsage) {
 TEST(CliApp, HelpListsEveryOptionAndVersionNamesTheProgram) {
   const TRun help = RunInProcess({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--method", "--transform", "--rule", "--factors", "--jackknife", "--no-jackknife",
-                             "--report", "--scores", "--vectors", "--check", "--threads", "--progress",
-                             "--help", "--version"}) {
+  for (const char* option : {"--method", "--transform", "--rule", "--factors", "--jackknife",
+                             "--no-jackknife", "--report", "--scores", "--vectors", "--check",
+                             "--threads", "--progress", "--help", "--version"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
   const TRun version = RunInProcess({"--version"});
@@ -127,7 +127,8 @@ TRun RunProgram(const std::string& arguments) {
 }
 
 TEST(CliProgram, ChecksTheBundledIrisData) {
-  const TRun run = RunProgram("--check \"" + std::string(TALVEX_SOURCE_DIR) + "/examples/iris.nts\"");
+  const TRun run =
+      RunProgram("--check \"" + std::string(TALVEX_SOURCE_DIR) + "/examples/iris.nts\"");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "150 objects, 4 descriptors\n");
   EXPECT_EQ(run.err, "");

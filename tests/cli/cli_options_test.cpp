@@ -1,10 +1,10 @@
 // Parsing of talvex-cli's options: defaults, every option, and usage errors.
+#include "cli/cli_options.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "cli/cli_options.h"
 
 namespace talvex {
 namespace {
@@ -37,10 +37,10 @@ TEST(CliOptions, DefaultsFollowTheDesktopProgram) {
 }
 
 TEST(CliOptions, EveryOptionInBothSpellings) {
-  const TCliOptions options = ParseCliOptions({"--method", "covariance", "--transform=log10", "--rule", "kaiser",
-                                               "--factors=3", "--no-jackknife", "--report", "out.txt",
-                                               "--scores=s.csv", "--vectors", "v.xlsx", "--check",
-                                               "--threads", "4", "--progress", "iris.nts"});
+  const TCliOptions options = ParseCliOptions(
+      {"--method", "covariance", "--transform=log10", "--rule", "kaiser", "--factors=3",
+       "--no-jackknife", "--report", "out.txt", "--scores=s.csv", "--vectors", "v.xlsx", "--check",
+       "--threads", "4", "--progress", "iris.nts"});
   EXPECT_EQ(options.method, DispersionMethod::Covariance);
   EXPECT_EQ(options.transformation, DataTransform::TransformDecimal);
   EXPECT_EQ(options.factorRule, FactorRule::FactorsKaiser);
@@ -54,9 +54,11 @@ TEST(CliOptions, EveryOptionInBothSpellings) {
   EXPECT_TRUE(options.progress);
   EXPECT_EQ(options.file, "iris.nts");
 
-  EXPECT_EQ(ParseCliOptions({"--transform", "ln", "f"}).transformation, DataTransform::TransformNatural);
+  EXPECT_EQ(ParseCliOptions({"--transform", "ln", "f"}).transformation,
+            DataTransform::TransformNatural);
   EXPECT_EQ(ParseCliOptions({"--rule", "joliffe", "f"}).factorRule, FactorRule::FactorsJoliffe);
-  EXPECT_TRUE(ParseCliOptions({"--no-jackknife", "--jackknife", "f"}).jackknife);  // the last one wins
+  EXPECT_TRUE(
+      ParseCliOptions({"--no-jackknife", "--jackknife", "f"}).jackknife);  // the last one wins
 }
 
 TEST(CliOptions, HelpAndVersionNeedNoFile) {
@@ -80,14 +82,18 @@ TEST(CliOptions, UsageErrors) {
   ExpectUsageError({"a.nts", "--method"}, "option '--method' needs a value");
   ExpectUsageError({"--method", "pearson", "a.nts"},
                    "bad value 'pearson' for --method (one of: correlation, covariance)");
-  ExpectUsageError({"--transform=log", "a.nts"}, "bad value 'log' for --transform (one of: none, log10, ln)");
-  ExpectUsageError({"--rule", "Kaiser", "a.nts"}, "bad value 'Kaiser' for --rule (one of: all, kaiser, joliffe)");
-  ExpectUsageError({"--factors", "0", "a.nts"}, "bad value '0' for --factors (a whole number from 1 to 4294967295)");
+  ExpectUsageError({"--transform=log", "a.nts"},
+                   "bad value 'log' for --transform (one of: none, log10, ln)");
+  ExpectUsageError({"--rule", "Kaiser", "a.nts"},
+                   "bad value 'Kaiser' for --rule (one of: all, kaiser, joliffe)");
+  ExpectUsageError({"--factors", "0", "a.nts"},
+                   "bad value '0' for --factors (a whole number from 1 to 4294967295)");
   ExpectUsageError({"--factors", "-2", "a.nts"},
                    "bad value '-2' for --factors (a whole number from 1 to 4294967295)");
   ExpectUsageError({"--factors=4294967296", "a.nts"},
                    "bad value '4294967296' for --factors (a whole number from 1 to 4294967295)");
-  ExpectUsageError({"--threads", "2x", "a.nts"}, "bad value '2x' for --threads (a whole number from 1 to 1024)");
+  ExpectUsageError({"--threads", "2x", "a.nts"},
+                   "bad value '2x' for --threads (a whole number from 1 to 1024)");
   ExpectUsageError({"--report=", "a.nts"}, "option '--report' needs a file name");
 }
 

@@ -1,10 +1,11 @@
 // The header line and the declared-size check: counts, markers, and the
 // refusal of headers that declare more than a file can hold or 32 bits count.
+#include "input/data_header.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
 
-#include "input/data_header.h"
 #include "test_support.h"
 
 namespace talvex {
@@ -27,11 +28,16 @@ TEST(DataHeader, ReadsCountsAndMarkers) {
 
 TEST(DataHeader, FieldsAreCheckedInFileOrder) {
   // The first fault found wins, even when later fields are bad too.
-  ExpectThrowMessage<EDataRefused>([] { ParseHeaderLine("2 x y z"); }, "Invalid matrix type. Must be \"1\"");
-  ExpectThrowMessage<EDataRefused>([] { ParseHeaderLine("1 -0 y z"); }, "Invalid row specification in file!");
-  ExpectThrowMessage<EConvertError>([] { ParseHeaderLine("1 L y z"); }, "'' is not a valid integer value");
-  ExpectThrowMessage<EConvertError>([] { ParseHeaderLine("1 3 2.0 z"); }, "'2.0' is not a valid integer value");
-  ExpectThrowMessage<EDataRefused>([] { ParseHeaderLine("1 3 -1 z"); }, "Invalid column specification in file!");
+  ExpectThrowMessage<EDataRefused>([] { ParseHeaderLine("2 x y z"); },
+                                   "Invalid matrix type. Must be \"1\"");
+  ExpectThrowMessage<EDataRefused>([] { ParseHeaderLine("1 -0 y z"); },
+                                   "Invalid row specification in file!");
+  ExpectThrowMessage<EConvertError>([] { ParseHeaderLine("1 L y z"); },
+                                    "'' is not a valid integer value");
+  ExpectThrowMessage<EConvertError>([] { ParseHeaderLine("1 3 2.0 z"); },
+                                    "'2.0' is not a valid integer value");
+  ExpectThrowMessage<EDataRefused>([] { ParseHeaderLine("1 3 -1 z"); },
+                                   "Invalid column specification in file!");
   ExpectThrowMessage<EDataRefused>([] { ParseHeaderLine("1 3 2 z"); }, "Missing data not allowed!");
 }
 
@@ -41,12 +47,15 @@ TEST(DataHeader, DeclaredSizeMustFitTheBytesLeft) {
   header.variableCount = 2;
   // Six one-character values need 11 bytes ("1 2 3 4 5 6").
   EXPECT_EQ(CheckDeclaredSize(header, 11), 6u);
-  ExpectThrowMessage<EDataRefused>([&] { CheckDeclaredSize(header, 10); }, "Not enough data in file");
+  ExpectThrowMessage<EDataRefused>([&] { CheckDeclaredSize(header, 10); },
+                                   "Not enough data in file");
   header.objectLabels = true;  // three labels more: 17 bytes
   EXPECT_EQ(CheckDeclaredSize(header, 17), 6u);
-  ExpectThrowMessage<EDataRefused>([&] { CheckDeclaredSize(header, 16); }, "Not enough data in file");
+  ExpectThrowMessage<EDataRefused>([&] { CheckDeclaredSize(header, 16); },
+                                   "Not enough data in file");
   header.variableLabels = true;
-  ExpectThrowMessage<EDataRefused>([&] { CheckDeclaredSize(header, 20); }, "Not enough data in file");
+  ExpectThrowMessage<EDataRefused>([&] { CheckDeclaredSize(header, 20); },
+                                   "Not enough data in file");
   EXPECT_EQ(CheckDeclaredSize(header, 21), 6u);
 }
 
@@ -55,12 +64,14 @@ TEST(DataHeader, ValueCountBeyondThirtyTwoBitsIsRefused) {
   header.objectCount = 65536;
   header.variableCount = 65536;
   const std::size_t plenty = std::numeric_limits<std::size_t>::max();
-  ExpectThrowMessage<EDataRefused>([&] { CheckDeclaredSize(header, plenty); }, "Too many values in file");
+  ExpectThrowMessage<EDataRefused>([&] { CheckDeclaredSize(header, plenty); },
+                                   "Too many values in file");
   header.objectCount = std::numeric_limits<TSize>::max();
   header.variableCount = std::numeric_limits<TSize>::max();
   header.objectLabels = header.variableLabels = true;
   // 2^64 - 1 items: more than even 2^64 - 1 bytes can hold; a wrapping sum would pass.
-  ExpectThrowMessage<EDataRefused>([&] { CheckDeclaredSize(header, plenty); }, "Not enough data in file");
+  ExpectThrowMessage<EDataRefused>([&] { CheckDeclaredSize(header, plenty); },
+                                   "Not enough data in file");
   header.objectCount = 65535;
   header.variableCount = 65537;  // 4294967295 values: the largest count
   header.objectLabels = header.variableLabels = false;

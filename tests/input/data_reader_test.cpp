@@ -1,13 +1,14 @@
 // The data-matrix reader on fixture files, one per quirk of the format: what a
 // file reads as, which files it refuses with which message, and that a failed
 // read leaves the previous data alone.
+#include "input/data_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "input/data_reader.h"
 #include "test_support.h"
 
 namespace talvex {
@@ -50,7 +51,8 @@ TEST(DataReader, LabelledFileReadsTitleLabelsAndRowMajorValues) {
   EXPECT_EQ(data.valueCount, 12u);
   EXPECT_EQ(data.objectLabels, (Labels{"setosa1", "setosa2", "versi1", "versi2"}));
   EXPECT_EQ(data.variableLabels, (Labels{"SL", "SW", "PL"}));
-  EXPECT_EQ(Values(data), (std::vector<double>{5.1, 3.5, 1.4, 4.9, 3.0, 1.4, 7.0, 3.2, 4.7, 6.4, 3.2, 4.5}));
+  EXPECT_EQ(Values(data),
+            (std::vector<double>{5.1, 3.5, 1.4, 4.9, 3.0, 1.4, 7.0, 3.2, 4.7, 6.4, 3.2, 4.5}));
   // Object 3, variable 2 stands at (3 - 1) * 3 + 2.
   EXPECT_EQ(data.values.GetValue(8), 3.2);
   EXPECT_EQ(InformationLine(data), "4 objects, 3 descriptors");
@@ -86,14 +88,16 @@ TEST(DataReader, FourthFieldNeedsAZeroAnywhere) {
 
 TEST(DataReader, MatrixTypeMustBeExactlyOne) {
   ExpectRefused("matrix_type_01.nts", "Invalid matrix type. Must be \"1\"");
-  ExpectRefused("header_with_tabs.nts", "Invalid matrix type. Must be \"1\"");  // tabs do not split fields
+  ExpectRefused("header_with_tabs.nts",
+                "Invalid matrix type. Must be \"1\"");  // tabs do not split fields
   ExpectRefused("empty.nts", "Invalid matrix type. Must be \"1\"");
   ExpectRefused("only_quoted_lines.nts", "Invalid matrix type. Must be \"1\"");
   ExpectRefused("only_blank_lines.nts", "Invalid matrix type. Must be \"1\"");
 }
 
 TEST(DataReader, CountsThatAreZeroNegativeOrTooLargeAreRefused) {
-  ExpectRefused("zero_rows.nts", "Invalid row specification in file!");  // before field 3 is looked at
+  ExpectRefused("zero_rows.nts",
+                "Invalid row specification in file!");  // before field 3 is looked at
   ExpectRefused("zero_columns.nts", "Invalid column specification in file!");
   ExpectRefused("negative_rows.nts", "Invalid row specification in file!");
   ExpectRefused("columns_beyond_32_bits.nts", "Invalid column specification in file!");
@@ -160,7 +164,8 @@ TEST(DataReader, ValuesThatAreNotDecimalNumbersFail) {
 
 TEST(DataReader, MissingFileRaisesTheIoMessage) {
   TDataMatrix data;
-  ExpectThrowMessage<EInOutError>([&] { ReadDataFile(Fixture("no_such_file.nts"), data); }, "File not found");
+  ExpectThrowMessage<EInOutError>([&] { ReadDataFile(Fixture("no_such_file.nts"), data); },
+                                  "File not found");
 }
 
 // Every kind of failure leaves the caller's data set as it was.

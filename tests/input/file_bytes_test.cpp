@@ -1,4 +1,6 @@
 // Whole-file reading and the I/O messages of files that cannot be read.
+#include "input/file_bytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -6,7 +8,6 @@
 #include <fstream>
 #include <string>
 
-#include "input/file_bytes.h"
 #include "test_support.h"
 
 namespace talvex {
@@ -15,7 +16,8 @@ namespace {
 using testing::ExpectThrowMessage;
 
 TEST(FileBytes, ReadsEveryByte) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / "talvex_reader_bytes.bin";
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / "talvex_reader_bytes.bin";
   std::string bytes;
   for (int i = 0; i < 200000; ++i) bytes += static_cast<char>(i % 256);
   std::ofstream(path, std::ios::binary) << bytes;
@@ -26,11 +28,13 @@ TEST(FileBytes, ReadsEveryByte) {
 }
 
 TEST(FileBytes, UnreadablePathsGiveTheIoMessages) {
-  ExpectThrowMessage<EInOutError>([] { ReadFileBytes(testing::Fixture("absent.nts")); }, "File not found");
+  ExpectThrowMessage<EInOutError>([] { ReadFileBytes(testing::Fixture("absent.nts")); },
+                                  "File not found");
   ExpectThrowMessage<EInOutError>([] { ReadFileBytes(""); }, "File not found");
   ExpectThrowMessage<EInOutError>([] { ReadFileBytes(testing::Fixture("labelled.nts/inside")); },
                                   "Invalid filename");
-  ExpectThrowMessage<EInOutError>([] { ReadFileBytes(std::string("a\0b", 3)); }, "Invalid filename");
+  ExpectThrowMessage<EInOutError>([] { ReadFileBytes(std::string("a\0b", 3)); },
+                                  "Invalid filename");
   ExpectThrowMessage<EInOutError>([] { ReadFileBytes(TALVEX_TEST_DATA); }, "File access denied");
 }
 

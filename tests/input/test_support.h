@@ -10,7 +10,9 @@
 
 namespace talvex::testing {
 
-inline std::string Fixture(const std::string& name) { return std::string(TALVEX_TEST_DATA) + "/" + name; }
+inline std::string Fixture(const std::string& name) {
+  return std::string(TALVEX_TEST_DATA) + "/" + name;
+}
 
 /// Runs `action` and checks that it raises exactly E with `message`.
 template <typename E, typename F>

@@ -1,12 +1,12 @@
 // The text routines: padding, runs, fixed-point rounding, character removal,
 // field splitting.
+#include "numeric/text_format.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <string>
-
-#include "numeric/text_format.h"
 
 namespace talvex {
 namespace {
@@ -49,15 +49,15 @@ TEST(TextFormat, FixedTextDecimalsAndPoint) {
 }
 
 TEST(TextFormat, FixedTextRoundsTheEighteenDigitFormHalfAwayFromZero) {
-  EXPECT_EQ(FixedText(2, 0.125), "0.13");    // an exact tie
+  EXPECT_EQ(FixedText(2, 0.125), "0.13");  // an exact tie
   EXPECT_EQ(FixedText(2, -0.125), "-0.13");
-  EXPECT_EQ(FixedText(2, 1.005), "1.00");    // stored as 1.00499999999999989...
+  EXPECT_EQ(FixedText(2, 1.005), "1.00");  // stored as 1.00499999999999989...
   EXPECT_EQ(FixedText(0, -0.5), "-1");
   EXPECT_EQ(FixedText(0, 0.5), "1");
-  EXPECT_EQ(FixedText(0, 2.5), "3");         // not to even
-  EXPECT_EQ(FixedText(1, 0.05), "0.1");      // 0.05000000000000000277 at 18 digits
-  EXPECT_EQ(FixedText(2, 9.995), "9.99");    // 9.99499999999999922...
-  EXPECT_EQ(FixedText(2, 9.999), "10.00");   // a carry through every digit
+  EXPECT_EQ(FixedText(0, 2.5), "3");        // not to even
+  EXPECT_EQ(FixedText(1, 0.05), "0.1");     // 0.05000000000000000277 at 18 digits
+  EXPECT_EQ(FixedText(2, 9.995), "9.99");   // 9.99499999999999922...
+  EXPECT_EQ(FixedText(2, 9.999), "10.00");  // a carry through every digit
   EXPECT_EQ(FixedText(3, -999.9996), "-1000.000");
   EXPECT_EQ(FixedText(0, 0.49), "0");
   EXPECT_EQ(FixedText(3, 0.0005), "0.001");  // the rounding digit is the first one
@@ -118,7 +118,7 @@ TEST(TextFormat, FieldOfKeepsEmptyFields) {
   EXPECT_EQ(FieldOf(header, ' ', 3), "5");
   EXPECT_EQ(FieldOf(header, ' ', 5), "0");
   EXPECT_EQ(FieldOf("a,", ',', 1), "a");
-  EXPECT_EQ(FieldOf("a,", ',', 2), "");   // the empty field after the last delimiter
+  EXPECT_EQ(FieldOf("a,", ',', 2), "");  // the empty field after the last delimiter
   EXPECT_EQ(FieldOf(",b", ',', 2), "b");
   EXPECT_EQ(FieldOf("", ' ', 1), "");
   EXPECT_EQ(FieldOf("a\tb c", ' ', 1), "a\tb");  // only the given delimiter splits
