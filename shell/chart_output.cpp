@@ -17,7 +17,7 @@
 namespace {
 // The screen's pixels, for drawings that keep the chart's on-screen size.
 constexpr int ScreenDpi = 96;
-}
+}  // namespace
 
 TChartFileFormat ChartFileFormatFor(const QString& fileName) {
   if (fileName.endsWith(QLatin1String(".png"), Qt::CaseInsensitive)) return TChartFileFormat::Png;
@@ -55,8 +55,8 @@ QByteArray ChartFileBytes(TPlotView& view, TChartFileFormat format) {
       QPdfWriter writer(&buffer);
       writer.setResolution(ScreenDpi);
       writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-      writer.setPageSize(QPageSize(area.size() * 72.0 / ScreenDpi, QPageSize::Point,
-                                   QString(), QPageSize::ExactMatch));
+      writer.setPageSize(QPageSize(area.size() * 72.0 / ScreenDpi, QPageSize::Point, QString(),
+                                   QPageSize::ExactMatch));
       writer.setTitle(view.chart()->title());
       QPainter painter(&writer);
       painter.fillRect(area, Qt::white);

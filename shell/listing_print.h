@@ -24,15 +24,16 @@ struct TPrintedRun {
 };
 
 struct TListingPageMetrics {
-  int pageWidth = 0;   // printable area, printer pixels
+  int pageWidth = 0;  // printable area, printer pixels
   int pageHeight = 0;
-  int linePitch = 0;   // text height + 2
-  int tabWidth = 0;    // eight average character widths
+  int linePitch = 0;  // text height + 2
+  int tabWidth = 0;   // eight average character widths
   std::function<int(QChar)> charWidth;
 };
 
 /// Places `lines` on pages. Cost: one charWidth call per character.
-std::vector<TPrintedRun> LayoutListing(const QStringList& lines, const TListingPageMetrics& metrics);
+std::vector<TPrintedRun> LayoutListing(const QStringList& lines,
+                                       const TListingPageMetrics& metrics);
 
 /// The printer font's point size for a view font of `viewPointSize` points,
 /// from the width of "W" on the screen (window font) and on the printer

@@ -96,9 +96,12 @@ TPlotView::TPlotView(QWidget* parent) : QChartView(parent) {
 
 TPointSeries& TPlotView::Series(PlotKind kind) const {
   switch (kind) {
-    case PlotKind::ScoresPlot: return *scores_;
-    case PlotKind::VectorsPlot: return *vectors_;
-    case PlotKind::ScreePlot: break;
+    case PlotKind::ScoresPlot:
+      return *scores_;
+    case PlotKind::VectorsPlot:
+      return *vectors_;
+    case PlotKind::ScreePlot:
+      break;
   }
   return *scree_;
 }
@@ -149,10 +152,12 @@ void TPlotView::SetScatterRange(const QList<QPointF>& points) {
     fit(*axisY_, -1, 1);
     return;
   }
-  const auto [minX, maxX] = std::minmax_element(points.begin(), points.end(),
-      [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
-  const auto [minY, maxY] = std::minmax_element(points.begin(), points.end(),
-      [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
+  const auto [minX, maxX] =
+      std::minmax_element(points.begin(), points.end(),
+                          [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
+  const auto [minY, maxY] =
+      std::minmax_element(points.begin(), points.end(),
+                          [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
   fit(*axisX_, minX->x(), maxX->x());
   fit(*axisY_, minY->y(), maxY->y());
 }

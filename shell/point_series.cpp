@@ -10,7 +10,7 @@
 namespace {
 constexpr int MarksPixelSize = 10;
 constexpr qreal MarkGap = 2;  // between a marker's top and its mark
-}
+}  // namespace
 
 TPointSeries::TPointSeries(QChart* chart, QValueAxis* axisX, QValueAxis* axisY)
     : QGraphicsObject(chart),
@@ -78,7 +78,8 @@ void TPointSeries::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWi
 
   painter->save();
   painter->setRenderHint(QPainter::Antialiasing);
-  painter->setClipRect(chart_->plotArea().adjusted(-markerSize_, -markerSize_, markerSize_, markerSize_));
+  painter->setClipRect(
+      chart_->plotArea().adjusted(-markerSize_, -markerSize_, markerSize_, markerSize_));
   if (linePen_.style() != Qt::NoPen) {
     painter->setPen(linePen_);
     painter->drawPolyline(at.constData(), int(at.size()));

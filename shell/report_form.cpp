@@ -61,7 +61,9 @@ TReportForm::TReportForm(TSettingsFile& settings, QWidget* parent)
 }
 
 TReportForm::TReportForm(TSettingsFile& settings, TReportInteraction& interaction, QWidget* parent)
-    : QDialog(parent), settings_(settings), interaction_(&interaction),
+    : QDialog(parent),
+      settings_(settings),
+      interaction_(&interaction),
       printer_(QPrinter::HighResolution) {
   Build();
 }
@@ -156,8 +158,8 @@ void TReportForm::CreateLayout() {
 }
 
 void TReportForm::ReadSettings() {
-  optionsLabelPointsItem_->setChecked(
-      settings_.ReadInteger(OptionsSection, LabelPointsKey, 1) != 0);
+  optionsLabelPointsItem_->setChecked(settings_.ReadInteger(OptionsSection, LabelPointsKey, 1) !=
+                                      0);
   optionsLabelNamesItem_->setChecked(settings_.ReadInteger(OptionsSection, LabelNamesKey, 0) != 0);
   xyGraph_->SetMarksUseNames(optionsLabelNamesItem_->isChecked());
 }
@@ -165,7 +167,8 @@ void TReportForm::ReadSettings() {
 void TReportForm::SaveSettings() {
   settings_.WriteInteger(OptionsSection, LabelPointsKey,
                          optionsLabelPointsItem_->isChecked() ? 1 : 0);
-  settings_.WriteInteger(OptionsSection, LabelNamesKey, optionsLabelNamesItem_->isChecked() ? 1 : 0);
+  settings_.WriteInteger(OptionsSection, LabelNamesKey,
+                         optionsLabelNamesItem_->isChecked() ? 1 : 0);
 }
 
 void TReportForm::SetTextMode() {
@@ -229,7 +232,8 @@ void TReportForm::ShowScreePlot(const talvex::TAnalysisState& state) {
 talvex::TSize TReportForm::ComponentCount() const {
   if (!state_) return 0;
   const talvex::TAnalysisResults& results = state_->Results();
-  return std::min({results.eigenvalues.Length(), results.scores.Cols(), results.eigenvectors.Cols()});
+  return std::min(
+      {results.eigenvalues.Length(), results.scores.Cols(), results.eigenvectors.Cols()});
 }
 
 void TReportForm::FormShow() {
@@ -272,10 +276,10 @@ void TReportForm::RedrawScatter() {
       points.append(QPointF(values.GetValue(i, x), values.GetValue(i, y)));
       names.append(PointName(labels, i));
     }
-    xyGraph_->ShowScatter(xyGraph_->Kind(), points, names,
-                          ComponentAxisTitle(int(x), results.eigenvalues.GetValue(x), results.trace),
-                          ComponentAxisTitle(int(y), results.eigenvalues.GetValue(y), results.trace),
-                          windowTitle());
+    xyGraph_->ShowScatter(
+        xyGraph_->Kind(), points, names,
+        ComponentAxisTitle(int(x), results.eigenvalues.GetValue(x), results.trace),
+        ComponentAxisTitle(int(y), results.eigenvalues.GetValue(y), results.trace), windowTitle());
   } catch (const talvex::Exception& error) {
     interaction_->ShowError(this, QString::fromStdString(error.Message()));
   }
@@ -285,9 +289,12 @@ void TReportForm::FileSaveAsItemClick() {
   TSaveRequest request;
   request.title = tr("Save As");
   if (chartMode_) {
-    request.filters = {TextFilter, BitmapFilter, QStringLiteral("PNG images (*.png)"),
+    request.filters = {TextFilter,
+                       BitmapFilter,
+                       QStringLiteral("PNG images (*.png)"),
                        QStringLiteral("SVG drawings (*.svg)"),
-                       QStringLiteral("PDF documents (*.pdf)"), AllFilesFilter};
+                       QStringLiteral("PDF documents (*.pdf)"),
+                       AllFilesFilter};
     request.selectedFilter = 1;
     request.defaultSuffix = QStringLiteral("bmp");
   } else {

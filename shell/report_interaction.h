@@ -13,10 +13,10 @@ class QWidget;
 
 /// What the Save As dialog is asked to offer.
 struct TSaveRequest {
-  QString title;            // the dialog's caption
-  QStringList filters;      // "Text files (*.txt)", ...
-  int selectedFilter = 0;   // index into filters
-  QString defaultSuffix;    // added when the typed name has none
+  QString title;           // the dialog's caption
+  QStringList filters;     // "Text files (*.txt)", ...
+  int selectedFilter = 0;  // index into filters
+  QString defaultSuffix;   // added when the typed name has none
 };
 
 class TReportInteraction {

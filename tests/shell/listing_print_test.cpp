@@ -1,8 +1,8 @@
 // The placement of printed listing lines (wrapping, tabs, page breaks) and
 // the printer font size rule, on made-up page metrics.
-#include <QTest>
-
 #include "shell/listing_print.h"
+
+#include <QTest>
 
 namespace {
 
@@ -29,16 +29,17 @@ class TListingPrintTest : public QObject {
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<int>("width");
     QTest::addColumn<std::vector<TPrintedRun>>("runs");
-    QTest::newRow("lines that fit")
-        << QStringList{"abc", "de"} << 100
-        << std::vector<TPrintedRun>{{0, 0, 0, "abc"}, {0, 0, 10, "de"}};
+    QTest::newRow("lines that fit") << QStringList{"abc", "de"} << 100
+                                    << std::vector<TPrintedRun>{{0, 0, 0, "abc"}, {0, 0, 10, "de"}};
     QTest::newRow("an empty line takes a pitch")
         << QStringList{"a", "", "b"} << 100
         << std::vector<TPrintedRun>{{0, 0, 0, "a"}, {0, 0, 20, "b"}};
     QTest::newRow("breaks at the last character that fits")
         << QStringList{"abcdefghijklmnopqrstuvwxy", "z"} << 100
-        << std::vector<TPrintedRun>{
-               {0, 0, 0, "abcdefghij"}, {0, 0, 10, "klmnopqrst"}, {0, 0, 20, "uvwxy"}, {0, 0, 30, "z"}};
+        << std::vector<TPrintedRun>{{0, 0, 0, "abcdefghij"},
+                                    {0, 0, 10, "klmnopqrst"},
+                                    {0, 0, 20, "uvwxy"},
+                                    {0, 0, 30, "z"}};
     QTest::newRow("wide characters count by their width")
         << QStringList{"MMMMMMM"} << 100
         << std::vector<TPrintedRun>{{0, 0, 0, "MMMMMM"}, {0, 0, 10, "M"}};
@@ -76,8 +77,7 @@ class TListingPrintTest : public QObject {
       QCOMPARE(runs[i].y, (i % 9) * 10);
     }
     // A wrapped line's pieces break pages too.
-    const std::vector<TPrintedRun> wrapped =
-        LayoutListing({QString(95, 'x')}, Metrics(100, 100));
+    const std::vector<TPrintedRun> wrapped = LayoutListing({QString(95, 'x')}, Metrics(100, 100));
     QCOMPARE(wrapped.size(), std::size_t(10));
     QCOMPARE(wrapped[8].page, 0);
     QCOMPARE(wrapped[9].page, 1);
@@ -90,10 +90,10 @@ class TListingPrintTest : public QObject {
     QTest::addColumn<int>("screenW");
     QTest::addColumn<int>("printerW");
     QTest::addColumn<int>("size");
-    QTest::newRow("s + round(s * r) - 1") << 10 << 11 << 50 << 11;       // 2.2 -> 2
+    QTest::newRow("s + round(s * r) - 1") << 10 << 11 << 50 << 11;                     // 2.2 -> 2
     QTest::newRow("a half goes to the even neighbour, down") << 10 << 10 << 40 << 11;  // 2.5 -> 2
     QTest::newRow("a half goes to the even neighbour, up") << 10 << 35 << 100 << 13;   // 3.5 -> 4
-    QTest::newRow("high resolution") << 10 << 11 << 100 << 10;          // 1.1 -> 1
+    QTest::newRow("high resolution") << 10 << 11 << 100 << 10;                         // 1.1 -> 1
     QTest::newRow("printer W not wider: the view's size") << 10 << 11 << 11 << 10;
     QTest::newRow("printer W narrower") << 9 << 20 << 8 << 9;
   }

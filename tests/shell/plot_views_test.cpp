@@ -87,8 +87,10 @@ class TPlotViewsTest : public QObject {
     QVERIFY(chart.Series(PlotKind::ScoresPlot).Active());
     QVERIFY(!chart.Series(PlotKind::VectorsPlot).Active());
     QVERIFY(!chart.Series(PlotKind::ScreePlot).Active());
-    QCOMPARE(chart.Series(PlotKind::ScoresPlot).Points().size(), qsizetype(data_->state.Data().objectCount));
-    QCOMPARE(chart.Series(PlotKind::ScoresPlot).Points(), ExpectedPoints(data_->state.Results().scores, 1, 2));
+    QCOMPARE(chart.Series(PlotKind::ScoresPlot).Points().size(),
+             qsizetype(data_->state.Data().objectCount));
+    QCOMPARE(chart.Series(PlotKind::ScoresPlot).Points(),
+             ExpectedPoints(data_->state.Results().scores, 1, 2));
     QCOMPARE(chart.Series(PlotKind::ScoresPlot).Fill(), Blue);
     QCOMPARE(chart.Series(PlotKind::ScoresPlot).Outline(), Blue);
     QCOMPARE(chart.Series(PlotKind::ScoresPlot).LinePen().style(), Qt::NoPen);
@@ -110,7 +112,8 @@ class TPlotViewsTest : public QObject {
     QCOMPARE(chart.chart()->title(), QString("Component Loadings"));
     QVERIFY(chart.Series(PlotKind::VectorsPlot).Active());
     QVERIFY(!chart.Series(PlotKind::ScoresPlot).Active());
-    QCOMPARE(chart.Series(PlotKind::VectorsPlot).Points().size(), qsizetype(data_->state.Data().variableCount));
+    QCOMPARE(chart.Series(PlotKind::VectorsPlot).Points().size(),
+             qsizetype(data_->state.Data().variableCount));
     QCOMPARE(chart.Series(PlotKind::VectorsPlot).Points(),
              ExpectedPoints(data_->state.Results().eigenvectors, 1, 2));
     QCOMPARE(chart.Series(PlotKind::VectorsPlot).Fill(), Red);
@@ -184,8 +187,7 @@ class TPlotViewsTest : public QObject {
     TPlotView& chart = form_->Chart();
     TPointSeries& series = chart.Series(scores ? PlotKind::ScoresPlot : PlotKind::VectorsPlot);
     const auto& results = data_->state.Results();
-    QCOMPARE(series.Points(),
-             ExpectedPoints(scores ? results.scores : results.eigenvectors, x, y));
+    QCOMPARE(series.Points(), ExpectedPoints(scores ? results.scores : results.eigenvectors, x, y));
     QCOMPARE(chart.AxisX()->titleText(), ExpectedTitle(x));
     QCOMPARE(chart.AxisY()->titleText(), ExpectedTitle(y));
     // Showing the plot again starts from components 1 and 2.
@@ -255,8 +257,8 @@ class TPlotViewsTest : public QObject {
       bool checked;
       bool shown;
     };
-    for (const TStep step : {TStep{false, false}, TStep{true, true}, TStep{false, true},
-                             TStep{true, false}}) {
+    for (const TStep step :
+         {TStep{false, false}, TStep{true, true}, TStep{false, true}, TStep{true, false}}) {
       form_->OptionsLabelPointsItem().trigger();
       QCOMPARE(form_->OptionsLabelPointsItem().isChecked(), step.checked);
       QCOMPARE(marks.MarksShown(), step.shown);

@@ -1,5 +1,7 @@
 // The report window's text mode and its commands in both modes: Save As,
 // Print to a PDF file, Copy, Return; each output is read back and checked.
+#include "shell/report_form.h"
+
 #include <QAction>
 #include <QBuffer>
 #include <QChart>
@@ -18,7 +20,6 @@
 #include "report_test_data.h"
 #include "scripted_report_interaction.h"
 #include "shell/listing_view.h"
-#include "shell/report_form.h"
 #include "shell/settings_file.h"
 
 namespace {
@@ -132,12 +133,18 @@ class TReportFormTest : public QObject {
     QTest::addColumn<QByteArray>("format");  // expected image format; empty: text
     for (const char* name : {"report.txt", "report.bmp", "report.png", "report.svg", "report.pdf"})
       QTest::addRow("text %s", name) << "text" << name << QByteArray();
-    QTest::newRow("chart plot.txt") << "chart" << "plot.txt" << QByteArray("bmp");
-    QTest::newRow("chart plot.bmp") << "chart" << "plot.bmp" << QByteArray("bmp");
-    QTest::newRow("chart plot (no extension)") << "chart" << "plot" << QByteArray("bmp");
-    QTest::newRow("chart plot.PNG") << "chart" << "plot.PNG" << QByteArray("png");
-    QTest::newRow("chart plot.svg") << "chart" << "plot.svg" << QByteArray("svg");
-    QTest::newRow("chart plot.pdf") << "chart" << "plot.pdf" << QByteArray("pdf");
+    QTest::newRow("chart plot.txt") << "chart"
+                                    << "plot.txt" << QByteArray("bmp");
+    QTest::newRow("chart plot.bmp") << "chart"
+                                    << "plot.bmp" << QByteArray("bmp");
+    QTest::newRow("chart plot (no extension)") << "chart"
+                                               << "plot" << QByteArray("bmp");
+    QTest::newRow("chart plot.PNG") << "chart"
+                                    << "plot.PNG" << QByteArray("png");
+    QTest::newRow("chart plot.svg") << "chart"
+                                    << "plot.svg" << QByteArray("svg");
+    QTest::newRow("chart plot.pdf") << "chart"
+                                    << "plot.pdf" << QByteArray("pdf");
   }
   void saveAs() {
     QFETCH(QString, mode);
@@ -176,8 +183,9 @@ class TReportFormTest : public QObject {
       QCOMPARE(PdfPages(path), 1);
       // One page of the chart's size at 96 pixels to the inch.
       const QString info = Poppler("pdfinfo", {path});
-      const QStringList size =
-          info.mid(info.indexOf("Page size:") + 10).section('\n', 0, 0).split(' ', Qt::SkipEmptyParts);
+      const QStringList size = info.mid(info.indexOf("Page size:") + 10)
+                                   .section('\n', 0, 0)
+                                   .split(' ', Qt::SkipEmptyParts);
       QVERIFY2(size.size() >= 3, qPrintable(info));
       QVERIFY(std::fabs(size[0].toDouble() - chartSize.width() * 0.75) < 1);
       QVERIFY(std::fabs(size[2].toDouble() - chartSize.height() * 0.75) < 1);
@@ -330,7 +338,8 @@ class TReportFormTest : public QObject {
     QCOMPARE(image.size(), form_->Chart().size());
     bool red = false;
     for (int y = 0; y < image.height() && !red; ++y)
-      for (int x = 0; x < image.width() && !red; ++x) red = image.pixelColor(x, y) == QColor(Qt::red);
+      for (int x = 0; x < image.width() && !red; ++x)
+        red = image.pixelColor(x, y) == QColor(Qt::red);
     QVERIFY(red);
   }
 

@@ -13,8 +13,8 @@
 
 class TScriptedReportInteraction final : public TReportInteraction {
  public:
-  std::deque<QString> saveNames;   // next answers of the Save As dialog ("" = cancel)
-  QString printFile;               // where print jobs go; empty = the user cancels
+  std::deque<QString> saveNames;  // next answers of the Save As dialog ("" = cancel)
+  QString printFile;              // where print jobs go; empty = the user cancels
   std::vector<TSaveRequest> saveRequests;
   QStringList informations;
   QStringList errors;
