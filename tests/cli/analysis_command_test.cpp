@@ -6,28 +6,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "cli/cli_app.h"
+#include "cli_run.h"
 
 namespace talvex {
 namespace {
 
-struct TRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using testing::TRun;
 
-TRun Cli(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), "talvex-cli");
-  std::vector<char*> argv;
-  for (auto& argument : arguments) argv.push_back(argument.data());
-  std::ostringstream out, err;
-  TRun run;
-  run.status = RunCli(int(argv.size()), argv.data(), out, err);
-  run.out = out.str();
-  run.err = err.str();
-  return run;
-}
+TRun Cli(std::vector<std::string> arguments) { return testing::RunInProcess(std::move(arguments)); }
 
 std::string AnalysisData(const std::string& name) {
   return std::string(TALVEX_SOURCE_DIR) + "/tests/analysis/data/" + name;

@@ -1,7 +1,7 @@
 // talvex-cli end to end: --check on every kind of file the reader accepts,
 // refuses or fails on, --help, --version, usage errors; in-process through
 // RunCli and, for the exit status and streams of the real program, by running it.
-#include "cli/cli_app.h"
+#include "cli_run.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -17,25 +17,8 @@
 namespace talvex {
 namespace {
 
-struct TRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-TRun RunInProcess(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), "talvex-cli");
-  std::vector<char*> argv;
-  for (auto& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  std::ostringstream out;
-  std::ostringstream err;
-  TRun run;
-  run.status = RunCli(static_cast<int>(arguments.size()), argv.data(), out, err);
-  run.out = out.str();
-  run.err = err.str();
-  return run;
-}
+using testing::RunInProcess;
+using testing::TRun;
 
 std::string Data(const std::string& name) { return std::string(TALVEX_INPUT_DATA) + "/" + name; }
 
