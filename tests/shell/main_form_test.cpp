@@ -727,6 +727,21 @@ class TMainFormTest : public QObject {
     QCOMPARE(form_->RecentFiles().Count(), 0);
   }
 
+  void ClearRecentFilesReportsUnwritableSettings() {
+    WriteText(dir_->filePath("blocker"), "a file, not a folder");
+    qputenv("TALVEX_CONFIG_DIR", dir_->filePath("blocker").toUtf8());
+    Start();
+    OpenThroughDialog(Data("r06.nts"));
+    user_->Reset();
+    Item("OptionsClearFilesListItem")->trigger();
+    QCOMPARE(form_->RecentFiles().Count(), 0);
+    QCOMPARE(user_->messages.size(), std::size_t(1));
+    QCOMPARE(user_->messages[0].title, ApplicationTitle);
+    QCOMPARE(user_->messages[0].text,
+             "Unable to write to " + dir_->filePath("blocker") + "/TALVEX.INI.");
+    QVERIFY(!Item("OptionsClearFilesListItem")->isEnabled());
+  }
+
   void SaveCommandsExportThroughDialog_data() {
     QTest::addColumn<bool>("scores");
     QTest::addColumn<QString>("name");
