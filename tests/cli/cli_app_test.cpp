@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -91,8 +92,10 @@ TEST(CliApp, HelpListsEveryOptionAndVersionNamesTheProgram) {
 // The built program: exit status and the two streams.
 TRun RunProgram(const std::string& arguments) {
   const auto dir = std::filesystem::temp_directory_path();
-  const auto outPath = dir / "talvex_cli_test_out.txt";
-  const auto errPath = dir / "talvex_cli_test_err.txt";
+  // ctest runs the tests of this file in parallel processes: names of their own.
+  const std::string stem = "talvex_cli_test_" + std::to_string(::getpid());
+  const auto outPath = dir / (stem + "_out.txt");
+  const auto errPath = dir / (stem + "_err.txt");
   const std::string command = std::string("\"") + TALVEX_CLI_PROGRAM + "\" " + arguments + " >\"" +
                               outPath.string() + "\" 2>\"" + errPath.string() + "\"";
   TRun run;
