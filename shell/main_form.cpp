@@ -385,12 +385,12 @@ void TMainForm::FileOpenItemClick() {
   if (Running()) return;
   Guarded([this] {
     StartLoad();
-    TFileDialogSpec spec;
-    spec.title = tr("Open");
-    spec.filters = QStringList{tr("Data files (*.nts)"), tr("All files (*)")};
-    spec.defaultSuffix = QStringLiteral("nts");
-    spec.initialFile = dataFileName_;
-    const std::optional<QString> chosen = interaction_.ChooseFile(spec);
+    TFileDialogRequest request;
+    request.title = tr("Open");
+    request.filters = QStringList{tr("Data files (*.nts)"), tr("All files (*)")};
+    request.defaultSuffix = QStringLiteral("nts");
+    request.initialFile = dataFileName_;
+    const std::optional<QString> chosen = interaction_.ChooseFile(request);
     if (!chosen) return;
     dataFileName_ = *chosen;
     if (!ReadData(*chosen)) return;
@@ -562,14 +562,14 @@ void TMainForm::PlotScreeItemClick() {
 void TMainForm::ExportResults(bool scores) {
   if (!dataLoaded_ || !resultsReady_) return;
   Guarded([this, scores] {
-    TFileDialogSpec spec;
-    spec.title = tr("Save As");
-    spec.filters = QStringList{tr("Microsoft Excel (*.xls)"), tr("Comma Separated Values (*.csv)"),
+    TFileDialogRequest request;
+    request.title = tr("Save As");
+    request.filters = QStringList{tr("Microsoft Excel (*.xls)"), tr("Comma Separated Values (*.csv)"),
                                tr("System Data File (*.sdf)"), tr("Excel Workbook (*.xlsx)")};
-    spec.defaultSuffix = QStringLiteral("sdf");
-    spec.initialFile = saveFileName_;
-    spec.save = true;
-    const std::optional<QString> chosen = interaction_.ChooseFile(spec);
+    request.defaultSuffix = QStringLiteral("sdf");
+    request.initialFile = saveFileName_;
+    request.save = true;
+    const std::optional<QString> chosen = interaction_.ChooseFile(request);
     if (!chosen) return;
     saveFileName_ = *chosen;
     TBusyCursor busy;

@@ -18,18 +18,18 @@ void TQtUserInteraction::ShowMessage(TMessageKind kind, const QString& title, co
   box.exec();
 }
 
-std::optional<QString> TQtUserInteraction::ChooseFile(const TFileDialogSpec& spec) {
-  QFileDialog dialog(dialogParent_, spec.title);
-  dialog.setNameFilters(spec.filters);
-  dialog.setDefaultSuffix(spec.defaultSuffix);
-  if (spec.save) {
+std::optional<QString> TQtUserInteraction::ChooseFile(const TFileDialogRequest& request) {
+  QFileDialog dialog(dialogParent_, request.title);
+  dialog.setNameFilters(request.filters);
+  dialog.setDefaultSuffix(request.defaultSuffix);
+  if (request.save) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
   } else {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
   }
-  if (!spec.initialFile.isEmpty()) dialog.selectFile(spec.initialFile);
+  if (!request.initialFile.isEmpty()) dialog.selectFile(request.initialFile);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
     return std::nullopt;
   }

@@ -9,7 +9,7 @@ class TQtUserInteraction : public TUserInteraction {
   void Beep() override;
   void ShowMessage(TMessageKind kind, const QString& title, const QString& text,
                    TMessageButton button) override;
-  std::optional<QString> ChooseFile(const TFileDialogSpec& spec) override;
+  std::optional<QString> ChooseFile(const TFileDialogRequest& request) override;
   std::optional<QString> InputText(const QString& title, const QString& prompt,
                                    const QString& defaultText) override;
   void ShowModal(QDialog& dialog) override;

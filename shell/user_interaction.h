@@ -13,7 +13,7 @@ class QDialog;
 class QWidget;
 
 /// What a file dialog is asked to be.
-struct TFileDialogSpec {
+struct TFileDialogRequest {
   QString title;
   QStringList filters;     // "Data files (*.nts)", ... in the order shown
   QString defaultSuffix;   // added to a name typed without extension
@@ -37,7 +37,7 @@ class TUserInteraction {
                            TMessageButton button) = 0;
   /// The chosen file, or nothing when the user cancels. An Open dialog
   /// accepts only existing files in existing folders.
-  virtual std::optional<QString> ChooseFile(const TFileDialogSpec& spec) = 0;
+  virtual std::optional<QString> ChooseFile(const TFileDialogRequest& request) = 0;
   /// The text entered, or nothing when the user cancels.
   virtual std::optional<QString> InputText(const QString& title, const QString& prompt,
                                            const QString& defaultText) = 0;

@@ -761,12 +761,12 @@ class TMainFormTest : public QObject {
     user_->fileAnswers.push_back(target);
     Item(scores ? "SaveScoresItem" : "SaveVectorsItem")->trigger();
     QVERIFY(user_->messages.empty());
-    const TFileDialogSpec& spec = user_->fileDialogs.at(0);
-    QCOMPARE(spec.title, QString("Save As"));
-    QCOMPARE(spec.filters, QStringList({"Microsoft Excel (*.xls)", "Comma Separated Values (*.csv)",
+    const TFileDialogRequest& request = user_->fileDialogs.at(0);
+    QCOMPARE(request.title, QString("Save As"));
+    QCOMPARE(request.filters, QStringList({"Microsoft Excel (*.xls)", "Comma Separated Values (*.csv)",
                                         "System Data File (*.sdf)", "Excel Workbook (*.xlsx)"}));
-    QCOMPARE(spec.defaultSuffix, QString("sdf"));
-    QVERIFY(spec.save);
+    QCOMPARE(request.defaultSuffix, QString("sdf"));
+    QVERIFY(request.save);
     const QByteArray written = ReadText(target);
     QVERIFY(written.startsWith(heading));
     QCOMPARE(written.count('\n'), (scores ? 10 : 4) + 1);

@@ -32,8 +32,8 @@ class TScriptedInteraction : public TUserInteraction {
                    TMessageButton button) override {
     messages.push_back(TMessage{kind, title, text, button, beeps});
   }
-  std::optional<QString> ChooseFile(const TFileDialogSpec& spec) override {
-    fileDialogs.push_back(spec);
+  std::optional<QString> ChooseFile(const TFileDialogRequest& request) override {
+    fileDialogs.push_back(request);
     return Next(fileAnswers);
   }
   std::optional<QString> InputText(const QString& title, const QString& prompt,
@@ -60,7 +60,7 @@ class TScriptedInteraction : public TUserInteraction {
 
   int beeps = 0;
   std::vector<TMessage> messages;
-  std::vector<TFileDialogSpec> fileDialogs;
+  std::vector<TFileDialogRequest> fileDialogs;
   std::vector<TInput> inputs;
   QStringList modals;
   QStringList modalCaptions;
