@@ -21,6 +21,7 @@ namespace {
 // whatever p and k, while a batch still gives every thread plenty of objects.
 constexpr std::size_t SlotBudget = std::size_t(8) << 20;
 constexpr TSize MaxBatch = 4096;
+constexpr double BatchWork = 2e8;
 
 // Beyond |t| = 1e100 every distribution function of the report is 0 or 1 to
 // double precision; the limit is taken instead of squaring t into overflow.
@@ -97,9 +98,14 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in) {
 
   unsigned threads = in.threads != 0 ? in.threads : std::max(1u, std::thread::hardware_concurrency());
   threads = unsigned(std::min<TSize>(threads, std::max<TSize>(n, 1)));
+  // A batch holds about BatchWork multiply-adds of decompositions (p^3 each)
+  // so that progress and cancelling answer within a fraction of a second.
   const std::size_t perSlot = std::size_t(p) * (std::size_t(k) + 1);
-  const TSize batch = TSize(std::clamp<std::size_t>(SlotBudget / std::max<std::size_t>(perSlot, 1),
-                                                    threads, MaxBatch));
+  const double perObject = std::max(1.0, double(p) * p * p);
+  const std::size_t byWork = std::size_t(std::max(1.0, BatchWork / perObject));
+  const std::size_t bySlots = SlotBudget / std::max<std::size_t>(perSlot, 1);
+  const TSize batch =
+      TSize(std::clamp<std::size_t>(std::min(byWork, bySlots), threads, MaxBatch));
 
   std::vector<TLeaveOneOut::TWorkspace> workspaces;
   workspaces.reserve(threads);
