@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <cmath>
 #include <exception>
 #include <limits>
@@ -17,11 +20,10 @@ namespace talvex {
 
 namespace {
 
-// Pseudo-value slots of one batch are kept below this many doubles (64 MB),
-// whatever p and k, while a batch still gives every thread plenty of objects.
+// The ring of finished decompositions is kept below this many doubles (64 MB)
+// whatever p and k, with at most RingSlotsPerThread slots per worker.
 constexpr std::size_t SlotBudget = std::size_t(8) << 20;
-constexpr TSize MaxBatch = 4096;
-constexpr double BatchWork = 2e8;
+constexpr std::size_t RingSlotsPerThread = 8;
 
 // Beyond |t| = 1e100 every distribution function of the report is 0 or 1 to
 // double precision; the limit is taken instead of squaring t into overflow.
@@ -82,6 +84,7 @@ struct TSlot {
   std::vector<double> values;   // p
   std::vector<double> vectors;  // p x k, axis a at (a - 1) * p
   std::exception_ptr error;
+  bool ready = false;  // guarded by the loop's mutex
 };
 
 }  // namespace
@@ -98,84 +101,115 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in) {
 
   unsigned threads = in.threads != 0 ? in.threads : std::max(1u, std::thread::hardware_concurrency());
   threads = unsigned(std::min<TSize>(threads, std::max<TSize>(n, 1)));
-  // A batch holds about BatchWork multiply-adds of decompositions (p^3 each)
-  // so that progress and cancelling answer within a fraction of a second.
-  const std::size_t perSlot = std::size_t(p) * (std::size_t(k) + 1);
-  const double perObject = std::max(1.0, double(p) * p * p);
-  const std::size_t byWork = std::size_t(std::max(1.0, BatchWork / perObject));
-  const std::size_t bySlots = SlotBudget / std::max<std::size_t>(perSlot, 1);
-  const TSize batch =
-      TSize(std::clamp<std::size_t>(std::min(byWork, bySlots), threads, MaxBatch));
 
-  std::vector<TLeaveOneOut::TWorkspace> workspaces;
-  workspaces.reserve(threads);
-  for (unsigned t = 0; t < threads; ++t) workspaces.emplace_back(n, p);
-  std::vector<TSlot> slots(std::min(batch, n));
-  for (TSlot& slot : slots) {
+  // The workers decompose objects into a ring of slots in whatever order they
+  // finish; this thread takes the slots back in object order. A few slots per
+  // worker keep every core busy without holding many pseudo-value sets.
+  const std::size_t perSlot = std::size_t(p) * (std::size_t(k) + 1);
+  const std::size_t bySlots = SlotBudget / std::max<std::size_t>(perSlot, 1);
+  const TSize ringSize = TSize(std::max<std::size_t>(
+      1, std::min<std::size_t>(
+             std::clamp<std::size_t>(bySlots, 2 * threads, RingSlotsPerThread * threads), n)));
+  std::vector<TSlot> ring(ringSize);
+  for (TSlot& slot : ring) {
     slot.values.resize(p);
     slot.vectors.resize(std::size_t(p) * k);
   }
 
+  std::mutex mutex;
+  std::condition_variable slotDone, slotFreed;
+  TSize consumed = 0;  // objects accumulated so far; guarded by mutex
+  bool stop = false;   // guarded by mutex
+  std::atomic<TSize> next{0};
+
+  auto work = [&](TLeaveOneOut::TWorkspace& ws) {
+    ClearFloatFaults();
+    for (;;) {
+      const TSize index = next++;
+      if (index >= n) return;
+      {
+        std::unique_lock lock(mutex);
+        slotFreed.wait(lock, [&] { return stop || index < consumed + ringSize; });
+        if (stop) return;
+      }
+      TSlot& slot = ring[index % ringSize];
+      try {
+        leaveOneOut.Decompose(index + 1, ws);
+        std::copy_n(ws.values.Data(), p, slot.values.begin());
+        for (TSize a = 1; a <= k; ++a)
+          std::copy_n(ws.vectors.Column(a), p, slot.vectors.begin() + std::size_t(a - 1) * p);
+        slot.error = nullptr;
+      } catch (...) {
+        slot.error = std::current_exception();
+        ClearFloatFaults();
+      }
+      {
+        std::lock_guard lock(mutex);
+        slot.ready = true;
+      }
+      slotDone.notify_all();
+    }
+  };
+
+  std::vector<TLeaveOneOut::TWorkspace> workspaces;
+  workspaces.reserve(threads);
+  for (unsigned t = 0; t < threads; ++t) workspaces.emplace_back(n, p);
+  std::vector<std::jthread> pool;
+  // However this thread leaves (a fault, a cancel, the end), the workers stop
+  // before the pool joins them.
+  struct TStopWorkers {
+    std::mutex& mutex;
+    bool& stop;
+    std::condition_variable& freed;
+    ~TStopWorkers() {
+      {
+        std::lock_guard lock(mutex);
+        stop = true;
+      }
+      freed.notify_all();
+    }
+  } stopWorkers{mutex, stop, slotFreed};
+  for (unsigned t = 0; t < threads; ++t) pool.emplace_back(work, std::ref(workspaces[t]));
+
   std::vector<TAccumulator> valueSums(p), vectorSums(std::size_t(p) * k), macSums(allometry ? p : 0);
   const double macScale = std::sqrt(1.0 / p);
-  std::atomic<bool> cancelled{false};
 
-  for (TSize start = 1; start <= n; start += batch) {
-    const TSize count = std::min(batch, n - start + 1);
-    std::atomic<TSize> next{0};
-    auto work = [&](unsigned t, bool polls) {
-      ClearFloatFaults();
-      for (TSize index; !cancelled && (index = next++) < count;) {
-        if (polls && in.observer != nullptr && in.observer->CancelRequested()) {
-          cancelled = true;
-          break;
-        }
-        TSlot& slot = slots[index];
-        TLeaveOneOut::TWorkspace& ws = workspaces[t];
-        try {
-          leaveOneOut.Decompose(start + index, ws);
-          std::copy_n(ws.values.Data(), p, slot.values.begin());
-          for (TSize a = 1; a <= k; ++a)
-            std::copy_n(ws.vectors.Column(a), p, slot.vectors.begin() + std::size_t(a - 1) * p);
-          slot.error = nullptr;
-        } catch (...) {
-          slot.error = std::current_exception();
-          ClearFloatFaults();
-        }
-      }
-    };
+  for (TSize index = 0; index < n; ++index) {
+    TSlot& slot = ring[index % ringSize];
     {
-      std::vector<std::jthread> pool;
-      for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work, t, false);
-      work(0, true);  // this thread is the one that may talk to the observer
+      std::unique_lock lock(mutex);
+      slotDone.wait(lock, [&] { return slot.ready; });
     }
-    if (cancelled) throw ERunCancelled();
+    const TSize object = index + 1;
+    if (in.observer != nullptr) in.observer->JackknifeIteration(object, n);
+    if (slot.error) std::rethrow_exception(slot.error);
 
-    for (TSize index = 0; index < count; ++index) {
-      const TSize object = start + index;
-      if (in.observer != nullptr) in.observer->JackknifeIteration(object, n);
-      TSlot& slot = slots[index];
-      if (slot.error) std::rethrow_exception(slot.error);
-
-      for (TSize c = 1; c <= p; ++c)
-        valueSums[c - 1].Add(n * fullValues.GetValue(c) - (n - 1.0) * slot.values[c - 1]);
-      for (TSize a = 1; a <= k; ++a) {
-        double* reduced = slot.vectors.data() + std::size_t(a - 1) * p;
-        const double* full = fullVectors.Column(a);
-        double dot = 0.0;
-        for (TSize j = 0; j < p; ++j) dot += full[j] * reduced[j];
-        if (dot < 0.0)  // a reduced sample's axis may come out pointing the other way
-          for (TSize j = 0; j < p; ++j) reduced[j] = -reduced[j];
-        for (TSize j = 0; j < p; ++j)
-          vectorSums[std::size_t(a - 1) * p + j].Add(n * full[j] - (n - 1.0) * reduced[j]);
-      }
-      if (allometry) {
-        for (TSize j = 1; j <= p; ++j) {
-          const double reducedMac = in.macOrientation * slot.vectors[j - 1] / macScale;
-          macSums[j - 1].Add(n * in.macs->GetValue(j) - (n - 1.0) * reducedMac);
-        }
+    for (TSize c = 1; c <= p; ++c)
+      valueSums[c - 1].Add(n * fullValues.GetValue(c) - (n - 1.0) * slot.values[c - 1]);
+    for (TSize a = 1; a <= k; ++a) {
+      double* reduced = slot.vectors.data() + std::size_t(a - 1) * p;
+      const double* full = fullVectors.Column(a);
+      double dot = 0.0;
+      for (TSize j = 0; j < p; ++j) dot += full[j] * reduced[j];
+      if (dot < 0.0)  // a reduced sample's axis may come out pointing the other way
+        for (TSize j = 0; j < p; ++j) reduced[j] = -reduced[j];
+      for (TSize j = 0; j < p; ++j)
+        vectorSums[std::size_t(a - 1) * p + j].Add(n * full[j] - (n - 1.0) * reduced[j]);
+    }
+    if (allometry) {
+      for (TSize j = 1; j <= p; ++j) {
+        const double reducedMac = in.macOrientation * slot.vectors[j - 1] / macScale;
+        macSums[j - 1].Add(n * in.macs->GetValue(j) - (n - 1.0) * reducedMac);
       }
     }
+    if (in.observer != nullptr && object < n && in.observer->CancelRequested())
+      throw ERunCancelled();
+    {
+      std::lock_guard lock(mutex);
+      slot.ready = false;
+      ++consumed;
+    }
+    slotFreed.notify_all();
   }
   CheckFloatFaults();
 
