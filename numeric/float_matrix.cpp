@@ -9,9 +9,9 @@ namespace talvex {
 TFloatMatrix::TFloatMatrix(TSize maxRows, TSize maxCols)
     : maxRows_(maxRows),
       maxCols_(maxCols),
-      data_(detail::AllocateElementBlock(std::uint64_t(maxRows) * maxCols)) {
-  Fill(maxRows, maxCols, 0.0);
-}
+      rows_(maxRows),
+      cols_(maxCols),
+      data_(detail::AllocateElementBlock(std::uint64_t(maxRows) * maxCols)) {}
 
 TFloatMatrix::TFloatMatrix(const TFloatMatrix& other)
     : maxRows_(other.maxRows_),

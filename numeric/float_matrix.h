@@ -6,7 +6,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 
+#include "numeric/element_block.h"
 #include "numeric/exception.h"
 #include "numeric/sizes.h"
 
@@ -20,8 +22,21 @@ class TFloatMatrix {
 
   TFloatMatrix(const TFloatMatrix& other);
   TFloatMatrix& operator=(const TFloatMatrix& other);
-  TFloatMatrix(TFloatMatrix&&) noexcept = default;
-  TFloatMatrix& operator=(TFloatMatrix&&) noexcept = default;
+  // A moved-from matrix is empty (0 x 0), never a dangling one.
+  TFloatMatrix(TFloatMatrix&& other) noexcept
+      : maxRows_(std::exchange(other.maxRows_, 0)),
+        maxCols_(std::exchange(other.maxCols_, 0)),
+        rows_(std::exchange(other.rows_, 0)),
+        cols_(std::exchange(other.cols_, 0)),
+        data_(std::move(other.data_)) {}
+  TFloatMatrix& operator=(TFloatMatrix&& other) noexcept {
+    maxRows_ = std::exchange(other.maxRows_, 0);
+    maxCols_ = std::exchange(other.maxCols_, 0);
+    rows_ = std::exchange(other.rows_, 0);
+    cols_ = std::exchange(other.cols_, 0);
+    data_ = std::move(other.data_);
+    return *this;
+  }
   ~TFloatMatrix() = default;
 
   double GetValue(TSize row, TSize col) const {
@@ -78,7 +93,7 @@ class TFloatMatrix {
   TSize maxCols_ = 0;
   TSize rows_ = 0;
   TSize cols_ = 0;
-  std::unique_ptr<double[]> data_;
+  detail::TElementBlock data_;
 };
 
 }  // namespace talvex

@@ -7,9 +7,7 @@
 namespace talvex {
 
 TFloatVector::TFloatVector(TSize capacity)
-    : capacity_(capacity), data_(detail::AllocateElementBlock(capacity)) {
-  Fill(capacity, 0.0);
-}
+    : capacity_(capacity), length_(capacity), data_(detail::AllocateElementBlock(capacity)) {}
 
 TFloatVector::TFloatVector(const TFloatVector& other)
     : capacity_(other.capacity_), length_(other.length_), data_(detail::AllocateElementBlock(other.capacity_)) {

@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 
+#include "numeric/element_block.h"
 #include "numeric/exception.h"
 #include "numeric/sizes.h"
 
@@ -21,8 +23,17 @@ class TFloatVector {
 
   TFloatVector(const TFloatVector& other);
   TFloatVector& operator=(const TFloatVector& other);
-  TFloatVector(TFloatVector&&) noexcept = default;
-  TFloatVector& operator=(TFloatVector&&) noexcept = default;
+  // A moved-from vector is empty (capacity 0), never a dangling one.
+  TFloatVector(TFloatVector&& other) noexcept
+      : capacity_(std::exchange(other.capacity_, 0)),
+        length_(std::exchange(other.length_, 0)),
+        data_(std::move(other.data_)) {}
+  TFloatVector& operator=(TFloatVector&& other) noexcept {
+    capacity_ = std::exchange(other.capacity_, 0);
+    length_ = std::exchange(other.length_, 0);
+    data_ = std::move(other.data_);
+    return *this;
+  }
   ~TFloatVector() = default;
 
   double GetValue(TSize index) const {
@@ -57,7 +68,7 @@ class TFloatVector {
  private:
   TSize capacity_ = 0;
   TSize length_ = 0;
-  std::unique_ptr<double[]> data_;
+  detail::TElementBlock data_;
 };
 
 }  // namespace talvex

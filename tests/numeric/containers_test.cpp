@@ -125,3 +125,31 @@ TEST(FloatMatrix, ImpossibleAllocationRaisesAllocateFailed) {
 
 }  // namespace
 }  // namespace talvex
+
+namespace talvex {
+namespace {
+
+TEST(Containers, MovedFromContainersAreEmptyNotDangling) {
+  TFloatVector v(4);
+  TFloatVector w = std::move(v);
+  EXPECT_EQ(w.Capacity(), 4u);
+  EXPECT_EQ(v.Capacity(), 0u);  // NOLINT(bugprone-use-after-move): the state is specified
+  EXPECT_THROW(v.GetValue(1), EOutOfBounds);
+  TFloatMatrix m(3, 2);
+  TFloatMatrix n(1, 1);
+  n = std::move(m);
+  EXPECT_EQ(n.GetSize(), (TFloatMatrix::TExtent{3, 2}));
+  EXPECT_EQ(m.GetSize(), (TFloatMatrix::TExtent{0, 0}));  // NOLINT(bugprone-use-after-move)
+  EXPECT_THROW(m.SetValue(1, 1, 0.0), EOutOfBounds);
+}
+
+TEST(Containers, LargeContainersCostNothingUntilWritten) {
+  // 2^29 doubles (4 GiB) created zero-filled without touching the memory;
+  // reading an element of an untouched block gives 0.
+  TFloatMatrix m(32768, 16384);
+  EXPECT_EQ(m.GetValue(32768, 16384), 0.0);
+  EXPECT_EQ(m.GetValue(1, 1), 0.0);
+}
+
+}  // namespace
+}  // namespace talvex
