@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "numeric/float_faults.h"
-#include "numeric/principal_axes.h"
+#include "numeric/blocked_principal_axes.h"
 #include "numeric/statistics.h"
 
 namespace talvex {
@@ -49,7 +49,7 @@ TLeaveOneOut::TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, Dispersio
 
 void TLeaveOneOut::Decompose(TSize i, TWorkspace& ws) const {
   DowndatedDispersion(i, ws);
-  PrincipalAxesOf(ws.work, p_, ws.trace, ws.offDiag, ws.values, ws.vectors);
+  BlockedPrincipalAxesOf(ws.work, p_, ws.trace, ws.offDiag, ws.values, ws.vectors);
 }
 
 void TLeaveOneOut::DowndatedDispersion(TSize i, TWorkspace& ws) const {

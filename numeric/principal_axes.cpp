@@ -19,17 +19,13 @@
 #include "numeric/container_checks.h"
 #include "numeric/float_faults.h"
 #include "numeric/statistics.h"
+#include "numeric/wide_vectors.h"
 
 namespace talvex {
 
 // The rotation loops are element-wise (no sum is reordered) and carry most of
-// the QL cost, so they are also built for AVX2 and chosen at load time where
-// the processor has it; without contraction both builds give the same bits.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__)
-#define TALVEX_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
-#else
-#define TALVEX_WIDE_VECTORS
-#endif
+// the QL cost, so they are also built for AVX2 (TALVEX_WIDE_VECTORS); without
+// contraction both builds give the same bits.
 
 namespace {
 
@@ -43,7 +39,6 @@ constexpr unsigned long SweepsPerEigenvalue = 30;
 inline double& At(double* block, std::size_t ld, TSize r, TSize c) {
   return block[std::size_t(r - 1) + std::size_t(c - 1) * ld];
 }
-
 
 /// Columns handled together so that their running sums, each still taken in
 /// its own order, form independent chains the processor can overlap.
@@ -151,9 +146,10 @@ constexpr TSize RotationGroup = 4;
 /// columns i and i+1 of z. Each element receives exactly the operations of
 /// applying the rotations one at a time, in the same order: the new z[k, i]
 /// of one rotation is the f of the next.
-TALVEX_WIDE_VECTORS void ApplyFourRotations(double* __restrict z0, double* __restrict z1, double* __restrict z2,
-                        double* __restrict z3, double* __restrict z4, TSize n, const double* c,
-                        const double* s) {
+TALVEX_WIDE_VECTORS void ApplyFourRotations(double* __restrict z0, double* __restrict z1,
+                                            double* __restrict z2, double* __restrict z3,
+                                            double* __restrict z4, TSize n, const double* c,
+                                            const double* s) {
   const double c0 = c[0], c1 = c[1], c2 = c[2], c3 = c[3];
   const double s0 = s[0], s1 = s[1], s2 = s[2], s3 = s[3];
   for (TSize k = 0; k < n; ++k) {
@@ -173,7 +169,8 @@ TALVEX_WIDE_VECTORS void ApplyFourRotations(double* __restrict z0, double* __res
   }
 }
 
-TALVEX_WIDE_VECTORS void ApplyOneRotation(double* __restrict z0, double* __restrict z1, TSize n, double c, double s) {
+TALVEX_WIDE_VECTORS void ApplyOneRotation(double* __restrict z0, double* __restrict z1, TSize n,
+                                          double c, double s) {
   for (TSize k = 0; k < n; ++k) {
     const double f = z0[k];
     z0[k] = s * z1[k] + c * f;
@@ -188,9 +185,11 @@ void ApplySweep(double* Z, std::size_t ld, TSize n, TSize high, TSize low, const
   TSize i = high;
   for (; i >= low + RotationGroup - 1; i -= RotationGroup) {
     // cosines[i - 1] belongs to rotation i; the group takes i, i-1, i-2, i-3.
-    const double c[RotationGroup] = {cosines[i - 1], cosines[i - 2], cosines[i - 3], cosines[i - 4]};
+    const double c[RotationGroup] = {cosines[i - 1], cosines[i - 2], cosines[i - 3],
+                                     cosines[i - 4]};
     const double s[RotationGroup] = {sines[i - 1], sines[i - 2], sines[i - 3], sines[i - 4]};
-    ApplyFourRotations(column(i + 1), column(i), column(i - 1), column(i - 2), column(i - 3), n, c, s);
+    ApplyFourRotations(column(i + 1), column(i), column(i - 1), column(i - 2), column(i - 3), n, c,
+                       s);
     if (i - RotationGroup < low) return;
   }
   for (;; --i) {
@@ -207,7 +206,7 @@ void Tridiagonalize(TFloatMatrix& a, TSize n, TFloatVector& d, TFloatVector& e) 
   detail::RequireReadable(a, n, n);
   detail::RequireWritable(d, n);
   detail::RequireWritable(e, n);
-  TFloatVector scratch(n);  // a contiguous copy of the Householder vector in row i
+  TFloatVector scratch(n);     // a contiguous copy of the Householder vector in row i
   double* u = scratch.Data();  // u[k - 1] holds u_k
   double* A = a.Column(1);
   const std::size_t ld = a.MaxRows();
@@ -258,7 +257,8 @@ void Tridiagonalize(TFloatMatrix& a, TSize n, TFloatVector& d, TFloatVector& e) 
           double* column = A + std::size_t(k - 1) * ld;
           const double ek = ee[k - 1];
           const double uk = u[k - 1];
-          for (TSize j = k; j <= l; ++j) column[j - 1] = column[j - 1] - u[j - 1] * ek - ee[j - 1] * uk;
+          for (TSize j = k; j <= l; ++j)
+            column[j - 1] = column[j - 1] - u[j - 1] * ek - ee[j - 1] * uk;
         }
       }
     } else {
@@ -278,7 +278,8 @@ void Tridiagonalize(TFloatMatrix& a, TSize n, TFloatVector& d, TFloatVector& e) 
     if (dd[i - 1] != 0.0) {
       for (TSize k = 1; k <= l; ++k) u[k - 1] = At(A, ld, i, k);
       for (TSize j0 = 1; j0 <= l; j0 += ReflectionBlock) {
-        ApplyReflectionToBlock(A, ld, l, j0, std::min<TSize>(ReflectionBlock, l - j0 + 1), u, columnI);
+        ApplyReflectionToBlock(A, ld, l, j0, std::min<TSize>(ReflectionBlock, l - j0 + 1), u,
+                               columnI);
       }
     }
     dd[i - 1] = columnI[i - 1];
@@ -415,11 +416,14 @@ void PrincipalAxesOf(TFloatMatrix& work, TSize p, double& trace, TFloatVector& o
   Tridiagonalize(work, p, eigenvalues, offDiag);
   TridiagonalQL(eigenvalues, offDiag, p, work);
   SortEigenpairs(eigenvalues, work, p);
+  SignedUnitAxes(work, p, eigenvectors);
+}
 
+void SignedUnitAxes(const TFloatMatrix& z, TSize p, TFloatMatrix& eigenvectors) {
   // Unit length, then every nonzero element negated: the sign convention of
   // the report. Zeros stay as they are, including a quotient that underflows.
   for (TSize j = 1; j <= p; ++j) {
-    const double* source = work.Column(j);
+    const double* source = z.Column(j);
     double* vector = eigenvectors.Column(j);
     double sumOfSquares = 0.0;
     for (TSize i = 0; i < p; ++i) sumOfSquares += source[i] * source[i];

@@ -22,6 +22,10 @@ void TridiagonalQL(TFloatVector& d, TFloatVector& e, TSize n, TFloatMatrix& z);
 /// d descending (ties choose the later index), columns of z moved alike.
 void SortEigenpairs(TFloatVector& d, TFloatMatrix& z, TSize n);
 
+/// Columns of z scaled to unit length, then every nonzero element negated (the
+/// report's sign convention), into eigenvectors.
+void SignedUnitAxes(const TFloatMatrix& z, TSize p, TFloatMatrix& eigenvectors);
+
 /// Decomposes the p x p dispersion matrix held in `work`: trace, eigenvalues
 /// (descending) and unit eigenvectors with the sign convention. `work` and
 /// `offDiag` are left with no meaning.

@@ -10,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "numeric/blocked_principal_axes.h"
 #include "numeric/float_faults.h"
 #include "numeric/principal_axes.h"
 #include "numeric/statistics.h"
@@ -29,7 +30,8 @@ struct TReference {
 TReference Dsyev(const TFloatMatrix& a, int n) {
   TReference r{std::vector<double>(n), std::vector<double>(std::size_t(n) * n)};
   for (int j = 1; j <= n; ++j)
-    for (int i = 1; i <= n; ++i) r.vectors[std::size_t(i - 1) + std::size_t(j - 1) * n] = a.GetValue(i, j);
+    for (int i = 1; i <= n; ++i)
+      r.vectors[std::size_t(i - 1) + std::size_t(j - 1) * n] = a.GetValue(i, j);
   int lwork = -1, info = 0;
   double query = 0.0;
   dsyev_("V", "L", &n, r.vectors.data(), &n, r.values.data(), &query, &lwork, &info, 1, 1);
@@ -42,43 +44,53 @@ TReference Dsyev(const TFloatMatrix& a, int n) {
 
 double worstValueError = 0.0, worstVectorError = 0.0;
 
+using TDecomposition = void (*)(TFloatMatrix&, TSize, double&, TFloatVector&, TFloatVector&,
+                                TFloatMatrix&);
+
+/// Both solvers: the exact scheme of the full sample and the blocked one of
+/// the jackknife.
 void CompareWithDsyev(const TFloatMatrix& a, TSize p) {
   const TReference ref = Dsyev(a, int(p));
-  TFloatMatrix work = a, vectors(p, p);
-  TFloatVector off(p), values(p);
-  double trace = 0.0;
-  ClearFloatFaults();
-  PrincipalAxesOf(work, p, trace, off, values, vectors);
+  for (TDecomposition decompose : {&PrincipalAxesOf, &BlockedPrincipalAxesOf}) {
+    SCOPED_TRACE(decompose == &PrincipalAxesOf ? "exact" : "blocked");
+    TFloatMatrix work = a, vectors(p, p);
+    TFloatVector off(p), values(p);
+    double trace = 0.0;
+    ClearFloatFaults();
+    decompose(work, p, trace, off, values, vectors);
 
-  double largest = 0.0;
-  for (double w : ref.values) largest = std::max(largest, std::fabs(w));
-  double sum = 0.0;
-  for (TSize j = 1; j <= p; ++j) {
-    const std::size_t r = p - j;  // dsyev ascends, we descend
-    const double valueError = std::fabs(values.GetValue(j) - ref.values[r]) / largest;
-    EXPECT_LE(valueError, 1e-12) << "eigenvalue " << j;
-    worstValueError = std::max(worstValueError, valueError);
-    sum += values.GetValue(j);
+    double largest = 0.0;
+    for (double w : ref.values) largest = std::max(largest, std::fabs(w));
+    double sum = 0.0;
+    for (TSize j = 1; j <= p; ++j) {
+      const std::size_t r = p - j;  // dsyev ascends, we descend
+      const double valueError = std::fabs(values.GetValue(j) - ref.values[r]) / largest;
+      EXPECT_LE(valueError, 1e-12) << "eigenvalue " << j;
+      worstValueError = std::max(worstValueError, valueError);
+      sum += values.GetValue(j);
 
-    double length = 0.0, dot = 0.0;
-    for (TSize i = 1; i <= p; ++i) {
-      length += vectors.GetValue(i, j) * vectors.GetValue(i, j);
-      dot += vectors.GetValue(i, j) * ref.vectors[(i - 1) + r * p];
+      double length = 0.0, dot = 0.0;
+      for (TSize i = 1; i <= p; ++i) {
+        length += vectors.GetValue(i, j) * vectors.GetValue(i, j);
+        dot += vectors.GetValue(i, j) * ref.vectors[(i - 1) + r * p];
+      }
+      EXPECT_NEAR(length, 1.0, 1e-13) << "eigenvector " << j;
+
+      // An eigenvector is determined to about eps * |A| / gap, and only up to sign.
+      double gap = largest;
+      if (r > 0) gap = std::min(gap, ref.values[r] - ref.values[r - 1]);
+      if (r + 1 < p) gap = std::min(gap, ref.values[r + 1] - ref.values[r]);
+      const double sign = dot < 0 ? -1.0 : 1.0;
+      double vectorError = 0.0;
+      for (TSize i = 1; i <= p; ++i)
+        vectorError = std::max(
+            vectorError, std::fabs(sign * vectors.GetValue(i, j) - ref.vectors[(i - 1) + r * p]));
+      EXPECT_LE(vectorError, 1e-12 * largest / gap + 1e-13)
+          << "eigenvector " << j << ", gap " << gap;
+      worstVectorError = std::max(worstVectorError, vectorError * gap / largest);
     }
-    EXPECT_NEAR(length, 1.0, 1e-13) << "eigenvector " << j;
-
-    // An eigenvector is determined to about eps * |A| / gap, and only up to sign.
-    double gap = largest;
-    if (r > 0) gap = std::min(gap, ref.values[r] - ref.values[r - 1]);
-    if (r + 1 < p) gap = std::min(gap, ref.values[r + 1] - ref.values[r]);
-    const double sign = dot < 0 ? -1.0 : 1.0;
-    double vectorError = 0.0;
-    for (TSize i = 1; i <= p; ++i)
-      vectorError = std::max(vectorError, std::fabs(sign * vectors.GetValue(i, j) - ref.vectors[(i - 1) + r * p]));
-    EXPECT_LE(vectorError, 1e-12 * largest / gap + 1e-13) << "eigenvector " << j << ", gap " << gap;
-    worstVectorError = std::max(worstVectorError, vectorError * gap / largest);
+    EXPECT_NEAR(sum, trace, 1e-12 * largest * p);
   }
-  EXPECT_NEAR(sum, trace, 1e-12 * largest * p);
 }
 
 TEST(PrincipalAxesVersusLapack, RandomSymmetricMatrices) {
@@ -106,7 +118,8 @@ TEST(PrincipalAxesVersusLapack, DispersionMatricesOfCorrelatedData) {
     TFloatMatrix data(n, p);
     for (TSize i = 1; i <= n; ++i) {
       const double size = normal(rng);
-      for (TSize j = 1; j <= p; ++j) data.SetValue(i, j, 50.0 + (1.0 + 0.01 * j) * size + 0.3 * normal(rng));
+      for (TSize j = 1; j <= p; ++j)
+        data.SetValue(i, j, 50.0 + (1.0 + 0.01 * j) * size + 0.3 * normal(rng));
     }
     for (DispersionMethod method : {DispersionMethod::Covariance, DispersionMethod::Correlation}) {
       TFloatMatrix dispersion(p, p);

@@ -1,0 +1,164 @@
+// The jackknife's blocked eigen-decomposition: its reduction must be a true
+// similarity transformation for every size (the pair kernels, the lane tails
+// and the groups of four reflections all have edges), and its axes must agree
+// with the exact scheme's up to rounding and sign.
+#include "numeric/blocked_principal_axes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "numeric/float_faults.h"
+#include "numeric/principal_axes.h"
+#include "numeric/statistics.h"
+#include "numeric_test_support.h"
+
+namespace talvex {
+namespace {
+
+using testing::ExpectThrowMessage;
+using testing::MatrixOf;
+
+class BlockedPrincipalAxesTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ClearFloatFaults(); }
+};
+
+TFloatMatrix RandomSymmetric(TSize n, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+  TFloatMatrix a(n, n);
+  for (TSize c = 1; c <= n; ++c)
+    for (TSize r = c; r <= n; ++r) {
+      const double x = uniform(rng);
+      a.SetValue(r, c, x);
+      a.SetValue(c, r, x);
+    }
+  return a;
+}
+
+double MaxAbs(const TFloatMatrix& a, TSize n) {
+  double largest = 0.0;
+  for (TSize c = 1; c <= n; ++c)
+    for (TSize r = 1; r <= n; ++r) largest = std::max(largest, std::fabs(a.GetValue(r, c)));
+  return largest;
+}
+
+// Q orthogonal and Q T Q^T = A, for sizes on both sides of every edge: odd
+// and even widths (column pairs), lane tails, whole and partial groups of
+// four reflections, and the trivial sizes.
+TEST_F(BlockedPrincipalAxesTest, ReductionIsAnOrthogonalSimilarity) {
+  for (TSize n : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 13u, 16u, 17u, 31u, 64u, 101u}) {
+    SCOPED_TRACE(n);
+    const TFloatMatrix a = RandomSymmetric(n, n);
+    TFloatMatrix q = a;
+    TFloatVector d(n), e(n);
+    ReduceToTridiagonalBlocked(q, n, d, e);
+    EXPECT_EQ(e.GetValue(1), 0.0);
+    const double tolerance = 1e-14 * n * MaxAbs(a, n);
+    for (TSize i = 1; i <= n; ++i) {
+      for (TSize j = 1; j <= n; ++j) {
+        double qtq = 0.0, qtqt = 0.0;
+        for (TSize k = 1; k <= n; ++k) {
+          qtq += q.GetValue(k, i) * q.GetValue(k, j);
+          // (Q T Q^T)[i, j] with T tridiagonal: column k of T has d[k] and e.
+          double tkj = 0.0;  // (T Q^T)[k, j]
+          tkj += d.GetValue(k) * q.GetValue(j, k);
+          if (k > 1) tkj += e.GetValue(k) * q.GetValue(j, k - 1);
+          if (k < n) tkj += e.GetValue(k + 1) * q.GetValue(j, k + 1);
+          qtqt += q.GetValue(i, k) * tkj;
+        }
+        ASSERT_NEAR(qtq, i == j ? 1.0 : 0.0, 1e-14 * n) << i << "," << j;
+        ASSERT_NEAR(qtqt, a.GetValue(i, j), tolerance) << i << "," << j;
+      }
+    }
+  }
+}
+
+// The axes of a correlation-like matrix against the exact scheme: values to
+// rounding, vectors to rounding over the gap and up to sign, the same trace.
+TEST_F(BlockedPrincipalAxesTest, AxesAgreeWithTheExactScheme) {
+  for (TSize p : {3u, 12u, 37u, 80u}) {
+    SCOPED_TRACE(p);
+    std::mt19937 rng(p);
+    std::normal_distribution<double> normal;
+    const TSize n = 2 * p;
+    TFloatMatrix data(n, p);
+    for (TSize i = 1; i <= n; ++i) {
+      const double size = normal(rng);
+      for (TSize j = 1; j <= p; ++j) data.SetValue(i, j, 10.0 + (j % 5) * size + normal(rng));
+    }
+    TFloatMatrix dispersion(p, p);
+    DispersionMatrix(data, n, p, dispersion, DispersionMethod::Correlation);
+
+    TFloatMatrix exactWork = dispersion, blockedWork = dispersion, exact(p, p), blocked(p, p);
+    TFloatVector off(p), exactValues(p), blockedValues(p);
+    double exactTrace = 0.0, blockedTrace = 0.0;
+    PrincipalAxesOf(exactWork, p, exactTrace, off, exactValues, exact);
+    BlockedPrincipalAxesOf(blockedWork, p, blockedTrace, off, blockedValues, blocked);
+    EXPECT_EQ(blockedTrace, exactTrace);
+    const double largest = exactValues.GetValue(1);
+    for (TSize j = 1; j <= p; ++j) {
+      EXPECT_NEAR(blockedValues.GetValue(j), exactValues.GetValue(j), 1e-13 * largest) << j;
+      if (j > 1) {
+        EXPECT_GE(blockedValues.GetValue(j - 1), blockedValues.GetValue(j));
+      }
+      double gap = largest;
+      if (j > 1) gap = std::min(gap, exactValues.GetValue(j - 1) - exactValues.GetValue(j));
+      if (j < p) gap = std::min(gap, exactValues.GetValue(j) - exactValues.GetValue(j + 1));
+      double dot = 0.0;
+      for (TSize i = 1; i <= p; ++i) dot += exact.GetValue(i, j) * blocked.GetValue(i, j);
+      const double sign = dot < 0.0 ? -1.0 : 1.0;
+      for (TSize i = 1; i <= p; ++i) {
+        EXPECT_NEAR(sign * blocked.GetValue(i, j), exact.GetValue(i, j),
+                    1e-13 * largest / gap + 1e-14)
+            << i << "," << j;
+      }
+    }
+  }
+}
+
+// Columns that are already reduced (a reflection of zeros) and exactly
+// repeated eigenvalues.
+TEST_F(BlockedPrincipalAxesTest, ReducedColumnsAndRepeatedValues) {
+  TFloatMatrix a = MatrixOf(
+      {{2, 0, 0, 0, 0}, {0, 5, 0, 0, 1}, {0, 0, 2, 0, 0}, {0, 0, 0, 3, 0}, {0, 1, 0, 0, 5}});
+  TFloatMatrix vectors(5, 5);
+  TFloatVector off(5), values(5);
+  double trace = 0.0;
+  BlockedPrincipalAxesOf(a, 5, trace, off, values, vectors);
+  const double expected[] = {6, 4, 3, 2, 2};
+  for (TSize j = 1; j <= 5; ++j) EXPECT_NEAR(values.GetValue(j), expected[j - 1], 1e-14) << j;
+  EXPECT_EQ(trace, 17.0);
+  for (TSize j = 1; j <= 5; ++j) {
+    double length = 0.0;
+    for (TSize i = 1; i <= 5; ++i) length += vectors.GetValue(i, j) * vectors.GetValue(i, j);
+    EXPECT_NEAR(length, 1.0, 1e-15);
+  }
+  EXPECT_NEAR(std::fabs(vectors.GetValue(2, 1)), std::sqrt(0.5), 1e-15);
+  EXPECT_NEAR(std::fabs(vectors.GetValue(5, 1)), std::sqrt(0.5), 1e-15);
+  EXPECT_NEAR(std::fabs(vectors.GetValue(4, 3)), 1.0, 1e-15);
+}
+
+TEST_F(BlockedPrincipalAxesTest, FaultsAndSmallContainers) {
+  const double inf = std::numeric_limits<double>::infinity();
+  TFloatMatrix a = MatrixOf({{1, 2, inf}, {2, 1, 3}, {inf, 3, 1}});
+  TFloatMatrix vectors(3, 3);
+  TFloatVector off(3), values(3);
+  double trace = 0.0;
+  ExpectThrowMessage<EInvalidOp>([&] { BlockedPrincipalAxesOf(a, 3, trace, off, values, vectors); },
+                                 "Invalid floating point operation");
+
+  ClearFloatFaults();
+  TFloatMatrix square = MatrixOf({{2, 1}, {1, 2}});
+  TFloatVector small(1), d(2);
+  ExpectThrowMessage<EOutOfBounds>([&] { ReduceToTridiagonalBlocked(square, 2, d, small); },
+                                   "Array Reference Out of Bounds");
+  EXPECT_EQ(square.GetValue(2, 1), 1.0);
+}
+
+}  // namespace
+}  // namespace talvex
