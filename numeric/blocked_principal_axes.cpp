@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <vector>
+#include <functional>
+#include <limits>
 
 #include "numeric/container_checks.h"
 #include "numeric/float_faults.h"
@@ -152,10 +154,12 @@ void SetUnitColumn(double* column, TSize c, TSize n) {
   column[c] = 1.0;
 }
 
-/// Q = P(0) P(1) ... P(n-3) in place of the reflections, last group first.
-void FormReflectionProduct(double* A, std::size_t ld, TSize n) {
+/// Calls apply(lo, panel, T) for the groups of reflections lo..lo+3 (the
+/// first group may be shorter), last group first, with the group's vectors
+/// copied into panel (zero outside their rows) and T their triangular factor.
+template <typename F>
+void ForEachGroupLastFirst(const double* A, std::size_t ld, TSize n, F&& apply) {
   const TSize reflections = n >= 3 ? n - 2 : 0;
-  for (TSize c = reflections + 1; c < n; ++c) SetUnitColumn(A + c * ld, c, n);
   std::vector<double> panel(WyBlock * std::size_t(n));
   double T[WyBlock * WyBlock];
   for (TSize hi = reflections; hi > 0;) {
@@ -165,26 +169,37 @@ void FormReflectionProduct(double* A, std::size_t ld, TSize n) {
       const double* from = A + j * ld;
       std::copy(from + j + 1, from + n, panel.data() + (j - lo) * n + j + 1);
     }
-    for (TSize c = lo + 1; c <= hi; ++c) SetUnitColumn(A + c * ld, c, n);
     TriangularFactor(panel.data(), n, lo + 1, n, T);
-    for (TSize c = lo + 1; c < n; ++c)
-      ApplyBlockToColumn(A + c * ld, lo + 1, n, panel.data(), n, T);
+    apply(lo, hi, panel.data(), T);
     hi = lo;
   }
+}
+
+/// Q = P(0) P(1) ... P(n-3) in place of the reflections. The columns of Q
+/// beyond a group are still those of the identity when the group is applied,
+/// so only the columns after its first reflection change.
+void FormReflectionProduct(double* A, std::size_t ld, TSize n) {
+  const TSize reflections = n >= 3 ? n - 2 : 0;
+  for (TSize c = reflections + 1; c < n; ++c) SetUnitColumn(A + c * ld, c, n);
+  ForEachGroupLastFirst(A, ld, n, [&](TSize lo, TSize hi, const double* panel, const double* T) {
+    for (TSize c = lo + 1; c <= hi; ++c) SetUnitColumn(A + c * ld, c, n);
+    for (TSize c = lo + 1; c < n; ++c) ApplyBlockToColumn(A + c * ld, lo + 1, n, panel, n, T);
+  });
   if (n >= 1) SetUnitColumn(A, 0, n);
 }
 
-}  // namespace
+/// X := Q X (n x n, leading dimension ldx), Q = P(0) ... P(n-3) from the
+/// reflections stored in A.
+void ApplyReflectionProduct(const double* A, std::size_t ld, TSize n, double* X, std::size_t ldx) {
+  ForEachGroupLastFirst(A, ld, n, [&](TSize lo, TSize, const double* panel, const double* T) {
+    for (TSize c = 0; c < n; ++c) ApplyBlockToColumn(X + c * ldx, lo + 1, n, panel, n, T);
+  });
+}
 
-void ReduceToTridiagonalBlocked(TFloatMatrix& a, TSize n, TFloatVector& d, TFloatVector& e) {
-  detail::RequireReadable(a, n, n);
-  detail::RequireWritable(d, n);
-  detail::RequireWritable(e, n);
-  double* A = a.Column(1);
-  const std::size_t ld = a.MaxRows();
-  double* dd = d.Data();
-  double* ee = e.Data();
-
+/// Forward reduction: the diagonal into dd, the off-diagonal into ee with
+/// ee[j] coupling rows j-1 and j (ee[0] = 0), the reflections left in the
+/// lower triangle of A.
+void ReduceLower(double* A, std::size_t ld, TSize n, double* dd, double* ee) {
   // The update of step j is applied during step j + 1's pass; before the
   // first step there is none (w = q = 0).
   std::vector<double> zeros(n), pendingQ(n), y(n);
@@ -234,14 +249,116 @@ void ReduceToTridiagonalBlocked(TFloatMatrix& a, TSize n, TFloatVector& d, TFloa
     dd[n - 1] = A[(n - 1) * ld + n - 1];
     ee[0] = 0.0;
   }
-  FormReflectionProduct(A, ld, n);
+}
 
-  // Reversed, T and the columns of Q alike, into the orientation of
-  // Tridiagonalize, whose last row is reduced first: the QL iteration works
-  // from the top down and needs a sixth to a fifth fewer rotations this way.
+/// Q formed from the reflections, then T and the columns of Q reversed alike
+/// into the orientation of Tridiagonalize, whose last row is reduced first:
+/// the QL iteration works from the top down and needs a sixth to a fifth
+/// fewer rotations this way.
+void FormReversedQ(double* A, std::size_t ld, TSize n, double* dd, double* ee) {
+  FormReflectionProduct(A, ld, n);
   std::reverse(dd, dd + n);
   if (n >= 2) std::reverse(ee + 1, ee + n);
   for (TSize c = 0; c < n / 2; ++c) std::swap_ranges(A + c * ld, A + c * ld + n, A + (n - 1 - c) * ld);
+}
+
+/// Unit eigenvector z of the tridiagonal T (diagonal a, a[i] coupled to
+/// a[i+1] by b[i + 1]) for its eigenvalue lambda, by the twisted
+/// factorisation of T - lambda I: the LDL^T pivots from the top and the
+/// UDU^T pivots from the bottom meet at the row k where the pair's
+/// combined pivot gamma_k is smallest, and z with z_k = 1 solves
+/// (T - lambda I) z = gamma_k e_k by products alone. A pivot below pivmin
+/// is replaced by -pivmin (a change of T of that size). Returns the largest
+/// element of |(T - lambda I) z|. work: 4n.
+double TwistedEigenvector(const double* a, const double* b, TSize n, double lambda, double pivmin,
+                          double* z, double* work) {
+  double* D = work;
+  double* L = work + n;
+  double* R = work + 2 * std::size_t(n);
+  double* U = work + 3 * std::size_t(n);
+  auto safe = [pivmin](double pivot) { return std::fabs(pivot) < pivmin ? -pivmin : pivot; };
+  D[0] = safe(a[0] - lambda);
+  R[n - 1] = safe(a[n - 1] - lambda);
+  // Both sweeps in one loop: two independent chains of divisions overlap.
+  for (TSize i = 0; i + 1 < n; ++i) {
+    L[i] = b[i + 1] / D[i];
+    D[i + 1] = safe((a[i + 1] - lambda) - L[i] * b[i + 1]);
+    const TSize k = n - 2 - i;
+    U[k] = b[k + 1] / R[k + 1];
+    R[k] = safe((a[k] - lambda) - U[k] * b[k + 1]);
+  }
+  TSize twist = 0;
+  double smallest = std::fabs(D[0] + R[0] - (a[0] - lambda));
+  for (TSize i = 1; i < n; ++i) {
+    const double gamma = std::fabs(D[i] + R[i] - (a[i] - lambda));
+    if (gamma < smallest) {
+      smallest = gamma;
+      twist = i;
+    }
+  }
+  z[twist] = 1.0;
+  for (TSize i = twist; i > 0; --i) z[i - 1] = -L[i - 1] * z[i];
+  for (TSize i = twist + 1; i < n; ++i) z[i] = -U[i - 1] * z[i - 1];
+  double sumOfSquares = 0.0;
+  for (TSize i = 0; i < n; ++i) sumOfSquares += z[i] * z[i];
+  const double length = std::sqrt(sumOfSquares);
+  for (TSize i = 0; i < n; ++i) z[i] = z[i] / length;
+  double residual = 0.0;
+  for (TSize i = 0; i < n; ++i) {
+    double row = (a[i] - lambda) * z[i];
+    if (i > 0) row += b[i] * z[i - 1];
+    if (i + 1 < n) row += b[i + 1] * z[i + 1];
+    residual = std::max(residual, std::fabs(row));
+  }
+  return residual;
+}
+
+/// Relative gap between neighbouring eigenvalues below which the twisted
+/// vectors are not trusted to be orthogonal to rounding (their error is
+/// about the residual over the gap), and the residual above which a vector is
+/// not trusted at all; both relative to the largest row sum of T.
+constexpr double GapLimit = 1e-6;
+constexpr double ResidualLimit = 1e-13;
+
+/// The unit eigenvectors of T (diagonal a, off-diagonal b as ReduceLower
+/// leaves them) for the descending eigenvalues into the columns of z; false,
+/// with z of no meaning, where an eigenvalue is too close to its neighbour,
+/// a residual is too large or the factorisation faulted, so that the caller
+/// can take the QL rotations instead.
+bool TridiagonalVectors(const double* a, const double* b, TSize n, const double* values,
+                        TFloatMatrix& z) {
+  double norm = 0.0;
+  for (TSize i = 0; i < n; ++i) {
+    double row = std::fabs(a[i]);
+    if (i > 0) row += std::fabs(b[i]);
+    if (i + 1 < n) row += std::fabs(b[i + 1]);
+    norm = std::max(norm, row);
+  }
+  if (norm == 0.0) return false;
+  for (TSize j = 0; j + 1 < n; ++j)
+    if (!(values[j] - values[j + 1] >= GapLimit * norm)) return false;
+  const double pivmin = std::numeric_limits<double>::epsilon() * norm;
+  std::vector<double> work(4 * std::size_t(n));
+  double worst = 0.0;
+  for (TSize j = 0; j < n; ++j) {
+    worst = std::max(worst, TwistedEigenvector(a, b, n, values[j], pivmin, z.Column(j + 1), work.data()));
+  }
+  if (TakeFloatFaults()) return false;
+  if (!(worst <= ResidualLimit * norm)) return false;
+  z.Extend(n, n);
+  return true;
+}
+
+}  // namespace
+
+void ReduceToTridiagonalBlocked(TFloatMatrix& a, TSize n, TFloatVector& d, TFloatVector& e) {
+  detail::RequireReadable(a, n, n);
+  detail::RequireWritable(d, n);
+  detail::RequireWritable(e, n);
+  double* A = a.Column(1);
+  const std::size_t ld = a.MaxRows();
+  ReduceLower(A, ld, n, d.Data(), e.Data());
+  FormReversedQ(A, ld, n, d.Data(), e.Data());
   d.Extend(n);
   e.Extend(n);
   CheckFloatFaults();
@@ -254,7 +371,31 @@ void BlockedPrincipalAxesOf(TFloatMatrix& work, TSize p, double& trace, TFloatVe
   detail::RequireWritable(eigenvalues, p);
   detail::RequireWritable(eigenvectors, p, p);
   trace = MatrixTrace(work, p);
-  ReduceToTridiagonalBlocked(work, p, eigenvalues, offDiag);
+  double* A = work.Column(1);
+  const std::size_t ld = work.MaxRows();
+  double* dd = eigenvalues.Data();
+  double* ee = offDiag.Data();
+  ReduceLower(A, ld, p, dd, ee);
+  eigenvalues.Extend(p);
+  offDiag.Extend(p);
+  CheckFloatFaults();
+
+  // The eigenvalues alone by QL (in the reversed orientation it prefers),
+  // then each eigenvector of T by a twisted factorisation, then back through
+  // the reflections: no rotation ever touches a p x p matrix.
+  const std::vector<double> diagonal(dd, dd + p), offDiagonal(ee, ee + p);
+  std::reverse(dd, dd + p);
+  if (p >= 2) std::reverse(ee + 1, ee + p);
+  TridiagonalQLValues(eigenvalues, offDiag, p);
+  std::sort(dd, dd + p, std::greater<double>());
+  if (TridiagonalVectors(diagonal.data(), offDiagonal.data(), p, dd, eigenvectors)) {
+    ApplyReflectionProduct(A, ld, p, eigenvectors.Column(1), eigenvectors.MaxRows());
+    SignedUnitAxes(eigenvectors, p, eigenvectors);
+    return;
+  }
+  std::copy(diagonal.begin(), diagonal.end(), dd);
+  std::copy(offDiagonal.begin(), offDiagonal.end(), ee);
+  FormReversedQ(A, ld, p, dd, ee);
   TridiagonalQL(eigenvalues, offDiag, p, work);
   SortEigenpairs(eigenvalues, work, p);
   SignedUnitAxes(work, p, eigenvectors);

@@ -25,6 +25,12 @@ void CheckFloatFaults() {
   throw EOverflow();
 }
 
+bool TakeFloatFaults() noexcept {
+  const bool raised = std::fetestexcept(FaultFlags) != 0;
+  std::feclearexcept(FE_ALL_EXCEPT);
+  return raised;
+}
+
 double CheckedResult(double value) {
   CheckFloatFaults();
   return value;

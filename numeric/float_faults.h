@@ -14,6 +14,10 @@ void ClearFloatFaults() noexcept;
 /// cleared before raising.
 void CheckFloatFaults();
 
+/// Whether a fault flag has been set since the last clear, clearing the
+/// flags: for a step that has a fallback of its own when it faults.
+bool TakeFloatFaults() noexcept;
+
 /// CheckFloatFaults(), then returns `value`. For scalar routines: passing the
 /// result to this out-of-line call forces the arithmetic that produced it to
 /// finish before the flags are read.
