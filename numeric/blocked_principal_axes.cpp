@@ -89,46 +89,82 @@ void UpdateColumn(double* a, TSize c, TSize n, const double* w, const double* q)
   for (TSize r = c; r < n; ++r) a[r] = a[r] - (q[r] * w[c] + w[r] * q[c]);
 }
 
-/// x := (I - V T V^T) x over rows r0..n-1, V the WyBlock columns of `panel`
-/// (leading dimension ldp, zero outside each reflection's rows) and T upper
-/// triangular, row-major.
-TALVEX_WIDE_VECTORS void ApplyBlockToColumn(double* __restrict x, TSize r0, TSize n,
-                                            const double* __restrict panel, std::size_t ldp,
-                                            const double* __restrict T) {
+/// x := (I - V T V^T) x and y likewise over rows r0..n-1, V the WyBlock
+/// columns of `panel` (leading dimension ldp, zero outside each reflection's
+/// rows) and T upper triangular, row-major. Two columns share every load of
+/// the reflection vectors.
+TALVEX_WIDE_VECTORS void ApplyBlockToColumnPair(double* __restrict x, double* __restrict y, TSize r0,
+                                                TSize n, const double* __restrict panel,
+                                                std::size_t ldp, const double* __restrict T) {
   const double* v0 = panel;
   const double* v1 = panel + ldp;
   const double* v2 = panel + 2 * ldp;
   const double* v3 = panel + 3 * ldp;
-  TLanes s0 = BroadcastLanes(0.0), s1 = s0, s2 = s0, s3 = s0;
+  const TLanes zero = BroadcastLanes(0.0);
+  TLanes sx0 = zero, sx1 = zero, sx2 = zero, sx3 = zero;
+  TLanes sy0 = zero, sy1 = zero, sy2 = zero, sy3 = zero;
   TSize r = r0;
   for (; r + LaneCount <= n; r += LaneCount) {
-    const TLanes xr = LoadLanes(x + r);
-    s0 += LoadLanes(v0 + r) * xr;
-    s1 += LoadLanes(v1 + r) * xr;
-    s2 += LoadLanes(v2 + r) * xr;
-    s3 += LoadLanes(v3 + r) * xr;
+    const TLanes xr = LoadLanes(x + r), yr = LoadLanes(y + r);
+    const TLanes u0 = LoadLanes(v0 + r), u1 = LoadLanes(v1 + r);
+    const TLanes u2 = LoadLanes(v2 + r), u3 = LoadLanes(v3 + r);
+    sx0 += u0 * xr;
+    sy0 += u0 * yr;
+    sx1 += u1 * xr;
+    sy1 += u1 * yr;
+    sx2 += u2 * xr;
+    sy2 += u2 * yr;
+    sx3 += u3 * xr;
+    sy3 += u3 * yr;
   }
-  double t0 = 0.0, t1 = 0.0, t2 = 0.0, t3 = 0.0;
+  double tx[WyBlock] = {}, ty[WyBlock] = {};
   for (TSize k = r; k < n; ++k) {
-    t0 += v0[k] * x[k];
-    t1 += v1[k] * x[k];
-    t2 += v2[k] * x[k];
-    t3 += v3[k] * x[k];
+    tx[0] += v0[k] * x[k];
+    ty[0] += v0[k] * y[k];
+    tx[1] += v1[k] * x[k];
+    ty[1] += v1[k] * y[k];
+    tx[2] += v2[k] * x[k];
+    ty[2] += v2[k] * y[k];
+    tx[3] += v3[k] * x[k];
+    ty[3] += v3[k] * y[k];
   }
-  const double a0 = SumOfLanes(s0) + t0, a1 = SumOfLanes(s1) + t1;
-  const double a2 = SumOfLanes(s2) + t2, a3 = SumOfLanes(s3) + t3;
-  const double b0 = T[0] * a0 + T[1] * a1 + T[2] * a2 + T[3] * a3;
-  const double b1 = T[5] * a1 + T[6] * a2 + T[7] * a3;
-  const double b2 = T[10] * a2 + T[11] * a3;
-  const double b3 = T[15] * a3;
-  const TLanes B0 = BroadcastLanes(b0), B1 = BroadcastLanes(b1);
-  const TLanes B2 = BroadcastLanes(b2), B3 = BroadcastLanes(b3);
+  const double ax[WyBlock] = {SumOfLanes(sx0) + tx[0], SumOfLanes(sx1) + tx[1], SumOfLanes(sx2) + tx[2],
+                              SumOfLanes(sx3) + tx[3]};
+  const double ay[WyBlock] = {SumOfLanes(sy0) + ty[0], SumOfLanes(sy1) + ty[1], SumOfLanes(sy2) + ty[2],
+                              SumOfLanes(sy3) + ty[3]};
+  double bx[WyBlock], by[WyBlock];
+  for (TSize i = 0; i < WyBlock; ++i) {
+    double sumX = 0.0, sumY = 0.0;
+    for (TSize t = i; t < WyBlock; ++t) {
+      sumX += T[i * WyBlock + t] * ax[t];
+      sumY += T[i * WyBlock + t] * ay[t];
+    }
+    bx[i] = sumX;
+    by[i] = sumY;
+  }
+  const TLanes X0 = BroadcastLanes(bx[0]), X1 = BroadcastLanes(bx[1]);
+  const TLanes X2 = BroadcastLanes(bx[2]), X3 = BroadcastLanes(bx[3]);
+  const TLanes Y0 = BroadcastLanes(by[0]), Y1 = BroadcastLanes(by[1]);
+  const TLanes Y2 = BroadcastLanes(by[2]), Y3 = BroadcastLanes(by[3]);
   for (r = r0; r + LaneCount <= n; r += LaneCount) {
-    const TLanes change = LoadLanes(v0 + r) * B0 + LoadLanes(v1 + r) * B1 + LoadLanes(v2 + r) * B2 +
-                          LoadLanes(v3 + r) * B3;
-    StoreLanes(x + r, LoadLanes(x + r) - change);
+    const TLanes u0 = LoadLanes(v0 + r), u1 = LoadLanes(v1 + r);
+    const TLanes u2 = LoadLanes(v2 + r), u3 = LoadLanes(v3 + r);
+    StoreLanes(x + r, LoadLanes(x + r) - (u0 * X0 + u1 * X1 + u2 * X2 + u3 * X3));
+    StoreLanes(y + r, LoadLanes(y + r) - (u0 * Y0 + u1 * Y1 + u2 * Y2 + u3 * Y3));
   }
-  for (; r < n; ++r) x[r] = x[r] - (v0[r] * b0 + v1[r] * b1 + v2[r] * b2 + v3[r] * b3);
+  for (; r < n; ++r) {
+    x[r] = x[r] - (v0[r] * bx[0] + v1[r] * bx[1] + v2[r] * bx[2] + v3[r] * bx[3]);
+    y[r] = y[r] - (v0[r] * by[0] + v1[r] * by[1] + v2[r] * by[2] + v3[r] * by[3]);
+  }
+}
+
+/// Columns first..n-1 of X (leading dimension ldx), rows r0..n-1, by pairs;
+/// an odd last column is paired with `spare`, n zeros that stay zero.
+void ApplyBlockToColumns(double* X, std::size_t ldx, TSize first, TSize n, TSize r0, const double* panel,
+                         const double* T, double* spare) {
+  TSize c = first;
+  for (; c + 1 < n; c += 2) ApplyBlockToColumnPair(X + c * ldx, X + (c + 1) * ldx, r0, n, panel, n, T);
+  if (c < n) ApplyBlockToColumnPair(X + c * ldx, spare, r0, n, panel, n, T);
 }
 
 /// The triangular factor of P(lo) P(lo+1) ... = I - V T V^T (forward
@@ -154,13 +190,15 @@ void SetUnitColumn(double* column, TSize c, TSize n) {
   column[c] = 1.0;
 }
 
-/// Calls apply(lo, panel, T) for the groups of reflections lo..lo+3 (the
+/// Calls apply(lo, hi, panel, T, spare) for the groups of reflections lo..lo+3 (the
 /// first group may be shorter), last group first, with the group's vectors
-/// copied into panel (zero outside their rows) and T their triangular factor.
+/// copied into panel (zero outside their rows), T their triangular factor and
+/// spare a column of zeros for ApplyBlockToColumns.
 template <typename F>
 void ForEachGroupLastFirst(const double* A, std::size_t ld, TSize n, F&& apply) {
   const TSize reflections = n >= 3 ? n - 2 : 0;
   std::vector<double> panel(WyBlock * std::size_t(n));
+  std::vector<double> spare(n);
   double T[WyBlock * WyBlock];
   for (TSize hi = reflections; hi > 0;) {
     const TSize lo = hi >= WyBlock ? hi - WyBlock : 0;
@@ -170,7 +208,7 @@ void ForEachGroupLastFirst(const double* A, std::size_t ld, TSize n, F&& apply) 
       std::copy(from + j + 1, from + n, panel.data() + (j - lo) * n + j + 1);
     }
     TriangularFactor(panel.data(), n, lo + 1, n, T);
-    apply(lo, hi, panel.data(), T);
+    apply(lo, hi, panel.data(), T, spare.data());
     hi = lo;
   }
 }
@@ -181,9 +219,9 @@ void ForEachGroupLastFirst(const double* A, std::size_t ld, TSize n, F&& apply) 
 void FormReflectionProduct(double* A, std::size_t ld, TSize n) {
   const TSize reflections = n >= 3 ? n - 2 : 0;
   for (TSize c = reflections + 1; c < n; ++c) SetUnitColumn(A + c * ld, c, n);
-  ForEachGroupLastFirst(A, ld, n, [&](TSize lo, TSize hi, const double* panel, const double* T) {
+  ForEachGroupLastFirst(A, ld, n, [&](TSize lo, TSize hi, const double* panel, const double* T, double* spare) {
     for (TSize c = lo + 1; c <= hi; ++c) SetUnitColumn(A + c * ld, c, n);
-    for (TSize c = lo + 1; c < n; ++c) ApplyBlockToColumn(A + c * ld, lo + 1, n, panel, n, T);
+    ApplyBlockToColumns(A, ld, lo + 1, n, lo + 1, panel, T, spare);
   });
   if (n >= 1) SetUnitColumn(A, 0, n);
 }
@@ -191,8 +229,8 @@ void FormReflectionProduct(double* A, std::size_t ld, TSize n) {
 /// X := Q X (n x n, leading dimension ldx), Q = P(0) ... P(n-3) from the
 /// reflections stored in A.
 void ApplyReflectionProduct(const double* A, std::size_t ld, TSize n, double* X, std::size_t ldx) {
-  ForEachGroupLastFirst(A, ld, n, [&](TSize lo, TSize, const double* panel, const double* T) {
-    for (TSize c = 0; c < n; ++c) ApplyBlockToColumn(X + c * ldx, lo + 1, n, panel, n, T);
+  ForEachGroupLastFirst(A, ld, n, [&](TSize lo, TSize, const double* panel, const double* T, double* spare) {
+    ApplyBlockToColumns(X, ldx, 0, n, lo + 1, panel, T, spare);
   });
 }
 
