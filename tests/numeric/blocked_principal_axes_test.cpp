@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <vector>
 
 #include "numeric/float_faults.h"
 #include "numeric/principal_axes.h"
@@ -141,6 +142,67 @@ TEST_F(BlockedPrincipalAxesTest, ReducedColumnsAndRepeatedValues) {
   EXPECT_NEAR(std::fabs(vectors.GetValue(2, 1)), std::sqrt(0.5), 1e-15);
   EXPECT_NEAR(std::fabs(vectors.GetValue(5, 1)), std::sqrt(0.5), 1e-15);
   EXPECT_NEAR(std::fabs(vectors.GetValue(4, 3)), 1.0, 1e-15);
+}
+
+// A = Q diag(values) Q^T for a random orthogonal Q.
+TFloatMatrix WithEigenvalues(const std::vector<double>& values, unsigned seed) {
+  const TSize n = TSize(values.size());
+  TFloatMatrix q = RandomSymmetric(n, seed);
+  TFloatVector d(n), e(n);
+  ReduceToTridiagonalBlocked(q, n, d, e);
+  TFloatMatrix a(n, n);
+  for (TSize c = 1; c <= n; ++c)
+    for (TSize r = 1; r <= n; ++r) {
+      double sum = 0.0;
+      for (TSize k = 1; k <= n; ++k) sum += q.GetValue(r, k) * values[k - 1] * q.GetValue(c, k);
+      a.SetValue(r, c, sum);
+    }
+  for (TSize c = 1; c <= n; ++c)
+    for (TSize r = c + 1; r <= n; ++r) a.SetValue(c, r, a.GetValue(r, c));
+  return a;
+}
+
+// Eigenvalues 1e-10 apart: vectors from a factorisation of T - lambda I
+// alone would be all but parallel, so the rotations must take over; well
+// separated ones, a split tridiagonal form and a zero pivot must not hurt.
+TEST_F(BlockedPrincipalAxesTest, CloseEigenvaluesStillGiveOrthonormalAxes) {
+  const std::vector<std::vector<double>> spectra = {
+      {9, 8, 7, 6, 5 + 1e-10, 5, 4, 3, 2, 1, 0.5, 0.25},
+      {9, 8, 7, 6, 5.5, 5, 4, 3, 2, 1, 0.5, 0.25},
+      {3, 3, 3, 1, 1, 0},
+  };
+  for (const std::vector<double>& spectrum : spectra) {
+    const TSize n = TSize(spectrum.size());
+    SCOPED_TRACE(n);
+    const TFloatMatrix a = WithEigenvalues(spectrum, 5);
+    TFloatMatrix work = a, vectors(n, n);
+    TFloatVector off(n), values(n);
+    double trace = 0.0;
+    BlockedPrincipalAxesOf(work, n, trace, off, values, vectors);
+    for (TSize j = 1; j <= n; ++j) {
+      EXPECT_NEAR(values.GetValue(j), spectrum[j - 1], 1e-13) << j;
+      for (TSize k = 1; k <= n; ++k) {
+        double dot = 0.0;
+        for (TSize i = 1; i <= n; ++i) dot += vectors.GetValue(i, j) * vectors.GetValue(i, k);
+        EXPECT_NEAR(dot, j == k ? 1.0 : 0.0, 1e-13) << j << "," << k;
+      }
+      for (TSize i = 1; i <= n; ++i) {
+        double av = 0.0;
+        for (TSize k = 1; k <= n; ++k) av += a.GetValue(i, k) * vectors.GetValue(k, j);
+        EXPECT_NEAR(av, values.GetValue(j) * vectors.GetValue(i, j), 1e-13) << i << "," << j;
+      }
+    }
+  }
+  TFloatMatrix diagonal = MatrixOf({{1, 0, 0, 0}, {0, 4, 0, 0}, {0, 0, 2, 0}, {0, 0, 0, 3}});
+  TFloatMatrix vectors(4, 4);
+  TFloatVector off(4), values(4);
+  double trace = 0.0;
+  BlockedPrincipalAxesOf(diagonal, 4, trace, off, values, vectors);
+  const TSize row[] = {2, 4, 3, 1};
+  for (TSize j = 1; j <= 4; ++j) {
+    EXPECT_EQ(values.GetValue(j), 5.0 - j);
+    for (TSize i = 1; i <= 4; ++i) EXPECT_EQ(std::fabs(vectors.GetValue(i, j)), i == row[j - 1] ? 1.0 : 0.0);
+  }
 }
 
 TEST_F(BlockedPrincipalAxesTest, FaultsAndSmallContainers) {
