@@ -300,55 +300,76 @@ void FormReversedQ(double* A, std::size_t ld, TSize n, double* dd, double* ee) {
   for (TSize c = 0; c < n / 2; ++c) std::swap_ranges(A + c * ld, A + c * ld + n, A + (n - 1 - c) * ld);
 }
 
-/// Unit eigenvector z of the tridiagonal T (diagonal a, a[i] coupled to
-/// a[i+1] by b[i + 1]) for its eigenvalue lambda, by the twisted
-/// factorisation of T - lambda I: the LDL^T pivots from the top and the
-/// UDU^T pivots from the bottom meet at the row k where the pair's
-/// combined pivot gamma_k is smallest, and z with z_k = 1 solves
-/// (T - lambda I) z = gamma_k e_k by products alone. A pivot below pivmin
-/// is replaced by -pivmin (a change of T of that size). Returns the largest
-/// element of |(T - lambda I) z|. work: 4n.
-double TwistedEigenvector(const double* a, const double* b, TSize n, double lambda, double pivmin,
-                          double* z, double* work) {
+/// The pivot itself, or -pivmin where its magnitude is below pivmin.
+inline TLanes SafePivots(TLanes pivots, TLanes pivmin) {
+  const TLanes magnitude = pivots < 0.0 ? -pivots : pivots;
+  return magnitude < pivmin ? -pivmin : pivots;
+}
+
+/// Unit eigenvectors z[t] of the tridiagonal T (diagonal a, a[i] coupled to
+/// a[i+1] by b[i + 1]) for its eigenvalues lambdas[t], four at a time in the
+/// lanes, by the twisted factorisation of T - lambda I: the LDL^T pivots from
+/// the top and the UDU^T pivots from the bottom meet at the row k where the
+/// pair's combined pivot gamma_k is smallest, and z with z_k = 1 solves
+/// (T - lambda I) z = gamma_k e_k by products alone. A pivot below pivmin is
+/// replaced by -pivmin (a change of T of that size). residuals[t] := the
+/// largest element of |(T - lambda I) z[t]|. work: 16n.
+TALVEX_WIDE_VECTORS void TwistedEigenvectors(const double* a, const double* b, TSize n,
+                                             const double* lambdas, double pivmin, double* const* z,
+                                             double* work, double* residuals) {
+  // Pivots and multipliers of row i at [i * LaneCount], one lane per eigenvalue.
   double* D = work;
-  double* L = work + n;
-  double* R = work + 2 * std::size_t(n);
-  double* U = work + 3 * std::size_t(n);
-  auto safe = [pivmin](double pivot) { return std::fabs(pivot) < pivmin ? -pivmin : pivot; };
-  D[0] = safe(a[0] - lambda);
-  R[n - 1] = safe(a[n - 1] - lambda);
+  double* L = work + std::size_t(n) * LaneCount;
+  double* R = work + 2 * std::size_t(n) * LaneCount;
+  double* U = work + 3 * std::size_t(n) * LaneCount;
+  auto at = [](double* rows, TSize i) { return rows + std::size_t(i) * LaneCount; };
+  const TLanes lambda = LoadLanes(lambdas);
+  const TLanes floor = BroadcastLanes(pivmin);
+  TLanes down = SafePivots(BroadcastLanes(a[0]) - lambda, floor);
+  TLanes up = SafePivots(BroadcastLanes(a[n - 1]) - lambda, floor);
+  StoreLanes(at(D, 0), down);
+  StoreLanes(at(R, n - 1), up);
   // Both sweeps in one loop: two independent chains of divisions overlap.
   for (TSize i = 0; i + 1 < n; ++i) {
-    L[i] = b[i + 1] / D[i];
-    D[i + 1] = safe((a[i + 1] - lambda) - L[i] * b[i + 1]);
+    const TLanes below = BroadcastLanes(b[i + 1]);
+    const TLanes l = below / down;
+    down = SafePivots((BroadcastLanes(a[i + 1]) - lambda) - l * below, floor);
+    StoreLanes(at(L, i), l);
+    StoreLanes(at(D, i + 1), down);
     const TSize k = n - 2 - i;
-    U[k] = b[k + 1] / R[k + 1];
-    R[k] = safe((a[k] - lambda) - U[k] * b[k + 1]);
+    const TLanes above = BroadcastLanes(b[k + 1]);
+    const TLanes u = above / up;
+    up = SafePivots((BroadcastLanes(a[k]) - lambda) - u * above, floor);
+    StoreLanes(at(U, k), u);
+    StoreLanes(at(R, k), up);
   }
-  TSize twist = 0;
-  double smallest = std::fabs(D[0] + R[0] - (a[0] - lambda));
-  for (TSize i = 1; i < n; ++i) {
-    const double gamma = std::fabs(D[i] + R[i] - (a[i] - lambda));
-    if (gamma < smallest) {
-      smallest = gamma;
-      twist = i;
-    }
-  }
-  z[twist] = 1.0;
-  for (TSize i = twist; i > 0; --i) z[i - 1] = -L[i - 1] * z[i];
-  for (TSize i = twist + 1; i < n; ++i) z[i] = -U[i - 1] * z[i - 1];
-  double sumOfSquares = 0.0;
-  for (TSize i = 0; i < n; ++i) sumOfSquares += z[i] * z[i];
-  const double length = std::sqrt(sumOfSquares);
-  for (TSize i = 0; i < n; ++i) z[i] = z[i] / length;
-  double residual = 0.0;
+  TLanes smallest = BroadcastLanes(std::numeric_limits<double>::infinity());
+  TLanes twist = BroadcastLanes(0.0);
   for (TSize i = 0; i < n; ++i) {
-    double row = (a[i] - lambda) * z[i];
-    if (i > 0) row += b[i] * z[i - 1];
-    if (i + 1 < n) row += b[i + 1] * z[i + 1];
-    residual = std::max(residual, std::fabs(row));
+    TLanes gamma = LoadLanes(at(D, i)) + LoadLanes(at(R, i)) - (BroadcastLanes(a[i]) - lambda);
+    gamma = gamma < 0.0 ? -gamma : gamma;
+    twist = gamma < smallest ? BroadcastLanes(double(i)) : twist;
+    smallest = gamma < smallest ? gamma : smallest;
   }
-  return residual;
+  for (unsigned t = 0; t < LaneCount; ++t) {
+    double* x = z[t];
+    const TSize k = TSize(twist[t]);
+    x[k] = 1.0;
+    for (TSize i = k; i > 0; --i) x[i - 1] = -at(L, i - 1)[t] * x[i];
+    for (TSize i = k + 1; i < n; ++i) x[i] = -at(U, i - 1)[t] * x[i - 1];
+    double sumOfSquares = 0.0;
+    for (TSize i = 0; i < n; ++i) sumOfSquares += x[i] * x[i];
+    const double length = std::sqrt(sumOfSquares);
+    for (TSize i = 0; i < n; ++i) x[i] = x[i] / length;
+    double residual = 0.0;
+    for (TSize i = 0; i < n; ++i) {
+      double row = (a[i] - lambdas[t]) * x[i];
+      if (i > 0) row += b[i] * x[i - 1];
+      if (i + 1 < n) row += b[i + 1] * x[i + 1];
+      residual = std::max(residual, std::fabs(row));
+    }
+    residuals[t] = residual;
+  }
 }
 
 /// Relative gap between neighbouring eigenvalues below which the twisted
@@ -376,10 +397,22 @@ bool TridiagonalVectors(const double* a, const double* b, TSize n, const double*
   for (TSize j = 0; j + 1 < n; ++j)
     if (!(values[j] - values[j + 1] >= GapLimit * norm)) return false;
   const double pivmin = std::numeric_limits<double>::epsilon() * norm;
-  std::vector<double> work(4 * std::size_t(n));
+  std::vector<double> work(4 * std::size_t(n) * LaneCount);
+  // A last group of fewer than four repeats its last eigenvalue into a spare
+  // column that is then dropped.
+  std::vector<double> spare(n);
   double worst = 0.0;
-  for (TSize j = 0; j < n; ++j) {
-    worst = std::max(worst, TwistedEigenvector(a, b, n, values[j], pivmin, z.Column(j + 1), work.data()));
+  for (TSize j = 0; j < n; j += LaneCount) {
+    double lambdas[LaneCount];
+    double* columns[LaneCount];
+    for (TSize t = 0; t < LaneCount; ++t) {
+      const bool inside = j + t < n;
+      lambdas[t] = values[inside ? j + t : n - 1];
+      columns[t] = inside ? z.Column(j + t + 1) : spare.data();
+    }
+    double residuals[LaneCount];
+    TwistedEigenvectors(a, b, n, lambdas, pivmin, columns, work.data(), residuals);
+    for (double residual : residuals) worst = std::max(worst, residual);
   }
   if (TakeFloatFaults()) return false;
   if (!(worst <= ResidualLimit * norm)) return false;
