@@ -92,22 +92,17 @@ BENCHMARK(BM_Dsyev)->Arg(50)->Arg(100)->Arg(200)->Arg(300)->Unit(benchmark::kMil
 #endif
 
 BENCHMARK(BM_PrincipalAxes)->Arg(50)->Arg(100)->Arg(200)->Arg(300)->Unit(benchmark::kMillisecond);
+void DecompositionSizes(benchmark::internal::Benchmark* b) {
+  for (int p : {50, 100, 200, 255, 300}) b->Arg(p);
+  b->Unit(benchmark::kMillisecond);
+}
+
 // The exact scheme of the full sample beside the blocked one of the jackknife.
 BENCHMARK(BM_DecomposeOnly<talvex::PrincipalAxesOf>)
     ->Name("BM_PrincipalAxesOf")
-    ->Arg(50)
-    ->Arg(100)
-    ->Arg(200)
-    ->Arg(255)
-    ->Arg(300)
-    ->Unit(benchmark::kMillisecond);
+    ->Apply(DecompositionSizes);
 BENCHMARK(BM_DecomposeOnly<talvex::BlockedPrincipalAxesOf>)
     ->Name("BM_BlockedPrincipalAxesOf")
-    ->Arg(50)
-    ->Arg(100)
-    ->Arg(200)
-    ->Arg(255)
-    ->Arg(300)
-    ->Unit(benchmark::kMillisecond);
+    ->Apply(DecompositionSizes);
 
 }  // namespace

@@ -22,24 +22,12 @@ namespace {
 
 using testing::ExpectThrowMessage;
 using testing::MatrixOf;
+using testing::RandomSymmetric;
 
 class BlockedPrincipalAxesTest : public ::testing::Test {
  protected:
   void SetUp() override { ClearFloatFaults(); }
 };
-
-TFloatMatrix RandomSymmetric(TSize n, unsigned seed) {
-  std::mt19937 rng(seed);
-  std::uniform_real_distribution<double> uniform(-1.0, 1.0);
-  TFloatMatrix a(n, n);
-  for (TSize c = 1; c <= n; ++c)
-    for (TSize r = c; r <= n; ++r) {
-      const double x = uniform(rng);
-      a.SetValue(r, c, x);
-      a.SetValue(c, r, x);
-    }
-  return a;
-}
 
 double MaxAbs(const TFloatMatrix& a, TSize n) {
   double largest = 0.0;
@@ -50,33 +38,35 @@ double MaxAbs(const TFloatMatrix& a, TSize n) {
 
 // Q orthogonal and Q T Q^T = A, for sizes on both sides of every edge: odd
 // and even widths (column pairs), lane tails, whole and partial groups of
-// four reflections, and the trivial sizes.
+// four reflections, and the trivial sizes; sparse matrices reach columns
+// that are already reduced.
 TEST_F(BlockedPrincipalAxesTest, ReductionIsAnOrthogonalSimilarity) {
-  for (TSize n : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 13u, 16u, 17u, 31u, 64u, 101u}) {
-    SCOPED_TRACE(n);
-    const TFloatMatrix a = RandomSymmetric(n, n);
-    TFloatMatrix q = a;
-    TFloatVector d(n), e(n);
-    ReduceToTridiagonalBlocked(q, n, d, e);
-    EXPECT_EQ(e.GetValue(1), 0.0);
-    const double tolerance = 1e-14 * n * MaxAbs(a, n);
-    for (TSize i = 1; i <= n; ++i) {
-      for (TSize j = 1; j <= n; ++j) {
-        double qtq = 0.0, qtqt = 0.0;
-        for (TSize k = 1; k <= n; ++k) {
-          qtq += q.GetValue(k, i) * q.GetValue(k, j);
-          // (Q T Q^T)[i, j] with T tridiagonal: column k of T has d[k] and e.
-          double tkj = 0.0;  // (T Q^T)[k, j]
-          tkj += d.GetValue(k) * q.GetValue(j, k);
-          if (k > 1) tkj += e.GetValue(k) * q.GetValue(j, k - 1);
-          if (k < n) tkj += e.GetValue(k + 1) * q.GetValue(j, k + 1);
-          qtqt += q.GetValue(i, k) * tkj;
+  for (TSize n : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 13u, 16u, 17u, 31u, 64u, 101u})
+    for (double zeros : {0.0, 0.8}) {
+      SCOPED_TRACE(::testing::Message() << "n = " << n << ", zeros " << zeros);
+      const TFloatMatrix a = RandomSymmetric(n, n, zeros);
+      TFloatMatrix q = a;
+      TFloatVector d(n), e(n);
+      ReduceToTridiagonalBlocked(q, n, d, e);
+      EXPECT_EQ(e.GetValue(1), 0.0);
+      const double tolerance = 1e-14 * n * MaxAbs(a, n);
+      for (TSize i = 1; i <= n; ++i) {
+        for (TSize j = 1; j <= n; ++j) {
+          double qtq = 0.0, qtqt = 0.0;
+          for (TSize k = 1; k <= n; ++k) {
+            qtq += q.GetValue(k, i) * q.GetValue(k, j);
+            // (Q T Q^T)[i, j] with T tridiagonal: column k of T has d[k] and e.
+            double tkj = 0.0;  // (T Q^T)[k, j]
+            tkj += d.GetValue(k) * q.GetValue(j, k);
+            if (k > 1) tkj += e.GetValue(k) * q.GetValue(j, k - 1);
+            if (k < n) tkj += e.GetValue(k + 1) * q.GetValue(j, k + 1);
+            qtqt += q.GetValue(i, k) * tkj;
+          }
+          ASSERT_NEAR(qtq, i == j ? 1.0 : 0.0, 1e-14 * n) << i << "," << j;
+          ASSERT_NEAR(qtqt, a.GetValue(i, j), tolerance) << i << "," << j;
         }
-        ASSERT_NEAR(qtq, i == j ? 1.0 : 0.0, 1e-14 * n) << i << "," << j;
-        ASSERT_NEAR(qtqt, a.GetValue(i, j), tolerance) << i << "," << j;
       }
     }
-  }
 }
 
 // The axes of a correlation-like matrix against the exact scheme: values to
@@ -201,7 +191,8 @@ TEST_F(BlockedPrincipalAxesTest, CloseEigenvaluesStillGiveOrthonormalAxes) {
   const TSize row[] = {2, 4, 3, 1};
   for (TSize j = 1; j <= 4; ++j) {
     EXPECT_EQ(values.GetValue(j), 5.0 - j);
-    for (TSize i = 1; i <= 4; ++i) EXPECT_EQ(std::fabs(vectors.GetValue(i, j)), i == row[j - 1] ? 1.0 : 0.0);
+    for (TSize i = 1; i <= 4; ++i)
+      EXPECT_EQ(std::fabs(vectors.GetValue(i, j)), i == row[j - 1] ? 1.0 : 0.0);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,23 @@ inline TFloatMatrix ColumnOf(const std::vector<double>& values) {
   TFloatMatrix m(TSize(values.size()), 1);
   for (TSize i = 1; i <= values.size(); ++i) m.SetValue(i, 1, values[i - 1]);
   return m;
+}
+
+/// A random symmetric n x n matrix (elements uniform in -1..1, each zero with
+/// probability zeroFraction) in a container with spare capacity, so that its
+/// leading dimension differs from n.
+inline TFloatMatrix RandomSymmetric(TSize n, unsigned seed, double zeroFraction = 0.0) {
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+  std::bernoulli_distribution zero(zeroFraction);
+  TFloatMatrix a(n + 2, n + 1);  // spare capacity: the leading dimension differs from n
+  for (TSize j = 1; j <= n; ++j)
+    for (TSize i = j; i <= n; ++i) {
+      const double x = zero(rng) ? 0.0 : uniform(rng);
+      a.SetValue(i, j, x);
+      a.SetValue(j, i, x);
+    }
+  return a;
 }
 
 }  // namespace talvex::testing

@@ -2,6 +2,8 @@
 // against a literal element-by-element rendering of the same scheme (the two
 // must agree bit for bit, since the report's eigenvector signs depend on the
 // exact arithmetic), properties of PrincipalAxes, faults and range checks.
+#include "numeric/principal_axes.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,7 +11,6 @@
 #include <random>
 
 #include "numeric/float_faults.h"
-#include "numeric/principal_axes.h"
 #include "numeric/statistics.h"
 #include "numeric_test_support.h"
 
@@ -18,6 +19,7 @@ namespace {
 
 using testing::ExpectThrowMessage;
 using testing::MatrixOf;
+using testing::RandomSymmetric;
 
 class PrincipalAxesTest : public ::testing::Test {
  protected:
@@ -59,7 +61,8 @@ void LiteralTridiagonalize(TFloatMatrix& a, TSize n, TFloatVector& d, TFloatVect
           f = A(i, j);
           g = e.GetValue(j) - hh * f;
           e.SetValue(j, g);
-          for (TSize k = 1; k <= j; ++k) a.SetValue(j, k, A(j, k) - f * e.GetValue(k) - g * A(i, k));
+          for (TSize k = 1; k <= j; ++k)
+            a.SetValue(j, k, A(j, k) - f * e.GetValue(k) - g * A(i, k));
         }
       }
     } else {
@@ -136,20 +139,6 @@ void LiteralQL(TFloatVector& d, TFloatVector& e, TSize n, TFloatMatrix& z) {
   }
 }
 
-TFloatMatrix RandomSymmetric(TSize n, unsigned seed, double zeroFraction = 0.0) {
-  std::mt19937 rng(seed);
-  std::uniform_real_distribution<double> uniform(-1.0, 1.0);
-  std::bernoulli_distribution zero(zeroFraction);
-  TFloatMatrix a(n + 2, n + 1);  // spare capacity: the leading dimension differs from n
-  for (TSize j = 1; j <= n; ++j)
-    for (TSize i = j; i <= n; ++i) {
-      const double x = zero(rng) ? 0.0 : uniform(rng);
-      a.SetValue(i, j, x);
-      a.SetValue(j, i, x);
-    }
-  return a;
-}
-
 void ExpectSameBits(const TFloatMatrix& x, const TFloatMatrix& y, TSize n) {
   for (TSize j = 1; j <= n; ++j)
     for (TSize i = 1; i <= n; ++i)
@@ -204,7 +193,8 @@ TEST_F(PrincipalAxesTest, TridiagonalExample) {
   for (TSize j = 1; j <= 3; ++j) {
     EXPECT_NEAR(d.GetValue(j), values[j - 1], 1e-14);
     const double sign = a.GetValue(1, j) * vectors[j - 1][0] < 0 ? -1.0 : 1.0;
-    for (TSize i = 1; i <= 3; ++i) EXPECT_NEAR(sign * a.GetValue(i, j), vectors[j - 1][i - 1], 1e-14);
+    for (TSize i = 1; i <= 3; ++i)
+      EXPECT_NEAR(sign * a.GetValue(i, j), vectors[j - 1][i - 1], 1e-14);
   }
 }
 
@@ -283,7 +273,8 @@ TEST_F(PrincipalAxesTest, TwoCorrelatedVariables) {
   EXPECT_NEAR(values.GetValue(1), 1 + r, 1e-15);
   EXPECT_NEAR(values.GetValue(2), 1 - r, 1e-15);
   for (TSize i = 1; i <= 2; ++i)
-    for (TSize j = 1; j <= 2; ++j) EXPECT_NEAR(std::fabs(vectors.GetValue(i, j)), std::sqrt(0.5), 1e-15);
+    for (TSize j = 1; j <= 2; ++j)
+      EXPECT_NEAR(std::fabs(vectors.GetValue(i, j)), std::sqrt(0.5), 1e-15);
 }
 
 TEST_F(PrincipalAxesTest, PropertiesOnRandomData) {
@@ -368,10 +359,16 @@ TEST_F(PrincipalAxesTest, ContainersTooSmallAreRefusedBeforeAnyWork) {
   work.Fill(3, 3, 7.0);
   double trace = -1.0;
   ExpectThrowMessage<EOutOfBounds>(
-      [&] { PrincipalAxes(4, 3, data, DispersionMethod::Covariance, work, trace, off, values, smallVectors); },
+      [&] {
+        PrincipalAxes(4, 3, data, DispersionMethod::Covariance, work, trace, off, values,
+                      smallVectors);
+      },
       "Array Reference Out of Bounds");
   ExpectThrowMessage<EOutOfBounds>(
-      [&] { PrincipalAxes(4, 3, data, DispersionMethod::Covariance, work, trace, off, smallValues, vectors); },
+      [&] {
+        PrincipalAxes(4, 3, data, DispersionMethod::Covariance, work, trace, off, smallValues,
+                      vectors);
+      },
       "Array Reference Out of Bounds");
   EXPECT_EQ(work.GetValue(2, 2), 7.0);
   EXPECT_EQ(trace, -1.0);
