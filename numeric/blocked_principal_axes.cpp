@@ -8,9 +8,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 #include <functional>
 #include <limits>
+#include <vector>
 
 #include "numeric/container_checks.h"
 #include "numeric/float_faults.h"
@@ -21,6 +21,9 @@
 namespace talvex {
 
 namespace {
+
+/// QL sweeps allowed for the whole matrix, as in principal_axes.cpp.
+constexpr unsigned long SweepsPerEigenvalue = 30;
 
 /// Reflections combined into one pass over each column of Q. Four keep the
 /// reflection vectors and one column in the first-level cache at p = 1000
@@ -93,8 +96,8 @@ void UpdateColumn(double* a, TSize c, TSize n, const double* w, const double* q)
 /// columns of `panel` (leading dimension ldp, zero outside each reflection's
 /// rows) and T upper triangular, row-major. Two columns share every load of
 /// the reflection vectors.
-TALVEX_WIDE_VECTORS void ApplyBlockToColumnPair(double* __restrict x, double* __restrict y, TSize r0,
-                                                TSize n, const double* __restrict panel,
+TALVEX_WIDE_VECTORS void ApplyBlockToColumnPair(double* __restrict x, double* __restrict y,
+                                                TSize r0, TSize n, const double* __restrict panel,
                                                 std::size_t ldp, const double* __restrict T) {
   const double* v0 = panel;
   const double* v1 = panel + ldp;
@@ -128,10 +131,10 @@ TALVEX_WIDE_VECTORS void ApplyBlockToColumnPair(double* __restrict x, double* __
     tx[3] += v3[k] * x[k];
     ty[3] += v3[k] * y[k];
   }
-  const double ax[WyBlock] = {SumOfLanes(sx0) + tx[0], SumOfLanes(sx1) + tx[1], SumOfLanes(sx2) + tx[2],
-                              SumOfLanes(sx3) + tx[3]};
-  const double ay[WyBlock] = {SumOfLanes(sy0) + ty[0], SumOfLanes(sy1) + ty[1], SumOfLanes(sy2) + ty[2],
-                              SumOfLanes(sy3) + ty[3]};
+  const double ax[WyBlock] = {SumOfLanes(sx0) + tx[0], SumOfLanes(sx1) + tx[1],
+                              SumOfLanes(sx2) + tx[2], SumOfLanes(sx3) + tx[3]};
+  const double ay[WyBlock] = {SumOfLanes(sy0) + ty[0], SumOfLanes(sy1) + ty[1],
+                              SumOfLanes(sy2) + ty[2], SumOfLanes(sy3) + ty[3]};
   double bx[WyBlock], by[WyBlock];
   for (TSize i = 0; i < WyBlock; ++i) {
     double sumX = 0.0, sumY = 0.0;
@@ -160,10 +163,11 @@ TALVEX_WIDE_VECTORS void ApplyBlockToColumnPair(double* __restrict x, double* __
 
 /// Columns first..n-1 of X (leading dimension ldx), rows r0..n-1, by pairs;
 /// an odd last column is paired with `spare`, n zeros that stay zero.
-void ApplyBlockToColumns(double* X, std::size_t ldx, TSize first, TSize n, TSize r0, const double* panel,
-                         const double* T, double* spare) {
+void ApplyBlockToColumns(double* X, std::size_t ldx, TSize first, TSize n, TSize r0,
+                         const double* panel, const double* T, double* spare) {
   TSize c = first;
-  for (; c + 1 < n; c += 2) ApplyBlockToColumnPair(X + c * ldx, X + (c + 1) * ldx, r0, n, panel, n, T);
+  for (; c + 1 < n; c += 2)
+    ApplyBlockToColumnPair(X + c * ldx, X + (c + 1) * ldx, r0, n, panel, n, T);
   if (c < n) ApplyBlockToColumnPair(X + c * ldx, spare, r0, n, panel, n, T);
 }
 
@@ -219,19 +223,21 @@ void ForEachGroupLastFirst(const double* A, std::size_t ld, TSize n, F&& apply) 
 void FormReflectionProduct(double* A, std::size_t ld, TSize n) {
   const TSize reflections = n >= 3 ? n - 2 : 0;
   for (TSize c = reflections + 1; c < n; ++c) SetUnitColumn(A + c * ld, c, n);
-  ForEachGroupLastFirst(A, ld, n, [&](TSize lo, TSize hi, const double* panel, const double* T, double* spare) {
-    for (TSize c = lo + 1; c <= hi; ++c) SetUnitColumn(A + c * ld, c, n);
-    ApplyBlockToColumns(A, ld, lo + 1, n, lo + 1, panel, T, spare);
-  });
+  ForEachGroupLastFirst(
+      A, ld, n, [&](TSize lo, TSize hi, const double* panel, const double* T, double* spare) {
+        for (TSize c = lo + 1; c <= hi; ++c) SetUnitColumn(A + c * ld, c, n);
+        ApplyBlockToColumns(A, ld, lo + 1, n, lo + 1, panel, T, spare);
+      });
   if (n >= 1) SetUnitColumn(A, 0, n);
 }
 
 /// X := Q X (n x n, leading dimension ldx), Q = P(0) ... P(n-3) from the
 /// reflections stored in A.
 void ApplyReflectionProduct(const double* A, std::size_t ld, TSize n, double* X, std::size_t ldx) {
-  ForEachGroupLastFirst(A, ld, n, [&](TSize lo, TSize, const double* panel, const double* T, double* spare) {
-    ApplyBlockToColumns(X, ldx, 0, n, lo + 1, panel, T, spare);
-  });
+  ForEachGroupLastFirst(A, ld, n,
+                        [&](TSize lo, TSize, const double* panel, const double* T, double* spare) {
+                          ApplyBlockToColumns(X, ldx, 0, n, lo + 1, panel, T, spare);
+                        });
 }
 
 /// Forward reduction: the diagonal into dd, the off-diagonal into ee with
@@ -297,7 +303,8 @@ void FormReversedQ(double* A, std::size_t ld, TSize n, double* dd, double* ee) {
   FormReflectionProduct(A, ld, n);
   std::reverse(dd, dd + n);
   if (n >= 2) std::reverse(ee + 1, ee + n);
-  for (TSize c = 0; c < n / 2; ++c) std::swap_ranges(A + c * ld, A + c * ld + n, A + (n - 1 - c) * ld);
+  for (TSize c = 0; c < n / 2; ++c)
+    std::swap_ranges(A + c * ld, A + c * ld + n, A + (n - 1 - c) * ld);
 }
 
 /// The pivot itself, or -pivmin where its magnitude is below pivmin.
@@ -370,6 +377,67 @@ TALVEX_WIDE_VECTORS void TwistedEigenvectors(const double* a, const double* b, T
     }
     residuals[t] = residual;
   }
+}
+
+/// The eigenvalues of the tridiagonal matrix with diagonal d and off-diagonal
+/// e (e[i] coupling i-1 and i) into d, by the root-free QL iteration of Pal,
+/// Walker and Kahan on the squared off-diagonal: the same shifts and
+/// deflation as TridiagonalQL, with one division in the chain of each
+/// rotation where the rotation itself needs a square root and two. The
+/// matrix is scaled by a power of two near its largest element so that the
+/// squares neither overflow nor underflow. False, with d of no meaning, when
+/// the sweep bound is reached.
+bool RootFreeEigenvalues(double* d, const double* e, TSize n) {
+  if (n <= 1) return true;
+  double largest = 0.0;
+  for (TSize i = 0; i < n; ++i) largest = std::max(largest, std::fabs(d[i]));
+  for (TSize i = 1; i < n; ++i) largest = std::max(largest, std::fabs(e[i]));
+  if (largest == 0.0) return true;
+  int exponent = 0;
+  std::frexp(largest, &exponent);
+  std::vector<double> squares(n, 0.0);  // squares[i] couples i and i+1
+  for (TSize i = 0; i < n; ++i) d[i] = std::ldexp(d[i], -exponent);
+  for (TSize i = 0; i + 1 < n; ++i) {
+    const double x = std::ldexp(e[i + 1], -exponent);
+    squares[i] = x * x;
+  }
+  constexpr double Eps2 = 0x1p-53 * 0x1p-53;
+  unsigned long sweepsLeft = SweepsPerEigenvalue * n;
+  for (TSize l = 0; l < n;) {
+    TSize m = l;
+    for (; m + 1 < n; ++m)
+      if (squares[m] <= Eps2 * std::fabs(d[m] * d[m + 1])) break;
+    if (m + 1 < n) squares[m] = 0.0;
+    if (m == l) {
+      ++l;  // d[l] has converged
+      continue;
+    }
+    if (sweepsLeft-- == 0) return false;
+    const double root = std::sqrt(squares[l]);
+    double sigma = (d[l + 1] - d[l]) / (2.0 * root);
+    const double r = std::sqrt(sigma * sigma + 1.0);
+    sigma = d[l] - root / (sigma + TransferSign(r, sigma));
+    double c = 1.0, s = 0.0;
+    double gamma = d[m] - sigma;
+    double p = gamma * gamma;
+    for (TSize i = m; i-- > l;) {
+      const double bb = squares[i];
+      const double sum = p + bb;
+      if (i + 1 != m) squares[i + 1] = s * sum;
+      const double oldC = c;
+      c = p / sum;
+      s = bb / sum;
+      const double oldGamma = gamma;
+      const double alpha = d[i];
+      gamma = c * (alpha - sigma) - s * oldGamma;
+      d[i + 1] = oldGamma + (alpha - gamma);
+      p = c != 0.0 ? (gamma * gamma) / c : oldC * bb;
+    }
+    squares[l] = s * p;
+    d[l] = sigma + gamma;
+  }
+  for (TSize i = 0; i < n; ++i) d[i] = std::ldexp(d[i], exponent);
+  return true;
 }
 
 /// Relative gap between neighbouring eigenvalues below which the twisted
@@ -457,9 +525,9 @@ void BlockedPrincipalAxesOf(TFloatMatrix& work, TSize p, double& trace, TFloatVe
   const std::vector<double> diagonal(dd, dd + p), offDiagonal(ee, ee + p);
   std::reverse(dd, dd + p);
   if (p >= 2) std::reverse(ee + 1, ee + p);
-  TridiagonalQLValues(eigenvalues, offDiag, p);
+  const bool converged = RootFreeEigenvalues(dd, ee, p) && !TakeFloatFaults();
   std::sort(dd, dd + p, std::greater<double>());
-  if (TridiagonalVectors(diagonal.data(), offDiagonal.data(), p, dd, eigenvectors)) {
+  if (converged && TridiagonalVectors(diagonal.data(), offDiagonal.data(), p, dd, eigenvectors)) {
     ApplyReflectionProduct(A, ld, p, eigenvectors.Column(1), eigenvectors.MaxRows());
     SignedUnitAxes(eigenvectors, p, eigenvectors);
     return;

@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "numeric/container_checks.h"
 #include "numeric/float_faults.h"
@@ -295,26 +294,24 @@ void Tridiagonalize(TFloatMatrix& a, TSize n, TFloatVector& d, TFloatVector& e) 
   CheckFloatFaults();
 }
 
-namespace {
-
-void RequireTridiagonal(const TFloatVector& d, const TFloatVector& e, TSize n) {
+void TridiagonalQL(TFloatVector& d, TFloatVector& e, TSize n, TFloatMatrix& z) {
   detail::RequireReadable(d, n);
   if (n >= 2) {
     detail::RequireReadable(e, n);
   } else {
     detail::RequireWritable(e, n);
   }
-}
-
-/// The QL iteration on d and e; with Z (leading dimension ld) the rotations
-/// are applied to its n rows, without it only the eigenvalues are formed,
-/// through exactly the same arithmetic.
-void IterateQL(double* dd, double* ee, TSize n, double* Z, std::size_t ld) {
+  detail::RequireReadable(z, n, n);
   if (n == 0) return;
+  double* dd = d.Data();
+  double* ee = e.Data();
+  double* Z = z.Column(1);
+  const std::size_t ld = z.MaxRows();
+
   // The rotations of a sweep, kept so that they reach z together.
-  std::vector<double> rotations(Z != nullptr ? 2 * std::size_t(n) : 0);
-  double* cosines = rotations.data();
-  double* sines = cosines + (Z != nullptr ? n : 0);
+  TFloatVector rotations(2 * n);
+  double* cosines = rotations.Data();
+  double* sines = cosines + n;
 
   for (TSize i = 2; i <= n; ++i) ee[i - 2] = ee[i - 1];
   ee[n - 1] = 0.0;
@@ -359,33 +356,16 @@ void IterateQL(double* dd, double* ee, TSize n, double* Z, std::size_t ld) {
         p = s * r;
         dd[i] = g + p;
         g = c * r - b;
-        if (Z != nullptr) {
-          cosines[i - 1] = c;
-          sines[i - 1] = s;
-        }
+        cosines[i - 1] = c;
+        sines[i - 1] = s;
         if (i == l) break;  // l may be 1: do not let the unsigned index wrap
       }
-      if (Z != nullptr) ApplySweep(Z, ld, n, m - 1, l, cosines, sines);
+      ApplySweep(Z, ld, n, m - 1, l, cosines, sines);
       dd[l - 1] = dd[l - 1] - p;
       ee[l - 1] = g;
       ee[m - 1] = 0.0;
     }
   }
-}
-
-}  // namespace
-
-void TridiagonalQL(TFloatVector& d, TFloatVector& e, TSize n, TFloatMatrix& z) {
-  RequireTridiagonal(d, e, n);
-  detail::RequireReadable(z, n, n);
-  if (n == 0) return;
-  IterateQL(d.Data(), e.Data(), n, z.Column(1), z.MaxRows());
-  CheckFloatFaults();
-}
-
-void TridiagonalQLValues(TFloatVector& d, TFloatVector& e, TSize n) {
-  RequireTridiagonal(d, e, n);
-  IterateQL(d.Data(), e.Data(), n, nullptr, 0);
   CheckFloatFaults();
 }
 

@@ -19,9 +19,6 @@ void Tridiagonalize(TFloatMatrix& a, TSize n, TFloatVector& d, TFloatVector& e);
 /// d := eigenvalues, z (Q on entry) := eigenvectors in columns; e destroyed.
 void TridiagonalQL(TFloatVector& d, TFloatVector& e, TSize n, TFloatMatrix& z);
 
-/// TridiagonalQL without eigenvectors: d := the same eigenvalues, in O(n^2).
-void TridiagonalQLValues(TFloatVector& d, TFloatVector& e, TSize n);
-
 /// d descending (ties choose the later index), columns of z moved alike.
 void SortEigenpairs(TFloatVector& d, TFloatMatrix& z, TSize n);
 

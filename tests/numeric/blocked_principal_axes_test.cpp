@@ -196,6 +196,42 @@ TEST_F(BlockedPrincipalAxesTest, CloseEigenvaluesStillGiveOrthonormalAxes) {
   }
 }
 
+// Scales far from one (the eigenvalue iteration works on squares) and a
+// tridiagonal matrix with a zero diagonal, whose eigenvalues are known:
+// the path graph's 2 cos(k pi / (n + 1)).
+TEST_F(BlockedPrincipalAxesTest, ExtremeScalesAndAZeroDiagonal) {
+  for (double scale : {1e-150, 1.0, 1e150}) {
+    SCOPED_TRACE(scale);
+    const TSize n = 23;
+    TFloatMatrix a = RandomSymmetric(n, 3);
+    for (TSize c = 1; c <= n; ++c)
+      for (TSize r = 1; r <= n; ++r) a.SetValue(r, c, a.GetValue(r, c) * scale);
+    TFloatMatrix exactWork = a, blockedWork = a, exact(n, n), blocked(n, n);
+    TFloatVector off(n), exactValues(n), blockedValues(n);
+    double trace = 0.0;
+    PrincipalAxesOf(exactWork, n, trace, off, exactValues, exact);
+    BlockedPrincipalAxesOf(blockedWork, n, trace, off, blockedValues, blocked);
+    for (TSize j = 1; j <= n; ++j) {
+      EXPECT_NEAR(blockedValues.GetValue(j) / scale, exactValues.GetValue(j) / scale, 1e-13) << j;
+      double dot = 0.0;
+      for (TSize i = 1; i <= n; ++i) dot += exact.GetValue(i, j) * blocked.GetValue(i, j);
+      EXPECT_NEAR(std::fabs(dot), 1.0, 1e-12) << j;
+    }
+  }
+  const TSize n = 9;
+  TFloatMatrix path(n, n);
+  for (TSize i = 1; i < n; ++i) {
+    path.SetValue(i, i + 1, 1.0);
+    path.SetValue(i + 1, i, 1.0);
+  }
+  for (TSize i = 1; i <= n; ++i) path.SetValue(i, i, 0.0);
+  TFloatMatrix vectors(n, n);
+  TFloatVector off(n), values(n);
+  double trace = 0.0;
+  BlockedPrincipalAxesOf(path, n, trace, off, values, vectors);
+  for (TSize k = 1; k <= n; ++k) EXPECT_NEAR(values.GetValue(k), 2.0 * std::cos(k * M_PI / (n + 1)), 1e-14) << k;
+}
+
 TEST_F(BlockedPrincipalAxesTest, FaultsAndSmallContainers) {
   const double inf = std::numeric_limits<double>::infinity();
   TFloatMatrix a = MatrixOf({{1, 2, inf}, {2, 1, 3}, {inf, 3, 1}});
