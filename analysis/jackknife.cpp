@@ -4,17 +4,19 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <functional>
-#include <mutex>
 #include <cmath>
+#include <condition_variable>
 #include <exception>
+#include <functional>
 #include <limits>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "analysis/leave_one_out.h"
 #include "numeric/float_faults.h"
 #include "numeric/probability.h"
+#include "numeric/wide_vectors.h"
 
 namespace talvex {
 
@@ -29,31 +31,53 @@ constexpr std::size_t RingSlotsPerThread = 8;
 // double precision; the limit is taken instead of squaring t into overflow.
 constexpr double TLimit = 1e100;
 
-// Mean and sum of squared deviations, updated one value at a time in object
-// order (Welford): never negative, and no n x p x k store of pseudo-values.
-struct TAccumulator {
-  double mean = 0.0;
-  double squares = 0.0;
-  TSize count = 0;
+// Means and sums of squared deviations of pseudo-values, updated one object
+// at a time in object order (Welford): never negative, and no n x p x k
+// store of pseudo-values. Two plain arrays, so that an update runs in lanes.
+class TAccumulators {
+ public:
+  explicit TAccumulators(std::size_t size) : means_(size), squares_(size) {}
 
-  void Add(double x) {
-    ++count;
-    const double delta = x - mean;
-    mean += delta / count;
-    squares += delta * (x - mean);
+  /// Adds the pseudo-values n * full[j] - (n - 1) * reduced[j], j < length,
+  /// of the count-th object to accumulators first.. first + length - 1.
+  void Add(std::size_t first, TSize count, TSize n, const double* full, const double* reduced,
+           std::size_t length) {
+    AddPseudoValues(means_.data() + first, squares_.data() + first, double(count), double(n), full,
+                    reduced, length);
   }
+
+  std::size_t Size() const { return means_.size(); }
+  double Mean(std::size_t i) const { return means_[i]; }
+  double Squares(std::size_t i) const { return squares_[i]; }
+
+ private:
+  TALVEX_WIDE_VECTORS static void AddPseudoValues(double* __restrict means,
+                                                  double* __restrict squares, double count,
+                                                  double n, const double* __restrict full,
+                                                  const double* __restrict reduced,
+                                                  std::size_t length) {
+    for (std::size_t j = 0; j < length; ++j) {
+      const double x = n * full[j] - (n - 1.0) * reduced[j];
+      const double delta = x - means[j];
+      means[j] += delta / count;
+      squares[j] += delta * (x - means[j]);
+    }
+  }
+
+  std::vector<double> means_;
+  std::vector<double> squares_;
 };
 
 enum class Tail {
-  Upper,      // P = |1 - T(t)|, t = estimate / SE: small when the estimate is clearly above 0
-  Absolute,   // P = |1 - T(|t|)|: the sign of an eigenvector is arbitrary
-  BelowOne,   // P = |T(t)|, t = (estimate - 1) / SE: small when clearly below isometry
+  Upper,     // P = |1 - T(t)|, t = estimate / SE: small when the estimate is clearly above 0
+  Absolute,  // P = |1 - T(|t|)|: the sign of an eigenvector is arbitrary
+  BelowOne,  // P = |T(t)|, t = (estimate - 1) / SE: small when clearly below isometry
 };
 
-TJackknifeStatistic Finish(const TAccumulator& a, TSize n, Tail tail) {
+TJackknifeStatistic Finish(double mean, double squares, TSize n, Tail tail) {
   TJackknifeStatistic s;
-  s.estimate = a.mean;
-  s.standardError = std::sqrt(a.squares / ((double(n) - 1.0) * double(n)));
+  s.estimate = mean;
+  s.standardError = std::sqrt(squares / ((double(n) - 1.0) * double(n)));
   const double tested = tail == Tail::BelowOne ? 1.0 : 0.0;
   const double difference = s.estimate - tested;
   const std::int32_t df = std::int32_t(n - 1);
@@ -64,16 +88,28 @@ TJackknifeStatistic Finish(const TAccumulator& a, TSize n, Tail tail) {
     // t is infinite or beyond TLimit: the distribution function is 0 or 1.
     const double cdf = difference > 0.0 ? 1.0 : 0.0;
     switch (tail) {
-      case Tail::Upper: s.probability = 1.0 - cdf; break;
-      case Tail::Absolute: s.probability = 0.0; break;
-      case Tail::BelowOne: s.probability = cdf; break;
+      case Tail::Upper:
+        s.probability = 1.0 - cdf;
+        break;
+      case Tail::Absolute:
+        s.probability = 0.0;
+        break;
+      case Tail::BelowOne:
+        s.probability = cdf;
+        break;
     }
   } else {
     const double t = difference / s.standardError;
     switch (tail) {
-      case Tail::Upper: s.probability = std::abs(1.0 - StudentTCdf(df, t)); break;
-      case Tail::Absolute: s.probability = std::abs(1.0 - StudentTCdf(df, std::abs(t))); break;
-      case Tail::BelowOne: s.probability = std::abs(StudentTCdf(df, t)); break;
+      case Tail::Upper:
+        s.probability = std::abs(1.0 - StudentTCdf(df, t));
+        break;
+      case Tail::Absolute:
+        s.probability = std::abs(1.0 - StudentTCdf(df, std::abs(t)));
+        break;
+      case Tail::BelowOne:
+        s.probability = std::abs(StudentTCdf(df, t));
+        break;
     }
   }
   return s;
@@ -99,7 +135,8 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in) {
 
   const TLeaveOneOut leaveOneOut(*in.data, n, p, in.method);
 
-  unsigned threads = in.threads != 0 ? in.threads : std::max(1u, std::thread::hardware_concurrency());
+  unsigned threads =
+      in.threads != 0 ? in.threads : std::max(1u, std::thread::hardware_concurrency());
   threads = unsigned(std::min<TSize>(threads, std::max<TSize>(n, 1)));
 
   // The workers decompose objects into a ring of slots in whatever order they
@@ -171,8 +208,9 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in) {
   } stopWorkers{mutex, stop, slotFreed};
   for (unsigned t = 0; t < threads; ++t) pool.emplace_back(work, std::ref(workspaces[t]));
 
-  std::vector<TAccumulator> valueSums(p), vectorSums(std::size_t(p) * k), macSums(allometry ? p : 0);
+  TAccumulators valueSums(p), vectorSums(std::size_t(p) * k), macSums(allometry ? p : 0);
   const double macScale = std::sqrt(1.0 / p);
+  std::vector<double> reducedMacs(allometry ? p : 0);
 
   for (TSize index = 0; index < n; ++index) {
     TSlot& slot = ring[index % ringSize];
@@ -184,8 +222,7 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in) {
     if (in.observer != nullptr) in.observer->JackknifeIteration(object, n);
     if (slot.error) std::rethrow_exception(slot.error);
 
-    for (TSize c = 1; c <= p; ++c)
-      valueSums[c - 1].Add(n * fullValues.GetValue(c) - (n - 1.0) * slot.values[c - 1]);
+    valueSums.Add(0, object, n, fullValues.Data(), slot.values.data(), p);
     for (TSize a = 1; a <= k; ++a) {
       double* reduced = slot.vectors.data() + std::size_t(a - 1) * p;
       const double* full = fullVectors.Column(a);
@@ -193,14 +230,12 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in) {
       for (TSize j = 0; j < p; ++j) dot += full[j] * reduced[j];
       if (dot < 0.0)  // a reduced sample's axis may come out pointing the other way
         for (TSize j = 0; j < p; ++j) reduced[j] = -reduced[j];
-      for (TSize j = 0; j < p; ++j)
-        vectorSums[std::size_t(a - 1) * p + j].Add(n * full[j] - (n - 1.0) * reduced[j]);
+      vectorSums.Add(std::size_t(a - 1) * p, object, n, full, reduced, p);
     }
     if (allometry) {
-      for (TSize j = 1; j <= p; ++j) {
-        const double reducedMac = in.macOrientation * slot.vectors[j - 1] / macScale;
-        macSums[j - 1].Add(n * in.macs->GetValue(j) - (n - 1.0) * reducedMac);
-      }
+      for (TSize j = 1; j <= p; ++j)
+        reducedMacs[j - 1] = in.macOrientation * slot.vectors[j - 1] / macScale;
+      macSums.Add(0, object, n, in.macs->Data(), reducedMacs.data(), p);
     }
     if (in.observer != nullptr && object < n && in.observer->CancelRequested())
       throw ERunCancelled();
@@ -215,9 +250,14 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in) {
 
   TJackknifeResults results;
   results.axisCount = k;
-  for (const TAccumulator& a : valueSums) results.eigenvalues.push_back(Finish(a, n, Tail::Upper));
-  for (const TAccumulator& a : vectorSums) results.vectors.push_back(Finish(a, n, Tail::Absolute));
-  for (const TAccumulator& a : macSums) results.macs.push_back(Finish(a, n, Tail::BelowOne));
+  auto finishAll = [n](const TAccumulators& sums, Tail tail,
+                       std::vector<TJackknifeStatistic>& into) {
+    for (std::size_t i = 0; i < sums.Size(); ++i)
+      into.push_back(Finish(sums.Mean(i), sums.Squares(i), n, tail));
+  };
+  finishAll(valueSums, Tail::Upper, results.eigenvalues);
+  finishAll(vectorSums, Tail::Absolute, results.vectors);
+  finishAll(macSums, Tail::BelowOne, results.macs);
   CheckFloatFaults();
   return results;
 }

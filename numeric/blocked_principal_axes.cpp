@@ -307,12 +307,6 @@ void FormReversedQ(double* A, std::size_t ld, TSize n, double* dd, double* ee) {
     std::swap_ranges(A + c * ld, A + c * ld + n, A + (n - 1 - c) * ld);
 }
 
-/// The pivot itself, or -pivmin where its magnitude is below pivmin.
-inline TLanes SafePivots(TLanes pivots, TLanes pivmin) {
-  const TLanes magnitude = pivots < 0.0 ? -pivots : pivots;
-  return magnitude < pivmin ? -pivmin : pivots;
-}
-
 /// Unit eigenvectors z[t] of the tridiagonal T (diagonal a, a[i] coupled to
 /// a[i+1] by b[i + 1]) for its eigenvalues lambdas[t], four at a time in the
 /// lanes, by the twisted factorisation of T - lambda I: the LDL^T pivots from
@@ -332,21 +326,21 @@ TALVEX_WIDE_VECTORS void TwistedEigenvectors(const double* a, const double* b, T
   auto at = [](double* rows, TSize i) { return rows + std::size_t(i) * LaneCount; };
   const TLanes lambda = LoadLanes(lambdas);
   const TLanes floor = BroadcastLanes(pivmin);
-  TLanes down = SafePivots(BroadcastLanes(a[0]) - lambda, floor);
-  TLanes up = SafePivots(BroadcastLanes(a[n - 1]) - lambda, floor);
+  TLanes down = FloorMagnitudes(BroadcastLanes(a[0]) - lambda, floor);
+  TLanes up = FloorMagnitudes(BroadcastLanes(a[n - 1]) - lambda, floor);
   StoreLanes(at(D, 0), down);
   StoreLanes(at(R, n - 1), up);
   // Both sweeps in one loop: two independent chains of divisions overlap.
   for (TSize i = 0; i + 1 < n; ++i) {
     const TLanes below = BroadcastLanes(b[i + 1]);
     const TLanes l = below / down;
-    down = SafePivots((BroadcastLanes(a[i + 1]) - lambda) - l * below, floor);
+    down = FloorMagnitudes((BroadcastLanes(a[i + 1]) - lambda) - l * below, floor);
     StoreLanes(at(L, i), l);
     StoreLanes(at(D, i + 1), down);
     const TSize k = n - 2 - i;
     const TLanes above = BroadcastLanes(b[k + 1]);
     const TLanes u = above / up;
-    up = SafePivots((BroadcastLanes(a[k]) - lambda) - u * above, floor);
+    up = FloorMagnitudes((BroadcastLanes(a[k]) - lambda) - u * above, floor);
     StoreLanes(at(U, k), u);
     StoreLanes(at(R, k), up);
   }

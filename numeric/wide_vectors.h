@@ -34,4 +34,11 @@ inline TLanes BroadcastLanes(double x) { return TLanes{x, x, x, x}; }
 /// The lanes summed in a fixed order: (0 + 1) + (2 + 3).
 inline double SumOfLanes(TLanes v) { return (v[0] + v[1]) + (v[2] + v[3]); }
 
+/// Each lane's value, or -floor where its magnitude is below floor (a NaN
+/// stays a NaN).
+inline TLanes FloorMagnitudes(TLanes x, TLanes floor) {
+  const TLanes magnitude = x < 0.0 ? -x : x;
+  return magnitude < floor ? -floor : x;
+}
+
 }  // namespace talvex
