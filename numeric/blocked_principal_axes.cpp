@@ -352,25 +352,43 @@ TALVEX_WIDE_VECTORS void TwistedEigenvectors(const double* a, const double* b, T
     twist = gamma < smallest ? BroadcastLanes(double(i)) : twist;
     smallest = gamma < smallest ? gamma : smallest;
   }
-  for (unsigned t = 0; t < LaneCount; ++t) {
-    double* x = z[t];
-    const TSize k = TSize(twist[t]);
-    x[k] = 1.0;
-    for (TSize i = k; i > 0; --i) x[i - 1] = -at(L, i - 1)[t] * x[i];
-    for (TSize i = k + 1; i < n; ++i) x[i] = -at(U, i - 1)[t] * x[i - 1];
-    double sumOfSquares = 0.0;
-    for (TSize i = 0; i < n; ++i) sumOfSquares += x[i] * x[i];
-    const double length = std::sqrt(sumOfSquares);
-    for (TSize i = 0; i < n; ++i) x[i] = x[i] / length;
-    double residual = 0.0;
-    for (TSize i = 0; i < n; ++i) {
-      double row = (a[i] - lambdas[t]) * x[i];
-      if (i > 0) row += b[i] * x[i - 1];
-      if (i + 1 < n) row += b[i + 1] * x[i + 1];
-      residual = std::max(residual, std::fabs(row));
-    }
-    residuals[t] = residual;
+  // The vectors in the lanes too, row i at X[i * LaneCount] (D is free now):
+  // upward from each lane's twist, then downward from it. A lane outside its
+  // part of a sweep holds zero, so the products there stay finite.
+  double* X = D;
+  const TLanes zero = BroadcastLanes(0.0), one = BroadcastLanes(1.0);
+  TLanes x = zero;
+  for (TSize i = n; i-- > 0;) {
+    const TLanes row = BroadcastLanes(double(i));
+    const TLanes product = i + 1 < n ? -LoadLanes(at(L, i)) * x : zero;
+    x = row == twist ? one : (row < twist ? product : zero);
+    StoreLanes(at(X, i), x);
   }
+  x = zero;
+  TLanes sumOfSquares = zero;
+  for (TSize i = 0; i < n; ++i) {
+    const TLanes row = BroadcastLanes(double(i));
+    const TLanes product = i > 0 ? -LoadLanes(at(U, i - 1)) * x : zero;
+    x = row > twist ? product : LoadLanes(at(X, i));
+    StoreLanes(at(X, i), x);
+    sumOfSquares += x * x;
+  }
+  TLanes length;
+  for (unsigned t = 0; t < LaneCount; ++t) length[t] = std::sqrt(sumOfSquares[t]);
+  for (TSize i = 0; i < n; ++i) StoreLanes(at(X, i), LoadLanes(at(X, i)) / length);
+
+  // The largest element of |(T - lambda I) x| per lane, and the columns out.
+  TLanes residual = zero;
+  for (TSize i = 0; i < n; ++i) {
+    const TLanes xi = LoadLanes(at(X, i));
+    TLanes row = (BroadcastLanes(a[i]) - lambda) * xi;
+    if (i > 0) row += BroadcastLanes(b[i]) * LoadLanes(at(X, i - 1));
+    if (i + 1 < n) row += BroadcastLanes(b[i + 1]) * LoadLanes(at(X, i + 1));
+    row = row < 0.0 ? -row : row;
+    residual = row > residual ? row : residual;
+    for (unsigned t = 0; t < LaneCount; ++t) z[t][i] = xi[t];
+  }
+  StoreLanes(residuals, residual);
 }
 
 /// The eigenvalues of the tridiagonal matrix with diagonal d and off-diagonal
