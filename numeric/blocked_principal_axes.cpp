@@ -452,18 +452,95 @@ bool RootFreeEigenvalues(double* d, const double* e, TSize n) {
   return true;
 }
 
-/// Relative gap between neighbouring eigenvalues below which the twisted
+/// Relative gap between neighbouring eigenvalues below which their twisted
 /// vectors are not trusted to be orthogonal to rounding (their error is
-/// about the residual over the gap), and the residual above which a vector is
-/// not trusted at all; both relative to the largest row sum of T.
+/// about the residual over the gap) and are resolved together as a cluster;
+/// the residual above which a vector is not trusted at all; both relative to
+/// the largest row sum of T. Clusters of more than MaxCluster eigenvalues are
+/// left to the QL rotations.
 constexpr double GapLimit = 1e-6;
 constexpr double ResidualLimit = 1e-13;
+constexpr TSize MaxCluster = 16;
+
+/// Largest element of |(T - lambda I) x|.
+double TridiagonalResidual(const double* a, const double* b, TSize n, double lambda,
+                           const double* x) {
+  double residual = 0.0;
+  for (TSize i = 0; i < n; ++i) {
+    double row = (a[i] - lambda) * x[i];
+    if (i > 0) row += b[i] * x[i - 1];
+    if (i + 1 < n) row += b[i + 1] * x[i + 1];
+    residual = std::max(residual, std::fabs(row));
+  }
+  return residual;
+}
+
+double Dot(const double* x, const double* y, TSize n) {
+  double sum = 0.0;
+  for (TSize i = 0; i < n; ++i) sum += x[i] * y[i];
+  return sum;
+}
+
+/// The vectors of a cluster of close eigenvalues j0..j1-1, whose twisted
+/// vectors are in those columns of z: an orthonormal basis of their span
+/// (Gram-Schmidt, twice), then the Rayleigh-Ritz step, the eigenvectors of
+/// B = Q^T T Q turning the basis into the vectors. That resolves the vectors
+/// inside the cluster as finely as the QL rotations would, which the twisted
+/// factorisations alone cannot. False where the span collapses (two twisted
+/// vectors nearly parallel, as for eigenvalues equal to rounding).
+bool ResolveCluster(const double* a, const double* b, TSize n, TSize j0, TSize j1,
+                    TFloatMatrix& z) {
+  const TSize s = j1 - j0;
+  auto column = [&](TSize j) { return z.Column(j + 1); };
+  for (int pass = 0; pass < 2; ++pass) {
+    for (TSize j = j0; j < j1; ++j) {
+      double* x = column(j);
+      for (TSize i = j0; i < j; ++i) {
+        const double* q = column(i);
+        const double projection = Dot(q, x, n);
+        for (TSize r = 0; r < n; ++r) x[r] = x[r] - projection * q[r];
+      }
+      const double length = std::sqrt(Dot(x, x, n));
+      if (!(length > 1e-3)) return false;
+      for (TSize r = 0; r < n; ++r) x[r] = x[r] / length;
+    }
+  }
+  TFloatMatrix projected(s, s), basis(s, s), turned(n, s);
+  std::vector<double> product(n);
+  for (TSize l = 0; l < s; ++l) {
+    const double* x = column(j0 + l);
+    for (TSize i = 0; i < n; ++i) {
+      double row = a[i] * x[i];
+      if (i > 0) row += b[i] * x[i - 1];
+      if (i + 1 < n) row += b[i + 1] * x[i + 1];
+      product[i] = row;
+    }
+    for (TSize k = 0; k <= l; ++k) {
+      const double entry = Dot(column(j0 + k), product.data(), n);
+      projected.SetValue(k + 1, l + 1, entry);
+      projected.SetValue(l + 1, k + 1, entry);
+    }
+  }
+  TFloatVector off(s), values(s);
+  double trace = 0.0;
+  PrincipalAxesOf(projected, s, trace, off, values, basis);
+  for (TSize l = 0; l < s; ++l) {
+    double* into = turned.Column(l + 1);
+    for (TSize k = 0; k < s; ++k) {
+      const double w = basis.GetValue(k + 1, l + 1);
+      const double* x = column(j0 + k);
+      for (TSize r = 0; r < n; ++r) into[r] += w * x[r];
+    }
+  }
+  for (TSize l = 0; l < s; ++l) std::copy_n(turned.Column(l + 1), n, column(j0 + l));
+  return true;
+}
 
 /// The unit eigenvectors of T (diagonal a, off-diagonal b as ReduceLower
 /// leaves them) for the descending eigenvalues into the columns of z; false,
-/// with z of no meaning, where an eigenvalue is too close to its neighbour,
-/// a residual is too large or the factorisation faulted, so that the caller
-/// can take the QL rotations instead.
+/// with z of no meaning, where a cluster is too large or collapses, a
+/// residual is too large or a step faulted, so that the caller can take the
+/// QL rotations instead.
 bool TridiagonalVectors(const double* a, const double* b, TSize n, const double* values,
                         TFloatMatrix& z) {
   double norm = 0.0;
@@ -474,14 +551,11 @@ bool TridiagonalVectors(const double* a, const double* b, TSize n, const double*
     norm = std::max(norm, row);
   }
   if (norm == 0.0) return false;
-  for (TSize j = 0; j + 1 < n; ++j)
-    if (!(values[j] - values[j + 1] >= GapLimit * norm)) return false;
   const double pivmin = std::numeric_limits<double>::epsilon() * norm;
   std::vector<double> work(4 * std::size_t(n) * LaneCount);
   // A last group of fewer than four repeats its last eigenvalue into a spare
   // column that is then dropped.
-  std::vector<double> spare(n);
-  double worst = 0.0;
+  std::vector<double> spare(n), residuals(n + LaneCount);
   for (TSize j = 0; j < n; j += LaneCount) {
     double lambdas[LaneCount];
     double* columns[LaneCount];
@@ -490,13 +564,26 @@ bool TridiagonalVectors(const double* a, const double* b, TSize n, const double*
       lambdas[t] = values[inside ? j + t : n - 1];
       columns[t] = inside ? z.Column(j + t + 1) : spare.data();
     }
-    double residuals[LaneCount];
-    TwistedEigenvectors(a, b, n, lambdas, pivmin, columns, work.data(), residuals);
-    for (double residual : residuals) worst = std::max(worst, residual);
+    TwistedEigenvectors(a, b, n, lambdas, pivmin, columns, work.data(), residuals.data() + j);
+  }
+  // A fault of the factorisations is theirs to answer for, before the
+  // clusters' own decompositions check the flags.
+  if (TakeFloatFaults()) return false;
+  z.Extend(n, n);
+  for (TSize j0 = 0; j0 < n;) {
+    TSize j1 = j0 + 1;
+    while (j1 < n && !(values[j1 - 1] - values[j1] >= GapLimit * norm)) ++j1;
+    if (j1 - j0 > MaxCluster) return false;
+    if (j1 - j0 > 1) {
+      if (!ResolveCluster(a, b, n, j0, j1, z)) return false;
+      for (TSize j = j0; j < j1; ++j)
+        residuals[j] = TridiagonalResidual(a, b, n, values[j], z.Column(j + 1));
+    }
+    j0 = j1;
   }
   if (TakeFloatFaults()) return false;
-  if (!(worst <= ResidualLimit * norm)) return false;
-  z.Extend(n, n);
+  for (TSize j = 0; j < n; ++j)
+    if (!(residuals[j] <= ResidualLimit * norm)) return false;
   return true;
 }
 

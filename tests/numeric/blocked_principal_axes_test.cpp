@@ -72,7 +72,9 @@ TEST_F(BlockedPrincipalAxesTest, ReductionIsAnOrthogonalSimilarity) {
 // The axes of a correlation-like matrix against the exact scheme: values to
 // rounding, vectors to rounding over the gap and up to sign, the same trace.
 TEST_F(BlockedPrincipalAxesTest, AxesAgreeWithTheExactScheme) {
-  for (TSize p : {3u, 12u, 37u, 80u}) {
+  // Five groups of variables, and then one size factor shared by all: a
+  // large first eigenvalue over many small, close ones.
+  for (TSize p : {3u, 12u, 37u, 80u, 150u}) {
     SCOPED_TRACE(p);
     std::mt19937 rng(p);
     std::normal_distribution<double> normal;
@@ -80,7 +82,10 @@ TEST_F(BlockedPrincipalAxesTest, AxesAgreeWithTheExactScheme) {
     TFloatMatrix data(n, p);
     for (TSize i = 1; i <= n; ++i) {
       const double size = normal(rng);
-      for (TSize j = 1; j <= p; ++j) data.SetValue(i, j, 10.0 + (j % 5) * size + normal(rng));
+      for (TSize j = 1; j <= p; ++j) {
+        const double loading = p < 150 ? double(j % 5) : 1.0 + 0.01 * j;
+        data.SetValue(i, j, 10.0 + loading * size + normal(rng));
+      }
     }
     TFloatMatrix dispersion(p, p);
     DispersionMatrix(data, n, p, dispersion, DispersionMethod::Correlation);
@@ -229,7 +234,8 @@ TEST_F(BlockedPrincipalAxesTest, ExtremeScalesAndAZeroDiagonal) {
   TFloatVector off(n), values(n);
   double trace = 0.0;
   BlockedPrincipalAxesOf(path, n, trace, off, values, vectors);
-  for (TSize k = 1; k <= n; ++k) EXPECT_NEAR(values.GetValue(k), 2.0 * std::cos(k * M_PI / (n + 1)), 1e-14) << k;
+  for (TSize k = 1; k <= n; ++k)
+    EXPECT_NEAR(values.GetValue(k), 2.0 * std::cos(k * M_PI / (n + 1)), 1e-14) << k;
 }
 
 TEST_F(BlockedPrincipalAxesTest, FaultsAndSmallContainers) {
