@@ -1,9 +1,7 @@
-// Householder tridiagonal reduction and the forming of Q for the reduced
-// samples of the jackknife (see the header for how this differs from the
-// scheme in principal_axes.cpp). The matrix is column-major and the reduction
-// runs forward over the lower triangle: reflection j takes column j below the
-// diagonal, which is contiguous, and is kept there scaled so that
-// P(j) = I - v v^T (|v|^2 = 2).
+// The jackknife's eigen-decomposition (see the header). The matrix is
+// column-major and the reduction runs forward over the lower triangle:
+// reflection j takes column j below the diagonal, which is contiguous, and is
+// kept there scaled so that P(j) = I - v v^T (|v|^2 = 2).
 #include "numeric/blocked_principal_axes.h"
 
 #include <algorithm>
