@@ -12,11 +12,19 @@ namespace talvex {
 class Exception : public std::exception {
  public:
   explicit Exception(std::string message) : message_(std::move(message)) {}
+  /// The program's own message, as the listing and the boxes show it.
   const std::string& Message() const noexcept { return message_; }
   const char* what() const noexcept override { return message_.c_str(); }
 
+  /// What the program knows of the cause (the file, the place, the variable
+  /// or object involved); empty when it knows nothing more. Front ends show
+  /// it beside the message, never in place of it.
+  const std::string& Detail() const noexcept { return detail_; }
+  void SetDetail(std::string detail) { detail_ = std::move(detail); }
+
  private:
   std::string message_;
+  std::string detail_;
 };
 
 // Container errors.
