@@ -2,6 +2,7 @@
 // as soon as it has computed them.
 #include "analysis/analysis_run.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <filesystem>
@@ -128,7 +129,10 @@ void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisR
                         FactorThreshold(options.factorRule, method, averageRoot), run.trace);
   AppendLabelledTable(listing, "Eigenvectors", variableLabels, run.eigenvectors, k, 4);
 
-  ComponentScores(n, p, k, run.scores, run.eigenvectors, x, method);
+  // A score plot needs two axes: with one component shown, the second
+  // column is computed as well, so the plot never shows a column of zeros.
+  ComponentScores(n, p, std::min(p, std::max<TSize>(k, 2)), run.scores, run.eigenvectors, x,
+                  method);
   AppendLabelledTable(listing, "Principal Component Scores", data.objectLabels, run.scores, k, 3);
 
   {

@@ -6,13 +6,17 @@
 namespace talvex {
 
 void TAnalysisState::LoadFile(const std::string& path) {
-  dataLoaded_ = false;
-  resultsReady_ = false;
-  ReadDataFile(path, data_);
-  results_ = TAnalysisResults::Sized(data_.objectCount, data_.variableCount);
+  // Everything is read and sized aside first: only a load that succeeds may
+  // replace the data and results a user is working with.
+  TDataMatrix data;
+  ReadDataFile(path, data);
+  TAnalysisResults results = TAnalysisResults::Sized(data.objectCount, data.variableCount);
+  data_ = std::move(data);
+  results_ = std::move(results);
   factorCount_ = data_.variableCount;
   dataFileName_ = path;
   dataLoaded_ = true;
+  resultsReady_ = false;
 }
 
 void TAnalysisState::Run(const TAnalysisOptions& options, TReportListing& listing,

@@ -16,10 +16,11 @@ namespace talvex {
 
 class TAnalysisState {
  public:
-  /// Reads `path`. Both flags are cleared first, so a refused or failing load
-  /// leaves no data set loaded; the reader's exception reaches the caller.
-  /// On success: new data, zero-filled results sized for it, the factor
-  /// count set to the number of variables, dataLoaded set.
+  /// Reads `path`. A refused or failing load changes nothing (the data,
+  /// results and flags stay as they were) and its exception reaches the
+  /// caller. On success: new data, zero-filled results sized for it, the
+  /// factor count set to the number of variables, dataLoaded set and
+  /// resultsReady cleared.
   void LoadFile(const std::string& path);
 
   /// Runs the analysis on the loaded data with the current factor count.

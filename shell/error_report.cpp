@@ -1,7 +1,38 @@
-// The full-stop rule of the general error report.
+// The full-stop rule and the description of failures.
 #include "shell/error_report.h"
+
+#include <new>
+
+#include "analysis/run_observer.h"
+#include "numeric/exception.h"
 
 QString WithFullStop(const QString& message) {
   if (!message.isEmpty() && message.back() > u'.') return message + u'.';
   return message;
+}
+
+TFailureReport DescribeFailure(const std::exception_ptr& failure) {
+  TFailureReport report;
+  try {
+    std::rethrow_exception(failure);
+  } catch (const talvex::ERunCancelled& e) {
+    report.message = QString::fromStdString(e.Message());
+    report.cancelled = true;
+  } catch (const talvex::Exception& e) {
+    report.message = QString::fromStdString(e.Message());
+    report.detail = QString::fromStdString(e.Detail());
+  } catch (const std::bad_alloc&) {
+    report.message = QString::fromStdString(talvex::EAllocateFailed().Message());
+  } catch (const std::exception& e) {
+    report.message = QString::fromLocal8Bit(e.what());
+  } catch (...) {
+    report.message = QStringLiteral("Unknown failure");
+  }
+  return report;
+}
+
+QString JoinDetail(const QString& first, const QString& second) {
+  if (first.isEmpty()) return second;
+  if (second.isEmpty()) return first;
+  return first + u'\n' + second;
 }

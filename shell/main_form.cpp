@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <algorithm>
+#include <climits>
 
 #include "export/results_export.h"
 #include "input/data_reader.h"
@@ -25,7 +26,6 @@
 #include "shell/error_report.h"
 #include "shell/help_file.h"
 #include "shell/help_window.h"
-#include "shell/integer_text.h"
 #include "shell/mru_file_list.h"
 #include "shell/option_marks.h"
 #include "shell/report_viewer.h"
@@ -197,7 +197,8 @@ void TMainForm::CreateMenus() {
   compute->setObjectName(QStringLiteral("ComputeMenu"));
   compute->addAction(RunAnalysisItem);
 
-  QMenu* display = menuBar()->addMenu(tr("&Display"));
+  // Alt+D belongs to the Data... button.
+  QMenu* display = menuBar()->addMenu(tr("D&isplay"));
   display->setObjectName(QStringLiteral("DisplayMenu"));
   display->addAction(PlotScoresItem);
   display->addAction(PlotVectorsItem);
@@ -216,6 +217,7 @@ void TMainForm::CreateMenus() {
   recentFiles_->SetFileMenu(FileMenu);
   connect(recentFiles_, &TdfsMRUFileList::MRUItemClick, this,
           &TMainForm::RecentFilesMRUItemClick);
+  connect(recentFiles_, &TdfsMRUFileList::Changed, this, &TMainForm::UpdateCommandStates);
 }
 
 void TMainForm::CreateControls() {
@@ -269,11 +271,13 @@ void TMainForm::CreateControls() {
   VectorsBtn = MakeButton(DisplayFrame, QStringLiteral("VectorsBtn"), tr("&Vectors"),
                           tr("Plot vector coefficients"), {106, 20, 85, 33});
   connect(VectorsBtn, &QPushButton::clicked, this, &TMainForm::PlotVectorsItemClick);
-  ScreeBtn = MakeButton(DisplayFrame, QStringLiteral("ScreeBtn"), tr("Scree &Plot"),
+  // Alt+P belongs to the PCA button.
+  ScreeBtn = MakeButton(DisplayFrame, QStringLiteral("ScreeBtn"), tr("Sc&ree Plot"),
                         tr("Plot eigenvalues"), {11, 63, 85, 33});
   connect(ScreeBtn, &QPushButton::clicked, this, &TMainForm::PlotScreeItemClick);
 
-  CloseBtn = MakeButton(client, QStringLiteral("CloseBtn"), tr("&Close"), tr("Exit the program"),
+  // Alt+C belongs to the Compute menu.
+  CloseBtn = MakeButton(client, QStringLiteral("CloseBtn"), tr("C&lose"), tr("Exit the program"),
                         {323, 202, 89, 33});
   CloseBtn->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
   connect(CloseBtn, &QPushButton::clicked, this, &QWidget::close);
@@ -290,7 +294,7 @@ void TMainForm::ReadSettings() { options_->ReadSettings(settings_); }
 
 void TMainForm::WriteSettings() {
   // Options are kept only for a session that had data to work on.
-  if (dataLoaded_) options_->WriteSettings(settings_);
+  if (state_.DataLoaded()) options_->WriteSettings(settings_);
   recentFiles_->SaveEntries();
 }
 
@@ -298,7 +302,8 @@ bool TMainForm::Running() const { return runner_->Running(); }
 
 void TMainForm::UpdateCommandStates() {
   const bool running = runner_->Running();
-  const bool results = dataLoaded_ && resultsReady_;
+  const bool dataLoaded = state_.DataLoaded();
+  const bool results = dataLoaded && state_.ResultsReady();
 
   // While a run goes on, nothing may load, run, change the data or close.
   for (QAction* item : {FileOpenItem, FileExitItem}) item->setEnabled(!running);
@@ -311,11 +316,11 @@ void TMainForm::UpdateCommandStates() {
   FileSaveMenu->menuAction()->setEnabled(results);
   OptionsClearFilesListItem->setEnabled(recentFiles_->Count() >= 1);
   for (QMenu* menu : {OptionsMethodMenu, OptionsFactorsMenu, OptionsTransformMenu}) {
-    menu->menuAction()->setEnabled(dataLoaded_);
+    menu->menuAction()->setEnabled(dataLoaded);
   }
-  options_->OptionsJackkniffeItem->setEnabled(dataLoaded_);
-  RunAnalysisItem->setEnabled(dataLoaded_ && !running);
-  TestBtn->setEnabled(dataLoaded_ && !running);
+  options_->OptionsJackkniffeItem->setEnabled(dataLoaded);
+  RunAnalysisItem->setEnabled(dataLoaded && !running);
+  TestBtn->setEnabled(dataLoaded && !running);
   for (QAction* item : {PlotScoresItem, PlotVectorsItem, PlotScreeItem}) {
     item->setEnabled(results);
   }
@@ -327,56 +332,63 @@ void TMainForm::UpdateCommandStates() {
 void TMainForm::Guarded(const std::function<void()>& command) {
   try {
     command();
-  } catch (const talvex::Exception& e) {
-    ShowError(QString::fromStdString(e.Message()));
-  } catch (const std::bad_alloc&) {
-    ShowError(QStringLiteral("Memory Allocation Failed"));
-  } catch (const std::exception& e) {
-    ShowError(QString::fromLocal8Bit(e.what()));
+  } catch (...) {
+    ShowFailure(DescribeFailure(std::current_exception()));
   }
 }
 
-void TMainForm::ShowError(const QString& message) {
+void TMainForm::ShowFailure(const TFailureReport& failure, const QString& context) {
+  const QString detail = JoinDetail(context, failure.detail);
+  if (failure.cancelled) {
+    // The user's own decision: told, without alarm.
+    interaction_.ShowMessage(TMessageKind::Information, ApplicationTitle, failure.message,
+                             TMessageButton::Ok, detail);
+    return;
+  }
+  ShowError(failure.message, detail);
+}
+
+void TMainForm::ShowError(const QString& message, const QString& detail) {
   interaction_.Beep();
   interaction_.ShowMessage(TMessageKind::Error, ApplicationTitle, WithFullStop(message),
-                           TMessageButton::Ok);
+                           TMessageButton::Ok, detail);
 }
 
 void TMainForm::ShowOwnMessage(bool error, const QString& title, const QString& text,
-                               bool okButton) {
+                               bool okButton, const QString& detail) {
   interaction_.Beep();
   interaction_.ShowMessage(error ? TMessageKind::Error : TMessageKind::Information, title, text,
-                           okButton ? TMessageButton::Ok : TMessageButton::Cancel);
+                           okButton ? TMessageButton::Ok : TMessageButton::Cancel, detail);
 }
 
 // ---- Loading ----
 
-void TMainForm::StartLoad() {
-  dataLoaded_ = false;
-  resultsReady_ = false;
-  UpdateCommandStates();
-}
-
 bool TMainForm::ReadData(const QString& path) {
   TBusyCursor busy;
+  const QString file =
+      tr("File: %1").arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
   try {
     state_.LoadFile(NativePath(path));
   } catch (const talvex::EDataRefused& refused) {
     busy.Restore();
-    ShowOwnMessage(true, tr("Error"), QString::fromStdString(refused.Message()), false);
-    ShowOwnMessage(true, tr("Error"), tr("File error"), false);
+    ShowOwnMessage(true, tr("Error"), QString::fromStdString(refused.Message()), false,
+                   JoinDetail(file, QString::fromStdString(refused.Detail())));
+    ShowOwnMessage(true, tr("Error"), tr("File error"), false, file);
+    return false;
+  } catch (...) {
+    busy.Restore();
+    ShowFailure(DescribeFailure(std::current_exception()), file);
     return false;
   }
-  LblInfo->setText(QString::fromStdString(talvex::InformationLine(state_.Data())));
   return true;
 }
 
 void TMainForm::LoadSucceeded(const QString& path) {
+  LblInfo->setText(QString::fromStdString(talvex::InformationLine(state_.Data())));
   const QString name = QFileInfo(path).fileName();
   LblName->setText(LblName->fontMetrics().elidedText(name, Qt::ElideMiddle, LblName->width()));
   LblName->setToolTip(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
   dataFileName_ = path;
-  dataLoaded_ = true;
   UpdateCommandStates();
   TestBtn->setFocus();
 }
@@ -384,15 +396,16 @@ void TMainForm::LoadSucceeded(const QString& path) {
 void TMainForm::FileOpenItemClick() {
   if (Running()) return;
   Guarded([this] {
-    StartLoad();
     TFileDialogRequest request;
     request.title = tr("Open");
     request.filters = QStringList{tr("Data files (*.nts)"), tr("All files (*)")};
     request.defaultSuffix = QStringLiteral("nts");
-    request.initialFile = dataFileName_;
+    request.initialFile = openDialogFile_;
+    // Cancel, and a file that is refused, leave the loaded data and results
+    // as they were.
     const std::optional<QString> chosen = interaction_.ChooseFile(request);
     if (!chosen) return;
-    dataFileName_ = *chosen;
+    openDialogFile_ = *chosen;
     if (!ReadData(*chosen)) return;
     recentFiles_->AddFile(QFileInfo(*chosen).absoluteFilePath());
     LoadSucceeded(*chosen);
@@ -400,7 +413,6 @@ void TMainForm::FileOpenItemClick() {
 }
 
 bool TMainForm::LoadPath(const QString& path) {
-  StartLoad();
   if (!ReadData(path)) return false;
   LoadSucceeded(path);
   return true;
@@ -463,30 +475,26 @@ void TMainForm::OptionsClearFilesListItemClick() {
 }
 
 void TMainForm::FactorsNumberItemClick() {
-  if (Running() || !dataLoaded_) return;
+  if (Running() || !state_.DataLoaded()) return;
   Guarded([this] {
-    options_->ClearFactorRule();
-    const long long variables = state_.Data().variableCount;
-    for (;;) {
-      const std::optional<QString> answer =
-          interaction_.InputText(tr("Factors"), tr("Number of Factors:"), QStringLiteral("3"));
-      long long count = variables;
-      if (!answer) {
-        count = std::min(3LL, variables);
-      } else if (const std::optional<int> number = IntegerFromText(*answer)) {
-        count = *number;
-      }
-      if (state_.SetFactorCount(count)) return;
+    const int variables = int(std::min<talvex::TSize>(state_.Data().variableCount, INT_MAX));
+    // A spin box over 1..p offers the current count; Cancel changes nothing.
+    const std::optional<int> number = interaction_.InputNumber(
+        tr("Factors"), tr("Number of Factors:"), int(state_.FactorCount()), 1, variables);
+    if (!number) return;
+    if (!state_.SetFactorCount(*number)) {
       ShowOwnMessage(true, tr("Error"),
                      tr("The number of factors must be between 1 and %1.").arg(variables), true);
+      return;
     }
+    options_->ClearFactorRule();
   });
 }
 
 // ---- The analysis ----
 
 void TMainForm::RunAnalysisItemClick() {
-  if (Running() || !dataLoaded_) return;
+  if (Running() || !state_.DataLoaded()) return;
   Guarded([this] {
     QApplication::setOverrideCursor(Qt::BusyCursor);
     RunProgress->setRange(0, 0);
@@ -521,46 +529,43 @@ void TMainForm::RunEnded() {
   // change only when it completed.
   listing_ = std::move(runner_->Listing());
   const std::exception_ptr failure = runner_->Failure();
-  if (!failure) {
-    state_ = std::move(runner_->State());
-    resultsReady_ = true;
-  }
+  if (!failure) state_ = std::move(runner_->State());
   UpdateCommandStates();
-  if (dataLoaded_) TestBtn->setFocus();
+  if (state_.DataLoaded()) TestBtn->setFocus();
 
   if (closePending_) {
     emit RunFinished();
     close();
     return;
   }
-  if (failure) Guarded([&] { std::rethrow_exception(failure); });
+  if (failure) ShowFailure(DescribeFailure(failure));
   emit RunFinished();
 }
 
 // ---- Results ----
 
 void TMainForm::FileViewItemClick() {
-  if (!dataLoaded_ || !resultsReady_) return;
+  if (!state_.ResultsReady()) return;
   Guarded([this] { reportViewer_.ShowListing(listing_); });
 }
 
 void TMainForm::PlotScoresItemClick() {
-  if (!dataLoaded_ || !resultsReady_) return;
+  if (!state_.ResultsReady()) return;
   Guarded([this] { reportViewer_.ShowScoresPlot(state_); });
 }
 
 void TMainForm::PlotVectorsItemClick() {
-  if (!dataLoaded_ || !resultsReady_) return;
+  if (!state_.ResultsReady()) return;
   Guarded([this] { reportViewer_.ShowVectorsPlot(state_); });
 }
 
 void TMainForm::PlotScreeItemClick() {
-  if (!dataLoaded_ || !resultsReady_) return;
+  if (!state_.ResultsReady()) return;
   Guarded([this] { reportViewer_.ShowScreePlot(state_); });
 }
 
 void TMainForm::ExportResults(bool scores) {
-  if (!dataLoaded_ || !resultsReady_) return;
+  if (!state_.ResultsReady()) return;
   Guarded([this, scores] {
     TFileDialogRequest request;
     request.title = tr("Save As");
@@ -625,11 +630,14 @@ void TMainForm::ShutDown() {
   if (shutDown_) return;
   shutDown_ = true;
   QObject::disconnect(focusConnection_);
-  WriteSettings();
+  // Whatever fails here is told, and the program still ends.
+  Guarded([this] {
+    WriteSettings();
+    reportViewer_.SaveSettings();
+  });
   if (helpWindow_ != nullptr) helpWindow_->close();
-  reportViewer_.SaveSettings();
   // A settings file that cannot be written is reported; the program still ends.
   if (!settings_.Save()) {
-    ShowError(QStringLiteral("Unable to write to %1").arg(settings_.Path()));
+    ShowError(QStringLiteral("Unable to write to %1").arg(settings_.Path()), QString());
   }
 }

@@ -28,6 +28,7 @@ class TOptionMarks;
 class TReportViewer;
 class TSettingsFile;
 class TUserInteraction;
+struct TFailureReport;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -47,8 +48,8 @@ class TMainForm : public QMainWindow {
   /// Applies the enabling rules to every command.
   void UpdateCommandStates();
 
-  bool DataLoaded() const { return dataLoaded_; }
-  bool ResultsReady() const { return resultsReady_; }
+  bool DataLoaded() const { return state_.DataLoaded(); }
+  bool ResultsReady() const { return state_.ResultsReady(); }
   bool Running() const;
   const talvex::TAnalysisState& State() const { return state_; }
   const talvex::TReportListing& Listing() const { return listing_; }
@@ -99,22 +100,28 @@ class TMainForm : public QMainWindow {
   void RunIteration(unsigned objectNumber, unsigned objectCount);
   void RunEnded();
 
-  /// Reads `path` into the state. A refused file is told (its own message,
-  /// then "File error") and gives false; other failures propagate.
+  /// Reads `path` into the state; only a file that loads replaces what is
+  /// loaded. A refused file is told (its own message, then "File error"),
+  /// another failure goes to the general error report, both naming the file;
+  /// either gives false.
   bool ReadData(const QString& path);
   /// The end of every successful load.
   void LoadSucceeded(const QString& path);
   bool LoadPath(const QString& path);
-  void StartLoad();
   void ExportResults(bool scores);
 
   /// Runs a command; a failure that escapes it goes to the general error report.
   void Guarded(const std::function<void()>& command);
+  /// A failure as the user is told of it: a cancelled run as information,
+  /// anything else as the general error report. `context` (the file)
+  /// precedes the failure's own detail.
+  void ShowFailure(const TFailureReport& failure, const QString& context = QString());
   /// The general error report: the message in a box titled with the
-  /// application title, with the full-stop rule.
-  void ShowError(const QString& message);
+  /// application title, with the full-stop rule, and the detail below it.
+  void ShowError(const QString& message, const QString& detail);
   /// A message box of the main window itself, preceded by the error beep.
-  void ShowOwnMessage(bool error, const QString& title, const QString& text, bool okButton);
+  void ShowOwnMessage(bool error, const QString& title, const QString& text, bool okButton,
+                      const QString& detail = QString());
 
   THelpWindow* EnsureHelpWindow();
   void ShutDown();
@@ -125,9 +132,8 @@ class TMainForm : public QMainWindow {
 
   talvex::TAnalysisState state_;
   talvex::TReportListing listing_;
-  bool dataLoaded_ = false;
-  bool resultsReady_ = false;
   QString dataFileName_;
+  QString openDialogFile_;  // the Open dialog's own current file name
   QString saveFileName_;
   unsigned runThreads_ = 0;
   bool closePending_ = false;

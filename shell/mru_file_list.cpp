@@ -9,9 +9,16 @@ namespace {
 // The access keys of the entries, in list order; later entries get none.
 const QString AccessKeys = QStringLiteral("1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZ");
 
-qsizetype IndexWithoutCase(const QStringList& list, const QString& text) {
+// Two spellings name one file only where the file system ignores case.
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+constexpr Qt::CaseSensitivity PathCase = Qt::CaseInsensitive;
+#else
+constexpr Qt::CaseSensitivity PathCase = Qt::CaseSensitive;
+#endif
+
+qsizetype IndexOfPath(const QStringList& list, const QString& path) {
   for (qsizetype i = 0; i < list.size(); ++i) {
-    if (list[i].compare(text, Qt::CaseInsensitive) == 0) return i;
+    if (list[i].compare(path, PathCase) == 0) return i;
   }
   return -1;
 }
@@ -33,7 +40,7 @@ void TdfsMRUFileList::SetFileMenu(QMenu* menu) {
 }
 
 void TdfsMRUFileList::AddFile(const QString& path) {
-  const qsizetype found = IndexWithoutCase(entries_, path);
+  const qsizetype found = IndexOfPath(entries_, path);
   if (found >= 0) {
     entries_.move(found, 0);
   } else {
@@ -41,11 +48,13 @@ void TdfsMRUFileList::AddFile(const QString& path) {
     while (entries_.size() > Maximum) entries_.removeLast();
   }
   RebuildMenu();
+  emit Changed();
 }
 
 void TdfsMRUFileList::ClearAll() {
   RemoveMenuItems();
   entries_.clear();
+  emit Changed();
 }
 
 void TdfsMRUFileList::RemoveMenuItems() {
@@ -100,15 +109,17 @@ void TdfsMRUFileList::ItemClick(const TMRUMenuItem* item) {
 }
 
 void TdfsMRUFileList::LoadEntries() {
-  ClearAll();
+  RemoveMenuItems();
+  entries_.clear();
   for (const QString& key : settings_.Keys(AutoSaveKey)) {
     const QString value = settings_.ReadString(AutoSaveKey, key);
     // An entry stands once, whatever the file holds.
-    if (!value.isEmpty() && !entries_.contains(value, Qt::CaseInsensitive)) {
+    if (!value.isEmpty() && IndexOfPath(entries_, value) < 0) {
       entries_.append(value);
     }
   }
   RebuildMenu();
+  emit Changed();
 }
 
 void TdfsMRUFileList::SaveEntries() {

@@ -34,9 +34,10 @@ class TdfsMRUFileList : public QObject {
   /// The menu whose end holds the entries. A destroyed menu is forgotten.
   void SetFileMenu(QMenu* menu);
 
-  /// Moves `path` to the top when it is already listed (compared without
-  /// regard to letter case; the stored spelling stays), else inserts it at
-  /// the top and cuts the list to Maximum entries. Rebuilds the menu.
+  /// Moves `path` to the top when it is already listed (compared as the
+  /// file system compares names: without regard to letter case only where
+  /// it ignores case; the stored spelling stays), else inserts it at the top
+  /// and cuts the list to Maximum entries. Rebuilds the menu.
   void AddFile(const QString& path);
   /// Removes every entry and its menu items.
   void ClearAll();
@@ -65,6 +66,8 @@ class TdfsMRUFileList : public QObject {
  signals:
   /// The user picked an entry; the entry stays where it is.
   void MRUItemClick(const QString& fileName);
+  /// The entries changed (added, moved, cleared or read anew).
+  void Changed();
 
  private:
   void RemoveMenuItems();

@@ -33,7 +33,8 @@ TOptionMarks::TOptionMarks(QObject* parent)
                                      "MethodCorrelationItem")),
       MethodCovarianceItem(MakeItem(parent, QObject::tr("Co&variance Matrix"),
                                     "MethodCovarianceItem")),
-      TransformRawItem(MakeItem(parent, QObject::tr("&No Transformation"), "TransformRawItem")),
+      // N belongs to Natural Logarithms.
+      TransformRawItem(MakeItem(parent, QObject::tr("N&o Transformation"), "TransformRawItem")),
       TransformDecimalItem(MakeItem(parent, QObject::tr("&Decimal Logarithms"),
                                     "TransformDecimalItem")),
       TransformNaturalItem(MakeItem(parent, QObject::tr("&Natural Logarithms"),

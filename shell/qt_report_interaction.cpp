@@ -10,6 +10,7 @@
 #include <QPrinter>
 
 #include "shell/error_report.h"
+#include "shell/message_box.h"
 
 QString TQtReportInteraction::AskSaveFileName(QWidget* parent, const TSaveRequest& request) {
   QFileDialog dialog(parent, request.title);
@@ -37,8 +38,9 @@ void TQtReportInteraction::ShowInformation(QWidget* parent, const QString& text)
   QMessageBox::information(parent, ApplicationTitle, text);
 }
 
-void TQtReportInteraction::ShowError(QWidget* parent, const QString& message) {
-  QMessageBox::critical(parent, ApplicationTitle, WithFullStop(message));
+void TQtReportInteraction::ShowError(QWidget* parent, const QString& message,
+                                     const QString& detail) {
+  ExecMessageBox(parent, QMessageBox::Critical, ApplicationTitle, WithFullStop(message), detail);
 }
 
 void TQtReportInteraction::RunModal(QDialog& dialog) { dialog.exec(); }

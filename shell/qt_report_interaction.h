@@ -10,6 +10,6 @@ class TQtReportInteraction final : public TReportInteraction {
   bool AskPrint(QWidget* parent, QPrinter& printer) override;
   void AskPrinterSetup(QWidget* parent, QPrinter& printer) override;
   void ShowInformation(QWidget* parent, const QString& text) override;
-  void ShowError(QWidget* parent, const QString& message) override;
+  void ShowError(QWidget* parent, const QString& message, const QString& detail) override;
   void RunModal(QDialog& dialog) override;
 };

@@ -7,15 +7,17 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include "shell/message_box.h"
+
 void TQtUserInteraction::Beep() { QApplication::beep(); }
 
 void TQtUserInteraction::ShowMessage(TMessageKind kind, const QString& title, const QString& text,
-                                     TMessageButton button) {
-  QMessageBox box(kind == TMessageKind::Error ? QMessageBox::Critical : QMessageBox::Information,
-                  title, text,
-                  button == TMessageButton::Ok ? QMessageBox::Ok : QMessageBox::Cancel,
-                  dialogParent_);
-  box.exec();
+                                     TMessageButton button, const QString& detail) {
+  const QMessageBox::Icon icon = kind == TMessageKind::Error     ? QMessageBox::Critical
+                                 : kind == TMessageKind::Warning ? QMessageBox::Warning
+                                                                 : QMessageBox::Information;
+  ExecMessageBox(dialogParent_, icon, title, text, detail,
+                 button == TMessageButton::Ok ? QMessageBox::Ok : QMessageBox::Cancel);
 }
 
 std::optional<QString> TQtUserInteraction::ChooseFile(const TFileDialogRequest& request) {
@@ -36,13 +38,13 @@ std::optional<QString> TQtUserInteraction::ChooseFile(const TFileDialogRequest& 
   return dialog.selectedFiles().constFirst();
 }
 
-std::optional<QString> TQtUserInteraction::InputText(const QString& title, const QString& prompt,
-                                                     const QString& defaultText) {
+std::optional<int> TQtUserInteraction::InputNumber(const QString& title, const QString& prompt,
+                                                   int value, int minimum, int maximum) {
   bool ok = false;
-  const QString text =
-      QInputDialog::getText(dialogParent_, title, prompt, QLineEdit::Normal, defaultText, &ok);
+  const int number =
+      QInputDialog::getInt(dialogParent_, title, prompt, value, minimum, maximum, 1, &ok);
   if (!ok) return std::nullopt;
-  return text;
+  return number;
 }
 
 void TQtUserInteraction::ShowModal(QDialog& dialog) { dialog.exec(); }

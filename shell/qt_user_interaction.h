@@ -8,10 +8,10 @@ class TQtUserInteraction : public TUserInteraction {
  public:
   void Beep() override;
   void ShowMessage(TMessageKind kind, const QString& title, const QString& text,
-                   TMessageButton button) override;
+                   TMessageButton button, const QString& detail) override;
   std::optional<QString> ChooseFile(const TFileDialogRequest& request) override;
-  std::optional<QString> InputText(const QString& title, const QString& prompt,
-                                   const QString& defaultText) override;
+  std::optional<int> InputNumber(const QString& title, const QString& prompt, int value,
+                                 int minimum, int maximum) override;
   void ShowModal(QDialog& dialog) override;
   void OpenUrl(const QUrl& url) override;
 };

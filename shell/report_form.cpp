@@ -13,11 +13,13 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
 
 #include "export/atomic_file.h"
 #include "numeric/exception.h"
 #include "shell/chart_output.h"
 #include "shell/eight_bit_text.h"
+#include "shell/error_report.h"
 #include "shell/listing_print.h"
 #include "shell/listing_view.h"
 #include "shell/plot_text.h"
@@ -262,7 +264,7 @@ void TReportForm::RedrawScatter() {
   const talvex::TSize x = talvex::TSize(spinX_->value());
   const talvex::TSize y = talvex::TSize(spinY_->value());
   if (std::max(x, y) > ComponentCount()) return;
-  try {
+  Guarded([&] {
     const talvex::TAnalysisResults& results = state_->Results();
     const talvex::TDataMatrix& data = state_->Data();
     const bool scores = xyGraph_->Kind() == PlotKind::ScoresPlot;
@@ -280,31 +282,29 @@ void TReportForm::RedrawScatter() {
         xyGraph_->Kind(), points, names,
         ComponentAxisTitle(int(x), results.eigenvalues.GetValue(x), results.trace),
         ComponentAxisTitle(int(y), results.eigenvalues.GetValue(y), results.trace), windowTitle());
-  } catch (const talvex::Exception& error) {
-    interaction_->ShowError(this, QString::fromStdString(error.Message()));
-  }
+  });
 }
 
 void TReportForm::FileSaveAsItemClick() {
-  TSaveRequest request;
-  request.title = tr("Save As");
-  if (chartMode_) {
-    request.filters = {TextFilter,
-                       BitmapFilter,
-                       QStringLiteral("PNG images (*.png)"),
-                       QStringLiteral("SVG drawings (*.svg)"),
-                       QStringLiteral("PDF documents (*.pdf)"),
-                       AllFilesFilter};
-    request.selectedFilter = 1;
-    request.defaultSuffix = QStringLiteral("bmp");
-  } else {
-    request.filters = {TextFilter, BitmapFilter, AllFilesFilter};
-    request.selectedFilter = 0;
-    request.defaultSuffix = QStringLiteral("txt");
-  }
-  const QString name = interaction_->AskSaveFileName(this, request);
-  if (name.isEmpty()) return;
-  try {
+  Guarded([this] {
+    TSaveRequest request;
+    request.title = tr("Save As");
+    if (chartMode_) {
+      request.filters = {TextFilter,
+                         BitmapFilter,
+                         QStringLiteral("PNG images (*.png)"),
+                         QStringLiteral("SVG drawings (*.svg)"),
+                         QStringLiteral("PDF documents (*.pdf)"),
+                         AllFilesFilter};
+      request.selectedFilter = 1;
+      request.defaultSuffix = QStringLiteral("bmp");
+    } else {
+      request.filters = {TextFilter, BitmapFilter, AllFilesFilter};
+      request.selectedFilter = 0;
+      request.defaultSuffix = QStringLiteral("txt");
+    }
+    const QString name = interaction_->AskSaveFileName(this, request);
+    if (name.isEmpty()) return;
     // The mode decides what is written; of the name only a .png, .svg or .pdf
     // ending changes the picture's format.
     if (chartMode_) {
@@ -316,48 +316,59 @@ void TReportForm::FileSaveAsItemClick() {
       for (const std::string& line : listingLines_) text.append(line).append("\r\n");
       talvex::WriteFileAtomically(FileSystemPath(name), text);
     }
-  } catch (const talvex::Exception& error) {
-    interaction_->ShowError(this, QString::fromStdString(error.Message()));
-  }
+  });
 }
 
 void TReportForm::FilePrintItemClick() {
-  if (!interaction_->AskPrint(this, printer_)) return;
-  try {
+  Guarded([this] {
+    if (!interaction_->AskPrint(this, printer_)) return;
     if (chartMode_)
       PrintChart(printer_, *xyGraph_);
     else
       PrintListing(printer_, memo_->font(), *this, memo_->Lines());
-  } catch (const talvex::Exception& error) {
-    interaction_->ShowError(this, QString::fromStdString(error.Message()));
-  }
+  });
 }
 
-void TReportForm::PrinterSetupItemClick() { interaction_->AskPrinterSetup(this, printer_); }
+void TReportForm::PrinterSetupItemClick() {
+  Guarded([this] { interaction_->AskPrinterSetup(this, printer_); });
+}
 
 void TReportForm::EditCopyItemClick() {
-  if (chartMode_) {
-    QGuiApplication::clipboard()->setImage(xyGraph_->RenderBitmap());
-    interaction_->ShowInformation(this, tr("Graph successfully copied to Clipboard"));
-  } else {
-    memo_->selectAll();
-    memo_->copy();
-    interaction_->ShowInformation(this, tr("Text successfully copied to Clipboard"));
+  Guarded([this] {
+    if (chartMode_) {
+      QGuiApplication::clipboard()->setImage(xyGraph_->RenderBitmap());
+      interaction_->ShowInformation(this, tr("Graph successfully copied to Clipboard"));
+    } else {
+      memo_->selectAll();
+      memo_->copy();
+      interaction_->ShowInformation(this, tr("Text successfully copied to Clipboard"));
+    }
+  });
+}
+
+void TReportForm::Guarded(const std::function<void()>& command) {
+  try {
+    command();
+  } catch (...) {
+    const TFailureReport failure = DescribeFailure(std::current_exception());
+    interaction_->ShowError(this, failure.message, failure.detail);
   }
 }
 
 void TReportForm::FileReturnItemClick() { close(); }
 
 void TReportForm::OptionsLabelPointsItemClick() {
-  // The action has already inverted its check mark. Only checking it turns
-  // the current scatter plot's marks over; unchecking leaves them as they are.
-  if (optionsLabelPointsItem_->isChecked() && xyGraph_->Kind() != PlotKind::ScreePlot) {
-    TPointSeries& series = xyGraph_->Series(xyGraph_->Kind());
-    series.SetMarksShown(!series.MarksShown());
-  }
-  xyGraph_->chart()->update();
+  Guarded([this] {
+    // The action has already inverted its check mark. Only checking it turns
+    // the current scatter plot's marks over; unchecking leaves them as they are.
+    if (optionsLabelPointsItem_->isChecked() && xyGraph_->Kind() != PlotKind::ScreePlot) {
+      TPointSeries& series = xyGraph_->Series(xyGraph_->Kind());
+      series.SetMarksShown(!series.MarksShown());
+    }
+    xyGraph_->chart()->update();
+  });
 }
 
 void TReportForm::OptionsLabelNamesItemClick() {
-  xyGraph_->SetMarksUseNames(optionsLabelNamesItem_->isChecked());
+  Guarded([this] { xyGraph_->SetMarksUseNames(optionsLabelNamesItem_->isChecked()); });
 }

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QPrinter>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,6 +71,9 @@ class TReportForm : public QDialog, public TReportViewer {
   void RedrawScatter();
   /// The number of components the state's results hold.
   talvex::TSize ComponentCount() const;
+
+  /// Runs a command; any failure that escapes it goes to the error box.
+  void Guarded(const std::function<void()>& command);
 
   void FileSaveAsItemClick();
   void FilePrintItemClick();

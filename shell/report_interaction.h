@@ -32,8 +32,9 @@ class TReportInteraction {
   virtual void AskPrinterSetup(QWidget* parent, QPrinter& printer) = 0;
   /// An information box with an OK button.
   virtual void ShowInformation(QWidget* parent, const QString& text) = 0;
-  /// The program's error box for a failure that ended a command.
-  virtual void ShowError(QWidget* parent, const QString& message) = 0;
+  /// The program's error box for a failure that ended a command; `detail`
+  /// (the cause, when known) stands below the message.
+  virtual void ShowError(QWidget* parent, const QString& message, const QString& detail) = 0;
   /// Shows `dialog` modally and returns when the user has closed it.
   virtual void RunModal(QDialog& dialog) = 0;
 };

@@ -21,7 +21,7 @@ struct TFileDialogRequest {
   bool save = false;       // a Save dialog asks before overwriting a file
 };
 
-enum class TMessageKind { Error, Information };
+enum class TMessageKind { Error, Warning, Information };
 
 /// The one button a message box of this program has.
 enum class TMessageButton { Ok, Cancel };
@@ -32,15 +32,17 @@ class TUserInteraction {
 
   /// The system's error beep.
   virtual void Beep() = 0;
-  /// A modal message box with one button.
+  /// A modal message box with one button. `detail` (the file, the cause),
+  /// when not empty, is shown below the text.
   virtual void ShowMessage(TMessageKind kind, const QString& title, const QString& text,
-                           TMessageButton button) = 0;
+                           TMessageButton button, const QString& detail) = 0;
   /// The chosen file, or nothing when the user cancels. An Open dialog
   /// accepts only existing files in existing folders.
   virtual std::optional<QString> ChooseFile(const TFileDialogRequest& request) = 0;
-  /// The text entered, or nothing when the user cancels.
-  virtual std::optional<QString> InputText(const QString& title, const QString& prompt,
-                                           const QString& defaultText) = 0;
+  /// A whole number from `minimum` to `maximum`, offered as `value`; nothing
+  /// when the user cancels.
+  virtual std::optional<int> InputNumber(const QString& title, const QString& prompt, int value,
+                                         int minimum, int maximum) = 0;
   /// Shows `dialog` modally and returns when it is closed.
   virtual void ShowModal(QDialog& dialog) = 0;
   /// Hands a link (mailto:, file:) to the desktop.

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "analysis/analysis_state.h"
+#include "input/data_refused.h"
 #include "test_support.h"
 
 namespace talvex {
@@ -198,15 +199,41 @@ TEST(AnalysisState, LoadRunAndFactorCount) {
   EXPECT_NE(state.Results().scores.GetValue(1, 2), 0.0);
   EXPECT_EQ(state.Results().scores.GetValue(1, 3), 0.0);
 
-  // A new load resets the factor count and the results, and a refused load
-  // leaves nothing loaded.
+  // A load that fails changes nothing: data, results, flags, factor count.
+  const double firstScore = state.Results().scores.GetValue(1, 1);
+  EXPECT_THROW(state.LoadFile(FixturePath("no_such_file.nts")), Exception);
+  EXPECT_THROW(state.LoadFile(FixturePath("refused.nts")), EDataRefused);
+  EXPECT_TRUE(state.DataLoaded());
+  EXPECT_TRUE(state.ResultsReady());
+  EXPECT_EQ(state.FactorCount(), 2u);
+  EXPECT_EQ(state.Data().objectCount, 10u);
+  EXPECT_EQ(state.DataFileName(), FixturePath("morph.nts"));
+  EXPECT_EQ(state.Results().scores.GetValue(1, 1), firstScore);
+
+  // A new load resets the factor count and the results.
   state.LoadFile(FixturePath("r06.nts"));
   EXPECT_EQ(state.FactorCount(), 2u);
   EXPECT_FALSE(state.ResultsReady());
   EXPECT_EQ(state.Results().scores.GetSize(), (TFloatMatrix::TExtent{5, 2}));
-  EXPECT_THROW(state.LoadFile(FixturePath("no_such_file.nts")), Exception);
-  EXPECT_FALSE(state.DataLoaded());
-  EXPECT_THROW(state.Run(Options(Corr, Raw, false), listing), Exception);
+}
+
+TEST(AnalysisState, OneComponentStillGivesTheScorePlotASecondAxis) {
+  TAnalysisState two;
+  two.LoadFile(FixturePath("morph.nts"));
+  ASSERT_TRUE(two.SetFactorCount(2));
+  TReportListing listingTwo;
+  two.Run(Options(Corr, Raw, false), listingTwo);
+
+  TAnalysisState one;
+  one.LoadFile(FixturePath("morph.nts"));
+  ASSERT_TRUE(one.SetFactorCount(1));
+  TReportListing listingOne;
+  one.Run(Options(Corr, Raw, false), listingOne);
+  for (TSize i = 1; i <= 10; ++i) {
+    EXPECT_EQ(one.Results().scores.GetValue(i, 2), two.Results().scores.GetValue(i, 2));
+  }
+  EXPECT_NE(one.Results().scores.GetValue(1, 2), 0.0);
+  EXPECT_EQ(one.Results().scores.GetValue(1, 3), 0.0);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // recent-files entries, the run on its worker thread, exports, the general
 // error report and shut-down.
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -172,9 +173,9 @@ class TMainFormTest : public QObject {
     } buttons[] = {{"OpenBtn", "&Data...", "Open data file"},
                    {"TestBtn", "&PCA", "Compute principal components"},
                    {"ScoresBtn", "&Scores", "Plot PCA scores"},
-                   {"ScreeBtn", "Scree &Plot", "Plot eigenvalues"},
+                   {"ScreeBtn", "Sc&ree Plot", "Plot eigenvalues"},
                    {"VectorsBtn", "&Vectors", "Plot vector coefficients"},
-                   {"CloseBtn", "&Close", "Exit the program"}};
+                   {"CloseBtn", "C&lose", "Exit the program"}};
     for (const auto& b : buttons) {
       QCOMPARE(Button(b.name)->text(), QString(b.caption));
       QCOMPARE(Button(b.name)->toolTip(), QString(b.hint));
@@ -208,7 +209,7 @@ class TMainFormTest : public QObject {
     };
     QStringList top;
     for (const QAction* a : form_->menuBar()->actions()) top.append(a->text());
-    QCOMPARE(top, QStringList({"&File", "&Options", "&Compute", "&Display", "&Help"}));
+    QCOMPARE(top, QStringList({"&File", "&Options", "&Compute", "D&isplay", "&Help"}));
     const QList<QAction*> menus = form_->menuBar()->actions();
     QCOMPARE(captions(menus[0]->menu()), QStringList({"&Open Data...", "&View Report...", "-",
                                                       "&Save", "-", "E&xit"}));
@@ -222,7 +223,7 @@ class TMainFormTest : public QObject {
     QCOMPARE(captions(Item("OptionsFactorsItem")->menu()),
              QStringList({"&All", "&Kaiser's Rule", "&Joliffe's Rule", "-", "&Number..."}));
     QCOMPARE(captions(Item("OptionsTransformItem")->menu()),
-             QStringList({"&No Transformation", "&Decimal Logarithms", "&Natural Logarithms"}));
+             QStringList({"N&o Transformation", "&Decimal Logarithms", "&Natural Logarithms"}));
     QCOMPARE(captions(menus[2]->menu()), QStringList({"&Principal Components"}));
     QCOMPARE(captions(menus[3]->menu()),
              QStringList({"Component &Scores", "Vector &Coefficients", "Scree &Plot"}));
@@ -260,36 +261,67 @@ class TMainFormTest : public QObject {
     QCOMPARE(EnabledCommands(), Join({Always, WithData, WithRecentFiles}));
     QCOMPARE(Label("LblInfo")->text(), QString("5 objects, 2 descriptors"));
 
-    // A cancelled Open dialog leaves no data set loaded.
-    user_->Reset();
-    Item("FileOpenItem")->trigger();
-    QCOMPARE(user_->fileDialogs.size(), std::size_t(1));
-    QCOMPARE(user_->fileDialogs.back().initialFile, Data("r06.nts"));
-    QVERIFY(!form_->DataLoaded());
-    QCOMPARE(EnabledCommands(), Join({Always, WithRecentFiles}));
-    QVERIFY(user_->messages.empty());
+    QVERIFY(RunToEnd());
   }
 
-  void RefusedFileIsToldTwiceAndLoadsNothing() {
+  void CancelledOpenDialogChangesNothing() {
     OpenThroughDialog(Data("morph.nts"));
     QVERIFY(RunToEnd());
+    form_->show();
+    Button("TestBtn")->setFocus();
+    const TNames before = EnabledCommands();
+    user_->Reset();
+    Item("FileOpenItem")->trigger();  // no answer queued: Cancel
+    Button("OpenBtn")->click();
+    QCOMPARE(user_->fileDialogs.size(), std::size_t(2));
+    QCOMPARE(user_->fileDialogs.back().initialFile, Data("morph.nts"));
+    QVERIFY(form_->DataLoaded());
+    QVERIFY(form_->ResultsReady());
+    QCOMPARE(EnabledCommands(), before);
+    QCOMPARE(Label("LblInfo")->text(), QString("10 objects, 4 descriptors"));
+    QVERIFY(user_->messages.empty());
+    // Enter must not land on Close.
+    QVERIFY(QApplication::focusWidget() != Button("CloseBtn"));
+  }
+
+  void RefusedFileIsToldTwiceAndKeepsWhatWasLoaded() {
+    OpenThroughDialog(Data("morph.nts"));
+    QVERIFY(RunToEnd());
+    const TNames before = EnabledCommands();
+    const std::size_t listingLines = form_->Listing().Lines().size();
     user_->Reset();
     OpenThroughDialog(Data("zero_rows.nts"));
-    QVERIFY(!form_->DataLoaded());
-    QVERIFY(!form_->ResultsReady());
+    QVERIFY(form_->DataLoaded());
+    QVERIFY(form_->ResultsReady());
+    QCOMPARE(form_->State().Data().objectCount, 10u);
+    QCOMPARE(form_->DataFileName(), Data("morph.nts"));
+    QCOMPARE(form_->Listing().Lines().size(), listingLines);
+    QCOMPARE(Label("LblName")->text(), QString("morph.nts"));
+    QCOMPARE(EnabledCommands(), before);
+
+    const QString file = "File: " + QDir::toNativeSeparators(Data("zero_rows.nts"));
     QCOMPARE(user_->messages.size(), std::size_t(2));
     QCOMPARE(user_->messages[0].title, QString("Error"));
     QCOMPARE(user_->messages[0].text, QString("Invalid row specification in file!"));
+    QVERIFY2(user_->messages[0].detail.startsWith(file), qPrintable(user_->messages[0].detail));
     QCOMPARE(user_->messages[0].button, TMessageButton::Cancel);
     QCOMPARE(user_->messages[0].kind, TMessageKind::Error);
     QCOMPARE(user_->messages[0].beepsBefore, 1);
     QCOMPARE(user_->messages[1].text, QString("File error"));
+    QCOMPARE(user_->messages[1].detail, file);
     QCOMPARE(user_->messages[1].title, QString("Error"));
     QCOMPARE(user_->messages[1].button, TMessageButton::Cancel);
     QCOMPARE(user_->messages[1].beepsBefore, 2);
-    QCOMPARE(EnabledCommands(), Join({Always, WithRecentFiles}));
     // A refused file does not join the recent files.
     QCOMPARE(form_->RecentFiles().Entries(), QStringList({Data("morph.nts")}));
+
+    // The same through a drop and a recent entry.
+    user_->Reset();
+    form_->DropFiles({Data("zero_rows.nts")});
+    form_->LoadFromPath(Data("zero_rows.nts"));
+    QCOMPARE(user_->messages.size(), std::size_t(4));
+    QCOMPARE(form_->DataFileName(), Data("morph.nts"));
+    QCOMPARE(EnabledCommands(), before);
   }
 
   void ReaderFailureGoesToGeneralErrorReport() {
@@ -298,33 +330,44 @@ class TMainFormTest : public QObject {
     QCOMPARE(user_->messages.size(), std::size_t(1));  // no "File error"
     QCOMPARE(user_->messages[0].title, QString("TALVEX for Windows"));
     QCOMPARE(user_->messages[0].text, QString("Invalid numeric input."));
+    QVERIFY(user_->messages[0].detail.startsWith(
+        "File: " + QDir::toNativeSeparators(Data("comma_value.nts"))));
     QCOMPARE(user_->messages[0].kind, TMessageKind::Error);
     QCOMPARE(user_->messages[0].button, TMessageButton::Ok);
     QCOMPARE(form_->RecentFiles().Count(), 0);
 
+    // A file named on the program's command line that is not there.
     user_->Reset();
-    form_->LoadFromPath(dir_->filePath("gone.nts"));
+    form_->DropFiles({dir_->filePath("gone.nts")});
     QCOMPARE(user_->messages.size(), std::size_t(1));
     QCOMPARE(user_->messages[0].title, QString("TALVEX for Windows"));
-    QVERIFY(user_->messages[0].text.endsWith('.'));
+    QCOMPARE(user_->messages[0].text, QString("File not found."));
+    QCOMPARE(user_->messages[0].detail,
+             "File: " + QDir::toNativeSeparators(dir_->filePath("gone.nts")));
   }
 
   void FailureInCommandReachesErrorReport_data() {
     QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("foreign");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << "Array Reference Out of Bounds"
+    QTest::newRow("letter") << "Array Reference Out of Bounds" << false
                             << "Array Reference Out of Bounds.";
-    QTest::newRow("digit") << "I/O error 5" << "I/O error 5.";
-    QTest::newRow("exclamation") << "Not enough data!" << "Not enough data!";
-    QTest::newRow("full stop") << "Done." << "Done.";
-    QTest::newRow("closing quote") << "Cannot create file \"x\"" << "Cannot create file \"x\"";
+    QTest::newRow("digit") << "I/O error 5" << false << "I/O error 5.";
+    QTest::newRow("exclamation") << "Not enough data!" << false << "Not enough data!";
+    QTest::newRow("full stop") << "Done." << false << "Done.";
+    QTest::newRow("closing quote") << "Cannot create file \"x\"" << false
+                                   << "Cannot create file \"x\"";
+    QTest::newRow("not the program's own") << "no thread" << true
+                                           << "no thread: Input/output error.";
   }
   void FailureInCommandReachesErrorReport() {
     QFETCH(QString, message);
+    QFETCH(bool, foreign);
     QFETCH(QString, shown);
     OpenThroughDialog(Data("r06.nts"));
     QVERIFY(RunToEnd());
     viewer_->failWith = message.toStdString();
+    viewer_->failForeign = foreign;
     Button("ScoresBtn")->click();
     QCOMPARE(viewer_->calls, QStringList({"scores"}));
     QCOMPARE(user_->messages.size(), std::size_t(1));
@@ -420,9 +463,12 @@ class TMainFormTest : public QObject {
     Button("TestBtn")->click();
     Button("CancelBtn")->click();
     QVERIFY(finished.wait(120000));
+    // The user's own decision: told as information, without a beep.
     QCOMPARE(user_->messages.size(), std::size_t(1));
     QCOMPARE(user_->messages[0].title, ApplicationTitle);
-    QCOMPARE(user_->messages[0].text, QString("Analysis cancelled."));
+    QCOMPARE(user_->messages[0].kind, TMessageKind::Information);
+    QCOMPARE(user_->messages[0].text, QString("Analysis cancelled"));
+    QCOMPARE(user_->beeps, 0);
     QVERIFY(form_->ResultsReady());
     QCOMPARE(form_->State().Results().eigenvalues.GetValue(1), firstEigenvalue);
     QCOMPARE(form_->windowTitle(), ApplicationTitle);
@@ -608,45 +654,43 @@ class TMainFormTest : public QObject {
   }
 
   void FactorNumberDialog_data() {
-    QTest::addColumn<QStringList>("answers");  // "<cancel>" presses Cancel
+    QTest::addColumn<int>("answer");  // 0 presses Cancel
     QTest::addColumn<unsigned>("factorCount");
-    QTest::addColumn<int>("refusals");
-    QTest::newRow("two") << QStringList({"2"}) << 2u << 0;
-    QTest::newRow("hex") << QStringList({"0x3"}) << 3u << 0;
-    QTest::newRow("not a number") << QStringList({"abc"}) << 4u << 0;
-    QTest::newRow("cancel") << QStringList({"<cancel>"}) << 3u << 0;
-    QTest::newRow("too many, then one") << QStringList({"300", "1"}) << 1u << 1;
-    QTest::newRow("zero and negative, then cancel")
-        << QStringList({"0", "-1", "<cancel>"}) << 3u << 2;
+    QTest::addColumn<bool>("ruleCleared");
+    QTest::newRow("two") << 2 << 2u << true;
+    QTest::newRow("all four") << 4 << 4u << true;
+    QTest::newRow("cancel keeps everything") << 0 << 4u << false;
   }
   void FactorNumberDialog() {
-    QFETCH(QStringList, answers);
+    QFETCH(int, answer);
     QFETCH(unsigned, factorCount);
-    QFETCH(int, refusals);
+    QFETCH(bool, ruleCleared);
     OpenThroughDialog(Data("morph.nts"));  // four variables
+    form_->OptionMarks().FactorsKaiserItem->trigger();
     user_->Reset();
-    for (const QString& a : answers) {
-      user_->inputAnswers.push_back(a == "<cancel>" ? std::nullopt : std::optional<QString>(a));
-    }
+    user_->inputAnswers.push_back(answer == 0 ? std::nullopt : std::optional<int>(answer));
     Item("FactorsNumberItem")->trigger();
     QCOMPARE(form_->State().FactorCount(), factorCount);
-    QCOMPARE(user_->inputs.size(), std::size_t(answers.size()));
+    QCOMPARE(user_->inputs.size(), std::size_t(1));
     QCOMPARE(user_->inputs[0].title, QString("Factors"));
     QCOMPARE(user_->inputs[0].prompt, QString("Number of Factors:"));
-    QCOMPARE(user_->inputs[0].defaultText, QString("3"));
-    QCOMPARE(int(user_->messages.size()), refusals);
-    if (refusals > 0) {
-      QCOMPARE(user_->messages[0].text, QString("The number of factors must be between 1 and 4."));
-    }
-    for (const char* name : {"FactorsAllItem", "FactorsKaiserItem", "FactorsJoliffeItem"}) {
-      QVERIFY(!Item(name)->isChecked());
-    }
-    QCOMPARE(form_->OptionMarks().Options().factorRule, talvex::FactorRule::FactorsNumber);
+    // A spin box over 1..p that offers the current number.
+    QCOMPARE(user_->inputs[0].value, 4);
+    QCOMPARE(user_->inputs[0].minimum, 1);
+    QCOMPARE(user_->inputs[0].maximum, 4);
+    QVERIFY(user_->messages.empty());
+    QCOMPARE(Item("FactorsKaiserItem")->isChecked(), !ruleCleared);
+    QCOMPARE(form_->OptionMarks().Options().factorRule,
+             ruleCleared ? talvex::FactorRule::FactorsNumber : talvex::FactorRule::FactorsKaiser);
   }
 
-  void CancelWithFewVariablesGivesVariableCount() {
-    OpenThroughDialog(Data("r06.nts"));  // two variables
-    Item("FactorsNumberItem")->trigger();  // no answer queued: Cancel
+  void FactorNumberDialogOffersTheCurrentCount() {
+    OpenThroughDialog(Data("morph.nts"));
+    user_->inputAnswers.push_back(2);
+    Item("FactorsNumberItem")->trigger();
+    user_->inputAnswers.push_back(std::nullopt);
+    Item("FactorsNumberItem")->trigger();
+    QCOMPARE(user_->inputs.back().value, 2);
     QCOMPARE(form_->State().FactorCount(), 2u);
   }
 
@@ -710,6 +754,15 @@ class TMainFormTest : public QObject {
     QApplication::sendEvent(form_.get(), &drop);
     QVERIFY(form_->DataLoaded());
     QCOMPARE(form_->DataFileName(), Data("morph.nts"));
+  }
+
+  void FirstFileByDropEnablesClearRecentFiles() {
+    // The program's command line hands its file over as a drop.
+    QCOMPARE(form_->RecentFiles().Count(), 0);
+    QVERIFY(!Item("OptionsClearFilesListItem")->isEnabled());
+    form_->DropFiles({Data("morph.nts")});
+    QCOMPARE(form_->RecentFiles().Count(), 1);
+    QVERIFY(Item("OptionsClearFilesListItem")->isEnabled());
   }
 
   void ClearRecentFilesDisablesItselfAndErasesHistory() {

@@ -1,5 +1,6 @@
-// The recent-files list: order, limit, letter case, the File menu's entries,
+// The recent-files list: order, limit, letter case as the file system sees it, the File menu's entries,
 // picking, clearing, storage in [FileHistory], shortening of long paths.
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QSignalSpy>
@@ -55,12 +56,40 @@ class TMRUFileListTest : public QObject {
     QCOMPARE(items[4]->EntryNumber(), 5u);
   }
 
-  void ReuseIgnoresLetterCaseAndKeepsStoredSpelling() {
+  void LetterCaseCountsWhereTheFileSystemSeesIt() {
+    // Two files that differ only in case are two entries here, and picking
+    // either reports its own path.
+    QVERIFY(QFile(dir_->filePath("A.nts")).open(QIODevice::WriteOnly));
+    QVERIFY(QFile(dir_->filePath("a.nts")).open(QIODevice::WriteOnly));
+    if (QDir(dir_->path()).entryList(QDir::Files).filter(".nts").size() < 2) {
+      QSKIP("this file system ignores letter case");
+    }
     TdfsMRUFileList list(*settings_);
-    list.AddFile("/Data/Iris.nts");
-    list.AddFile("/data/morph.nts");
-    list.AddFile("/DATA/IRIS.NTS");
-    QCOMPARE(list.Entries(), QStringList({"/Data/Iris.nts", "/data/morph.nts"}));
+    list.SetFileMenu(menu_.get());
+    const QString upper = dir_->filePath("A.nts");
+    const QString lower = dir_->filePath("a.nts");
+    list.AddFile(upper);
+    list.AddFile(lower);
+    list.AddFile(upper);
+    QCOMPARE(list.Entries(), QStringList({upper, lower}));
+    QSignalSpy picked(&list, &TdfsMRUFileList::MRUItemClick);
+    list.MenuItems()[1]->trigger();
+    QCOMPARE(picked.takeFirst().at(0).toString(), lower);
+
+    // The same holds for entries read back from the settings file.
+    list.SaveEntries();
+    TdfsMRUFileList reread(*settings_);
+    QCOMPARE(reread.Entries(), QStringList({upper, lower}));
+  }
+
+  void ChangesAreAnnounced() {
+    TdfsMRUFileList list(*settings_);
+    QSignalSpy changed(&list, &TdfsMRUFileList::Changed);
+    list.AddFile("/d/a.nts");
+    list.AddFile("/d/a.nts");
+    list.ClearAll();
+    list.LoadEntries();
+    QCOMPARE(changed.count(), 4);
   }
 
   void PickReportsPathAndKeepsOrder() {

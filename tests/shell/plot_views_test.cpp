@@ -6,6 +6,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QValueAxis>
+#include <algorithm>
 #include <memory>
 
 #include "report_test_data.h"
@@ -228,6 +229,17 @@ class TPlotViewsTest : public QObject {
     form_->ShowScreePlot(data_->state);
     QCOMPARE(form_->Chart().Series(PlotKind::ScreePlot).Points().size(), 1);
     QVERIFY(data_->state.SetFactorCount(4));
+  }
+
+  void runWithOneComponentStillPlotsTheSecond() {
+    // The run itself shows one component; the plot's second axis must carry
+    // real scores, not a column of zeros.
+    const TReportTestData one("morph.nts", 1);
+    form_->ShowScoresPlot(one.state);
+    QCOMPARE(form_->SpinY().maximum(), 2);
+    const QList<QPointF> points = form_->Chart().Series(PlotKind::ScoresPlot).Points();
+    QCOMPARE(points, ExpectedPoints(data_->state.Results().scores, 1, 2));
+    QVERIFY(std::any_of(points.begin(), points.end(), [](const QPointF& p) { return p.y() != 0; }));
   }
 
   void typedNumbersOutsideTheRangeAreRefused() {

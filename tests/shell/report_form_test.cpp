@@ -234,6 +234,21 @@ class TReportFormTest : public QObject {
     QVERIFY(!QFile::exists(path));
   }
 
+  void anyFailureReachesTheErrorBox() {
+    // Not only the program's own failures: a foreign exception ends the
+    // command with the error box, and the window goes on working.
+    form_->ShowListing(data_->listing);
+    interaction_.failAsking = true;
+    form_->FileSaveAsItem().trigger();
+    QCOMPARE(interaction_.errors.size(), 1);
+    QVERIFY2(interaction_.errors.front().startsWith("the dialog could not be made"),
+             qPrintable(interaction_.errors.front()));
+    const QString path = Path("after.txt");
+    interaction_.saveNames.push_back(path);
+    form_->FileSaveAsItem().trigger();
+    QVERIFY(QFile::exists(path));
+  }
+
   void printingTheListingToAPdfFile() {
     RequirePoppler();
     form_->ShowListing(data_->listing);

@@ -17,9 +17,10 @@ struct TReportTestData {
   talvex::TReportListing listing;
 
   /// Loads tests/shell/data/`file` and runs a correlation analysis listing
-  /// every component, with the jackknife.
-  explicit TReportTestData(const char* file = "morph.nts") {
+  /// every component (or the first `factors`), with the jackknife.
+  explicit TReportTestData(const char* file = "morph.nts", talvex::TSize factors = 0) {
     state.LoadFile(std::string(TALVEX_TEST_DATA) + "/" + file);
+    if (factors != 0 && !state.SetFactorCount(factors)) QFAIL("no such factor count");
     talvex::TAnalysisOptions options;
     options.factorRule = talvex::FactorRule::FactorsAll;
     state.Run(options, listing, nullptr, 1);

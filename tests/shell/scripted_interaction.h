@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <deque>
 #include <optional>
 #include <vector>
@@ -20,26 +21,34 @@ class TScriptedInteraction : public TUserInteraction {
     QString text;
     TMessageButton button;
     int beepsBefore;  // beeps heard up to the moment the box came up
+    QString detail;
   };
   struct TInput {
     QString title;
     QString prompt;
-    QString defaultText;
+    int value;
+    int minimum;
+    int maximum;
   };
 
   void Beep() override { ++beeps; }
   void ShowMessage(TMessageKind kind, const QString& title, const QString& text,
-                   TMessageButton button) override {
-    messages.push_back(TMessage{kind, title, text, button, beeps});
+                   TMessageButton button, const QString& detail) override {
+    messages.push_back(TMessage{kind, title, text, button, beeps, detail});
   }
   std::optional<QString> ChooseFile(const TFileDialogRequest& request) override {
     fileDialogs.push_back(request);
     return Next(fileAnswers);
   }
-  std::optional<QString> InputText(const QString& title, const QString& prompt,
-                                   const QString& defaultText) override {
-    inputs.push_back(TInput{title, prompt, defaultText});
-    return Next(inputAnswers);
+  std::optional<int> InputNumber(const QString& title, const QString& prompt, int value,
+                                 int minimum, int maximum) override {
+    inputs.push_back(TInput{title, prompt, value, minimum, maximum});
+    if (inputAnswers.empty()) return std::nullopt;
+    const std::optional<int> answer = inputAnswers.front();
+    inputAnswers.pop_front();
+    // A spin box cannot leave its range.
+    if (answer) return std::clamp(*answer, minimum, maximum);
+    return answer;
   }
   void ShowModal(QDialog& dialog) override {
     modals.append(dialog.objectName());
@@ -66,7 +75,7 @@ class TScriptedInteraction : public TUserInteraction {
   QStringList modalCaptions;
   QList<QUrl> urls;
   std::deque<std::optional<QString>> fileAnswers;
-  std::deque<std::optional<QString>> inputAnswers;
+  std::deque<std::optional<int>> inputAnswers;  // nothing = Cancel
 
  private:
   static std::optional<QString> Next(std::deque<std::optional<QString>>& queue) {

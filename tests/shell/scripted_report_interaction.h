@@ -8,6 +8,7 @@
 #include <QPrinter>
 #include <QStringList>
 #include <deque>
+#include <system_error>
 
 #include "shell/report_interaction.h"
 
@@ -18,11 +19,18 @@ class TScriptedReportInteraction final : public TReportInteraction {
   std::vector<TSaveRequest> saveRequests;
   QStringList informations;
   QStringList errors;
+  QStringList errorDetails;
   int printerSetups = 0;
+  bool failAsking = false;  // the next Save As dialog fails with a foreign exception
   int modalRuns = 0;
 
   QString AskSaveFileName(QWidget*, const TSaveRequest& request) override {
     saveRequests.push_back(request);
+    if (failAsking) {
+      failAsking = false;
+      throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again),
+                              "the dialog could not be made");
+    }
     if (saveNames.empty()) return {};
     QString name = saveNames.front();
     saveNames.pop_front();
@@ -36,7 +44,10 @@ class TScriptedReportInteraction final : public TReportInteraction {
   }
   void AskPrinterSetup(QWidget*, QPrinter&) override { ++printerSetups; }
   void ShowInformation(QWidget*, const QString& text) override { informations.append(text); }
-  void ShowError(QWidget*, const QString& message) override { errors.append(message); }
+  void ShowError(QWidget*, const QString& message, const QString& detail) override {
+    errors.append(message);
+    errorDetails.append(detail);
+  }
   void RunModal(QDialog& dialog) override {
     ++modalRuns;
     dialog.show();

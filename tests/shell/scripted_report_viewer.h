@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "numeric/exception.h"
 #include "shell/report_viewer.h"
@@ -25,6 +26,8 @@ class TScriptedReportViewer : public TReportViewer {
   unsigned factorCount = 0;
   /// When set, the next view fails with this message.
   std::optional<std::string> failWith;
+  /// With failWith: the failure is a std::system_error, not one of the program's own.
+  bool failForeign = false;
 
  private:
   void Plot(const char* name, const talvex::TAnalysisState& state) {
@@ -36,6 +39,7 @@ class TScriptedReportViewer : public TReportViewer {
     if (failWith) {
       const std::string message = *failWith;
       failWith.reset();
+      if (failForeign) throw std::system_error(std::make_error_code(std::errc::io_error), message);
       throw talvex::Exception(message);
     }
   }
