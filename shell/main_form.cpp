@@ -389,6 +389,7 @@ void TMainForm::LoadSucceeded(const QString& path) {
   LblName->setText(LblName->fontMetrics().elidedText(name, Qt::ElideMiddle, LblName->width()));
   LblName->setToolTip(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
   dataFileName_ = path;
+  openDialogFile_ = path;
   UpdateCommandStates();
   TestBtn->setFocus();
 }

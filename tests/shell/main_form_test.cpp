@@ -763,6 +763,9 @@ class TMainFormTest : public QObject {
     form_->DropFiles({Data("morph.nts")});
     QCOMPARE(form_->RecentFiles().Count(), 1);
     QVERIFY(Item("OptionsClearFilesListItem")->isEnabled());
+    // The Open dialog then starts at that file.
+    Item("FileOpenItem")->trigger();
+    QCOMPARE(user_->fileDialogs.back().initialFile, Data("morph.nts"));
   }
 
   void ClearRecentFilesDisablesItselfAndErasesHistory() {
