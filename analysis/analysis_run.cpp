@@ -94,8 +94,8 @@ void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisR
     listing.Append("Raw data");
   } else {
     listing.Append(std::string("Data log (") +
-                   (options.transformation == DataTransform::TransformDecimal ? "10" : "e") +
-                   ")" + " transformed");
+                   (options.transformation == DataTransform::TransformDecimal ? "10" : "e") + ")" +
+                   " transformed");
   }
   listing.AppendEmpty();
   if (options.Transformed()) {

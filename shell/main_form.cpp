@@ -7,7 +7,9 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
@@ -23,6 +25,7 @@
 #include "input/data_refused.h"
 #include "shell/about_box.h"
 #include "shell/analysis_runner.h"
+#include "shell/elided_label.h"
 #include "shell/error_report.h"
 #include "shell/help_file.h"
 #include "shell/help_window.h"
@@ -33,10 +36,6 @@
 #include "shell/user_interaction.h"
 
 namespace {
-
-// The client area of the window, in pixels.
-constexpr int ClientWidth = 427;
-constexpr int ClientHeight = 254;
 
 std::string NativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
@@ -59,22 +58,51 @@ class TBusyCursor {
   bool active_ = true;
 };
 
+// The designed sizes: a window laid out at these sizes looks as designed at
+// 1x; larger fonts or longer captions make the controls, and the window, grow.
+constexpr QSize ButtonSize(85, 33);
+constexpr QSize CloseButtonSize(89, 33);
+constexpr QSize GroupSize(201, 105);
+// Where the first row of controls starts below a group's top edge.
+constexpr int GroupContentTop = 20;
+
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption,
-                        const QString& hint, QRect geometry) {
+                        const QString& hint, QSize size) {
   auto* button = new QPushButton(caption, parent);
   button->setObjectName(name);
   button->setToolTip(hint);
-  button->setGeometry(geometry);
+  button->setMinimumSize(size);
   button->setAutoDefault(true);  // Enter presses the button that has the focus
   return button;
 }
 
-QGroupBox* MakeGroup(QWidget* parent, const QString& name, const QString& caption,
-                     QRect geometry) {
+QGroupBox* MakeGroup(QWidget* parent, const QString& name, const QString& caption) {
   auto* group = new QGroupBox(caption, parent);
   group->setObjectName(name);
-  group->setGeometry(geometry);
+  group->setMinimumSize(GroupSize);
   return group;
+}
+
+// A grid inside `group` whose controls keep `margins` from the group's outer
+// edges (its first row GroupContentTop below the top), whatever room the
+// style gives the frame and the caption.
+QGridLayout* GroupGrid(QGroupBox* group, QMargins margins) {
+  group->ensurePolished();
+  auto* grid = new QGridLayout(group);
+  const QMargins frame = group->contentsMargins();
+  margins.setTop(GroupContentTop);
+  grid->setContentsMargins(
+      std::max(0, margins.left() - frame.left()), std::max(0, margins.top() - frame.top()),
+      std::max(0, margins.right() - frame.right()), std::max(0, margins.bottom() - frame.bottom()));
+  return grid;
+}
+
+// The button runs its menu item's command and follows its enabling, so each
+// command is enabled in one place.
+void BindButton(QPushButton* button, QAction* item) {
+  QObject::connect(button, &QPushButton::clicked, item, &QAction::trigger);
+  QObject::connect(item, &QAction::enabledChanged, button, &QWidget::setEnabled);
+  button->setEnabled(item->isEnabled());
 }
 
 }  // namespace
@@ -103,13 +131,16 @@ TMainForm::TMainForm(TSettingsFile& settings, TReportViewer& reportViewer,
   ReadSettings();
 
   setAcceptDrops(true);
-  focusConnection_ = connect(qApp, &QApplication::focusChanged, this,
-                             &TMainForm::UpdateCommandStates);
+  focusConnection_ =
+      connect(qApp, &QApplication::focusChanged, this, &TMainForm::UpdateCommandStates);
   aboutBox_ = new TAboutBox(interaction_, this);
 
+  // The window takes the size its controls need and keeps it; laying out
+  // every level now gives the controls their places before the first show.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   layout()->activate();
-  OpenBtn->setFocus();
+  for (QLayout* level : centralWidget()->findChildren<QLayout*>()) level->activate();
+  openBtn_->setFocus();
   UpdateCommandStates();
 }
 
@@ -127,167 +158,203 @@ void TMainForm::CreateActions() {
     if (handler != nullptr) connect(item, &QAction::triggered, this, handler);
     return item;
   };
-  FileOpenItem = makeItem(tr("&Open Data..."), "FileOpenItem", &TMainForm::FileOpenItemClick);
-  FileOpenItem->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-  FileViewItem = makeItem(tr("&View Report..."), "FileViewItem", &TMainForm::FileViewItemClick);
-  SaveScoresItem =
+  fileOpenItem_ = makeItem(tr("&Open Data..."), "FileOpenItem", &TMainForm::FileOpenItemClick);
+  fileOpenItem_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+  fileViewItem_ = makeItem(tr("&View Report..."), "FileViewItem", &TMainForm::FileViewItemClick);
+  saveScoresItem_ =
       makeItem(tr("&Component Scores..."), "SaveScoresItem", &TMainForm::SaveScoresItemClick);
-  SaveVectorsItem =
+  saveVectorsItem_ =
       makeItem(tr("&Vector Coefficients..."), "SaveVectorsItem", &TMainForm::SaveVectorsItemClick);
-  FileExitItem = makeItem(tr("E&xit"), "FileExitItem", nullptr);
-  connect(FileExitItem, &QAction::triggered, this, &QWidget::close);
-  OptionsClearFilesListItem = makeItem(tr("&Clear MRU Files List"), "OptionsClearFilesListItem",
-                                       &TMainForm::OptionsClearFilesListItemClick);
-  FactorsNumberItem =
+  fileExitItem_ = makeItem(tr("E&xit"), "FileExitItem", nullptr);
+  connect(fileExitItem_, &QAction::triggered, this, &QWidget::close);
+  optionsClearFilesListItem_ = makeItem(tr("&Clear MRU Files List"), "OptionsClearFilesListItem",
+                                        &TMainForm::OptionsClearFilesListItemClick);
+  factorsNumberItem_ =
       makeItem(tr("&Number..."), "FactorsNumberItem", &TMainForm::FactorsNumberItemClick);
-  RunAnalysisItem = makeItem(tr("&Principal Components"), "RunAnalysisItem",
-                             &TMainForm::RunAnalysisItemClick);
-  PlotScoresItem =
+  runAnalysisItem_ =
+      makeItem(tr("&Principal Components"), "RunAnalysisItem", &TMainForm::RunAnalysisItemClick);
+  plotScoresItem_ =
       makeItem(tr("Component &Scores"), "PlotScoresItem", &TMainForm::PlotScoresItemClick);
-  PlotVectorsItem =
+  plotVectorsItem_ =
       makeItem(tr("Vector &Coefficients"), "PlotVectorsItem", &TMainForm::PlotVectorsItemClick);
-  PlotScreeItem = makeItem(tr("Scree &Plot"), "PlotScreeItem", &TMainForm::PlotScreeItemClick);
-  HelpContentsItem =
+  plotScreeItem_ = makeItem(tr("Scree &Plot"), "PlotScreeItem", &TMainForm::PlotScreeItemClick);
+  helpContentsItem_ =
       makeItem(tr("&Contents"), "HelpContentsItem", &TMainForm::HelpContentsItemClick);
-  HelpContentsItem->setShortcut(QKeySequence(Qt::Key_F1));
-  HelpSearchItem =
+  helpContentsItem_->setShortcut(QKeySequence(Qt::Key_F1));
+  helpSearchItem_ =
       makeItem(tr("Search &Topic..."), "HelpSearchItem", &TMainForm::HelpSearchItemClick);
-  HelpAboutItem = makeItem(tr("&About..."), "HelpAboutItem", &TMainForm::HelpAboutItemClick);
+  helpAboutItem_ = makeItem(tr("&About..."), "HelpAboutItem", &TMainForm::HelpAboutItemClick);
 
   options_ = new TOptionMarks(this);
 }
 
 void TMainForm::CreateMenus() {
-  FileMenu = menuBar()->addMenu(tr("&File"));
-  FileMenu->setObjectName(QStringLiteral("FileMenu"));
-  FileMenu->addAction(FileOpenItem);
-  FileMenu->addAction(FileViewItem);
-  FileMenu->addSeparator();
-  FileSaveMenu = FileMenu->addMenu(style()->standardIcon(QStyle::SP_DialogSaveButton), tr("&Save"));
-  FileSaveMenu->menuAction()->setObjectName(QStringLiteral("FileSaveItem"));
-  FileSaveMenu->addAction(SaveScoresItem);
-  FileSaveMenu->addAction(SaveVectorsItem);
-  FileMenu->addSeparator();
-  FileMenu->addAction(FileExitItem);
+  fileMenu_ = menuBar()->addMenu(tr("&File"));
+  fileMenu_->setObjectName(QStringLiteral("FileMenu"));
+  fileMenu_->addAction(fileOpenItem_);
+  fileMenu_->addAction(fileViewItem_);
+  fileMenu_->addSeparator();
+  fileSaveMenu_ =
+      fileMenu_->addMenu(style()->standardIcon(QStyle::SP_DialogSaveButton), tr("&Save"));
+  fileSaveMenu_->menuAction()->setObjectName(QStringLiteral("FileSaveItem"));
+  fileSaveMenu_->addAction(saveScoresItem_);
+  fileSaveMenu_->addAction(saveVectorsItem_);
+  fileMenu_->addSeparator();
+  fileMenu_->addAction(fileExitItem_);
 
-  OptionsMenu = menuBar()->addMenu(tr("&Options"));
-  OptionsMenu->setObjectName(QStringLiteral("OptionsMenu"));
-  OptionsMenu->addAction(OptionsClearFilesListItem);
-  OptionsMenu->addSeparator();
-  OptionsMethodMenu = OptionsMenu->addMenu(tr("&Method"));
-  OptionsMethodMenu->menuAction()->setObjectName(QStringLiteral("OptionsMethodItem"));
-  OptionsMethodMenu->addAction(options_->MethodCorrelationItem);
-  OptionsMethodMenu->addAction(options_->MethodCovarianceItem);
-  OptionsFactorsMenu = OptionsMenu->addMenu(tr("&Factors"));
-  OptionsFactorsMenu->menuAction()->setObjectName(QStringLiteral("OptionsFactorsItem"));
-  OptionsFactorsMenu->addAction(options_->FactorsAllItem);
-  OptionsFactorsMenu->addAction(options_->FactorsKaiserItem);
-  OptionsFactorsMenu->addAction(options_->FactorsJoliffeItem);
-  OptionsFactorsMenu->addSeparator();
-  OptionsFactorsMenu->addAction(FactorsNumberItem);
-  OptionsTransformMenu = OptionsMenu->addMenu(tr("&Transformation"));
-  OptionsTransformMenu->menuAction()->setObjectName(QStringLiteral("OptionsTransformItem"));
-  OptionsTransformMenu->addAction(options_->TransformRawItem);
-  OptionsTransformMenu->addAction(options_->TransformDecimalItem);
-  OptionsTransformMenu->addAction(options_->TransformNaturalItem);
-  OptionsMenu->addSeparator();
-  OptionsMenu->addAction(options_->OptionsJackkniffeItem);
+  optionsMenu_ = menuBar()->addMenu(tr("&Options"));
+  optionsMenu_->setObjectName(QStringLiteral("OptionsMenu"));
+  optionsMenu_->addAction(optionsClearFilesListItem_);
+  optionsMenu_->addSeparator();
+  optionsMethodMenu_ = optionsMenu_->addMenu(tr("&Method"));
+  optionsMethodMenu_->menuAction()->setObjectName(QStringLiteral("OptionsMethodItem"));
+  optionsMethodMenu_->addAction(options_->MethodCorrelationItem);
+  optionsMethodMenu_->addAction(options_->MethodCovarianceItem);
+  optionsFactorsMenu_ = optionsMenu_->addMenu(tr("&Factors"));
+  optionsFactorsMenu_->menuAction()->setObjectName(QStringLiteral("OptionsFactorsItem"));
+  optionsFactorsMenu_->addAction(options_->FactorsAllItem);
+  optionsFactorsMenu_->addAction(options_->FactorsKaiserItem);
+  optionsFactorsMenu_->addAction(options_->FactorsJoliffeItem);
+  optionsFactorsMenu_->addSeparator();
+  optionsFactorsMenu_->addAction(factorsNumberItem_);
+  optionsTransformMenu_ = optionsMenu_->addMenu(tr("&Transformation"));
+  optionsTransformMenu_->menuAction()->setObjectName(QStringLiteral("OptionsTransformItem"));
+  optionsTransformMenu_->addAction(options_->TransformRawItem);
+  optionsTransformMenu_->addAction(options_->TransformDecimalItem);
+  optionsTransformMenu_->addAction(options_->TransformNaturalItem);
+  optionsMenu_->addSeparator();
+  optionsMenu_->addAction(options_->OptionsJackkniffeItem);
 
   QMenu* compute = menuBar()->addMenu(tr("&Compute"));
   compute->setObjectName(QStringLiteral("ComputeMenu"));
-  compute->addAction(RunAnalysisItem);
+  compute->addAction(runAnalysisItem_);
 
   // Alt+D belongs to the Data... button.
   QMenu* display = menuBar()->addMenu(tr("D&isplay"));
   display->setObjectName(QStringLiteral("DisplayMenu"));
-  display->addAction(PlotScoresItem);
-  display->addAction(PlotVectorsItem);
-  display->addAction(PlotScreeItem);
+  display->addAction(plotScoresItem_);
+  display->addAction(plotVectorsItem_);
+  display->addAction(plotScreeItem_);
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->setObjectName(QStringLiteral("HelpMenu"));
-  help->addAction(HelpContentsItem);
-  help->addAction(HelpSearchItem);
+  help->addAction(helpContentsItem_);
+  help->addAction(helpSearchItem_);
   help->addSeparator();
-  help->addAction(HelpAboutItem);
+  help->addAction(helpAboutItem_);
 
   // The recent files stand at the end of the File menu.
   recentFiles_ = new TdfsMRUFileList(settings_, this);
   recentFiles_->setObjectName(QStringLiteral("RecentFiles"));
-  recentFiles_->SetFileMenu(FileMenu);
-  connect(recentFiles_, &TdfsMRUFileList::MRUItemClick, this,
-          &TMainForm::RecentFilesMRUItemClick);
+  recentFiles_->SetFileMenu(fileMenu_);
+  connect(recentFiles_, &TdfsMRUFileList::MRUItemClick, this, &TMainForm::RecentFilesMRUItemClick);
   connect(recentFiles_, &TdfsMRUFileList::Changed, this, &TMainForm::UpdateCommandStates);
 }
 
 void TMainForm::CreateControls() {
   auto* client = new QWidget;
   client->setObjectName(QStringLiteral("ClientArea"));
-  client->setFixedSize(ClientWidth, ClientHeight);
   setCentralWidget(client);
   // Framed groups whose line runs through the caption, so that the controls
-  // placed at their design positions keep an even margin below the line.
+  // keep an even margin below the line.
   client->setStyleSheet(QStringLiteral(
       "QGroupBox { border: 1px solid palette(mid); border-radius: 3px; margin-top: 7px; }"
       "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
       " left: 8px; padding: 0px 3px; }"));
 
-  InputFrame = MakeGroup(client, QStringLiteral("InputFrame"), tr("Input"), {6, 9, 201, 105});
-  OpenBtn = MakeButton(InputFrame, QStringLiteral("OpenBtn"), tr("&Data..."),
-                       tr("Open data file"), {12, 20, 85, 33});
-  OpenBtn->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-  OpenBtn->setDefault(true);
-  connect(OpenBtn, &QPushButton::clicked, this, &TMainForm::FileOpenItemClick);
-  // The labels are centred on the button beside them and on the group's
-  // lower half.
-  LblName = new QLabel(InputFrame);
-  LblName->setObjectName(QStringLiteral("LblName"));
-  LblName->setGeometry(105, 27, 90, 20);
-  LblInfo = new QLabel(InputFrame);
-  LblInfo->setObjectName(QStringLiteral("LblInfo"));
-  LblInfo->setGeometry(10, 66, 185, 20);
+  inputFrame_ = MakeGroup(client, QStringLiteral("InputFrame"), tr("Input"));
+  openBtn_ = MakeButton(inputFrame_, QStringLiteral("OpenBtn"), tr("&Data..."),
+                        tr("Open data file"), ButtonSize);
+  openBtn_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+  openBtn_->setDefault(true);
+  BindButton(openBtn_, fileOpenItem_);
+  lblName_ = new TElidedLabel(inputFrame_);
+  lblName_->setObjectName(QStringLiteral("LblName"));
+  lblInfo_ = new QLabel(inputFrame_);
+  lblInfo_->setObjectName(QStringLiteral("LblInfo"));
+  {
+    auto* grid = GroupGrid(inputFrame_, {12, 0, 12, 12});
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(13);
+    grid->addWidget(openBtn_, 0, 0);
+    grid->addWidget(lblName_, 0, 1);  // centred on the button beside it
+    grid->addWidget(lblInfo_, 1, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(2, 1);
+  }
 
-  ComputeFrame =
-      MakeGroup(client, QStringLiteral("ComputeFrame"), tr("Compute"), {6, 130, 201, 105});
-  TestBtn = MakeButton(ComputeFrame, QStringLiteral("TestBtn"), tr("&PCA"),
-                       tr("Compute principal components"), {12, 20, 85, 33});
-  connect(TestBtn, &QPushButton::clicked, this, &TMainForm::RunAnalysisItemClick);
+  computeFrame_ = MakeGroup(client, QStringLiteral("ComputeFrame"), tr("Compute"));
+  testBtn_ = MakeButton(computeFrame_, QStringLiteral("TestBtn"), tr("&PCA"),
+                        tr("Compute principal components"), ButtonSize);
+  BindButton(testBtn_, runAnalysisItem_);
   // Shown only while a run goes on.
-  CancelBtn = MakeButton(ComputeFrame, QStringLiteral("CancelBtn"), tr("C&ancel"),
-                         tr("Stop the analysis"), {104, 20, 85, 33});
-  connect(CancelBtn, &QPushButton::clicked, this, &TMainForm::CancelBtnClick);
-  CancelBtn->hide();
-  RunProgress = new QProgressBar(ComputeFrame);
-  RunProgress->setObjectName(QStringLiteral("RunProgress"));
-  RunProgress->setGeometry(12, 64, 177, 22);
-  RunProgress->setFormat(tr("%v of %m"));
-  RunProgress->hide();
+  cancelBtn_ = MakeButton(computeFrame_, QStringLiteral("CancelBtn"), tr("C&ancel"),
+                          tr("Stop the analysis"), ButtonSize);
+  connect(cancelBtn_, &QPushButton::clicked, this, &TMainForm::CancelBtnClick);
+  cancelBtn_->hide();
+  runProgress_ = new QProgressBar(computeFrame_);
+  runProgress_->setObjectName(QStringLiteral("RunProgress"));
+  runProgress_->setFormat(tr("%v of %m"));
+  runProgress_->hide();
+  {
+    auto* grid = GroupGrid(computeFrame_, {12, 0, 12, 12});
+    grid->setHorizontalSpacing(7);
+    grid->setVerticalSpacing(11);
+    grid->addWidget(testBtn_, 0, 0);
+    grid->addWidget(cancelBtn_, 0, 1);
+    grid->addWidget(runProgress_, 1, 0, 1, 2);
+    grid->setColumnStretch(2, 1);
+    grid->setRowStretch(2, 1);
+  }
 
-  DisplayFrame =
-      MakeGroup(client, QStringLiteral("DisplayFrame"), tr("Display"), {219, 9, 201, 105});
-  ScoresBtn = MakeButton(DisplayFrame, QStringLiteral("ScoresBtn"), tr("&Scores"),
-                         tr("Plot PCA scores"), {11, 20, 85, 33});
-  connect(ScoresBtn, &QPushButton::clicked, this, &TMainForm::PlotScoresItemClick);
-  VectorsBtn = MakeButton(DisplayFrame, QStringLiteral("VectorsBtn"), tr("&Vectors"),
-                          tr("Plot vector coefficients"), {106, 20, 85, 33});
-  connect(VectorsBtn, &QPushButton::clicked, this, &TMainForm::PlotVectorsItemClick);
+  displayFrame_ = MakeGroup(client, QStringLiteral("DisplayFrame"), tr("Display"));
+  scoresBtn_ = MakeButton(displayFrame_, QStringLiteral("ScoresBtn"), tr("&Scores"),
+                          tr("Plot PCA scores"), ButtonSize);
+  BindButton(scoresBtn_, plotScoresItem_);
+  vectorsBtn_ = MakeButton(displayFrame_, QStringLiteral("VectorsBtn"), tr("&Vectors"),
+                           tr("Plot vector coefficients"), ButtonSize);
+  BindButton(vectorsBtn_, plotVectorsItem_);
   // Alt+P belongs to the PCA button.
-  ScreeBtn = MakeButton(DisplayFrame, QStringLiteral("ScreeBtn"), tr("Sc&ree Plot"),
-                        tr("Plot eigenvalues"), {11, 63, 85, 33});
-  connect(ScreeBtn, &QPushButton::clicked, this, &TMainForm::PlotScreeItemClick);
+  screeBtn_ = MakeButton(displayFrame_, QStringLiteral("ScreeBtn"), tr("Sc&ree Plot"),
+                         tr("Plot eigenvalues"), ButtonSize);
+  BindButton(screeBtn_, plotScreeItem_);
+  {
+    auto* grid = GroupGrid(displayFrame_, {11, 0, 10, 9});
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(10);
+    grid->addWidget(scoresBtn_, 0, 0);
+    grid->addWidget(vectorsBtn_, 0, 1);
+    grid->addWidget(screeBtn_, 1, 0);
+    grid->setColumnStretch(2, 1);
+    grid->setRowStretch(2, 1);
+  }
 
   // Alt+C belongs to the Compute menu.
-  CloseBtn = MakeButton(client, QStringLiteral("CloseBtn"), tr("C&lose"), tr("Exit the program"),
-                        {323, 202, 89, 33});
-  CloseBtn->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-  connect(CloseBtn, &QPushButton::clicked, this, &QWidget::close);
+  closeBtn_ = MakeButton(client, QStringLiteral("CloseBtn"), tr("C&lose"), tr("Exit the program"),
+                         CloseButtonSize);
+  closeBtn_->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+  BindButton(closeBtn_, fileExitItem_);
 
-  setTabOrder(OpenBtn, TestBtn);
-  setTabOrder(TestBtn, CancelBtn);
-  setTabOrder(CancelBtn, ScoresBtn);
-  setTabOrder(ScoresBtn, VectorsBtn);
-  setTabOrder(VectorsBtn, ScreeBtn);
-  setTabOrder(ScreeBtn, CloseBtn);
+  // Two columns of framed groups; Close stands at the foot of the right one.
+  auto* grid = new QGridLayout(client);
+  grid->setContentsMargins(6, 9, 7, 19);
+  grid->setHorizontalSpacing(12);
+  grid->setVerticalSpacing(16);
+  grid->addWidget(inputFrame_, 0, 0);
+  grid->addWidget(computeFrame_, 1, 0);
+  grid->addWidget(displayFrame_, 0, 1);
+  auto* closeRow = new QHBoxLayout;
+  closeRow->addStretch();
+  closeRow->addWidget(closeBtn_);
+  closeRow->addSpacing(8);
+  grid->addLayout(closeRow, 1, 1, Qt::AlignBottom);
+
+  setTabOrder(openBtn_, testBtn_);
+  setTabOrder(testBtn_, cancelBtn_);
+  setTabOrder(cancelBtn_, scoresBtn_);
+  setTabOrder(scoresBtn_, vectorsBtn_);
+  setTabOrder(vectorsBtn_, screeBtn_);
+  setTabOrder(screeBtn_, closeBtn_);
 }
 
 void TMainForm::ReadSettings() { options_->ReadSettings(settings_); }
@@ -306,25 +373,22 @@ void TMainForm::UpdateCommandStates() {
   const bool results = dataLoaded && state_.ResultsReady();
 
   // While a run goes on, nothing may load, run, change the data or close.
-  for (QAction* item : {FileOpenItem, FileExitItem}) item->setEnabled(!running);
-  OpenBtn->setEnabled(!running);
-  CloseBtn->setEnabled(!running);
+  // The buttons follow their menu items.
+  for (QAction* item : {fileOpenItem_, fileExitItem_}) item->setEnabled(!running);
   recentFiles_->SetItemsEnabled(!running);
-  FactorsNumberItem->setEnabled(!running);
+  factorsNumberItem_->setEnabled(!running);
 
-  FileViewItem->setEnabled(results);
-  FileSaveMenu->menuAction()->setEnabled(results);
-  OptionsClearFilesListItem->setEnabled(recentFiles_->Count() >= 1);
-  for (QMenu* menu : {OptionsMethodMenu, OptionsFactorsMenu, OptionsTransformMenu}) {
+  fileViewItem_->setEnabled(results);
+  fileSaveMenu_->menuAction()->setEnabled(results);
+  optionsClearFilesListItem_->setEnabled(recentFiles_->Count() >= 1);
+  for (QMenu* menu : {optionsMethodMenu_, optionsFactorsMenu_, optionsTransformMenu_}) {
     menu->menuAction()->setEnabled(dataLoaded);
   }
   options_->OptionsJackkniffeItem->setEnabled(dataLoaded);
-  RunAnalysisItem->setEnabled(dataLoaded && !running);
-  TestBtn->setEnabled(dataLoaded && !running);
-  for (QAction* item : {PlotScoresItem, PlotVectorsItem, PlotScreeItem}) {
+  runAnalysisItem_->setEnabled(dataLoaded && !running);
+  for (QAction* item : {plotScoresItem_, plotVectorsItem_, plotScreeItem_}) {
     item->setEnabled(results);
   }
-  for (QPushButton* button : {ScoresBtn, VectorsBtn, ScreeBtn}) button->setEnabled(results);
 }
 
 // ---- The general error report and the window's own messages ----
@@ -354,8 +418,8 @@ void TMainForm::ShowError(const QString& message, const QString& detail) {
                            TMessageButton::Ok, detail);
 }
 
-void TMainForm::ShowOwnMessage(bool error, const QString& title, const QString& text,
-                               bool okButton, const QString& detail) {
+void TMainForm::ShowOwnMessage(bool error, const QString& title, const QString& text, bool okButton,
+                               const QString& detail) {
   interaction_.Beep();
   interaction_.ShowMessage(error ? TMessageKind::Error : TMessageKind::Information, title, text,
                            okButton ? TMessageButton::Ok : TMessageButton::Cancel, detail);
@@ -384,14 +448,14 @@ bool TMainForm::ReadData(const QString& path) {
 }
 
 void TMainForm::LoadSucceeded(const QString& path) {
-  LblInfo->setText(QString::fromStdString(talvex::InformationLine(state_.Data())));
+  lblInfo_->setText(QString::fromStdString(talvex::InformationLine(state_.Data())));
   const QString name = QFileInfo(path).fileName();
-  LblName->setText(LblName->fontMetrics().elidedText(name, Qt::ElideMiddle, LblName->width()));
-  LblName->setToolTip(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+  lblName_->SetFullText(name);
+  lblName_->setToolTip(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
   dataFileName_ = path;
   openDialogFile_ = path;
   UpdateCommandStates();
-  TestBtn->setFocus();
+  testBtn_->setFocus();
 }
 
 void TMainForm::FileOpenItemClick() {
@@ -450,9 +514,8 @@ void TMainForm::DropFiles(const QStringList& paths) {
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
   const QList<QUrl> urls = event->mimeData()->urls();
-  const bool files = !urls.isEmpty() && std::all_of(urls.begin(), urls.end(), [](const QUrl& u) {
-    return u.isLocalFile();
-  });
+  const bool files = !urls.isEmpty() && std::all_of(urls.begin(), urls.end(),
+                                                    [](const QUrl& u) { return u.isLocalFile(); });
   if (files && !Running()) event->acceptProposedAction();
 }
 
@@ -470,8 +533,8 @@ void TMainForm::OptionsClearFilesListItemClick() {
     recentFiles_->ClearAll();
     UpdateCommandStates();
     settings_.EraseSection(TdfsMRUFileList::AutoSaveKey);
-    if (!settings_.Save()) throw talvex::EInOutError("Unable to write to " +
-                                                     NativePath(settings_.Path()));
+    if (!settings_.Save())
+      throw talvex::EInOutError("Unable to write to " + NativePath(settings_.Path()));
   });
 }
 
@@ -498,33 +561,33 @@ void TMainForm::RunAnalysisItemClick() {
   if (Running() || !state_.DataLoaded()) return;
   Guarded([this] {
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    RunProgress->setRange(0, 0);
-    RunProgress->show();
-    CancelBtn->show();
-    CancelBtn->setEnabled(true);
+    runProgress_->setRange(0, 0);
+    runProgress_->show();
+    cancelBtn_->show();
+    cancelBtn_->setEnabled(true);
     runner_->Start(state_, options_->Options(), runThreads_);
     UpdateCommandStates();
-    CancelBtn->setFocus();
+    cancelBtn_->setFocus();
   });
 }
 
 void TMainForm::RunIteration(unsigned objectNumber, unsigned objectCount) {
   setWindowTitle(QStringLiteral("Iteration no. - %1").arg(objectNumber));
-  RunProgress->setRange(0, int(objectCount));
-  RunProgress->setValue(int(objectNumber));
+  runProgress_->setRange(0, int(objectCount));
+  runProgress_->setValue(int(objectNumber));
 }
 
 void TMainForm::CancelBtnClick() {
   if (!Running()) return;
   runner_->Cancel();
-  CancelBtn->setEnabled(false);
+  cancelBtn_->setEnabled(false);
 }
 
 void TMainForm::RunEnded() {
   QApplication::restoreOverrideCursor();
   setWindowTitle(ApplicationTitle);
-  RunProgress->hide();
-  CancelBtn->hide();
+  runProgress_->hide();
+  cancelBtn_->hide();
 
   // The listing keeps what the run wrote, also when it stopped; the results
   // change only when it completed.
@@ -532,7 +595,7 @@ void TMainForm::RunEnded() {
   const std::exception_ptr failure = runner_->Failure();
   if (!failure) state_ = std::move(runner_->State());
   UpdateCommandStates();
-  if (state_.DataLoaded()) TestBtn->setFocus();
+  if (state_.DataLoaded()) testBtn_->setFocus();
 
   if (closePending_) {
     emit RunFinished();
@@ -570,8 +633,9 @@ void TMainForm::ExportResults(bool scores) {
   Guarded([this, scores] {
     TFileDialogRequest request;
     request.title = tr("Save As");
-    request.filters = QStringList{tr("Microsoft Excel (*.xls)"), tr("Comma Separated Values (*.csv)"),
-                               tr("System Data File (*.sdf)"), tr("Excel Workbook (*.xlsx)")};
+    request.filters =
+        QStringList{tr("Microsoft Excel (*.xls)"), tr("Comma Separated Values (*.csv)"),
+                    tr("System Data File (*.sdf)"), tr("Excel Workbook (*.xlsx)")};
     request.defaultSuffix = QStringLiteral("sdf");
     request.initialFile = saveFileName_;
     request.save = true;

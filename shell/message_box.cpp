@@ -22,8 +22,8 @@ void ExecMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& titl
   // QMessageBox sizes itself to its text only; a spacer across its grid
   // keeps the title readable.
   const QFontMetrics metrics(box.font());
-  const int width = std::max(MinimumBoxWidth, metrics.horizontalAdvance(title) +
-                                                  TitleMargin * metrics.averageCharWidth());
+  const int width = std::max(
+      MinimumBoxWidth, metrics.horizontalAdvance(title) + TitleMargin * metrics.averageCharWidth());
   if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
     grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
                   grid->rowCount(), 0, 1, grid->columnCount());

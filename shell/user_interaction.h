@@ -15,10 +15,10 @@ class QWidget;
 /// What a file dialog is asked to be.
 struct TFileDialogRequest {
   QString title;
-  QStringList filters;     // "Data files (*.nts)", ... in the order shown
-  QString defaultSuffix;   // added to a name typed without extension
-  QString initialFile;     // the dialog's current file name
-  bool save = false;       // a Save dialog asks before overwriting a file
+  QStringList filters;    // "Data files (*.nts)", ... in the order shown
+  QString defaultSuffix;  // added to a name typed without extension
+  QString initialFile;    // the dialog's current file name
+  bool save = false;      // a Save dialog asks before overwriting a file
 };
 
 enum class TMessageKind { Error, Warning, Information };

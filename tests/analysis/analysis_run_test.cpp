@@ -46,10 +46,17 @@ TEST(AnalysisFailures, StopAtTheFaultAndKeepEarlierResults) {
   const std::vector<TFailureCase> cases = {
       {"zero.nts", Options(Cov, Ln, true), {ZeroDivide}, "Data log (e) transformed", 1},
       {"negative.nts", Options(Cov, Ln, true), {Invalid}, "Data log (e) transformed", 1},
-      {"one_object.nts", Options(Corr, Raw, true), {ZeroDivide, Invalid}, "Number of observations = 1", 1},
+      {"one_object.nts",
+       Options(Corr, Raw, true),
+       {ZeroDivide, Invalid},
+       "Number of observations = 1",
+       1},
       {"constant.nts", Options(Corr, Raw, true), {ZeroDivide, Invalid}, "Correlation matrix", 1},
-      {"two_objects.nts", Options(Corr, Raw, true), {ZeroDivide, Invalid},
-       "Correlations between components and original variables", 4},
+      {"two_objects.nts",
+       Options(Corr, Raw, true),
+       {ZeroDivide, Invalid},
+       "Correlations between components and original variables",
+       4},
   };
   for (const TFailureCase& c : cases) {
     SCOPED_TRACE(c.data);
@@ -177,7 +184,7 @@ TEST(AnalysisObserver, CancelEndsLikeAFailure) {
   EXPECT_THROW(RunAnalysis(request, data, results, listing), ERunCancelled);
   EXPECT_LT(observer.objects.size(), 20000u);
   EXPECT_EQ(results.eigenvalues.Capacity(), 0u);  // nothing committed
-  EXPECT_EQ(listing.Lines().back(), "");           // the full-sample sections stay
+  EXPECT_EQ(listing.Lines().back(), "");          // the full-sample sections stay
 }
 
 TEST(AnalysisState, LoadRunAndFactorCount) {

@@ -35,7 +35,8 @@ void Note(TKeyUse& uses, const QString& caption) {
 QStringList Clashes(const QString& scope, const TKeyUse& uses) {
   QStringList clashes;
   for (auto it = uses.cbegin(); it != uses.cend(); ++it) {
-    if (it.value().size() > 1) clashes.append(scope + ": " + it.key() + ": " + it.value().join(" / "));
+    if (it.value().size() > 1)
+      clashes.append(scope + ": " + it.key() + ": " + it.value().join(" / "));
   }
   return clashes;
 }

@@ -46,7 +46,8 @@ class THelpTest : public QObject {
     QVERIFY(QDir(root.path()).mkpath("share/talvex"));
     QCOMPARE(THelpFile::Locate(root.filePath("bin")), QString());
     QVERIFY(QFile::copy(TALVEX_HELP_FILE, root.filePath("share/talvex/talvex-help.rcc")));
-    QCOMPARE(THelpFile::Locate(root.filePath("bin")), root.filePath("share/talvex/talvex-help.rcc"));
+    QCOMPARE(THelpFile::Locate(root.filePath("bin")),
+             root.filePath("share/talvex/talvex-help.rcc"));
     QVERIFY(QFile::copy(TALVEX_HELP_FILE, root.filePath("bin/talvex-help.rcc")));
     QCOMPARE(THelpFile::Locate(root.filePath("bin")), root.filePath("bin/talvex-help.rcc"));
   }
@@ -70,11 +71,12 @@ class THelpTest : public QObject {
                                   "Running an analysis", "Reading the report", "The plots",
                                   "Exporting results", "The settings file",
                                   "The command-line program", "Messages"}));
-    for (const auto& topic : help.Topics()) QVERIFY2(!topic.headings.empty(), qPrintable(topic.title));
+    for (const auto& topic : help.Topics())
+      QVERIFY2(!topic.headings.empty(), qPrintable(topic.title));
 
     QStringList terms;
     for (const auto& entry : help.Index()) terms.append(entry.term);
-    for (const char* term : {"Kaiser's rule", "Jackknife estimates", "Component scores" ,
+    for (const char* term : {"Kaiser's rule", "Jackknife estimates", "Component scores",
                              "TALVEX.INI", "Principal Component Scores", "Drag and drop"}) {
       QVERIFY2(terms.contains(term, Qt::CaseInsensitive), term);
     }

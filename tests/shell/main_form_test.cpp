@@ -2,6 +2,8 @@
 // runs, the three load paths, the option marks and their settings, the
 // recent-files entries, the run on its worker thread, exports, the general
 // error report and shut-down.
+#include "shell/main_form.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -22,7 +24,6 @@
 #include "scripted_report_viewer.h"
 #include "shell/about_box.h"
 #include "shell/error_report.h"
-#include "shell/main_form.h"
 #include "shell/mru_file_list.h"
 #include "shell/option_marks.h"
 #include "shell/settings_file.h"
@@ -34,7 +35,7 @@ using TNames = std::set<QString>;
 QString Data(const char* name) { return QStringLiteral(TALVEX_TEST_DATA "/") + name; }
 
 // Commands usable in every state (while no run goes on).
-const TNames Always = {"FileOpenItem", "FileExitItem",  "HelpContentsItem", "HelpSearchItem",
+const TNames Always = {"FileOpenItem",  "FileExitItem", "HelpContentsItem", "HelpSearchItem",
                        "HelpAboutItem", "OpenBtn",      "CloseBtn"};
 // Commands that need data.
 const TNames WithData = {"OptionsMethodItem",     "OptionsFactorsItem", "OptionsTransformItem",
@@ -201,6 +202,69 @@ class TMainFormTest : public QObject {
     QVERIFY(Button("CancelBtn")->isHidden());
   }
 
+  void LongFileNameIsCutNotWidened() {
+    const QString path = dir_->filePath(QString(120, u'x') + "_measurements.nts");
+    QVERIFY(QFile::copy(Data("morph.nts"), path));
+    const QSize before = form_->size();
+    form_->LoadFromPath(path);
+    QVERIFY(form_->DataLoaded());
+    QCOMPARE(form_->size(), before);
+    QVERIFY(Label("LblName")->text().contains(QChar(0x2026)));  // cut in the middle
+    QVERIFY(Label("LblName")->text().endsWith(".nts"));
+    QCOMPARE(Label("LblName")->toolTip(), QDir::toNativeSeparators(path));
+  }
+
+  void LargerTextMakesRoomInsteadOfOverlapping() {
+    const QFont normal = QApplication::font();
+    QFont large = normal;
+    large.setPointSizeF(normal.pointSizeF() * 2.5);
+    QApplication::setFont(large);
+    Start();
+    const auto restore = qScopeGuard([&] { QApplication::setFont(normal); });
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    const QWidget* client = form_->centralWidget();
+    QVERIFY(client->width() > 427);
+    const QList<QGroupBox*> groups = form_->findChildren<QGroupBox*>();
+    QCOMPARE(groups.size(), 3);
+    for (const QGroupBox* a : groups) {
+      QVERIFY(client->rect().contains(a->geometry()));
+      for (const QGroupBox* b : groups) {
+        if (a != b) QVERIFY(!a->geometry().intersects(b->geometry()));
+      }
+    }
+    for (const QPushButton* button : form_->findChildren<QPushButton*>()) {
+      if (!button->isVisible()) continue;  // Cancel, shown during a run only
+      QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(button->objectName()));
+      QVERIFY2(button->height() >= button->sizeHint().height(), qPrintable(button->objectName()));
+      const QRect inClient(button->mapTo(client, QPoint(0, 0)), button->size());
+      QVERIFY(client->rect().contains(inClient));
+    }
+  }
+
+  void ButtonsRunTheirMenuItems() {
+    const struct {
+      const char* button;
+      const char* item;
+    } pairs[] = {{"OpenBtn", "FileOpenItem"},     {"TestBtn", "RunAnalysisItem"},
+                 {"ScoresBtn", "PlotScoresItem"}, {"VectorsBtn", "PlotVectorsItem"},
+                 {"ScreeBtn", "PlotScreeItem"},   {"CloseBtn", "FileExitItem"}};
+    for (const auto& pair : pairs) {
+      QAction* item = Item(pair.item);
+      // One enabling: the button follows its item both ways.
+      item->setEnabled(false);
+      QVERIFY2(!Button(pair.button)->isEnabled(), pair.button);
+      item->setEnabled(true);
+      QVERIFY2(Button(pair.button)->isEnabled(), pair.button);
+      // The click is the item's command.
+      QSignalSpy triggered(item, &QAction::triggered);
+      const bool closes = QByteArray(pair.button) == "CloseBtn";
+      if (closes) form_->show();
+      Button(pair.button)->click();
+      QCOMPARE(triggered.count(), 1);
+    }
+  }
+
   void MenuBarHoldsEveryItem() {
     const auto captions = [](const QMenu* menu) {
       QStringList list;
@@ -211,8 +275,8 @@ class TMainFormTest : public QObject {
     for (const QAction* a : form_->menuBar()->actions()) top.append(a->text());
     QCOMPARE(top, QStringList({"&File", "&Options", "&Compute", "D&isplay", "&Help"}));
     const QList<QAction*> menus = form_->menuBar()->actions();
-    QCOMPARE(captions(menus[0]->menu()), QStringList({"&Open Data...", "&View Report...", "-",
-                                                      "&Save", "-", "E&xit"}));
+    QCOMPARE(captions(menus[0]->menu()),
+             QStringList({"&Open Data...", "&View Report...", "-", "&Save", "-", "E&xit"}));
     QCOMPARE(captions(Item("FileSaveItem")->menu()),
              QStringList({"&Component Scores...", "&Vector Coefficients..."}));
     QCOMPARE(captions(menus[1]->menu()),
@@ -355,10 +419,10 @@ class TMainFormTest : public QObject {
     QTest::newRow("digit") << "I/O error 5" << false << "I/O error 5.";
     QTest::newRow("exclamation") << "Not enough data!" << false << "Not enough data!";
     QTest::newRow("full stop") << "Done." << false << "Done.";
-    QTest::newRow("closing quote") << "Cannot create file \"x\"" << false
-                                   << "Cannot create file \"x\"";
-    QTest::newRow("not the program's own") << "no thread" << true
-                                           << "no thread: Input/output error.";
+    QTest::newRow("closing quote")
+        << "Cannot create file \"x\"" << false << "Cannot create file \"x\"";
+    QTest::newRow("not the program's own")
+        << "no thread" << true << "no thread: Input/output error.";
   }
   void FailureInCommandReachesErrorReport() {
     QFETCH(QString, message);
@@ -400,7 +464,8 @@ class TMainFormTest : public QObject {
     QVERIFY(form_->Running());
     QCOMPARE(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
     // Nothing may load, run, change the data or close while it goes on.
-    for (const char* name : {"FileOpenItem", "FileExitItem", "RunAnalysisItem", "FactorsNumberItem"}) {
+    for (const char* name :
+         {"FileOpenItem", "FileExitItem", "RunAnalysisItem", "FactorsNumberItem"}) {
       QVERIFY2(!Item(name)->isEnabled(), name);
     }
     for (const char* name : {"OpenBtn", "TestBtn", "CloseBtn"}) {
@@ -515,20 +580,18 @@ class TMainFormTest : public QObject {
     const QStringList defaults = {"MethodCorrelationItem", "TransformRawItem",
                                   "OptionsJackkniffeItem", "FactorsAllItem"};
     QTest::newRow("none") << QStringList() << defaults;
-    QTest::newRow("covariance")
-        << QStringList({"MethodCovarianceItem"})
-        << QStringList({"MethodCovarianceItem", "TransformRawItem", "OptionsJackkniffeItem",
-                        "FactorsAllItem"});
+    QTest::newRow("covariance") << QStringList({"MethodCovarianceItem"})
+                                << QStringList({"MethodCovarianceItem", "TransformRawItem",
+                                                "OptionsJackkniffeItem", "FactorsAllItem"});
     QTest::newRow("marked correlation moves the mark")
         << QStringList({"MethodCorrelationItem"})
         << QStringList({"MethodCovarianceItem", "TransformRawItem", "OptionsJackkniffeItem",
                         "FactorsAllItem"});
     QTest::newRow("method twice") << QStringList({"MethodCovarianceItem", "MethodCovarianceItem"})
                                   << defaults;
-    QTest::newRow("decimal logs")
-        << QStringList({"TransformDecimalItem"})
-        << QStringList({"MethodCorrelationItem", "TransformDecimalItem", "OptionsJackkniffeItem",
-                        "FactorsAllItem"});
+    QTest::newRow("decimal logs") << QStringList({"TransformDecimalItem"})
+                                  << QStringList({"MethodCorrelationItem", "TransformDecimalItem",
+                                                  "OptionsJackkniffeItem", "FactorsAllItem"});
     QTest::newRow("marked transformation stays the one mark")
         << QStringList({"TransformNaturalItem", "TransformNaturalItem"})
         << QStringList({"MethodCorrelationItem", "TransformNaturalItem", "OptionsJackkniffeItem",
@@ -550,10 +613,10 @@ class TMainFormTest : public QObject {
     OpenThroughDialog(Data("r06.nts"));
     for (const QString& name : clicks) Item(name.toLatin1().constData())->trigger();
     QStringList actual;
-    for (const char* name : {"MethodCorrelationItem", "MethodCovarianceItem", "TransformRawItem",
-                             "TransformDecimalItem", "TransformNaturalItem",
-                             "OptionsJackkniffeItem", "FactorsAllItem", "FactorsKaiserItem",
-                             "FactorsJoliffeItem"}) {
+    for (const char* name :
+         {"MethodCorrelationItem", "MethodCovarianceItem", "TransformRawItem",
+          "TransformDecimalItem", "TransformNaturalItem", "OptionsJackkniffeItem", "FactorsAllItem",
+          "FactorsKaiserItem", "FactorsJoliffeItem"}) {
       if (Item(name)->isChecked()) actual.append(name);
     }
     std::sort(actual.begin(), actual.end());
@@ -573,8 +636,9 @@ class TMainFormTest : public QObject {
                                              "OptionsJackkniffeItem", "TransformRawItem"})
                              << 2;
     QTest::newRow("hex and words")
-        << QByteArray("[Options]\nCorrelation=0\nCovariance=0x1\nJackkniffe=yes\n"
-                      "FactorsAll=0\nFactorsKaiser=0X1\n")
+        << QByteArray(
+               "[Options]\nCorrelation=0\nCovariance=0x1\nJackkniffe=yes\n"
+               "FactorsAll=0\nFactorsKaiser=0X1\n")
         << QStringList({"FactorsKaiserItem", "MethodCovarianceItem", "OptionsJackkniffeItem",
                         "TransformRawItem"})
         << 1;
@@ -584,8 +648,9 @@ class TMainFormTest : public QObject {
                         "OptionsJackkniffeItem", "TransformRawItem"})
         << 1;
     QTest::newRow("empty groups repaired")
-        << QByteArray("[Options]\nCorrelation=0\nCovariance=0\nTransformRaw=0\n"
-                      "TransformDecimal=0\nTransformNatural=0\nFactorsAll=0\nJackkniffe=0\n")
+        << QByteArray(
+               "[Options]\nCorrelation=0\nCovariance=0\nTransformRaw=0\n"
+               "TransformDecimal=0\nTransformNatural=0\nFactorsAll=0\nJackkniffe=0\n")
         << QStringList({"MethodCorrelationItem", "TransformRawItem"}) << 2;
   }
   void OptionsReadFromSettings() {
@@ -802,7 +867,8 @@ class TMainFormTest : public QObject {
     QTest::addColumn<bool>("scores");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("heading");
-    QTest::newRow("scores csv") << true << "scores.csv" << QByteArray("Axis1,Axis2,Axis3,Axis4\r\n");
+    QTest::newRow("scores csv") << true << "scores.csv"
+                                << QByteArray("Axis1,Axis2,Axis3,Axis4\r\n");
     QTest::newRow("vectors sdf") << false << "VECTORS.SDF"
                                  << QByteArray("Axis1 Axis2 Axis3 Axis4 \r\n");
   }
@@ -819,8 +885,9 @@ class TMainFormTest : public QObject {
     QVERIFY(user_->messages.empty());
     const TFileDialogRequest& request = user_->fileDialogs.at(0);
     QCOMPARE(request.title, QString("Save As"));
-    QCOMPARE(request.filters, QStringList({"Microsoft Excel (*.xls)", "Comma Separated Values (*.csv)",
-                                        "System Data File (*.sdf)", "Excel Workbook (*.xlsx)"}));
+    QCOMPARE(request.filters,
+             QStringList({"Microsoft Excel (*.xls)", "Comma Separated Values (*.csv)",
+                          "System Data File (*.sdf)", "Excel Workbook (*.xlsx)"}));
     QCOMPARE(request.defaultSuffix, QString("sdf"));
     QVERIFY(request.save);
     const QByteArray written = ReadText(target);
@@ -838,9 +905,8 @@ class TMainFormTest : public QObject {
     QVERIFY(!QFile::exists(target));
     QCOMPARE(user_->messages.size(), std::size_t(1));
     QCOMPARE(user_->messages[0].title, ApplicationTitle);
-    QCOMPARE(user_->messages[0].text,
-             "Cannot export to " + target +
-                 ": the file name must end in .xls, .csv, .sdf or .xlsx.");
+    QCOMPARE(user_->messages[0].text, "Cannot export to " + target +
+                                          ": the file name must end in .xls, .csv, .sdf or .xlsx.");
   }
 
   void AboutBoxAndMailLink() {

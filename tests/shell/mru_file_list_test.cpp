@@ -1,5 +1,7 @@
-// The recent-files list: order, limit, letter case as the file system sees it, the File menu's entries,
-// picking, clearing, storage in [FileHistory], shortening of long paths.
+// The recent-files list: order, limit, letter case as the file system sees it, the File menu's
+// entries, picking, clearing, storage in [FileHistory], shortening of long paths.
+#include "shell/mru_file_list.h"
+
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -8,7 +10,6 @@
 #include <QtTest>
 #include <memory>
 
-#include "shell/mru_file_list.h"
 #include "shell/settings_file.h"
 #include "shell/shorten_path.h"
 
@@ -48,9 +49,9 @@ class TMRUFileListTest : public QObject {
     for (int i = 1; i <= 6; ++i) list.AddFile(QString("/d/f%1.nts").arg(i));
     QCOMPARE(list.Entries(),
              QStringList({"/d/f6.nts", "/d/f5.nts", "/d/f4.nts", "/d/f3.nts", "/d/f2.nts"}));
-    QCOMPARE(Captions(*menu_), QStringList({"&Open Data...", "-", "E&xit", "-", "&1 /d/f6.nts",
-                                            "&2 /d/f5.nts", "&3 /d/f4.nts", "&4 /d/f3.nts",
-                                            "&5 /d/f2.nts"}));
+    QCOMPARE(Captions(*menu_),
+             QStringList({"&Open Data...", "-", "E&xit", "-", "&1 /d/f6.nts", "&2 /d/f5.nts",
+                          "&3 /d/f4.nts", "&4 /d/f3.nts", "&5 /d/f2.nts"}));
     const QList<TMRUMenuItem*> items = list.MenuItems();
     QCOMPARE(items.size(), 5);
     QCOMPARE(items[4]->EntryNumber(), 5u);
@@ -126,8 +127,9 @@ class TMRUFileListTest : public QObject {
   void LoadsEveryEntryInFileOrderAndCutsOnNextAdd() {
     QFile file(dir_->filePath("TALVEX.INI"));
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[FileHistory]\nF3=/d/three\nF0=/d/zero\nF1=\nF2=/d/two\nF0=/d/again\n"
-               "X=/d/x\nF5=/d/five\nF6=/d/six\nF7=/d/seven\n");
+    file.write(
+        "[FileHistory]\nF3=/d/three\nF0=/d/zero\nF1=\nF2=/d/two\nF0=/d/again\n"
+        "X=/d/x\nF5=/d/five\nF6=/d/six\nF7=/d/seven\n");
     file.close();
     TSettingsFile settings(dir_->filePath("TALVEX.INI"));
     TdfsMRUFileList list(settings);

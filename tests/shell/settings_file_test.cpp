@@ -1,5 +1,7 @@
 // The settings file: value rules, key order, writing back what it did not
 // touch, atomic saving.
+#include "shell/settings_file.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -7,9 +9,7 @@
 #include <memory>
 
 #include "export/atomic_file.h"
-
 #include "shell/integer_text.h"
-#include "shell/settings_file.h"
 
 namespace {
 
