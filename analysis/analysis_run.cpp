@@ -5,6 +5,7 @@
 #include <cmath>
 #include <ctime>
 #include <filesystem>
+#include <vector>
 
 #include "analysis/jackknife.h"
 #include "analysis/report_sections.h"
@@ -55,6 +56,23 @@ double FactorThreshold(FactorRule rule, DispersionMethod method, double averageR
   }
 }
 
+// The rows of the eigenvalue table: each i in 1..k whose eigenvalue reaches
+// the threshold, with its share of the trace. A trace of 0 (every variable
+// constant) faults here, before any row is written.
+std::vector<TEigenvalueRow> EigenvalueRows(const TFloatVector& eigenvalues, TSize k,
+                                           double threshold, double trace) {
+  std::vector<TEigenvalueRow> rows;
+  double cumulative = 0.0;
+  for (TSize i = 1; i <= k; ++i) {
+    const double value = eigenvalues.GetValue(i);
+    if (!(value >= threshold)) continue;
+    cumulative += value;
+    rows.push_back({i, value, value * 100 / trace, cumulative * 100 / trace});
+  }
+  CheckFloatFaults();
+  return rows;
+}
+
 }  // namespace
 
 void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisResults& results,
@@ -93,8 +111,8 @@ void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisR
     listing.Append("Raw data");
   } else {
     listing.Append(std::string("Data log (") +
-                   (options.transformation == DataTransform::TransformDecimal ? "10" : "e") +
-                   ")" + " transformed");
+                   (options.transformation == DataTransform::TransformDecimal ? "10" : "e") + ")" +
+                   " transformed");
   }
   listing.AppendEmpty();
   if (options.Transformed()) {
@@ -124,8 +142,9 @@ void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisR
   CheckFloatFaults();
   AppendTrace(listing, run.trace, averageRoot);
 
-  AppendEigenvalueTable(listing, run.eigenvalues, k,
-                        FactorThreshold(options.factorRule, method, averageRoot), run.trace);
+  AppendEigenvalueTable(
+      listing, EigenvalueRows(run.eigenvalues, k,
+                              FactorThreshold(options.factorRule, method, averageRoot), run.trace));
   AppendLabelledTable(listing, "Eigenvectors", variableLabels, run.eigenvectors, k, 4);
 
   ComponentScores(n, p, k, run.scores, run.eigenvectors, x, method);
