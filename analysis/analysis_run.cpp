@@ -9,6 +9,7 @@
 
 #include "analysis/jackknife.h"
 #include "analysis/report_sections.h"
+#include "analysis/run_fault_cause.h"
 #include "numeric/float_faults.h"
 #include "numeric/principal_axes.h"
 #include "numeric/probability.h"
@@ -73,10 +74,15 @@ std::vector<TEigenvalueRow> EigenvalueRows(const TFloatVector& eigenvalues, TSiz
   return rows;
 }
 
-}  // namespace
+bool IsFloatingPointFault(const Exception& e) {
+  return dynamic_cast<const EInvalidOp*>(&e) != nullptr ||
+         dynamic_cast<const EZeroDivide*>(&e) != nullptr ||
+         dynamic_cast<const EOverflow*>(&e) != nullptr;
+}
 
-void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisResults& results,
-                 TReportListing& listing) {
+// The steps of the run; `stage` follows it into the jackknife.
+void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResults& results,
+              TReportListing& listing, RunStage& stage) {
   const TAnalysisOptions options = request.options;
   const DispersionMethod method = options.method;
   const TSize n = data.objectCount;
@@ -174,6 +180,7 @@ void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisR
   }
 
   if (options.jackknife) {
+    stage = RunStage::Jackknife;
     TJackknifeInput input;
     input.data = &x;
     input.objectCount = n;
@@ -190,6 +197,26 @@ void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisR
   }
 
   results = std::move(run);
+}
+
+}  // namespace
+
+void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisResults& results,
+                 TReportListing& listing) {
+  RunStage stage = RunStage::FullSample;
+  try {
+    RunSteps(request, data, results, listing, stage);
+  } catch (Exception& fault) {
+    // The message stays the one the arithmetic raised; what the data show of
+    // the cause goes beside it. Failing to find a cause must not replace it.
+    if (IsFloatingPointFault(fault)) {
+      try {
+        fault.SetDetail(RunFaultCause(data, request.options, stage));
+      } catch (...) {
+      }
+    }
+    throw;
+  }
 }
 
 }  // namespace talvex

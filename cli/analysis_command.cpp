@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "analysis/analysis_state.h"
+#include "cli/failure_report.h"
 #include "export/atomic_file.h"
 #include "export/export_format.h"
 #include "export/results_export.h"
@@ -80,8 +81,8 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   TAnalysisState state;
   state.LoadFile(options.file);
   if (options.factors && !state.SetFactorCount(*options.factors)) {
-    err << "talvex-cli: the number of factors must be between 1 and "
-        << state.Data().variableCount << '\n';
+    err << "talvex-cli: the number of factors must be between 1 and " << state.Data().variableCount
+        << '\n';
     return 1;
   }
 
@@ -95,9 +96,9 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
     try {
       WriteListing(options, listing, out);
     } catch (const Exception& writeError) {
-      err << "talvex-cli: " << writeError.Message() << '\n';
+      ReportFailure(err, writeError);
     }
-    err << "talvex-cli: " << e.Message() << '\n';
+    ReportFailure(err, e);
     return 1;
   }
 

@@ -63,8 +63,8 @@ TEST_F(CliAnalysis, PrintsTheSameListingAsTheEngine) {
 
 TEST_F(CliAnalysis, ReportFileHasCarriageReturnLineEnds) {
   const std::filesystem::path report = dir_ / "report.txt";
-  const TRun run = Cli({"--rule", "kaiser", "--no-jackknife", "--report", report.string(),
-                        AnalysisData("r06.nts")});
+  const TRun run = Cli(
+      {"--rule", "kaiser", "--no-jackknife", "--report", report.string(), AnalysisData("r06.nts")});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "");
   const std::string text = ReadFile(report);
@@ -88,10 +88,47 @@ TEST_F(CliAnalysis, ReportToADeviceIsWrittenStraightThrough) {
 TEST_F(CliAnalysis, FailedRunKeepsTheListingSoFarAndExitsWithOne) {
   const TRun run = Cli({"--method", "covariance", "--transform", "ln", AnalysisData("zero.nts")});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "talvex-cli: Floating point division by zero\n");
+  EXPECT_EQ(run.err,
+            "talvex-cli: Floating point division by zero\n"
+            "talvex-cli: Object OBJ2 has the value 0 in VAR1, which has no natural logarithm.\n");
   const std::string tail = "Data log (e) transformed\n\n";
   ASSERT_GE(run.out.size(), tail.size());
   EXPECT_EQ(run.out.substr(run.out.size() - tail.size()), tail);
+}
+
+// The cause of a fault follows the specified message on a line of its own;
+// the listing still ends where the run stopped.
+TEST_F(CliAnalysis, FailedRunNamesTheCauseAfterTheMessage) {
+  const struct {
+    std::vector<std::string> arguments;
+    const char* err;
+    const char* tail;
+  } cases[] = {
+      {{"one_object.nts"},
+       "talvex-cli: Invalid floating point operation\n"
+       "talvex-cli: One object is too few: the analysis needs at least two.\n",
+       "Number of observations = 1\n\n"},
+      {{"constant.nts"},
+       "talvex-cli: Invalid floating point operation\n"
+       "talvex-cli: The variable VAR2 is constant (standard deviation 0): its correlations are "
+       "undefined.\n",
+       "Correlation matrix\n\n"},
+      {{"--method", "covariance", "all_constant.nts"},
+       "talvex-cli: Invalid floating point operation\n"
+       "talvex-cli: Every variable is constant: the total variance is 0.\n",
+       "Average root = 0.0000000\n\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> arguments = c.arguments;
+    arguments.back() = AnalysisData(arguments.back());
+    SCOPED_TRACE(arguments.back());
+    const TRun run = Cli(arguments);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, c.err);
+    const std::string tail = c.tail;
+    ASSERT_GE(run.out.size(), tail.size());
+    EXPECT_EQ(run.out.substr(run.out.size() - tail.size()), tail);
+  }
 }
 
 TEST_F(CliAnalysis, FactorCountMustFitTheVariables) {
@@ -108,9 +145,9 @@ TEST_F(CliAnalysis, FactorCountMustFitTheVariables) {
 TEST_F(CliAnalysis, ExportsScoresAndVectorsAfterTheRun) {
   const std::filesystem::path scores = dir_ / "scores.csv";
   const std::filesystem::path vectors = dir_ / "vectors.sdf";
-  const TRun run = Cli({"--factors", "2", "--no-jackknife", "--scores", scores.string(),
-                        "--vectors", vectors.string(), "--report", (dir_ / "r.txt").string(),
-                        AnalysisData("r06.nts")});
+  const TRun run =
+      Cli({"--factors", "2", "--no-jackknife", "--scores", scores.string(), "--vectors",
+           vectors.string(), "--report", (dir_ / "r.txt").string(), AnalysisData("r06.nts")});
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string csv = ReadFile(scores);
   EXPECT_EQ(csv.substr(0, csv.find("\r\n")), "Axis1,Axis2");
