@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "analysis/analysis_state.h"
+#include "analysis/transform_warnings.h"
 #include "cli/failure_report.h"
 #include "export/atomic_file.h"
 #include "export/export_format.h"
@@ -85,6 +86,10 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
         << '\n';
     return 1;
   }
+
+  // Values that the decimal logarithms take as 0 are analysed; the user is told.
+  for (const std::string& warning : TransformWarnings(state.Data(), AnalysisOptionsOf(options)))
+    err << "talvex-cli: warning: " << warning << '\n';
 
   TReportListing listing;
   try {

@@ -131,6 +131,29 @@ TEST_F(CliAnalysis, FailedRunNamesTheCauseAfterTheMessage) {
   }
 }
 
+// Decimal logarithms take values <= 0 as 0: the run completes with the same
+// listing and says so on standard error, once per variable concerned.
+TEST_F(CliAnalysis, WarnsOfValuesTakenAsZeroByDecimalLogarithms) {
+  const TRun run =
+      Cli({"--method", "covariance", "--transform", "log10", AnalysisData("zero.nts")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "talvex-cli: warning: log10 of 1 value <= 0 in VAR1 was taken as 0\n");
+  EXPECT_EQ(WithoutClockAndPath(run.out, ""),
+            ReadFile(std::string(TALVEX_SOURCE_DIR) +
+                     "/tests/analysis/golden/zero_cov_log10_all_on.txt"));
+
+  const TRun twice = Cli({"--transform", "log10", "--no-jackknife", AnalysisData("signs.nts")});
+  EXPECT_EQ(twice.status, 0) << twice.err;
+  EXPECT_EQ(twice.err,
+            "talvex-cli: warning: log10 of 2 values <= 0 in SL were taken as 0\n"
+            "talvex-cli: warning: log10 of 1 value <= 0 in PL was taken as 0\n");
+
+  // Natural logarithms stop at such a value instead; no warning precedes that.
+  const TRun ln = Cli({"--transform", "ln", AnalysisData("zero.nts")});
+  EXPECT_EQ(ln.status, 1);
+  EXPECT_EQ(ln.err.find("warning"), std::string::npos) << ln.err;
+}
+
 TEST_F(CliAnalysis, FactorCountMustFitTheVariables) {
   const TRun tooMany = Cli({"--factors", "3", AnalysisData("r06.nts")});
   EXPECT_EQ(tooMany.status, 1);
