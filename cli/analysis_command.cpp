@@ -96,11 +96,11 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
     TProgressLine progress(err);
     state.Run(AnalysisOptionsOf(options), listing, options.progress ? &progress : nullptr,
               options.threads.value_or(0));
-  } catch (const Exception& e) {
+  } catch (const std::exception& e) {
     // What the run wrote before the fault is kept, as in the desktop program.
     try {
       WriteListing(options, listing, out);
-    } catch (const Exception& writeError) {
+    } catch (const std::exception& writeError) {
       ReportFailure(err, writeError);
     }
     ReportFailure(err, e);
