@@ -6,9 +6,11 @@
 #include <cmath>
 #include <ctime>
 #include <filesystem>
+#include <vector>
 
 #include "analysis/jackknife.h"
 #include "analysis/report_sections.h"
+#include "analysis/run_fault_cause.h"
 #include "numeric/float_faults.h"
 #include "numeric/principal_axes.h"
 #include "numeric/probability.h"
@@ -56,10 +58,32 @@ double FactorThreshold(FactorRule rule, DispersionMethod method, double averageR
   }
 }
 
-}  // namespace
+// The rows of the eigenvalue table: each i in 1..k whose eigenvalue reaches
+// the threshold, with its share of the trace. A trace of 0 (every variable
+// constant) faults here, before any row is written.
+std::vector<TEigenvalueRow> EigenvalueRows(const TFloatVector& eigenvalues, TSize k,
+                                           double threshold, double trace) {
+  std::vector<TEigenvalueRow> rows;
+  double cumulative = 0.0;
+  for (TSize i = 1; i <= k; ++i) {
+    const double value = eigenvalues.GetValue(i);
+    if (!(value >= threshold)) continue;
+    cumulative += value;
+    rows.push_back({i, value, value * 100 / trace, cumulative * 100 / trace});
+  }
+  CheckFloatFaults();
+  return rows;
+}
 
-void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisResults& results,
-                 TReportListing& listing) {
+bool IsFloatingPointFault(const Exception& e) {
+  return dynamic_cast<const EInvalidOp*>(&e) != nullptr ||
+         dynamic_cast<const EZeroDivide*>(&e) != nullptr ||
+         dynamic_cast<const EOverflow*>(&e) != nullptr;
+}
+
+// The steps of the run; `stage` follows it into the jackknife.
+void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResults& results,
+              TReportListing& listing, RunStage& stage) {
   const TAnalysisOptions options = request.options;
   const DispersionMethod method = options.method;
   const TSize n = data.objectCount;
@@ -125,8 +149,9 @@ void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisR
   CheckFloatFaults();
   AppendTrace(listing, run.trace, averageRoot);
 
-  AppendEigenvalueTable(listing, run.eigenvalues, k,
-                        FactorThreshold(options.factorRule, method, averageRoot), run.trace);
+  AppendEigenvalueTable(
+      listing, EigenvalueRows(run.eigenvalues, k,
+                              FactorThreshold(options.factorRule, method, averageRoot), run.trace));
   AppendLabelledTable(listing, "Eigenvectors", variableLabels, run.eigenvectors, k, 4);
 
   // A score plot needs two axes: with one component shown, the second
@@ -159,6 +184,7 @@ void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisR
   }
 
   if (options.jackknife) {
+    stage = RunStage::Jackknife;
     TJackknifeInput input;
     input.data = &x;
     input.objectCount = n;
@@ -175,6 +201,26 @@ void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisR
   }
 
   results = std::move(run);
+}
+
+}  // namespace
+
+void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisResults& results,
+                 TReportListing& listing) {
+  RunStage stage = RunStage::FullSample;
+  try {
+    RunSteps(request, data, results, listing, stage);
+  } catch (Exception& fault) {
+    // The message stays the one the arithmetic raised; what the data show of
+    // the cause goes beside it. Failing to find a cause must not replace it.
+    if (IsFloatingPointFault(fault)) {
+      try {
+        fault.SetDetail(RunFaultCause(data, request.options, stage));
+      } catch (...) {
+      }
+    }
+    throw;
+  }
 }
 
 }  // namespace talvex

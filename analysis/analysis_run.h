@@ -27,7 +27,8 @@ struct TRunRequest {
 /// and trace. On failure (a floating-point fault, a cancelled jackknife, a
 /// factor count outside 1..p) the exception reaches the caller, `results` is
 /// left exactly as it was, and the listing keeps the lines written before the
-/// fault.
+/// fault. A floating-point fault keeps its message and carries, as its
+/// Detail(), the cause the data show (see RunFaultCause), when there is one.
 void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisResults& results,
                  TReportListing& listing);
 

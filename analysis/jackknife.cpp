@@ -10,6 +10,7 @@
 #include <functional>
 #include <limits>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -159,6 +160,26 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in) {
   bool stop = false;   // guarded by mutex
   std::atomic<TSize> next{0};
 
+  // Decomposes object index + 1 into its slot and hands the slot over.
+  auto decompose = [&](TSize index, TLeaveOneOut::TWorkspace& ws) {
+    TSlot& slot = ring[index % ringSize];
+    try {
+      leaveOneOut.Decompose(index + 1, ws);
+      std::copy_n(ws.values.Data(), p, slot.values.begin());
+      for (TSize a = 1; a <= k; ++a)
+        std::copy_n(ws.vectors.Column(a), p, slot.vectors.begin() + std::size_t(a - 1) * p);
+      slot.error = nullptr;
+    } catch (...) {
+      slot.error = std::current_exception();
+      ClearFloatFaults();
+    }
+    {
+      std::lock_guard lock(mutex);
+      slot.ready = true;
+    }
+    slotDone.notify_all();
+  };
+
   auto work = [&](TLeaveOneOut::TWorkspace& ws) {
     ClearFloatFaults();
     for (;;) {
@@ -169,22 +190,7 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in) {
         slotFreed.wait(lock, [&] { return stop || index < consumed + ringSize; });
         if (stop) return;
       }
-      TSlot& slot = ring[index % ringSize];
-      try {
-        leaveOneOut.Decompose(index + 1, ws);
-        std::copy_n(ws.values.Data(), p, slot.values.begin());
-        for (TSize a = 1; a <= k; ++a)
-          std::copy_n(ws.vectors.Column(a), p, slot.vectors.begin() + std::size_t(a - 1) * p);
-        slot.error = nullptr;
-      } catch (...) {
-        slot.error = std::current_exception();
-        ClearFloatFaults();
-      }
-      {
-        std::lock_guard lock(mutex);
-        slot.ready = true;
-      }
-      slotDone.notify_all();
+      decompose(index, ws);
     }
   };
 
@@ -206,7 +212,16 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in) {
       freed.notify_all();
     }
   } stopWorkers{mutex, stop, slotFreed};
-  for (unsigned t = 0; t < threads; ++t) pool.emplace_back(work, std::ref(workspaces[t]));
+  TThreadStarter& starter = in.threadStarter != nullptr ? *in.threadStarter : SystemThreadStarter();
+  for (unsigned t = 0; t < threads; ++t) {
+    try {
+      pool.push_back(starter.Start([&work, &ws = workspaces[t]] { work(ws); }));
+    } catch (const std::system_error&) {
+      break;  // out of threads: the loop goes on with those it has
+    }
+  }
+  // Without any worker this thread decomposes each object before taking it.
+  const bool alone = pool.empty();
 
   TAccumulators valueSums(p), vectorSums(std::size_t(p) * k), macSums(allometry ? p : 0);
   const double macScale = std::sqrt(1.0 / p);
@@ -214,6 +229,7 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in) {
 
   for (TSize index = 0; index < n; ++index) {
     TSlot& slot = ring[index % ringSize];
+    if (alone) decompose(index, workspaces[0]);
     {
       std::unique_lock lock(mutex);
       slotDone.wait(lock, [&] { return slot.ready; });

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "analysis/run_observer.h"
+#include "analysis/thread_starter.h"
 #include "numeric/dispersion_method.h"
 #include "numeric/float_matrix.h"
 #include "numeric/float_vector.h"
@@ -28,7 +29,7 @@ struct TJackknifeStatistic {
 
 struct TJackknifeResults {
   std::vector<TJackknifeStatistic> eigenvalues;  // p, in eigenvalue order
-  TSize axisCount = 0;                            // k
+  TSize axisCount = 0;                           // k
   std::vector<TJackknifeStatistic> vectors;      // axis a, variable j at (a - 1) * p + j - 1
   std::vector<TJackknifeStatistic> macs;         // p; empty without allometry
 };
@@ -45,10 +46,13 @@ struct TJackknifeInput {
   double macOrientation = 1.0;  // +1 or -1: the size axis points where its coefficients sum > 0
   unsigned threads = 0;         // 0: all cores
   TRunObserver* observer = nullptr;
+  TThreadStarter* threadStarter = nullptr;  // null: the system's threads
 };
 
 /// Runs the leave-one-out loop. Raises the first fault in object order
 /// (floating-point faults, ERunCancelled when the observer asks to stop).
+/// Threads that cannot be started are done without: the loop runs on those
+/// that did, or on the calling thread alone, with the same results.
 TJackknifeResults RunJackknife(const TJackknifeInput& input);
 
 }  // namespace talvex

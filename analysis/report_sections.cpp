@@ -70,25 +70,20 @@ void AppendTrace(TReportListing& listing, double trace, double averageRoot) {
   listing.AppendEmpty();
 }
 
-void AppendEigenvalueTable(TReportListing& listing, const TFloatVector& eigenvalues, TSize k,
-                           double threshold, double trace) {
+void AppendEigenvalueTable(TReportListing& listing, const std::vector<TEigenvalueRow>& rows) {
   listing.Append("Eigenvalues");
   listing.AppendEmpty();
   listing.Append("i  Eigenvalue   % Variance  % Cumulative");
-  double cumulative = 0.0;
-  for (TSize i = 1; i <= k; ++i) {
-    const double value = eigenvalues.GetValue(i);
-    if (!(value >= threshold)) continue;
-    cumulative += value;
-    listing.Append(std::to_string(i) + " " + FloatField(value, 10, 6) + Blanks(3) +
-                   FloatField(value * 100 / trace, 10, 4) + Blanks(3) +
-                   FloatField(cumulative * 100 / trace, 10, 4));
+  for (const TEigenvalueRow& row : rows) {
+    listing.Append(std::to_string(row.rank) + " " + FloatField(row.eigenvalue, 10, 6) + Blanks(3) +
+                   FloatField(row.percent, 10, 4) + Blanks(3) +
+                   FloatField(row.cumulativePercent, 10, 4));
   }
   listing.AppendEmpty();
 }
 
-void AppendLabelledTable(TReportListing& listing, const std::string& heading,
-                         const TLabels& labels, const TFloatMatrix& m, TSize k, int decimals) {
+void AppendLabelledTable(TReportListing& listing, const std::string& heading, const TLabels& labels,
+                         const TFloatMatrix& m, TSize k, int decimals) {
   listing.Append(heading);
   listing.AppendEmpty();
   for (TSize r = 1; r <= labels.size(); ++r) {
@@ -117,8 +112,8 @@ void AppendJackknifeSections(TReportListing& listing, const TLabels& variableLab
   listing.AppendEmpty();
   listing.Append("i" + Blanks(2) + "Eigenvalue" + Blanks(8) + "SE" + Blanks(10) + "P");
   for (TSize m = 1; m <= jackknife.eigenvalues.size(); ++m) {
-    std::string row = std::to_string(m) + " " + FloatField(jackknife.eigenvalues[m - 1].estimate, 10, 6) +
-                      Blanks(4);
+    std::string row = std::to_string(m) + " " +
+                      FloatField(jackknife.eigenvalues[m - 1].estimate, 10, 6) + Blanks(4);
     row += FloatField(jackknife.eigenvalues[m - 1].standardError, 10, 8);
     row += FloatField(jackknife.eigenvalues[m - 1].probability, 10, 4);
     listing.Append(std::move(row));

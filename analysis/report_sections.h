@@ -27,14 +27,21 @@ void AppendLowerTriangle(TReportListing& listing, const TLabels& variableLabels,
 
 void AppendTrace(TReportListing& listing, double trace, double averageRoot);
 
-/// One row for each i in 1..k whose eigenvalue reaches the threshold.
-void AppendEigenvalueTable(TReportListing& listing, const TFloatVector& eigenvalues, TSize k,
-                           double threshold, double trace);
+/// A row of the eigenvalue table: the eigenvalue's rank and its share of the trace.
+struct TEigenvalueRow {
+  TSize rank = 0;
+  double eigenvalue = 0.0;
+  double percent = 0.0;
+  double cumulativePercent = 0.0;
+};
+
+/// The heading, the rows as given and an empty line.
+void AppendEigenvalueTable(TReportListing& listing, const std::vector<TEigenvalueRow>& rows);
 
 /// A heading, an empty line, one row per label with columns 1..k of `m` as
 /// "%10.<decimals>f" fields each followed by a blank, and an empty line.
-void AppendLabelledTable(TReportListing& listing, const std::string& heading,
-                         const TLabels& labels, const TFloatMatrix& m, TSize k, int decimals);
+void AppendLabelledTable(TReportListing& listing, const std::string& heading, const TLabels& labels,
+                         const TFloatMatrix& m, TSize k, int decimals);
 
 void AppendAllometricCoefficients(TReportListing& listing, const TLabels& variableLabels,
                                   const TFloatVector& macs);

@@ -7,6 +7,8 @@
 #include <ostream>
 
 #include "analysis/analysis_state.h"
+#include "analysis/transform_warnings.h"
+#include "cli/failure_report.h"
 #include "export/atomic_file.h"
 #include "export/export_format.h"
 #include "export/results_export.h"
@@ -80,24 +82,28 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   TAnalysisState state;
   state.LoadFile(options.file);
   if (options.factors && !state.SetFactorCount(*options.factors)) {
-    err << "talvex-cli: the number of factors must be between 1 and "
-        << state.Data().variableCount << '\n';
+    err << "talvex-cli: the number of factors must be between 1 and " << state.Data().variableCount
+        << '\n';
     return 1;
   }
+
+  // Values that the decimal logarithms take as 0 are analysed; the user is told.
+  for (const std::string& warning : TransformWarnings(state.Data(), AnalysisOptionsOf(options)))
+    err << "talvex-cli: warning: " << warning << '\n';
 
   TReportListing listing;
   try {
     TProgressLine progress(err);
     state.Run(AnalysisOptionsOf(options), listing, options.progress ? &progress : nullptr,
               options.threads.value_or(0));
-  } catch (const Exception& e) {
+  } catch (const std::exception& e) {
     // What the run wrote before the fault is kept, as in the desktop program.
     try {
       WriteListing(options, listing, out);
-    } catch (const Exception& writeError) {
-      err << "talvex-cli: " << writeError.Message() << '\n';
+    } catch (const std::exception& writeError) {
+      ReportFailure(err, writeError);
     }
-    err << "talvex-cli: " << e.Message() << '\n';
+    ReportFailure(err, e);
     return 1;
   }
 

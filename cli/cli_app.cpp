@@ -3,13 +3,13 @@
 #include "cli/cli_app.h"
 
 #include <exception>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "cli/analysis_command.h"
 #include "cli/check_command.h"
 #include "cli/cli_options.h"
+#include "cli/failure_report.h"
 
 #ifndef TALVEX_VERSION
 #define TALVEX_VERSION "unknown"
@@ -21,11 +21,6 @@ namespace {
 
 constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
-
-int Fail(std::ostream& err, const std::string& message) {
-  err << "talvex-cli: " << message << '\n';
-  return ExitFailure;
-}
 
 }  // namespace
 
@@ -48,10 +43,11 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
   try {
     if (options.check) return RunCheckCommand(options, out);
     return RunAnalysisCommand(options, out, err);
-  } catch (const Exception& e) {
-    return Fail(err, e.Message());
-  } catch (const std::bad_alloc&) {
-    return Fail(err, EAllocateFailed().Message());
+  } catch (const std::exception& e) {
+    // Any failure, the program's own or the library's (a thread, a stream),
+    // ends with a message and status 1, never with a terminated program.
+    ReportFailure(err, e);
+    return ExitFailure;
   }
 }
 

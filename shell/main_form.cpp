@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "analysis/transform_warnings.h"
 #include "export/results_export.h"
 #include "input/data_reader.h"
 #include "input/data_refused.h"
@@ -565,7 +566,8 @@ void TMainForm::RunAnalysisItemClick() {
     runProgress_->show();
     cancelBtn_->show();
     cancelBtn_->setEnabled(true);
-    runner_->Start(state_, options_->Options(), runThreads_);
+    runOptions_ = options_->Options();
+    runner_->Start(state_, runOptions_, runThreads_);
     UpdateCommandStates();
     cancelBtn_->setFocus();
   });
@@ -602,8 +604,22 @@ void TMainForm::RunEnded() {
     close();
     return;
   }
-  if (failure) ShowFailure(DescribeFailure(failure));
+  if (failure) {
+    ShowFailure(DescribeFailure(failure));
+  } else {
+    ShowRunWarnings();
+  }
   emit RunFinished();
+}
+
+void TMainForm::ShowRunWarnings() {
+  const std::vector<std::string> warnings = talvex::TransformWarnings(state_.Data(), runOptions_);
+  if (warnings.empty()) return;
+  QStringList lines;
+  for (const std::string& warning : warnings) lines.append(QString::fromStdString(warning));
+  interaction_.ShowMessage(TMessageKind::Warning, ApplicationTitle, lines.join(u'\n'),
+                           TMessageButton::Ok,
+                           tr("The analysis is complete; these values entered it as 0."));
 }
 
 // ---- Results ----

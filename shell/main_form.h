@@ -100,6 +100,9 @@ class TMainForm : public QMainWindow {
   // The run's progress and end.
   void RunIteration(unsigned objectNumber, unsigned objectCount);
   void RunEnded();
+  /// What the completed run did to the data without stopping (values taken
+  /// as 0 by decimal logarithms), in one warning box.
+  void ShowRunWarnings();
 
   /// Reads `path` into the state; only a file that loads replaces what is
   /// loaded. A refused file is told (its own message, then "File error"),
@@ -137,6 +140,7 @@ class TMainForm : public QMainWindow {
   QString openDialogFile_;  // the Open dialog's own current file name
   QString saveFileName_;
   unsigned runThreads_ = 0;
+  talvex::TAnalysisOptions runOptions_;  // the options of the run in progress or last run
   bool closePending_ = false;
   bool shutDown_ = false;
 

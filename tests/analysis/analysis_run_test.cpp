@@ -38,6 +38,7 @@ struct TFailureCase {
   std::vector<std::string> messages;  // any of these
   const char* lastLine;               // the last line the listing keeps
   int fromEnd;                        // ... counted from its end (0 = last)
+  bool workingRunFirst = true;        // whether the file has a run that works
 };
 
 // Each fault stops the run with its message, keeps the lines written before
@@ -50,8 +51,27 @@ TEST(AnalysisFailures, StopAtTheFaultAndKeepEarlierResults) {
        Options(Corr, Raw, true),
        {ZeroDivide, Invalid},
        "Number of observations = 1",
-       1},
-      {"constant.nts", Options(Corr, Raw, true), {ZeroDivide, Invalid}, "Correlation matrix", 1},
+       1,
+       false},
+      {"constant.nts",
+       Options(Corr, Raw, true),
+       {ZeroDivide, Invalid},
+       "Correlation matrix",
+       1,
+       false},
+      // A trace of 0: the eigenvalue table's percentages fault before its heading.
+      {"all_constant.nts",
+       Options(Cov, Raw, true),
+       {Invalid},
+       "Average root = 0.0000000",
+       1,
+       false},
+      {"one_constant_variable.nts",
+       Options(Cov, Raw, false),
+       {Invalid},
+       "Average root = 0.0000000",
+       1,
+       false},
       {"two_objects.nts",
        Options(Corr, Raw, true),
        {ZeroDivide, Invalid},
@@ -65,9 +85,9 @@ TEST(AnalysisFailures, StopAtTheFaultAndKeepEarlierResults) {
     TReportListing listing;
     // A run that works first, so that there are results to keep.
     TAnalysisOptions working = Options(Cov, Raw, false);
-    // (A constant variable has no correlation with any component, so that
+    // (A constant variable has no correlation with any component, so such a
     // file has no working run.)
-    if (std::string(c.data) != "one_object.nts" && std::string(c.data) != "constant.nts") {
+    if (c.workingRunFirst) {
       state.Run(working, listing);
       ASSERT_TRUE(state.ResultsReady());
     }

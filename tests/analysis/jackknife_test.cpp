@@ -1,11 +1,15 @@
 // The jackknife's mends: reduced axes turned towards the full-sample ones,
 // the size axis oriented by the sum of its coefficients, probabilities of
 // coefficients independent of the axis' sign, and standard errors of zero.
+#include "analysis/jackknife.h"
+
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <system_error>
 
-#include "analysis/jackknife.h"
 #include "numeric/principal_axes.h"
 #include "test_support.h"
 
@@ -100,6 +104,89 @@ TEST(Jackknife, ZeroStandardErrorsDoNotStopTheRun) {
   options.transformation = DataTransform::TransformDecimal;
   RunAnalysis(Request(options, 1), data, results, listing);
   EXPECT_EQ(listing.Lines().back(), "Size         1.0000    0.0000       nan");
+}
+
+// Starts the system's threads up to `allowed`, then refuses as a system out
+// of threads does.
+class TRefusingStarter : public TThreadStarter {
+ public:
+  explicit TRefusingStarter(unsigned allowed) : allowed_(allowed) {}
+  std::jthread Start(std::function<void()> work) override {
+    ++asked;
+    if (started == allowed_)
+      throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again),
+                              "thread creation refused");
+    ++started;
+    return std::jthread(std::move(work));
+  }
+  unsigned asked = 0;
+  unsigned started = 0;
+
+ private:
+  unsigned allowed_;
+};
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+void ExpectSameResults(const TJackknifeResults& a, const TJackknifeResults& b) {
+  auto same = [](const std::vector<TJackknifeStatistic>& x,
+                 const std::vector<TJackknifeStatistic>& y) {
+    ASSERT_EQ(x.size(), y.size());
+    for (std::size_t i = 0; i < x.size(); ++i) {
+      EXPECT_TRUE(SameBits(x[i].estimate, y[i].estimate)) << i;
+      EXPECT_TRUE(SameBits(x[i].standardError, y[i].standardError)) << i;
+      EXPECT_TRUE(SameBits(x[i].probability, y[i].probability)) << i;
+    }
+  };
+  same(a.eigenvalues, b.eigenvalues);
+  same(a.vectors, b.vectors);
+  same(a.macs, b.macs);
+}
+
+// A system that cannot start all the workers asked for (or none) must not
+// end the program: the loop goes on with fewer threads, bit for bit the same.
+TEST(Jackknife, ThreadsThatCannotStartAreDoneWithout) {
+  const TDataMatrix file = LoadFixture("morph.nts");
+  const TSize n = file.objectCount, p = file.variableCount;
+  TFullSample s = Decompose(file, DispersionMethod::Covariance);
+  TJackknifeInput input = InputFor(s, n, p, 1.0);
+  input.threads = 1;
+  const TJackknifeResults expected = RunJackknife(input);
+  for (unsigned allowed : {0u, 1u, 3u}) {
+    SCOPED_TRACE(allowed);
+    TRefusingStarter starter(allowed);
+    input.threads = 4;
+    input.threadStarter = &starter;
+    TJackknifeResults results;
+    ASSERT_NO_THROW(results = RunJackknife(input));
+    EXPECT_EQ(starter.started, allowed);
+    EXPECT_GT(starter.asked, allowed);
+    ExpectSameResults(results, expected);
+  }
+}
+
+// A fault in a reduced sample is still reported when no worker could start.
+TEST(Jackknife, FaultsOfTheCallingThreadAloneAreReported) {
+  const TDataMatrix data = LoadFixture("two_objects.nts");
+  TFloatMatrix x(2, 2);
+  for (TSize i = 1; i <= 2; ++i)
+    for (TSize j = 1; j <= 2; ++j) x.SetValue(i, j, data.values.GetValue((i - 1) * 2 + j));
+  TFloatMatrix work(2, 2), vectors(2, 2);
+  TFloatVector offDiag(2), values(2);
+  double trace = 0.0;
+  PrincipalAxes(2, 2, x, DispersionMethod::Correlation, work, trace, offDiag, values, vectors);
+  TJackknifeInput input;
+  input.data = &x;
+  input.objectCount = 2;
+  input.variableCount = 2;
+  input.axisCount = 2;
+  input.method = DispersionMethod::Correlation;
+  input.eigenvalues = &values;
+  input.eigenvectors = &vectors;
+  input.threads = 2;
+  TRefusingStarter starter(0);
+  input.threadStarter = &starter;
+  EXPECT_THROW(RunJackknife(input), Exception);
 }
 
 }  // namespace

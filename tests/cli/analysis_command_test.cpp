@@ -63,8 +63,8 @@ TEST_F(CliAnalysis, PrintsTheSameListingAsTheEngine) {
 
 TEST_F(CliAnalysis, ReportFileHasCarriageReturnLineEnds) {
   const std::filesystem::path report = dir_ / "report.txt";
-  const TRun run = Cli({"--rule", "kaiser", "--no-jackknife", "--report", report.string(),
-                        AnalysisData("r06.nts")});
+  const TRun run = Cli(
+      {"--rule", "kaiser", "--no-jackknife", "--report", report.string(), AnalysisData("r06.nts")});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "");
   const std::string text = ReadFile(report);
@@ -88,10 +88,70 @@ TEST_F(CliAnalysis, ReportToADeviceIsWrittenStraightThrough) {
 TEST_F(CliAnalysis, FailedRunKeepsTheListingSoFarAndExitsWithOne) {
   const TRun run = Cli({"--method", "covariance", "--transform", "ln", AnalysisData("zero.nts")});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "talvex-cli: Floating point division by zero\n");
+  EXPECT_EQ(run.err,
+            "talvex-cli: Floating point division by zero\n"
+            "talvex-cli: Object OBJ2 has the value 0 in VAR1, which has no natural logarithm.\n");
   const std::string tail = "Data log (e) transformed\n\n";
   ASSERT_GE(run.out.size(), tail.size());
   EXPECT_EQ(run.out.substr(run.out.size() - tail.size()), tail);
+}
+
+// The cause of a fault follows the specified message on a line of its own;
+// the listing still ends where the run stopped.
+TEST_F(CliAnalysis, FailedRunNamesTheCauseAfterTheMessage) {
+  const struct {
+    std::vector<std::string> arguments;
+    const char* err;
+    const char* tail;
+  } cases[] = {
+      {{"one_object.nts"},
+       "talvex-cli: Invalid floating point operation\n"
+       "talvex-cli: One object is too few: the analysis needs at least two.\n",
+       "Number of observations = 1\n\n"},
+      {{"constant.nts"},
+       "talvex-cli: Invalid floating point operation\n"
+       "talvex-cli: The variable VAR2 is constant (standard deviation 0): its correlations are "
+       "undefined.\n",
+       "Correlation matrix\n\n"},
+      {{"--method", "covariance", "all_constant.nts"},
+       "talvex-cli: Invalid floating point operation\n"
+       "talvex-cli: Every variable is constant: the total variance is 0.\n",
+       "Average root = 0.0000000\n\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> arguments = c.arguments;
+    arguments.back() = AnalysisData(arguments.back());
+    SCOPED_TRACE(arguments.back());
+    const TRun run = Cli(arguments);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, c.err);
+    const std::string tail = c.tail;
+    ASSERT_GE(run.out.size(), tail.size());
+    EXPECT_EQ(run.out.substr(run.out.size() - tail.size()), tail);
+  }
+}
+
+// Decimal logarithms take values <= 0 as 0: the run completes with the same
+// listing and says so on standard error, once per variable concerned.
+TEST_F(CliAnalysis, WarnsOfValuesTakenAsZeroByDecimalLogarithms) {
+  const TRun run =
+      Cli({"--method", "covariance", "--transform", "log10", AnalysisData("zero.nts")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "talvex-cli: warning: log10 of 1 value <= 0 in VAR1 was taken as 0\n");
+  EXPECT_EQ(WithoutClockAndPath(run.out, ""),
+            ReadFile(std::string(TALVEX_SOURCE_DIR) +
+                     "/tests/analysis/golden/zero_cov_log10_all_on.txt"));
+
+  const TRun twice = Cli({"--transform", "log10", "--no-jackknife", AnalysisData("signs.nts")});
+  EXPECT_EQ(twice.status, 0) << twice.err;
+  EXPECT_EQ(twice.err,
+            "talvex-cli: warning: log10 of 2 values <= 0 in SL were taken as 0\n"
+            "talvex-cli: warning: log10 of 1 value <= 0 in PL was taken as 0\n");
+
+  // Natural logarithms stop at such a value instead; no warning precedes that.
+  const TRun ln = Cli({"--transform", "ln", AnalysisData("zero.nts")});
+  EXPECT_EQ(ln.status, 1);
+  EXPECT_EQ(ln.err.find("warning"), std::string::npos) << ln.err;
 }
 
 TEST_F(CliAnalysis, FactorCountMustFitTheVariables) {
@@ -108,9 +168,9 @@ TEST_F(CliAnalysis, FactorCountMustFitTheVariables) {
 TEST_F(CliAnalysis, ExportsScoresAndVectorsAfterTheRun) {
   const std::filesystem::path scores = dir_ / "scores.csv";
   const std::filesystem::path vectors = dir_ / "vectors.sdf";
-  const TRun run = Cli({"--factors", "2", "--no-jackknife", "--scores", scores.string(),
-                        "--vectors", vectors.string(), "--report", (dir_ / "r.txt").string(),
-                        AnalysisData("r06.nts")});
+  const TRun run =
+      Cli({"--factors", "2", "--no-jackknife", "--scores", scores.string(), "--vectors",
+           vectors.string(), "--report", (dir_ / "r.txt").string(), AnalysisData("r06.nts")});
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string csv = ReadFile(scores);
   EXPECT_EQ(csv.substr(0, csv.find("\r\n")), "Axis1,Axis2");

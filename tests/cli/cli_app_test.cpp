@@ -1,8 +1,6 @@
 // talvex-cli end to end: --check on every kind of file the reader accepts,
 // refuses or fails on, --help, --version, usage errors; in-process through
 // RunCli and, for the exit status and streams of the real program, by running it.
-#include "cli_run.h"
-
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,8 +10,11 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
+
+#include "cli_run.h"
 
 namespace talvex {
 namespace {
@@ -87,6 +88,53 @@ TEST(CliApp, HelpListsEveryOptionAndVersionNamesTheProgram) {
   const TRun version = RunInProcess({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.rfind("talvex-cli ", 0), 0u);
+}
+
+// A stream buffer that takes no character, as a full disk or a closed pipe.
+class TRefusingBuffer : public std::streambuf {
+ protected:
+  int_type overflow(int_type) override { return traits_type::eof(); }
+};
+
+// A failure from outside the program's own family (here the library's
+// std::ios_base::failure of an output stream that raises) is reported like
+// any other: "talvex-cli: " and its text, status 1, and a failing run still
+// names its own fault after it.
+TEST(CliApp, AnyStandardExceptionIsReportedAndExitsWithOne) {
+  const std::string analysisData = std::string(TALVEX_SOURCE_DIR) + "/tests/analysis/data/";
+  const struct {
+    std::vector<std::string> arguments;
+    std::vector<std::string> laterLines;  // after the stream's own failure
+  } cases[] = {
+      {{"--check", Data("labelled.nts")}, {}},
+      {{"--no-jackknife", analysisData + "r06.nts"}, {}},
+      {{"--transform", "ln", analysisData + "negative.nts"},
+       {"talvex-cli: Invalid floating point operation",
+        "talvex-cli: Object OBJ2 has the value -1 in VAR1, which has no natural logarithm."}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments.back());
+    std::vector<std::string> arguments = c.arguments;
+    arguments.insert(arguments.begin(), "talvex-cli");
+    std::vector<char*> argv;
+    for (auto& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    TRefusingBuffer refusing;
+    std::ostream out(&refusing);
+    out.exceptions(std::ios::badbit);
+    std::ostringstream err;
+    int status = -1;
+    ASSERT_NO_THROW(status = RunCli(int(arguments.size()), argv.data(), out, err));
+    EXPECT_EQ(status, 1);
+    std::istringstream lines(err.str());
+    std::string line;
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_EQ(line.rfind("talvex-cli: ", 0), 0u) << line;
+    EXPECT_GT(line.size(), std::string("talvex-cli: ").size());
+    std::vector<std::string> later;
+    while (std::getline(lines, line)) later.push_back(line);
+    EXPECT_EQ(later, c.laterLines);
+  }
 }
 
 // The built program: exit status and the two streams.

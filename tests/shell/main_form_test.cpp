@@ -551,6 +551,9 @@ class TMainFormTest : public QObject {
     QCOMPARE(user_->messages.size(), std::size_t(1));
     QCOMPARE(user_->messages[0].title, QString("TALVEX for Windows"));
     QCOMPARE(user_->messages[0].text, QString("Invalid floating point operation."));
+    // The cause, as far as the program knows it, below the message.
+    QVERIFY2(user_->messages[0].detail.contains("natural logarithm"),
+             qPrintable(user_->messages[0].detail));
     QVERIFY(form_->ResultsReady());  // as before the run
     QCOMPARE(form_->State().Results().trace, trace);
     QVERIFY(!form_->Listing().Empty());  // the lines written before the fault
@@ -563,6 +566,25 @@ class TMainFormTest : public QObject {
     QVERIFY(RunToEnd());
     QVERIFY(!form_->ResultsReady());
     QCOMPARE(EnabledCommands(), Join({Always, WithData, WithRecentFiles}));
+  }
+
+  void DecimalLogarithmsOfZeroAreWarnedAbout() {
+    OpenThroughDialog(Data("negative.nts"));
+    form_->OptionMarks().TransformDecimalItem->trigger();
+    user_->Reset();
+    QVERIFY(RunToEnd());
+    QVERIFY(form_->ResultsReady());  // the run completes, as before
+    QCOMPARE(user_->messages.size(), std::size_t(1));
+    QCOMPARE(user_->messages[0].kind, TMessageKind::Warning);
+    QCOMPARE(user_->messages[0].title, ApplicationTitle);
+    QVERIFY2(user_->messages[0].text.startsWith("log10 of "), qPrintable(user_->messages[0].text));
+    QVERIFY(user_->messages[0].text.contains(" <= 0 in "));
+
+    // No warning without decimal logarithms.
+    form_->OptionMarks().TransformRawItem->trigger();
+    user_->Reset();
+    QVERIFY(RunToEnd());
+    QVERIFY(user_->messages.empty());
   }
 
   void FocusChangeReappliesRules() {
