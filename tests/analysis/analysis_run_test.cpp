@@ -13,15 +13,8 @@ namespace {
 
 using testing::FixturePath;
 using testing::LoadFixture;
+using testing::Options;
 using testing::Request;
-
-TAnalysisOptions Options(DispersionMethod method, DataTransform transform, bool jackknife) {
-  TAnalysisOptions o;
-  o.method = method;
-  o.transformation = transform;
-  o.jackknife = jackknife;
-  return o;
-}
 
 constexpr auto Corr = DispersionMethod::Correlation;
 constexpr auto Cov = DispersionMethod::Covariance;

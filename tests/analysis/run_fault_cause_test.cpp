@@ -14,6 +14,7 @@ namespace talvex {
 namespace {
 
 using testing::LoadFixture;
+using testing::Options;
 using testing::Request;
 
 constexpr auto Corr = DispersionMethod::Correlation;
@@ -25,14 +26,6 @@ constexpr auto Ln = DataTransform::TransformNatural;
 const std::vector<std::string> FaultMessages = {"Invalid floating point operation",
                                                 "Floating point division by zero",
                                                 "Floating point overflow"};
-
-TAnalysisOptions Options(DispersionMethod method, DataTransform transform, bool jackknife) {
-  TAnalysisOptions o;
-  o.method = method;
-  o.transformation = transform;
-  o.jackknife = jackknife;
-  return o;
-}
 
 // Rows of values; objects O1.., variables V1...
 TDataMatrix Matrix(const std::vector<std::vector<double>>& rows) {

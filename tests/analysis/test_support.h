@@ -19,6 +19,15 @@ inline TDataMatrix LoadFixture(const std::string& name) {
   return data;
 }
 
+inline TAnalysisOptions Options(DispersionMethod method, DataTransform transform,
+                                bool jackknife) {
+  TAnalysisOptions o;
+  o.method = method;
+  o.transformation = transform;
+  o.jackknife = jackknife;
+  return o;
+}
+
 inline TRunRequest Request(TAnalysisOptions options, TSize factorCount, unsigned threads = 0) {
   TRunRequest request;
   request.options = options;
