@@ -55,6 +55,10 @@ double FactorThreshold(FactorRule rule, DispersionMethod method, double averageR
   }
 }
 
+void Step(const TRunRequest& request, const char* step) {
+  if (request.observer != nullptr) request.observer->StepStarted(step);
+}
+
 }  // namespace
 
 void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisResults& results,
@@ -82,6 +86,7 @@ void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisR
     for (TSize i = 1; i <= n; ++i) column[i - 1] = data.values.GetValue((i - 1) * p + j);
   }
 
+  Step(request, "Basic statistics");
   TFloatVector sds(p);
   {
     TFloatVector means(p);
@@ -116,9 +121,11 @@ void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisR
   listing.Append(method == DispersionMethod::Covariance ? "Covariance matrix"
                                                         : "Correlation matrix");
   listing.AppendEmpty();
+  Step(request, "Dispersion matrix");
   DispersionMatrix(x, n, p, d, method);
   AppendLowerTriangle(listing, variableLabels, d);
 
+  Step(request, "Eigen-decomposition");
   PrincipalAxes(n, p, x, method, d, run.trace, offDiag, run.eigenvalues, run.eigenvectors);
   const double averageRoot = VectorMean(run.eigenvalues, p);
   CheckFloatFaults();
@@ -128,6 +135,7 @@ void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisR
                         FactorThreshold(options.factorRule, method, averageRoot), run.trace);
   AppendLabelledTable(listing, "Eigenvectors", variableLabels, run.eigenvectors, k, 4);
 
+  Step(request, "Component scores");
   ComponentScores(n, p, k, run.scores, run.eigenvectors, x, method);
   AppendLabelledTable(listing, "Principal Component Scores", data.objectLabels, run.scores, k, 3);
 
@@ -155,6 +163,7 @@ void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisR
   }
 
   if (options.jackknife) {
+    Step(request, "Jackknife");
     TJackknifeInput input;
     input.data = &x;
     input.objectCount = n;

@@ -47,8 +47,18 @@ struct TJackknifeInput {
   TRunObserver* observer = nullptr;
 };
 
+/// No worker thread could be started (a limit on processes or memory);
+/// Detail() holds the system's reason.
+class EThreadsUnavailable : public Exception {
+ public:
+  EThreadsUnavailable() : Exception("Cannot start the jackknife's worker threads") {}
+};
+
 /// Runs the leave-one-out loop. Raises the first fault in object order
-/// (floating-point faults, ERunCancelled when the observer asks to stop).
+/// (floating-point faults, ERunCancelled when the observer asks to stop),
+/// EThreadsUnavailable when no worker can start. Fewer workers than asked
+/// run when the workspace budget (256 MB) or the system allows no more; the
+/// results do not depend on their number.
 TJackknifeResults RunJackknife(const TJackknifeInput& input);
 
 }  // namespace talvex

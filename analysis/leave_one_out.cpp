@@ -111,6 +111,9 @@ void TLeaveOneOut::DowndatedDispersion(TSize i, TWorkspace& ws) const {
 }
 
 void TLeaveOneOut::RecomputedDispersion(TSize i, TWorkspace& ws) const {
+  // Made on first need: most runs never take this path, and n x p per
+  // thread would dominate the jackknife's memory.
+  if (ws.rows.MaxRows() < n_ - 1 || ws.rows.MaxCols() < p_) ws.rows = TFloatMatrix(n_ - 1, p_);
   for (TSize j = 1; j <= p_; ++j) {
     const double* from = data_.Column(j);
     double* to = ws.rows.Column(j);

@@ -25,7 +25,7 @@ class TLeaveOneOut {
     TFloatVector offDiag;   // p
     TFloatVector centred;   // p: x_i - m
     TFloatVector rest;      // p: the other objects' deviations from m, summed, / sqrt(n - 1)
-    TFloatMatrix rows;      // (n - 1) x p, only for the recomputation path
+    TFloatMatrix rows;      // (n - 1) x p, made only when the recomputation path is taken
     TFloatVector values;    // p: reduced eigenvalues, descending
     TFloatMatrix vectors;   // p x p: reduced eigenvectors
     double trace = 0.0;

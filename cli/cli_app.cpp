@@ -10,6 +10,8 @@
 #include "cli/analysis_command.h"
 #include "cli/check_command.h"
 #include "cli/cli_options.h"
+#include "cli/output_check.h"
+#include "cli/standard_output.h"
 
 #ifndef TALVEX_VERSION
 #define TALVEX_VERSION "unknown"
@@ -22,8 +24,9 @@ namespace {
 constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
 
-int Fail(std::ostream& err, const std::string& message) {
+int Fail(std::ostream& err, const std::string& message, const std::string& detail = {}) {
   err << "talvex-cli: " << message << '\n';
+  if (!detail.empty()) err << "talvex-cli: " << detail << '\n';
   return ExitFailure;
 }
 
@@ -33,23 +36,24 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
   TCliOptions options;
   try {
     options = ParseCliOptions(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    CheckDistinctFiles(options);
   } catch (const ECliUsage& e) {
     err << "talvex-cli: " << e.Message() << '\n' << ShortUsage();
     return ExitUsage;
   }
-  if (options.help) {
-    out << HelpText();
-    return 0;
-  }
-  if (options.version) {
-    out << "talvex-cli " << TALVEX_VERSION << '\n';
-    return 0;
-  }
   try {
+    if (options.help) {
+      WriteStandardOutput(out, HelpText());
+      return 0;
+    }
+    if (options.version) {
+      WriteStandardOutput(out, std::string("talvex-cli ") + TALVEX_VERSION + "\n");
+      return 0;
+    }
     if (options.check) return RunCheckCommand(options, out);
     return RunAnalysisCommand(options, out, err);
   } catch (const Exception& e) {
-    return Fail(err, e.Message());
+    return Fail(err, e.Message(), e.Detail());
   } catch (const std::bad_alloc&) {
     return Fail(err, EAllocateFailed().Message());
   }
