@@ -2,6 +2,7 @@
 #include "cli/analysis_command.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -69,10 +70,15 @@ void WriteListing(const TCliOptions& options, const TReportListing& listing, std
   const auto type = std::filesystem::status(options.report, error).type();
   if (!error && type != std::filesystem::file_type::regular &&
       type != std::filesystem::file_type::not_found) {
+    errno = 0;
     std::ofstream stream(options.report, std::ios::binary);
     stream << listing.Text("\r\n");
     stream.flush();
-    if (!stream) throw EInOutError("Cannot write file " + options.report);
+    if (!stream) {
+      const int reason = errno != 0 ? errno : EIO;
+      throw EInOutError("Cannot write file " + options.report + ": " +
+                        std::error_code(reason, std::generic_category()).message());
+    }
     return;
   }
   TAtomicFile file(options.report);
