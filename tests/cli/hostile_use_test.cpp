@@ -126,7 +126,7 @@ TEST(CliStandardOutput, FailedWritesAreReportedForEveryCommand) {
 }
 
 TEST(CliStandardOutput, DevFullAndAClosedStreamFailTheRealProgram) {
-  for (const std::string arguments :
+  for (const std::string& arguments :
        {"--no-jackknife \"" + Iris() + "\"", "--check \"" + Iris() + "\"", std::string("--help")}) {
     SCOPED_TRACE(arguments);
     const TRun full = RunShell(arguments, ">/dev/full");
