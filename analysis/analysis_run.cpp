@@ -75,6 +75,10 @@ std::vector<TEigenvalueRow> EigenvalueRows(const TFloatVector& eigenvalues, TSiz
   return rows;
 }
 
+void Step(const TRunRequest& request, const char* step) {
+  if (request.observer != nullptr) request.observer->StepStarted(step);
+}
+
 bool IsFloatingPointFault(const Exception& e) {
   return dynamic_cast<const EInvalidOp*>(&e) != nullptr ||
          dynamic_cast<const EZeroDivide*>(&e) != nullptr ||
@@ -107,6 +111,7 @@ void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResu
     for (TSize i = 1; i <= n; ++i) column[i - 1] = data.values.GetValue((i - 1) * p + j);
   }
 
+  Step(request, "Basic statistics");
   TFloatVector sds(p);
   {
     TFloatVector means(p);
@@ -141,9 +146,11 @@ void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResu
   listing.Append(method == DispersionMethod::Covariance ? "Covariance matrix"
                                                         : "Correlation matrix");
   listing.AppendEmpty();
+  Step(request, "Dispersion matrix");
   DispersionMatrix(x, n, p, d, method);
   AppendLowerTriangle(listing, variableLabels, d);
 
+  Step(request, "Eigen-decomposition");
   PrincipalAxes(n, p, x, method, d, run.trace, offDiag, run.eigenvalues, run.eigenvectors);
   const double averageRoot = VectorMean(run.eigenvalues, p);
   CheckFloatFaults();
@@ -154,6 +161,7 @@ void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResu
                               FactorThreshold(options.factorRule, method, averageRoot), run.trace));
   AppendLabelledTable(listing, "Eigenvectors", variableLabels, run.eigenvectors, k, 4);
 
+  Step(request, "Component scores");
   // A score plot needs two axes: with one component shown, the second
   // column is computed as well, so the plot never shows a column of zeros.
   ComponentScores(n, p, std::min(p, std::max<TSize>(k, 2)), run.scores, run.eigenvectors, x,
@@ -185,6 +193,7 @@ void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResu
 
   if (options.jackknife) {
     stage = RunStage::Jackknife;
+    Step(request, "Jackknife");
     TJackknifeInput input;
     input.data = &x;
     input.objectCount = n;

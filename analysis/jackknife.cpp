@@ -27,6 +27,9 @@ namespace {
 // whatever p and k, with at most RingSlotsPerThread slots per worker.
 constexpr std::size_t SlotBudget = std::size_t(8) << 20;
 constexpr std::size_t RingSlotsPerThread = 8;
+// The workers' own containers (about 2 p x p doubles each) stay below this
+// many doubles (256 MB) whatever the thread count asked for.
+constexpr std::size_t WorkspaceBudget = std::size_t(32) << 20;
 
 // Beyond |t| = 1e100 every distribution function of the report is 0 or 1 to
 // double precision; the limit is taken instead of squaring t into overflow.
@@ -116,6 +119,16 @@ TJackknifeStatistic Finish(double mean, double squares, TSize n, Tail tail) {
   return s;
 }
 
+// The worker threads of a run: as asked (0: one per core), never more than
+// the objects, and as many as the workspace budget allows (at least one).
+unsigned WorkerCount(unsigned asked, TSize n, TSize p) {
+  unsigned threads = asked != 0 ? asked : std::max(1u, std::thread::hardware_concurrency());
+  threads = unsigned(std::min<TSize>(threads, std::max<TSize>(n, 1)));
+  const std::size_t perWorkspace = 2 * std::size_t(p) * p + 4 * std::size_t(p);
+  const std::size_t byBudget = std::max<std::size_t>(1, WorkspaceBudget / perWorkspace);
+  return unsigned(std::min<std::size_t>(threads, byBudget));
+}
+
 // What one leave-one-out decomposition leaves for the accumulation.
 struct TSlot {
   std::vector<double> values;   // p
@@ -136,9 +149,7 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in) {
 
   const TLeaveOneOut leaveOneOut(*in.data, n, p, in.method);
 
-  unsigned threads =
-      in.threads != 0 ? in.threads : std::max(1u, std::thread::hardware_concurrency());
-  threads = unsigned(std::min<TSize>(threads, std::max<TSize>(n, 1)));
+  const unsigned threads = WorkerCount(in.threads, n, p);
 
   // The workers decompose objects into a ring of slots in whatever order they
   // finish; this thread takes the slots back in object order. A few slots per

@@ -51,8 +51,9 @@ struct TJackknifeInput {
 
 /// Runs the leave-one-out loop. Raises the first fault in object order
 /// (floating-point faults, ERunCancelled when the observer asks to stop).
-/// Threads that cannot be started are done without: the loop runs on those
-/// that did, or on the calling thread alone, with the same results.
+/// Threads that cannot be started, or that the workspace budget (256 MB)
+/// leaves no room for, are done without: the loop runs on those that did,
+/// or on the calling thread alone, with the same results.
 TJackknifeResults RunJackknife(const TJackknifeInput& input);
 
 }  // namespace talvex

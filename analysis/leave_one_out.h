@@ -1,8 +1,11 @@
 // TLeaveOneOut: the dispersion matrix and principal axes of the data without
 // one object. The full-sample column means and centred cross-products are
-// formed once; removing object i is the rank-one downdate
-//   S(i) = S - n / (n - 1) * (x_i - m)(x_i - m)^T,
-// which costs O(p^2) instead of O(n p^2). Where the downdate would cancel
+// formed once; removing object i is the downdate
+//   S(i) = S - d d^T - u u^T,  d = x_i - m,  u = (r - d) / sqrt(n - 1),
+// r the sums of x - m over all objects, which costs O(p^2) instead of
+// O(n p^2). With an exact mean r = 0 and this is S - n / (n - 1) d d^T; with
+// the rounded mean it is still exact, so a large offset over a small spread
+// keeps the digits the full sample keeps. Where the downdate would cancel
 // most of a variance (the left-out object carries nearly all of a variable's
 // spread) the reduced sample's sums are recomputed from its rows instead.
 #pragma once
@@ -21,7 +24,8 @@ class TLeaveOneOut {
     TFloatMatrix work;      // p x p: the reduced dispersion matrix, then the solver's work
     TFloatVector offDiag;   // p
     TFloatVector centred;   // p: x_i - m
-    TFloatMatrix rows;      // (n - 1) x p, only for the recomputation path
+    TFloatVector rest;      // p: the other objects' deviations from m, summed, / sqrt(n - 1)
+    TFloatMatrix rows;      // (n - 1) x p, made only when the recomputation path is taken
     TFloatVector values;    // p: reduced eigenvalues, descending
     TFloatMatrix vectors;   // p x p: reduced eigenvectors
     double trace = 0.0;
@@ -43,6 +47,7 @@ class TLeaveOneOut {
   TSize p_;
   DispersionMethod method_;
   TFloatVector means_;         // p
+  TFloatVector residuals_;     // p: sums of x - m over all objects (rounding of m)
   TFloatMatrix crossProducts_;  // p x p: sums of products of centred values
 };
 

@@ -10,6 +10,10 @@ namespace talvex {
 class TRunObserver {
  public:
   virtual ~TRunObserver() = default;
+  /// At the start of each step of the run ("Basic statistics", "Dispersion
+  /// matrix", "Eigen-decomposition", "Component scores", "Jackknife"), so a
+  /// long run without the jackknife shows where it is.
+  virtual void StepStarted(const char* step) { (void)step; }
   /// Once per object of the leave-one-out loop, in object order (1..objectCount).
   virtual void JackknifeIteration(TSize objectNumber, TSize objectCount) {
     (void)objectNumber;

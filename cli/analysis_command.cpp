@@ -1,14 +1,19 @@
 // The main job of talvex-cli: load, run, write the listing, export.
 #include "cli/analysis_command.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <thread>
 
 #include "analysis/analysis_state.h"
 #include "analysis/transform_warnings.h"
 #include "cli/failure_report.h"
+#include "cli/output_check.h"
+#include "cli/standard_output.h"
 #include "export/atomic_file.h"
 #include "export/export_format.h"
 #include "export/results_export.h"
@@ -17,13 +22,19 @@ namespace talvex {
 
 namespace {
 
-// Progress of the leave-one-out loop on standard error, redrawn at most a few
-// times a second so that a fast run does not spend its time printing.
+// Progress of the run on standard error: each step on a line of its own, and
+// the leave-one-out loop's count, redrawn at most a few times a second so
+// that a fast run does not spend its time printing.
 class TProgressLine : public TRunObserver {
  public:
   explicit TProgressLine(std::ostream& err) : err_(err) {}
   ~TProgressLine() override {
     if (shown_) err_ << '\n';
+  }
+  void StepStarted(const char* step) override {
+    if (shown_) err_ << '\n';
+    shown_ = false;
+    err_ << step << '\n' << std::flush;
   }
   void JackknifeIteration(TSize object, TSize count) override {
     const auto now = std::chrono::steady_clock::now();
@@ -51,8 +62,8 @@ TAnalysisOptions AnalysisOptionsOf(const TCliOptions& cli) {
 // The listing goes to standard output with the platform's line ends, or to
 // the report file with CR LF, replaced whole or not at all.
 void WriteListing(const TCliOptions& options, const TReportListing& listing, std::ostream& out) {
-  if (options.report.empty()) {
-    out << listing.Text("\n") << std::flush;
+  if (options.report.empty() || options.report == "-") {
+    WriteStandardOutput(out, listing.Text("\n"));
     return;
   }
   // A device or a pipe (/dev/null, /dev/stdout, a named pipe) cannot be
@@ -61,10 +72,15 @@ void WriteListing(const TCliOptions& options, const TReportListing& listing, std
   const auto type = std::filesystem::status(options.report, error).type();
   if (!error && type != std::filesystem::file_type::regular &&
       type != std::filesystem::file_type::not_found) {
+    errno = 0;
     std::ofstream stream(options.report, std::ios::binary);
     stream << listing.Text("\r\n");
     stream.flush();
-    if (!stream) throw EInOutError("Cannot write file " + options.report);
+    if (!stream) {
+      const int reason = errno != 0 ? errno : EIO;
+      throw EInOutError("Cannot write file " + options.report + ": " +
+                        std::error_code(reason, std::generic_category()).message());
+    }
     return;
   }
   TAtomicFile file(options.report);
@@ -72,12 +88,22 @@ void WriteListing(const TCliOptions& options, const TReportListing& listing, std
   file.Commit();
 }
 
+// More threads than cores only cost memory and time.
+unsigned ThreadsToUse(const TCliOptions& options, std::ostream& err) {
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  if (!options.threads || *options.threads <= cores) return options.threads.value_or(0);
+  if (options.progress) {
+    err << "Using " << cores << " threads, one per core (" << *options.threads
+        << " were asked for)\n";
+  }
+  return cores;
+}
+
 }  // namespace
 
 int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostream& err) {
-  // An export name that cannot work is refused before a long run, not after.
-  if (!options.scores.empty()) ExportFormatOf(options.scores);
-  if (!options.vectors.empty()) ExportFormatOf(options.vectors);
+  // Every output is checked before a long run, not after it.
+  CheckOutputPlaces(options);
 
   TAnalysisState state;
   state.LoadFile(options.file);
@@ -86,6 +112,11 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
         << '\n';
     return 1;
   }
+  const TDataMatrix& data = state.Data();
+  if (!options.scores.empty())
+    CheckExportFits(options.scores, data.objectCount, state.FactorCount());
+  if (!options.vectors.empty())
+    CheckExportFits(options.vectors, data.variableCount, state.FactorCount());
 
   // Values that the decimal logarithms take as 0 are analysed; the user is told.
   for (const std::string& warning : TransformWarnings(state.Data(), AnalysisOptionsOf(options)))
@@ -95,7 +126,7 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   try {
     TProgressLine progress(err);
     state.Run(AnalysisOptionsOf(options), listing, options.progress ? &progress : nullptr,
-              options.threads.value_or(0));
+              ThreadsToUse(options, err));
   } catch (const std::exception& e) {
     // What the run wrote before the fault is kept, as in the desktop program.
     try {
@@ -107,16 +138,32 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
     return 1;
   }
 
-  WriteListing(options, listing, out);
-  const TDataMatrix& data = state.Data();
+  // One output that cannot be written does not keep the others from being
+  // written; each failure is told, and the status says that one failed.
+  int status = 0;
+  const auto attempt = [&](auto write) {
+    try {
+      write();
+    } catch (const std::exception& e) {
+      ReportFailure(err, e);
+      status = 1;
+    }
+  };
+  attempt([&] { WriteListing(options, listing, out); });
   const TAnalysisResults& results = state.Results();
-  if (!options.scores.empty())
-    ExportScores(options.scores, results.scores, data.objectCount, state.FactorCount(),
-                 data.objectLabels);
-  if (!options.vectors.empty())
-    ExportVectors(options.vectors, results.eigenvectors, data.variableCount, state.FactorCount(),
-                  data.variableLabels);
-  return 0;
+  if (!options.scores.empty()) {
+    attempt([&] {
+      ExportScores(options.scores, results.scores, data.objectCount, state.FactorCount(),
+                   data.objectLabels);
+    });
+  }
+  if (!options.vectors.empty()) {
+    attempt([&] {
+      ExportVectors(options.vectors, results.eigenvectors, data.variableCount, state.FactorCount(),
+                    data.variableLabels);
+    });
+  }
+  return status;
 }
 
 }  // namespace talvex

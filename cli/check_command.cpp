@@ -1,6 +1,7 @@
 // The --check command of talvex-cli.
 #include "cli/check_command.h"
 
+#include "cli/standard_output.h"
 #include "input/data_reader.h"
 
 namespace talvex {
@@ -8,7 +9,7 @@ namespace talvex {
 int RunCheckCommand(const TCliOptions& options, std::ostream& out) {
   TDataMatrix data;
   ReadDataFile(options.file, data);
-  out << InformationLine(data) << '\n';
+  WriteStandardOutput(out, InformationLine(data) + '\n');
   return 0;
 }
 

@@ -10,6 +10,8 @@
 #include "cli/check_command.h"
 #include "cli/cli_options.h"
 #include "cli/failure_report.h"
+#include "cli/output_check.h"
+#include "cli/standard_output.h"
 
 #ifndef TALVEX_VERSION
 #define TALVEX_VERSION "unknown"
@@ -28,19 +30,20 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
   TCliOptions options;
   try {
     options = ParseCliOptions(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    CheckDistinctFiles(options);
   } catch (const ECliUsage& e) {
     err << "talvex-cli: " << e.Message() << '\n' << ShortUsage();
     return ExitUsage;
   }
-  if (options.help) {
-    out << HelpText();
-    return 0;
-  }
-  if (options.version) {
-    out << "talvex-cli " << TALVEX_VERSION << '\n';
-    return 0;
-  }
   try {
+    if (options.help) {
+      WriteStandardOutput(out, HelpText());
+      return 0;
+    }
+    if (options.version) {
+      WriteStandardOutput(out, std::string("talvex-cli ") + TALVEX_VERSION + "\n");
+      return 0;
+    }
     if (options.check) return RunCheckCommand(options, out);
     return RunAnalysisCommand(options, out, err);
   } catch (const std::exception& e) {

@@ -131,6 +131,12 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
       throw ECliUsage("unknown option '" + name + "'");
     }
   }
+  if (options.check &&
+      (!options.report.empty() || !options.scores.empty() || !options.vectors.empty())) {
+    throw ECliUsage(
+        "--check writes no listing or export; leave out --report, --scores and "
+        "--vectors");
+  }
   if (files.size() > 1)
     throw ECliUsage("more than one data file: '" + files[0] + "', '" + files[1] + "'");
   if (files.empty()) {
@@ -155,17 +161,20 @@ std::string HelpText() {
          "  --rule all|kaiser|joliffe         which eigenvalues are listed (default all)\n"
          "  --factors N                       components shown (default: the number of variables)\n"
          "  --jackknife | --no-jackknife      jackknife estimates (default on)\n"
-         "  --report OUT.txt                  write the listing there (default: standard output)\n"
+         "  --report OUT.txt                  write the listing there (- or default: standard "
+         "output)\n"
          "  --scores OUT.{xls,csv,sdf,xlsx}   export the component scores\n"
          "  --vectors OUT.{xls,csv,sdf,xlsx}  export the vector coefficients\n"
          "  --check                           read and validate the file only\n"
-         "  --threads N                       worker threads for the jackknife (default: all "
-         "cores)\n"
-         "  --progress                        show progress of long work on standard error\n"
+         "  --threads N                       worker threads for the jackknife (default and most: "
+         "all cores)\n"
+         "  --progress                        show the steps and the jackknife's progress on "
+         "standard error\n"
          "  --help                            show this text\n"
          "  --version                         show the program's version\n"
          "\n"
-         "Exit status: 0 success, 1 a refused or failing file or run, 2 a usage error.\n";
+         "Exit status: 0 success, 1 a refused or failing file, run or output, 2 a usage\n"
+         "error, 130 or 143 interrupted by SIGINT or SIGTERM.\n";
 }
 
 }  // namespace talvex

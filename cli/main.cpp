@@ -3,5 +3,9 @@
 #include <iostream>
 
 #include "cli/cli_app.h"
+#include "cli/interrupt_cleanup.h"
 
-int main(int argc, char** argv) { return talvex::RunCli(argc, argv, std::cout, std::cerr); }
+int main(int argc, char** argv) {
+  talvex::InstallInterruptCleanup();
+  return talvex::RunCli(argc, argv, std::cout, std::cerr);
+}

@@ -28,6 +28,42 @@ constexpr std::size_t BufferSize = 64 * 1024;
 // unlikely once.
 constexpr int NameAttempts = 100;
 
+// Longest file name most file systems take (NAME_MAX); the temporary name
+// shortens the target's name to stay within it.
+constexpr std::size_t MaxNameLength = 255;
+constexpr std::size_t TempNameExtra = 14;  // "." + "." + 8 random characters + ".tmp"
+
+// The temporary files being written, for RemoveTemporaryFilesNow, which a
+// signal handler calls: fixed storage and lock-free atomics only.
+constexpr int LiveSlotCount = 64;
+enum TSlotState : int { SlotFree, SlotClaimed, SlotLive };
+struct TLiveSlot {
+  std::atomic<int> state{SlotFree};
+  char path[PATH_MAX];
+};
+TLiveSlot liveSlots[LiveSlotCount];
+static_assert(std::atomic<int>::is_always_lock_free);
+
+// Returns the slot index, or -1 when the path cannot be held (best effort:
+// such a file is still removed on every ordinary path, only not on a signal).
+int RegisterLive(const std::string& path) noexcept {
+  if (path.size() >= PATH_MAX) return -1;
+  for (int i = 0; i < LiveSlotCount; ++i) {
+    int expected = SlotFree;
+    if (liveSlots[i].state.compare_exchange_strong(expected, SlotClaimed)) {
+      path.copy(liveSlots[i].path, path.size());
+      liveSlots[i].path[path.size()] = '\0';
+      liveSlots[i].state.store(SlotLive, std::memory_order_release);
+      return i;
+    }
+  }
+  return -1;
+}
+
+void UnregisterLive(int slot) noexcept {
+  if (slot >= 0) liveSlots[slot].state.store(SlotFree, std::memory_order_release);
+}
+
 std::mutex faultMutex;
 std::optional<TWriteFault> armedFault;
 std::atomic<bool> faultArmed{false};
@@ -90,11 +126,14 @@ TAtomicFile::TAtomicFile(std::string path) : path_(std::move(path)), target_(pat
   const auto slash = target_.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+  // A name near the limit would overflow it with the temporary's additions.
+  const std::string stem = base.substr(0, MaxNameLength - TempNameExtra);
   for (int attempt = 0; attempt < NameAttempts; ++attempt) {
-    std::string candidate = folder + "." + base + "." + RandomSuffix() + ".tmp";
+    std::string candidate = folder + "." + stem + "." + RandomSuffix() + ".tmp";
     fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ >= 0) {
       tempPath_ = std::move(candidate);
+      liveSlot_ = RegisterLive(tempPath_);
       break;
     }
     if (errno != EEXIST) FailCreate(path_, Reason(errno));
@@ -111,7 +150,8 @@ TAtomicFile::TAtomicFile(TAtomicFile&& other) noexcept
       tempPath_(std::exchange(other.tempPath_, {})),
       fd_(std::exchange(other.fd_, -1)),
       written_(other.written_),
-      buffer_(std::move(other.buffer_)) {}
+      buffer_(std::move(other.buffer_)),
+      liveSlot_(std::exchange(other.liveSlot_, -1)) {}
 
 TAtomicFile& TAtomicFile::operator=(TAtomicFile&& other) noexcept {
   if (this != &other) {
@@ -122,6 +162,7 @@ TAtomicFile& TAtomicFile::operator=(TAtomicFile&& other) noexcept {
     fd_ = std::exchange(other.fd_, -1);
     written_ = other.written_;
     buffer_ = std::move(other.buffer_);
+    liveSlot_ = std::exchange(other.liveSlot_, -1);
   }
   return *this;
 }
@@ -182,18 +223,26 @@ void TAtomicFile::Commit() {
   if (fault && fault->stage == TWriteFaultStage::Rename) FailWrite(fault->error);
   if (::rename(tempPath_.c_str(), target_.c_str()) != 0) FailWrite(errno);
   tempPath_.clear();
+  UnregisterLive(std::exchange(liveSlot_, -1));
   SyncFolderOf(target_);
 }
 
 void TAtomicFile::Discard() noexcept {
   if (fd_ >= 0) ::close(std::exchange(fd_, -1));
   if (!tempPath_.empty()) ::unlink(std::exchange(tempPath_, {}).c_str());
+  UnregisterLive(std::exchange(liveSlot_, -1));
   buffer_.clear();
 }
 
 void TAtomicFile::FailWrite(int error) {
   Discard();
   throw EInOutError("Cannot write file " + path_ + ": " + Reason(error));
+}
+
+void RemoveTemporaryFilesNow() noexcept {
+  for (TLiveSlot& slot : liveSlots) {
+    if (slot.state.load(std::memory_order_acquire) == SlotLive) ::unlink(slot.path);
+  }
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {

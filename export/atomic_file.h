@@ -13,7 +13,9 @@
 namespace talvex {
 
 /// A file being written in place of `path`. Bytes written go to a temporary
-/// file in the same folder; Commit makes them the content of `path`. If the
+/// file in the same folder (".NAME.XXXXXXXX.tmp", NAME shortened so that the
+/// temporary name is no longer than 255 characters); Commit makes them the
+/// content of `path`. If the
 /// object is destroyed without a successful Commit, the temporary file is
 /// removed and `path` is untouched.
 ///
@@ -59,7 +61,14 @@ class TAtomicFile {
   int fd_ = -1;
   std::uint64_t written_ = 0;
   std::string buffer_;
+  int liveSlot_ = -1;  // where RemoveTemporaryFilesNow finds tempPath_
 };
+
+/// Removes the temporary file of every TAtomicFile still being written, so
+/// that a program ended by a signal leaves no half-written file behind.
+/// Async-signal-safe: meant for a SIGINT or SIGTERM handler that then ends
+/// the program (the objects themselves are not updated).
+void RemoveTemporaryFilesNow() noexcept;
 
 /// Replaces the file at `path` with `bytes`, atomically (see TAtomicFile).
 void WriteFileAtomically(const std::string& path, std::string_view bytes);

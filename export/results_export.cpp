@@ -59,11 +59,6 @@ void WriteText(const std::string& path, const std::vector<double>& values, TSize
 
 void WriteXls(const std::string& path, const std::vector<double>& values, TSize rowCount,
               TSize columnCount) {
-  if (rowCount > XlsMaxRows || columnCount > XlsMaxColumns) {
-    throw Exception("Too many rows or columns for an xls file (at most " +
-                    std::to_string(XlsMaxRows) + " rows and " + std::to_string(XlsMaxColumns) +
-                    " columns of values); choose .csv, .sdf or .xlsx");
-  }
   TXLSfile sheet;
   sheet.SetFileName(path);
   const TCellAttributes none;
@@ -94,9 +89,20 @@ void WriteXlsx(const std::string& path, std::vector<double> values, TSize rowCou
 
 }  // namespace
 
+void CheckExportFits(const std::string& path, TSize rowCount, TSize columnCount) {
+  const TExportFormat format = ExportFormatOf(path);
+  if (format == TExportFormat::Xls && (rowCount > XlsMaxRows || columnCount > XlsMaxColumns)) {
+    throw Exception("Too many rows or columns for an xls file (at most " +
+                    std::to_string(XlsMaxRows) + " rows and " + std::to_string(XlsMaxColumns) +
+                    " columns of values); choose .csv, .sdf or .xlsx");
+  }
+  if (format == TExportFormat::Xlsx) CheckXlsxTableFits(rowCount, columnCount);
+}
+
 void ExportMatrix(const std::string& path, const TFloatMatrix& matrix, TSize rowCount,
                   TSize columnCount, const std::vector<std::string>& rowLabels,
                   const std::string& labelHeading) {
+  CheckExportFits(path, rowCount, columnCount);
   const TExportFormat format = ExportFormatOf(path);
   std::vector<double> values = Elements(matrix, rowCount, columnCount);
   switch (format) {

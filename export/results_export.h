@@ -15,8 +15,15 @@ namespace talvex {
 /// Most rows of values an xls export can hold (the heading takes one more;
 /// rows are 16-bit in the file).
 inline constexpr TSize XlsMaxRows = 65534;
-/// Most columns of an xls export.
-inline constexpr TSize XlsMaxColumns = 65535;
+/// Most columns of an xls export: the format stores a 16-bit column index,
+/// but spreadsheet programs refuse a BIFF sheet wider than 256 columns.
+inline constexpr TSize XlsMaxColumns = 256;
+
+/// Raises EUnknownExportFormat for a `path` whose extension names no format,
+/// and Exception when rowCount x columnCount values do not fit its format
+/// (xls: XlsMaxRows x XlsMaxColumns; xlsx: a sheet's limits); the message
+/// names the formats that hold more. Lets a caller refuse before a long run.
+void CheckExportFits(const std::string& path, TSize rowCount, TSize columnCount);
 
 /// Writes rows 1..rowCount, columns 1..columnCount of `matrix` to `path` in
 /// the format its extension names (ExportFormatOf), replacing an existing
@@ -28,9 +35,8 @@ inline constexpr TSize XlsMaxColumns = 65535;
 /// - xls: the headings in row 1, the numbers from row 2 (TXLSfile);
 /// - xlsx: `labelHeading` in A1, the headings from B1, `rowLabels` from A2
 ///   (missing ones left empty), the numbers from B2, stored exactly.
-/// Only xlsx writes labels. Raises EUnknownExportFormat for another
-/// extension, EOutOfBounds when an element lies outside the matrix's logical
-/// size, Exception when the matrix is too large for the format, EInOutError
+/// Only xlsx writes labels. Raises what CheckExportFits raises,
+/// EOutOfBounds when an element lies outside the matrix's logical size, EInOutError
 /// when the file cannot be written. On any of them nothing is written.
 void ExportMatrix(const std::string& path, const TFloatMatrix& matrix, TSize rowCount,
                   TSize columnCount, const std::vector<std::string>& rowLabels,

@@ -178,14 +178,18 @@ std::string ReadWholeFile(const std::string& file, const std::string& path) {
 
 }  // namespace
 
-void WriteXlsxTable(const std::string& path, const TXlsxTable& table) {
-  const std::size_t columnCount = table.columnHeadings.size();
-  assert(table.values.size() == table.rowCount * columnCount);
-  if (table.rowCount + 1 > XlsxMaxRows || columnCount + 1 > XlsxMaxColumns) {
+void CheckXlsxTableFits(std::size_t rowCount, std::size_t columnCount) {
+  if (rowCount + 1 > XlsxMaxRows || columnCount + 1 > XlsxMaxColumns) {
     throw Exception("Too many rows or columns for an xlsx sheet (at most " +
                     std::to_string(XlsxMaxRows - 1) + " rows and " +
                     std::to_string(XlsxMaxColumns - 1) + " columns of values)");
   }
+}
+
+void WriteXlsxTable(const std::string& path, const TXlsxTable& table) {
+  const std::size_t columnCount = table.columnHeadings.size();
+  assert(table.values.size() == table.rowCount * columnCount);
+  CheckXlsxTableFits(table.rowCount, columnCount);
 
   TAtomicFile file(path);
   std::vector<double> numbers;

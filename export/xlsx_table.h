@@ -32,4 +32,9 @@ struct TXlsxTable {
 /// PATH: REASON").
 void WriteXlsxTable(const std::string& path, const TXlsxTable& table);
 
+/// Raises Exception("Too many rows or columns for an xlsx sheet ...") when a
+/// table of rowCount rows and columnCount columns of values (plus the heading
+/// row and the label column) does not fit one sheet.
+void CheckXlsxTableFits(std::size_t rowCount, std::size_t columnCount);
+
 }  // namespace talvex

@@ -64,7 +64,7 @@ TDataHeader ParseHeaderLine(const std::string& line) {
   return header;
 }
 
-TSize CheckDeclaredSize(const TDataHeader& header, std::size_t bytesLeft) {
+TSize CheckDeclaredSize(const TDataHeader& header, std::optional<std::uint64_t> bytesLeft) {
   // At most (2^32 - 1)^2 + 2 * (2^32 - 1) = 2^64 - 1 items: no overflow in 64 bits.
   const std::uint64_t valueCount = std::uint64_t{header.objectCount} * header.variableCount;
   std::uint64_t items = valueCount;
@@ -72,8 +72,8 @@ TSize CheckDeclaredSize(const TDataHeader& header, std::size_t bytesLeft) {
   if (header.variableLabels) items += header.variableCount;
   // k items need at least 2k - 1 bytes: every item but the last is followed by a
   // separator or, for a value, is a full 64-character run.
-  const std::uint64_t bytes = bytesLeft;
-  if (items > bytes / 2 + bytes % 2) throw EDataRefused("Not enough data in file");
+  if (bytesLeft && items > *bytesLeft / 2 + *bytesLeft % 2)
+    throw EDataRefused("Not enough data in file");
   if (valueCount > std::numeric_limits<TSize>::max()) throw EDataRefused("Too many values in file");
   return static_cast<TSize>(valueCount);
 }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "numeric/sizes.h"
@@ -29,6 +30,7 @@ TDataHeader ParseHeaderLine(const std::string& line);
 /// between items, so that nothing is allocated for data a file cannot hold.
 /// Refuses ("Too many values in file") a value count beyond 32 bits.
 /// Returns the value count.
-TSize CheckDeclaredSize(const TDataHeader& header, std::size_t bytesLeft);
+/// An unknown `bytesLeft` (a pipe, a device) skips the first check.
+TSize CheckDeclaredSize(const TDataHeader& header, std::optional<std::uint64_t> bytesLeft);
 
 }  // namespace talvex

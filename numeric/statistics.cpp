@@ -16,19 +16,6 @@ namespace talvex {
 
 namespace {
 
-/// Mean of x[0..n-1]: the sum in order divided by n, then corrected once by
-/// the mean deviation from it. The correction is at the rounding level of the
-/// plain mean, but it makes the mean of a constant column exactly that
-/// constant, so a zero-variance variable has a variance of exactly zero.
-double CentredMean(const double* x, TSize n) {
-  double sum = 0.0;
-  for (TSize i = 0; i < n; ++i) sum += x[i];
-  const double mean = sum / n;
-  double deviation = 0.0;
-  for (TSize i = 0; i < n; ++i) deviation += x[i] - mean;
-  return mean + deviation / n;
-}
-
 /// Sum over objects, in order, of (x - mx) * (y - my).
 double CentredProductSum(const double* x, double mx, const double* y, double my, TSize n) {
   double sum = 0.0;
@@ -60,6 +47,15 @@ double CentredDeviation(const double* x, double mean, TSize n) {
 }
 
 }  // namespace
+
+double CentredMean(const double* x, TSize n) {
+  double sum = 0.0;
+  for (TSize i = 0; i < n; ++i) sum += x[i];
+  const double mean = sum / n;
+  double deviation = 0.0;
+  for (TSize i = 0; i < n; ++i) deviation += x[i] - mean;
+  return mean + deviation / n;
+}
 
 double VectorMean(const TFloatVector& v, TSize n) {
   detail::RequireReadable(v, n);

@@ -14,6 +14,14 @@ namespace talvex {
 /// (v[1] + ... + v[n]) / n.
 double VectorMean(const TFloatVector& v, TSize n);
 
+/// Mean of x[0..n-1]: the sum in order divided by n, then corrected once by
+/// the mean deviation from it. The correction is at the rounding level of the
+/// plain mean, but it makes the mean of a constant column exactly that
+/// constant, so a zero-variance variable has a variance of exactly zero, and
+/// a large offset does not eat into a small spread. Every mean the analysis
+/// centres on is formed this way.
+double CentredMean(const double* x, TSize n);
+
 /// m[1,1] + ... + m[n,n]; 0 for n = 0.
 double MatrixTrace(const TFloatMatrix& m, TSize n);
 

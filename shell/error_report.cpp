@@ -30,9 +30,3 @@ TFailureReport DescribeFailure(const std::exception_ptr& failure) {
   }
   return report;
 }
-
-QString JoinDetail(const QString& first, const QString& second) {
-  if (first.isEmpty()) return second;
-  if (second.isEmpty()) return first;
-  return first + u'\n' + second;
-}

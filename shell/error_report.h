@@ -24,6 +24,3 @@ struct TFailureReport {
 /// their detail, running out of memory with the containers' message, any
 /// other std::exception by its text.
 TFailureReport DescribeFailure(const std::exception_ptr& failure);
-
-/// Joins detail lines, skipping empty ones.
-QString JoinDetail(const QString& first, const QString& second);

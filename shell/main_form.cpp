@@ -402,8 +402,8 @@ void TMainForm::Guarded(const std::function<void()>& command) {
   }
 }
 
-void TMainForm::ShowFailure(const TFailureReport& failure, const QString& context) {
-  const QString detail = JoinDetail(context, failure.detail);
+void TMainForm::ShowFailure(const TFailureReport& failure) {
+  const QString& detail = failure.detail;
   if (failure.cancelled) {
     // The user's own decision: told, without alarm.
     interaction_.ShowMessage(TMessageKind::Information, ApplicationTitle, failure.message,
@@ -430,19 +430,24 @@ void TMainForm::ShowOwnMessage(bool error, const QString& title, const QString& 
 
 bool TMainForm::ReadData(const QString& path) {
   TBusyCursor busy;
+  // The reader's own detail names the file and the place; where it has none,
+  // the file is named here.
   const QString file =
       tr("File: %1").arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+  const auto detailOr = [&file](const QString& detail) { return detail.isEmpty() ? file : detail; };
   try {
     state_.LoadFile(NativePath(path));
   } catch (const talvex::EDataRefused& refused) {
     busy.Restore();
     ShowOwnMessage(true, tr("Error"), QString::fromStdString(refused.Message()), false,
-                   JoinDetail(file, QString::fromStdString(refused.Detail())));
+                   detailOr(QString::fromStdString(refused.Detail())));
     ShowOwnMessage(true, tr("Error"), tr("File error"), false, file);
     return false;
   } catch (...) {
     busy.Restore();
-    ShowFailure(DescribeFailure(std::current_exception()), file);
+    TFailureReport failure = DescribeFailure(std::current_exception());
+    failure.detail = detailOr(failure.detail);
+    ShowFailure(failure);
     return false;
   }
   return true;

@@ -117,9 +117,8 @@ class TMainForm : public QMainWindow {
   /// Runs a command; a failure that escapes it goes to the general error report.
   void Guarded(const std::function<void()>& command);
   /// A failure as the user is told of it: a cancelled run as information,
-  /// anything else as the general error report. `context` (the file)
-  /// precedes the failure's own detail.
-  void ShowFailure(const TFailureReport& failure, const QString& context = QString());
+  /// anything else as the general error report, with its detail below.
+  void ShowFailure(const TFailureReport& failure);
   /// The general error report: the message in a box titled with the
   /// application title, with the full-stop rule, and the detail below it.
   void ShowError(const QString& message, const QString& detail);

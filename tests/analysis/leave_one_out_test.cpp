@@ -60,6 +60,18 @@ TEST(LeaveOneOut, DowndateAgreesWithRecomputation) {
   }
 }
 
+TEST(LeaveOneOut, HugeOffsetWithTinySpreadKeepsTheFullSamplesDigits) {
+  // 1e8 give or take 1e-4: a plain sum / n mean is off by several units of
+  // the last place, which is a sizeable part of the spread; the centred mean
+  // of the full sample is not, and the reduced samples must agree with it.
+  for (unsigned seed : {4u, 5u, 6u}) {
+    SCOPED_TRACE(seed);
+    TFloatMatrix x = RandomData(13, 3, seed, 0.0);
+    for (TSize i = 1; i <= 13; ++i) x.SetValue(i, 1, 1e8 + 1e-4 * x.GetValue(i, 1));
+    ExpectSameAxesAsRecomputed(x, 13, 3, DispersionMethod::Correlation, 1e-9);
+  }
+}
+
 TEST(LeaveOneOut, OutlierCarryingAVariablesSpreadIsRecomputed) {
   // Variable 2 is constant except for object 3: without it the variance is
   // exactly zero, so the reduced correlation matrix must fault, as it would

@@ -61,7 +61,10 @@ TEST(CliApp, CheckReportsEveryRefusalAndFailureWithItsMessage) {
     const TRun run = RunInProcess({"--check", Data(c.file)});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, std::string("talvex-cli: ") + c.message + "\n");
+    // The message as specified, then the file (and the place) it concerns.
+    const std::string first = std::string("talvex-cli: ") + c.message + "\n";
+    EXPECT_EQ(run.err.substr(0, first.size()), first);
+    EXPECT_EQ(run.err.substr(first.size()).rfind("talvex-cli: " + Data(c.file), 0), 0u) << run.err;
   }
 }
 
@@ -171,7 +174,8 @@ TEST(CliProgram, ChecksTheBundledIrisData) {
 TEST(CliProgram, RefusedFileAndUsageErrorExitStatuses) {
   const TRun refused = RunProgram("--check \"" + Data("flag_one.nts") + "\"");
   EXPECT_EQ(refused.status, 1);
-  EXPECT_EQ(refused.err, "talvex-cli: Missing data not allowed!\n");
+  EXPECT_EQ(refused.err, "talvex-cli: Missing data not allowed!\ntalvex-cli: " +
+                             Data("flag_one.nts") + ": line 1: 1 3 2 1\n");
   const TRun usage = RunProgram("--no-such-option");
   EXPECT_EQ(usage.status, 2);
   EXPECT_EQ(usage.err.rfind("talvex-cli: unknown option '--no-such-option'\n", 0), 0u);

@@ -37,10 +37,10 @@ TEST(CliOptions, DefaultsFollowTheDesktopProgram) {
 }
 
 TEST(CliOptions, EveryOptionInBothSpellings) {
-  const TCliOptions options = ParseCliOptions(
-      {"--method", "covariance", "--transform=log10", "--rule", "kaiser", "--factors=3",
-       "--no-jackknife", "--report", "out.txt", "--scores=s.csv", "--vectors", "v.xlsx", "--check",
-       "--threads", "4", "--progress", "iris.nts"});
+  const TCliOptions options =
+      ParseCliOptions({"--method", "covariance", "--transform=log10", "--rule", "kaiser",
+                       "--factors=3", "--no-jackknife", "--report", "out.txt", "--scores=s.csv",
+                       "--vectors", "v.xlsx", "--threads", "4", "--progress", "iris.nts"});
   EXPECT_EQ(options.method, DispersionMethod::Covariance);
   EXPECT_EQ(options.transformation, DataTransform::TransformDecimal);
   EXPECT_EQ(options.factorRule, FactorRule::FactorsKaiser);
@@ -49,7 +49,7 @@ TEST(CliOptions, EveryOptionInBothSpellings) {
   EXPECT_EQ(options.report, "out.txt");
   EXPECT_EQ(options.scores, "s.csv");
   EXPECT_EQ(options.vectors, "v.xlsx");
-  EXPECT_TRUE(options.check);
+  EXPECT_FALSE(options.check);
   EXPECT_EQ(options.threads, 4u);
   EXPECT_TRUE(options.progress);
   EXPECT_EQ(options.file, "iris.nts");
@@ -59,6 +59,21 @@ TEST(CliOptions, EveryOptionInBothSpellings) {
   EXPECT_EQ(ParseCliOptions({"--rule", "joliffe", "f"}).factorRule, FactorRule::FactorsJoliffe);
   EXPECT_TRUE(
       ParseCliOptions({"--no-jackknife", "--jackknife", "f"}).jackknife);  // the last one wins
+  EXPECT_TRUE(ParseCliOptions({"--check", "--threads=2", "f"}).check);
+}
+
+TEST(CliOptions, CheckWithAnOutputIsAUsageError) {
+  // --check writes nothing: an output beside it would silently not be written.
+  for (const char* output : {"--report=r.txt", "--scores=s.csv", "--vectors=v.sdf"}) {
+    SCOPED_TRACE(output);
+    try {
+      ParseCliOptions({"--check", output, "f"});
+      ADD_FAILURE() << "accepted";
+    } catch (const ECliUsage& e) {
+      EXPECT_EQ(e.Message(),
+                "--check writes no listing or export; leave out --report, --scores and --vectors");
+    }
+  }
 }
 
 TEST(CliOptions, HelpAndVersionNeedNoFile) {

@@ -186,6 +186,38 @@ TEST(AtomicFile, UncommittedFileLeavesNothing) {
   EXPECT_TRUE(folder.Listing().empty());
 }
 
+TEST(AtomicFile, NamesUpToTheFileSystemLimitAreWritten) {
+  // The temporary name must not push a legal name over the limit.
+  TScratchFolder folder;
+  for (std::size_t length : {250u, 255u}) {
+    const std::string name = std::string(length - 4, 'n') + ".csv";
+    WriteFileAtomically(folder / name, "first");
+    WriteFileAtomically(folder / name, "second");
+    EXPECT_EQ(ReadFile(folder / name), "second");
+    ExportScores(folder / name, Scores(), 400, 5, {});
+  }
+  EXPECT_EQ(folder.Listing().size(), 2u);
+}
+
+TEST(AtomicFile, TemporaryFilesCanBeRemovedAtOnceForASignal) {
+  TScratchFolder folder;
+  testing::WriteFile(folder / "kept.csv", "old");
+  TAtomicFile first(folder / "kept.csv");
+  TAtomicFile second(folder / "new.csv");
+  first.Write(std::string(100000, 'x'));
+  second.Write(std::string(100000, 'y'));
+  ASSERT_EQ(folder.Listing().size(), 3u);
+  RemoveTemporaryFilesNow();
+  EXPECT_EQ(folder.Listing(), std::set<std::string>{"kept.csv"});
+  EXPECT_EQ(ReadFile(folder / "kept.csv"), "old");
+  // A committed or discarded file is no longer the handler's business.
+  TAtomicFile third(folder / "third.csv");
+  third.Write("z");
+  third.Commit();
+  RemoveTemporaryFilesNow();
+  EXPECT_EQ(ReadFile(folder / "third.csv"), "z");
+}
+
 TEST(AtomicFile, StreamedPiecesArriveInOrder) {
   TScratchFolder folder;
   std::string expected;

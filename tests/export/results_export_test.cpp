@@ -179,7 +179,7 @@ TEST(ResultsExport, TooLargeForTheSpreadsheetWritesNothing) {
     TFloatMatrix m(rows, 1);
     const std::string message =
         extension == "xls"
-            ? "Too many rows or columns for an xls file (at most 65534 rows and 65535 columns of "
+            ? "Too many rows or columns for an xls file (at most 65534 rows and 256 columns of "
               "values); choose .csv, .sdf or .xlsx"
             : "Too many rows or columns for an xlsx sheet (at most 1048575 rows and 16383 "
               "columns of values)";
@@ -187,6 +187,25 @@ TEST(ResultsExport, TooLargeForTheSpreadsheetWritesNothing) {
     EXPECT_EQ(ReadFile(folder / name), "keep");
     EXPECT_EQ(folder.Listing(), std::set<std::string>{name});
   }
+}
+
+TEST(ResultsExport, XlsWiderThanSpreadsheetProgramsReadIsRefused) {
+  // 256 columns is what a BIFF sheet may hold in the programs that read it;
+  // a wider one is refused before any byte, pointing to the wider formats.
+  TScratchFolder folder;
+  TFloatMatrix m(2, XlsMaxColumns + 1);
+  EXPECT_THROW_MSG(ExportVectors(folder / "wide.xls", m, 2, XlsMaxColumns + 1, {}), Exception,
+                   "Too many rows or columns for an xls file (at most 65534 rows and 256 columns "
+                   "of values); choose .csv, .sdf or .xlsx");
+  EXPECT_THROW_MSG(CheckExportFits(folder / "wide.xls", 2, 257), Exception,
+                   "Too many rows or columns for an xls file (at most 65534 rows and 256 columns "
+                   "of values); choose .csv, .sdf or .xlsx");
+  EXPECT_EQ(folder.Listing(), std::set<std::string>{});
+  ExportVectors(folder / "widest.xls", m, 2, XlsMaxColumns, {});
+  ExportVectors(folder / "wide.xlsx", m, 2, XlsMaxColumns + 1, {});
+  EXPECT_NO_THROW(CheckExportFits(folder / "wide.csv", 2, 5000));
+  EXPECT_THROW(CheckExportFits(folder / "wide.txt", 2, 2), EUnknownExportFormat);
+  EXPECT_EQ(folder.Listing(), (std::set<std::string>{"widest.xls", "wide.xlsx"}));
 }
 
 TEST(ResultsExport, LargestXlsIsWritten) {

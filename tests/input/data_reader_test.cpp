@@ -147,9 +147,20 @@ TEST(DataReader, ValuesSpreadOverLinesAndExtraTextIgnored) {
   EXPECT_EQ(Values(Read("spread_values.nts")), (std::vector<double>{1, 2, 3, 4, 5, 6}));
 }
 
-TEST(DataReader, ValueRunsAreCutAfterSixtyFourCharacters) {
-  const TDataMatrix data = Read("long_value_run.nts");
-  EXPECT_DOUBLE_EQ(data.values.GetValue(1), 1.111111111111111111e63);
+TEST(DataReader, ValueRunsLongerThanSixtyFourCharactersAreRefusedNotCut) {
+  // Cutting the run would read its remainder (25) as the next value and shift
+  // every later value; the run is refused where it stands.
+  ExpectConvertError("long_value_run.nts", "Invalid numeric input");
+  try {
+    Read("long_value_run.nts");
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Detail(), Fixture("long_value_run.nts") +
+                              ": line 2: value 1 (object 1, variable 1) is longer than 64 "
+                              "characters");
+  }
+  TDataMatrix data;
+  ParseDataMatrix("1 1 2 0\r\n" + std::string(63, '1') + ".  25\r\n", data);
+  EXPECT_DOUBLE_EQ(data.values.GetValue(1), 1.111111111111111111e62);
   EXPECT_EQ(data.values.GetValue(2), 25.0);
 }
 

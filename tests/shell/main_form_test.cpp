@@ -367,7 +367,8 @@ class TMainFormTest : public QObject {
     QCOMPARE(user_->messages.size(), std::size_t(2));
     QCOMPARE(user_->messages[0].title, QString("Error"));
     QCOMPARE(user_->messages[0].text, QString("Invalid row specification in file!"));
-    QVERIFY2(user_->messages[0].detail.startsWith(file), qPrintable(user_->messages[0].detail));
+    QVERIFY2(user_->messages[0].detail.contains(Data("zero_rows.nts")),
+             qPrintable(user_->messages[0].detail));
     QCOMPARE(user_->messages[0].button, TMessageButton::Cancel);
     QCOMPARE(user_->messages[0].kind, TMessageKind::Error);
     QCOMPARE(user_->messages[0].beepsBefore, 1);
@@ -394,8 +395,9 @@ class TMainFormTest : public QObject {
     QCOMPARE(user_->messages.size(), std::size_t(1));  // no "File error"
     QCOMPARE(user_->messages[0].title, QString("TALVEX for Windows"));
     QCOMPARE(user_->messages[0].text, QString("Invalid numeric input."));
-    QVERIFY(user_->messages[0].detail.startsWith(
-        "File: " + QDir::toNativeSeparators(Data("comma_value.nts"))));
+    // The reader names the file and the place.
+    QVERIFY2(user_->messages[0].detail.contains(Data("comma_value.nts")),
+             qPrintable(user_->messages[0].detail));
     QCOMPARE(user_->messages[0].kind, TMessageKind::Error);
     QCOMPARE(user_->messages[0].button, TMessageButton::Ok);
     QCOMPARE(form_->RecentFiles().Count(), 0);
@@ -406,8 +408,8 @@ class TMainFormTest : public QObject {
     QCOMPARE(user_->messages.size(), std::size_t(1));
     QCOMPARE(user_->messages[0].title, QString("TALVEX for Windows"));
     QCOMPARE(user_->messages[0].text, QString("File not found."));
-    QCOMPARE(user_->messages[0].detail,
-             "File: " + QDir::toNativeSeparators(dir_->filePath("gone.nts")));
+    QVERIFY2(user_->messages[0].detail.contains(dir_->filePath("gone.nts")),
+             qPrintable(user_->messages[0].detail));
   }
 
   void FailureInCommandReachesErrorReport_data() {

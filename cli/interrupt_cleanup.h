@@ -1,0 +1,12 @@
+// What talvex-cli does on SIGINT (Ctrl+C) and SIGTERM (what `timeout` and
+// service managers send): remove the temporary files of exports being
+// written, then end with the conventional status 128 + the signal's number
+// (130, 143). The targets themselves are never half-written (atomic files).
+#pragma once
+
+namespace talvex {
+
+/// Installs the handlers for SIGINT and SIGTERM for the rest of the process.
+void InstallInterruptCleanup();
+
+}  // namespace talvex
