@@ -10,6 +10,10 @@ void TAnalysisState::LoadFile(const std::string& path) {
   // replace the data and results a user is working with.
   TDataMatrix data;
   ReadDataFile(path, data);
+  LoadData(std::move(data), path);
+}
+
+void TAnalysisState::LoadData(TDataMatrix data, const std::string& path) {
   TAnalysisResults results = TAnalysisResults::Sized(data.objectCount, data.variableCount);
   data_ = std::move(data);
   results_ = std::move(results);
