@@ -15,8 +15,10 @@
 #include <system_error>
 
 #include "export/atomic_file.h"
+#include "export/windows_1252.h"
 #include "export/zip_archive.h"
 #include "numeric/exception.h"
+#include "numeric/text_format.h"
 
 namespace talvex {
 namespace {
@@ -47,67 +49,9 @@ struct TWorkbookCloser {
   void operator()(lxw_workbook* workbook) const { lxw_workbook_free(workbook); }
 };
 
-bool IsUtf8(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    std::size_t more = 0;
-    char32_t code = 0;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      more = 1, code = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      more = 2, code = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      more = 3, code = c & 0x07;
-    } else {
-      return false;
-    }
-    if (s.size() - i <= more) return false;
-    for (std::size_t k = 1; k <= more; ++k) {
-      const auto next = static_cast<unsigned char>(s[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      code = code << 6 | (next & 0x3F);
-    }
-    // Overlong forms, surrogates and values beyond Unicode.
-    if ((more == 2 && code < 0x800) || (more == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
-        (code >= 0xD800 && code <= 0xDFFF)) {
-      return false;
-    }
-    i += more + 1;
-  }
-  return true;
-}
-
-void AppendUtf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out += char(code);
-  } else if (code < 0x800) {
-    out += char(0xC0 | code >> 6);
-    out += char(0x80 | (code & 0x3F));
-  } else {
-    out += char(0xE0 | code >> 12);
-    out += char(0x80 | (code >> 6 & 0x3F));
-    out += char(0x80 | (code & 0x3F));
-  }
-}
-
-// Labels come from data files in 8-bit text; the workbook wants UTF-8.
+// Labels come from data files in 8-bit text or UTF-8; the workbook wants UTF-8.
 std::string Utf8Text(std::string_view s) {
-  if (IsUtf8(s)) return std::string(s);
-  // Windows-1252 in 0x80..0x9F; the five unassigned bytes keep their value.
-  static constexpr char16_t High[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-  std::string out;
-  for (char ch : s) {
-    const auto c = static_cast<unsigned char>(ch);
-    AppendUtf8(out, c >= 0x80 && c < 0xA0 ? High[c - 0x80] : char32_t(c));
-  }
-  return out;
+  return IsValidUtf8(s) ? std::string(s) : Utf8FromWindows1252(s);
 }
 
 const char* NotFiniteText(double x) { return std::isnan(x) ? "Nan" : x < 0 ? "-Inf" : "+Inf"; }

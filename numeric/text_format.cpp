@@ -19,14 +19,57 @@ std::string ChooseText(bool flag, const std::string& a, const std::string& b) {
   return flag ? a : b;
 }
 
+bool IsValidUtf8(std::string_view s) noexcept {
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    std::size_t more = 0;
+    char32_t code = 0;
+    if (c < 0x80) {
+      ++i;
+      continue;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+      more = 1, code = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      more = 2, code = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      more = 3, code = c & 0x07;
+    } else {
+      return false;  // a continuation byte without a lead, or C0, C1, F5..FF
+    }
+    if (s.size() - i <= more) return false;
+    for (std::size_t k = 1; k <= more; ++k) {
+      const auto next = static_cast<unsigned char>(s[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = code << 6 | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and values beyond Unicode.
+    if ((more == 2 && code < 0x800) || (more == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
+        (code >= 0xD800 && code <= 0xDFFF)) {
+      return false;
+    }
+    i += more + 1;
+  }
+  return true;
+}
+
+std::size_t DisplayWidth(std::string_view s) noexcept {
+  if (!IsValidUtf8(s)) return s.size();
+  // In valid UTF-8 every code point has exactly one byte that is not 10xxxxxx.
+  return static_cast<std::size_t>(std::count_if(
+      s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
 std::string PadLeft(const std::string& s, char ch, int width) {
-  if (width <= 0 || s.size() >= static_cast<std::size_t>(width)) return s;
-  return std::string(static_cast<std::size_t>(width) - s.size(), ch) + s;
+  const std::size_t shown = DisplayWidth(s);
+  if (width <= 0 || shown >= static_cast<std::size_t>(width)) return s;
+  return std::string(static_cast<std::size_t>(width) - shown, ch) + s;
 }
 
 std::string PadRight(const std::string& s, char ch, int width) {
-  if (width <= 0 || s.size() >= static_cast<std::size_t>(width)) return s;
-  return s + std::string(static_cast<std::size_t>(width) - s.size(), ch);
+  const std::size_t shown = DisplayWidth(s);
+  if (width <= 0 || shown >= static_cast<std::size_t>(width)) return s;
+  return s + std::string(static_cast<std::size_t>(width) - shown, ch);
 }
 
 std::string FixedText(std::uint8_t decimals, double x) {
