@@ -4,6 +4,7 @@
 #include <cassert>
 
 #include "numeric/exception.h"
+#include "numeric/text_format.h"
 
 namespace talvex {
 

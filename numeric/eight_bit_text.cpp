@@ -1,6 +1,8 @@
 // Decoding of 8-bit text; see eight_bit_text.h.
 #include "numeric/eight_bit_text.h"
 
+#include <cassert>
+
 namespace talvex {
 namespace {
 
@@ -24,6 +26,15 @@ void AppendUtf8(std::string& out, char32_t code) {
     out += char(0x80 | (code >> 6 & 0x3F));
     out += char(0x80 | (code & 0x3F));
   }
+}
+
+char Windows1252Byte(char32_t code) {
+  if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return char(code);
+  if (code == Replacement) return '?';
+  for (int i = 0; i < 32; ++i) {
+    if (Windows1252High[i] == code) return char(0x80 + i);
+  }
+  return '?';
 }
 
 }  // namespace
@@ -69,6 +80,22 @@ std::string Utf8FromEightBit(std::string_view bytes) {
   for (char ch : bytes) {
     const auto c = static_cast<unsigned char>(ch);
     AppendUtf8(out, c >= 0x80 && c < 0xA0 ? Windows1252High[c - 0x80] : char32_t(c));
+  }
+  return out;
+}
+
+std::string Windows1252FromUtf8(std::string_view utf8) {
+  assert(IsUtf8(utf8));
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    const std::size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    char32_t code = length == 1 ? c : c & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k)
+      code = code << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    out += Windows1252Byte(code);
+    i += length;
   }
   return out;
 }

@@ -19,4 +19,10 @@ bool IsUtf8(std::string_view bytes);
 /// so no control character appears where a letter was meant).
 std::string Utf8FromEightBit(std::string_view bytes);
 
+/// `utf8` (precondition: valid UTF-8) with each code point as its
+/// Windows-1252 byte, and '?' for one that 1252 cannot show (a combining
+/// mark included: the character set has no way to attach it). For formats
+/// that hold 8-bit text only.
+std::string Windows1252FromUtf8(std::string_view utf8);
+
 }  // namespace talvex
