@@ -54,6 +54,35 @@ std::string FileName(const std::string& option, const std::string& value) {
   return value;
 }
 
+constexpr TChoice<TMissingPolicy> MissingChoices[] = {{"refuse", TMissingPolicy::Refuse},
+                                                      {"omit", TMissingPolicy::Omit}};
+constexpr TChoice<char> SeparatorChoices[] = {
+    {"comma", ','}, {"semicolon", ';'}, {"tab", '\t'}, {"space", ' '}};
+
+std::string NonEmpty(const std::string& option, const std::string& value) {
+  if (value.empty()) throw ECliUsage("option '" + option + "' needs a value");
+  return value;
+}
+
+char Separator(const std::string& option, const std::string& value) {
+  if (value.size() == 1 && value[0] != '"' && value[0] != '\n' && value[0] != '\r') return value[0];
+  return Choose(option, value, SeparatorChoices);
+}
+
+std::vector<std::string> ColumnList(const std::string& option, const std::string& value) {
+  std::vector<std::string> columns;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = value.find(',', start);
+    columns.push_back(value.substr(start, comma - start));
+    if (columns.back().empty())
+      throw ECliUsage("bad value '" + value + "' for " + option +
+                      " (column names or numbers joined by commas)");
+    if (comma == std::string::npos) return columns;
+    start = comma + 1;
+  }
+}
+
 // One option of the command line: what it is called, what it takes, what
 // --help says of it and what it sets. Parsing and --help both read this
 // table, so an option exists in one place only.
@@ -93,6 +122,46 @@ const TOptionSpec Options[] = {
     {"--vectors", nullptr, "OUT.{xls,csv,sdf,xlsx}", "export the vector coefficients",
      [](TCliOptions& o, const std::string& n, const std::string& v) {
        o.vectors = FileName(n, v);
+     }},
+    {"--sheet", nullptr, "NAME|N", "tables: the workbook's sheet (default the first)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.table.sheet = NonEmpty(n, v);
+       o.tableOptionsGiven = true;
+     }},
+    {"--labels", nullptr, "COLUMN", "tables: the column of object labels (name, number or -)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.table.labelsColumn = NonEmpty(n, v);
+       o.tableOptionsGiven = true;
+     }},
+    {"--group", nullptr, "COLUMN", "tables: the column of object groups (name, number or -)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.table.groupColumn = NonEmpty(n, v);
+       o.tableOptionsGiven = true;
+     }},
+    {"--variables", nullptr, "LIST", "tables: the variables, names or numbers joined by commas",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.table.variables = ColumnList(n, v);
+       o.tableOptionsGiven = true;
+     }},
+    {"--missing", nullptr, "refuse|omit",
+     "tables: refuse missing values (default) or leave out their objects",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.table.missing = Choose(n, v, MissingChoices);
+       o.tableOptionsGiven = true;
+     }},
+    {"--separator", nullptr, "C", "tables: comma, semicolon, tab, space or the character",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.table.separator = Separator(n, v);
+       o.tableOptionsGiven = true;
+     }},
+    {"--decimal-comma", nullptr, nullptr, "tables: numbers are written 1,5",
+     [](TCliOptions& o, const std::string&, const std::string&) {
+       o.table.decimalComma = true;
+       o.tableOptionsGiven = true;
+     }},
+    {"--save-data", nullptr, "OUT.nts", "write the loaded data as a data-matrix file",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.saveData = FileName(n, v);
      }},
     {"--check", nullptr, nullptr, "read and validate the file only",
      [](TCliOptions& o, const std::string&, const std::string&) { o.check = true; }},
@@ -153,6 +222,11 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
         "--check writes no listing or export; leave out --report, --scores and "
         "--vectors");
   }
+  if (!files.empty() && options.tableOptionsGiven && !IsTableFile(files[0])) {
+    throw ECliUsage(
+        "--sheet, --labels, --group, --variables, --missing, --separator and "
+        "--decimal-comma apply to tables (.csv, .tsv, .txt, .xlsx, .ods) only");
+  }
   if (files.size() > 1)
     throw ECliUsage("more than one data file: '" + files[0] + "', '" + files[1] + "'");
   if (files.empty()) {
@@ -180,7 +254,8 @@ std::string HelpText() {
   for (const TOptionSpec& option : Options) width = std::max(width, left(option).size());
   std::string text =
       "Usage: talvex-cli [OPTIONS] FILE\n"
-      "Principal components analysis with jackknife estimates of a data-matrix file.\n"
+      "Principal components analysis with jackknife estimates of a data-matrix file\n"
+      "or a table (.csv, .tsv, .txt, .xlsx, .ods).\n"
       "\n";
   for (const TOptionSpec& option : Options) {
     const std::string column = left(option);

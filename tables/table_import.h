@@ -42,16 +42,16 @@ struct TImportOptions {
 struct TImportColumn {
   std::string name;  // from the header row, or "VAR1", "VAR2", ... without one
   TColumnRole role = TColumnRole::Ignore;
-  bool numeric = false;   // every non-missing cell is a number
+  bool numeric = false;  // every non-missing cell is a number
   TSize missingCount = 0;
 };
 
 /// What was read, detected and decided: for the import dialog, --check and
 /// the listing's header.
 struct TImportReport {
-  std::string format;                  // "csv", "xlsx", "ods", "clipboard", ...
-  std::string encoding;                // "UTF-8" or "Windows-1252" (text formats)
-  char separator = 0;                  // text formats
+  std::string format;    // "csv", "xlsx", "ods", "clipboard", ...
+  std::string encoding;  // "UTF-8" or "Windows-1252" (text formats)
+  char separator = 0;    // text formats
   bool decimalComma = false;
   bool header = false;
   std::vector<std::string> sheetNames;  // workbooks, in file order
