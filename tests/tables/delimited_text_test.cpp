@@ -1,6 +1,5 @@
 // The delimited-text layer: encodings, separators, decimal marks, quoting and
 // the refusals of text that is not a table.
-#include "numeric/eight_bit_text.h"
 #include "tables/delimited_text.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "input/data_refused.h"
+#include "numeric/eight_bit_text.h"
 #include "tables/cell_number.h"
 #include "tables/text_encoding.h"
 
