@@ -36,6 +36,12 @@ void TAnalysisState::Run(const TAnalysisOptions& options, TReportListing& listin
   resultsReady_ = true;
 }
 
+void TAnalysisState::SetGroups(std::vector<std::string> groups) {
+  if (!groups.empty() && groups.size() != data_.objectCount)
+    throw Exception("Groups must be given for every object");
+  data_.groups = std::move(groups);
+}
+
 bool TAnalysisState::SetFactorCount(long long count) {
   if (count < 1 || count > static_cast<long long>(data_.variableCount)) return false;
   factorCount_ = TSize(count);

@@ -35,6 +35,10 @@ class TAnalysisState {
   void Run(const TAnalysisOptions& options, TReportListing& listing,
            TRunObserver* observer = nullptr, unsigned threads = 0);
 
+  /// Gives the loaded objects groups (one per object) or takes them away
+  /// (empty). The analysis reads no groups; plots and exports do.
+  void SetGroups(std::vector<std::string> groups);
+
   /// Sets the number of components shown; refuses (returns false, nothing
   /// changed) a count outside 1..variableCount.
   bool SetFactorCount(long long count);

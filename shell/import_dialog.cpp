@@ -78,8 +78,8 @@ std::vector<std::string> MarkersFromText(const QString& text) {
 
 }  // namespace
 
-TImportDialog::TImportDialog(const QString& title, TImportRunner run,
-                             const TImportOptions& initial, QWidget* parent)
+TImportDialog::TImportDialog(const QString& title, TImportRunner run, const TImportOptions& initial,
+                             QWidget* parent)
     : QDialog(parent), run_(std::move(run)), options_(initial) {
   setObjectName(QStringLiteral("ImportDialog"));
   setWindowTitle(title);
@@ -126,8 +126,9 @@ void TImportDialog::CreateControls() {
   missingLabel->setBuddy(missing_);
   markers_ = new QLineEdit(this);
   markers_->setObjectName(QStringLiteral("MarkersEdit"));
-  markers_->setToolTip(tr("Cell texts that mean a missing value, separated by blanks; "
-                          "empty cells always do"));
+  markers_->setToolTip(
+      tr("Cell texts that mean a missing value, separated by blanks; "
+         "empty cells always do"));
   auto* markersLabel = new QLabel(tr("Missing value ma&rkers:"), this);
   markersLabel->setBuddy(markers_);
   auto* missingForm = new QFormLayout;
@@ -214,7 +215,9 @@ void TImportDialog::ShowDetected() {
 void TImportDialog::ShowPreview() {
   updating_ = true;
   const int columns = int(report_.columns.size());
-  const int rows = int(std::min<std::size_t>(report_.preview.size(), PreviewRows));
+  // The header row names the columns above; the rows below are data.
+  const std::size_t first = report_.header && !report_.preview.empty() ? 1 : 0;
+  const int rows = int(std::min<std::size_t>(report_.preview.size() - first, PreviewRows));
   preview_->clear();
   preview_->setColumnCount(columns);
   preview_->setRowCount(1 + rows);
@@ -237,9 +240,9 @@ void TImportDialog::ShowPreview() {
     connect(box, &QComboBox::currentIndexChanged, this, &TImportDialog::RolesChanged);
     preview_->setCellWidget(0, c, box);
     for (int r = 0; r < rows; ++r) {
-      const std::vector<std::string>& cells = report_.preview[std::size_t(r)];
-      const QString text = std::size_t(c) < cells.size() ? FromEightBit(cells[std::size_t(c)])
-                                                          : QString();
+      const std::vector<std::string>& cells = report_.preview[first + std::size_t(r)];
+      const QString text =
+          std::size_t(c) < cells.size() ? FromEightBit(cells[std::size_t(c)]) : QString();
       preview_->setItem(r + 1, c, new QTableWidgetItem(text));
     }
   }
@@ -253,9 +256,9 @@ void TImportDialog::ShapeChanged() {
   options_.labelsColumn.clear();
   options_.groupColumn.clear();
   options_.variables.clear();
-  if (sheet_->isVisible() && sheet_->currentIndex() >= 0)
+  if (!sheet_->isHidden() && sheet_->currentIndex() >= 0)
     options_.sheet = std::to_string(sheet_->currentIndex() + 1);
-  if (separator_->isVisible()) {
+  if (!separator_->isHidden()) {
     options_.separator = Separators[std::max(0, separator_->currentIndex())];
     options_.decimalComma = decimalComma_->isChecked();
   }
