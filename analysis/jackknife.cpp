@@ -147,7 +147,8 @@ struct TReducedSample {
 };
 
 // The pseudo-values of every statistic, accumulated one reduced sample at a
-// time in object order.
+// time in object order. Each sample comes with the signs that align its axes
+// with the full-sample ones (AxisAlignmentSigns).
 class TPseudoValueSums {
  public:
   explicit TPseudoValueSums(const TJackknifeInput& input)
@@ -155,24 +156,22 @@ class TPseudoValueSums {
         values_(input.variableCount),
         vectors_(std::size_t(input.variableCount) * input.axisCount),
         macs_(input.allometry ? input.variableCount : 0),
-        signs_(input.axisCount),
         reducedMacs_(input.allometry ? input.variableCount : 0) {}
 
-  void Add(TSize object, const TReducedSample& sample) {
+  void Add(TSize object, const TReducedSample& sample, std::span<const double> signs) {
     const TSize n = in_.objectCount;
     const TSize p = in_.variableCount;
     values_.Add(0, object, n, in_.eigenvalues.Data(), sample.values.data(), 1.0, p);
-    AxisAlignmentSigns(in_.eigenvectors, sample.axes, p, signs_);
     for (TSize a = 1; a <= in_.axisCount; ++a) {
       const std::size_t first = std::size_t(a - 1) * p;
       vectors_.Add(first, object, n, in_.eigenvectors.Column(a), sample.axes.data() + first,
-                   signs_[a - 1], p);
+                   signs[a - 1], p);
     }
     if (in_.allometry) {
       // The reduced size axis, turned towards the full-sample one, takes the
       // full sample's orientation.
       AllometricCoefficients(std::span(sample.axes.data(), p),
-                             signs_[0] * in_.allometry->orientation, reducedMacs_);
+                             signs[0] * in_.allometry->orientation, reducedMacs_);
       macs_.Add(0, object, n, in_.allometry->macs.Data(), reducedMacs_.data(), 1.0, p);
     }
   }
@@ -195,7 +194,6 @@ class TPseudoValueSums {
 
   const TJackknifeInput& in_;
   TAccumulators values_, vectors_, macs_;
-  std::vector<double> signs_;        // k: how the current sample's axes are aligned
   std::vector<double> reducedMacs_;  // p
 };
 
@@ -222,7 +220,12 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in, const TJackknifeSettin
       std::copy_n(ws.vectors.Column(a), p, sample.axes.begin() + std::size_t(a - 1) * p);
   };
   TPseudoValueSums sums(in);
-  auto accumulate = [&](TSize object, TSize slot) { sums.Add(object, ring[slot]); };
+  std::vector<double> signs(k);
+  auto accumulate = [&](TSize object, TSize slot) {
+    const TReducedSample& sample = ring[slot];
+    AxisAlignmentSigns(in.eigenvectors, sample.axes, p, signs);
+    sums.Add(object, sample, signs);
+  };
   TOrderedLoopHooks hooks;
   if (settings.observer != nullptr) {
     TRunObserver& observer = *settings.observer;
