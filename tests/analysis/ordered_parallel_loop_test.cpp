@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -39,6 +40,8 @@ struct TRecordingLoop {
 
   TComputeItem Compute() {
     return [this](TSize item, unsigned worker, TSize slot) {
+      // The ring bound: item i - slotCount has been consumed before item i starts.
+      EXPECT_LE(item, consumedCount.load() + slots.size()) << item;
       slots[slot] = ResultOf(item);
       std::lock_guard lock(mutex);
       computed.push_back(item);
@@ -50,6 +53,7 @@ struct TRecordingLoop {
       consumed.push_back(item);
       EXPECT_EQ(slots[slot], ResultOf(item)) << item;
       sum += slots[slot];
+      ++consumedCount;
     };
   }
   TOrderedLoopHooks Hooks() {
@@ -63,6 +67,7 @@ struct TRecordingLoop {
   std::vector<TSize> computed;  // guarded by mutex
   std::set<unsigned> workers;   // guarded by mutex
   std::vector<TSize> consumed, reached;
+  std::atomic<TSize> consumedCount{0};
   double sum = 0.0;
 };
 
