@@ -65,8 +65,7 @@ void BM_Jackknife(benchmark::State& state) {
                                       .eigenvalues = values,
                                       .eigenvectors = vectors,
                                       .allometry = std::nullopt};
-  for (auto _ : state)
-    benchmark::DoNotOptimize(talvex::RunJackknife(input, {.threads = threads}));
+  for (auto _ : state) benchmark::DoNotOptimize(talvex::RunJackknife(input, {.threads = threads}));
 }
 BENCHMARK(BM_Jackknife)->Args({4, 150, 1})->Args({20, 20000, 1})->Args({20, 20000, 2})
     ->Args({100, 1000, 2})->Unit(benchmark::kMillisecond);
