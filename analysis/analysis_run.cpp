@@ -6,8 +6,11 @@
 #include <cmath>
 #include <ctime>
 #include <filesystem>
+#include <optional>
+#include <span>
 #include <vector>
 
+#include "analysis/allometry.h"
 #include "analysis/jackknife.h"
 #include "analysis/report_sections.h"
 #include "analysis/run_fault_cause.h"
@@ -175,18 +178,14 @@ void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResu
                         variableLabels, correlations, k, 4);
   }
 
-  // The size axis is oriented so that its coefficients sum to a positive
-  // value: an eigenvector's sign is arbitrary, isometry is +1.
   const bool allometry = options.WithAllometry();
   double macOrientation = 1.0;
   TFloatVector macs(allometry ? p : 0);
   if (allometry) {
-    double sum = 0.0;
-    for (TSize j = 1; j <= p; ++j) sum += run.eigenvectors.GetValue(j, 1);
-    if (sum < 0.0) macOrientation = -1.0;
-    const double scale = std::sqrt(1.0 / p);
-    for (TSize j = 1; j <= p; ++j)
-      macs.SetValue(j, macOrientation * run.eigenvectors.GetValue(j, 1) / scale);
+    const std::span<const double> sizeAxis(run.eigenvectors.Column(1), p);
+    macOrientation = SizeAxisOrientation(sizeAxis);
+    AllometricCoefficients(sizeAxis, macOrientation, std::span(macs.Data(), p));
+    macs.Extend(p);
     CheckFloatFaults();
     AppendAllometricCoefficients(listing, variableLabels, macs);
   }
@@ -194,19 +193,19 @@ void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResu
   if (options.jackknife) {
     stage = RunStage::Jackknife;
     Step(request, "Jackknife");
-    TJackknifeInput input;
-    input.data = &x;
-    input.objectCount = n;
-    input.variableCount = p;
-    input.axisCount = k;
-    input.method = method;
-    input.eigenvalues = &run.eigenvalues;
-    input.eigenvectors = &run.eigenvectors;
-    input.macs = allometry ? &macs : nullptr;
-    input.macOrientation = macOrientation;
-    input.threads = request.threads;
-    input.observer = request.observer;
-    AppendJackknifeSections(listing, variableLabels, RunJackknife(input));
+    const TJackknifeInput input{
+        .data = x,
+        .objectCount = n,
+        .variableCount = p,
+        .axisCount = k,
+        .method = method,
+        .eigenvalues = run.eigenvalues,
+        .eigenvectors = run.eigenvectors,
+        .allometry =
+            allometry ? std::optional<TJackknifeAllometry>({macs, macOrientation}) : std::nullopt,
+    };
+    const TJackknifeSettings settings{.threads = request.threads, .observer = request.observer};
+    AppendJackknifeSections(listing, variableLabels, RunJackknife(input, settings));
   }
 
   results = std::move(run);

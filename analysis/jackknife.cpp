@@ -1,20 +1,18 @@
-// The leave-one-out loop: decompositions on a pool of threads, pseudo-values
-// accumulated in object order.
+// The leave-one-out loop: decompositions on the ordered parallel loop's
+// workers, pseudo-values accumulated in object order on the calling thread.
 #include "analysis/jackknife.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <condition_variable>
-#include <exception>
-#include <functional>
 #include <limits>
-#include <mutex>
-#include <system_error>
+#include <span>
 #include <thread>
 #include <vector>
 
+#include "analysis/allometry.h"
+#include "analysis/axis_alignment.h"
 #include "analysis/leave_one_out.h"
+#include "analysis/ordered_parallel_loop.h"
 #include "numeric/float_faults.h"
 #include "numeric/probability.h"
 #include "numeric/wide_vectors.h"
@@ -42,12 +40,13 @@ class TAccumulators {
  public:
   explicit TAccumulators(std::size_t size) : means_(size), squares_(size) {}
 
-  /// Adds the pseudo-values n * full[j] - (n - 1) * reduced[j], j < length,
-  /// of the count-th object to accumulators first.. first + length - 1.
+  /// Adds the pseudo-values n * full[j] - (n - 1) * sign * reduced[j],
+  /// j < length, of the count-th object to accumulators first..first +
+  /// length - 1. `sign` is +1 or -1, so sign * reduced[j] is exact.
   void Add(std::size_t first, TSize count, TSize n, const double* full, const double* reduced,
-           std::size_t length) {
+           double sign, std::size_t length) {
     AddPseudoValues(means_.data() + first, squares_.data() + first, double(count), double(n), full,
-                    reduced, length);
+                    reduced, sign, length);
   }
 
   std::size_t Size() const { return means_.size(); }
@@ -58,10 +57,10 @@ class TAccumulators {
   TALVEX_WIDE_VECTORS static void AddPseudoValues(double* __restrict means,
                                                   double* __restrict squares, double count,
                                                   double n, const double* __restrict full,
-                                                  const double* __restrict reduced,
+                                                  const double* __restrict reduced, double sign,
                                                   std::size_t length) {
     for (std::size_t j = 0; j < length; ++j) {
-      const double x = n * full[j] - (n - 1.0) * reduced[j];
+      const double x = n * full[j] - (n - 1.0) * (sign * reduced[j]);
       const double delta = x - means[j];
       means[j] += delta / count;
       squares[j] += delta * (x - means[j]);
@@ -129,162 +128,115 @@ unsigned WorkerCount(unsigned asked, TSize n, TSize p) {
   return unsigned(std::min<std::size_t>(threads, byBudget));
 }
 
-// What one leave-one-out decomposition leaves for the accumulation.
-struct TSlot {
-  std::vector<double> values;   // p
-  std::vector<double> vectors;  // p x k, axis a at (a - 1) * p
-  std::exception_ptr error;
-  bool ready = false;  // guarded by the loop's mutex
+// The reduced samples waiting to be accumulated: a few per worker keep every
+// core busy without holding many of them, and never more than SlotBudget.
+TSize RingSize(unsigned threads, TSize n, TSize p, TSize k) {
+  const std::size_t perSlot = std::size_t(p) * (std::size_t(k) + 1);
+  const std::size_t bySlots = SlotBudget / std::max<std::size_t>(perSlot, 1);
+  return TSize(std::max<std::size_t>(
+      1, std::min<std::size_t>(
+             std::clamp<std::size_t>(bySlots, 2 * threads, RingSlotsPerThread * threads), n)));
+}
+
+// One leave-one-out decomposition as it waits in the ring: the eigenvalues
+// and the first k axes, as the decomposition returned them.
+struct TReducedSample {
+  TReducedSample(TSize p, TSize k) : values(p), axes(std::size_t(p) * k) {}
+  std::vector<double> values;  // p, descending
+  std::vector<double> axes;    // p x k, axis a at (a - 1) * p
+};
+
+// The pseudo-values of every statistic, accumulated one reduced sample at a
+// time in object order. Each sample comes with the signs that align its axes
+// with the full-sample ones (AxisAlignmentSigns).
+class TPseudoValueSums {
+ public:
+  explicit TPseudoValueSums(const TJackknifeInput& input)
+      : in_(input),
+        values_(input.variableCount),
+        vectors_(std::size_t(input.variableCount) * input.axisCount),
+        macs_(input.allometry ? input.variableCount : 0),
+        reducedMacs_(input.allometry ? input.variableCount : 0) {}
+
+  void Add(TSize object, const TReducedSample& sample, std::span<const double> signs) {
+    const TSize n = in_.objectCount;
+    const TSize p = in_.variableCount;
+    values_.Add(0, object, n, in_.eigenvalues.Data(), sample.values.data(), 1.0, p);
+    for (TSize a = 1; a <= in_.axisCount; ++a) {
+      const std::size_t first = std::size_t(a - 1) * p;
+      vectors_.Add(first, object, n, in_.eigenvectors.Column(a), sample.axes.data() + first,
+                   signs[a - 1], p);
+    }
+    if (in_.allometry) {
+      // The reduced size axis, turned towards the full-sample one, takes the
+      // full sample's orientation.
+      AllometricCoefficients(std::span(sample.axes.data(), p),
+                             signs[0] * in_.allometry->orientation, reducedMacs_);
+      macs_.Add(0, object, n, in_.allometry->macs.Data(), reducedMacs_.data(), 1.0, p);
+    }
+  }
+
+  TJackknifeResults Results() const {
+    TJackknifeResults results;
+    results.axisCount = in_.axisCount;
+    FinishAll(values_, Tail::Upper, results.eigenvalues);
+    FinishAll(vectors_, Tail::Absolute, results.vectors);
+    FinishAll(macs_, Tail::BelowOne, results.macs);
+    return results;
+  }
+
+ private:
+  void FinishAll(const TAccumulators& sums, Tail tail,
+                 std::vector<TJackknifeStatistic>& into) const {
+    for (std::size_t i = 0; i < sums.Size(); ++i)
+      into.push_back(Finish(sums.Mean(i), sums.Squares(i), in_.objectCount, tail));
+  }
+
+  const TJackknifeInput& in_;
+  TAccumulators values_, vectors_, macs_;
+  std::vector<double> reducedMacs_;  // p
 };
 
 }  // namespace
 
-TJackknifeResults RunJackknife(const TJackknifeInput& in) {
+TJackknifeResults RunJackknife(const TJackknifeInput& in, const TJackknifeSettings& settings) {
   const TSize n = in.objectCount;
   const TSize p = in.variableCount;
   const TSize k = in.axisCount;
-  const TFloatVector& fullValues = *in.eigenvalues;
-  const TFloatMatrix& fullVectors = *in.eigenvectors;
-  const bool allometry = in.macs != nullptr;
 
-  const TLeaveOneOut leaveOneOut(*in.data, n, p, in.method);
-
-  const unsigned threads = WorkerCount(in.threads, n, p);
-
-  // The workers decompose objects into a ring of slots in whatever order they
-  // finish; this thread takes the slots back in object order. A few slots per
-  // worker keep every core busy without holding many pseudo-value sets.
-  const std::size_t perSlot = std::size_t(p) * (std::size_t(k) + 1);
-  const std::size_t bySlots = SlotBudget / std::max<std::size_t>(perSlot, 1);
-  const TSize ringSize = TSize(std::max<std::size_t>(
-      1, std::min<std::size_t>(
-             std::clamp<std::size_t>(bySlots, 2 * threads, RingSlotsPerThread * threads), n)));
-  std::vector<TSlot> ring(ringSize);
-  for (TSlot& slot : ring) {
-    slot.values.resize(p);
-    slot.vectors.resize(std::size_t(p) * k);
-  }
-
-  std::mutex mutex;
-  std::condition_variable slotDone, slotFreed;
-  TSize consumed = 0;  // objects accumulated so far; guarded by mutex
-  bool stop = false;   // guarded by mutex
-  std::atomic<TSize> next{0};
-
-  // Decomposes object index + 1 into its slot and hands the slot over.
-  auto decompose = [&](TSize index, TLeaveOneOut::TWorkspace& ws) {
-    TSlot& slot = ring[index % ringSize];
-    try {
-      leaveOneOut.Decompose(index + 1, ws);
-      std::copy_n(ws.values.Data(), p, slot.values.begin());
-      for (TSize a = 1; a <= k; ++a)
-        std::copy_n(ws.vectors.Column(a), p, slot.vectors.begin() + std::size_t(a - 1) * p);
-      slot.error = nullptr;
-    } catch (...) {
-      slot.error = std::current_exception();
-      ClearFloatFaults();
-    }
-    {
-      std::lock_guard lock(mutex);
-      slot.ready = true;
-    }
-    slotDone.notify_all();
-  };
-
-  auto work = [&](TLeaveOneOut::TWorkspace& ws) {
-    ClearFloatFaults();
-    for (;;) {
-      const TSize index = next++;
-      if (index >= n) return;
-      {
-        std::unique_lock lock(mutex);
-        slotFreed.wait(lock, [&] { return stop || index < consumed + ringSize; });
-        if (stop) return;
-      }
-      decompose(index, ws);
-    }
-  };
-
+  const TLeaveOneOut leaveOneOut(in.data, n, p, in.method);
+  const unsigned threads = WorkerCount(settings.threads, n, p);
+  std::vector<TReducedSample> ring(RingSize(threads, n, p, k), TReducedSample(p, k));
   std::vector<TLeaveOneOut::TWorkspace> workspaces;
   workspaces.reserve(threads);
   for (unsigned t = 0; t < threads; ++t) workspaces.emplace_back(n, p);
-  std::vector<std::jthread> pool;
-  // However this thread leaves (a fault, a cancel, the end), the workers stop
-  // before the pool joins them.
-  struct TStopWorkers {
-    std::mutex& mutex;
-    bool& stop;
-    std::condition_variable& freed;
-    ~TStopWorkers() {
-      {
-        std::lock_guard lock(mutex);
-        stop = true;
-      }
-      freed.notify_all();
-    }
-  } stopWorkers{mutex, stop, slotFreed};
-  TThreadStarter& starter = in.threadStarter != nullptr ? *in.threadStarter : SystemThreadStarter();
-  for (unsigned t = 0; t < threads; ++t) {
-    try {
-      pool.push_back(starter.Start([&work, &ws = workspaces[t]] { work(ws); }));
-    } catch (const std::system_error&) {
-      break;  // out of threads: the loop goes on with those it has
-    }
+
+  auto decompose = [&](TSize object, unsigned worker, TSize slot) {
+    TLeaveOneOut::TWorkspace& ws = workspaces[worker];
+    leaveOneOut.Decompose(object, ws);
+    TReducedSample& sample = ring[slot];
+    std::copy_n(ws.values.Data(), p, sample.values.begin());
+    for (TSize a = 1; a <= k; ++a)
+      std::copy_n(ws.vectors.Column(a), p, sample.axes.begin() + std::size_t(a - 1) * p);
+  };
+  TPseudoValueSums sums(in);
+  std::vector<double> signs(k);
+  auto accumulate = [&](TSize object, TSize slot) {
+    const TReducedSample& sample = ring[slot];
+    AxisAlignmentSigns(in.eigenvectors, sample.axes, p, signs);
+    sums.Add(object, sample, signs);
+  };
+  TOrderedLoopHooks hooks;
+  if (settings.observer != nullptr) {
+    TRunObserver& observer = *settings.observer;
+    hooks.itemReached = [&observer, n](TSize object) { observer.JackknifeIteration(object, n); };
+    hooks.stopRequested = [&observer] { return observer.CancelRequested(); };
   }
-  // Without any worker this thread decomposes each object before taking it.
-  const bool alone = pool.empty();
-
-  TAccumulators valueSums(p), vectorSums(std::size_t(p) * k), macSums(allometry ? p : 0);
-  const double macScale = std::sqrt(1.0 / p);
-  std::vector<double> reducedMacs(allometry ? p : 0);
-
-  for (TSize index = 0; index < n; ++index) {
-    TSlot& slot = ring[index % ringSize];
-    if (alone) decompose(index, workspaces[0]);
-    {
-      std::unique_lock lock(mutex);
-      slotDone.wait(lock, [&] { return slot.ready; });
-    }
-    const TSize object = index + 1;
-    if (in.observer != nullptr) in.observer->JackknifeIteration(object, n);
-    if (slot.error) std::rethrow_exception(slot.error);
-
-    valueSums.Add(0, object, n, fullValues.Data(), slot.values.data(), p);
-    for (TSize a = 1; a <= k; ++a) {
-      double* reduced = slot.vectors.data() + std::size_t(a - 1) * p;
-      const double* full = fullVectors.Column(a);
-      double dot = 0.0;
-      for (TSize j = 0; j < p; ++j) dot += full[j] * reduced[j];
-      if (dot < 0.0)  // a reduced sample's axis may come out pointing the other way
-        for (TSize j = 0; j < p; ++j) reduced[j] = -reduced[j];
-      vectorSums.Add(std::size_t(a - 1) * p, object, n, full, reduced, p);
-    }
-    if (allometry) {
-      for (TSize j = 1; j <= p; ++j)
-        reducedMacs[j - 1] = in.macOrientation * slot.vectors[j - 1] / macScale;
-      macSums.Add(0, object, n, in.macs->Data(), reducedMacs.data(), p);
-    }
-    if (in.observer != nullptr && object < n && in.observer->CancelRequested())
-      throw ERunCancelled();
-    {
-      std::lock_guard lock(mutex);
-      slot.ready = false;
-      ++consumed;
-    }
-    slotFreed.notify_all();
-  }
+  RunOrderedParallelLoop({n, threads, TSize(ring.size())}, settings.threadStarter, decompose,
+                         accumulate, hooks);
   CheckFloatFaults();
 
-  TJackknifeResults results;
-  results.axisCount = k;
-  auto finishAll = [n](const TAccumulators& sums, Tail tail,
-                       std::vector<TJackknifeStatistic>& into) {
-    for (std::size_t i = 0; i < sums.Size(); ++i)
-      into.push_back(Finish(sums.Mean(i), sums.Squares(i), n, tail));
-  };
-  finishAll(valueSums, Tail::Upper, results.eigenvalues);
-  finishAll(vectorSums, Tail::Absolute, results.vectors);
-  finishAll(macSums, Tail::BelowOne, results.macs);
+  TJackknifeResults results = sums.Results();
   CheckFloatFaults();
   return results;
 }

@@ -11,6 +11,7 @@
 // the results are the same bit for bit for any number of threads.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "analysis/run_observer.h"
@@ -34,19 +35,30 @@ struct TJackknifeResults {
   std::vector<TJackknifeStatistic> macs;         // p; empty without allometry
 };
 
+/// The full-sample allometric coefficients and the orientation of the size
+/// axis they were formed with (see allometry.h).
+struct TJackknifeAllometry {
+  const TFloatVector& macs;  // p
+  double orientation;        // +1 or -1
+};
+
+/// What the jackknife reads; everything must outlive the run.
 struct TJackknifeInput {
-  const TFloatMatrix* data = nullptr;  // the analysed (transformed) data, n x p
-  TSize objectCount = 0;
-  TSize variableCount = 0;
-  TSize axisCount = 0;  // k, 1..p
-  DispersionMethod method = DispersionMethod::Correlation;
-  const TFloatVector* eigenvalues = nullptr;   // full sample, p
-  const TFloatMatrix* eigenvectors = nullptr;  // full sample, p x p
-  const TFloatVector* macs = nullptr;          // full sample, p; null without allometry
-  double macOrientation = 1.0;  // +1 or -1: the size axis points where its coefficients sum > 0
-  unsigned threads = 0;         // 0: all cores
+  const TFloatMatrix& data;  // the analysed (transformed) data, n x p
+  TSize objectCount;
+  TSize variableCount;
+  TSize axisCount;  // k, 1..p
+  DispersionMethod method;
+  const TFloatVector& eigenvalues;               // full sample, p
+  const TFloatMatrix& eigenvectors;              // full sample, p x p
+  std::optional<TJackknifeAllometry> allometry;  // only for log-transformed data under covariances
+};
+
+/// How the jackknife runs; none of it changes a result.
+struct TJackknifeSettings {
+  unsigned threads = 0;  // 0: all cores
   TRunObserver* observer = nullptr;
-  TThreadStarter* threadStarter = nullptr;  // null: the system's threads
+  TThreadStarter& threadStarter = SystemThreadStarter();
 };
 
 /// Runs the leave-one-out loop. Raises the first fault in object order
@@ -54,6 +66,7 @@ struct TJackknifeInput {
 /// Threads that cannot be started, or that the workspace budget (256 MB)
 /// leaves no room for, are done without: the loop runs on those that did,
 /// or on the calling thread alone, with the same results.
-TJackknifeResults RunJackknife(const TJackknifeInput& input);
+TJackknifeResults RunJackknife(const TJackknifeInput& input,
+                               const TJackknifeSettings& settings = {});
 
 }  // namespace talvex

@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "numeric/float_faults.h"
 #include "numeric/blocked_principal_axes.h"
+#include "numeric/float_faults.h"
 #include "numeric/statistics.h"
 
 namespace talvex {
@@ -45,17 +45,9 @@ TLeaveOneOut::TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, Dispersio
     for (TSize i = 0; i < n; ++i) sum += column[i] - means[j - 1];
     residuals[j - 1] = sum;
   }
-  for (TSize c = 1; c <= p; ++c) {
-    const double* columnC = data.Column(c);
-    double* out = crossProducts_.Column(c);
-    for (TSize b = 1; b <= c; ++b) {
-      const double* columnB = data.Column(b);
-      double sum = 0.0;
-      for (TSize i = 0; i < n; ++i) sum += (columnB[i] - means[b - 1]) * (columnC[i] - means[c - 1]);
-      out[b - 1] = sum;
-      crossProducts_.Column(b)[c - 1] = sum;
-    }
-  }
+  means_.Extend(p);
+  // The same sums, in the same order, as the full sample's dispersion matrix.
+  CentredCrossProducts(data, n, p, means_, crossProducts_);
   CheckFloatFaults();
 }
 

@@ -57,15 +57,15 @@ void BM_Jackknife(benchmark::State& state) {
   talvex::ClearFloatFaults();
   talvex::PrincipalAxes(n, p, data, talvex::DispersionMethod::Correlation, work, trace, offDiag,
                         values, vectors);
-  talvex::TJackknifeInput input;
-  input.data = &data;
-  input.objectCount = n;
-  input.variableCount = p;
-  input.axisCount = p;
-  input.eigenvalues = &values;
-  input.eigenvectors = &vectors;
-  input.threads = threads;
-  for (auto _ : state) benchmark::DoNotOptimize(talvex::RunJackknife(input));
+  const talvex::TJackknifeInput input{.data = data,
+                                      .objectCount = n,
+                                      .variableCount = p,
+                                      .axisCount = p,
+                                      .method = talvex::DispersionMethod::Correlation,
+                                      .eigenvalues = values,
+                                      .eigenvectors = vectors,
+                                      .allometry = std::nullopt};
+  for (auto _ : state) benchmark::DoNotOptimize(talvex::RunJackknife(input, {.threads = threads}));
 }
 BENCHMARK(BM_Jackknife)->Args({4, 150, 1})->Args({20, 20000, 1})->Args({20, 20000, 2})
     ->Args({100, 1000, 2})->Unit(benchmark::kMillisecond);

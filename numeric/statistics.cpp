@@ -38,7 +38,8 @@ void AddProducts(double* __restrict sums, const double* __restrict d, double df,
 void AddProductsOfFour(double* __restrict sums, const double* __restrict a, double fa,
                        const double* __restrict b, double fb, const double* __restrict c, double fc,
                        const double* __restrict d, double fd, TSize count) {
-  for (TSize e = 0; e < count; ++e) sums[e] = sums[e] + fa * a[e] + fb * b[e] + fc * c[e] + fd * d[e];
+  for (TSize e = 0; e < count; ++e)
+    sums[e] = sums[e] + fa * a[e] + fb * b[e] + fc * c[e] + fd * d[e];
 }
 
 /// Standard deviation (divisor n - 1) of a column with the given mean.
@@ -89,13 +90,12 @@ void ColumnMeansAndDeviations(const TFloatMatrix& data, TSize n, TSize p, TFloat
   CheckFloatFaults();
 }
 
-void DispersionMatrix(const TFloatMatrix& data, TSize n, TSize p, TFloatMatrix& result,
-                      DispersionMethod method) {
+void CentredCrossProducts(const TFloatMatrix& data, TSize n, TSize p, const TFloatVector& means,
+                          TFloatMatrix& result) {
   detail::RequireReadable(data, n, p);
+  detail::RequireReadable(means, p);
   detail::RequireWritable(result, p, p);
-  TFloatVector means(p);
-  double* mean = means.Data();
-  for (TSize j = 1; j <= p; ++j) mean[j - 1] = CentredMean(data.Column(j), n);
+  const double* mean = means.Data();
 
   // Object i's deviations, held contiguously (column i of a p x n block), so
   // that the sums of products grow by one object at a time in object order
@@ -120,16 +120,35 @@ void DispersionMatrix(const TFloatMatrix& data, TSize n, TSize p, TFloatMatrix& 
       const double* d = deviations.Column(i + 3);
       for (TSize f = f0; f <= f1; ++f) {
         const TSize k = f - 1;
-        AddProductsOfFour(result.Column(f) + k, a + k, a[k], b + k, b[k], c + k, c[k], d + k, d[k], p - k);
+        AddProductsOfFour(result.Column(f) + k, a + k, a[k], b + k, b[k], c + k, c[k], d + k, d[k],
+                          p - k);
       }
     }
     for (; i <= n; ++i) {
       const double* d = deviations.Column(i);
-      for (TSize f = f0; f <= f1; ++f) AddProducts(result.Column(f) + (f - 1), d + (f - 1), d[f - 1], p - f + 1);
+      for (TSize f = f0; f <= f1; ++f)
+        AddProducts(result.Column(f) + (f - 1), d + (f - 1), d[f - 1], p - f + 1);
     }
   }
   // Each sum was formed once, in the lower triangle; the product of two
   // deviations does not depend on their order, so the mirror is exact.
+  for (TSize f = 1; f <= p; ++f) {
+    const double* column = result.Column(f);
+    for (TSize e = f + 1; e <= p; ++e) result.Column(e)[f - 1] = column[e - 1];
+  }
+  detail::MarkWritten(result, p, p);
+}
+
+void DispersionMatrix(const TFloatMatrix& data, TSize n, TSize p, TFloatMatrix& result,
+                      DispersionMethod method) {
+  detail::RequireReadable(data, n, p);
+  detail::RequireWritable(result, p, p);
+  TFloatVector means(p);
+  double* mean = means.Data();
+  for (TSize j = 1; j <= p; ++j) mean[j - 1] = CentredMean(data.Column(j), n);
+  means.Extend(p);
+
+  CentredCrossProducts(data, n, p, means, result);
   const double divisor = n - 1.0;
   for (TSize f = 1; f <= p; ++f) {
     double* column = result.Column(f);
@@ -138,7 +157,6 @@ void DispersionMatrix(const TFloatMatrix& data, TSize n, TSize p, TFloatMatrix& 
       result.Column(e)[f - 1] = column[e - 1];
     }
   }
-  detail::MarkWritten(result, p, p);
 
   if (method == DispersionMethod::Correlation) {
     TFloatVector deviations(p);

@@ -30,6 +30,13 @@ double MatrixTrace(const TFloatMatrix& m, TSize n);
 void ColumnMeansAndDeviations(const TFloatMatrix& data, TSize n, TSize p, TFloatVector& means,
                               TFloatVector& sds);
 
+/// result (p x p, both triangles) := the sums over the n objects, in object
+/// order, of the products of the deviations of columns e and f from means[e]
+/// and means[f] (p means, as CentredMean gives them). Divided by n - 1 they
+/// are the covariance matrix; the leave-one-out downdate starts from them.
+void CentredCrossProducts(const TFloatMatrix& data, TSize n, TSize p, const TFloatVector& means,
+                          TFloatMatrix& result);
+
 /// result (p x p, both triangles) := covariance (divisor n - 1) or correlation
 /// matrix of the n x p data.
 void DispersionMatrix(const TFloatMatrix& data, TSize n, TSize p, TFloatMatrix& result,

@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <system_error>
 
 #include "numeric/principal_axes.h"
+#include "refusing_thread_starter.h"
 #include "test_support.h"
 
 namespace talvex {
@@ -18,6 +18,7 @@ namespace {
 
 using testing::LoadFixture;
 using testing::Request;
+using testing::TRefusingStarter;
 
 struct TFullSample {
   TFloatMatrix data{0, 0};
@@ -40,18 +41,14 @@ TFullSample Decompose(const TDataMatrix& file, DispersionMethod method) {
 }
 
 TJackknifeInput InputFor(const TFullSample& s, TSize n, TSize p, double orientation) {
-  TJackknifeInput input;
-  input.data = &s.data;
-  input.objectCount = n;
-  input.variableCount = p;
-  input.axisCount = p;
-  input.method = DispersionMethod::Covariance;
-  input.eigenvalues = &s.values;
-  input.eigenvectors = &s.vectors;
-  input.macs = &s.macs;
-  input.macOrientation = orientation;
-  input.threads = 2;
-  return input;
+  return {.data = s.data,
+          .objectCount = n,
+          .variableCount = p,
+          .axisCount = p,
+          .method = DispersionMethod::Covariance,
+          .eigenvalues = s.values,
+          .eigenvectors = s.vectors,
+          .allometry = TJackknifeAllometry{s.macs, orientation}};
 }
 
 // Every reduced axis points against a full-sample axis given negated. Turned
@@ -71,8 +68,8 @@ TEST(Jackknife, ReducedAxesFollowTheFullSampleAxes) {
   for (TSize j = 1; j <= p; ++j)
     for (TSize a = 1; a <= p; ++a) flipped.vectors.SetValue(j, a, -plain.vectors.GetValue(j, a));
 
-  const TJackknifeResults a = RunJackknife(InputFor(plain, n, p, orientation));
-  const TJackknifeResults b = RunJackknife(InputFor(flipped, n, p, -orientation));
+  const TJackknifeResults a = RunJackknife(InputFor(plain, n, p, orientation), {.threads = 2});
+  const TJackknifeResults b = RunJackknife(InputFor(flipped, n, p, -orientation), {.threads = 2});
   for (std::size_t c = 0; c < a.vectors.size(); ++c) {
     EXPECT_NEAR(b.vectors[c].estimate, -a.vectors[c].estimate, 1e-12);
     EXPECT_NEAR(b.vectors[c].standardError, a.vectors[c].standardError, 1e-12);
@@ -106,26 +103,6 @@ TEST(Jackknife, ZeroStandardErrorsDoNotStopTheRun) {
   EXPECT_EQ(listing.Lines().back(), "Size         1.0000    0.0000       nan");
 }
 
-// Starts the system's threads up to `allowed`, then refuses as a system out
-// of threads does.
-class TRefusingStarter : public TThreadStarter {
- public:
-  explicit TRefusingStarter(unsigned allowed) : allowed_(allowed) {}
-  std::jthread Start(std::function<void()> work) override {
-    ++asked;
-    if (started == allowed_)
-      throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again),
-                              "thread creation refused");
-    ++started;
-    return std::jthread(std::move(work));
-  }
-  unsigned asked = 0;
-  unsigned started = 0;
-
- private:
-  unsigned allowed_;
-};
-
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 void ExpectSameResults(const TJackknifeResults& a, const TJackknifeResults& b) {
@@ -149,16 +126,13 @@ TEST(Jackknife, ThreadsThatCannotStartAreDoneWithout) {
   const TDataMatrix file = LoadFixture("morph.nts");
   const TSize n = file.objectCount, p = file.variableCount;
   TFullSample s = Decompose(file, DispersionMethod::Covariance);
-  TJackknifeInput input = InputFor(s, n, p, 1.0);
-  input.threads = 1;
-  const TJackknifeResults expected = RunJackknife(input);
+  const TJackknifeInput input = InputFor(s, n, p, 1.0);
+  const TJackknifeResults expected = RunJackknife(input, {.threads = 1});
   for (unsigned allowed : {0u, 1u, 3u}) {
     SCOPED_TRACE(allowed);
     TRefusingStarter starter(allowed);
-    input.threads = 4;
-    input.threadStarter = &starter;
     TJackknifeResults results;
-    ASSERT_NO_THROW(results = RunJackknife(input));
+    ASSERT_NO_THROW(results = RunJackknife(input, {.threads = 4, .threadStarter = starter}));
     EXPECT_EQ(starter.started, allowed);
     EXPECT_GT(starter.asked, allowed);
     ExpectSameResults(results, expected);
@@ -175,18 +149,16 @@ TEST(Jackknife, FaultsOfTheCallingThreadAloneAreReported) {
   TFloatVector offDiag(2), values(2);
   double trace = 0.0;
   PrincipalAxes(2, 2, x, DispersionMethod::Correlation, work, trace, offDiag, values, vectors);
-  TJackknifeInput input;
-  input.data = &x;
-  input.objectCount = 2;
-  input.variableCount = 2;
-  input.axisCount = 2;
-  input.method = DispersionMethod::Correlation;
-  input.eigenvalues = &values;
-  input.eigenvectors = &vectors;
-  input.threads = 2;
+  const TJackknifeInput input{.data = x,
+                              .objectCount = 2,
+                              .variableCount = 2,
+                              .axisCount = 2,
+                              .method = DispersionMethod::Correlation,
+                              .eigenvalues = values,
+                              .eigenvectors = vectors,
+                              .allometry = std::nullopt};
   TRefusingStarter starter(0);
-  input.threadStarter = &starter;
-  EXPECT_THROW(RunJackknife(input), Exception);
+  EXPECT_THROW(RunJackknife(input, {.threads = 2, .threadStarter = starter}), Exception);
 }
 
 }  // namespace

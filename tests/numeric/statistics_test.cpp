@@ -1,6 +1,8 @@
 // Means, dispersion matrices, standardisation, scores and component
 // correlations: the worked examples, agreement with the raw-sum formulas on
 // ordinary data, the NIST StRD accuracy sets, faults and range checks.
+#include "numeric/statistics.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "numeric/float_faults.h"
-#include "numeric/statistics.h"
 #include "numeric_test_support.h"
 
 namespace talvex {
@@ -262,6 +263,37 @@ TEST_F(Statistics, DegenerateDataRaisesTheArithmeticFault) {
   ExpectThrowMessage<EZeroDivide>(
       [&] { ComponentCorrelations(1, 1, DispersionMethod::Covariance, lambda, zeroSd, vector, r); },
       "Floating point division by zero");
+}
+
+// The centred sums of products are, bit for bit, the plain sums in object
+// order of products of deviations from the given means, whatever the
+// grouping of objects and bands of columns inside; the leave-one-out
+// downdate starts from them and must see the full sample's own numbers.
+TEST_F(Statistics, CentredCrossProductsAreObjectOrderSums) {
+  const TSize p = 11;  // more columns than one band
+  for (TSize n : {1u, 13u, 14u, 15u, 16u}) {
+    SCOPED_TRACE(n);
+    const TFloatMatrix data = RandomData(n, p, 5 + n);
+    TFloatVector means(p);
+    for (TSize j = 1; j <= p; ++j) means.SetValue(j, CentredMean(data.Column(j), n));
+    TFloatMatrix sums(p, p);
+    CentredCrossProducts(data, n, p, means, sums);
+    for (TSize e = 1; e <= p; ++e) {
+      for (TSize f = 1; f <= p; ++f) {
+        double sum = 0.0;
+        for (TSize i = 1; i <= n; ++i)
+          sum +=
+              (data.GetValue(i, f) - means.GetValue(f)) * (data.GetValue(i, e) - means.GetValue(e));
+        EXPECT_EQ(sums.GetValue(e, f), sum) << e << ", " << f;
+      }
+    }
+  }
+  const TFloatMatrix data = RandomData(5, 3, 3);
+  TFloatVector shortMeans(2);
+  shortMeans.Fill(2, 0.0);
+  TFloatMatrix sums(3, 3);
+  ExpectThrowMessage<EOutOfBounds>([&] { CentredCrossProducts(data, 5, 3, shortMeans, sums); },
+                                   "Array Reference Out of Bounds");
 }
 
 TEST_F(Statistics, ContainersTooSmallAreRefusedBeforeAnyWrite) {

@@ -1,0 +1,139 @@
+// The ordered parallel loop: workers fill a ring of slots, the calling thread
+// empties it in item order.
+#include "analysis/ordered_parallel_loop.h"
+
+#include <atomic>
+#include <cassert>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "analysis/run_observer.h"
+#include "numeric/float_faults.h"
+
+namespace talvex {
+
+namespace {
+
+// What the workers and the calling thread share: which slots hold a finished
+// item, its failure if it failed, and how far the consumer has got.
+class TRing {
+ public:
+  explicit TRing(TSize slotCount) : ready_(slotCount, false), errors_(slotCount) {}
+
+  TSize SlotOf(TSize item) const { return (item - 1) % TSize(ready_.size()); }
+
+  /// Blocks until `item` may be written (item - slotCount has been consumed);
+  /// false when the loop has ended meanwhile.
+  bool WaitForRoom(TSize item) {
+    std::unique_lock lock(mutex_);
+    freed_.wait(lock, [&] { return stop_ || item <= consumed_ + TSize(ready_.size()); });
+    return !stop_;
+  }
+
+  /// Computes `item` into its slot, keeping a failure for the consumer.
+  void Fill(TSize item, unsigned worker, const TComputeItem& compute) {
+    const TSize slot = SlotOf(item);
+    try {
+      compute(item, worker, slot);
+      errors_[slot] = nullptr;
+    } catch (...) {
+      errors_[slot] = std::current_exception();
+      ClearFloatFaults();
+    }
+    {
+      std::lock_guard lock(mutex_);
+      ready_[slot] = true;
+    }
+    done_.notify_all();
+  }
+
+  /// Blocks until `item` is in its slot; raises its failure.
+  void WaitFor(TSize item, const TOrderedLoopHooks& hooks) {
+    const TSize slot = SlotOf(item);
+    {
+      std::unique_lock lock(mutex_);
+      done_.wait(lock, [&] { return bool(ready_[slot]); });
+    }
+    if (hooks.itemReached) hooks.itemReached(item);
+    if (errors_[slot]) std::rethrow_exception(errors_[slot]);
+  }
+
+  void Release(TSize item) {
+    {
+      std::lock_guard lock(mutex_);
+      ready_[SlotOf(item)] = false;
+      ++consumed_;
+    }
+    freed_.notify_all();
+  }
+
+  /// Wakes and ends every waiting worker.
+  void Stop() {
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    freed_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable done_, freed_;
+  std::vector<bool> ready_;                 // guarded by mutex_
+  std::vector<std::exception_ptr> errors_;  // handed over with ready_
+  TSize consumed_ = 0;                      // guarded by mutex_
+  bool stop_ = false;                       // guarded by mutex_
+};
+
+}  // namespace
+
+unsigned RunOrderedParallelLoop(const TOrderedLoopShape& shape, TThreadStarter& starter,
+                                const TComputeItem& compute, const TConsumeItem& consume,
+                                const TOrderedLoopHooks& hooks) {
+  assert(shape.slotCount >= 1);
+  const TSize n = shape.itemCount;
+  if (n == 0) return 0;
+  TRing ring(shape.slotCount);
+  std::atomic<TSize> next{1};
+
+  auto work = [&](unsigned worker) {
+    ClearFloatFaults();
+    for (;;) {
+      const TSize item = next++;
+      if (item > n || !ring.WaitForRoom(item)) return;
+      ring.Fill(item, worker, compute);
+    }
+  };
+
+  std::vector<std::jthread> pool;
+  pool.reserve(shape.workerCount);  // a started worker is never lost to a reallocation
+  // However this thread leaves (a failure, a stop, the end), the workers are
+  // released before the pool joins them.
+  struct TStopRing {
+    TRing& ring;
+    ~TStopRing() { ring.Stop(); }
+  } stopRing{ring};
+  for (unsigned worker = 0; worker < shape.workerCount; ++worker) {
+    try {
+      pool.push_back(starter.Start([&work, worker] { work(worker); }));
+    } catch (const std::system_error&) {
+      break;  // out of threads: the loop goes on with those it has
+    }
+  }
+  const bool alone = pool.empty();
+
+  for (TSize item = 1; item <= n; ++item) {
+    if (alone) ring.Fill(item, 0, compute);
+    ring.WaitFor(item, hooks);
+    consume(item, ring.SlotOf(item));
+    if (item < n && hooks.stopRequested && hooks.stopRequested()) throw ERunCancelled();
+    ring.Release(item);
+  }
+  return unsigned(pool.size());
+}
+
+}  // namespace talvex
