@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "numeric/blocked_principal_axes.h"
 #include "numeric/exception.h"
 #include "numeric/float_matrix.h"
 #include "numeric/float_vector.h"
@@ -62,6 +63,25 @@ inline TFloatMatrix RandomSymmetric(TSize n, unsigned seed, double zeroFraction 
       a.SetValue(i, j, x);
       a.SetValue(j, i, x);
     }
+  return a;
+}
+
+/// A = Q diag(values) Q^T for a random orthogonal Q (from the blocked
+/// reduction of a random symmetric matrix).
+inline TFloatMatrix MatrixWithEigenvalues(const std::vector<double>& values, unsigned seed) {
+  const TSize n = TSize(values.size());
+  TFloatMatrix q = RandomSymmetric(n, seed);
+  TFloatVector d(n), e(n);
+  ReduceToTridiagonalBlocked(q, n, d, e);
+  TFloatMatrix a(n, n);
+  for (TSize c = 1; c <= n; ++c)
+    for (TSize r = 1; r <= n; ++r) {
+      double sum = 0.0;
+      for (TSize k = 1; k <= n; ++k) sum += q.GetValue(r, k) * values[k - 1] * q.GetValue(c, k);
+      a.SetValue(r, c, sum);
+    }
+  for (TSize c = 1; c <= n; ++c)
+    for (TSize r = c + 1; r <= n; ++r) a.SetValue(c, r, a.GetValue(r, c));
   return a;
 }
 
