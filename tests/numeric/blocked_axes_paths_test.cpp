@@ -17,6 +17,7 @@
 namespace talvex {
 namespace {
 
+using testing::ExpectEigenpairs;
 using testing::MatrixWithEigenvalues;
 
 class BlockedAxesPathsTest : public ::testing::Test {
@@ -24,27 +25,6 @@ class BlockedAxesPathsTest : public ::testing::Test {
   void SetUp() override { ClearFloatFaults(); }
   void TearDown() override { ClearFloatFaults(); }
 };
-
-/// Orthonormal columns and A v = lambda v for every axis, to 1e-12 of |A|.
-void ExpectAxesOf(const TFloatMatrix& a, TSize n, const TFloatVector& values,
-                  const TFloatMatrix& vectors) {
-  for (TSize j = 1; j <= n; ++j) {
-    if (j > 1) {
-      EXPECT_GE(values.GetValue(j - 1), values.GetValue(j));
-    }
-    for (TSize k = j; k <= n; ++k) {
-      double dot = 0.0;
-      for (TSize i = 1; i <= n; ++i) dot += vectors.GetValue(i, j) * vectors.GetValue(i, k);
-      ASSERT_NEAR(dot, j == k ? 1.0 : 0.0, 1e-12) << j << "," << k;
-    }
-    for (TSize i = 1; i <= n; ++i) {
-      double av = 0.0;
-      for (TSize k = 1; k <= n; ++k) av += a.GetValue(i, k) * vectors.GetValue(k, j);
-      ASSERT_NEAR(av, values.GetValue(j) * vectors.GetValue(i, j), 1e-12 * values.GetValue(1))
-          << i << "," << j;
-    }
-  }
-}
 
 /// One large eigenvalue, `size` eigenvalues 1e-9 apart around 1 and a small
 /// one: the size-factor shape with a cluster of the given size.
@@ -78,7 +58,7 @@ TEST_F(BlockedAxesPathsTest, ClusterSizeLimit) {
       EXPECT_TRUE(path.clusterSizes.empty());
     }
     for (TSize j = 1; j <= n; ++j) EXPECT_NEAR(values.GetValue(j), spectrum[j - 1], 1e-13) << j;
-    ExpectAxesOf(a, n, values, vectors);
+    ExpectEigenpairs(a, n, values, vectors, 1e-11);
   }
 }
 
@@ -95,7 +75,7 @@ TEST_F(BlockedAxesPathsTest, ExactlyRepeatedEigenvaluesTakeTheRotations) {
   EXPECT_EQ(path.fallback, TFallbackCause::ClusterCollapsed);
   EXPECT_NEAR(values.GetValue(1), 7.0, 1e-14);
   for (TSize j = 2; j <= 6; ++j) EXPECT_NEAR(values.GetValue(j), 1.0, 1e-14) << j;
-  ExpectAxesOf(a, 6, values, vectors);
+  ExpectEigenpairs(a, 6, values, vectors, 1e-13);
 }
 
 // A zero matrix gives the limits nothing to scale by: the rotations return

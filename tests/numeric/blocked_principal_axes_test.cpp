@@ -20,6 +20,7 @@
 namespace talvex {
 namespace {
 
+using testing::ExpectEigenpairs;
 using testing::ExpectThrowMessage;
 using testing::MatrixOf;
 using testing::MatrixWithEigenvalues;
@@ -179,19 +180,8 @@ TEST_F(BlockedPrincipalAxesTest, CloseEigenvaluesStillGiveOrthonormalAxes) {
     EXPECT_EQ(path.fallback, TFallbackCause::None);
     EXPECT_EQ(path.twistedVectors, c.twisted);
     EXPECT_EQ(path.clusterSizes, c.clusters);
-    for (TSize j = 1; j <= n; ++j) {
-      EXPECT_NEAR(values.GetValue(j), spectrum[j - 1], 1e-13) << j;
-      for (TSize k = 1; k <= n; ++k) {
-        double dot = 0.0;
-        for (TSize i = 1; i <= n; ++i) dot += vectors.GetValue(i, j) * vectors.GetValue(i, k);
-        EXPECT_NEAR(dot, j == k ? 1.0 : 0.0, 1e-13) << j << "," << k;
-      }
-      for (TSize i = 1; i <= n; ++i) {
-        double av = 0.0;
-        for (TSize k = 1; k <= n; ++k) av += a.GetValue(i, k) * vectors.GetValue(k, j);
-        EXPECT_NEAR(av, values.GetValue(j) * vectors.GetValue(i, j), 1e-13) << i << "," << j;
-      }
-    }
+    for (TSize j = 1; j <= n; ++j) EXPECT_NEAR(values.GetValue(j), spectrum[j - 1], 1e-13) << j;
+    ExpectEigenpairs(a, n, values, vectors, 1e-13);
   }
   TFloatMatrix diagonal = MatrixOf({{1, 0, 0, 0}, {0, 4, 0, 0}, {0, 0, 2, 0}, {0, 0, 0, 3}});
   TFloatMatrix vectors(4, 4);

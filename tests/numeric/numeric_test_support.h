@@ -85,4 +85,25 @@ inline TFloatMatrix MatrixWithEigenvalues(const std::vector<double>& values, uns
   return a;
 }
 
+/// Descending values, orthonormal columns and A v = lambda v for every axis of
+/// the n x n matrix a, each element to the absolute tolerance.
+inline void ExpectEigenpairs(const TFloatMatrix& a, TSize n, const TFloatVector& values,
+                             const TFloatMatrix& vectors, double tolerance) {
+  for (TSize j = 1; j <= n; ++j) {
+    if (j > 1) {
+      EXPECT_GE(values.GetValue(j - 1), values.GetValue(j));
+    }
+    for (TSize k = 1; k <= n; ++k) {
+      double dot = 0.0;
+      for (TSize i = 1; i <= n; ++i) dot += vectors.GetValue(i, j) * vectors.GetValue(i, k);
+      EXPECT_NEAR(dot, j == k ? 1.0 : 0.0, tolerance) << j << "," << k;
+    }
+    for (TSize i = 1; i <= n; ++i) {
+      double av = 0.0;
+      for (TSize k = 1; k <= n; ++k) av += a.GetValue(i, k) * vectors.GetValue(k, j);
+      EXPECT_NEAR(av, values.GetValue(j) * vectors.GetValue(i, j), tolerance) << i << "," << j;
+    }
+  }
+}
+
 }  // namespace talvex::testing
