@@ -49,8 +49,8 @@ void BM_PrincipalAxes(benchmark::State& state) {
   }
 }
 
-template <void (*Decompose)(TFloatMatrix&, TSize, double&, TFloatVector&, TFloatVector&,
-                            TFloatMatrix&)>
+// Either solver: the blocked one also returns its path record.
+template <auto Decompose>
 void BM_DecomposeOnly(benchmark::State& state) {
   const TSize p = TSize(state.range(0)), n = 2 * p;
   TFloatMatrix dispersion(p, p);

@@ -18,6 +18,7 @@
 
 #include "numeric/container_checks.h"
 #include "numeric/float_faults.h"
+#include "numeric/ql_sweep_bound.h"
 #include "numeric/statistics.h"
 #include "numeric/wide_vectors.h"
 
@@ -28,12 +29,6 @@ namespace talvex {
 // contraction both builds give the same bits.
 
 namespace {
-
-/// QL sweeps allowed for the whole matrix: 30 per eigenvalue on average.
-/// With implicit shifts an eigenvalue converges cubically and needs one to
-/// three sweeps on finite input; the bound only stops input whose split test
-/// can never succeed (a NaN that reached the matrix).
-constexpr unsigned long SweepsPerEigenvalue = 30;
 
 /// One-based element (r, c) of a column-major block with leading dimension ld.
 inline double& At(double* block, std::size_t ld, TSize r, TSize c) {

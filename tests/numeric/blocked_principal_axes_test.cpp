@@ -20,8 +20,10 @@
 namespace talvex {
 namespace {
 
+using testing::ExpectEigenpairs;
 using testing::ExpectThrowMessage;
 using testing::MatrixOf;
+using testing::MatrixWithEigenvalues;
 using testing::RandomSymmetric;
 
 class BlockedPrincipalAxesTest : public ::testing::Test {
@@ -94,7 +96,12 @@ TEST_F(BlockedPrincipalAxesTest, AxesAgreeWithTheExactScheme) {
     TFloatVector off(p), exactValues(p), blockedValues(p);
     double exactTrace = 0.0, blockedTrace = 0.0;
     PrincipalAxesOf(exactWork, p, exactTrace, off, exactValues, exact);
-    BlockedPrincipalAxesOf(blockedWork, p, blockedTrace, off, blockedValues, blocked);
+    const TDecompositionPath path =
+        BlockedPrincipalAxesOf(blockedWork, p, blockedTrace, off, blockedValues, blocked);
+    EXPECT_EQ(path.fallback, TFallbackCause::None);
+    TSize clustered = 0;
+    for (TSize size : path.clusterSizes) clustered += size;
+    EXPECT_EQ(path.twistedVectors + clustered, p);
     EXPECT_EQ(blockedTrace, exactTrace);
     const double largest = exactValues.GetValue(1);
     for (TSize j = 1; j <= p; ++j) {
@@ -118,14 +125,18 @@ TEST_F(BlockedPrincipalAxesTest, AxesAgreeWithTheExactScheme) {
 }
 
 // Columns that are already reduced (a reflection of zeros) and exactly
-// repeated eigenvalues.
+// repeated eigenvalues: their twisted vectors coincide, so the cluster
+// collapses and the rotations take over.
 TEST_F(BlockedPrincipalAxesTest, ReducedColumnsAndRepeatedValues) {
   TFloatMatrix a = MatrixOf(
       {{2, 0, 0, 0, 0}, {0, 5, 0, 0, 1}, {0, 0, 2, 0, 0}, {0, 0, 0, 3, 0}, {0, 1, 0, 0, 5}});
   TFloatMatrix vectors(5, 5);
   TFloatVector off(5), values(5);
   double trace = 0.0;
-  BlockedPrincipalAxesOf(a, 5, trace, off, values, vectors);
+  const TDecompositionPath path = BlockedPrincipalAxesOf(a, 5, trace, off, values, vectors);
+  EXPECT_EQ(path.fallback, TFallbackCause::ClusterCollapsed);
+  EXPECT_EQ(path.twistedVectors, 0u);
+  EXPECT_TRUE(path.clusterSizes.empty());
   const double expected[] = {6, 4, 3, 2, 2};
   for (TSize j = 1; j <= 5; ++j) EXPECT_NEAR(values.GetValue(j), expected[j - 1], 1e-14) << j;
   EXPECT_EQ(trace, 17.0);
@@ -139,60 +150,46 @@ TEST_F(BlockedPrincipalAxesTest, ReducedColumnsAndRepeatedValues) {
   EXPECT_NEAR(std::fabs(vectors.GetValue(4, 3)), 1.0, 1e-15);
 }
 
-// A = Q diag(values) Q^T for a random orthogonal Q.
-TFloatMatrix WithEigenvalues(const std::vector<double>& values, unsigned seed) {
-  const TSize n = TSize(values.size());
-  TFloatMatrix q = RandomSymmetric(n, seed);
-  TFloatVector d(n), e(n);
-  ReduceToTridiagonalBlocked(q, n, d, e);
-  TFloatMatrix a(n, n);
-  for (TSize c = 1; c <= n; ++c)
-    for (TSize r = 1; r <= n; ++r) {
-      double sum = 0.0;
-      for (TSize k = 1; k <= n; ++k) sum += q.GetValue(r, k) * values[k - 1] * q.GetValue(c, k);
-      a.SetValue(r, c, sum);
-    }
-  for (TSize c = 1; c <= n; ++c)
-    for (TSize r = c + 1; r <= n; ++r) a.SetValue(c, r, a.GetValue(r, c));
-  return a;
-}
-
 // Eigenvalues 1e-10 apart: vectors from a factorisation of T - lambda I
-// alone would be all but parallel, so the rotations must take over; well
-// separated ones, a split tridiagonal form and a zero pivot must not hurt.
+// alone would be all but parallel, so the pair is resolved as a cluster, and
+// so are a triple 1e-9 apart and values equal up to the rounding of their
+// construction; well separated ones take the twisted vectors alone. None of
+// them needs the rotations, and a split tridiagonal form and a zero pivot
+// must not hurt.
 TEST_F(BlockedPrincipalAxesTest, CloseEigenvaluesStillGiveOrthonormalAxes) {
-  const std::vector<std::vector<double>> spectra = {
-      {9, 8, 7, 6, 5 + 1e-10, 5, 4, 3, 2, 1, 0.5, 0.25},
-      {9, 8, 7, 6, 5.5, 5, 4, 3, 2, 1, 0.5, 0.25},
-      {3, 3, 3, 1, 1, 0},
+  struct TCase {
+    std::vector<double> spectrum;
+    TSize twisted;
+    std::vector<TSize> clusters;
   };
-  for (const std::vector<double>& spectrum : spectra) {
+  const std::vector<TCase> cases = {
+      {{9, 8, 7, 6, 5 + 1e-10, 5, 4, 3, 2, 1, 0.5, 0.25}, 10, {2}},
+      {{9, 8, 7, 6, 5.5, 5, 4, 3, 2, 1, 0.5, 0.25}, 12, {}},
+      {{4, 3 + 2e-9, 3 + 1e-9, 3, 1, 0.5}, 3, {3}},
+      {{3, 3, 3, 1, 1, 0}, 1, {3, 2}},
+  };
+  for (const TCase& c : cases) {
+    const std::vector<double>& spectrum = c.spectrum;
     const TSize n = TSize(spectrum.size());
-    SCOPED_TRACE(n);
-    const TFloatMatrix a = WithEigenvalues(spectrum, 5);
+    SCOPED_TRACE(::testing::Message() << n << " eigenvalues from " << spectrum[0]);
+    const TFloatMatrix a = MatrixWithEigenvalues(spectrum, 5);
     TFloatMatrix work = a, vectors(n, n);
     TFloatVector off(n), values(n);
     double trace = 0.0;
-    BlockedPrincipalAxesOf(work, n, trace, off, values, vectors);
-    for (TSize j = 1; j <= n; ++j) {
-      EXPECT_NEAR(values.GetValue(j), spectrum[j - 1], 1e-13) << j;
-      for (TSize k = 1; k <= n; ++k) {
-        double dot = 0.0;
-        for (TSize i = 1; i <= n; ++i) dot += vectors.GetValue(i, j) * vectors.GetValue(i, k);
-        EXPECT_NEAR(dot, j == k ? 1.0 : 0.0, 1e-13) << j << "," << k;
-      }
-      for (TSize i = 1; i <= n; ++i) {
-        double av = 0.0;
-        for (TSize k = 1; k <= n; ++k) av += a.GetValue(i, k) * vectors.GetValue(k, j);
-        EXPECT_NEAR(av, values.GetValue(j) * vectors.GetValue(i, j), 1e-13) << i << "," << j;
-      }
-    }
+    const TDecompositionPath path = BlockedPrincipalAxesOf(work, n, trace, off, values, vectors);
+    EXPECT_EQ(path.fallback, TFallbackCause::None);
+    EXPECT_EQ(path.twistedVectors, c.twisted);
+    EXPECT_EQ(path.clusterSizes, c.clusters);
+    for (TSize j = 1; j <= n; ++j) EXPECT_NEAR(values.GetValue(j), spectrum[j - 1], 1e-13) << j;
+    ExpectEigenpairs(a, n, values, vectors, 1e-13);
   }
   TFloatMatrix diagonal = MatrixOf({{1, 0, 0, 0}, {0, 4, 0, 0}, {0, 0, 2, 0}, {0, 0, 0, 3}});
   TFloatMatrix vectors(4, 4);
   TFloatVector off(4), values(4);
   double trace = 0.0;
-  BlockedPrincipalAxesOf(diagonal, 4, trace, off, values, vectors);
+  const TDecompositionPath path = BlockedPrincipalAxesOf(diagonal, 4, trace, off, values, vectors);
+  EXPECT_EQ(path.fallback, TFallbackCause::None);
+  EXPECT_EQ(path.twistedVectors, 4u);
   const TSize row[] = {2, 4, 3, 1};
   for (TSize j = 1; j <= 4; ++j) {
     EXPECT_EQ(values.GetValue(j), 5.0 - j);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "numeric/blocked_principal_axes.h"
 #include "numeric/exception.h"
 #include "numeric/float_matrix.h"
 #include "numeric/float_vector.h"
@@ -63,6 +64,46 @@ inline TFloatMatrix RandomSymmetric(TSize n, unsigned seed, double zeroFraction 
       a.SetValue(j, i, x);
     }
   return a;
+}
+
+/// A = Q diag(values) Q^T for a random orthogonal Q (from the blocked
+/// reduction of a random symmetric matrix).
+inline TFloatMatrix MatrixWithEigenvalues(const std::vector<double>& values, unsigned seed) {
+  const TSize n = TSize(values.size());
+  TFloatMatrix q = RandomSymmetric(n, seed);
+  TFloatVector d(n), e(n);
+  ReduceToTridiagonalBlocked(q, n, d, e);
+  TFloatMatrix a(n, n);
+  for (TSize c = 1; c <= n; ++c)
+    for (TSize r = 1; r <= n; ++r) {
+      double sum = 0.0;
+      for (TSize k = 1; k <= n; ++k) sum += q.GetValue(r, k) * values[k - 1] * q.GetValue(c, k);
+      a.SetValue(r, c, sum);
+    }
+  for (TSize c = 1; c <= n; ++c)
+    for (TSize r = c + 1; r <= n; ++r) a.SetValue(c, r, a.GetValue(r, c));
+  return a;
+}
+
+/// Descending values, orthonormal columns and A v = lambda v for every axis of
+/// the n x n matrix a, each element to the absolute tolerance.
+inline void ExpectEigenpairs(const TFloatMatrix& a, TSize n, const TFloatVector& values,
+                             const TFloatMatrix& vectors, double tolerance) {
+  for (TSize j = 1; j <= n; ++j) {
+    if (j > 1) {
+      EXPECT_GE(values.GetValue(j - 1), values.GetValue(j));
+    }
+    for (TSize k = 1; k <= n; ++k) {
+      double dot = 0.0;
+      for (TSize i = 1; i <= n; ++i) dot += vectors.GetValue(i, j) * vectors.GetValue(i, k);
+      EXPECT_NEAR(dot, j == k ? 1.0 : 0.0, tolerance) << j << "," << k;
+    }
+    for (TSize i = 1; i <= n; ++i) {
+      double av = 0.0;
+      for (TSize k = 1; k <= n; ++k) av += a.GetValue(i, k) * vectors.GetValue(k, j);
+      EXPECT_NEAR(av, values.GetValue(j) * vectors.GetValue(i, j), tolerance) << i << "," << j;
+    }
+  }
 }
 
 }  // namespace talvex::testing

@@ -1,0 +1,147 @@
+// Which path the jackknife's decomposition takes, and the checks that send it
+// to the rotations: the cluster size limit on both sides, a zero matrix, and
+// the stages' own refusals (the sweep bound, a residual too large, a fault).
+// Whichever path runs, the axes must be right.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "numeric/blocked_principal_axes.h"
+#include "numeric/float_faults.h"
+#include "numeric/root_free_ql.h"
+#include "numeric/tridiagonal_eigenvectors.h"
+#include "numeric_test_support.h"
+
+namespace talvex {
+namespace {
+
+using testing::ExpectEigenpairs;
+using testing::MatrixWithEigenvalues;
+
+class BlockedAxesPathsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ClearFloatFaults(); }
+  void TearDown() override { ClearFloatFaults(); }
+};
+
+/// One large eigenvalue, `size` eigenvalues 1e-9 apart around 1 and a small
+/// one: the size-factor shape with a cluster of the given size.
+std::vector<double> SpectrumWithCluster(TSize size) {
+  std::vector<double> spectrum = {10.0};
+  for (TSize k = 0; k < size; ++k) spectrum.push_back(1.0 + 1e-9 * double(size - k));
+  spectrum.push_back(0.1);
+  return spectrum;
+}
+
+// MaxClusterSize close eigenvalues are resolved together; one more and the
+// rotations take over. Both give right axes.
+TEST_F(BlockedAxesPathsTest, ClusterSizeLimit) {
+  for (TSize size : {MaxClusterSize - 1, MaxClusterSize, MaxClusterSize + 1}) {
+    SCOPED_TRACE(size);
+    const std::vector<double> spectrum = SpectrumWithCluster(size);
+    const TSize n = TSize(spectrum.size());
+    const TFloatMatrix a = MatrixWithEigenvalues(spectrum, 7);
+    TFloatMatrix work = a, vectors(n, n);
+    TFloatVector off(n), values(n);
+    double trace = 0.0;
+    const TDecompositionPath path = BlockedPrincipalAxesOf(work, n, trace, off, values, vectors);
+    if (size <= MaxClusterSize) {
+      EXPECT_EQ(path.fallback, TFallbackCause::None);
+      EXPECT_EQ(path.twistedVectors, 2u);
+      EXPECT_EQ(path.clusterSizes, std::vector<TSize>{size});
+    } else {
+      EXPECT_EQ(path.fallback, TFallbackCause::ClusterTooLarge);
+      EXPECT_TRUE(path.FellBack());
+      EXPECT_EQ(path.twistedVectors, 0u);
+      EXPECT_TRUE(path.clusterSizes.empty());
+    }
+    for (TSize j = 1; j <= n; ++j) EXPECT_NEAR(values.GetValue(j), spectrum[j - 1], 1e-13) << j;
+    ExpectEigenpairs(a, n, values, vectors, 1e-11);
+  }
+}
+
+// Many exactly equal eigenvalues: the twisted vectors of one value coincide,
+// so the cluster collapses rather than pass a basis made of rounding.
+TEST_F(BlockedAxesPathsTest, ExactlyRepeatedEigenvaluesTakeTheRotations) {
+  TFloatMatrix a(6, 6);
+  for (TSize i = 1; i <= 6; ++i)
+    for (TSize j = 1; j <= 6; ++j) a.SetValue(i, j, i == j ? 2.0 : 1.0);  // 7, then 1 five times
+  TFloatMatrix work = a, vectors(6, 6);
+  TFloatVector off(6), values(6);
+  double trace = 0.0;
+  const TDecompositionPath path = BlockedPrincipalAxesOf(work, 6, trace, off, values, vectors);
+  EXPECT_EQ(path.fallback, TFallbackCause::ClusterCollapsed);
+  EXPECT_NEAR(values.GetValue(1), 7.0, 1e-14);
+  for (TSize j = 2; j <= 6; ++j) EXPECT_NEAR(values.GetValue(j), 1.0, 1e-14) << j;
+  ExpectEigenpairs(a, 6, values, vectors, 1e-13);
+}
+
+// A zero matrix gives the limits nothing to scale by: the rotations return
+// zero eigenvalues and unit axes.
+TEST_F(BlockedAxesPathsTest, ZeroMatrixTakesTheRotations) {
+  for (TSize n : {1u, 4u}) {
+    SCOPED_TRACE(n);
+    TFloatMatrix a(n, n), vectors(n, n);
+    TFloatVector off(n), values(n);
+    double trace = 1.0;
+    const TDecompositionPath path = BlockedPrincipalAxesOf(a, n, trace, off, values, vectors);
+    EXPECT_EQ(path.fallback, TFallbackCause::ZeroMatrix);
+    EXPECT_EQ(trace, 0.0);
+    for (TSize j = 1; j <= n; ++j) {
+      EXPECT_EQ(values.GetValue(j), 0.0);
+      double length = 0.0;
+      for (TSize i = 1; i <= n; ++i) length += vectors.GetValue(i, j) * vectors.GetValue(i, j);
+      EXPECT_EQ(length, 1.0) << j;
+    }
+  }
+}
+
+// The eigenvalue stage on its own: the path graph's known eigenvalues in
+// descending order, and a NaN, whose split test never succeeds, stopped by
+// the sweep bound instead of looping.
+TEST_F(BlockedAxesPathsTest, RootFreeEigenvaluesAndTheSweepBound) {
+  const TSize n = 12;
+  std::vector<double> diagonal(n, 0.0), coupling(n - 1, 1.0), values(n);
+  EXPECT_EQ(TridiagonalEigenvalues(diagonal.data(), coupling.data(), n, values.data()),
+            TFallbackCause::None);
+  for (TSize k = 1; k <= n; ++k)
+    EXPECT_NEAR(values[k - 1], 2.0 * std::cos(k * M_PI / (n + 1)), 1e-14) << k;
+
+  coupling[5] = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(TridiagonalEigenvalues(diagonal.data(), coupling.data(), n, values.data()),
+            TFallbackCause::EigenvaluesNotConverged);
+}
+
+// The vector stage's own checks: vectors for values that are not
+// eigenvalues fail the residual test, and an infinite value faults; the
+// path counts a split matrix's vectors as twisted ones.
+TEST_F(BlockedAxesPathsTest, TridiagonalVectorChecks) {
+  const TSize n = 6;
+  std::vector<double> diagonal = {4, 1, 3, 2, 5, 0}, coupling = {1, 0.5, 0, 0.25, 1};
+  std::vector<double> values(n), vectors(n * n);
+  ASSERT_EQ(TridiagonalEigenvalues(diagonal.data(), coupling.data(), n, values.data()),
+            TFallbackCause::None);
+  TDecompositionPath path;
+  EXPECT_EQ(TridiagonalEigenvectors(diagonal.data(), coupling.data(), n, values.data(),
+                                    vectors.data(), n, path),
+            TFallbackCause::None);
+  EXPECT_EQ(path.twistedVectors, n);
+  EXPECT_TRUE(path.clusterSizes.empty());
+
+  std::vector<double> shifted = values;
+  shifted[2] += 1e-6;
+  EXPECT_EQ(TridiagonalEigenvectors(diagonal.data(), coupling.data(), n, shifted.data(),
+                                    vectors.data(), n, path),
+            TFallbackCause::ResidualTooLarge);
+
+  shifted = values;
+  shifted[0] = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(TridiagonalEigenvectors(diagonal.data(), coupling.data(), n, shifted.data(),
+                                    vectors.data(), n, path),
+            TFallbackCause::VectorFault);
+}
+
+}  // namespace
+}  // namespace talvex
