@@ -44,8 +44,13 @@ void BM_LeaveOneOutStep(benchmark::State& state) {
     object = object % n + 1;
   }
 }
-BENCHMARK(BM_LeaveOneOutStep)->Args({20, 20000})->Args({50, 1000})->Args({100, 1000})
-    ->Args({200, 2000})->Args({255, 300})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LeaveOneOutStep)
+    ->Args({20, 20000})
+    ->Args({50, 1000})
+    ->Args({100, 1000})
+    ->Args({200, 2000})
+    ->Args({255, 300})
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_Jackknife(benchmark::State& state) {
   const TSize p = TSize(state.range(0)), n = TSize(state.range(1));
@@ -67,7 +72,11 @@ void BM_Jackknife(benchmark::State& state) {
                                       .allometry = std::nullopt};
   for (auto _ : state) benchmark::DoNotOptimize(talvex::RunJackknife(input, {.threads = threads}));
 }
-BENCHMARK(BM_Jackknife)->Args({4, 150, 1})->Args({20, 20000, 1})->Args({20, 20000, 2})
-    ->Args({100, 1000, 2})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Jackknife)
+    ->Args({4, 150, 1})
+    ->Args({20, 20000, 1})
+    ->Args({20, 20000, 2})
+    ->Args({100, 1000, 2})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

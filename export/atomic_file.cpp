@@ -1,6 +1,5 @@
 // Temporary-file-and-rename writing; see atomic_file.h.
 #include "export/atomic_file.h"
-#include "export/write_fault_seam.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,6 +17,7 @@
 #include <system_error>
 #include <utility>
 
+#include "export/write_fault_seam.h"
 #include "numeric/exception.h"
 
 namespace talvex {

@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "export/atomic_file.h"
-#include "numeric/exception.h"
 #include "numeric/eight_bit_text.h"
+#include "numeric/exception.h"
 #include "numeric/text_format.h"
 
 namespace talvex {

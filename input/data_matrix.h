@@ -15,7 +15,7 @@ struct TDataMatrix {
   std::string title;
   TSize objectCount = 0;
   TSize variableCount = 0;
-  TSize valueCount = 0;  // objectCount * variableCount
+  TSize valueCount = 0;                     // objectCount * variableCount
   std::vector<std::string> objectLabels;    // element 0 belongs to object 1
   std::vector<std::string> variableLabels;  // element 0 belongs to variable 1
   // The value of object i and variable j stands at index (i - 1) * variableCount + j.

@@ -2,6 +2,7 @@
 #include "numeric/float_matrix.h"
 
 #include <algorithm>
+
 #include "numeric/element_block.h"
 
 namespace talvex {

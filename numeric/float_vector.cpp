@@ -2,6 +2,7 @@
 #include "numeric/float_vector.h"
 
 #include <algorithm>
+
 #include "numeric/element_block.h"
 
 namespace talvex {
@@ -10,7 +11,9 @@ TFloatVector::TFloatVector(TSize capacity)
     : capacity_(capacity), length_(capacity), data_(detail::AllocateElementBlock(capacity)) {}
 
 TFloatVector::TFloatVector(const TFloatVector& other)
-    : capacity_(other.capacity_), length_(other.length_), data_(detail::AllocateElementBlock(other.capacity_)) {
+    : capacity_(other.capacity_),
+      length_(other.length_),
+      data_(detail::AllocateElementBlock(other.capacity_)) {
   std::copy_n(other.data_.get(), capacity_, data_.get());
 }
 

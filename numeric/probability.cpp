@@ -78,7 +78,8 @@ double NormalCdf(double x) {
 
 double StudentTCdf(std::int32_t df, double t) {
   const double nu = df;
-  if (df > MaxExactDegrees) return NormalCdf(t * (1.0 - 0.25 / nu) / std::sqrt(1.0 + 0.5 * (t * t) / nu));
+  if (df > MaxExactDegrees)
+    return NormalCdf(t * (1.0 - 0.25 / nu) / std::sqrt(1.0 + 0.5 * (t * t) / nu));
   // df = 0 fails here, as a division by zero; what follows depends on y, so
   // no compiler can evaluate the inf * 0 below before this check.
   const double y = CheckedResult(t / std::sqrt(nu));

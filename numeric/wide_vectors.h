@@ -13,7 +13,8 @@
 
 namespace talvex {
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && \
+    !defined(__SANITIZE_ADDRESS__)
 #define TALVEX_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
 #else
 #define TALVEX_WIDE_VECTORS

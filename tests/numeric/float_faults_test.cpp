@@ -1,11 +1,12 @@
 // Floating-point faults: each of the three trapped conditions surfaces as its
 // exception with the exact message, the others are ignored, and a check
 // clears the flags it reports.
+#include "numeric/float_faults.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "numeric/float_faults.h"
 #include "numeric_test_support.h"
 
 namespace talvex {
@@ -68,7 +69,8 @@ TEST(FloatFaults, ClearForgetsEarlierFaults) {
 TEST(FloatFaults, CheckedResultPassesTheValueOrRaises) {
   ClearFloatFaults();
   EXPECT_EQ(CheckedResult(One / 4.0), 0.25);
-  ExpectThrowMessage<EZeroDivide>([] { CheckedResult(One / Zero); }, "Floating point division by zero");
+  ExpectThrowMessage<EZeroDivide>([] { CheckedResult(One / Zero); },
+                                  "Floating point division by zero");
 }
 
 }  // namespace

@@ -2,12 +2,13 @@
 // functions: the listed points, accuracy against independent references
 // (erfc, numerical integration of the t density), the switch to the normal
 // approximation above 125 degrees of freedom, and the faults of bad input.
+#include "numeric/probability.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "numeric/float_faults.h"
-#include "numeric/probability.h"
 #include "numeric_test_support.h"
 
 namespace talvex {
@@ -80,7 +81,8 @@ TEST_F(Probability, NormalApproximationAbove125Degrees) {
   for (double t : {-3.0, -0.7, 1.0, 2.5}) {
     for (int df : {126, 200, 5000}) {
       const double nu = df;
-      EXPECT_EQ(StudentTCdf(df, t), NormalCdf(t * (1 - 0.25 / nu) / std::sqrt(1 + 0.5 * (t * t) / nu)));
+      EXPECT_EQ(StudentTCdf(df, t),
+                NormalCdf(t * (1 - 0.25 / nu) / std::sqrt(1 + 0.5 * (t * t) / nu)));
       EXPECT_NEAR(StudentTCdf(df, t), ReferenceStudent(df, t), 2e-5);
     }
     // At 125 the exact series is still used: closer than the approximation's 1e-7 floor allows.

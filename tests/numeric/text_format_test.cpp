@@ -1,6 +1,5 @@
 // The text routines: padding, runs, fixed-point rounding, character removal,
 // field splitting.
-#include "numeric/eight_bit_text.h"
 #include "numeric/text_format.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +7,8 @@
 #include <cmath>
 #include <limits>
 #include <string>
+
+#include "numeric/eight_bit_text.h"
 
 namespace talvex {
 namespace {
