@@ -21,13 +21,13 @@ class TLeaveOneOut {
   /// Per-thread work containers, reused for every object a thread handles.
   struct TWorkspace {
     explicit TWorkspace(TSize n, TSize p);
-    TFloatMatrix work;      // p x p: the reduced dispersion matrix, then the solver's work
-    TFloatVector offDiag;   // p
-    TFloatVector centred;   // p: x_i - m
-    TFloatVector rest;      // p: the other objects' deviations from m, summed, / sqrt(n - 1)
-    TFloatMatrix rows;      // (n - 1) x p, made only when the recomputation path is taken
-    TFloatVector values;    // p: reduced eigenvalues, descending
-    TFloatMatrix vectors;   // p x p: reduced eigenvectors
+    TFloatMatrix work;     // p x p: the reduced dispersion matrix, then the solver's work
+    TFloatVector offDiag;  // p
+    TFloatVector centred;  // p: x_i - m
+    TFloatVector rest;     // p: the other objects' deviations from m, summed, / sqrt(n - 1)
+    TFloatMatrix rows;     // (n - 1) x p, made only when the recomputation path is taken
+    TFloatVector values;   // p: reduced eigenvalues, descending
+    TFloatMatrix vectors;  // p x p: reduced eigenvectors
     double trace = 0.0;
   };
 
@@ -46,8 +46,8 @@ class TLeaveOneOut {
   TSize n_;
   TSize p_;
   DispersionMethod method_;
-  TFloatVector means_;         // p
-  TFloatVector residuals_;     // p: sums of x - m over all objects (rounding of m)
+  TFloatVector means_;          // p
+  TFloatVector residuals_;      // p: sums of x - m over all objects (rounding of m)
   TFloatMatrix crossProducts_;  // p x p: sums of products of centred values
 };
 

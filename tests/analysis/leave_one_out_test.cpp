@@ -1,12 +1,13 @@
 // Leave-one-out dispersion matrices obtained by downdating agree with the
 // ones computed from the reduced sample's rows, also where the left-out
 // object carries nearly all of a variable's spread.
+#include "analysis/leave_one_out.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 
-#include "analysis/leave_one_out.h"
 #include "numeric/principal_axes.h"
 
 namespace talvex {

@@ -85,7 +85,8 @@ TEST(ListingGolden, EveryCaseMatchesTheIndependentModel) {
 // against values derived by hand.
 TEST(ListingGolden, TwoVariablesCorrelatedAtPointSix) {
   const TDataMatrix data = LoadFixture("r06.nts");
-  for (FactorRule rule : {FactorRule::FactorsAll, FactorRule::FactorsKaiser, FactorRule::FactorsJoliffe}) {
+  for (FactorRule rule :
+       {FactorRule::FactorsAll, FactorRule::FactorsKaiser, FactorRule::FactorsJoliffe}) {
     TAnalysisOptions options;
     options.factorRule = rule;
     options.jackknife = false;

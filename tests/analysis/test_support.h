@@ -19,8 +19,7 @@ inline TDataMatrix LoadFixture(const std::string& name) {
   return data;
 }
 
-inline TAnalysisOptions Options(DispersionMethod method, DataTransform transform,
-                                bool jackknife) {
+inline TAnalysisOptions Options(DispersionMethod method, DataTransform transform, bool jackknife) {
   TAnalysisOptions o;
   o.method = method;
   o.transformation = transform;
