@@ -14,13 +14,8 @@ namespace {
 using testing::FixturePath;
 using testing::LoadFixture;
 using testing::Options;
+using namespace testing::option_names;
 using testing::Request;
-
-constexpr auto Corr = DispersionMethod::Correlation;
-constexpr auto Cov = DispersionMethod::Covariance;
-constexpr auto Raw = DataTransform::TransformRaw;
-constexpr auto Log10 = DataTransform::TransformDecimal;
-constexpr auto Ln = DataTransform::TransformNatural;
 
 const std::string ZeroDivide = "Floating point division by zero";
 const std::string Invalid = "Invalid floating point operation";

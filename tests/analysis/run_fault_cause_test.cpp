@@ -15,13 +15,8 @@ namespace {
 
 using testing::LoadFixture;
 using testing::Options;
+using namespace testing::option_names;
 using testing::Request;
-
-constexpr auto Corr = DispersionMethod::Correlation;
-constexpr auto Cov = DispersionMethod::Covariance;
-constexpr auto Raw = DataTransform::TransformRaw;
-constexpr auto Log10 = DataTransform::TransformDecimal;
-constexpr auto Ln = DataTransform::TransformNatural;
 
 const std::vector<std::string> FaultMessages = {"Invalid floating point operation",
                                                 "Floating point division by zero",

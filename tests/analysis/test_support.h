@@ -19,6 +19,15 @@ inline TDataMatrix LoadFixture(const std::string& name) {
   return data;
 }
 
+// Short names for the options in test tables.
+namespace option_names {
+constexpr auto Corr = DispersionMethod::Correlation;
+constexpr auto Cov = DispersionMethod::Covariance;
+constexpr auto Raw = DataTransform::TransformRaw;
+constexpr auto Log10 = DataTransform::TransformDecimal;
+constexpr auto Ln = DataTransform::TransformNatural;
+}  // namespace option_names
+
 inline TAnalysisOptions Options(DispersionMethod method, DataTransform transform, bool jackknife) {
   TAnalysisOptions o;
   o.method = method;

@@ -23,6 +23,7 @@
 #include "cli/interrupt_cleanup.h"
 #include "cli_run.h"
 #include "export/atomic_file.h"
+#include "tests/support/small_file_system.h"
 
 namespace talvex {
 namespace {
@@ -145,24 +146,14 @@ TEST_F(CliHostile, ListingRedirectedToAFullFileSystemFails) {
   WriteData(data, 3000, 5);
   const std::string mountPoint = Path("small");
   fs::create_directory(mountPoint);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (::unshare(CLONE_NEWNS) != 0 ||
-        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-        ::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0) {
-      ::_exit(77);
-    }
+  const int status = testing::InSmallFileSystem(mountPoint, "64k", [&] {
     const TRun run =
         RunShell("--no-jackknife \"" + data + "\"", ">\"" + mountPoint + "/listing.txt\"");
     const bool told = run.err == "talvex-cli: cannot write the listing: No space left on device\n";
-    ::_exit(run.status == 1 && told ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no permission to mount a small file system";
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "the full disk was not reported with exit status 1";
+    return run.status == 1 && told ? 0 : 1;
+  });
+  if (status == testing::CannotMount) GTEST_SKIP() << "no permission to mount a small file system";
+  EXPECT_EQ(status, 0) << "the full disk was not reported with exit status 1";
 }
 
 TEST_F(CliHostile, OutputThatIsTheDataFileIsRefusedBeforeAnyWork) {
@@ -221,14 +212,7 @@ TEST_F(CliHostile, OneFailedExportDoesNotStopTheOthers) {
   WriteData(data, 3000, 5);
   const std::string mountPoint = Path("small");
   fs::create_directory(mountPoint);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (::unshare(CLONE_NEWNS) != 0 ||
-        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-        ::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0) {
-      ::_exit(77);
-    }
+  const int status = testing::InSmallFileSystem(mountPoint, "64k", [&] {
     const std::string scores = mountPoint + "/s.csv";
     const TRun run = RunInProcess({"--no-jackknife", "--report", Path("r.txt"), "--scores", scores,
                                    "--vectors", mountPoint + "/v.csv", data});
@@ -238,13 +222,10 @@ TEST_F(CliHostile, OneFailedExportDoesNotStopTheOthers) {
       code = 2;
     if (!fs::exists(Path("r.txt")) || !fs::exists(mountPoint + "/v.csv")) code = 3;
     if (fs::exists(scores)) code = 4;
-    ::_exit(code);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no permission to mount a small file system";
-  EXPECT_EQ(WEXITSTATUS(status), 0)
+    return code;
+  });
+  if (status == testing::CannotMount) GTEST_SKIP() << "no permission to mount a small file system";
+  EXPECT_EQ(status, 0)
       << "1: status, 2: message, 3: report or vectors missing, 4: scores half-written";
 }
 

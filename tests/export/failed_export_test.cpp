@@ -17,6 +17,7 @@
 #include "export/results_export.h"
 #include "export/write_fault_seam.h"
 #include "export_test_support.h"
+#include "tests/support/small_file_system.h"
 
 namespace talvex {
 namespace {
@@ -120,14 +121,7 @@ TEST_P(FailedExport, ReadOnlyFileIsNotReplaced) {
 TEST_P(FailedExport, FullFileSystem) {
   const std::string mountPoint = folder / "small";
   ASSERT_EQ(::mkdir(mountPoint.c_str(), 0755), 0);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (::unshare(CLONE_NEWNS) != 0 ||
-        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-        ::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0) {
-      ::_exit(77);
-    }
+  const int status = testing::InSmallFileSystem(mountPoint, "64k", [&] {
     const std::string target = mountPoint + "/" + name;
     testing::WriteFile(target, previous);
     int code = 0;
@@ -146,13 +140,10 @@ TEST_P(FailedExport, FullFileSystem) {
       ++entries;
     }
     if (entries != 1) code = 4;
-    ::_exit(code);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no permission to mount a small file system";
-  EXPECT_EQ(WEXITSTATUS(status), 0)
+    return code;
+  });
+  if (status == testing::CannotMount) GTEST_SKIP() << "no permission to mount a small file system";
+  EXPECT_EQ(status, 0)
       << "1: no failure reported, 2: wrong message, 3: file changed, 4: temporary file left";
   ASSERT_EQ(::rmdir(mountPoint.c_str()), 0);
   ExpectUntouched();
