@@ -105,7 +105,7 @@ void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResu
 
   AppendHeader(listing, FormatTime(request.startTime, "%Y-%m-%d"),
                FormatTime(request.startTime, "%H:%M:%S"), AbsolutePath(request.dataFileName),
-               data.title, p, n);
+               data.title, p, n, data.notes);
 
   // The working copy of the data, objects in rows.
   TFloatMatrix x(n, p);

@@ -10,6 +10,10 @@ void TAnalysisState::LoadFile(const std::string& path) {
   // replace the data and results a user is working with.
   TDataMatrix data;
   ReadDataFile(path, data);
+  LoadData(std::move(data), path);
+}
+
+void TAnalysisState::LoadData(TDataMatrix data, const std::string& path) {
   TAnalysisResults results = TAnalysisResults::Sized(data.objectCount, data.variableCount);
   data_ = std::move(data);
   results_ = std::move(results);
@@ -30,6 +34,12 @@ void TAnalysisState::Run(const TAnalysisOptions& options, TReportListing& listin
   request.observer = observer;
   RunAnalysis(request, data_, results_, listing);
   resultsReady_ = true;
+}
+
+void TAnalysisState::SetGroups(std::vector<std::string> groups) {
+  if (!groups.empty() && groups.size() != data_.objectCount)
+    throw Exception("Groups must be given for every object");
+  data_.groups = std::move(groups);
 }
 
 bool TAnalysisState::SetFactorCount(long long count) {

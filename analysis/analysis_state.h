@@ -23,11 +23,21 @@ class TAnalysisState {
   /// resultsReady cleared.
   void LoadFile(const std::string& path);
 
+  /// Makes `data`, read by the caller from `path` (a table, pasted text),
+  /// the loaded data set, as a successful LoadFile would. Raises
+  /// EAllocateFailed before changing anything when the results cannot be
+  /// sized.
+  void LoadData(TDataMatrix data, const std::string& path);
+
   /// Runs the analysis on the loaded data with the current factor count.
   /// resultsReady is set only when the run completes; a failed or cancelled
   /// run leaves the results and resultsReady as they were.
   void Run(const TAnalysisOptions& options, TReportListing& listing,
            TRunObserver* observer = nullptr, unsigned threads = 0);
+
+  /// Gives the loaded objects groups (one per object) or takes them away
+  /// (empty). The analysis reads no groups; plots and exports do.
+  void SetGroups(std::vector<std::string> groups);
 
   /// Sets the number of components shown; refuses (returns false, nothing
   /// changed) a count outside 1..variableCount.

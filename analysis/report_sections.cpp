@@ -23,7 +23,8 @@ void AppendStatisticRow(std::string& row, const TJackknifeStatistic& s, int esti
 }  // namespace
 
 void AppendHeader(TReportListing& listing, const std::string& date, const std::string& time,
-                  const std::string& inputFileName, const std::string& title, TSize p, TSize n) {
+                  const std::string& inputFileName, const std::string& title, TSize p, TSize n,
+                  const std::vector<std::string>& notes) {
   listing.Append("TALVEX - Quorvane");
   listing.AppendEmpty();
   listing.Append("Date of analysis - " + date);
@@ -34,6 +35,10 @@ void AppendHeader(TReportListing& listing, const std::string& date, const std::s
   listing.AppendEmpty();
   listing.Append(title);
   listing.AppendEmpty();
+  if (!notes.empty()) {
+    for (const std::string& note : notes) listing.Append(note);
+    listing.AppendEmpty();
+  }
   listing.Append("Number of variables    = " + std::to_string(p));
   listing.Append("Number of observations = " + std::to_string(n));
   listing.AppendEmpty();

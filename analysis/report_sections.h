@@ -15,8 +15,11 @@ namespace talvex {
 using TLabels = std::vector<std::string>;
 
 /// Banner, date and time ("YYYY-MM-DD", "HH:MM:SS"), input file, title, counts.
+/// `notes` (what an import left out) stand after the title's empty line, one
+/// line each and an empty line after them; without notes nothing is added.
 void AppendHeader(TReportListing& listing, const std::string& date, const std::string& time,
-                  const std::string& inputFileName, const std::string& title, TSize p, TSize n);
+                  const std::string& inputFileName, const std::string& title, TSize p, TSize n,
+                  const std::vector<std::string>& notes = {});
 
 void AppendBasicStatistics(TReportListing& listing, const TLabels& variableLabels,
                            const TFloatVector& means, const TFloatVector& sds);

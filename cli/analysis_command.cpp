@@ -11,10 +11,12 @@
 
 #include "analysis/analysis_state.h"
 #include "analysis/transform_warnings.h"
+#include "cli/data_loading.h"
 #include "cli/failure_report.h"
 #include "cli/output_check.h"
 #include "cli/standard_output.h"
 #include "export/atomic_file.h"
+#include "export/data_matrix_writer.h"
 #include "export/export_format.h"
 #include "export/results_export.h"
 
@@ -106,7 +108,10 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   CheckOutputPlaces(options);
 
   TAnalysisState state;
-  state.LoadFile(options.file);
+  LoadDataFile(options, state);
+  if (!options.saveData.empty()) WriteDataMatrixFile(options.saveData, state.Data());
+  // Objects left out of a table are told before the run.
+  for (const std::string& note : state.Data().notes) err << "talvex-cli: " << note << '\n';
   if (options.factors && !state.SetFactorCount(*options.factors)) {
     err << "talvex-cli: the number of factors must be between 1 and " << state.Data().variableCount
         << '\n';

@@ -1,15 +1,23 @@
 // The --check command of talvex-cli.
 #include "cli/check_command.h"
 
+#include "cli/data_loading.h"
+#include "cli/output_check.h"
 #include "cli/standard_output.h"
-#include "input/data_reader.h"
+#include "export/data_matrix_writer.h"
 
 namespace talvex {
 
 int RunCheckCommand(const TCliOptions& options, std::ostream& out) {
-  TDataMatrix data;
-  ReadDataFile(options.file, data);
-  WriteStandardOutput(out, InformationLine(data) + '\n');
+  CheckOutputPlaces(options);
+  TAnalysisState state;
+  TImportReport report;
+  LoadDataFile(options, state, &report);
+  std::string text = CheckLine(state.Data(), report) + '\n';
+  // The objects left out for missing values, as the listing's header has them.
+  for (const std::string& note : state.Data().notes) text += note + '\n';
+  if (!options.saveData.empty()) WriteDataMatrixFile(options.saveData, state.Data());
+  WriteStandardOutput(out, text);
   return 0;
 }
 

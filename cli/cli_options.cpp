@@ -1,6 +1,7 @@
 // Parsing of talvex-cli's command line.
 #include "cli/cli_options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <utility>
@@ -48,53 +49,140 @@ constexpr TChoice<FactorRule> RuleChoices[] = {{"all", FactorRule::FactorsAll},
                                                {"kaiser", FactorRule::FactorsKaiser},
                                                {"joliffe", FactorRule::FactorsJoliffe}};
 
-// The options that take a value.
-bool TakesValue(const std::string& name) {
-  for (const char* option : {"--method", "--transform", "--rule", "--factors", "--report",
-                             "--scores", "--vectors", "--threads"}) {
-    if (name == option) return true;
-  }
-  return false;
+std::string FileName(const std::string& option, const std::string& value) {
+  if (value.empty()) throw ECliUsage("option '" + option + "' needs a file name");
+  return value;
 }
 
-void Apply(TCliOptions& options, const std::string& name, const std::string& value) {
-  if (name == "--method") {
-    options.method = Choose(name, value, MethodChoices);
-  } else if (name == "--transform") {
-    options.transformation = Choose(name, value, TransformChoices);
-  } else if (name == "--rule") {
-    options.factorRule = Choose(name, value, RuleChoices);
-  } else if (name == "--factors") {
-    options.factors =
-        static_cast<TSize>(PositiveNumber(name, value, std::numeric_limits<TSize>::max()));
-  } else if (name == "--threads") {
-    options.threads = static_cast<unsigned>(PositiveNumber(name, value, 1024));
-  } else if (name == "--report" || name == "--scores" || name == "--vectors") {
-    if (value.empty()) throw ECliUsage("option '" + name + "' needs a file name");
-    (name == "--report"   ? options.report
-     : name == "--scores" ? options.scores
-                          : options.vectors) = value;
+constexpr TChoice<TMissingPolicy> MissingChoices[] = {{"refuse", TMissingPolicy::Refuse},
+                                                      {"omit", TMissingPolicy::Omit}};
+constexpr TChoice<char> SeparatorChoices[] = {
+    {"comma", ','}, {"semicolon", ';'}, {"tab", '\t'}, {"space", ' '}};
+
+std::string NonEmpty(const std::string& option, const std::string& value) {
+  if (value.empty()) throw ECliUsage("option '" + option + "' needs a value");
+  return value;
+}
+
+char Separator(const std::string& option, const std::string& value) {
+  if (value.size() == 1 && value[0] != '"' && value[0] != '\n' && value[0] != '\r') return value[0];
+  return Choose(option, value, SeparatorChoices);
+}
+
+std::vector<std::string> ColumnList(const std::string& option, const std::string& value) {
+  std::vector<std::string> columns;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = value.find(',', start);
+    columns.push_back(value.substr(start, comma - start));
+    if (columns.back().empty())
+      throw ECliUsage("bad value '" + value + "' for " + option +
+                      " (column names or numbers joined by commas)");
+    if (comma == std::string::npos) return columns;
+    start = comma + 1;
   }
 }
 
-// The options without a value; false for an unknown option.
-bool ApplyFlag(TCliOptions& options, const std::string& name) {
-  if (name == "--jackknife") {
-    options.jackknife = true;
-  } else if (name == "--no-jackknife") {
-    options.jackknife = false;
-  } else if (name == "--check") {
-    options.check = true;
-  } else if (name == "--progress") {
-    options.progress = true;
-  } else if (name == "--help" || name == "-h") {
-    options.help = true;
-  } else if (name == "--version") {
-    options.version = true;
-  } else {
-    return false;
+// One option of the command line: what it is called, what it takes, what
+// --help says of it and what it sets. Parsing and --help both read this
+// table, so an option exists in one place only.
+struct TOptionSpec {
+  const char* name;
+  const char* alias;     // a second spelling, or nullptr
+  const char* argument;  // how --help shows the value; nullptr for an option without one
+  const char* help;
+  void (*apply)(TCliOptions& options, const std::string& name, const std::string& value);
+};
+
+const TOptionSpec Options[] = {
+    {"--method", nullptr, "correlation|covariance", "dispersion matrix (default correlation)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.method = Choose(n, v, MethodChoices);
+     }},
+    {"--transform", nullptr, "none|log10|ln", "transformation of the data (default none)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.transformation = Choose(n, v, TransformChoices);
+     }},
+    {"--rule", nullptr, "all|kaiser|joliffe", "which eigenvalues are listed (default all)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.factorRule = Choose(n, v, RuleChoices);
+     }},
+    {"--factors", nullptr, "N", "components shown (default: the number of variables)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.factors = static_cast<TSize>(PositiveNumber(n, v, std::numeric_limits<TSize>::max()));
+     }},
+    {"--jackknife", nullptr, nullptr, "jackknife estimates (the default)",
+     [](TCliOptions& o, const std::string&, const std::string&) { o.jackknife = true; }},
+    {"--no-jackknife", nullptr, nullptr, "no jackknife estimates",
+     [](TCliOptions& o, const std::string&, const std::string&) { o.jackknife = false; }},
+    {"--report", nullptr, "OUT.txt", "write the listing there (- or default: standard output)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) { o.report = FileName(n, v); }},
+    {"--scores", nullptr, "OUT.{xls,csv,sdf,xlsx}", "export the component scores",
+     [](TCliOptions& o, const std::string& n, const std::string& v) { o.scores = FileName(n, v); }},
+    {"--vectors", nullptr, "OUT.{xls,csv,sdf,xlsx}", "export the vector coefficients",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.vectors = FileName(n, v);
+     }},
+    {"--sheet", nullptr, "NAME|N", "tables: the workbook's sheet (default the first)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.table.sheet = NonEmpty(n, v);
+       o.tableOptionsGiven = true;
+     }},
+    {"--labels", nullptr, "COLUMN", "tables: the column of object labels (name, number or -)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.table.labelsColumn = NonEmpty(n, v);
+       o.tableOptionsGiven = true;
+     }},
+    {"--group", nullptr, "COLUMN", "tables: the column of object groups (name, number or -)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.table.groupColumn = NonEmpty(n, v);
+       o.tableOptionsGiven = true;
+     }},
+    {"--variables", nullptr, "LIST", "tables: the variables, names or numbers joined by commas",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.table.variables = ColumnList(n, v);
+       o.tableOptionsGiven = true;
+     }},
+    {"--missing", nullptr, "refuse|omit",
+     "tables: refuse missing values (default) or leave out their objects",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.table.missing = Choose(n, v, MissingChoices);
+       o.tableOptionsGiven = true;
+     }},
+    {"--separator", nullptr, "C", "tables: comma, semicolon, tab, space or the character",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.table.separator = Separator(n, v);
+       o.tableOptionsGiven = true;
+     }},
+    {"--decimal-comma", nullptr, nullptr, "tables: numbers are written 1,5",
+     [](TCliOptions& o, const std::string&, const std::string&) {
+       o.table.decimalComma = true;
+       o.tableOptionsGiven = true;
+     }},
+    {"--save-data", nullptr, "OUT.nts", "write the loaded data as a data-matrix file",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.saveData = FileName(n, v);
+     }},
+    {"--check", nullptr, nullptr, "read and validate the file only",
+     [](TCliOptions& o, const std::string&, const std::string&) { o.check = true; }},
+    {"--threads", nullptr, "N", "worker threads for the jackknife (default and most: all cores)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.threads = static_cast<unsigned>(PositiveNumber(n, v, 1024));
+     }},
+    {"--progress", nullptr, nullptr,
+     "show the steps and the jackknife's progress on standard error",
+     [](TCliOptions& o, const std::string&, const std::string&) { o.progress = true; }},
+    {"--help", "-h", nullptr, "show this text",
+     [](TCliOptions& o, const std::string&, const std::string&) { o.help = true; }},
+    {"--version", nullptr, nullptr, "show the program's version",
+     [](TCliOptions& o, const std::string&, const std::string&) { o.version = true; }},
+};
+
+const TOptionSpec* FindOption(const std::string& name) {
+  for (const TOptionSpec& option : Options) {
+    if (name == option.name || (option.alias != nullptr && name == option.alias)) return &option;
   }
-  return true;
+  return nullptr;
 }
 
 }  // namespace
@@ -115,20 +203,17 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
     }
     const std::size_t equals = argument.find('=');
     const std::string name = argument.substr(0, equals);
-    if (TakesValue(name)) {
-      if (equals != std::string::npos) {
-        Apply(options, name, argument.substr(equals + 1));
-      } else if (i + 1 < arguments.size()) {
-        Apply(options, name, arguments[++i]);
-      } else {
-        throw ECliUsage("option '" + name + "' needs a value");
-      }
+    const TOptionSpec* option = FindOption(name);
+    if (option == nullptr) throw ECliUsage("unknown option '" + name + "'");
+    if (option->argument == nullptr) {
+      if (equals != std::string::npos) throw ECliUsage("option '" + name + "' takes no value");
+      option->apply(options, name, std::string());
     } else if (equals != std::string::npos) {
-      TCliOptions probe;
-      throw ECliUsage(ApplyFlag(probe, name) ? "option '" + name + "' takes no value"
-                                             : "unknown option '" + name + "'");
-    } else if (!ApplyFlag(options, name)) {
-      throw ECliUsage("unknown option '" + name + "'");
+      option->apply(options, name, argument.substr(equals + 1));
+    } else if (i + 1 < arguments.size()) {
+      option->apply(options, name, arguments[++i]);
+    } else {
+      throw ECliUsage("option '" + name + "' needs a value");
     }
   }
   if (options.check &&
@@ -136,6 +221,11 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
     throw ECliUsage(
         "--check writes no listing or export; leave out --report, --scores and "
         "--vectors");
+  }
+  if (!files.empty() && options.tableOptionsGiven && !IsTableFile(files[0])) {
+    throw ECliUsage(
+        "--sheet, --labels, --group, --variables, --missing, --separator and "
+        "--decimal-comma apply to tables (.csv, .tsv, .txt, .xlsx, .ods) only");
   }
   if (files.size() > 1)
     throw ECliUsage("more than one data file: '" + files[0] + "', '" + files[1] + "'");
@@ -153,28 +243,29 @@ std::string ShortUsage() {
 }
 
 std::string HelpText() {
-  return "Usage: talvex-cli [OPTIONS] FILE\n"
-         "Principal components analysis with jackknife estimates of a data-matrix file.\n"
-         "\n"
-         "  --method correlation|covariance   dispersion matrix (default correlation)\n"
-         "  --transform none|log10|ln         transformation of the data (default none)\n"
-         "  --rule all|kaiser|joliffe         which eigenvalues are listed (default all)\n"
-         "  --factors N                       components shown (default: the number of variables)\n"
-         "  --jackknife | --no-jackknife      jackknife estimates (default on)\n"
-         "  --report OUT.txt                  write the listing there (- or default: standard "
-         "output)\n"
-         "  --scores OUT.{xls,csv,sdf,xlsx}   export the component scores\n"
-         "  --vectors OUT.{xls,csv,sdf,xlsx}  export the vector coefficients\n"
-         "  --check                           read and validate the file only\n"
-         "  --threads N                       worker threads for the jackknife (default and most: "
-         "all cores)\n"
-         "  --progress                        show the steps and the jackknife's progress on "
-         "standard error\n"
-         "  --help                            show this text\n"
-         "  --version                         show the program's version\n"
-         "\n"
-         "Exit status: 0 success, 1 a refused or failing file, run or output, 2 a usage\n"
-         "error, 130 or 143 interrupted by SIGINT or SIGTERM.\n";
+  // The option column is as wide as the longest option with its value.
+  std::size_t width = 0;
+  const auto left = [](const TOptionSpec& option) {
+    std::string column = option.name;
+    if (option.alias != nullptr) column += std::string(", ") + option.alias;
+    if (option.argument != nullptr) column += std::string(" ") + option.argument;
+    return column;
+  };
+  for (const TOptionSpec& option : Options) width = std::max(width, left(option).size());
+  std::string text =
+      "Usage: talvex-cli [OPTIONS] FILE\n"
+      "Principal components analysis with jackknife estimates of a data-matrix file\n"
+      "or a table (.csv, .tsv, .txt, .xlsx, .ods).\n"
+      "\n";
+  for (const TOptionSpec& option : Options) {
+    const std::string column = left(option);
+    text += "  " + column + std::string(width + 2 - column.size(), ' ') + option.help + "\n";
+  }
+  text +=
+      "\n"
+      "Exit status: 0 success, 1 a refused or failing file, run or output, 2 a usage\n"
+      "error, 130 or 143 interrupted by SIGINT or SIGTERM.\n";
+  return text;
 }
 
 }  // namespace talvex

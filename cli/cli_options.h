@@ -10,6 +10,7 @@
 #include "numeric/dispersion_method.h"
 #include "numeric/exception.h"
 #include "numeric/sizes.h"
+#include "tables/table_import.h"
 
 namespace talvex {
 
@@ -28,6 +29,10 @@ struct TCliOptions {
   bool help = false;
   bool version = false;
   std::string file;  // the data file
+  // Tables (csv, tsv, txt, xlsx, ods): what the user says of the columns.
+  TImportOptions table;
+  bool tableOptionsGiven = false;  // some option above was given (tables only)
+  std::string saveData;            // write the loaded data as a data-matrix file; empty: no
 };
 
 /// A command line that cannot be run: unknown option, missing or bad value,

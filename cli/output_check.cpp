@@ -73,6 +73,7 @@ std::vector<TOutputFile> OutputFiles(const TCliOptions& options) {
     outputs.push_back({"--report", options.report});
   if (!options.scores.empty()) outputs.push_back({"--scores", options.scores});
   if (!options.vectors.empty()) outputs.push_back({"--vectors", options.vectors});
+  if (!options.saveData.empty()) outputs.push_back({"--save-data", options.saveData});
   return outputs;
 }
 
@@ -94,7 +95,7 @@ void CheckDistinctFiles(const TCliOptions& options) {
 
 void CheckOutputPlaces(const TCliOptions& options) {
   for (const TOutputFile& output : OutputFiles(options)) {
-    if (output.option != "--report") ExportFormatOf(output.path);
+    if (output.option != "--report" && output.option != "--save-data") ExportFormatOf(output.path);
     CheckPlace(output);
   }
 }

@@ -1,5 +1,6 @@
 // Temporary-file-and-rename writing; see atomic_file.h.
 #include "export/atomic_file.h"
+#include "export/write_fault_seam.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -205,13 +206,6 @@ void TAtomicFile::FlushBuffer() {
   buffer_.clear();
 }
 
-void TAtomicFile::Restart() {
-  assert(fd_ >= 0 && "restart after commit or failure");
-  buffer_.clear();
-  if (::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0) FailWrite(errno);
-  written_ = 0;
-}
-
 void TAtomicFile::Commit() {
   assert(fd_ >= 0 && "commit after commit or failure");
   FlushBuffer();
@@ -248,13 +242,6 @@ void RemoveTemporaryFilesNow() noexcept {
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
   TAtomicFile file(path);
   file.Write(bytes);
-  file.Commit();
-}
-
-void WriteFileAtomicallyVia(const std::string& path,
-                            const std::function<void(const std::string& tempPath)>& produce) {
-  TAtomicFile file(path);
-  produce(file.TempPath());
   file.Commit();
 }
 

@@ -6,7 +6,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -36,19 +35,12 @@ class TAtomicFile {
   /// Appends bytes (buffered).
   void Write(std::string_view bytes);
 
-  /// Empties the temporary file, so that what a writer left in it by name can
-  /// be read back, reworked and written again through Write.
-  void Restart();
-
   /// Writes what is buffered, flushes the temporary file to disk and renames
   /// it over the target. After a failure the temporary file is gone.
   void Commit();
 
   /// The target as given.
   const std::string& Path() const noexcept { return path_; }
-  /// The temporary file, for writers that insist on opening a file by name;
-  /// whatever they leave in it is what Commit publishes.
-  const std::string& TempPath() const noexcept { return tempPath_; }
 
  private:
   void FlushBuffer();
@@ -72,33 +64,5 @@ void RemoveTemporaryFilesNow() noexcept;
 
 /// Replaces the file at `path` with `bytes`, atomically (see TAtomicFile).
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
-
-/// Replaces the file at `path` with what `produce` writes to the temporary
-/// file whose name it is given, atomically. An exception from `produce`
-/// leaves `path` untouched and propagates.
-void WriteFileAtomicallyVia(const std::string& path,
-                            const std::function<void(const std::string& tempPath)>& produce);
-
-/// Where an injected fault strikes.
-enum class TWriteFaultStage { Write, Sync, Rename };
-
-/// A fault to inject into every TAtomicFile while a TScopedWriteFault lives,
-/// so tests can make a write fail half-way on any file system.
-struct TWriteFault {
-  TWriteFaultStage stage = TWriteFaultStage::Write;
-  /// Stage Write: this many bytes reach the temporary file, then writing
-  /// fails with `error`.
-  std::uint64_t afterBytes = 0;
-  int error = 0;  // an errno value
-};
-
-/// Arms a fault for its lifetime (tests only; not to be nested).
-class TScopedWriteFault {
- public:
-  explicit TScopedWriteFault(const TWriteFault& fault);
-  ~TScopedWriteFault();
-  TScopedWriteFault(const TScopedWriteFault&) = delete;
-  TScopedWriteFault& operator=(const TScopedWriteFault&) = delete;
-};
 
 }  // namespace talvex

@@ -18,12 +18,6 @@ void TDimension::WriteBody(TMyWriter& writer) const {
   writer.WriteWord(colLimit);
 }
 
-TCellAttributes CellAttributes(std::initializer_list<TCellAttribute> flags) {
-  TCellAttributes set;
-  for (TCellAttribute flag : flags) set.set(std::size_t(flag));
-  return set;
-}
-
 std::array<std::uint8_t, 3> AttributeBytes(const TCellAttributes& attributes) {
   const auto has = [&](TCellAttribute flag) { return attributes.test(std::size_t(flag)); };
   std::array<std::uint8_t, 3> bytes{};

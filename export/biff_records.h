@@ -64,9 +64,6 @@ enum class TCellAttribute {
 };
 using TCellAttributes = std::bitset<11>;
 
-/// TCellAttributes with the given flags set.
-TCellAttributes CellAttributes(std::initializer_list<TCellAttribute> flags);
-
 /// The three attribute bytes of a cell record: byte 0 hidden and locked,
 /// byte 1 (font and number format) always 0, byte 2 shading, borders and
 /// alignment, where left alignment wins over centre, and centre over right.

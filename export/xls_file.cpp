@@ -4,6 +4,8 @@
 #include <sstream>
 
 #include "export/atomic_file.h"
+#include "numeric/eight_bit_text.h"
+#include "numeric/text_format.h"
 
 namespace talvex {
 
@@ -35,7 +37,10 @@ void TXLSfile::AddDoubleCell(std::uint16_t col, std::uint16_t row,
 
 void TXLSfile::AddStrCell(std::uint16_t col, std::uint16_t row, const TCellAttributes& attributes,
                           std::string_view text) {
-  AddCell<TStrCell>(col, row, attributes).text = text.substr(0, TStrCell::MaxLength);
+  // The record holds 8-bit text, which spreadsheet programs read as
+  // Windows-1252; 8-bit text that is not UTF-8 is taken to be that already.
+  const std::string bytes = IsUtf8(text) ? Windows1252FromUtf8(text) : std::string(text);
+  AddCell<TStrCell>(col, row, attributes).text = bytes.substr(0, TStrCell::MaxLength);
 }
 
 std::string TXLSfile::Bytes() {

@@ -29,8 +29,10 @@ class TXLSfile {
   /// two cells at one position are both written, in the order added.
   void AddDoubleCell(std::uint16_t col, std::uint16_t row, const TCellAttributes& attributes,
                      double value);
-  /// A LABEL cell; text beyond 255 bytes is cut off, because the record
-  /// holds its length in one byte.
+  /// A LABEL cell. Text that is valid UTF-8 (ASCII included) is stored in
+  /// Windows-1252, '?' standing for a character it lacks; other text is taken
+  /// to be 8-bit already and stored as it is. Beyond 255 bytes it is cut off,
+  /// because the record holds its length in one byte.
   void AddStrCell(std::uint16_t col, std::uint16_t row, const TCellAttributes& attributes,
                   std::string_view text);
 

@@ -1,19 +1,15 @@
 // An xlsx workbook of one sheet holding a table: a corner heading, column
 // headings in the first row, row labels in the first column and numbers
-// stored as numbers. Written through libxlsxwriter, then the worksheet's
-// numbers are replaced by their shortest exact text, because the library
-// writes only 16 significant digits (and in the decimal notation of the
-// current locale); a double needs up to 17 to come back unchanged.
+// stored as numbers, each the shortest text that reads back as the same
+// double. The scores and vectors exports write it.
 #pragma once
 
 #include <string>
 #include <vector>
 
-namespace talvex {
+#include "export/workbook_writer.h"
 
-/// Most rows and columns of an xlsx sheet.
-inline constexpr std::size_t XlsxMaxRows = 1048576;
-inline constexpr std::size_t XlsxMaxColumns = 16384;
+namespace talvex {
 
 struct TXlsxTable {
   std::string cornerHeading;                // cell A1
@@ -25,8 +21,8 @@ struct TXlsxTable {
   std::vector<double> values;
 };
 
-/// Writes the table to `path`, replacing it whole or not at all. Texts are
-/// taken as UTF-8 when they are valid UTF-8 and as Windows-1252 otherwise.
+/// Writes the table to `path` as the sheet "Sheet1", replacing the file whole
+/// or not at all. Texts read as Utf8FromEightBit decodes them.
 /// Raises Exception when the table exceeds a sheet, EInOutError when the
 /// file cannot be written ("Cannot create file ..." / "Cannot write file
 /// PATH: REASON").

@@ -1,5 +1,6 @@
-// TDataMatrix: the loaded data set, as read from a data-matrix file: title,
-// labels and the objectCount x variableCount values in row-major order.
+// TDataMatrix: the loaded data set, as read from a data-matrix file or a
+// table: title, labels and the objectCount x variableCount values in
+// row-major order, and the objects' groups where the data have them.
 #pragma once
 
 #include <string>
@@ -19,6 +20,11 @@ struct TDataMatrix {
   std::vector<std::string> variableLabels;  // element 0 belongs to variable 1
   // The value of object i and variable j stands at index (i - 1) * variableCount + j.
   TFloatVector values{0};
+
+  // Beyond the data-matrix format: what tables bring. Both are empty for a
+  // data-matrix file, and the analysis reads neither.
+  std::vector<std::string> groups;  // one per object when the data have groups
+  std::vector<std::string> notes;   // lines for the listing's header ("3 objects ... left out")
 };
 
 }  // namespace talvex

@@ -1,6 +1,8 @@
 // Text routines of the fixed-width report, the reader and the export.
 #include "numeric/text_format.h"
 
+#include "numeric/eight_bit_text.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -19,14 +21,23 @@ std::string ChooseText(bool flag, const std::string& a, const std::string& b) {
   return flag ? a : b;
 }
 
+std::size_t DisplayWidth(std::string_view s) noexcept {
+  if (!IsUtf8(s)) return s.size();
+  // In valid UTF-8 every code point has exactly one byte that is not 10xxxxxx.
+  return static_cast<std::size_t>(std::count_if(
+      s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
 std::string PadLeft(const std::string& s, char ch, int width) {
-  if (width <= 0 || s.size() >= static_cast<std::size_t>(width)) return s;
-  return std::string(static_cast<std::size_t>(width) - s.size(), ch) + s;
+  const std::size_t shown = DisplayWidth(s);
+  if (width <= 0 || shown >= static_cast<std::size_t>(width)) return s;
+  return std::string(static_cast<std::size_t>(width) - shown, ch) + s;
 }
 
 std::string PadRight(const std::string& s, char ch, int width) {
-  if (width <= 0 || s.size() >= static_cast<std::size_t>(width)) return s;
-  return s + std::string(static_cast<std::size_t>(width) - s.size(), ch);
+  const std::size_t shown = DisplayWidth(s);
+  if (width <= 0 || shown >= static_cast<std::size_t>(width)) return s;
+  return s + std::string(static_cast<std::size_t>(width) - shown, ch);
 }
 
 std::string FixedText(std::uint8_t decimals, double x) {

@@ -1,11 +1,9 @@
 // Decoding of the core's 8-bit text for display.
 #include "shell/eight_bit_text.h"
 
-#include <QStringDecoder>
+#include "numeric/eight_bit_text.h"
 
 QString FromEightBit(std::string_view bytes) {
-  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-  if (!decoder.hasError()) return text;
-  return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+  const std::string utf8 = talvex::Utf8FromEightBit(bytes);
+  return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
 }

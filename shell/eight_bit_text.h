@@ -1,6 +1,6 @@
-// Turning the core's 8-bit text (listing lines, labels) into QString: data
-// files written on Linux are usually UTF-8, older ones a Windows code page,
-// so valid UTF-8 is read as such and anything else byte for byte (Latin-1).
+// Turning the core's 8-bit text (listing lines, labels) into QString with the
+// core's one decoding (Utf8FromEightBit), so a label reads the same on screen
+// as in an exported workbook.
 #pragma once
 
 #include <QString>

@@ -84,8 +84,8 @@ void THelpFile::ReadIndex() {
     const QString term = line.left(equals).trimmed();
     const QString target = line.mid(equals + 1).trimmed();
     const qsizetype hash = target.indexOf(u'#');
-    index_.push_back(TIndexEntry{term, hash < 0 ? TopicUrl(target)
-                                                : TopicUrl(target.left(hash), target.mid(hash + 1))});
+    index_.push_back(TIndexEntry{
+        term, hash < 0 ? TopicUrl(target) : TopicUrl(target.left(hash), target.mid(hash + 1))});
   }
   std::stable_sort(index_.begin(), index_.end(), [](const TIndexEntry& a, const TIndexEntry& b) {
     return a.term.compare(b.term, Qt::CaseInsensitive) < 0;

@@ -67,9 +67,8 @@ THelpWindow::THelpWindow(const THelpFile& helpFile, QWidget* parent)
   CreateContents();
   CreateIndex();
 
-  connect(browser_, &QTextBrowser::sourceChanged, this, [this](const QUrl& url) {
-    ScrollToHeading(url.fragment(QUrl::FullyDecoded));
-  });
+  connect(browser_, &QTextBrowser::sourceChanged, this,
+          [this](const QUrl& url) { ScrollToHeading(url.fragment(QUrl::FullyDecoded)); });
   if (!helpFile_.Topics().empty()) ShowTopic(helpFile_.Topics().front().url);
 }
 

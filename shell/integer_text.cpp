@@ -35,9 +35,8 @@ std::optional<int> IntegerFromText(const QString& text) {
     if (magnitude > limit) return std::nullopt;
   }
   // A hexadecimal value is a bit pattern; a decimal one a magnitude.
-  const std::int64_t value =
-      hex ? static_cast<std::int32_t>(static_cast<std::uint32_t>(magnitude))
-          : static_cast<std::int64_t>(magnitude);
+  const std::int64_t value = hex ? static_cast<std::int32_t>(static_cast<std::uint32_t>(magnitude))
+                                 : static_cast<std::int64_t>(magnitude);
   const std::int64_t result = negative ? -value : value;
   if (result < std::numeric_limits<int>::min() || result > std::numeric_limits<int>::max()) {
     return std::nullopt;

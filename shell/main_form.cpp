@@ -2,6 +2,7 @@
 #include "shell/main_form.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -19,8 +20,10 @@
 #include <QStyle>
 #include <algorithm>
 #include <climits>
+#include <set>
 
 #include "analysis/transform_warnings.h"
+#include "export/data_matrix_writer.h"
 #include "export/results_export.h"
 #include "input/data_reader.h"
 #include "input/data_refused.h"
@@ -58,6 +61,9 @@ class TBusyCursor {
  private:
   bool active_ = true;
 };
+
+// The settings key of Options > Groups from Object Labels.
+const QString GroupsFromLabelsKey = QStringLiteral("GroupsFromLabels");
 
 // The designed sizes: a window laid out at these sizes looks as designed at
 // 1x; larger fonts or longer captions make the controls, and the window, grow.
@@ -115,7 +121,8 @@ TMainForm::TMainForm(TSettingsFile& settings, TReportViewer& reportViewer,
                               Qt::WindowCloseButtonHint),
       settings_(settings),
       reportViewer_(reportViewer),
-      interaction_(interaction) {
+      interaction_(interaction),
+      importMemory_(settings) {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(ApplicationTitle);
   setWindowIcon(QIcon(QStringLiteral(":/talvex/talvex.svg")));
@@ -166,7 +173,14 @@ void TMainForm::CreateActions() {
       makeItem(tr("&Component Scores..."), "SaveScoresItem", &TMainForm::SaveScoresItemClick);
   saveVectorsItem_ =
       makeItem(tr("&Vector Coefficients..."), "SaveVectorsItem", &TMainForm::SaveVectorsItemClick);
+  fileSaveDataItem_ =
+      makeItem(tr("Save &Data As..."), "FileSaveDataItem", &TMainForm::FileSaveDataItemClick);
   fileExitItem_ = makeItem(tr("E&xit"), "FileExitItem", nullptr);
+  editPasteItem_ = makeItem(tr("&Paste Data"), "EditPasteItem", &TMainForm::EditPasteItemClick);
+  editPasteItem_->setShortcut(QKeySequence::Paste);
+  optionsGroupsItem_ = makeItem(tr("Groups from Object &Labels"), "OptionsGroupsItem",
+                                &TMainForm::OptionsGroupsItemClick);
+  optionsGroupsItem_->setCheckable(true);
   connect(fileExitItem_, &QAction::triggered, this, &QWidget::close);
   optionsClearFilesListItem_ = makeItem(tr("&Clear MRU Files List"), "OptionsClearFilesListItem",
                                         &TMainForm::OptionsClearFilesListItemClick);
@@ -200,8 +214,13 @@ void TMainForm::CreateMenus() {
   fileSaveMenu_->menuAction()->setObjectName(QStringLiteral("FileSaveItem"));
   fileSaveMenu_->addAction(saveScoresItem_);
   fileSaveMenu_->addAction(saveVectorsItem_);
+  fileMenu_->addAction(fileSaveDataItem_);
   fileMenu_->addSeparator();
   fileMenu_->addAction(fileExitItem_);
+
+  QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+  edit->setObjectName(QStringLiteral("EditMenu"));
+  edit->addAction(editPasteItem_);
 
   optionsMenu_ = menuBar()->addMenu(tr("&Options"));
   optionsMenu_->setObjectName(QStringLiteral("OptionsMenu"));
@@ -223,6 +242,7 @@ void TMainForm::CreateMenus() {
   optionsTransformMenu_->addAction(options_->TransformRawItem);
   optionsTransformMenu_->addAction(options_->TransformDecimalItem);
   optionsTransformMenu_->addAction(options_->TransformNaturalItem);
+  optionsMenu_->addAction(optionsGroupsItem_);
   optionsMenu_->addSeparator();
   optionsMenu_->addAction(options_->OptionsJackkniffeItem);
 
@@ -358,11 +378,19 @@ void TMainForm::CreateControls() {
   setTabOrder(screeBtn_, closeBtn_);
 }
 
-void TMainForm::ReadSettings() { options_->ReadSettings(settings_); }
+void TMainForm::ReadSettings() {
+  options_->ReadSettings(settings_);
+  optionsGroupsItem_->setChecked(
+      settings_.ReadInteger(QStringLiteral("Options"), GroupsFromLabelsKey, 0) != 0);
+}
 
 void TMainForm::WriteSettings() {
   // Options are kept only for a session that had data to work on.
-  if (state_.DataLoaded()) options_->WriteSettings(settings_);
+  if (state_.DataLoaded()) {
+    options_->WriteSettings(settings_);
+    settings_.WriteInteger(QStringLiteral("Options"), GroupsFromLabelsKey,
+                           optionsGroupsItem_->isChecked() ? 1 : 0);
+  }
   recentFiles_->SaveEntries();
 }
 
@@ -382,6 +410,8 @@ void TMainForm::UpdateCommandStates() {
   fileViewItem_->setEnabled(results);
   fileSaveMenu_->menuAction()->setEnabled(results);
   optionsClearFilesListItem_->setEnabled(recentFiles_->Count() >= 1);
+  fileSaveDataItem_->setEnabled(dataLoaded);
+  editPasteItem_->setEnabled(!running);
   for (QMenu* menu : {optionsMethodMenu_, optionsFactorsMenu_, optionsTransformMenu_}) {
     menu->menuAction()->setEnabled(dataLoaded);
   }
@@ -429,19 +459,42 @@ void TMainForm::ShowOwnMessage(bool error, const QString& title, const QString& 
 // ---- Loading ----
 
 bool TMainForm::ReadData(const QString& path) {
-  TBusyCursor busy;
-  // The reader's own detail names the file and the place; where it has none,
-  // the file is named here.
+  const std::string native = NativePath(path);
   const QString file =
       tr("File: %1").arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
-  const auto detailOr = [&file](const QString& detail) { return detail.isEmpty() ? file : detail; };
+  if (!talvex::IsTableFile(native)) return LoadWithMessages(file, [&] { state_.LoadFile(native); });
+
+  // A table: its roles are chosen (or confirmed) first; Cancel loads nothing.
+  const QString absolute = QFileInfo(path).absoluteFilePath();
+  TImportRequest request;
+  request.title = tr("Import %1").arg(QFileInfo(path).fileName());
+  request.run = [native](const talvex::TImportOptions& options, talvex::TImportReport* report) {
+    return talvex::ImportTable(native, options, report);
+  };
+  request.initial = importMemory_.Recall(absolute);
+  const std::optional<talvex::TImportOptions> chosen = interaction_.ChooseImport(request);
+  if (!chosen) return false;
+  if (!LoadWithMessages(file,
+                        [&] { state_.LoadData(talvex::ImportTable(native, *chosen), native); }))
+    return false;
+  importMemory_.Remember(absolute, *chosen);
+  return true;
+}
+
+bool TMainForm::LoadWithMessages(const QString& source, const std::function<void()>& load) {
+  TBusyCursor busy;
+  // The reader's own detail names the file and the place; where it has none,
+  // the source is named here.
+  const auto detailOr = [&source](const QString& detail) {
+    return detail.isEmpty() ? source : detail;
+  };
   try {
-    state_.LoadFile(NativePath(path));
+    load();
   } catch (const talvex::EDataRefused& refused) {
     busy.Restore();
     ShowOwnMessage(true, tr("Error"), QString::fromStdString(refused.Message()), false,
                    detailOr(QString::fromStdString(refused.Detail())));
-    ShowOwnMessage(true, tr("Error"), tr("File error"), false, file);
+    ShowOwnMessage(true, tr("Error"), tr("File error"), false, source);
     return false;
   } catch (...) {
     busy.Restore();
@@ -450,18 +503,31 @@ bool TMainForm::ReadData(const QString& path) {
     ShowFailure(failure);
     return false;
   }
+  dataHasOwnGroups_ = !state_.Data().groups.empty();
+  ApplyGroupsFromLabels();
   return true;
 }
 
-void TMainForm::LoadSucceeded(const QString& path) {
-  lblInfo_->setText(QString::fromStdString(talvex::InformationLine(state_.Data())));
-  const QString name = QFileInfo(path).fileName();
+void TMainForm::LoadSucceeded(const QString& path, bool fromFile) {
+  ShowDataSize();
+  const QString name = fromFile ? QFileInfo(path).fileName() : path;
   lblName_->SetFullText(name);
-  lblName_->setToolTip(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+  lblName_->setToolTip(fromFile ? QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())
+                                : path);
   dataFileName_ = path;
-  openDialogFile_ = path;
+  if (fromFile) openDialogFile_ = path;
   UpdateCommandStates();
   testBtn_->setFocus();
+}
+
+void TMainForm::ShowDataSize() {
+  QString line = QString::fromStdString(talvex::InformationLine(state_.Data()));
+  const std::vector<std::string>& groups = state_.Data().groups;
+  if (!groups.empty()) {
+    const std::size_t count = std::set<std::string>(groups.begin(), groups.end()).size();
+    line += count == 1 ? tr(", 1 group") : tr(", %1 groups").arg(count);
+  }
+  lblInfo_->setText(line);
 }
 
 void TMainForm::FileOpenItemClick() {
@@ -469,7 +535,9 @@ void TMainForm::FileOpenItemClick() {
   Guarded([this] {
     TFileDialogRequest request;
     request.title = tr("Open");
-    request.filters = QStringList{tr("Data files (*.nts)"), tr("All files (*)")};
+    request.filters = QStringList{
+        tr("Data and tables (*.nts *.csv *.tsv *.txt *.xlsx *.ods)"), tr("Data files (*.nts)"),
+        tr("Tables (*.csv *.tsv *.txt *.xlsx *.ods)"), tr("All files (*)")};
     request.defaultSuffix = QStringLiteral("nts");
     request.initialFile = openDialogFile_;
     // Cancel, and a file that is refused, leave the loaded data and results
@@ -532,7 +600,65 @@ void TMainForm::dropEvent(QDropEvent* event) {
   DropFiles(paths);
 }
 
+void TMainForm::EditPasteItemClick() {
+  if (Running()) return;
+  Guarded([this] {
+    const QString text = QGuiApplication::clipboard()->text();
+    if (text.trimmed().isEmpty()) {
+      ShowOwnMessage(false, tr("Information"),
+                     tr("The clipboard holds no table. Copy the cells in a spreadsheet first."),
+                     true);
+      return;
+    }
+    const std::string bytes = text.toStdString();
+    TImportRequest request;
+    request.title = tr("Paste Data");
+    request.run = [bytes](const talvex::TImportOptions& options, talvex::TImportReport* report) {
+      return talvex::ImportTableText(bytes, options, report);
+    };
+    const std::optional<talvex::TImportOptions> chosen = interaction_.ChooseImport(request);
+    if (!chosen) return;
+    const QString name = tr("Pasted data");
+    if (!LoadWithMessages(name, [&] {
+          state_.LoadData(talvex::ImportTableText(bytes, *chosen), name.toStdString());
+        }))
+      return;
+    LoadSucceeded(name, false);
+  });
+}
+
+void TMainForm::FileSaveDataItemClick() {
+  if (!state_.DataLoaded()) return;
+  Guarded([this] {
+    TFileDialogRequest request;
+    request.title = tr("Save Data As");
+    request.filters = QStringList{tr("Data files (*.nts)")};
+    request.defaultSuffix = QStringLiteral("nts");
+    request.initialFile = QFileInfo(dataFileName_).completeBaseName() + QStringLiteral(".nts");
+    request.save = true;
+    const std::optional<QString> chosen = interaction_.ChooseFile(request);
+    if (!chosen) return;
+    TBusyCursor busy;
+    talvex::WriteDataMatrixFile(NativePath(*chosen), state_.Data());
+  });
+}
+
 // ---- Options ----
+
+void TMainForm::OptionsGroupsItemClick() {
+  Guarded([this] {
+    ApplyGroupsFromLabels();
+    if (state_.DataLoaded()) ShowDataSize();
+  });
+}
+
+void TMainForm::ApplyGroupsFromLabels() {
+  // Groups that the data brought stay; otherwise the labels give them on request.
+  if (!state_.DataLoaded() || dataHasOwnGroups_) return;
+  state_.SetGroups(optionsGroupsItem_->isChecked()
+                       ? talvex::GroupsFromLabels(state_.Data().objectLabels)
+                       : std::vector<std::string>());
+}
 
 void TMainForm::OptionsClearFilesListItemClick() {
   Guarded([this] {

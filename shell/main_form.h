@@ -12,6 +12,7 @@
 
 #include "analysis/analysis_state.h"
 #include "analysis/report_listing.h"
+#include "shell/import_memory.h"
 
 class QAction;
 class QGroupBox;
@@ -83,6 +84,9 @@ class TMainForm : public QMainWindow {
   // Command handlers.
   void FileOpenItemClick();
   void FileViewItemClick();
+  void FileSaveDataItemClick();
+  void EditPasteItemClick();
+  void OptionsGroupsItemClick();
   void SaveScoresItemClick();
   void SaveVectorsItemClick();
   void OptionsClearFilesListItemClick();
@@ -109,8 +113,16 @@ class TMainForm : public QMainWindow {
   /// another failure goes to the general error report, both naming the file;
   /// either gives false.
   bool ReadData(const QString& path);
-  /// The end of every successful load.
-  void LoadSucceeded(const QString& path);
+  /// Runs `load`; a refused source is told (its own message, then "File
+  /// error"), another failure goes to the general error report, both naming
+  /// `source` where the failure does not. False when it did not load.
+  bool LoadWithMessages(const QString& source, const std::function<void()>& load);
+  /// The end of every successful load; `fromFile` is false for pasted data.
+  void LoadSucceeded(const QString& path, bool fromFile = true);
+  /// The size line below the file name, with the number of groups.
+  void ShowDataSize();
+  /// Groups from the object labels, when asked for and the data have none.
+  void ApplyGroupsFromLabels();
   bool LoadPath(const QString& path);
   void ExportResults(bool scores);
 
@@ -137,6 +149,8 @@ class TMainForm : public QMainWindow {
   talvex::TReportListing listing_;
   QString dataFileName_;
   QString openDialogFile_;  // the Open dialog's own current file name
+  TImportMemory importMemory_;
+  bool dataHasOwnGroups_ = false;  // the loaded table had a group column
   QString saveFileName_;
   unsigned runThreads_ = 0;
   talvex::TAnalysisOptions runOptions_;  // the options of the run in progress or last run
@@ -162,7 +176,10 @@ class TMainForm : public QMainWindow {
   QAction* fileViewItem_ = nullptr;
   QAction* saveScoresItem_ = nullptr;
   QAction* saveVectorsItem_ = nullptr;
+  QAction* fileSaveDataItem_ = nullptr;
   QAction* fileExitItem_ = nullptr;
+  QAction* editPasteItem_ = nullptr;
+  QAction* optionsGroupsItem_ = nullptr;
   QAction* optionsClearFilesListItem_ = nullptr;
   QAction* factorsNumberItem_ = nullptr;
   QAction* runAnalysisItem_ = nullptr;

@@ -29,18 +29,18 @@ QAction* TOptionMarks::MakeItem(QObject* parent, const QString& text, const char
 }
 
 TOptionMarks::TOptionMarks(QObject* parent)
-    : MethodCorrelationItem(MakeItem(parent, QObject::tr("Co&rrelation Matrix"),
-                                     "MethodCorrelationItem")),
-      MethodCovarianceItem(MakeItem(parent, QObject::tr("Co&variance Matrix"),
-                                    "MethodCovarianceItem")),
+    : MethodCorrelationItem(
+          MakeItem(parent, QObject::tr("Co&rrelation Matrix"), "MethodCorrelationItem")),
+      MethodCovarianceItem(
+          MakeItem(parent, QObject::tr("Co&variance Matrix"), "MethodCovarianceItem")),
       // N belongs to Natural Logarithms.
       TransformRawItem(MakeItem(parent, QObject::tr("N&o Transformation"), "TransformRawItem")),
-      TransformDecimalItem(MakeItem(parent, QObject::tr("&Decimal Logarithms"),
-                                    "TransformDecimalItem")),
-      TransformNaturalItem(MakeItem(parent, QObject::tr("&Natural Logarithms"),
-                                    "TransformNaturalItem")),
-      OptionsJackkniffeItem(MakeItem(parent, QObject::tr("&Jackkniffe Estimates"),
-                                     "OptionsJackkniffeItem")),
+      TransformDecimalItem(
+          MakeItem(parent, QObject::tr("&Decimal Logarithms"), "TransformDecimalItem")),
+      TransformNaturalItem(
+          MakeItem(parent, QObject::tr("&Natural Logarithms"), "TransformNaturalItem")),
+      OptionsJackkniffeItem(
+          MakeItem(parent, QObject::tr("&Jackkniffe Estimates"), "OptionsJackkniffeItem")),
       FactorsAllItem(MakeItem(parent, QObject::tr("&All"), "FactorsAllItem")),
       FactorsKaiserItem(MakeItem(parent, QObject::tr("&Kaiser's Rule"), "FactorsKaiserItem")),
       FactorsJoliffeItem(MakeItem(parent, QObject::tr("&Joliffe's Rule"), "FactorsJoliffeItem")) {

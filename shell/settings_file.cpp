@@ -74,8 +74,7 @@ QString TSettingsFile::ReadString(const QString& section, const QString& key,
   return e != nullptr ? e->value : defaultValue;
 }
 
-int TSettingsFile::ReadInteger(const QString& section, const QString& key,
-                               int defaultValue) const {
+int TSettingsFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const {
   const TEntry* e = FindEntry(section, key);
   if (e == nullptr) return defaultValue;
   return IntegerFromText(e->value).value_or(defaultValue);
@@ -91,8 +90,7 @@ QStringList TSettingsFile::Keys(const QString& section) const {
   return keys;
 }
 
-void TSettingsFile::WriteString(const QString& section, const QString& key,
-                                const QString& value) {
+void TSettingsFile::WriteString(const QString& section, const QString& key, const QString& value) {
   TSection* s = Find(section);
   if (s == nullptr) {
     sections_.push_back(TSection{section, QStringLiteral("[%1]").arg(section), {}, true});

@@ -1,8 +1,7 @@
 // Shortening of paths for the recent-files menu.
 #include "shell/shorten_path.h"
 
-QString ShortenPath(const QString& path, int width, const QFontMetrics& metrics,
-                    QChar separator) {
+QString ShortenPath(const QString& path, int width, const QFontMetrics& metrics, QChar separator) {
   const QString sep(separator);
   const QString ellipsis = QStringLiteral("...") + sep;
   const QString rootEllipsis = sep + ellipsis;

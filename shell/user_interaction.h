@@ -9,6 +9,8 @@
 #include <QUrl>
 #include <optional>
 
+#include "shell/import_dialog.h"
+
 class QDialog;
 class QWidget;
 
@@ -22,6 +24,14 @@ struct TFileDialogRequest {
 };
 
 enum class TMessageKind { Error, Warning, Information };
+
+/// What the import dialog is asked to show: the table's name and how to read
+/// it with given options (a file or pasted text).
+struct TImportRequest {
+  QString title;
+  TImportRunner run;
+  talvex::TImportOptions initial;  // remembered for this file, or the defaults
+};
 
 /// The one button a message box of this program has.
 enum class TMessageButton { Ok, Cancel };
@@ -43,6 +53,9 @@ class TUserInteraction {
   /// when the user cancels.
   virtual std::optional<int> InputNumber(const QString& title, const QString& prompt, int value,
                                          int minimum, int maximum) = 0;
+  /// The import options the user settles on for a table, or nothing when
+  /// the user cancels.
+  virtual std::optional<talvex::TImportOptions> ChooseImport(const TImportRequest& request) = 0;
   /// Shows `dialog` modally and returns when it is closed.
   virtual void ShowModal(QDialog& dialog) = 0;
   /// Hands a link (mailto:, file:) to the desktop.

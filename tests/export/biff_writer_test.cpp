@@ -79,6 +79,27 @@ TEST(XlsFile, LabelLengths) {
   EXPECT_EQ(std::uint8_t(record[11]), 255);
 }
 
+TEST(XlsFile, Utf8LabelsAreStoredInWindows1252) {
+  const auto label = [](std::string_view text) {
+    TXLSfile sheet;
+    sheet.AddStrCell(1, 1, {}, text);
+    return SingleCellRecord(sheet).substr(12);
+  };
+  // Latin-1 letters, the 1252-only euro sign and dash, and characters 1252 lacks.
+  EXPECT_EQ(label("Bl\xC3\xBCtenblatt \xE2\x82\xAC\xE2\x80\x94"), "Bl\xFCtenblatt \x80\x97");
+  EXPECT_EQ(label("\xE6\xBC\xA2\xF0\x9F\x8C\xBC-\xC3\xA9"),
+            "?"
+            "?-\xE9");
+  EXPECT_EQ(label("e\xCC\x81"), "e?");  // a combining mark cannot be attached in 1252
+  // 8-bit text that is not UTF-8 is taken as 1252 already, byte for byte.
+  EXPECT_EQ(label("Bl\xFCte \x80"), "Bl\xFCte \x80");
+  EXPECT_EQ(label("Axis1"), "Axis1");
+  // The length byte counts the stored bytes: 300 two-byte characters become 255 bytes.
+  std::string umlauts;
+  for (int i = 0; i < 300; ++i) umlauts += "\xC3\xA4";
+  EXPECT_EQ(label(umlauts), std::string(255, '\xE4'));
+}
+
 TEST(XlsFile, DimensionsStayFixedBeyondThem) {
   TXLSfile sheet;
   sheet.AddDoubleCell(200, 2000, {}, 1.0);

@@ -14,6 +14,7 @@
 #include <csignal>
 
 #include "export/atomic_file.h"
+#include "export/write_fault_seam.h"
 #include "export/results_export.h"
 #include "export_test_support.h"
 

@@ -1,5 +1,6 @@
 // The text routines: padding, runs, fixed-point rounding, character removal,
 // field splitting.
+#include "numeric/eight_bit_text.h"
 #include "numeric/text_format.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +25,52 @@ TEST(TextFormat, PaddingNeverShortens) {
   EXPECT_EQ(PadLeft("ab", '0', 0), "ab");
   EXPECT_EQ(PadRight("ab", '0', -5), "ab");
   EXPECT_EQ(PadLeft("", '-', 3), "---");
+}
+
+TEST(TextFormat, Utf8IsRecognisedStrictly) {
+  EXPECT_TRUE(IsUtf8(""));
+  EXPECT_TRUE(IsUtf8("SepalLen"));
+  EXPECT_TRUE(IsUtf8("Bl\xC3\xBCtenblatt"));
+  EXPECT_TRUE(IsUtf8("\xE6\xBC\xA2\xF0\x9F\x8C\xBC"));  // three and four bytes
+  EXPECT_FALSE(IsUtf8("Bl\xFCtenblatt"));               // Latin-1
+  EXPECT_FALSE(IsUtf8("\xC3"));                         // cut short
+  EXPECT_FALSE(IsUtf8("\xBC"));                         // continuation without a lead
+  EXPECT_FALSE(IsUtf8("\xC0\xAF"));                     // overlong "/"
+  EXPECT_FALSE(IsUtf8("\xE0\x80\xAF"));                 // overlong, three bytes
+  EXPECT_FALSE(IsUtf8("\xED\xA0\x80"));                 // a surrogate
+  EXPECT_FALSE(IsUtf8("\xF4\x90\x80\x80"));             // beyond U+10FFFF
+}
+
+TEST(TextFormat, DisplayWidthCountsCharactersOfUtf8AndBytesOfOtherText) {
+  EXPECT_EQ(DisplayWidth("Bluetenblat"), 11u);
+  EXPECT_EQ(DisplayWidth("Bl\xC3\xBCtenblatt"), 11u);
+  EXPECT_EQ(DisplayWidth("\xE6\xBC\xA2\xF0\x9F\x8C\xBC"), 2u);
+  EXPECT_EQ(DisplayWidth("Gr\xF6\xDF"
+                         "e"),
+            5u);  // Latin-1: a byte is a character
+  // One invalid byte makes the whole text 8-bit, valid sequences included.
+  EXPECT_EQ(DisplayWidth("\xC3\xBC\xFC"), 3u);
+  // A combining mark is a code point of its own: e + U+0301 counts 2.
+  EXPECT_EQ(DisplayWidth("e\xCC\x81"), 2u);
+}
+
+TEST(TextFormat, PaddingOfUtf8CountsCharacters) {
+  EXPECT_EQ(PadRight("Bl\xC3\xBCtenblatt", ' ', 25), "Bl\xC3\xBCtenblatt" + std::string(14, ' '));
+  EXPECT_EQ(PadRight("Bl\xC3\xBCtenblatt", ' ', 25).size(),
+            PadRight("Bluetenblat", ' ', 25).size() + 1);
+  EXPECT_EQ(PadLeft("\xE2\x82\xAC"
+                    "5",
+                    ' ', 4),
+            "  \xE2\x82\xAC"
+            "5");
+  EXPECT_EQ(PadRight("L\xC3\xA4nge", '*', 5), "L\xC3\xA4nge");  // five characters already
+  // 8-bit text pads by bytes, as it always did.
+  EXPECT_EQ(PadRight("Gr\xF6\xDF"
+                     "e",
+                     ' ', 8),
+            "Gr\xF6\xDF"
+            "e   ");
+  EXPECT_EQ(PadLeft("\xC3\xBC\xFC", ' ', 4), " \xC3\xBC\xFC");
 }
 
 TEST(TextFormat, RunsOfCharactersAreEmptyForNonPositiveCounts) {

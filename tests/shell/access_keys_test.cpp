@@ -17,6 +17,7 @@
 #include "shell/about_box.h"
 #include "shell/help_file.h"
 #include "shell/help_window.h"
+#include "shell/import_dialog.h"
 #include "shell/main_form.h"
 #include "shell/mru_file_list.h"
 #include "shell/report_form.h"
@@ -126,6 +127,18 @@ class TAccessKeysTest : public QObject {
     TScriptedInteraction user;
     TAboutBox about(user);
     const QStringList clashes = WindowClashes(about);
+    QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join('\n')));
+  }
+
+  void ImportDialog() {
+    const std::string path = std::string(TALVEX_TEST_DATA) + "/iris_species.csv";
+    TImportDialog dialog(
+        "Import",
+        [path](const talvex::TImportOptions& options, talvex::TImportReport* report) {
+          return talvex::ImportTable(path, options, report);
+        },
+        {});
+    const QStringList clashes = WindowClashes(dialog);
     QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join('\n')));
   }
 

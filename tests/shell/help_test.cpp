@@ -67,7 +67,8 @@ class THelpTest : public QObject {
     QVERIFY(help.Loaded());
     QStringList titles;
     for (const auto& topic : help.Topics()) titles.append(topic.title);
-    QCOMPARE(titles, QStringList({"Welcome to TALVEX", "Preparing a data file", "Analysis options",
+    QCOMPARE(titles, QStringList({"Welcome to TALVEX", "Preparing a data file",
+                                  "Opening spreadsheets and CSV files", "Analysis options",
                                   "Running an analysis", "Reading the report", "The plots",
                                   "Exporting results", "The settings file",
                                   "The command-line program", "Messages"}));

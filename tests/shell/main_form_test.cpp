@@ -5,6 +5,7 @@
 #include "shell/main_form.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -35,11 +36,13 @@ using TNames = std::set<QString>;
 QString Data(const char* name) { return QStringLiteral(TALVEX_TEST_DATA "/") + name; }
 
 // Commands usable in every state (while no run goes on).
-const TNames Always = {"FileOpenItem",  "FileExitItem", "HelpContentsItem", "HelpSearchItem",
-                       "HelpAboutItem", "OpenBtn",      "CloseBtn"};
+const TNames Always = {"FileOpenItem",   "FileExitItem",  "HelpContentsItem",
+                       "HelpSearchItem", "HelpAboutItem", "OpenBtn",
+                       "CloseBtn",       "EditPasteItem", "OptionsGroupsItem"};
 // Commands that need data.
 const TNames WithData = {"OptionsMethodItem",     "OptionsFactorsItem", "OptionsTransformItem",
-                         "OptionsJackkniffeItem", "RunAnalysisItem",    "TestBtn"};
+                         "OptionsJackkniffeItem", "RunAnalysisItem",    "TestBtn",
+                         "FileSaveDataItem"};
 // Commands that need the results of a run.
 const TNames WithResults = {"FileViewItem",  "FileSaveItem", "PlotScoresItem", "PlotVectorsItem",
                             "PlotScreeItem", "ScoresBtn",    "VectorsBtn",     "ScreeBtn"};
@@ -273,25 +276,27 @@ class TMainFormTest : public QObject {
     };
     QStringList top;
     for (const QAction* a : form_->menuBar()->actions()) top.append(a->text());
-    QCOMPARE(top, QStringList({"&File", "&Options", "&Compute", "D&isplay", "&Help"}));
+    QCOMPARE(top, QStringList({"&File", "&Edit", "&Options", "&Compute", "D&isplay", "&Help"}));
     const QList<QAction*> menus = form_->menuBar()->actions();
-    QCOMPARE(captions(menus[0]->menu()),
-             QStringList({"&Open Data...", "&View Report...", "-", "&Save", "-", "E&xit"}));
+    QCOMPARE(captions(menus[0]->menu()), QStringList({"&Open Data...", "&View Report...", "-",
+                                                      "&Save", "Save &Data As...", "-", "E&xit"}));
     QCOMPARE(captions(Item("FileSaveItem")->menu()),
              QStringList({"&Component Scores...", "&Vector Coefficients..."}));
-    QCOMPARE(captions(menus[1]->menu()),
+    QCOMPARE(captions(menus[1]->menu()), QStringList({"&Paste Data"}));
+    QCOMPARE(Item("EditPasteItem")->shortcut(), QKeySequence(QKeySequence::Paste));
+    QCOMPARE(captions(menus[2]->menu()),
              QStringList({"&Clear MRU Files List", "-", "&Method", "&Factors", "&Transformation",
-                          "-", "&Jackkniffe Estimates"}));
+                          "Groups from Object &Labels", "-", "&Jackkniffe Estimates"}));
     QCOMPARE(captions(Item("OptionsMethodItem")->menu()),
              QStringList({"Co&rrelation Matrix", "Co&variance Matrix"}));
     QCOMPARE(captions(Item("OptionsFactorsItem")->menu()),
              QStringList({"&All", "&Kaiser's Rule", "&Joliffe's Rule", "-", "&Number..."}));
     QCOMPARE(captions(Item("OptionsTransformItem")->menu()),
              QStringList({"N&o Transformation", "&Decimal Logarithms", "&Natural Logarithms"}));
-    QCOMPARE(captions(menus[2]->menu()), QStringList({"&Principal Components"}));
-    QCOMPARE(captions(menus[3]->menu()),
-             QStringList({"Component &Scores", "Vector &Coefficients", "Scree &Plot"}));
+    QCOMPARE(captions(menus[3]->menu()), QStringList({"&Principal Components"}));
     QCOMPARE(captions(menus[4]->menu()),
+             QStringList({"Component &Scores", "Vector &Coefficients", "Scree &Plot"}));
+    QCOMPARE(captions(menus[5]->menu()),
              QStringList({"&Contents", "Search &Topic...", "-", "&About..."}));
     QCOMPARE(Item("HelpContentsItem")->shortcut(), QKeySequence(Qt::Key_F1));
     // The default items of their submenus are bold; the others are not.
@@ -310,8 +315,10 @@ class TMainFormTest : public QObject {
     QCOMPARE(Label("LblName")->text(), QString("morph.nts"));
     QCOMPARE(Label("LblInfo")->text(), QString("10 objects, 4 descriptors"));
     QCOMPARE(user_->fileDialogs.back().title, QString("Open"));
-    QCOMPARE(user_->fileDialogs.back().filters,
-             QStringList({"Data files (*.nts)", "All files (*)"}));
+    QCOMPARE(
+        user_->fileDialogs.back().filters,
+        QStringList({"Data and tables (*.nts *.csv *.tsv *.txt *.xlsx *.ods)", "Data files (*.nts)",
+                     "Tables (*.csv *.tsv *.txt *.xlsx *.ods)", "All files (*)"}));
     QCOMPARE(user_->fileDialogs.back().defaultSuffix, QString("nts"));
     QVERIFY(!user_->fileDialogs.back().save);
 
@@ -587,6 +594,116 @@ class TMainFormTest : public QObject {
     user_->Reset();
     QVERIFY(RunToEnd());
     QVERIFY(user_->messages.empty());
+  }
+
+  void TablesLoadThroughTheImportDialog() {
+    OpenThroughDialog(Data("morph.nts"));
+    QVERIFY(RunToEnd());
+    user_->Reset();
+
+    // Cancel in the import dialog changes nothing.
+    OpenThroughDialog(Data("iris_species.csv"));
+    QCOMPARE(user_->imports.size(), std::size_t(1));
+    QCOMPARE(user_->imports[0].title, QString("Import iris_species.csv"));
+    QCOMPARE(form_->DataFileName(), Data("morph.nts"));
+    QVERIFY(form_->ResultsReady());
+    QVERIFY(user_->messages.empty());
+
+    // The roles the user settles on load the table and are remembered.
+    talvex::TImportOptions chosen;
+    chosen.variables = {"3", "4", "5"};
+    user_->importAnswers.push_back(chosen);
+    OpenThroughDialog(Data("iris_species.csv"));
+    QVERIFY(form_->DataLoaded());
+    QVERIFY(!form_->ResultsReady());
+    QCOMPARE(form_->DataFileName(), Data("iris_species.csv"));
+    QCOMPARE(form_->State().Data().variableCount, 3u);
+    QCOMPARE(form_->State().Data().groups.size(), std::size_t(150));
+    QCOMPARE(Label("LblInfo")->text(), QString("150 objects, 3 descriptors, 3 groups"));
+    QCOMPARE(form_->RecentFiles().Entries().front(), Data("iris_species.csv"));
+    QVERIFY(RunToEnd());
+    QVERIFY(form_->ResultsReady());
+
+    // Reopened from the recent files, the dialog offers those roles again.
+    user_->Reset();
+    form_->RecentFiles().MenuItems()[0]->trigger();
+    QCOMPARE(user_->imports.size(), std::size_t(1));
+    QCOMPARE(user_->imports[0].initial.variables, chosen.variables);
+    // The request reads the table as the dialog would.
+    talvex::TImportReport report;
+    QCOMPARE(user_->imports[0].run(user_->imports[0].initial, &report).objectCount, 150u);
+
+    // A refused table keeps what was loaded.
+    user_->Reset();
+    user_->importAnswers.push_back(talvex::TImportOptions());
+    OpenThroughDialog(Data("iris_missing.csv"));
+    QCOMPARE(form_->DataFileName(), Data("iris_species.csv"));
+    QVERIFY(form_->ResultsReady());
+    QCOMPARE(user_->messages.size(), std::size_t(2));
+    QCOMPARE(user_->messages[1].text, QString("File error"));
+    QVERIFY2(user_->messages[0].detail.contains("iris_missing.csv"),
+             qPrintable(user_->messages[0].detail));
+  }
+
+  void PasteDataImportsTheClipboard() {
+    QGuiApplication::clipboard()->setText("name\tA\tB\nx1\t1\t2\nx2\t2\t5\nx3\t4\t4\n");
+    user_->importAnswers.push_back(talvex::TImportOptions());
+    Item("EditPasteItem")->trigger();
+    QCOMPARE(user_->imports.size(), std::size_t(1));
+    QVERIFY(form_->DataLoaded());
+    QCOMPARE(form_->State().Data().objectCount, 3u);
+    QCOMPARE(form_->State().Data().objectLabels[2], std::string("x3"));
+    QCOMPARE(Label("LblName")->text(), QString("Pasted data"));
+    QCOMPARE(form_->RecentFiles().Count(), 0);  // not a file
+    QVERIFY(RunToEnd());
+    QVERIFY(form_->ResultsReady());
+
+    // An empty clipboard is told, and changes nothing.
+    QGuiApplication::clipboard()->setText(QString());
+    user_->Reset();
+    Item("EditPasteItem")->trigger();
+    QVERIFY(user_->imports.empty());
+    QCOMPARE(user_->messages.size(), std::size_t(1));
+    QVERIFY(form_->ResultsReady());
+  }
+
+  void SaveDataAsWritesADataMatrixFile() {
+    user_->importAnswers.push_back(talvex::TImportOptions());
+    OpenThroughDialog(Data("iris_species.csv"));
+    QVERIFY(Item("FileSaveDataItem")->isEnabled());
+    const QString saved = dir_->filePath("iris_saved.nts");
+    user_->fileAnswers.push_back(saved);
+    Item("FileSaveDataItem")->trigger();
+    QVERIFY(user_->messages.empty());
+    QVERIFY(user_->fileDialogs.back().save);
+    QCOMPARE(user_->fileDialogs.back().initialFile, QString("iris_species.nts"));
+    // Read back, the numbers and labels are those loaded.
+    const talvex::TDataMatrix before = form_->State().Data();
+    form_->LoadFromPath(saved);
+    QCOMPARE(form_->DataFileName(), saved);
+    const talvex::TDataMatrix& after = form_->State().Data();
+    QCOMPARE(after.objectCount, before.objectCount);
+    QCOMPARE(after.objectLabels, before.objectLabels);
+    for (talvex::TSize i = 1; i <= after.valueCount; ++i)
+      QCOMPARE(after.values.GetValue(i), before.values.GetValue(i));
+  }
+
+  void GroupsFromObjectLabels() {
+    OpenThroughDialog(Data("iris.nts"));
+    QVERIFY(form_->State().Data().groups.empty());
+    Item("OptionsGroupsItem")->trigger();  // marks it
+    QCOMPARE(form_->State().Data().groups.front(), std::string("setosa"));
+    QCOMPARE(Label("LblInfo")->text(), QString("150 objects, 4 descriptors, 3 groups"));
+    Item("OptionsGroupsItem")->trigger();
+    QVERIFY(form_->State().Data().groups.empty());
+    QCOMPARE(Label("LblInfo")->text(), QString("150 objects, 4 descriptors"));
+    // Kept for the next session, and applied at the next load.
+    Item("OptionsGroupsItem")->trigger();
+    form_->close();
+    Start();
+    QVERIFY(Item("OptionsGroupsItem")->isChecked());
+    OpenThroughDialog(Data("iris.nts"));
+    QCOMPARE(form_->State().Data().groups.size(), std::size_t(150));
   }
 
   void FocusChangeReappliesRules() {

@@ -50,6 +50,13 @@ class TScriptedInteraction : public TUserInteraction {
     if (answer) return std::clamp(*answer, minimum, maximum);
     return answer;
   }
+  std::optional<talvex::TImportOptions> ChooseImport(const TImportRequest& request) override {
+    imports.push_back(request);
+    if (importAnswers.empty()) return std::nullopt;
+    std::optional<talvex::TImportOptions> answer = importAnswers.front();
+    importAnswers.pop_front();
+    return answer;
+  }
   void ShowModal(QDialog& dialog) override {
     modals.append(dialog.objectName());
     modalCaptions.append(dialog.windowTitle());
@@ -65,6 +72,7 @@ class TScriptedInteraction : public TUserInteraction {
     modals.clear();
     modalCaptions.clear();
     urls.clear();
+    imports.clear();
   }
 
   int beeps = 0;
@@ -76,6 +84,8 @@ class TScriptedInteraction : public TUserInteraction {
   QList<QUrl> urls;
   std::deque<std::optional<QString>> fileAnswers;
   std::deque<std::optional<int>> inputAnswers;  // nothing = Cancel
+  std::vector<TImportRequest> imports;
+  std::deque<std::optional<talvex::TImportOptions>> importAnswers;  // nothing = Cancel
 
  private:
   static std::optional<QString> Next(std::deque<std::optional<QString>>& queue) {

@@ -1,0 +1,77 @@
+// TImportDialog: how a table becomes the data set. It shows the first rows,
+// what was detected (sheet, separator, decimal mark, header) and each
+// column's role, lets the user change any of them and the missing-value
+// policy, and says at once what would be loaded, or why the table would be
+// refused. It only chooses the import options; the caller loads with them.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+#include "tables/table_import.h"
+
+class QCheckBox;
+class QComboBox;
+class QDialogButtonBox;
+class QLabel;
+class QLineEdit;
+class QTableWidget;
+
+/// Reads the table with the given options, filling the report even when it
+/// refuses the table (as ImportTable and ImportTableText do).
+using TImportRunner = std::function<talvex::TDataMatrix(const talvex::TImportOptions& options,
+                                                        talvex::TImportReport* report)>;
+
+class TImportDialog : public QDialog {
+  Q_OBJECT
+ public:
+  TImportDialog(const QString& title, TImportRunner run, const talvex::TImportOptions& initial,
+                QWidget* parent = nullptr);
+
+  /// The options as the dialog now stands.
+  const talvex::TImportOptions& Options() const noexcept { return options_; }
+  /// The report of the last preview, and whether that preview loaded.
+  const talvex::TImportReport& Report() const noexcept { return report_; }
+  bool Loadable() const noexcept { return loadable_; }
+
+  /// The dialog's parts, for the program's tests.
+  QTableWidget& Preview() const noexcept { return *preview_; }
+  QComboBox& RoleBox(int column) const;
+  QComboBox& SeparatorBox() const noexcept { return *separator_; }
+  QComboBox& SheetBox() const noexcept { return *sheet_; }
+  QCheckBox& DecimalCommaBox() const noexcept { return *decimalComma_; }
+  QCheckBox& HeaderBox() const noexcept { return *header_; }
+  QComboBox& MissingBox() const noexcept { return *missing_; }
+  QLineEdit& MarkersEdit() const noexcept { return *markers_; }
+  QLabel& SummaryLabel() const noexcept { return *summary_; }
+  QDialogButtonBox& Buttons() const noexcept { return *buttons_; }
+
+ private:
+  void CreateControls();
+  /// Runs the import with the current options and shows its outcome.
+  void Refresh();
+  void ShowDetected();
+  void ShowPreview();
+  // The handlers: a change of the table's shape forgets the columns' roles.
+  void ShapeChanged();
+  void RolesChanged();
+  void MissingChanged();
+
+  TImportRunner run_;
+  talvex::TImportOptions options_;
+  talvex::TImportReport report_;
+  bool loadable_ = false;
+  bool updating_ = false;  // controls being filled from the report, not by the user
+
+  QComboBox* sheet_ = nullptr;
+  QLabel* sheetLabel_ = nullptr;
+  QComboBox* separator_ = nullptr;
+  QLabel* separatorLabel_ = nullptr;
+  QCheckBox* decimalComma_ = nullptr;
+  QCheckBox* header_ = nullptr;
+  QTableWidget* preview_ = nullptr;
+  QComboBox* missing_ = nullptr;
+  QLineEdit* markers_ = nullptr;
+  QLabel* summary_ = nullptr;
+  QDialogButtonBox* buttons_ = nullptr;
+};

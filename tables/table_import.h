@@ -1,0 +1,94 @@
+// Tables in: delimited text (csv, tsv, txt), workbooks (xlsx, ods) and text
+// pasted from a spreadsheet, turned into the same TDataMatrix a data-matrix
+// file gives, with the objects' groups and a report of what was detected and
+// what was left out. A table that cannot be read never changes anything: the
+// result is built aside and handed back whole.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "input/data_matrix.h"
+#include "numeric/sizes.h"
+
+namespace talvex {
+
+/// What to do with an object that has a missing value in a used variable.
+enum class TMissingPolicy {
+  Refuse,  // the table is refused; the message names the first missing cell
+  Omit,    // the object is left out (listwise); the report lists which
+};
+
+/// What a column of the table is for.
+enum class TColumnRole { Labels, Group, Variable, Ignore };
+
+/// What the user says of a table. Everything left unset is detected.
+struct TImportOptions {
+  std::optional<char> separator;     // ',', ';', '\t' or ' ' (blanks, runs count as one)
+  std::optional<bool> decimalComma;  // "1,5" is one and a half
+  std::optional<bool> header;        // the first row names the columns
+  std::string sheet;                 // workbooks: a sheet's name or 1-based number; empty: first
+  // Columns by name or 1-based number. Empty: detected; "-": none.
+  std::string labelsColumn;
+  std::string groupColumn;
+  std::vector<std::string> variables;  // empty: every numeric column not given another role
+  TMissingPolicy missing = TMissingPolicy::Refuse;
+  std::vector<std::string> missingMarkers{"", "NA", "NaN", ".", "?", "-"};
+};
+
+/// One column as the import saw it.
+struct TImportColumn {
+  std::string name;  // from the header row, or "VAR1", "VAR2", ... without one
+  TColumnRole role = TColumnRole::Ignore;
+  bool numeric = false;  // every non-missing cell is a number
+  TSize missingCount = 0;
+};
+
+/// What was read, detected and decided: for the import dialog, --check and
+/// the listing's header.
+struct TImportReport {
+  std::string format;    // "csv", "xlsx", "ods", "clipboard", ...
+  std::string encoding;  // "UTF-8" or "Windows-1252" (text formats)
+  char separator = 0;    // text formats
+  bool decimalComma = false;
+  bool header = false;
+  std::vector<std::string> sheetNames;  // workbooks, in file order
+  std::string sheet;                    // the sheet read
+  std::vector<TImportColumn> columns;
+  std::vector<std::vector<std::string>> preview;  // the first rows as text (header included)
+  TSize rowCount = 0;                             // data rows (without the header)
+  std::vector<TSize> omittedRows;                 // 1-based data rows left out
+  std::vector<std::string> omittedLabels;         // their labels
+  TSize groupCount = 0;
+
+  /// "147 objects, 4 variables, 3 groups; 3 objects with missing values left out"
+  std::string Summary() const;
+};
+
+/// Whether `path` names a table rather than a data-matrix file, by its
+/// extension (.csv, .tsv, .txt, .xlsx, .ods, .xls; any letter case).
+bool IsTableFile(const std::string& path);
+
+/// Reads the table at `path` into a data matrix: object labels, variable
+/// labels, values, groups (empty without a group column) and the notes of
+/// what was left out; the title is the file's name without its folder.
+/// `report`, when given, receives what was detected even when the table is
+/// refused (so a dialog can show the columns). Raises EDataRefused for a
+/// table that cannot be analysed (its Detail() names the file, the row and
+/// the column, and why), EInOutError when the file cannot be read.
+TDataMatrix ImportTable(const std::string& path, const TImportOptions& options,
+                        TImportReport* report = nullptr);
+
+/// The same for text copied from a spreadsheet (tab separated, usually).
+TDataMatrix ImportTableText(std::string_view text, const TImportOptions& options,
+                            TImportReport* report = nullptr);
+
+/// Groups taken from object labels: each label's text before `separator` when
+/// one is given and occurs in it, otherwise before its trailing digits
+/// ("setosa01" -> "setosa"); a label that would give nothing is its own group.
+std::vector<std::string> GroupsFromLabels(const std::vector<std::string>& labels,
+                                          std::optional<char> separator = std::nullopt);
+
+}  // namespace talvex

@@ -1,0 +1,44 @@
+// What each column of a table is for: the header, the labels, the group and
+// the variables, detected from the cells or given by the user.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "tables/cell_grid.h"
+#include "tables/table_import.h"
+
+namespace talvex {
+
+/// The columns' roles as decided; indices are 0-based columns of the grid.
+struct TTableLayout {
+  static constexpr std::size_t None = static_cast<std::size_t>(-1);
+  bool header = false;
+  std::size_t labels = None;
+  std::size_t group = None;
+  std::vector<std::size_t> variables;  // in table order, or in the order the user gave
+};
+
+/// Whether the trimmed `cell` is one of `markers`.
+bool IsMissingCell(const std::string& cell, const std::vector<std::string>& markers);
+
+/// Decides the layout of `grid` (at least one row) and writes the columns,
+/// their roles and the header into `report`.
+/// Detection: a first row without numbers above a column with numbers is a
+/// header; the labels are the first text column whose values are all
+/// different; the group is the first other text column named like a group
+/// (group, species, sex, population, island, ...), failing that the first
+/// other text column; every column with numbers is a variable.
+/// Raises EDataRefused with the place in Detail(): "No such column" for an
+/// override that names none, "Column given two roles", "Text in a numeric
+/// column" (the first text cell of a variable, or of a column mostly of
+/// numbers), "Column without values" (a named column with every cell
+/// missing, unless left out by the variables given), "No numeric column".
+TTableLayout DecideLayout(const TCellGrid& grid, const TImportOptions& options, bool decimalComma,
+                          TImportReport& report);
+
+/// True when `name` reads like a grouping variable's name.
+bool IsGroupLikeName(const std::string& name);
+
+}  // namespace talvex
