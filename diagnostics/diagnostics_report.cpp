@@ -60,7 +60,8 @@ void Exchanges(TReportListing& out, const TDiagnostics& d) {
       with += " not shown: " + std::to_string(e.withAxis[BeyondShownAxes]) + ";";
     if (e.withAxis[a] != 0) with += " turned: " + std::to_string(e.withAxis[a]) + ";";
     if (!with.empty()) with.pop_back();
-    out.Append(Count(a, 4) + Count(e.exchanged, 11) + Number(lowest, 4, 14) + " " + with);
+    out.Append(Count(a, 4) + Count(e.exchanged, 11) + Number(lowest, 4, 14) +
+               (with.empty() ? "" : " " + with));
   }
   out.AppendEmpty();
   out.Append("Reduced samples whose axes the one-to-one match reordered: " +
