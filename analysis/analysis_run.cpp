@@ -114,12 +114,19 @@ void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResu
     for (TSize i = 1; i <= n; ++i) column[i - 1] = data.values.GetValue((i - 1) * p + j);
   }
 
+  TAnalysisResults run;
+  TResultTables& tables = run.tables;
+  tables.options = options;
+  tables.factorCount = k;
+
   Step(request, "Basic statistics");
   TFloatVector sds(p);
   {
     TFloatVector means(p);
     ColumnMeansAndDeviations(x, n, p, means, sds);
     AppendBasicStatistics(listing, variableLabels, means, sds);
+    tables.means = means;
+    tables.deviations = sds;
   }
 
   if (!options.Transformed()) {
@@ -137,7 +144,6 @@ void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResu
     ColumnMeansAndDeviations(x, n, p, means, sds);
   }
 
-  TAnalysisResults run;
   run.eigenvalues = TFloatVector(p);
   run.eigenvectors = TFloatMatrix(p, p);
   run.scores = TFloatMatrix(n, p);
@@ -152,6 +158,7 @@ void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResu
   Step(request, "Dispersion matrix");
   DispersionMatrix(x, n, p, d, method);
   AppendLowerTriangle(listing, variableLabels, d);
+  tables.dispersion = d;  // the decomposition works in d
 
   Step(request, "Eigen-decomposition");
   PrincipalAxes(n, p, x, method, d, run.trace, offDiag, run.eigenvalues, run.eigenvectors);
@@ -176,6 +183,7 @@ void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResu
     ComponentCorrelations(p, k, method, run.eigenvalues, sds, run.eigenvectors, correlations);
     AppendLabelledTable(listing, "Correlations between components and original variables",
                         variableLabels, correlations, k, 4);
+    tables.correlations = std::move(correlations);
   }
 
   const bool allometry = options.WithAllometry();
@@ -188,6 +196,7 @@ void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResu
     macs.Extend(p);
     CheckFloatFaults();
     AppendAllometricCoefficients(listing, variableLabels, macs);
+    tables.macs = macs;
   }
 
   if (options.jackknife) {
@@ -204,8 +213,10 @@ void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResu
         .allometry =
             allometry ? std::optional<TJackknifeAllometry>({macs, macOrientation}) : std::nullopt,
     };
-    const TJackknifeSettings settings{.threads = request.threads, .observer = request.observer};
-    AppendJackknifeSections(listing, variableLabels, RunJackknife(input, settings));
+    const TJackknifeSettings settings{
+        .threads = request.threads, .observer = request.observer, .collector = request.collector};
+    tables.jackknife = RunJackknife(input, settings);
+    AppendJackknifeSections(listing, variableLabels, *tables.jackknife);
   }
 
   results = std::move(run);

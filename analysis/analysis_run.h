@@ -7,6 +7,7 @@
 
 #include "analysis/analysis_options.h"
 #include "analysis/analysis_results.h"
+#include "analysis/jackknife_collector.h"
 #include "analysis/report_listing.h"
 #include "analysis/run_observer.h"
 #include "input/data_matrix.h"
@@ -20,15 +21,16 @@ struct TRunRequest {
   std::chrono::system_clock::time_point startTime = std::chrono::system_clock::now();
   unsigned threads = 0;  // jackknife worker threads; 0: all cores
   TRunObserver* observer = nullptr;
+  TJackknifeCollector* collector = nullptr;  // receives the jackknife's reduced samples
 };
 
 /// Clears `listing` and writes the report into it as the computation goes.
-/// On success `results` receives the new eigenvalues, eigenvectors, scores
-/// and trace. On failure (a floating-point fault, a cancelled jackknife, a
-/// factor count outside 1..p) the exception reaches the caller, `results` is
-/// left exactly as it was, and the listing keeps the lines written before the
-/// fault. A floating-point fault keeps its message and carries, as its
-/// Detail(), the cause the data show (see RunFaultCause), when there is one.
+/// On success `results` receives the new eigenvalues, eigenvectors, scores,
+/// trace and the other tables of the run. On failure (a floating-point fault, a cancelled
+/// jackknife, a factor count outside 1..p) the exception reaches the caller, `results` is left
+/// exactly as it was, and the listing keeps the lines written before the fault. A floating-point
+/// fault keeps its message and carries, as its Detail(), the cause the data show (see
+/// RunFaultCause), when there is one.
 void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisResults& results,
                  TReportListing& listing);
 

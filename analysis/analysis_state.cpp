@@ -24,7 +24,7 @@ void TAnalysisState::LoadData(TDataMatrix data, const std::string& path) {
 }
 
 void TAnalysisState::Run(const TAnalysisOptions& options, TReportListing& listing,
-                         TRunObserver* observer, unsigned threads) {
+                         TRunObserver* observer, unsigned threads, TJackknifeCollector* collector) {
   if (!dataLoaded_) throw Exception("No data file is loaded");
   TRunRequest request;
   request.options = options;
@@ -32,6 +32,7 @@ void TAnalysisState::Run(const TAnalysisOptions& options, TReportListing& listin
   request.dataFileName = dataFileName_;
   request.threads = threads;
   request.observer = observer;
+  request.collector = collector;
   RunAnalysis(request, data_, results_, listing);
   resultsReady_ = true;
 }

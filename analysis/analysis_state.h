@@ -31,9 +31,11 @@ class TAnalysisState {
 
   /// Runs the analysis on the loaded data with the current factor count.
   /// resultsReady is set only when the run completes; a failed or cancelled
-  /// run leaves the results and resultsReady as they were.
+  /// run leaves the results and resultsReady as they were. A `collector`
+  /// receives the jackknife's reduced samples (diagnostics).
   void Run(const TAnalysisOptions& options, TReportListing& listing,
-           TRunObserver* observer = nullptr, unsigned threads = 0);
+           TRunObserver* observer = nullptr, unsigned threads = 0,
+           TJackknifeCollector* collector = nullptr);
 
   /// Gives the loaded objects groups (one per object) or takes them away
   /// (empty). The analysis reads no groups; plots and exports do.

@@ -71,11 +71,7 @@ class TAccumulators {
   std::vector<double> squares_;
 };
 
-enum class Tail {
-  Upper,     // P = |1 - T(t)|, t = estimate / SE: small when the estimate is clearly above 0
-  Absolute,  // P = |1 - T(|t|)|: the sign of an eigenvector is arbitrary
-  BelowOne,  // P = |T(t)|, t = (estimate - 1) / SE: small when clearly below isometry
-};
+using Tail = TJackknifeTail;
 
 TJackknifeStatistic Finish(double mean, double squares, TSize n, Tail tail) {
   TJackknifeStatistic s;
@@ -199,6 +195,11 @@ class TPseudoValueSums {
 
 }  // namespace
 
+TJackknifeStatistic FinishJackknifeStatistic(double mean, double squares, TSize n,
+                                             TJackknifeTail tail) {
+  return Finish(mean, squares, n, tail);
+}
+
 TJackknifeResults RunJackknife(const TJackknifeInput& in, const TJackknifeSettings& settings) {
   const TSize n = in.objectCount;
   const TSize p = in.variableCount;
@@ -219,11 +220,14 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in, const TJackknifeSettin
     for (TSize a = 1; a <= k; ++a)
       std::copy_n(ws.vectors.Column(a), p, sample.axes.begin() + std::size_t(a - 1) * p);
   };
+  if (settings.collector != nullptr) settings.collector->Start(in);
   TPseudoValueSums sums(in);
   std::vector<double> signs(k);
   auto accumulate = [&](TSize object, TSize slot) {
     const TReducedSample& sample = ring[slot];
     AxisAlignmentSigns(in.eigenvectors, sample.axes, p, signs);
+    if (settings.collector != nullptr)
+      settings.collector->Collect({object, sample.values, sample.axes, signs});
     sums.Add(object, sample, signs);
   };
   TOrderedLoopHooks hooks;

@@ -14,6 +14,7 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/jackknife_collector.h"
 #include "analysis/run_observer.h"
 #include "analysis/thread_starter.h"
 #include "numeric/dispersion_method.h"
@@ -59,7 +60,22 @@ struct TJackknifeSettings {
   unsigned threads = 0;  // 0: all cores
   TRunObserver* observer = nullptr;
   TThreadStarter& threadStarter = SystemThreadStarter();
+  /// Receives every reduced sample in object order; none: nothing is collected.
+  TJackknifeCollector* collector = nullptr;
 };
+
+/// Which tail a jackknife probability takes.
+enum class TJackknifeTail {
+  Upper,     // P = |1 - T(t)|, t = estimate / SE: small when the estimate is clearly above 0
+  Absolute,  // P = |1 - T(|t|)|: the sign of an eigenvector is arbitrary
+  BelowOne,  // P = |T(t)|, t = (estimate - 1) / SE: small when clearly below isometry
+};
+
+/// The estimate, standard error and probability of a statistic from the mean
+/// of its n pseudo-values and the sum of their squared deviations from it,
+/// exactly as the jackknife forms them (a standard error of 0 included).
+TJackknifeStatistic FinishJackknifeStatistic(double mean, double squares, TSize n,
+                                             TJackknifeTail tail);
 
 /// Runs the leave-one-out loop. Raises the first fault in object order
 /// (floating-point faults, ERunCancelled when the observer asks to stop).

@@ -15,9 +15,13 @@
 #include "cli/failure_report.h"
 #include "cli/output_check.h"
 #include "cli/standard_output.h"
+#include "diagnostics/diagnostics_report.h"
+#include "diagnostics/diagnostics_run.h"
+#include "export/all_results.h"
 #include "export/atomic_file.h"
 #include "export/data_matrix_writer.h"
 #include "export/export_format.h"
+#include "export/labelled_csv.h"
 #include "export/results_export.h"
 
 namespace talvex {
@@ -128,10 +132,12 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
     err << "talvex-cli: warning: " << warning << '\n';
 
   TReportListing listing;
+  TDiagnostics diagnostics;
   try {
     TProgressLine progress(err);
-    state.Run(AnalysisOptionsOf(options), listing, options.progress ? &progress : nullptr,
-              ThreadsToUse(options, err));
+    diagnostics = RunWithDiagnostics(
+        state, AnalysisOptionsOf(options), listing, {.matchAxes = options.matchAxes},
+        options.progress ? &progress : nullptr, ThreadsToUse(options, err));
   } catch (const std::exception& e) {
     // What the run wrote before the fault is kept, as in the desktop program.
     try {
@@ -155,19 +161,42 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
     }
   };
   attempt([&] { WriteListing(options, listing, out); });
+  // What the diagnostics found is told whatever is written; it is no failure.
+  for (const std::string& warning : diagnostics.warnings)
+    err << "talvex-cli: warning: " << warning << '\n';
   const TAnalysisResults& results = state.Results();
+  const auto labelled = [&](const std::string& path) {
+    return options.labelled && path.size() >= 4 && path.compare(path.size() - 4, 4, ".csv") == 0;
+  };
   if (!options.scores.empty()) {
     attempt([&] {
-      ExportScores(options.scores, results.scores, data.objectCount, state.FactorCount(),
-                   data.objectLabels);
+      if (labelled(options.scores)) {
+        ExportLabelledCsv(options.scores, results.scores, data.objectCount, state.FactorCount(),
+                          data.objectLabels, "Object");
+      } else {
+        ExportScores(options.scores, results.scores, data.objectCount, state.FactorCount(),
+                     data.objectLabels);
+      }
     });
   }
   if (!options.vectors.empty()) {
     attempt([&] {
-      ExportVectors(options.vectors, results.eigenvectors, data.variableCount, state.FactorCount(),
-                    data.variableLabels);
+      if (labelled(options.vectors)) {
+        ExportLabelledCsv(options.vectors, results.eigenvectors, data.variableCount,
+                          state.FactorCount(), data.variableLabels, "Variable");
+      } else {
+        ExportVectors(options.vectors, results.eigenvectors, data.variableCount,
+                      state.FactorCount(), data.variableLabels);
+      }
     });
   }
+  if (!options.diagnostics.empty()) {
+    attempt([&] {
+      WriteFileAtomically(options.diagnostics, DiagnosticsReport(diagnostics, data).Text("\n"));
+    });
+  }
+  if (!options.results.empty())
+    attempt([&] { WriteAllResults(options.results, state, diagnostics); });
   return status;
 }
 

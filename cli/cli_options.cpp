@@ -123,6 +123,21 @@ const TOptionSpec Options[] = {
      [](TCliOptions& o, const std::string& n, const std::string& v) {
        o.vectors = FileName(n, v);
      }},
+    {"--labelled", nullptr, nullptr, "csv --scores and --vectors with the labels as first column",
+     [](TCliOptions& o, const std::string&, const std::string&) { o.labelled = true; }},
+    {"--diagnostics", nullptr, "OUT.txt",
+     "write the jackknife's diagnostics (axis exchanges, influence, intervals, allometry)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.diagnostics = FileName(n, v);
+     }},
+    {"--match-axes", nullptr, nullptr,
+     "diagnostics and --results: match axes before aligning signs (listing unchanged)",
+     [](TCliOptions& o, const std::string&, const std::string&) { o.matchAxes = true; }},
+    {"--results", nullptr, "OUT.xlsx|OUT.json|DIR/",
+     "write every result: a workbook, JSON or a folder of CSV files",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.results = FileName(n, v);
+     }},
     {"--sheet", nullptr, "NAME|N", "tables: the workbook's sheet (default the first)",
      [](TCliOptions& o, const std::string& n, const std::string& v) {
        o.table.sheet = NonEmpty(n, v);
@@ -217,11 +232,17 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
     }
   }
   if (options.check &&
-      (!options.report.empty() || !options.scores.empty() || !options.vectors.empty())) {
+      (!options.report.empty() || !options.scores.empty() || !options.vectors.empty() ||
+       !options.diagnostics.empty() || !options.results.empty())) {
     throw ECliUsage(
-        "--check writes no listing or export; leave out --report, --scores and "
-        "--vectors");
+        "--check writes no listing or export; leave out --report, --scores, --vectors, "
+        "--diagnostics and --results");
   }
+  const auto isCsv = [](const std::string& path) {
+    return path.size() >= 4 && path.compare(path.size() - 4, 4, ".csv") == 0;
+  };
+  if (options.labelled && !isCsv(options.scores) && !isCsv(options.vectors))
+    throw ECliUsage("--labelled applies to a .csv export of --scores or --vectors");
   if (!files.empty() && options.tableOptionsGiven && !IsTableFile(files[0])) {
     throw ECliUsage(
         "--sheet, --labels, --group, --variables, --missing, --separator and "

@@ -23,6 +23,10 @@ struct TCliOptions {
   std::string report;               // listing file (CR LF line ends); empty: standard output
   std::string scores;               // component scores export; empty: none
   std::string vectors;              // vector coefficients export; empty: none
+  std::string diagnostics;          // the diagnostics report; empty: none
+  std::string results;              // all results: .xlsx, .json or a folder ending in '/'
+  bool matchAxes = false;           // diagnostics: match axes before aligning signs
+  bool labelled = false;            // csv exports with the labels as first column
   bool check = false;               // read and validate only
   std::optional<unsigned> threads;  // absent: all cores
   bool progress = false;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "export/all_results.h"
 #include "export/export_format.h"
 #include "numeric/exception.h"
 
@@ -65,6 +66,18 @@ void CheckPlace(const TOutputFile& output) {
   if (::access(folder.c_str(), W_OK | X_OK) != 0) FailCreate(path, Reason(errno));
 }
 
+// A folder of CSV files: an existing folder must be writable; a new one is
+// made in the nearest existing folder above it.
+void CheckFolderPlace(const std::string& path) {
+  std::filesystem::path folder = std::filesystem::absolute(path).parent_path();
+  while (!folder.empty() && !std::filesystem::exists(folder) && folder != folder.parent_path())
+    folder = folder.parent_path();
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) != 0) FailCreate(path, Reason(errno));
+  if (!S_ISDIR(info.st_mode)) FailCreate(path, Reason(ENOTDIR));
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) FailCreate(path, Reason(errno));
+}
+
 }  // namespace
 
 std::vector<TOutputFile> OutputFiles(const TCliOptions& options) {
@@ -74,6 +87,8 @@ std::vector<TOutputFile> OutputFiles(const TCliOptions& options) {
   if (!options.scores.empty()) outputs.push_back({"--scores", options.scores});
   if (!options.vectors.empty()) outputs.push_back({"--vectors", options.vectors});
   if (!options.saveData.empty()) outputs.push_back({"--save-data", options.saveData});
+  if (!options.diagnostics.empty()) outputs.push_back({"--diagnostics", options.diagnostics});
+  if (!options.results.empty()) outputs.push_back({"--results", options.results});
   return outputs;
 }
 
@@ -95,7 +110,16 @@ void CheckDistinctFiles(const TCliOptions& options) {
 
 void CheckOutputPlaces(const TCliOptions& options) {
   for (const TOutputFile& output : OutputFiles(options)) {
-    if (output.option != "--report" && output.option != "--save-data") ExportFormatOf(output.path);
+    if (output.option == "--results") {
+      CheckAllResultsPath(output.path);
+      if (output.path.back() == '/') {
+        CheckFolderPlace(output.path);
+        continue;
+      }
+    } else if (output.option != "--report" && output.option != "--save-data" &&
+               output.option != "--diagnostics") {
+      ExportFormatOf(output.path);
+    }
     CheckPlace(output);
   }
 }

@@ -5,7 +5,9 @@
 #include "numeric/probability.h"
 
 #include <cmath>
+#include <string>
 
+#include "numeric/exception.h"
 #include "numeric/float_faults.h"
 
 namespace talvex {
@@ -16,6 +18,10 @@ constexpr double InverseRootTwoPi = 0.39894228040143;  // 1 / sqrt(2 pi) to 14 d
 constexpr double InversePi = 0.3183098862;             // 1 / pi to 10 digits
 constexpr int MaxTerms = 100;
 constexpr std::int32_t MaxExactDegrees = 125;
+// 2^64 is beyond any quantile a double probability has (df = 1 at 1e-16 is
+// about 3e15); 2100 halvings reach neighbouring doubles from any bracket.
+constexpr int MaxBracketDoublings = 64;
+constexpr int MaxBisections = 2100;
 }  // namespace
 
 double Log10OrZero(double x) {
@@ -98,6 +104,34 @@ double StudentTCdf(std::int32_t df, double t) {
   if (parity == 0) return CheckedResult(0.5 + 0.5 * y * sum * std::sqrt(b));
   if (df == 1) sum = 0.0;
   return CheckedResult(0.5 + (std::atan(y) + y * b * sum) * InversePi);
+}
+
+double StudentTQuantile(std::int32_t df, double probability) {
+  if (df < 1 || !(probability > 0.0 && probability < 1.0)) {
+    throw Exception("StudentTQuantile: no quantile for " + std::to_string(probability) + " with " +
+                    std::to_string(df) + " degrees of freedom");
+  }
+  if (probability == 0.5) return 0.0;
+  // The distribution function is monotone: bracket the quantile by doubling,
+  // then halve the bracket until its ends are neighbouring doubles.
+  const bool upper = probability > 0.5;
+  double inside = 0.0;
+  double outside = upper ? 1.0 : -1.0;
+  for (int i = 0; i < MaxBracketDoublings && (StudentTCdf(df, outside) < probability) == upper;
+       ++i) {
+    inside = outside;
+    outside *= 2.0;
+  }
+  for (int i = 0; i < MaxBisections; ++i) {
+    const double middle = 0.5 * (inside + outside);
+    if (middle == inside || middle == outside) break;
+    if ((StudentTCdf(df, middle) < probability) == upper) {
+      inside = middle;
+    } else {
+      outside = middle;
+    }
+  }
+  return 0.5 * (inside + outside);
 }
 
 }  // namespace talvex

@@ -55,7 +55,9 @@ TEST_F(CliAnalysis, PrintsTheSameListingAsTheEngine) {
   const TRun run = Cli({"--method", "covariance", "--transform", "log10", "--threads", "2",
                         AnalysisData("morph.nts")});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.err, "");
+  // Only the diagnostics' warnings (two axes turned in one reduced sample).
+  EXPECT_EQ(run.err.rfind("talvex-cli: warning: axis 2 was exchanged in 1 of 10", 0), 0u)
+      << run.err;
   EXPECT_EQ(WithoutClockAndPath(run.out, ""),
             ReadFile(std::string(TALVEX_SOURCE_DIR) +
                      "/tests/analysis/golden/morph_cov_log10_all_on.txt"));
@@ -137,7 +139,13 @@ TEST_F(CliAnalysis, WarnsOfValuesTakenAsZeroByDecimalLogarithms) {
   const TRun run =
       Cli({"--method", "covariance", "--transform", "log10", AnalysisData("zero.nts")});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.err, "talvex-cli: warning: log10 of 1 value <= 0 in VAR1 was taken as 0\n");
+  // First, before the run; the diagnostics' warnings (5 objects: axes 1 and
+  // 2 exchanged) follow.
+  EXPECT_EQ(run.err.rfind("talvex-cli: warning: log10 of 1 value <= 0 in VAR1 was taken as 0\n"
+                          "talvex-cli: warning: axis 1 was exchanged",
+                          0),
+            0u)
+      << run.err;
   EXPECT_EQ(WithoutClockAndPath(run.out, ""),
             ReadFile(std::string(TALVEX_SOURCE_DIR) +
                      "/tests/analysis/golden/zero_cov_log10_all_on.txt"));
@@ -183,6 +191,50 @@ TEST_F(CliAnalysis, ExportsScoresAndVectorsAfterTheRun) {
   EXPECT_EQ(unknown.out, "");  // refused before the run
   EXPECT_NE(unknown.err.find("xlsx"), std::string::npos) << unknown.err;
   EXPECT_FALSE(std::filesystem::exists(dir_ / "scores.txt"));
+}
+
+TEST_F(CliAnalysis, DiagnosticsAndAllResultsBesideAnUnchangedListing) {
+  const std::string data = AnalysisData("morph.nts");
+  const TRun plain = Cli({"--method", "covariance", "--transform", "log10", data});
+  const TRun run =
+      Cli({"--method", "covariance", "--transform", "log10", "--match-axes", "--diagnostics",
+           (dir_ / "diag.txt").string(), "--results", (dir_ / "csv/").string(), "--scores",
+           (dir_ / "s.csv").string(), "--labelled", data});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(WithoutClockAndPath(run.out, ""), WithoutClockAndPath(plain.out, ""));
+  EXPECT_EQ(run.err, plain.err);  // the same warnings, and nothing else
+  const std::string diagnostics = ReadFile(dir_ / "diag.txt");
+  EXPECT_NE(diagnostics.find("match axes before aligning signs: on"), std::string::npos);
+  EXPECT_NE(diagnostics.find("Allometry: the MAC's against isometry (1)"), std::string::npos);
+  for (const char* file : {"scores.csv", "jk-macs.csv", "influence.csv", "axis-exchanges.csv"})
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "csv" / file)) << file;
+  // The labelled csv: the specified csv with the labels in front.
+  const TRun specified = Cli({"--method", "covariance", "--transform", "log10", "--scores",
+                              (dir_ / "plain.csv").string(), data});
+  ASSERT_EQ(specified.status, 0) << specified.err;
+  const std::string labelled = ReadFile(dir_ / "s.csv");
+  const std::string unlabelled = ReadFile(dir_ / "plain.csv");
+  const auto secondLine = [](const std::string& text) {
+    const std::size_t start = text.find("\r\n") + 2;
+    return text.substr(start, text.find("\r\n", start) - start);
+  };
+  EXPECT_EQ(labelled.substr(0, 7), "Object,");
+  const std::string row = secondLine(labelled);
+  EXPECT_EQ(row.substr(row.find(',') + 1), secondLine(unlabelled));
+}
+
+TEST_F(CliAnalysis, NewOutputsAreCheckedBeforeTheRun) {
+  const std::string data = AnalysisData("morph.nts");
+  TRun run = Cli({"--results", (dir_ / "all.txt").string(), data});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");  // refused before the run: no listing
+  EXPECT_NE(run.err.find("must end in .xlsx, .json or /"), std::string::npos) << run.err;
+  run = Cli({"--diagnostics", (dir_ / "missing" / "d.txt").string(), data});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  run = Cli({"--labelled", "--scores", (dir_ / "s.xls").string(), data});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("--labelled applies to a .csv export"), std::string::npos) << run.err;
 }
 
 }  // namespace

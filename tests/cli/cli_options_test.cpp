@@ -71,7 +71,8 @@ TEST(CliOptions, CheckWithAnOutputIsAUsageError) {
       ADD_FAILURE() << "accepted";
     } catch (const ECliUsage& e) {
       EXPECT_EQ(e.Message(),
-                "--check writes no listing or export; leave out --report, --scores and --vectors");
+                "--check writes no listing or export; leave out --report, --scores, --vectors, "
+                "--diagnostics and --results");
     }
   }
 }

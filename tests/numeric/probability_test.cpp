@@ -98,5 +98,50 @@ TEST_F(Probability, BadDegreesOfFreedomRaise) {
   ExpectThrowMessage<EInvalidOp>([] { StudentTCdf(-3, 1.0); }, "Invalid floating point operation");
 }
 
+// Published two-sided 95% and 99% points of Student's t (Abramowitz and
+// Stegun, table 26.10, to the digits given there).
+TEST_F(Probability, StudentTQuantileMatchesPublishedPoints) {
+  const struct {
+    int df;
+    double probability;
+    double t;
+    double tolerance;
+  } points[] = {
+      // df 1: the distribution's 1/pi has ten digits, and its density at
+      // 12.7 is 0.002, so the quantile is good to about 2e-8.
+      {1, 0.975, 12.706204736, 5e-8},
+      {2, 0.975, 4.302652730, 1e-8},
+      {3, 0.975, 3.182446305, 1e-8},
+      {5, 0.975, 2.570581836, 1e-8},
+      {10, 0.975, 2.228138852, 1e-8},
+      {30, 0.975, 2.042272456, 1e-8},
+      {120, 0.975, 1.979930405, 1e-8},
+      {4, 0.995, 4.604094871, 1e-8},
+      {20, 0.025, -2.085963447, 1e-8},
+      // Beyond 125 degrees the distribution function is the normal
+      // approximation, good to about 1e-5 in probability.
+      {200, 0.975, 1.971896224, 1e-4},
+      {1000, 0.975, 1.962339081, 1e-4},
+  };
+  for (const auto& point : points) {
+    SCOPED_TRACE(::testing::Message() << "df " << point.df << ", P " << point.probability);
+    const double t = StudentTQuantile(point.df, point.probability);
+    EXPECT_NEAR(t, point.t, point.tolerance);
+    EXPECT_NEAR(StudentTCdf(point.df, t), point.probability, 1e-12);
+  }
+  EXPECT_EQ(StudentTQuantile(7, 0.5), 0.0);
+  EXPECT_EQ(StudentTQuantile(7, 0.1), -StudentTQuantile(7, 0.9));
+}
+
+TEST_F(Probability, StudentTQuantileRefusesImpossibleArguments) {
+  ExpectThrowMessage<Exception>(
+      [] { StudentTQuantile(5, 1.0); },
+      "StudentTQuantile: no quantile for 1.000000 with 5 degrees of freedom");
+  ExpectThrowMessage<Exception>(
+      [] { StudentTQuantile(0, 0.975); },
+      "StudentTQuantile: no quantile for 0.975000 with 0 degrees of freedom");
+  EXPECT_THROW(StudentTQuantile(3, std::nan("")), Exception);
+}
+
 }  // namespace
 }  // namespace talvex

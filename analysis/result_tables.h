@@ -1,0 +1,27 @@
+// TResultTables: what a completed run computed beyond the results the plots
+// use, kept so that every number of the run can be exported (the full-results
+// workbook, CSV folder and JSON) without computing anything again.
+#pragma once
+
+#include <optional>
+
+#include "analysis/analysis_options.h"
+#include "analysis/jackknife.h"
+#include "numeric/float_matrix.h"
+#include "numeric/float_vector.h"
+#include "numeric/sizes.h"
+
+namespace talvex {
+
+struct TResultTables {
+  TAnalysisOptions options;                    // as the run was made
+  TSize factorCount = 0;                       // k
+  TFloatVector means{0};                       // p, raw data
+  TFloatVector deviations{0};                  // p, raw data
+  TFloatMatrix dispersion{0, 0};               // p x p, of the analysed data
+  TFloatMatrix correlations{0, 0};             // p x k, components with variables
+  TFloatVector macs{0};                        // p; empty without allometry
+  std::optional<TJackknifeResults> jackknife;  // when the jackknife ran
+};
+
+}  // namespace talvex

@@ -1,0 +1,96 @@
+// TDiagnostics: what the jackknife's reduced samples tell beyond the
+// estimates of the listing: axis exchanges, the influence of each object,
+// confidence intervals, tests of the allometric coefficients against
+// isometry, and the jackknife with axes matched one-to-one. Computed after
+// a run from the collected samples and the run's results; no decomposition
+// is repeated.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "analysis/analysis_results.h"
+#include "analysis/jackknife.h"
+#include "diagnostics/diagnostics_collector.h"
+
+namespace talvex {
+
+struct TDiagnosticsOptions {
+  /// Match each reduced sample's axes to the full-sample axes before aligning
+  /// signs: the matched estimates become the ones the diagnostics' intervals
+  /// and the full-results exports use. The listing never changes.
+  bool matchAxes = false;
+};
+
+/// An estimate ± t(n - 1, 0.975) SE.
+struct TInterval {
+  double lower = 0.0;
+  double upper = 0.0;
+};
+
+enum class TAllometryVerdict { Negative, Isometry, Positive };
+
+/// A jackknifed allometric coefficient against isometry (1).
+struct TAllometryTest {
+  TInterval interval;
+  double oneSided = 0.0;  // the listing's P (lower tail)
+  double twoSided = 0.0;  // P of |t| against 1, both tails
+  TAllometryVerdict verdict = TAllometryVerdict::Isometry;
+};
+
+/// How often the reduced samples exchanged one shown axis.
+struct TAxisExchanges {
+  TSize exchanged = 0;  // samples in which the axis was exchanged
+  /// withAxis[b]: of those, the samples whose best match was shown axis b
+  /// (1..k); withAxis[BeyondShownAxes]: an axis beyond the shown ones;
+  /// withAxis[a] itself: still the best match, but the |cosine| below 0.9.
+  std::vector<TSize> withAxis;  // k + 1
+};
+
+struct TDiagnostics {
+  bool available = false;   // the jackknife ran; nothing below otherwise
+  TSize objectCount = 0;    // n
+  TSize variableCount = 0;  // p
+  TSize axisCount = 0;      // k
+  bool matchAxes = false;   // the option the diagnostics were made with
+  double tQuantile = 0.0;   // t(n - 1, 0.975)
+
+  // Per object i (1..n) and shown axis a (1..k), at (i - 1) * k + a - 1.
+  std::vector<double> cosines;            // |cosine| of index-matched axes
+  std::vector<TSize> bestMatches;         // 1..k or BeyondShownAxes
+  std::vector<double> eigenvalueChanges;  // (reduced - full) / SE of the eigenvalue
+  std::vector<double> angles;             // degrees, 0..90
+  std::vector<TAxisExchanges> exchanges;  // k
+  TSize reorderedSamples = 0;             // samples whose axes the one-to-one match reordered
+
+  /// Per object: the largest |eigenvalueChanges| over the shown axes.
+  std::vector<double> influence;        // n
+  double influenceThreshold = 0.0;      // 3 / sqrt(n - 1)
+  std::vector<TSize> influenceRanking;  // objects 1..n, most influential first
+
+  TJackknifeResults specified;  // the listing's jackknife
+  TJackknifeResults matched;    // with axes matched one-to-one
+  /// Intervals of the estimates in use (matched with matchAxes, else specified).
+  std::vector<TInterval> eigenvalueIntervals;  // p
+  std::vector<TInterval> vectorIntervals;      // k x p, as TJackknifeResults::vectors
+  std::vector<TAllometryTest> allometry;       // p; empty without allometry
+
+  std::vector<std::string> warnings;  // plain sentences, no program name
+
+  /// The estimates in use: matched with matchAxes, else the listing's.
+  const TJackknifeResults& Estimates() const { return matchAxes ? matched : specified; }
+  /// Object i (1..n), axis a (1..k).
+  std::size_t At(TSize i, TSize a) const { return std::size_t(i - 1) * axisCount + (a - 1); }
+};
+
+/// The diagnostics of a completed run whose jackknife fed `collector`.
+/// Without a jackknife (results.tables.jackknife empty, or a collector that
+/// saw no complete loop) the result is not available.
+TDiagnostics ComputeDiagnostics(const TDiagnosticsCollector& collector,
+                                const TAnalysisResults& results,
+                                const TDiagnosticsOptions& options);
+
+/// "positive allometry", "isometry", "negative allometry".
+const char* VerdictText(TAllometryVerdict verdict);
+
+}  // namespace talvex

@@ -1,0 +1,95 @@
+// Collecting the reduced samples for the diagnostics.
+#include "diagnostics/diagnostics_collector.h"
+
+#include <algorithm>
+#include <span>
+
+#include "analysis/allometry.h"
+
+namespace talvex {
+
+void TDiagnosticsCollector::Start(const TJackknifeInput& input) {
+  started_ = true;
+  n_ = input.objectCount;
+  p_ = input.variableCount;
+  k_ = input.axisCount;
+  collected_ = 0;
+  fullValues_.assign(input.eigenvalues.Data(), input.eigenvalues.Data() + p_);
+  fullAxes_.resize(std::size_t(p_) * k_);
+  for (TSize a = 1; a <= k_; ++a)
+    std::copy_n(input.eigenvectors.Column(a), p_, fullAxes_.begin() + std::size_t(a - 1) * p_);
+  fullMacs_.clear();
+  if (input.allometry) {
+    fullMacs_.assign(input.allometry->macs.Data(), input.allometry->macs.Data() + p_);
+    macOrientation_ = input.allometry->orientation;
+  }
+  const std::size_t cells = std::size_t(n_) * k_;
+  cosines_.assign(cells, 0.0);
+  changes_.assign(cells, 0.0);
+  best_.assign(cells, 0);
+  reordered_.assign(n_, false);
+  values_.Resize(p_);
+  vectors_.Resize(std::size_t(p_) * k_);
+  macs_.Resize(fullMacs_.size());
+  reducedMacs_.resize(fullMacs_.size());
+}
+
+void TDiagnosticsCollector::Collect(const TReducedSampleView& sample) {
+  const TSize i = sample.object;
+  ++collected_;
+  MatchAxes(fullAxes_, sample.axes, p_, k_, match_);
+  reordered_[i - 1] = match_.reordered;
+  for (TSize a = 1; a <= k_; ++a) {
+    cosines_[Index(i, a)] = match_.cosines[a - 1];
+    best_[Index(i, a)] = match_.best[a - 1];
+    changes_[Index(i, a)] = sample.values[a - 1] - fullValues_[a - 1];
+  }
+
+  // The matched accumulation: shown axis a is the reduced axis matched to it,
+  // with the sign that aligns that axis; its eigenvalue goes with it.
+  const double count = double(collected_);
+  const double n = double(n_);
+  for (TSize c = 1; c <= p_; ++c) {
+    const TSize source = c <= k_ ? match_.oneToOne[c - 1] : c;
+    values_.Add(c - 1, count, n, fullValues_[c - 1], sample.values[source - 1]);
+  }
+  double sizeAxisSign = 1.0;
+  for (TSize a = 1; a <= k_; ++a) {
+    const TSize source = match_.oneToOne[a - 1];
+    const double* full = fullAxes_.data() + std::size_t(a - 1) * p_;
+    const double* reduced = sample.axes.data() + std::size_t(source - 1) * p_;
+    // The jackknife's own sign where the axis stays, so that an unreordered
+    // sample adds exactly what the jackknife added.
+    double sign = sample.signs[a - 1];
+    if (source != a) {
+      double dot = 0.0;
+      for (TSize j = 0; j < p_; ++j) dot += full[j] * reduced[j];
+      sign = dot < 0.0 ? -1.0 : 1.0;
+    }
+    if (a == 1) sizeAxisSign = sign;
+    for (TSize j = 0; j < p_; ++j)
+      vectors_.Add(std::size_t(a - 1) * p_ + j, count, n, full[j], sign * reduced[j]);
+  }
+  if (!fullMacs_.empty()) {
+    const TSize source = match_.oneToOne[0];
+    AllometricCoefficients(std::span(sample.axes.data() + std::size_t(source - 1) * p_, p_),
+                           sizeAxisSign * macOrientation_, reducedMacs_);
+    for (TSize j = 0; j < p_; ++j) macs_.Add(j, count, n, fullMacs_[j], reducedMacs_[j]);
+  }
+}
+
+TJackknifeResults TDiagnosticsCollector::MatchedResults() const {
+  TJackknifeResults results;
+  results.axisCount = k_;
+  const auto finish = [this](const TSums& sums, TJackknifeTail tail,
+                             std::vector<TJackknifeStatistic>& into) {
+    for (std::size_t s = 0; s < sums.means.size(); ++s)
+      into.push_back(FinishJackknifeStatistic(sums.means[s], sums.squares[s], n_, tail));
+  };
+  finish(values_, TJackknifeTail::Upper, results.eigenvalues);
+  finish(vectors_, TJackknifeTail::Absolute, results.vectors);
+  finish(macs_, TJackknifeTail::BelowOne, results.macs);
+  return results;
+}
+
+}  // namespace talvex

@@ -1,0 +1,17 @@
+// An analysis run that collects the jackknife's reduced samples.
+#include "diagnostics/diagnostics_run.h"
+
+#include "diagnostics/diagnostics_collector.h"
+
+namespace talvex {
+
+TDiagnostics RunWithDiagnostics(TAnalysisState& state, const TAnalysisOptions& options,
+                                TReportListing& listing,
+                                const TDiagnosticsOptions& diagnosticsOptions,
+                                TRunObserver* observer, unsigned threads) {
+  TDiagnosticsCollector collector;
+  state.Run(options, listing, observer, threads, options.jackknife ? &collector : nullptr);
+  return ComputeDiagnostics(collector, state.Results(), diagnosticsOptions);
+}
+
+}  // namespace talvex

@@ -1,0 +1,300 @@
+// Building the full-results tables and writing them as xlsx, CSV or JSON.
+#include "export/all_results.h"
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+
+#include "export/atomic_file.h"
+#include "export/export_format.h"
+#include "export/workbook_writer.h"
+#include "numeric/eight_bit_text.h"
+
+namespace talvex {
+
+namespace {
+
+TResultCell Text(std::string text) { return {false, 0.0, std::move(text)}; }
+TResultCell Number(double x) { return {true, x, {}}; }
+
+std::string Name(const std::vector<std::string>& labels, TSize index) {
+  return index - 1 < labels.size() ? labels[index - 1] : std::to_string(index);
+}
+
+std::vector<std::string> AxisHeadings(const std::string& first, TSize k, const char* prefix) {
+  std::vector<std::string> headings{first};
+  for (TSize a = 1; a <= k; ++a) headings.push_back(prefix + std::to_string(a));
+  return headings;
+}
+
+void AddStatisticColumns(std::vector<TResultCell>& row, const TJackknifeStatistic& s,
+                         const TInterval& interval) {
+  row.push_back(Number(s.estimate));
+  row.push_back(Number(s.standardError));
+  row.push_back(Number(s.probability));
+  row.push_back(Number(interval.lower));
+  row.push_back(Number(interval.upper));
+}
+
+void JackknifeTables(std::vector<TResultTable>& tables, const TDataMatrix& data,
+                     const TDiagnostics& d) {
+  const TJackknifeResults& e = d.Estimates();
+  const TSize p = d.variableCount;
+  TResultTable values{"JK eigenvalues", {"Axis", "Estimate", "SE", "P", "Lower 95%", "Upper 95%"}};
+  for (TSize c = 1; c <= p; ++c) {
+    values.rows.push_back({Number(c)});
+    AddStatisticColumns(values.rows.back(), e.eigenvalues[c - 1], d.eigenvalueIntervals[c - 1]);
+  }
+  tables.push_back(std::move(values));
+  TResultTable vectors{"JK eigenvectors",
+                       {"Axis", "Variable", "Estimate", "SE", "P", "Lower 95%", "Upper 95%"}};
+  for (TSize a = 1; a <= d.axisCount; ++a) {
+    for (TSize j = 1; j <= p; ++j) {
+      const std::size_t at = std::size_t(a - 1) * p + (j - 1);
+      vectors.rows.push_back({Number(a), Text(Name(data.variableLabels, j))});
+      AddStatisticColumns(vectors.rows.back(), e.vectors[at], d.vectorIntervals[at]);
+    }
+  }
+  tables.push_back(std::move(vectors));
+  if (!e.macs.empty()) {
+    TResultTable macs{"JK MACs",
+                      {"Variable", "Estimate", "SE", "P one-sided", "Lower 95%", "Upper 95%",
+                       "P two-sided", "Verdict"}};
+    for (TSize j = 1; j <= p; ++j) {
+      const TAllometryTest& t = d.allometry[j - 1];
+      macs.rows.push_back({Text(Name(data.variableLabels, j))});
+      AddStatisticColumns(macs.rows.back(), e.macs[j - 1], t.interval);
+      macs.rows.back().push_back(Number(t.twoSided));
+      macs.rows.back().push_back(Text(VerdictText(t.verdict)));
+    }
+    tables.push_back(std::move(macs));
+  }
+  TResultTable influence{"Influence", {"Object", "Influence", "Beyond threshold"}};
+  for (TSize a = 1; a <= d.axisCount; ++a)
+    influence.headings.push_back("Eigenvalue change / SE " + std::to_string(a));
+  for (TSize a = 1; a <= d.axisCount; ++a)
+    influence.headings.push_back("Angle " + std::to_string(a));
+  for (TSize i = 1; i <= d.objectCount; ++i) {
+    auto& row = influence.rows.emplace_back();
+    row.push_back(Text(Name(data.objectLabels, i)));
+    row.push_back(Number(d.influence[i - 1]));
+    row.push_back(Text(d.influence[i - 1] > d.influenceThreshold ? "yes" : "no"));
+    for (TSize a = 1; a <= d.axisCount; ++a) row.push_back(Number(d.eigenvalueChanges[d.At(i, a)]));
+    for (TSize a = 1; a <= d.axisCount; ++a) row.push_back(Number(d.angles[d.At(i, a)]));
+  }
+  tables.push_back(std::move(influence));
+  TResultTable exchanges = {"Axis exchanges", AxisHeadings("Axis", d.axisCount, "With axis ")};
+  exchanges.headings.insert(exchanges.headings.begin() + 1, "Exchanged");
+  exchanges.headings.push_back("With an axis not shown");
+  for (TSize a = 1; a <= d.axisCount; ++a) {
+    const TAxisExchanges& x = d.exchanges[a - 1];
+    auto& row = exchanges.rows.emplace_back();
+    row.push_back(Number(a));
+    row.push_back(Number(x.exchanged));
+    for (TSize b = 1; b <= d.axisCount; ++b) row.push_back(Number(x.withAxis[b]));
+    row.push_back(Number(x.withAxis[BeyondShownAxes]));
+  }
+  tables.push_back(std::move(exchanges));
+}
+
+// The shortest text that reads back as the same double.
+std::string Shortest(double x) {
+  char digits[32];
+  return std::string(digits, std::to_chars(digits, digits + sizeof digits, x).ptr);
+}
+
+std::string CsvField(const TResultCell& cell) {
+  if (cell.isNumber) return std::isfinite(cell.number) ? Shortest(cell.number) : "";
+  const std::string text = Utf8FromEightBit(cell.text);
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+std::string CsvOf(const TResultTable& table) {
+  std::string out;
+  const auto line = [&out](const std::vector<TResultCell>& cells) {
+    for (std::size_t c = 0; c < cells.size(); ++c) out += (c ? "," : "") + CsvField(cells[c]);
+    out += "\r\n";
+  };
+  std::vector<TResultCell> headings;
+  for (const std::string& h : table.headings) headings.push_back(Text(h));
+  line(headings);
+  for (const auto& row : table.rows) line(row);
+  return out;
+}
+
+std::string FileStem(const std::string& name) {
+  std::string stem;
+  for (char c : name)
+    stem += std::isalnum(static_cast<unsigned char>(c)) ? char(std::tolower(c)) : '-';
+  return stem;
+}
+
+std::string JsonString(const std::string& eightBit) {
+  std::string out = "\"";
+  for (unsigned char c : Utf8FromEightBit(eightBit)) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += char(c);
+    } else if (c < 0x20) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", c);
+      out += escape;
+    } else {
+      out += char(c);
+    }
+  }
+  return out + "\"";
+}
+
+std::string JsonOf(const std::vector<TResultTable>& tables) {
+  std::string out =
+      "{\n  \"program\": \"TALVEX\",\n  \"format\": \"all-results\",\n  \"version\": 1,\n"
+      "  \"notes\": [\"Numbers are the shortest decimals that read back as the same double; "
+      "NaN and infinite values are written as null.\"],\n  \"tables\": [";
+  for (std::size_t t = 0; t < tables.size(); ++t) {
+    const TResultTable& table = tables[t];
+    out += (t ? ",\n    {" : "\n    {") + std::string("\"name\": ") + JsonString(table.name) +
+           ", \"columns\": [";
+    for (std::size_t h = 0; h < table.headings.size(); ++h)
+      out += (h ? ", " : "") + JsonString(table.headings[h]);
+    out += "], \"rows\": [";
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+      out += r ? ",\n      [" : "\n      [";
+      for (std::size_t c = 0; c < table.rows[r].size(); ++c) {
+        const TResultCell& cell = table.rows[r][c];
+        out += c ? ", " : "";
+        if (!cell.isNumber) {
+          out += JsonString(cell.text);
+        } else {
+          out += std::isfinite(cell.number) ? Shortest(cell.number) : "null";
+        }
+      }
+      out += "]";
+    }
+    out += "]}";
+  }
+  return out + "\n  ]\n}\n";
+}
+
+bool EndsWith(const std::string& s, const std::string& end) {
+  return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
+}
+
+}  // namespace
+
+std::vector<TResultTable> AllResultTables(const TAnalysisState& state,
+                                          const TDiagnostics& diagnostics) {
+  if (!state.ResultsReady()) throw Exception("No results: run the analysis first");
+  const TDataMatrix& data = state.Data();
+  const TAnalysisResults& r = state.Results();
+  const TResultTables& t = r.tables;
+  const TSize n = data.objectCount, p = data.variableCount, k = t.factorCount;
+  std::vector<TResultTable> tables;
+
+  TResultTable basic{"Basic statistics", {"Variable", "Mean", "Std. Dev."}};
+  for (TSize j = 1; j <= p; ++j)
+    basic.rows.push_back({Text(Name(data.variableLabels, j)), Number(t.means.GetValue(j)),
+                          Number(t.deviations.GetValue(j))});
+  tables.push_back(std::move(basic));
+
+  TResultTable dispersion{
+      t.options.method == DispersionMethod::Covariance ? "Covariance matrix" : "Correlation matrix",
+      {"Variable"}};
+  for (TSize j = 1; j <= p; ++j) dispersion.headings.push_back(Name(data.variableLabels, j));
+  for (TSize a = 1; a <= p; ++a) {
+    auto& row = dispersion.rows.emplace_back();
+    row.push_back(Text(Name(data.variableLabels, a)));
+    for (TSize b = 1; b <= p; ++b) row.push_back(Number(t.dispersion.GetValue(a, b)));
+  }
+  tables.push_back(std::move(dispersion));
+
+  TResultTable values{"Eigenvalues", {"Axis", "Eigenvalue", "% Variance", "% Cumulative"}};
+  double cumulative = 0.0;
+  for (TSize c = 1; c <= p; ++c) {
+    const double value = r.eigenvalues.GetValue(c);
+    cumulative += value;
+    values.rows.push_back({Number(c), Number(value), Number(value * 100 / r.trace),
+                           Number(cumulative * 100 / r.trace)});
+  }
+  tables.push_back(std::move(values));
+
+  TResultTable vectors{"Eigenvectors", AxisHeadings("Variable", k, "Axis")};
+  for (TSize j = 1; j <= p; ++j) {
+    auto& row = vectors.rows.emplace_back();
+    row.push_back(Text(Name(data.variableLabels, j)));
+    for (TSize a = 1; a <= k; ++a) row.push_back(Number(r.eigenvectors.GetValue(j, a)));
+  }
+  tables.push_back(std::move(vectors));
+
+  const bool groups = data.groups.size() == n;
+  TResultTable scores{"Scores", AxisHeadings("Object", k, "Axis")};
+  if (groups) scores.headings.insert(scores.headings.begin() + 1, "Group");
+  for (TSize i = 1; i <= n; ++i) {
+    auto& row = scores.rows.emplace_back();
+    row.push_back(Text(Name(data.objectLabels, i)));
+    if (groups) row.push_back(Text(data.groups[i - 1]));
+    for (TSize a = 1; a <= k; ++a) row.push_back(Number(r.scores.GetValue(i, a)));
+  }
+  tables.push_back(std::move(scores));
+
+  TResultTable correlations{"Correlations", AxisHeadings("Variable", k, "Axis")};
+  for (TSize j = 1; j <= p; ++j) {
+    auto& row = correlations.rows.emplace_back();
+    row.push_back(Text(Name(data.variableLabels, j)));
+    for (TSize a = 1; a <= k; ++a) row.push_back(Number(t.correlations.GetValue(j, a)));
+  }
+  tables.push_back(std::move(correlations));
+
+  if (t.macs.Length() != 0) {
+    TResultTable macs{"MACs", {"Variable", "MAC"}};
+    for (TSize j = 1; j <= p; ++j)
+      macs.rows.push_back({Text(Name(data.variableLabels, j)), Number(t.macs.GetValue(j))});
+    tables.push_back(std::move(macs));
+  }
+  if (diagnostics.available) JackknifeTables(tables, data, diagnostics);
+  return tables;
+}
+
+void CheckAllResultsPath(const std::string& path) {
+  if (EndsWith(path, "/") || EndsWith(path, ".xlsx") || EndsWith(path, ".json")) return;
+  throw EUnknownExportFormat("Cannot write all results to " + path +
+                             ": the name must end in .xlsx, .json or / (a folder of CSV files)");
+}
+
+void WriteAllResults(const std::string& path, const TAnalysisState& state,
+                     const TDiagnostics& diagnostics) {
+  CheckAllResultsPath(path);
+  const std::vector<TResultTable> tables = AllResultTables(state, diagnostics);
+  if (EndsWith(path, ".json")) {
+    WriteFileAtomically(path, JsonOf(tables));
+  } else if (EndsWith(path, ".xlsx")) {
+    TWorkbookWriter workbook;
+    for (const TResultTable& table : tables) {
+      TWorksheet& sheet = workbook.AddSheet(table.name);
+      for (std::size_t c = 0; c < table.headings.size(); ++c)
+        sheet.AddText(0, c, table.headings[c]);
+      for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        for (std::size_t c = 0; c < table.rows[r].size(); ++c) {
+          const TResultCell& cell = table.rows[r][c];
+          if (cell.isNumber) {
+            sheet.AddNumber(r + 1, c, cell.number);
+          } else {
+            sheet.AddText(r + 1, c, cell.text);
+          }
+        }
+      }
+    }
+    workbook.Write(path);
+  } else {
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    if (error) throw EInOutError("Cannot create folder " + path + ": " + error.message());
+    for (const TResultTable& table : tables)
+      WriteFileAtomically(path + FileStem(table.name) + ".csv", CsvOf(table));
+  }
+}
+
+}  // namespace talvex

@@ -1,0 +1,51 @@
+// "All Results": every table of a run in one place, for spreadsheets and
+// scripts. The tables are built once (AllResultTables) and written in the
+// format the path chooses: an xlsx workbook with one sheet per table, a
+// folder of labelled CSV files, or JSON.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "analysis/analysis_state.h"
+#include "diagnostics/diagnostics.h"
+
+namespace talvex {
+
+/// A cell: text, or a number when `text` is empty and isNumber is set.
+struct TResultCell {
+  bool isNumber = false;
+  double number = 0.0;
+  std::string text;
+};
+
+/// One table: a name (the sheet, the CSV file's stem, the JSON table's
+/// name), its column headings and its rows.
+struct TResultTable {
+  std::string name;
+  std::vector<std::string> headings;
+  std::vector<std::vector<TResultCell>> rows = {};
+};
+
+/// The tables of a completed run, in this order: basic statistics,
+/// dispersion matrix, eigenvalues (with % and cumulative %), eigenvectors,
+/// scores (object labels, groups when the data have them), correlations,
+/// MACs (with allometry) and, when the diagnostics are available, the
+/// jackknife tables (estimate, SE, P, 95% interval), the influence table and
+/// the axis-exchange counts.
+std::vector<TResultTable> AllResultTables(const TAnalysisState& state,
+                                          const TDiagnostics& diagnostics);
+
+/// Writes AllResultTables to `path`: "*.xlsx" a workbook, "*.json" JSON
+/// (shortest round-trip numbers; NaN and infinities as null, said in
+/// "notes"), a path ending in '/' a folder of CSV files (created when
+/// missing; each file replaced whole or not at all). Raises
+/// EUnknownExportFormat for any other path and EInOutError when a file
+/// cannot be written; Exception when no results are ready.
+void WriteAllResults(const std::string& path, const TAnalysisState& state,
+                     const TDiagnostics& diagnostics);
+
+/// Whether WriteAllResults accepts `path`; raises EUnknownExportFormat if not.
+void CheckAllResultsPath(const std::string& path);
+
+}  // namespace talvex

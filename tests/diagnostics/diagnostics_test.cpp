@@ -1,0 +1,220 @@
+// The diagnostics on data built to show them: an exchange of axes 2 and 3 in
+// exactly two reduced samples, and one planted outlier; the listing the same
+// with and without them, and the matched-axes jackknife equal to the
+// listing's bit for bit where no sample needs reordering.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "diagnostics/diagnostics_report.h"
+#include "diagnostics/diagnostics_run.h"
+#include "diagnostics_test_data.h"
+
+namespace talvex {
+namespace {
+
+using testing::AxisExchangeData;
+using testing::OutlierData;
+
+TAnalysisOptions Covariance() {
+  TAnalysisOptions options;
+  options.method = DispersionMethod::Covariance;
+  return options;
+}
+
+struct TRun {
+  TAnalysisState state;
+  TReportListing listing;
+  TDiagnostics diagnostics;
+};
+
+TRun RunOn(TDataMatrix data, TAnalysisOptions options, TDiagnosticsOptions diagnosticsOptions = {},
+           unsigned threads = 0, TSize factors = 0) {
+  TRun run;
+  run.state.LoadData(std::move(data), "data.nts");
+  if (factors != 0) run.state.SetFactorCount(factors);
+  run.diagnostics =
+      RunWithDiagnostics(run.state, options, run.listing, diagnosticsOptions, nullptr, threads);
+  return run;
+}
+
+TEST(AxisExchanges, TheConstructedExchangeIsFoundInExactlyItsSamples) {
+  const TRun run = RunOn(AxisExchangeData(), Covariance());
+  const TDiagnostics& d = run.diagnostics;
+  ASSERT_TRUE(d.available);
+  ASSERT_EQ(d.axisCount, 3u);
+  EXPECT_EQ(d.exchanges[0].exchanged, 0u);
+  for (TSize a : {2u, 3u}) {
+    const TSize other = 5 - a;
+    SCOPED_TRACE(a);
+    EXPECT_EQ(d.exchanges[a - 1].exchanged, 2u);
+    EXPECT_EQ(d.exchanges[a - 1].withAxis[other], 2u);
+    for (TSize i = 1; i <= 18; ++i) {
+      EXPECT_EQ(d.bestMatches[d.At(i, a)], i <= 2 ? other : a) << "object " << i;
+      // Exactly diagonal covariances without objects 1 or 2: the axes are
+      // the coordinate axes, at right angles to their full-sample partners.
+      if (i <= 2) {
+        EXPECT_NEAR(d.angles[d.At(i, a)], 90.0, 1e-6);
+      }
+    }
+  }
+  EXPECT_EQ(d.reorderedSamples, 2u);
+  ASSERT_EQ(d.warnings.size(), 2u);
+  EXPECT_EQ(d.warnings[0],
+            "axis 2 was exchanged in 2 of 18 reduced samples (with axis 3 in 2): the jackknife "
+            "estimates of eigenvalue 2 and of the coefficients of axis 2 are unreliable");
+}
+
+TEST(AxisExchanges, MatchingTheAxesRepairsTheExchangedEstimates) {
+  const TRun run = RunOn(AxisExchangeData(), Covariance(), {.matchAxes = true});
+  const TDiagnostics& d = run.diagnostics;
+  const TSize p = d.variableCount;
+  // Variable 2's coefficient on axis 2 is 1 in the full sample; unmatched,
+  // the two exchanged samples give it 0, and their pseudo-values of about n
+  // dominate its standard error. Matched, those samples give it 1 again.
+  const TJackknifeStatistic& listed = d.specified.vectors[1 * p + 1];
+  const TJackknifeStatistic& matched = d.matched.vectors[1 * p + 1];
+  EXPECT_LT(matched.standardError, listed.standardError / 3) << listed.standardError;
+  // numpy (LAPACK) on the same construction: -4.0897681 and -2.2008792
+  // (the full-sample coefficient is -1).
+  EXPECT_NEAR(listed.estimate, -4.0897681, 1e-6);
+  EXPECT_NEAR(matched.estimate, -2.2008792, 1e-6);
+  // The first axis took part in no exchange: its estimates stay the same.
+  for (TSize j = 0; j < p; ++j)
+    EXPECT_EQ(d.matched.vectors[j].estimate, d.specified.vectors[j].estimate);
+  // The intervals are formed from the matched estimates.
+  EXPECT_NEAR(d.vectorIntervals[1 * p + 1].lower,
+              matched.estimate - d.tQuantile * matched.standardError, 1e-15);
+}
+
+TEST(AxisExchanges, WithoutReorderingTheMatchedJackknifeIsTheListedOneBitForBit) {
+  TAnalysisOptions options = Covariance();
+  options.transformation = DataTransform::TransformDecimal;
+  TDataMatrix data = OutlierData(7);
+  // Positive values for the logarithms.
+  for (TSize v = 1; v <= data.valueCount; ++v)
+    data.values.SetValue(v, data.values.GetValue(v) + 10);
+  // One axis shown: nothing to reorder, whatever the trailing axes do.
+  const TRun run = RunOn(std::move(data), options, {}, 3, 1);
+  const TDiagnostics& d = run.diagnostics;
+  ASSERT_EQ(d.reorderedSamples, 0u);
+  ASSERT_FALSE(d.specified.macs.empty());
+  const auto same = [](const std::vector<TJackknifeStatistic>& x,
+                       const std::vector<TJackknifeStatistic>& y) {
+    ASSERT_EQ(x.size(), y.size());
+    for (std::size_t s = 0; s < x.size(); ++s) {
+      EXPECT_EQ(x[s].estimate, y[s].estimate) << s;
+      EXPECT_EQ(x[s].standardError, y[s].standardError) << s;
+    }
+  };
+  same(d.specified.eigenvalues, d.matched.eigenvalues);
+  same(d.specified.vectors, d.matched.vectors);
+  same(d.specified.macs, d.matched.macs);
+}
+
+TEST(Influence, ThePlantedOutlierIsTheMostInfluentialObject) {
+  for (TSize outlier : {1u, 17u, 30u}) {
+    SCOPED_TRACE(outlier);
+    const TRun run = RunOn(OutlierData(outlier), TAnalysisOptions{});
+    const TDiagnostics& d = run.diagnostics;
+    ASSERT_TRUE(d.available);
+    EXPECT_EQ(d.influenceRanking.front(), outlier);
+    EXPECT_GT(d.influence[outlier - 1], d.influenceThreshold);
+    EXPECT_DOUBLE_EQ(d.influenceThreshold, 3.0 / std::sqrt(29.0));
+    // The summary is the largest change over the shown eigenvalues, each in
+    // units of its jackknife SE.
+    double largest = 0.0;
+    for (TSize a = 1; a <= d.axisCount; ++a)
+      largest = std::max(largest, std::fabs(d.eigenvalueChanges[d.At(outlier, a)]));
+    EXPECT_EQ(d.influence[outlier - 1], largest);
+  }
+}
+
+TEST(Influence, ChangesAreInUnitsOfTheJackknifeStandardError) {
+  // Without object 1 or 2 the second eigenvalue is 1.1449 against 1.2059.
+  const TRun run = RunOn(AxisExchangeData(), Covariance());
+  const TDiagnostics& d = run.diagnostics;
+  const double se = d.specified.eigenvalues[1].standardError;
+  // 1.1449 and 1.2059 to four decimals (numpy).
+  EXPECT_NEAR(d.eigenvalueChanges[d.At(1, 2)] * se, 1.1449 - 1.20588235, 1e-4);
+  EXPECT_NEAR(d.eigenvalueChanges[d.At(2, 2)] * se, 1.1449 - 1.20588235, 1e-4);
+}
+
+TEST(Diagnostics, TheListingIsTheSameWithAndWithoutThem) {
+  for (bool match : {false, true}) {
+    TRun with = RunOn(OutlierData(5), Covariance(), {.matchAxes = match});
+    TAnalysisState plain;
+    plain.LoadData(OutlierData(5), "data.nts");
+    TReportListing listing;
+    plain.Run(Covariance(), listing);
+    // The header carries the time of the run; everything after it must agree.
+    const auto& a = with.listing.Lines();
+    const auto& b = listing.Lines();
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t l = 0; l < a.size(); ++l) {
+      if (a[l].rfind("Time of analysis", 0) == 0 || a[l].rfind("Date of analysis", 0) == 0)
+        continue;
+      EXPECT_EQ(a[l], b[l]) << "line " << l + 1;
+    }
+  }
+}
+
+TEST(Diagnostics, IntervalsAndAllometryTests) {
+  TAnalysisOptions options = Covariance();
+  options.transformation = DataTransform::TransformNatural;
+  TDataMatrix data = OutlierData(3);
+  for (TSize v = 1; v <= data.valueCount; ++v)
+    data.values.SetValue(v, data.values.GetValue(v) + 10);
+  const TRun run = RunOn(std::move(data), options);
+  const TDiagnostics& d = run.diagnostics;
+  EXPECT_NEAR(d.tQuantile, 2.045229642, 1e-8);  // t(29, 0.975), published
+  for (std::size_t c = 0; c < d.eigenvalueIntervals.size(); ++c) {
+    const TJackknifeStatistic& s = d.specified.eigenvalues[c];
+    EXPECT_DOUBLE_EQ(d.eigenvalueIntervals[c].upper, s.estimate + d.tQuantile * s.standardError);
+  }
+  ASSERT_EQ(d.allometry.size(), 4u);
+  for (std::size_t j = 0; j < 4; ++j) {
+    const TAllometryTest& t = d.allometry[j];
+    const TJackknifeStatistic& s = d.specified.macs[j];
+    EXPECT_EQ(t.oneSided, s.probability);
+    // The two-sided test at 5% rejects exactly when the 95% interval
+    // leaves out 1, and the verdict says on which side.
+    const bool excludesOne = t.interval.lower > 1.0 || t.interval.upper < 1.0;
+    EXPECT_EQ(t.twoSided < 0.05, excludesOne) << j;
+    EXPECT_EQ(t.verdict, !excludesOne       ? TAllometryVerdict::Isometry
+                         : s.estimate > 1.0 ? TAllometryVerdict::Positive
+                                            : TAllometryVerdict::Negative);
+    // Below 1 the one-sided P is half the two-sided one.
+    if (s.estimate < 1.0) {
+      EXPECT_NEAR(t.oneSided, t.twoSided / 2, 1e-9);
+    }
+  }
+}
+
+TEST(Diagnostics, NoJackknifeNoDiagnostics) {
+  TAnalysisOptions options;
+  options.jackknife = false;
+  const TRun run = RunOn(OutlierData(2), options);
+  EXPECT_FALSE(run.diagnostics.available);
+  const TReportListing report = DiagnosticsReport(run.diagnostics, run.state.Data());
+  EXPECT_EQ(report.Lines().back(),
+            "No diagnostics: they come from the jackknife, which did not run.");
+}
+
+TEST(DiagnosticsReport, NamesTheExchangeAndTheMostInfluentialObjects) {
+  const TRun run = RunOn(AxisExchangeData(), Covariance());
+  const std::string text = DiagnosticsReport(run.diagnostics, run.state.Data()).Text();
+  EXPECT_NE(text.find("* axis 3 was exchanged in 2 of 18 reduced samples (with axis 2 in 2)"),
+            std::string::npos);
+  EXPECT_NE(text.find("   2          2        0.0000  axis 3: 2"), std::string::npos) << text;
+  // Objects 1 and 2 change eigenvalue 2 the most and head the influence list.
+  const std::size_t list = text.find("   #  Object");
+  ASSERT_NE(list, std::string::npos);
+  const std::string first = text.substr(text.find('\n', list) + 1, 13);
+  EXPECT_TRUE(first == "   1  obj1   " || first == "   2  obj2   ") << first;
+  EXPECT_EQ(text.find("nan"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace talvex
