@@ -1,6 +1,8 @@
 // The analysis run off the user-interface thread.
 #include "shell/analysis_runner.h"
 
+#include "diagnostics/diagnostics_run.h"
+
 TAnalysisRunner::TAnalysisRunner(QObject* parent) : QObject(parent) {}
 
 TAnalysisRunner::~TAnalysisRunner() {
@@ -12,15 +14,19 @@ TAnalysisRunner::~TAnalysisRunner() {
 }
 
 void TAnalysisRunner::Start(const talvex::TAnalysisState& state,
-                            const talvex::TAnalysisOptions& options, unsigned threads) {
+                            const talvex::TAnalysisOptions& options,
+                            const talvex::TDiagnosticsOptions& diagnosticsOptions,
+                            unsigned threads) {
   Q_ASSERT(thread_ == nullptr);
   state_ = state;
   listing_.Clear();
   failure_ = nullptr;
+  diagnostics_ = talvex::TDiagnostics();
   cancel_ = false;
-  thread_ = QThread::create([this, options, threads] {
+  thread_ = QThread::create([this, options, diagnosticsOptions, threads] {
     try {
-      state_.Run(options, listing_, this, threads);
+      diagnostics_ =
+          talvex::RunWithDiagnostics(state_, options, listing_, diagnosticsOptions, this, threads);
     } catch (...) {
       failure_ = std::current_exception();
     }

@@ -13,6 +13,7 @@
 #include "analysis/analysis_state.h"
 #include "analysis/report_listing.h"
 #include "analysis/run_observer.h"
+#include "diagnostics/diagnostics.h"
 
 class TAnalysisRunner : public QObject, private talvex::TRunObserver {
   Q_OBJECT
@@ -22,8 +23,9 @@ class TAnalysisRunner : public QObject, private talvex::TRunObserver {
   ~TAnalysisRunner() override;
 
   /// Starts a run on a copy of `state`. `threads` = 0 uses every core.
+  /// The jackknife's reduced samples are collected into diagnostics.
   void Start(const talvex::TAnalysisState& state, const talvex::TAnalysisOptions& options,
-             unsigned threads = 0);
+             const talvex::TDiagnosticsOptions& diagnosticsOptions, unsigned threads = 0);
   bool Running() const { return thread_ != nullptr; }
   /// Asks the run to stop at its next check; it then ends like a failed run.
   void Cancel() { cancel_ = true; }
@@ -32,6 +34,7 @@ class TAnalysisRunner : public QObject, private talvex::TRunObserver {
   /// Failure() is null), the listing as far as it was written, the failure.
   talvex::TAnalysisState& State() { return state_; }
   talvex::TReportListing& Listing() { return listing_; }
+  talvex::TDiagnostics& Diagnostics() { return diagnostics_; }
   std::exception_ptr Failure() const { return failure_; }
 
  signals:
@@ -47,6 +50,7 @@ class TAnalysisRunner : public QObject, private talvex::TRunObserver {
 
   talvex::TAnalysisState state_;
   talvex::TReportListing listing_;
+  talvex::TDiagnostics diagnostics_;
   std::exception_ptr failure_;
   std::atomic<bool> cancel_ = false;
   QThread* thread_ = nullptr;

@@ -23,6 +23,8 @@
 #include <set>
 
 #include "analysis/transform_warnings.h"
+#include "diagnostics/diagnostics_report.h"
+#include "export/all_results.h"
 #include "export/data_matrix_writer.h"
 #include "export/results_export.h"
 #include "input/data_reader.h"
@@ -64,6 +66,8 @@ class TBusyCursor {
 
 // The settings key of Options > Groups from Object Labels.
 const QString GroupsFromLabelsKey = QStringLiteral("GroupsFromLabels");
+// ... and of Options > Match Axes before Aligning Signs.
+const QString MatchAxesKey = QStringLiteral("MatchAxes");
 
 // The designed sizes: a window laid out at these sizes looks as designed at
 // 1x; larger fonts or longer captions make the controls, and the window, grow.
@@ -169,6 +173,13 @@ void TMainForm::CreateActions() {
   fileOpenItem_ = makeItem(tr("&Open Data..."), "FileOpenItem", &TMainForm::FileOpenItemClick);
   fileOpenItem_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
   fileViewItem_ = makeItem(tr("&View Report..."), "FileViewItem", &TMainForm::FileViewItemClick);
+  fileDiagnosticsItem_ = makeItem(tr("View Dia&gnostics..."), "FileDiagnosticsItem",
+                                  &TMainForm::FileDiagnosticsItemClick);
+  saveAllResultsItem_ =
+      makeItem(tr("&All Results..."), "SaveAllResultsItem", &TMainForm::SaveAllResultsItemClick);
+  optionsMatchAxesItem_ =
+      makeItem(tr("Match A&xes before Aligning Signs"), "OptionsMatchAxesItem", nullptr);
+  optionsMatchAxesItem_->setCheckable(true);
   saveScoresItem_ =
       makeItem(tr("&Component Scores..."), "SaveScoresItem", &TMainForm::SaveScoresItemClick);
   saveVectorsItem_ =
@@ -208,12 +219,14 @@ void TMainForm::CreateMenus() {
   fileMenu_->setObjectName(QStringLiteral("FileMenu"));
   fileMenu_->addAction(fileOpenItem_);
   fileMenu_->addAction(fileViewItem_);
+  fileMenu_->addAction(fileDiagnosticsItem_);
   fileMenu_->addSeparator();
   fileSaveMenu_ =
       fileMenu_->addMenu(style()->standardIcon(QStyle::SP_DialogSaveButton), tr("&Save"));
   fileSaveMenu_->menuAction()->setObjectName(QStringLiteral("FileSaveItem"));
   fileSaveMenu_->addAction(saveScoresItem_);
   fileSaveMenu_->addAction(saveVectorsItem_);
+  fileSaveMenu_->addAction(saveAllResultsItem_);
   fileMenu_->addAction(fileSaveDataItem_);
   fileMenu_->addSeparator();
   fileMenu_->addAction(fileExitItem_);
@@ -245,6 +258,7 @@ void TMainForm::CreateMenus() {
   optionsMenu_->addAction(optionsGroupsItem_);
   optionsMenu_->addSeparator();
   optionsMenu_->addAction(options_->OptionsJackkniffeItem);
+  optionsMenu_->addAction(optionsMatchAxesItem_);
 
   QMenu* compute = menuBar()->addMenu(tr("&Compute"));
   compute->setObjectName(QStringLiteral("ComputeMenu"));
@@ -317,6 +331,10 @@ void TMainForm::CreateControls() {
   runProgress_->setObjectName(QStringLiteral("RunProgress"));
   runProgress_->setFormat(tr("%v of %m"));
   runProgress_->hide();
+  lblWarnings_ = new QLabel(computeFrame_);
+  lblWarnings_->setObjectName(QStringLiteral("LblWarnings"));
+  lblWarnings_->setStyleSheet(QStringLiteral("color: #8a4b00;"));
+  lblWarnings_->hide();
   {
     auto* grid = GroupGrid(computeFrame_, {12, 0, 12, 12});
     grid->setHorizontalSpacing(7);
@@ -324,6 +342,7 @@ void TMainForm::CreateControls() {
     grid->addWidget(testBtn_, 0, 0);
     grid->addWidget(cancelBtn_, 0, 1);
     grid->addWidget(runProgress_, 1, 0, 1, 2);
+    grid->addWidget(lblWarnings_, 1, 0, 1, 2);  // after a run; the progress during one
     grid->setColumnStretch(2, 1);
     grid->setRowStretch(2, 1);
   }
@@ -382,6 +401,8 @@ void TMainForm::ReadSettings() {
   options_->ReadSettings(settings_);
   optionsGroupsItem_->setChecked(
       settings_.ReadInteger(QStringLiteral("Options"), GroupsFromLabelsKey, 0) != 0);
+  optionsMatchAxesItem_->setChecked(
+      settings_.ReadInteger(QStringLiteral("Options"), MatchAxesKey, 0) != 0);
 }
 
 void TMainForm::WriteSettings() {
@@ -390,6 +411,8 @@ void TMainForm::WriteSettings() {
     options_->WriteSettings(settings_);
     settings_.WriteInteger(QStringLiteral("Options"), GroupsFromLabelsKey,
                            optionsGroupsItem_->isChecked() ? 1 : 0);
+    settings_.WriteInteger(QStringLiteral("Options"), MatchAxesKey,
+                           optionsMatchAxesItem_->isChecked() ? 1 : 0);
   }
   recentFiles_->SaveEntries();
 }
@@ -408,6 +431,7 @@ void TMainForm::UpdateCommandStates() {
   factorsNumberItem_->setEnabled(!running);
 
   fileViewItem_->setEnabled(results);
+  fileDiagnosticsItem_->setEnabled(results && diagnostics_.available);
   fileSaveMenu_->menuAction()->setEnabled(results);
   optionsClearFilesListItem_->setEnabled(recentFiles_->Count() >= 1);
   fileSaveDataItem_->setEnabled(dataLoaded);
@@ -516,6 +540,7 @@ void TMainForm::LoadSucceeded(const QString& path, bool fromFile) {
                                 : path);
   dataFileName_ = path;
   if (fromFile) openDialogFile_ = path;
+  ShowWarningLine();
   UpdateCommandStates();
   testBtn_->setFocus();
 }
@@ -698,7 +723,10 @@ void TMainForm::RunAnalysisItemClick() {
     cancelBtn_->show();
     cancelBtn_->setEnabled(true);
     runOptions_ = options_->Options();
-    runner_->Start(state_, runOptions_, runThreads_);
+    talvex::TDiagnosticsOptions diagnosticsOptions;
+    diagnosticsOptions.matchAxes = optionsMatchAxesItem_->isChecked();
+    lblWarnings_->hide();
+    runner_->Start(state_, runOptions_, diagnosticsOptions, runThreads_);
     UpdateCommandStates();
     cancelBtn_->setFocus();
   });
@@ -726,7 +754,11 @@ void TMainForm::RunEnded() {
   // change only when it completed.
   listing_ = std::move(runner_->Listing());
   const std::exception_ptr failure = runner_->Failure();
-  if (!failure) state_ = std::move(runner_->State());
+  if (!failure) {
+    state_ = std::move(runner_->State());
+    diagnostics_ = std::move(runner_->Diagnostics());
+  }
+  ShowWarningLine();
   UpdateCommandStates();
   if (state_.DataLoaded()) testBtn_->setFocus();
 
@@ -741,6 +773,21 @@ void TMainForm::RunEnded() {
     ShowRunWarnings();
   }
   emit RunFinished();
+}
+
+void TMainForm::ShowWarningLine() {
+  // The diagnostics' warnings of the results shown, in a line that points to
+  // the diagnostics; the whole text in its tool tip.
+  const std::vector<std::string>& warnings = diagnostics_.warnings;
+  const bool shown = state_.ResultsReady() && !warnings.empty();
+  lblWarnings_->setVisible(shown);
+  if (!shown) return;
+  QStringList lines;
+  for (const std::string& warning : warnings) lines.append(QString::fromStdString(warning));
+  lblWarnings_->setText(warnings.size() == 1
+                            ? tr("1 warning: see the diagnostics")
+                            : tr("%1 warnings: see the diagnostics").arg(warnings.size()));
+  lblWarnings_->setToolTip(lines.join(u'\n'));
 }
 
 void TMainForm::ShowRunWarnings() {
@@ -758,6 +805,30 @@ void TMainForm::ShowRunWarnings() {
 void TMainForm::FileViewItemClick() {
   if (!state_.ResultsReady()) return;
   Guarded([this] { reportViewer_.ShowListing(listing_); });
+}
+
+void TMainForm::FileDiagnosticsItemClick() {
+  if (!state_.ResultsReady() || !diagnostics_.available) return;
+  Guarded([this] {
+    reportViewer_.ShowDiagnostics(talvex::DiagnosticsReport(diagnostics_, state_.Data()));
+  });
+}
+
+void TMainForm::SaveAllResultsItemClick() {
+  if (!state_.ResultsReady()) return;
+  Guarded([this] {
+    TFileDialogRequest request;
+    request.title = tr("Save All Results");
+    request.filters =
+        QStringList{tr("Excel Workbook, one sheet per table (*.xlsx)"), tr("JSON (*.json)")};
+    request.defaultSuffix = QStringLiteral("xlsx");
+    request.initialFile = QFileInfo(dataFileName_).completeBaseName() + tr("-results.xlsx");
+    request.save = true;
+    const std::optional<QString> chosen = interaction_.ChooseFile(request);
+    if (!chosen) return;
+    TBusyCursor busy;
+    talvex::WriteAllResults(NativePath(*chosen), state_, diagnostics_);
+  });
 }
 
 void TMainForm::PlotScoresItemClick() {

@@ -12,6 +12,7 @@
 
 #include "analysis/analysis_state.h"
 #include "analysis/report_listing.h"
+#include "diagnostics/diagnostics.h"
 #include "shell/import_memory.h"
 
 class QAction;
@@ -85,6 +86,8 @@ class TMainForm : public QMainWindow {
   void FileOpenItemClick();
   void FileViewItemClick();
   void FileSaveDataItemClick();
+  void FileDiagnosticsItemClick();
+  void SaveAllResultsItemClick();
   void EditPasteItemClick();
   void OptionsGroupsItemClick();
   void SaveScoresItemClick();
@@ -107,6 +110,8 @@ class TMainForm : public QMainWindow {
   /// What the completed run did to the data without stopping (values taken
   /// as 0 by decimal logarithms), in one warning box.
   void ShowRunWarnings();
+  /// The line in the Compute group that says the last run has warnings.
+  void ShowWarningLine();
 
   /// Reads `path` into the state; only a file that loads replaces what is
   /// loaded. A refused file is told (its own message, then "File error"),
@@ -147,6 +152,7 @@ class TMainForm : public QMainWindow {
 
   talvex::TAnalysisState state_;
   talvex::TReportListing listing_;
+  talvex::TDiagnostics diagnostics_;  // of the results shown
   QString dataFileName_;
   QString openDialogFile_;  // the Open dialog's own current file name
   TImportMemory importMemory_;
@@ -177,6 +183,9 @@ class TMainForm : public QMainWindow {
   QAction* saveScoresItem_ = nullptr;
   QAction* saveVectorsItem_ = nullptr;
   QAction* fileSaveDataItem_ = nullptr;
+  QAction* fileDiagnosticsItem_ = nullptr;
+  QAction* saveAllResultsItem_ = nullptr;
+  QAction* optionsMatchAxesItem_ = nullptr;
   QAction* fileExitItem_ = nullptr;
   QAction* editPasteItem_ = nullptr;
   QAction* optionsGroupsItem_ = nullptr;
@@ -204,4 +213,5 @@ class TMainForm : public QMainWindow {
   QProgressBar* runProgress_ = nullptr;
   TElidedLabel* lblName_ = nullptr;
   QLabel* lblInfo_ = nullptr;
+  QLabel* lblWarnings_ = nullptr;
 };

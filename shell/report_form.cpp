@@ -190,10 +190,18 @@ void TReportForm::SetChartMode(PlotKind kind, const QString& caption, bool scatt
 }
 
 void TReportForm::ShowListing(const talvex::TReportListing& listing) {
-  setWindowTitle(tr("Report Listing"));
+  ShowText(tr("Report Listing"), listing.Lines());
+}
+
+void TReportForm::ShowDiagnostics(const talvex::TReportListing& report) {
+  ShowText(tr("Diagnostics"), report.Lines());
+}
+
+void TReportForm::ShowText(const QString& caption, const std::vector<std::string>& text) {
+  setWindowTitle(caption);
   // Reopening shows the same text scrolled and selected as it was left.
-  if (listing.Lines() != listingLines_) {
-    listingLines_ = listing.Lines();
+  if (text != listingLines_) {
+    listingLines_ = text;
     QStringList lines;
     lines.reserve(qsizetype(listingLines_.size()));
     for (const std::string& line : listingLines_) lines.append(FromEightBit(line));

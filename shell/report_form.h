@@ -35,6 +35,7 @@ class TReportForm : public QDialog, public TReportViewer {
   ~TReportForm() override;
 
   void ShowListing(const talvex::TReportListing& listing) override;
+  void ShowDiagnostics(const talvex::TReportListing& report) override;
   void ShowScoresPlot(const talvex::TAnalysisState& state) override;
   void ShowVectorsPlot(const talvex::TAnalysisState& state) override;
   void ShowScreePlot(const talvex::TAnalysisState& state) override;
@@ -66,6 +67,8 @@ class TReportForm : public QDialog, public TReportViewer {
   void ReadSettings();
 
   void SetTextMode();
+  /// Shows `lines` as text under `caption`, modally.
+  void ShowText(const QString& caption, const std::vector<std::string>& lines);
   void SetChartMode(PlotKind kind, const QString& caption, bool scatter);
   void FormShow();
   void RedrawScatter();

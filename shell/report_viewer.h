@@ -11,6 +11,9 @@ class TReportViewer {
   virtual ~TReportViewer() = default;
   /// File > View Report...: the listing of the last run, text mode, modal.
   virtual void ShowListing(const talvex::TReportListing& listing) = 0;
+  /// File > View Diagnostics...: the diagnostics report of the last run, in
+  /// the same text mode under its own caption.
+  virtual void ShowDiagnostics(const talvex::TReportListing& report) = 0;
   /// Display > Component Scores / Vector Coefficients / Scree Plot: the
   /// plots of the last completed run, chart mode, modal. The state's
   /// results and factor count are read, never changed.

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -36,16 +37,19 @@ using TNames = std::set<QString>;
 QString Data(const char* name) { return QStringLiteral(TALVEX_TEST_DATA "/") + name; }
 
 // Commands usable in every state (while no run goes on).
-const TNames Always = {"FileOpenItem",   "FileExitItem",  "HelpContentsItem",
-                       "HelpSearchItem", "HelpAboutItem", "OpenBtn",
-                       "CloseBtn",       "EditPasteItem", "OptionsGroupsItem"};
+const TNames Always = {"FileOpenItem",      "FileExitItem",
+                       "HelpContentsItem",  "HelpSearchItem",
+                       "HelpAboutItem",     "OpenBtn",
+                       "CloseBtn",          "EditPasteItem",
+                       "OptionsGroupsItem", "OptionsMatchAxesItem"};
 // Commands that need data.
 const TNames WithData = {"OptionsMethodItem",     "OptionsFactorsItem", "OptionsTransformItem",
                          "OptionsJackkniffeItem", "RunAnalysisItem",    "TestBtn",
                          "FileSaveDataItem"};
 // Commands that need the results of a run.
-const TNames WithResults = {"FileViewItem",  "FileSaveItem", "PlotScoresItem", "PlotVectorsItem",
-                            "PlotScreeItem", "ScoresBtn",    "VectorsBtn",     "ScreeBtn"};
+const TNames WithResults = {"FileViewItem",    "FileSaveItem",  "PlotScoresItem",
+                            "PlotVectorsItem", "PlotScreeItem", "ScoresBtn",
+                            "VectorsBtn",      "ScreeBtn",      "FileDiagnosticsItem"};
 const TNames WithRecentFiles = {"OptionsClearFilesListItem"};
 
 TNames Join(std::initializer_list<TNames> groups) {
@@ -278,15 +282,17 @@ class TMainFormTest : public QObject {
     for (const QAction* a : form_->menuBar()->actions()) top.append(a->text());
     QCOMPARE(top, QStringList({"&File", "&Edit", "&Options", "&Compute", "D&isplay", "&Help"}));
     const QList<QAction*> menus = form_->menuBar()->actions();
-    QCOMPARE(captions(menus[0]->menu()), QStringList({"&Open Data...", "&View Report...", "-",
-                                                      "&Save", "Save &Data As...", "-", "E&xit"}));
+    QCOMPARE(captions(menus[0]->menu()),
+             QStringList({"&Open Data...", "&View Report...", "View Dia&gnostics...", "-", "&Save",
+                          "Save &Data As...", "-", "E&xit"}));
     QCOMPARE(captions(Item("FileSaveItem")->menu()),
-             QStringList({"&Component Scores...", "&Vector Coefficients..."}));
+             QStringList({"&Component Scores...", "&Vector Coefficients...", "&All Results..."}));
     QCOMPARE(captions(menus[1]->menu()), QStringList({"&Paste Data"}));
     QCOMPARE(Item("EditPasteItem")->shortcut(), QKeySequence(QKeySequence::Paste));
     QCOMPARE(captions(menus[2]->menu()),
              QStringList({"&Clear MRU Files List", "-", "&Method", "&Factors", "&Transformation",
-                          "Groups from Object &Labels", "-", "&Jackkniffe Estimates"}));
+                          "Groups from Object &Labels", "-", "&Jackkniffe Estimates",
+                          "Match A&xes before Aligning Signs"}));
     QCOMPARE(captions(Item("OptionsMethodItem")->menu()),
              QStringList({"Co&rrelation Matrix", "Co&variance Matrix"}));
     QCOMPARE(captions(Item("OptionsFactorsItem")->menu()),
@@ -546,7 +552,10 @@ class TMainFormTest : public QObject {
     QVERIFY(form_->ResultsReady());
     QCOMPARE(form_->State().Results().eigenvalues.GetValue(1), firstEigenvalue);
     QCOMPARE(form_->windowTitle(), ApplicationTitle);
-    QCOMPARE(EnabledCommands(), Join({Always, WithData, WithResults, WithRecentFiles}));
+    // The kept results came without the jackknife: no diagnostics.
+    TNames expected = Join({Always, WithData, WithResults, WithRecentFiles});
+    expected.erase("FileDiagnosticsItem");
+    QCOMPARE(EnabledCommands(), expected);
   }
 
   void FailedRunIsReportedAndKeepsState() {
@@ -704,6 +713,43 @@ class TMainFormTest : public QObject {
     QVERIFY(Item("OptionsGroupsItem")->isChecked());
     OpenThroughDialog(Data("iris.nts"));
     QCOMPARE(form_->State().Data().groups.size(), std::size_t(150));
+  }
+
+  void DiagnosticsAndAllResults() {
+    OpenThroughDialog(Data("iris.nts"));
+    form_->OptionMarks().MethodCovarianceItem->trigger();
+    form_->OptionMarks().TransformDecimalItem->trigger();
+    QVERIFY(RunToEnd());
+    // Leaving some flowers out exchanges axes 2 and 3: the window says so.
+    auto* warnings = form_->findChild<QLabel*>("LblWarnings");
+    QVERIFY(!warnings->isHidden());
+    QVERIFY2(warnings->toolTip().contains("xchang"), qPrintable(warnings->toolTip()));
+
+    Item("FileDiagnosticsItem")->trigger();
+    QCOMPARE(viewer_->calls.back(), QString("diagnostics"));
+    QVERIFY(!viewer_->diagnosticsLines.empty());
+
+    for (const char* name : {"all.xlsx", "all.json"}) {
+      const QString path = dir_->filePath(name);
+      user_->fileAnswers.push_back(path);
+      Item("SaveAllResultsItem")->trigger();
+      QVERIFY2(QFile::exists(path), name);
+    }
+    for (const auto& message : user_->messages) QVERIFY(message.kind != TMessageKind::Error);
+    const QJsonDocument json = QJsonDocument::fromJson(ReadText(dir_->filePath("all.json")));
+    QVERIFY(json.isObject());
+
+    // Loading other data takes the line away with the results, and so does
+    // a run without warnings (without the jackknife, nothing to warn of).
+    OpenThroughDialog(Data("morph.nts"));
+    QVERIFY(warnings->isHidden());
+    OpenThroughDialog(Data("iris.nts"));
+    QVERIFY(RunToEnd());
+    QVERIFY(!warnings->isHidden());
+    form_->OptionMarks().OptionsJackkniffeItem->trigger();
+    QVERIFY(RunToEnd());
+    QVERIFY(warnings->isHidden());
+    QVERIFY(!Item("FileDiagnosticsItem")->isEnabled());
   }
 
   void FocusChangeReappliesRules() {

@@ -16,6 +16,10 @@ class TScriptedReportViewer : public TReportViewer {
     Call(QStringLiteral("listing"));
     listingLines = listing.Lines().size();
   }
+  void ShowDiagnostics(const talvex::TReportListing& report) override {
+    Call(QStringLiteral("diagnostics"));
+    diagnosticsLines = report.Lines();
+  }
   void ShowScoresPlot(const talvex::TAnalysisState& state) override { Plot("scores", state); }
   void ShowVectorsPlot(const talvex::TAnalysisState& state) override { Plot("vectors", state); }
   void ShowScreePlot(const talvex::TAnalysisState& state) override { Plot("scree", state); }
@@ -23,6 +27,7 @@ class TScriptedReportViewer : public TReportViewer {
 
   QStringList calls;
   std::size_t listingLines = 0;
+  std::vector<std::string> diagnosticsLines;
   unsigned factorCount = 0;
   /// When set, the next view fails with this message.
   std::optional<std::string> failWith;
