@@ -27,6 +27,18 @@ std::vector<std::string> AxisHeadings(const std::string& first, TSize k, const c
   return headings;
 }
 
+// One row per variable, its label and then the first k axes of `values`.
+TResultTable VariableAxisTable(const char* title, const TDataMatrix& data,
+                               const TFloatMatrix& values, TSize k) {
+  TResultTable table{title, AxisHeadings("Variable", k, "Axis")};
+  for (TSize j = 1; j <= data.variableCount; ++j) {
+    auto& row = table.rows.emplace_back();
+    row.push_back(Text(Name(data.variableLabels, j)));
+    for (TSize a = 1; a <= k; ++a) row.push_back(Number(values.GetValue(j, a)));
+  }
+  return table;
+}
+
 void AddStatisticColumns(std::vector<TResultCell>& row, const TJackknifeStatistic& s,
                          const TInterval& interval) {
   row.push_back(Number(s.estimate));
@@ -221,13 +233,7 @@ std::vector<TResultTable> AllResultTables(const TAnalysisState& state,
   }
   tables.push_back(std::move(values));
 
-  TResultTable vectors{"Eigenvectors", AxisHeadings("Variable", k, "Axis")};
-  for (TSize j = 1; j <= p; ++j) {
-    auto& row = vectors.rows.emplace_back();
-    row.push_back(Text(Name(data.variableLabels, j)));
-    for (TSize a = 1; a <= k; ++a) row.push_back(Number(r.eigenvectors.GetValue(j, a)));
-  }
-  tables.push_back(std::move(vectors));
+  tables.push_back(VariableAxisTable("Eigenvectors", data, r.eigenvectors, k));
 
   const bool groups = data.groups.size() == n;
   TResultTable scores{"Scores", AxisHeadings("Object", k, "Axis")};
@@ -240,13 +246,7 @@ std::vector<TResultTable> AllResultTables(const TAnalysisState& state,
   }
   tables.push_back(std::move(scores));
 
-  TResultTable correlations{"Correlations", AxisHeadings("Variable", k, "Axis")};
-  for (TSize j = 1; j <= p; ++j) {
-    auto& row = correlations.rows.emplace_back();
-    row.push_back(Text(Name(data.variableLabels, j)));
-    for (TSize a = 1; a <= k; ++a) row.push_back(Number(t.correlations.GetValue(j, a)));
-  }
-  tables.push_back(std::move(correlations));
+  tables.push_back(VariableAxisTable("Correlations", data, t.correlations, k));
 
   if (t.macs.Length() != 0) {
     TResultTable macs{"MACs", {"Variable", "MAC"}};

@@ -55,25 +55,27 @@ bool DetectHeader(const TCellGrid& grid, const TImportOptions& options, bool dec
 
 // A column given by the user: "-" for none, a 1-based number or a name
 // (exactly, then ignoring letter case).
-std::size_t FindColumn(const std::string& spec, const char* what,
+std::size_t FindColumn(const std::string& reference, const char* what,
                        const std::vector<TImportColumn>& columns) {
-  if (spec == "-") return TTableLayout::None;
+  if (reference == "-") return TTableLayout::None;
   std::size_t number = 0;
-  const auto result = std::from_chars(spec.data(), spec.data() + spec.size(), number);
-  if (!spec.empty() && result.ec == std::errc() && result.ptr == spec.data() + spec.size()) {
+  const auto result =
+      std::from_chars(reference.data(), reference.data() + reference.size(), number);
+  if (!reference.empty() && result.ec == std::errc() &&
+      result.ptr == reference.data() + reference.size()) {
     if (number >= 1 && number <= columns.size()) return number - 1;
   } else {
     for (std::size_t c = 0; c < columns.size(); ++c) {
-      if (columns[c].name == spec) return c;
+      if (columns[c].name == reference) return c;
     }
     for (std::size_t c = 0; c < columns.size(); ++c) {
-      if (Lower(columns[c].name) == Lower(spec)) return c;
+      if (Lower(columns[c].name) == Lower(reference)) return c;
     }
   }
   std::string there;
   for (const TImportColumn& column : columns)
     there += (there.empty() ? "\"" : ", \"") + column.name + "\"";
-  Refuse("No such column", std::string(what) + " column \"" + spec + "\"; the table has " +
+  Refuse("No such column", std::string(what) + " column \"" + reference + "\"; the table has " +
                                std::to_string(columns.size()) + " columns: " + there);
 }
 
@@ -176,8 +178,8 @@ TTableLayout DecideLayout(const TCellGrid& grid, const TImportOptions& options, 
 
   const auto taken = [&](std::size_t c) { return c == layout.labels || c == layout.group; };
   if (!options.variables.empty()) {
-    for (const std::string& spec : options.variables) {
-      const std::size_t c = FindColumn(spec, "variable", report.columns);
+    for (const std::string& reference : options.variables) {
+      const std::size_t c = FindColumn(reference, "variable", report.columns);
       if (c == TTableLayout::None) continue;
       if (taken(c))
         Refuse("Column given two roles", ColumnText(report.columns, c) + " is a variable and " +

@@ -5,6 +5,7 @@ prints agree with numpy's (LAPACK's) to the printed digits, each eigenvector
 up to its sign. Exits 77 (skipped) when numpy is not installed.
 
 Usage: numpy_check.py TALVEX_CLI DATAFILE"""
+import os
 import subprocess
 import sys
 
@@ -13,18 +14,8 @@ try:
 except ImportError:
     sys.exit(77)
 
-
-def read_values(path):
-    text = open(path, 'rb').read().decode('latin-1').replace('\r\n', '\n').replace('\r', '\n')
-    lines = text.split('\n')
-    k = 0
-    while lines[k].strip() == '' or lines[k].strip()[0] in '\'"':
-        k += 1
-    head = lines[k].split()
-    n = int(head[1].upper().replace('L', '')); p = int(head[2].upper().replace('L', ''))
-    toks = '\n'.join(lines[k + 1:]).split()
-    i = (n if 'L' in head[1].upper() else 0) + (p if 'L' in head[2].upper() else 0)
-    return np.array([float(t) for t in toks[i:i + n * p]]).reshape(n, p)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+from data_matrix_values import read_values  # noqa: E402
 
 
 def section(lines, title, count, skip=2):

@@ -25,7 +25,7 @@ TEST(TableFiles, CheckReportsObjectsVariablesGroupsAndLeftOut) {
     std::string err;
   };
   const TCase cases[] = {
-      {{"--check", Table("iris_species.csv")}, 0, "150 objects, 4 descriptors, 3 groups\n", ""},
+      {{"--check", Table("iris_grouped.csv")}, 0, "150 objects, 4 descriptors, 3 groups\n", ""},
       {{"--check", Table("iris_comma.csv")}, 0, "150 objects, 4 descriptors\n", ""},
       {{"--check", "--sheet", "Iris", Table("iris_openpyxl.xlsx")},
        0,
@@ -77,13 +77,13 @@ TEST(TableFiles, CheckReportsObjectsVariablesGroupsAndLeftOut) {
 TEST(TableFiles, SaveDataWritesADataMatrixFileThatReadsBackTheSame) {
   const std::string saved =
       (std::filesystem::temp_directory_path() / "talvex_cli_saved_iris.nts").string();
-  const TRun run = RunInProcess({"--check", Table("iris_species.csv"), "--save-data", saved});
+  const TRun run = RunInProcess({"--check", Table("iris_grouped.csv"), "--save-data", saved});
   ASSERT_EQ(run.status, 0) << run.err;
   TDataMatrix back, iris;
   ReadDataFile(saved, back);
   std::filesystem::remove(saved);
   ReadDataFile(std::string(TALVEX_SOURCE_DIR) + "/examples/iris.nts", iris);
-  EXPECT_EQ(back.title, "iris_species.csv");
+  EXPECT_EQ(back.title, "iris_grouped.csv");
   EXPECT_EQ(back.objectLabels, iris.objectLabels);
   EXPECT_EQ(back.variableLabels, iris.variableLabels);
   ASSERT_EQ(back.valueCount, iris.valueCount);

@@ -131,7 +131,7 @@ class TAccessKeysTest : public QObject {
   }
 
   void ImportDialog() {
-    const std::string path = std::string(TALVEX_TEST_DATA) + "/iris_species.csv";
+    const std::string path = std::string(TALVEX_TEST_DATA) + "/iris_grouped.csv";
     TImportDialog dialog(
         "Import",
         [path](const talvex::TImportOptions& options, talvex::TImportReport* report) {

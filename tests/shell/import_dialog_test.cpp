@@ -35,7 +35,7 @@ class TImportDialogTest : public QObject {
 
  private slots:
   void ShowsWhatWasDetected() {
-    TImportDialog dialog("Import", FileRunner(Data("iris_species.csv")), {});
+    TImportDialog dialog("Import", FileRunner(Data("iris_grouped.csv")), {});
     QVERIFY(dialog.Loadable());
     QVERIFY(OkEnabled(dialog));
     QCOMPARE(dialog.SeparatorBox().currentText(), QString("Comma"));
@@ -52,7 +52,7 @@ class TImportDialogTest : public QObject {
   }
 
   void RolesChangeWhatWouldBeLoaded() {
-    TImportDialog dialog("Import", FileRunner(Data("iris_species.csv")), {});
+    TImportDialog dialog("Import", FileRunner(Data("iris_grouped.csv")), {});
     // No groups, and one variable fewer.
     QComboBox& species = dialog.RoleBox(1);
     species.setCurrentIndex(species.findText("Ignore"));
@@ -93,7 +93,7 @@ class TImportDialogTest : public QObject {
   }
 
   void TheSeparatorCanBeOverridden() {
-    TImportDialog dialog("Import", FileRunner(Data("iris_species.csv")), {});
+    TImportDialog dialog("Import", FileRunner(Data("iris_grouped.csv")), {});
     dialog.SeparatorBox().setCurrentIndex(dialog.SeparatorBox().findText("Semicolon"));
     QCOMPARE(dialog.Options().separator, std::optional<char>(';'));
     // One column of text: nothing numeric to analyse.
@@ -105,7 +105,7 @@ class TImportDialogTest : public QObject {
     talvex::TImportOptions initial;
     initial.groupColumn = "-";
     initial.variables = {"3", "4"};
-    TImportDialog dialog("Import", FileRunner(Data("iris_species.csv")), initial);
+    TImportDialog dialog("Import", FileRunner(Data("iris_grouped.csv")), initial);
     QCOMPARE(RoleText(dialog, 1), QString("Ignore"));
     QCOMPARE(RoleText(dialog, 4), QString("Ignore"));
     QVERIFY2(dialog.SummaryLabel().text().startsWith("150 objects, 2 variables"),

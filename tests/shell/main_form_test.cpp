@@ -611,9 +611,9 @@ class TMainFormTest : public QObject {
     user_->Reset();
 
     // Cancel in the import dialog changes nothing.
-    OpenThroughDialog(Data("iris_species.csv"));
+    OpenThroughDialog(Data("iris_grouped.csv"));
     QCOMPARE(user_->imports.size(), std::size_t(1));
-    QCOMPARE(user_->imports[0].title, QString("Import iris_species.csv"));
+    QCOMPARE(user_->imports[0].title, QString("Import iris_grouped.csv"));
     QCOMPARE(form_->DataFileName(), Data("morph.nts"));
     QVERIFY(form_->ResultsReady());
     QVERIFY(user_->messages.empty());
@@ -622,14 +622,14 @@ class TMainFormTest : public QObject {
     talvex::TImportOptions chosen;
     chosen.variables = {"3", "4", "5"};
     user_->importAnswers.push_back(chosen);
-    OpenThroughDialog(Data("iris_species.csv"));
+    OpenThroughDialog(Data("iris_grouped.csv"));
     QVERIFY(form_->DataLoaded());
     QVERIFY(!form_->ResultsReady());
-    QCOMPARE(form_->DataFileName(), Data("iris_species.csv"));
+    QCOMPARE(form_->DataFileName(), Data("iris_grouped.csv"));
     QCOMPARE(form_->State().Data().variableCount, 3u);
     QCOMPARE(form_->State().Data().groups.size(), std::size_t(150));
     QCOMPARE(Label("LblInfo")->text(), QString("150 objects, 3 descriptors, 3 groups"));
-    QCOMPARE(form_->RecentFiles().Entries().front(), Data("iris_species.csv"));
+    QCOMPARE(form_->RecentFiles().Entries().front(), Data("iris_grouped.csv"));
     QVERIFY(RunToEnd());
     QVERIFY(form_->ResultsReady());
 
@@ -646,7 +646,7 @@ class TMainFormTest : public QObject {
     user_->Reset();
     user_->importAnswers.push_back(talvex::TImportOptions());
     OpenThroughDialog(Data("iris_missing.csv"));
-    QCOMPARE(form_->DataFileName(), Data("iris_species.csv"));
+    QCOMPARE(form_->DataFileName(), Data("iris_grouped.csv"));
     QVERIFY(form_->ResultsReady());
     QCOMPARE(user_->messages.size(), std::size_t(2));
     QCOMPARE(user_->messages[1].text, QString("File error"));
@@ -678,14 +678,14 @@ class TMainFormTest : public QObject {
 
   void SaveDataAsWritesADataMatrixFile() {
     user_->importAnswers.push_back(talvex::TImportOptions());
-    OpenThroughDialog(Data("iris_species.csv"));
+    OpenThroughDialog(Data("iris_grouped.csv"));
     QVERIFY(Item("FileSaveDataItem")->isEnabled());
     const QString saved = dir_->filePath("iris_saved.nts");
     user_->fileAnswers.push_back(saved);
     Item("FileSaveDataItem")->trigger();
     QVERIFY(user_->messages.empty());
     QVERIFY(user_->fileDialogs.back().save);
-    QCOMPARE(user_->fileDialogs.back().initialFile, QString("iris_species.nts"));
+    QCOMPARE(user_->fileDialogs.back().initialFile, QString("iris_grouped.nts"));
     // Read back, the numbers and labels are those loaded.
     const talvex::TDataMatrix before = form_->State().Data();
     form_->LoadFromPath(saved);

@@ -59,8 +59,8 @@ def main():
                                      for r in body], newline="\r\n", bom=True)
     with_species = [["label", "species"] + names] + [[l, species(l)] + r
                                                     for l, r in zip(labels, rows)]
-    write_text("iris_species.tsv", ["\t".join(r) for r in with_species])
-    write_text("iris_species.csv", [",".join(r) for r in with_species])
+    write_text("iris_grouped.tsv", ["\t".join(r) for r in with_species])
+    write_text("iris_grouped.csv", [",".join(r) for r in with_species])
     # Quoted labels and species, as spreadsheets write text cells.
     write_text("iris_quoted.csv", [",".join('"%s"' % c if not c[0].isdigit() else c for c in r)
                                    for r in with_species])
@@ -97,7 +97,7 @@ def main():
     if soffice:
         with tempfile.TemporaryDirectory() as work:
             source = os.path.join(work, "iris_libreoffice.csv")
-            shutil.copy(os.path.join(DATA, "iris_species.csv"), source)
+            shutil.copy(os.path.join(DATA, "iris_grouped.csv"), source)
             for target in ("xlsx", "ods"):
                 subprocess.run([soffice, "--headless", "-env:UserInstallation=file://" + work + "/profile",
                                 "--convert-to", target, "--outdir", work, source],

@@ -77,8 +77,8 @@ TEST(TableImport, EveryIrisTableLoadsAndListsAsTheDataMatrixFile) {
   const TCase cases[] = {
       {"iris_comma.csv", "csv", false, ',', false, "UTF-8"},
       {"iris_semicolon.csv", "csv", false, ';', true, "UTF-8"},
-      {"iris_species.tsv", "tsv", true, '\t', false, "UTF-8"},
-      {"iris_species.csv", "csv", true, ',', false, "UTF-8"},
+      {"iris_grouped.tsv", "tsv", true, '\t', false, "UTF-8"},
+      {"iris_grouped.csv", "csv", true, ',', false, "UTF-8"},
       {"iris_quoted.csv", "csv", true, ',', false, "UTF-8"},
       {"iris_libreoffice.xlsx", "xlsx", true, 0, false, ""},
       {"iris_libreoffice.ods", "ods", true, 0, false, ""},
@@ -338,7 +338,7 @@ TEST(TableImport, RolesCanBeGivenByNameOrNumber) {
     options.groupColumn = c.group;
     options.variables = c.variables;
     try {
-      const TDataMatrix data = ImportTable(Fixture("iris_species.csv"), options);
+      const TDataMatrix data = ImportTable(Fixture("iris_grouped.csv"), options);
       EXPECT_EQ(c.refusal, nullptr) << c.labels << " " << c.group;
       EXPECT_EQ(data.objectLabels[0], c.firstLabel);
       EXPECT_EQ(data.groups.empty() ? std::string() : data.groups[0], c.firstGroup);
