@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "analysis/allometry.h"
+#include "analysis/analysed_data.h"
 #include "analysis/jackknife.h"
 #include "analysis/report_sections.h"
 #include "analysis/run_fault_cause.h"
@@ -36,18 +37,6 @@ std::string AbsolutePath(const std::string& path) {
   std::error_code error;
   const std::filesystem::path absolute = std::filesystem::absolute(path, error);
   return error ? path : absolute.lexically_normal().string();
-}
-
-void Transform(TFloatMatrix& x, TSize n, TSize p, DataTransform transformation) {
-  for (TSize j = 1; j <= p; ++j) {
-    double* column = x.Column(j);
-    if (transformation == DataTransform::TransformDecimal) {
-      for (TSize i = 0; i < n; ++i) column[i] = Log10OrZero(column[i]);
-    } else {
-      for (TSize i = 0; i < n; ++i) column[i] = std::log(column[i]);
-    }
-  }
-  CheckFloatFaults();
 }
 
 double FactorThreshold(FactorRule rule, DispersionMethod method, double averageRoot) {
@@ -108,11 +97,7 @@ void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResu
                data.title, p, n, data.notes);
 
   // The working copy of the data, objects in rows.
-  TFloatMatrix x(n, p);
-  for (TSize j = 1; j <= p; ++j) {
-    double* column = x.Column(j);
-    for (TSize i = 1; i <= n; ++i) column[i - 1] = data.values.GetValue((i - 1) * p + j);
-  }
+  TFloatMatrix x = DataColumns(data);
 
   TAnalysisResults run;
   TResultTables& tables = run.tables;
@@ -138,7 +123,7 @@ void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResu
   }
   listing.AppendEmpty();
   if (options.Transformed()) {
-    Transform(x, n, p, options.transformation);
+    TransformData(x, n, p, options.transformation);
     // The correlations with the components divide by the spread of the data analysed.
     TFloatVector means(p);
     ColumnMeansAndDeviations(x, n, p, means, sds);

@@ -1,9 +1,23 @@
-// Loading, running and the factor count of the program's state.
+// Loading, running, the factor count and the parallel-analysis lines of the
+// program's state.
 #include "analysis/analysis_state.h"
+
+#include <atomic>
 
 #include "input/data_reader.h"
 
 namespace talvex {
+
+namespace {
+
+// Stamps are drawn from one counter, so two states (a run works on a copy)
+// never give different results the same stamp.
+std::uint64_t NewResultsStamp() {
+  static std::atomic<std::uint64_t> last{0};
+  return ++last;
+}
+
+}  // namespace
 
 void TAnalysisState::LoadFile(const std::string& path) {
   // Everything is read and sized aside first: only a load that succeeds may
@@ -18,6 +32,7 @@ void TAnalysisState::LoadData(TDataMatrix data, const std::string& path) {
   data_ = std::move(data);
   results_ = std::move(results);
   factorCount_ = data_.variableCount;
+  resultsStamp_ = NewResultsStamp();
   dataFileName_ = path;
   dataLoaded_ = true;
   resultsReady_ = false;
@@ -34,6 +49,7 @@ void TAnalysisState::Run(const TAnalysisOptions& options, TReportListing& listin
   request.observer = observer;
   request.collector = collector;
   RunAnalysis(request, data_, results_, listing);
+  resultsStamp_ = NewResultsStamp();
   resultsReady_ = true;
 }
 
@@ -41,6 +57,14 @@ void TAnalysisState::SetGroups(std::vector<std::string> groups) {
   if (!groups.empty() && groups.size() != data_.objectCount)
     throw Exception("Groups must be given for every object");
   data_.groups = std::move(groups);
+}
+
+bool TAnalysisState::SetParallelAnalysis(std::uint64_t resultsStamp,
+                                         std::vector<double> percentiles) {
+  if (!resultsReady_ || resultsStamp != resultsStamp_ || percentiles.size() != data_.variableCount)
+    return false;
+  results_.tables.parallelAnalysis = std::move(percentiles);
+  return true;
 }
 
 bool TAnalysisState::SetFactorCount(long long count) {

@@ -4,7 +4,9 @@
 // and the factor count; a run commits its results only when it completes.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "analysis/analysis_options.h"
 #include "analysis/analysis_results.h"
@@ -45,6 +47,15 @@ class TAnalysisState {
   /// changed) a count outside 1..variableCount.
   bool SetFactorCount(long long count);
 
+  /// Keeps the parallel-analysis lines computed for the results that had
+  /// `resultsStamp`. Refuses (returns false, nothing changed) lines of
+  /// results that a load or a run has replaced since, or of another size.
+  bool SetParallelAnalysis(std::uint64_t resultsStamp, std::vector<double> percentiles);
+
+  /// Identifies the current results: a new stamp, unique in the program, at
+  /// every load and every completed run (copies of a state keep theirs).
+  std::uint64_t ResultsStamp() const noexcept { return resultsStamp_; }
+
   const TDataMatrix& Data() const noexcept { return data_; }
   const TAnalysisResults& Results() const noexcept { return results_; }
   const std::string& DataFileName() const noexcept { return dataFileName_; }
@@ -57,6 +68,7 @@ class TAnalysisState {
   TAnalysisResults results_;
   std::string dataFileName_;
   TSize factorCount_ = 0;
+  std::uint64_t resultsStamp_ = 0;
   bool dataLoaded_ = false;
   bool resultsReady_ = false;
 };

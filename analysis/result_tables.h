@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "analysis/analysis_options.h"
 #include "analysis/jackknife.h"
@@ -22,6 +23,10 @@ struct TResultTables {
   TFloatMatrix correlations{0, 0};             // p x k, components with variables
   TFloatVector macs{0};                        // p; empty without allometry
   std::optional<TJackknifeResults> jackknife;  // when the jackknife ran
+  /// p: the 95th percentiles of the eigenvalues of column-permuted data
+  /// (analysis/parallel_analysis.h), when the user asked for them after the
+  /// run; every run starts without.
+  std::optional<std::vector<double>> parallelAnalysis;
 };
 
 }  // namespace talvex

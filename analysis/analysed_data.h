@@ -1,0 +1,24 @@
+// The data as a run analyses them: the loaded values copied into a working
+// matrix (objects in rows) and transformed by the chosen logarithm. The run
+// and the computations made after it from the same data (parallel analysis)
+// form them in this one way.
+#pragma once
+
+#include "analysis/analysis_options.h"
+#include "input/data_matrix.h"
+#include "numeric/float_matrix.h"
+
+namespace talvex {
+
+/// The n x p values of `data`, objects in rows.
+TFloatMatrix DataColumns(const TDataMatrix& data);
+
+/// x (n x p) := its decimal logarithms (0 for values <= 0) or natural
+/// logarithms; unchanged for TransformRaw. Raises the floating-point fault
+/// the natural logarithm of 0 or of a negative value causes.
+void TransformData(TFloatMatrix& x, TSize n, TSize p, DataTransform transformation);
+
+/// DataColumns, then TransformData.
+TFloatMatrix AnalysedData(const TDataMatrix& data, DataTransform transformation);
+
+}  // namespace talvex
