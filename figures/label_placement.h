@@ -45,9 +45,12 @@ constexpr double LabelGap = 2.0;
 /// anchor. Every anchor's marker is avoided, whether or not its label is
 /// placed.
 ///
-/// Cost: a grid of cells about one label high indexes the anchors and the
-/// placed labels, so each candidate tests only its neighbourhood: O(n) for n
-/// anchors of ordinary density; 20,000 anchors take a few milliseconds.
+/// Cost: grids index the markers (cells about one marker wide, with
+/// cumulative counts) and the placed labels (cells about one label high),
+/// so a candidate tests only its neighbourhood, and one that holds a whole
+/// marker cell is refused at once: about linear in the number of anchors;
+/// 20,000 anchors in a dense 800 x 600 cloud take about 9 ms of processor
+/// time (bench/label_placement_bench.cpp).
 /// Deterministic: the same arguments give the same places.
 std::vector<TPlacedLabel> PlaceLabels(const std::vector<TPlotPoint>& anchors,
                                       const std::vector<TPlotPoint>& sizes,  // width, height
