@@ -15,6 +15,7 @@
 #include "scripted_report_interaction.h"
 #include "scripted_report_viewer.h"
 #include "shell/about_box.h"
+#include "shell/figure_export_dialog.h"
 #include "shell/help_file.h"
 #include "shell/help_window.h"
 #include "shell/import_dialog.h"
@@ -138,6 +139,12 @@ class TAccessKeysTest : public QObject {
           return talvex::ImportTable(path, options, report);
         },
         {});
+    const QStringList clashes = WindowClashes(dialog);
+    QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join('\n')));
+  }
+
+  void FigureExportDialog() {
+    TFigureExportDialog dialog{TFigureSize()};
     const QStringList clashes = WindowClashes(dialog);
     QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join('\n')));
   }
