@@ -23,6 +23,9 @@ constexpr double EndSlack = 1e-9;
 constexpr double ZeroTick = 1e-9;
 /// A span this small relative to the values cannot be told apart by ticks.
 constexpr double ZeroSpan = 4 * std::numeric_limits<double>::epsilon();
+/// A bound on the ticks of one axis, whatever the arguments: a range whose
+/// span is lost in the rounding of its ends gets few distinct ticks.
+constexpr double MaxTicks = 1000;
 /// Plain notation for |value| in [PlainLow, PlainHigh).
 constexpr double PlainLow = 1e-4;
 constexpr double PlainHigh = 1e6;
@@ -120,8 +123,12 @@ TTicks NiceTicks(double low, double high, int targetCount) {
   }
   const TNiceStep step = ChooseStep(low, high, std::max(targetCount, 2));
   ticks.step = step.Value();
+  // Counted, not stepped: beyond 2^53 (a range zoomed far in, far from 0)
+  // adding 1 to a multiple no longer changes it.
   const auto [first, last] = MultiplesInside(low, high, step);
-  for (double i = first; i <= last; ++i) ticks.values.push_back(step.Multiple(i));
+  const double count = std::min(last - first + 1.0, MaxTicks);
+  for (double k = 0; k < count; ++k) ticks.values.push_back(step.Multiple(first + k));
+  ticks.values.erase(std::unique(ticks.values.begin(), ticks.values.end()), ticks.values.end());
   return ticks;
 }
 

@@ -55,6 +55,15 @@ TEST(NiceTicks, KnownRanges) {
   EXPECT_EQ(NiceTicks(3.0, 3.0).values, std::vector<double>{3.0});
 }
 
+// A view zoomed far in, far from zero: the multiples of the step are no
+// longer all distinct doubles; the ticks stay few, distinct and in order.
+TEST(NiceTicks, RangeLostInRoundingStaysFinite) {
+  const TTicks ticks = NiceTicks(1e17, 1e17 + 64, 7);
+  EXPECT_LE(ticks.values.size(), 10u);
+  for (std::size_t i = 1; i < ticks.values.size(); ++i)
+    EXPECT_GT(ticks.values[i], ticks.values[i - 1]);
+}
+
 TEST(TickLabel, DecimalsFollowTheStepAndNeverNegativeZero) {
   EXPECT_EQ(TickLabel(0.6, 0.2), "0.6");
   EXPECT_EQ(TickLabel(0.30000000000000004, 0.1), "0.3");
