@@ -1,4 +1,4 @@
-// talvex: the desktop program. Builds the settings file, the report window
+// talvex: the desktop program. Builds the settings file, the result windows
 // and the main window, and hands a file named on the command line (as a file
 // manager does on a double-click) to the main window like a dropped file.
 #include <QApplication>
@@ -9,7 +9,7 @@
 #include "shell/help_file.h"
 #include "shell/main_form.h"
 #include "shell/qt_user_interaction.h"
-#include "shell/report_form.h"
+#include "shell/result_windows.h"
 #include "shell/settings_file.h"
 
 int main(int argc, char* argv[]) {
@@ -21,8 +21,8 @@ int main(int argc, char* argv[]) {
 
   TSettingsFile settings;
   TQtUserInteraction interaction;
-  TReportForm reportForm(settings);
-  TMainForm mainForm(settings, reportForm, interaction,
+  TResultWindows resultWindows(settings);
+  TMainForm mainForm(settings, resultWindows, interaction,
                      THelpFile::Locate(QCoreApplication::applicationDirPath()));
 
   mainForm.adjustSize();

@@ -204,6 +204,9 @@ void TMainForm::CreateActions() {
   plotVectorsItem_ =
       makeItem(tr("Vector &Coefficients"), "PlotVectorsItem", &TMainForm::PlotVectorsItemClick);
   plotScreeItem_ = makeItem(tr("Scree &Plot"), "PlotScreeItem", &TMainForm::PlotScreeItemClick);
+  plotBiplotItem_ = makeItem(tr("&Biplot"), "PlotBiplotItem", &TMainForm::PlotBiplotItemClick);
+  plotInfluenceItem_ =
+      makeItem(tr("&Influence Plot"), "PlotInfluenceItem", &TMainForm::PlotInfluenceItemClick);
   helpContentsItem_ =
       makeItem(tr("&Contents"), "HelpContentsItem", &TMainForm::HelpContentsItemClick);
   helpContentsItem_->setShortcut(QKeySequence(Qt::Key_F1));
@@ -270,6 +273,9 @@ void TMainForm::CreateMenus() {
   display->addAction(plotScoresItem_);
   display->addAction(plotVectorsItem_);
   display->addAction(plotScreeItem_);
+  display->addSeparator();
+  display->addAction(plotBiplotItem_);
+  display->addAction(plotInfluenceItem_);
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->setObjectName(QStringLiteral("HelpMenu"));
@@ -441,9 +447,10 @@ void TMainForm::UpdateCommandStates() {
   }
   options_->OptionsJackkniffeItem->setEnabled(dataLoaded);
   runAnalysisItem_->setEnabled(dataLoaded && !running);
-  for (QAction* item : {plotScoresItem_, plotVectorsItem_, plotScreeItem_}) {
+  for (QAction* item : {plotScoresItem_, plotVectorsItem_, plotScreeItem_, plotBiplotItem_}) {
     item->setEnabled(results);
   }
+  plotInfluenceItem_->setEnabled(results && diagnostics_.available);
 }
 
 // ---- The general error report and the window's own messages ----
@@ -533,6 +540,7 @@ bool TMainForm::LoadWithMessages(const QString& source, const std::function<void
 }
 
 void TMainForm::LoadSucceeded(const QString& path, bool fromFile) {
+  reportViewer_.DataReplaced();
   ShowDataSize();
   const QString name = fromFile ? QFileInfo(path).fileName() : path;
   lblName_->SetFullText(name);
@@ -757,6 +765,7 @@ void TMainForm::RunEnded() {
   if (!failure) {
     state_ = std::move(runner_->State());
     diagnostics_ = std::move(runner_->Diagnostics());
+    Guarded([this] { reportViewer_.RunCompleted(state_, listing_, diagnostics_); });
   }
   ShowWarningLine();
   UpdateCommandStates();
@@ -844,6 +853,16 @@ void TMainForm::PlotVectorsItemClick() {
 void TMainForm::PlotScreeItemClick() {
   if (!state_.ResultsReady()) return;
   Guarded([this] { reportViewer_.ShowScreePlot(state_); });
+}
+
+void TMainForm::PlotBiplotItemClick() {
+  if (!state_.ResultsReady()) return;
+  Guarded([this] { reportViewer_.ShowBiplot(state_); });
+}
+
+void TMainForm::PlotInfluenceItemClick() {
+  if (!state_.ResultsReady() || !diagnostics_.available) return;
+  Guarded([this] { reportViewer_.ShowInfluencePlot(state_); });
 }
 
 void TMainForm::ExportResults(bool scores) {

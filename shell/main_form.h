@@ -98,6 +98,8 @@ class TMainForm : public QMainWindow {
   void PlotScoresItemClick();
   void PlotVectorsItemClick();
   void PlotScreeItemClick();
+  void PlotBiplotItemClick();
+  void PlotInfluenceItemClick();
   void HelpContentsItemClick();
   void HelpSearchItemClick();
   void HelpAboutItemClick();
@@ -195,6 +197,8 @@ class TMainForm : public QMainWindow {
   QAction* plotScoresItem_ = nullptr;
   QAction* plotVectorsItem_ = nullptr;
   QAction* plotScreeItem_ = nullptr;
+  QAction* plotBiplotItem_ = nullptr;
+  QAction* plotInfluenceItem_ = nullptr;
   QAction* helpContentsItem_ = nullptr;
   QAction* helpSearchItem_ = nullptr;
   QAction* helpAboutItem_ = nullptr;

@@ -42,5 +42,3 @@ void TQtReportInteraction::ShowError(QWidget* parent, const QString& message,
                                      const QString& detail) {
   ExecMessageBox(parent, QMessageBox::Critical, ApplicationTitle, WithFullStop(message), detail);
 }
-
-void TQtReportInteraction::RunModal(QDialog& dialog) { dialog.exec(); }

@@ -11,5 +11,4 @@ class TQtReportInteraction final : public TReportInteraction {
   void AskPrinterSetup(QWidget* parent, QPrinter& printer) override;
   void ShowInformation(QWidget* parent, const QString& text) override;
   void ShowError(QWidget* parent, const QString& message, const QString& detail) override;
-  void RunModal(QDialog& dialog) override;
 };

@@ -1,7 +1,7 @@
-// TReportForm: the report window. It shows either the report listing as
-// read-only text or one of the three result plots, and acts on whichever it
-// shows: Save As, Print, Printer Setup, Copy, Return, and Label Points. It is
-// made once at start-up and shown modally by each TReportViewer call.
+// TReportForm: a text window of the results: the report listing or the
+// diagnostics report, read-only, in a window of its own beside the main
+// window and the plots. It saves, prints and copies its lines: Save As,
+// Print, Printer Setup, Copy and Return.
 #pragma once
 
 #include <QDialog>
@@ -11,69 +11,51 @@
 #include <string>
 #include <vector>
 
-#include "shell/plot_view.h"
-#include "shell/report_viewer.h"
-
 class QAction;
-class QLabel;
-class QMenu;
-class QSpinBox;
 class TListingView;
 class TReportInteraction;
 class TSettingsFile;
 
-class TReportForm : public QDialog, public TReportViewer {
+class TReportForm : public QDialog {
   Q_OBJECT
 
  public:
-  /// Reads the Label Points and Label with Names check marks from
-  /// [Options] of `settings`; the dialogs are Qt's own.
-  explicit TReportForm(TSettingsFile& settings, QWidget* parent = nullptr);
+  /// A window under `caption` whose place is remembered in `settings`
+  /// under `placeKey`; the dialogs are Qt's own.
+  TReportForm(TSettingsFile& settings, const QString& caption, const QString& placeKey,
+              QWidget* parent = nullptr);
   /// The same, with the dialogs and message boxes of `interaction` (which
   /// must outlive the window).
-  TReportForm(TSettingsFile& settings, TReportInteraction& interaction, QWidget* parent = nullptr);
+  TReportForm(TSettingsFile& settings, TReportInteraction& interaction, const QString& caption,
+              const QString& placeKey, QWidget* parent = nullptr);
   ~TReportForm() override;
 
-  void ShowListing(const talvex::TReportListing& listing) override;
-  void ShowDiagnostics(const talvex::TReportListing& report) override;
-  void ShowScoresPlot(const talvex::TAnalysisState& state) override;
-  void ShowVectorsPlot(const talvex::TAnalysisState& state) override;
-  void ShowScreePlot(const talvex::TAnalysisState& state) override;
-  /// Writes the check marks into the settings (the caller saves the file).
-  void SaveSettings() override;
+  /// Shows `lines` (a run's listing or report). The same lines again keep
+  /// the view scrolled and selected as it was left.
+  void SetLines(const std::vector<std::string>& lines);
+  const std::vector<std::string>& Lines() const noexcept { return listingLines_; }
+  /// Brings the window up, not modal.
+  void Present();
+  /// Writes the window's place into the settings.
+  void SaveSettings();
 
   /// The window's parts, for the program's tests.
-  bool ChartMode() const noexcept { return chartMode_; }
   TListingView& Memo() const noexcept { return *memo_; }
-  TPlotView& Chart() const noexcept { return *xyGraph_; }
-  QWidget& AxesPanel() const noexcept { return *axesPanel_; }
-  QSpinBox& SpinX() const noexcept { return *spinX_; }
-  QSpinBox& SpinY() const noexcept { return *spinY_; }
-  QMenu& OptionsMenu() const noexcept { return *optionsMenu_; }
   QAction& FileSaveAsItem() const noexcept { return *fileSaveAsItem_; }
   QAction& FilePrintItem() const noexcept { return *filePrintItem_; }
   QAction& FilePrinterSetupItem() const noexcept { return *filePrinterSetupItem_; }
   QAction& FileReturnItem() const noexcept { return *fileReturnItem_; }
   QAction& EditCopyItem() const noexcept { return *editCopyItem_; }
-  QAction& OptionsLabelPointsItem() const noexcept { return *optionsLabelPointsItem_; }
-  QAction& OptionsLabelNamesItem() const noexcept { return *optionsLabelNamesItem_; }
   QPrinter& Printer() noexcept { return printer_; }
 
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
  private:
-  void Build();
+  void Build(const QString& caption);
   void CreateActions();
   void CreateMenus();
-  void CreateLayout();
   void ReadSettings();
-
-  void SetTextMode();
-  /// Shows `lines` as text under `caption`, modally.
-  void ShowText(const QString& caption, const std::vector<std::string>& lines);
-  void SetChartMode(PlotKind kind, const QString& caption, bool scatter);
-  void FormShow();
-  void RedrawScatter();
-  /// The number of components the state's results hold.
-  talvex::TSize ComponentCount() const;
 
   /// Runs a command; any failure that escapes it goes to the error box.
   void Guarded(const std::function<void()>& command);
@@ -82,33 +64,19 @@ class TReportForm : public QDialog, public TReportViewer {
   void FilePrintItemClick();
   void PrinterSetupItemClick();
   void EditCopyItemClick();
-  void FileReturnItemClick();
-  void OptionsLabelPointsItemClick();
-  void OptionsLabelNamesItemClick();
 
   TSettingsFile& settings_;
+  const QString placeKey_;
   std::unique_ptr<TReportInteraction> ownInteraction_;  // when Qt's dialogs are used
   TReportInteraction* interaction_;
   QPrinter printer_;
-
-  // The listing as the run wrote it: saved byte for byte.
+  // The lines as the run wrote them: saved byte for byte.
   std::vector<std::string> listingLines_;
-  // The state of the last plot shown; the main window keeps it alive for the
-  // program's lifetime and cannot change it while this window is modal.
-  const talvex::TAnalysisState* state_ = nullptr;
-  bool chartMode_ = false;
 
   TListingView* memo_ = nullptr;
-  TPlotView* xyGraph_ = nullptr;
-  QWidget* axesPanel_ = nullptr;
-  QSpinBox* spinX_ = nullptr;
-  QSpinBox* spinY_ = nullptr;
-  QMenu* optionsMenu_ = nullptr;
   QAction* fileSaveAsItem_ = nullptr;
   QAction* filePrintItem_ = nullptr;
   QAction* filePrinterSetupItem_ = nullptr;
   QAction* fileReturnItem_ = nullptr;
   QAction* editCopyItem_ = nullptr;
-  QAction* optionsLabelPointsItem_ = nullptr;
-  QAction* optionsLabelNamesItem_ = nullptr;
 };

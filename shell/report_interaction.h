@@ -7,7 +7,6 @@
 #include <QString>
 #include <QStringList>
 
-class QDialog;
 class QPrinter;
 class QWidget;
 
@@ -35,6 +34,4 @@ class TReportInteraction {
   /// The program's error box for a failure that ended a command; `detail`
   /// (the cause, when known) stands below the message.
   virtual void ShowError(QWidget* parent, const QString& message, const QString& detail) = 0;
-  /// Shows `dialog` modally and returns when the user has closed it.
-  virtual void RunModal(QDialog& dialog) = 0;
 };

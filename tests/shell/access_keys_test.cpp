@@ -11,6 +11,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "scripted_figure_interaction.h"
 #include "scripted_interaction.h"
 #include "scripted_report_interaction.h"
 #include "scripted_report_viewer.h"
@@ -21,6 +22,7 @@
 #include "shell/import_dialog.h"
 #include "shell/main_form.h"
 #include "shell/mru_file_list.h"
+#include "shell/plot_window.h"
 #include "shell/report_form.h"
 #include "shell/settings_file.h"
 
@@ -119,8 +121,26 @@ class TAccessKeysTest : public QObject {
 
   void ReportWindow() {
     TScriptedReportInteraction interaction;
-    TReportForm report(*settings_, interaction);
+    TReportForm report(*settings_, interaction, "Report Listing", "Listing");
     const QStringList clashes = WindowClashes(report);
+    QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join('\n')));
+  }
+
+  void PlotWindows_data() {
+    QTest::addColumn<int>("kind");
+    QTest::newRow("scores") << int(TPlotKind::Scores);
+    QTest::newRow("vectors") << int(TPlotKind::Vectors);
+    QTest::newRow("scree") << int(TPlotKind::Scree);
+    QTest::newRow("biplot") << int(TPlotKind::Biplot);
+    QTest::newRow("influence") << int(TPlotKind::Influence);
+  }
+  void PlotWindows() {
+    // Every menu, the axis boxes and the titles strip of each plot window.
+    QFETCH(int, kind);
+    TScriptedReportInteraction interaction;
+    TScriptedFigureInteraction figureInteraction;
+    TPlotWindow window(TPlotKind(kind), *settings_, interaction, figureInteraction);
+    const QStringList clashes = WindowClashes(window);
     QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join('\n')));
   }
 

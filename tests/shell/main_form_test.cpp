@@ -301,7 +301,8 @@ class TMainFormTest : public QObject {
              QStringList({"N&o Transformation", "&Decimal Logarithms", "&Natural Logarithms"}));
     QCOMPARE(captions(menus[3]->menu()), QStringList({"&Principal Components"}));
     QCOMPARE(captions(menus[4]->menu()),
-             QStringList({"Component &Scores", "Vector &Coefficients", "Scree &Plot"}));
+             QStringList({"Component &Scores", "Vector &Coefficients", "Scree &Plot", "-",
+                          "&Biplot", "&Influence Plot"}));
     QCOMPARE(captions(menus[5]->menu()),
              QStringList({"&Contents", "Search &Topic...", "-", "&About..."}));
     QCOMPARE(Item("HelpContentsItem")->shortcut(), QKeySequence(Qt::Key_F1));
@@ -467,8 +468,31 @@ class TMainFormTest : public QObject {
     Item("PlotVectorsItem")->trigger();
     Button("ScreeBtn")->click();
     Item("PlotScoresItem")->trigger();
-    QCOMPARE(viewer_->calls, QStringList({"listing", "vectors", "vectors", "scree", "scores"}));
+    Item("PlotBiplotItem")->trigger();
+    Item("PlotInfluenceItem")->trigger();
+    QCOMPARE(viewer_->calls, QStringList({"listing", "vectors", "vectors", "scree", "scores",
+                                          "biplot", "influence"}));
     QCOMPARE(viewer_->factorCount, 4u);
+  }
+
+  void ResultWindowsFollowRunsAndLoads() {
+    // The windows hear of every completed run (with its diagnostics) and of
+    // every load, so that open plots redraw and old ones close.
+    OpenThroughDialog(Data("morph.nts"));
+    QCOMPARE(viewer_->events, QStringList({"data replaced"}));
+    QVERIFY(!Item("PlotInfluenceItem")->isEnabled());
+    QVERIFY(RunToEnd());
+    QCOMPARE(viewer_->events, QStringList({"data replaced", "run completed"}));
+    QVERIFY(viewer_->completedWithDiagnostics);
+    QVERIFY(Item("PlotBiplotItem")->isEnabled() && Item("PlotInfluenceItem")->isEnabled());
+    form_->OptionMarks().OptionsJackkniffeItem->trigger();  // without the jackknife
+    QVERIFY(RunToEnd());
+    QVERIFY(!viewer_->completedWithDiagnostics);
+    QVERIFY(Item("PlotBiplotItem")->isEnabled());
+    QVERIFY(!Item("PlotInfluenceItem")->isEnabled());
+    OpenThroughDialog(Data("r06.nts"));
+    QCOMPARE(viewer_->events.back(), QString("data replaced"));
+    QVERIFY(!Item("PlotBiplotItem")->isEnabled());
   }
 
   void RunShowsProgressAndHoldsBackCommands() {

@@ -1,25 +1,23 @@
-// The report window's text mode and its commands in both modes: Save As,
-// Print to a PDF file, Copy, Return; each output is read back and checked.
+// The report window and its commands: Save As, Print to a PDF file, Copy,
+// Return; each output is read back and checked. The window is made and shown
+// by the result windows, as the program does.
 #include "shell/report_form.h"
 
 #include <QAction>
-#include <QBuffer>
-#include <QChart>
 #include <QClipboard>
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QImageReader>
-#include <QMenu>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QSvgRenderer>
 #include <QTest>
 #include <QTextCursor>
 #include <memory>
 
 #include "report_test_data.h"
+#include "scripted_figure_interaction.h"
 #include "scripted_report_interaction.h"
 #include "shell/listing_view.h"
+#include "shell/result_windows.h"
 #include "shell/settings_file.h"
 
 namespace {
@@ -61,14 +59,15 @@ class TReportFormTest : public QObject {
   std::unique_ptr<TReportTestData> data_;
   std::unique_ptr<TSettingsFile> settings_;
   TScriptedReportInteraction interaction_;
-  std::unique_ptr<TReportForm> form_;
+  TScriptedFigureInteraction figureInteraction_;
+  std::unique_ptr<TResultWindows> windows_;
+  TReportForm* form_ = nullptr;
 
   QString Path(const QString& name) const { return dir_.filePath(name); }
-  void ShowMode(const QString& mode) {
-    if (mode == "text")
-      form_->ShowListing(data_->listing);
-    else
-      form_->ShowScoresPlot(data_->state);
+  void ShowListing(const talvex::TReportListing& listing) {
+    windows_->ShowListing(listing);
+    form_ = windows_->ListingWindow();
+    QVERIFY(form_);
   }
   void RequirePoppler() {
     if (QStandardPaths::findExecutable("pdftotext").isEmpty() ||
@@ -84,19 +83,18 @@ class TReportFormTest : public QObject {
   }
   void init() {
     interaction_ = TScriptedReportInteraction();
-    form_.reset();
+    windows_.reset();
     settings_ = std::make_unique<TSettingsFile>(Path("TALVEX.INI"));
-    form_ = std::make_unique<TReportForm>(*settings_, interaction_);
+    windows_ = std::make_unique<TResultWindows>(*settings_, interaction_, figureInteraction_);
+    form_ = nullptr;
   }
 
   void textModeShowsTheListingInAFixedPitchFont() {
-    form_->ShowListing(data_->listing);
+    ShowListing(data_->listing);
     QCOMPARE(form_->windowTitle(), QString("Report Listing"));
-    QVERIFY(!form_->ChartMode());
+    QVERIFY(form_->isVisible());
+    QVERIFY(!form_->isModal());
     QVERIFY(form_->Memo().isVisible());
-    QVERIFY(!form_->Chart().isVisible());
-    QVERIFY(!form_->AxesPanel().isVisible());
-    QVERIFY(!form_->OptionsMenu().menuAction()->isVisible());
     QVERIFY(form_->Memo().isReadOnly());
     QCOMPARE(form_->Memo().toPlainText(),
              QString::fromStdString(data_->listing.Text("\n")).chopped(1));
@@ -106,52 +104,69 @@ class TReportFormTest : public QObject {
     const QFontMetrics metrics(form_->Memo().font());
     QCOMPARE(metrics.horizontalAdvance('W'), metrics.horizontalAdvance('i'));
     QCOMPARE(form_->Memo().palette().color(QPalette::Text), QColor(Qt::black));
-    QCOMPARE(interaction_.modalRuns, 1);
+  }
+
+  void listingAndDiagnosticsHaveAWindowEach() {
+    ShowListing(data_->listing);
+    talvex::TReportListing report;
+    report.Append("diagnostics line");
+    windows_->ShowDiagnostics(report);
+    TReportForm* diagnostics = windows_->DiagnosticsWindow();
+    QVERIFY(diagnostics && diagnostics != form_);
+    QCOMPARE(diagnostics->windowTitle(), QString("Diagnostics"));
+    QVERIFY(form_->isVisible() && diagnostics->isVisible());
+    QCOMPARE(diagnostics->Memo().toPlainText(), QString("diagnostics line"));
+    // Loading other data closes the windows of the old results.
+    windows_->DataReplaced();
+    QVERIFY(!form_->isVisible() && !diagnostics->isVisible());
+  }
+
+  void aNewRunRewritesAnOpenListing() {
+    ShowListing(data_->listing);
+    talvex::TReportListing next;
+    next.Append("the next run");
+    windows_->RunCompleted(data_->state, next, talvex::TDiagnostics());
+    QCOMPARE(form_->Memo().toPlainText(), QString("the next run"));
+  }
+
+  void theWindowComesBackWhereItWasLeft() {
+    ShowListing(data_->listing);
+    form_->resize(640, 480);
+    form_->FileReturnItem().trigger();
+    windows_.reset();
+    windows_ = std::make_unique<TResultWindows>(*settings_, interaction_, figureInteraction_);
+    ShowListing(data_->listing);
+    QCOMPARE(form_->size(), QSize(640, 480));
   }
 
   void reopeningKeepsTheSelection() {
-    form_->ShowListing(data_->listing);
+    ShowListing(data_->listing);
     QTextCursor cursor = form_->Memo().textCursor();
     cursor.setPosition(5);
     cursor.setPosition(40, QTextCursor::KeepAnchor);
     form_->Memo().setTextCursor(cursor);
     form_->FileReturnItem().trigger();
     QVERIFY(!form_->isVisible());
-    form_->ShowListing(data_->listing);
+    ShowListing(data_->listing);
     QCOMPARE(form_->Memo().textCursor().selectionStart(), 5);
     QCOMPARE(form_->Memo().textCursor().selectionEnd(), 40);
     // A new run's listing replaces the text.
     talvex::TReportListing other;
     other.Append("another run");
-    form_->ShowListing(other);
+    ShowListing(other);
     QCOMPARE(form_->Memo().toPlainText(), QString("another run"));
   }
 
   void saveAs_data() {
-    QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("format");  // expected image format; empty: text
     for (const char* name : {"report.txt", "report.bmp", "report.png", "report.svg", "report.pdf"})
-      QTest::addRow("text %s", name) << "text" << name << QByteArray();
-    QTest::newRow("chart plot.txt") << "chart"
-                                    << "plot.txt" << QByteArray("bmp");
-    QTest::newRow("chart plot.bmp") << "chart"
-                                    << "plot.bmp" << QByteArray("bmp");
-    QTest::newRow("chart plot (no extension)") << "chart"
-                                               << "plot" << QByteArray("bmp");
-    QTest::newRow("chart plot.PNG") << "chart"
-                                    << "plot.PNG" << QByteArray("png");
-    QTest::newRow("chart plot.svg") << "chart"
-                                    << "plot.svg" << QByteArray("svg");
-    QTest::newRow("chart plot.pdf") << "chart"
-                                    << "plot.pdf" << QByteArray("pdf");
+      QTest::addRow("%s", name) << name;
   }
   void saveAs() {
-    QFETCH(QString, mode);
+    // The lines are written as text whatever the name's ending.
     QFETCH(QString, name);
-    QFETCH(QByteArray, format);
-    ShowMode(mode);
-    const QString path = Path(mode + "-" + name);
+    ShowListing(data_->listing);
+    const QString path = Path(name);
     interaction_.saveNames.push_back(path);
     form_->FileSaveAsItem().trigger();
     QVERIFY2(interaction_.errors.isEmpty(), qPrintable(interaction_.errors.join('\n')));
@@ -159,72 +174,23 @@ class TReportFormTest : public QObject {
     const TSaveRequest& request = interaction_.saveRequests.front();
     QCOMPARE(request.title, QString("Save As"));
     QCOMPARE(request.filters.value(0), QString("Text files (*.txt)"));
-    QCOMPARE(request.filters.value(1), QString("Bitmap files (*.bmp)"));
     QCOMPARE(request.filters.last(), QString("All files (*.*)"));
-    QCOMPARE(request.selectedFilter, mode == "text" ? 0 : 1);
-    QCOMPARE(request.defaultSuffix, QString(mode == "text" ? "txt" : "bmp"));
-
-    const QByteArray bytes = ReadAll(path);
-    if (format.isEmpty()) {
-      QCOMPARE(bytes, QByteArray::fromStdString(data_->listing.Text("\r\n")));
-      return;
-    }
-    const QSize chartSize = form_->Chart().size();
-    QVERIFY(chartSize.width() > 100 && chartSize.height() > 100);
-    if (format == "svg") {
-      QSvgRenderer svg(bytes);
-      QVERIFY(svg.isValid());
-      // The drawing's coordinates are the chart's pixels.
-      QCOMPARE(svg.viewBoxF(), QRectF(QPointF(0, 0), chartSize));
-      QVERIFY(bytes.contains("Object Scores"));
-    } else if (format == "pdf") {
-      QVERIFY(bytes.startsWith("%PDF"));
-      RequirePoppler();
-      QCOMPARE(PdfPages(path), 1);
-      // One page of the chart's size at 96 pixels to the inch.
-      const QString info = Poppler("pdfinfo", {path});
-      const QStringList size = info.mid(info.indexOf("Page size:") + 10)
-                                   .section('\n', 0, 0)
-                                   .split(' ', Qt::SkipEmptyParts);
-      QVERIFY2(size.size() >= 3, qPrintable(info));
-      QVERIFY(std::fabs(size[0].toDouble() - chartSize.width() * 0.75) < 1);
-      QVERIFY(std::fabs(size[2].toDouble() - chartSize.height() * 0.75) < 1);
-      const QString text = PdfText(path);
-      QVERIFY2(text.contains("Object Scores") && text.contains("Component 1"), qPrintable(text));
-    } else {
-      QBuffer buffer;
-      buffer.setData(bytes);
-      QImageReader reader(&buffer);
-      QCOMPARE(reader.format(), format);
-      const QImage image = reader.read();
-      QCOMPARE(image.size(), chartSize);
-      QCOMPARE(image.pixelColor(2, 2), QColor(Qt::white));
-      // The blue of the score markers is in the picture.
-      bool blue = false;
-      for (int y = 0; y < image.height() && !blue; ++y)
-        for (int x = 0; x < image.width() && !blue; ++x)
-          blue = image.pixelColor(x, y) == QColor(0, 0, 255);
-      QVERIFY(blue);
-    }
+    QCOMPARE(request.selectedFilter, 0);
+    QCOMPARE(request.defaultSuffix, QString("txt"));
+    QCOMPARE(ReadAll(path), QByteArray::fromStdString(data_->listing.Text("\r\n")));
   }
 
   void saveAsCancelledWritesNothing() {
     const QStringList before = QDir(dir_.path()).entryList(QDir::Files);
-    form_->ShowListing(data_->listing);
+    ShowListing(data_->listing);
     form_->FileSaveAsItem().trigger();
     QCOMPARE(interaction_.saveRequests.size(), std::size_t(1));
     QVERIFY(interaction_.errors.isEmpty());
     QCOMPARE(QDir(dir_.path()).entryList(QDir::Files), before);
   }
 
-  void saveAsFailureNamesTheFile_data() {
-    QTest::addColumn<QString>("mode");
-    QTest::newRow("text") << "text";
-    QTest::newRow("chart") << "chart";
-  }
   void saveAsFailureNamesTheFile() {
-    QFETCH(QString, mode);
-    ShowMode(mode);
+    ShowListing(data_->listing);
     const QString path = Path("no-such-folder/report.txt");
     interaction_.saveNames.push_back(path);
     form_->FileSaveAsItem().trigger();
@@ -237,7 +203,7 @@ class TReportFormTest : public QObject {
   void anyFailureReachesTheErrorBox() {
     // Not only the program's own failures: a foreign exception ends the
     // command with the error box, and the window goes on working.
-    form_->ShowListing(data_->listing);
+    ShowListing(data_->listing);
     interaction_.failAsking = true;
     form_->FileSaveAsItem().trigger();
     QCOMPARE(interaction_.errors.size(), 1);
@@ -251,7 +217,7 @@ class TReportFormTest : public QObject {
 
   void printingTheListingToAPdfFile() {
     RequirePoppler();
-    form_->ShowListing(data_->listing);
+    ShowListing(data_->listing);
     interaction_.printFile = Path("listing.pdf");
     form_->FilePrintItem().trigger();
     QVERIFY2(interaction_.errors.isEmpty(), qPrintable(interaction_.errors.join('\n')));
@@ -272,7 +238,7 @@ class TReportFormTest : public QObject {
     std::string wide;
     for (int i = 0; i < 40; ++i) wide += QString::asprintf("w%02d-abcdef ", i).toStdString();
     listing.Append(wide);
-    form_->ShowListing(listing);
+    ShowListing(listing);
     interaction_.printFile = Path("long.pdf");
     form_->FilePrintItem().trigger();
     QVERIFY(interaction_.errors.isEmpty());
@@ -300,28 +266,8 @@ class TReportFormTest : public QObject {
     QCOMPARE(joined, expected);
   }
 
-  void printingTheChartGivesOnePage_data() {
-    QTest::addColumn<int>("plot");
-    QTest::newRow("scores") << 0;
-    QTest::newRow("vectors") << 1;
-    QTest::newRow("scree") << 2;
-  }
-  void printingTheChartGivesOnePage() {
-    RequirePoppler();
-    QFETCH(int, plot);
-    const char* titles[] = {"Object Scores", "Component Loadings", "Plot of Eigenvalues"};
-    if (plot == 0) form_->ShowScoresPlot(data_->state);
-    if (plot == 1) form_->ShowVectorsPlot(data_->state);
-    if (plot == 2) form_->ShowScreePlot(data_->state);
-    interaction_.printFile = Path(QString("chart%1.pdf").arg(plot));
-    form_->FilePrintItem().trigger();
-    QVERIFY(interaction_.errors.isEmpty());
-    QCOMPARE(PdfPages(interaction_.printFile), 1);
-    QVERIFY(PdfText(interaction_.printFile).contains(titles[plot]));
-  }
-
   void printingCancelledOrFailing() {
-    form_->ShowListing(data_->listing);
+    ShowListing(data_->listing);
     form_->FilePrintItem().trigger();  // no print file: the user cancels
     QVERIFY(interaction_.errors.isEmpty());
     interaction_.printFile = Path("no-such-folder/listing.pdf");
@@ -332,7 +278,7 @@ class TReportFormTest : public QObject {
   }
 
   void copyInTextModeCopiesTheWholeListing() {
-    form_->ShowListing(data_->listing);
+    ShowListing(data_->listing);
     QGuiApplication::clipboard()->clear();
     form_->EditCopyItem().trigger();
     QCOMPARE(interaction_.informations, QStringList("Text successfully copied to Clipboard"));
@@ -344,22 +290,8 @@ class TReportFormTest : public QObject {
     QCOMPARE(cursor.selectionEnd(), form_->Memo().document()->characterCount() - 1);
   }
 
-  void copyInChartModeCopiesTheGraph() {
-    form_->ShowVectorsPlot(data_->state);
-    QGuiApplication::clipboard()->clear();
-    form_->EditCopyItem().trigger();
-    QCOMPARE(interaction_.informations, QStringList("Graph successfully copied to Clipboard"));
-    const QImage image = QGuiApplication::clipboard()->image();
-    QCOMPARE(image.size(), form_->Chart().size());
-    bool red = false;
-    for (int y = 0; y < image.height() && !red; ++y)
-      for (int x = 0; x < image.width() && !red; ++x)
-        red = image.pixelColor(x, y) == QColor(Qt::red);
-    QVERIFY(red);
-  }
-
   void returnClosesTheWindow() {
-    form_->ShowScreePlot(data_->state);
+    ShowListing(data_->listing);
     QVERIFY(form_->isVisible());
     form_->FileReturnItem().trigger();
     QVERIFY(!form_->isVisible());

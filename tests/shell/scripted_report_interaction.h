@@ -1,6 +1,6 @@
 // A report-window interaction for tests: answers the Save As dialog from a
-// queue of names, sends print jobs to a PDF file, records every message and
-// shows the window without a modal loop so the test can act on it.
+// queue of names, sends print jobs to a PDF file, records every message
+// and the printer set-ups.
 #pragma once
 
 #include <QApplication>
@@ -22,7 +22,6 @@ class TScriptedReportInteraction final : public TReportInteraction {
   QStringList errorDetails;
   int printerSetups = 0;
   bool failAsking = false;  // the next Save As dialog fails with a foreign exception
-  int modalRuns = 0;
 
   QString AskSaveFileName(QWidget*, const TSaveRequest& request) override {
     saveRequests.push_back(request);
@@ -47,10 +46,5 @@ class TScriptedReportInteraction final : public TReportInteraction {
   void ShowError(QWidget*, const QString& message, const QString& detail) override {
     errors.append(message);
     errorDetails.append(detail);
-  }
-  void RunModal(QDialog& dialog) override {
-    ++modalRuns;
-    dialog.show();
-    QApplication::processEvents();
   }
 };

@@ -23,12 +23,22 @@ class TScriptedReportViewer : public TReportViewer {
   void ShowScoresPlot(const talvex::TAnalysisState& state) override { Plot("scores", state); }
   void ShowVectorsPlot(const talvex::TAnalysisState& state) override { Plot("vectors", state); }
   void ShowScreePlot(const talvex::TAnalysisState& state) override { Plot("scree", state); }
+  void ShowBiplot(const talvex::TAnalysisState& state) override { Plot("biplot", state); }
+  void ShowInfluencePlot(const talvex::TAnalysisState& state) override { Plot("influence", state); }
+  void RunCompleted(const talvex::TAnalysisState&, const talvex::TReportListing&,
+                    const talvex::TDiagnostics& diagnostics) override {
+    events.append(QStringLiteral("run completed"));
+    completedWithDiagnostics = diagnostics.available;
+  }
+  void DataReplaced() override { events.append(QStringLiteral("data replaced")); }
   void SaveSettings() override { calls.append(QStringLiteral("save")); }
 
   QStringList calls;
+  QStringList events;  // runs completed and data replaced, in order
   std::size_t listingLines = 0;
   std::vector<std::string> diagnosticsLines;
   unsigned factorCount = 0;
+  bool completedWithDiagnostics = false;
   /// When set, the next view fails with this message.
   std::optional<std::string> failWith;
   /// With failWith: the failure is a std::system_error, not one of the program's own.

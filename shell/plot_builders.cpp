@@ -1,0 +1,475 @@
+// The plots' scenes, built from a run's snapshot.
+#include "shell/plot_builders.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "figures/biplot_scaling.h"
+#include "figures/group_regions.h"
+#include "figures/influence_plot.h"
+#include "figures/scree_lines.h"
+#include "figures/uncertainty_marks.h"
+#include "shell/eight_bit_text.h"
+#include "shell/plot_text.h"
+
+namespace {
+
+using talvex::TSize;
+
+// The specified colours of the plots without groups.
+const QColor ScoresColour(0, 0, 255);
+const QColor VectorsColour(255, 0, 0);
+const QColor ScreeLineColour(0, 0, 255);
+const QColor ScreeMarkerColour(0, 128, 0);
+const QColor UncertaintyColour(90, 90, 90);
+const QColor KaiserColour(213, 94, 0);
+const QColor BrokenStickColour(0, 114, 178);
+const QColor ParallelColour(204, 121, 167);
+const QColor ArrowColour(170, 0, 0);
+const QColor BarColour(86, 180, 233);
+
+// Margin of the data ranges, as a fraction of the span.
+constexpr double RangeMargin = 0.05;
+// Segments of a drawn ellipse or circle: smooth at any print size.
+constexpr int OutlineSegments = 180;
+
+QString Tr(const char* text) { return QCoreApplication::translate("TPlotWindow", text); }
+
+QColor ToColour(talvex::TRgb rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
+
+// The smallest and largest of the values seen.
+struct TExtent {
+  double low = std::numeric_limits<double>::infinity();
+  double high = -std::numeric_limits<double>::infinity();
+  void Add(double value) {
+    if (!std::isfinite(value)) return;
+    low = std::min(low, value);
+    high = std::max(high, value);
+  }
+  talvex::TRange Fit() const {
+    if (low > high) return talvex::FitRange(0.0, 0.0, RangeMargin);
+    return talvex::FitRange(low, high, RangeMargin);
+  }
+};
+
+QString Number(double value) { return QString::number(value, 'g', 6); }
+
+QString MarkText(const TPlotSnapshot& snapshot, bool object, TSize index, double x, bool names) {
+  if (names) return object ? snapshot.ObjectName(index) : snapshot.VariableName(index);
+  return MarkValueText(x);
+}
+
+// The regions drawn around each group's points, in the group's colour.
+void AddGroupRegions(TFigureScene& scene,
+                     const std::vector<std::vector<talvex::TPlotPoint>>& groups,
+                     const std::vector<QColor>& colours, const TPlotChoices& choices) {
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    std::optional<talvex::TEllipse> ellipse;
+    if (choices.region == TGroupRegion::ConcentrationEllipse)
+      ellipse = talvex::ConcentrationEllipse(groups[g]);
+    else if (choices.region == TGroupRegion::MeanEllipse)
+      ellipse = talvex::MeanConfidenceEllipse(groups[g]);
+    if (ellipse) {
+      TScenePolyline line;
+      for (const talvex::TPlotPoint& p : talvex::EllipseOutline(*ellipse, OutlineSegments))
+        line.points.emplace_back(p.x, p.y);
+      line.closed = true;
+      line.colour = colours[g];
+      line.width = 1.2;
+      QColor fill = colours[g];
+      fill.setAlpha(28);
+      line.fill = fill;
+      scene.lines.push_back(std::move(line));
+    }
+    if (choices.hulls) {
+      TScenePolyline hull;
+      for (const talvex::TPlotPoint& p : talvex::ConvexHull(groups[g]))
+        hull.points.emplace_back(p.x, p.y);
+      if (hull.points.size() < 2) continue;
+      hull.closed = true;
+      hull.colour = colours[g];
+      hull.style = Qt::DashLine;
+      scene.lines.push_back(std::move(hull));
+    }
+  }
+}
+
+// The objects' scores on the chosen components, coloured by group when the
+// data have groups; the extent is widened to hold them.
+void AddScores(TFigureScene& scene, const TPlotSnapshot& snapshot, const TPlotChoices& choices,
+               TExtent& xs, TExtent& ys) {
+  const talvex::TFloatMatrix& scores = snapshot.results.scores;
+  const talvex::TGrouping grouping = talvex::GroupObjects(snapshot.data.groups);
+  const bool grouped = !grouping.names.empty();
+  const std::size_t groupCount = grouped ? grouping.names.size() : 1;
+  std::vector<std::vector<talvex::TPlotPoint>> groupPoints(groupCount);
+  std::vector<QColor> colours(groupCount, ScoresColour);
+  const std::size_t firstSet = scene.pointSets.size();
+  for (std::size_t g = 0; g < groupCount; ++g) {
+    TScenePointSet set;
+    if (grouped) {
+      colours[g] = ToColour(talvex::GroupColour(g));
+      set.legend = FromEightBit(grouping.names[g]);
+      set.shape = talvex::GroupMarker(g);
+    }
+    set.outline = colours[g];
+    set.fill = colours[g];
+    scene.pointSets.push_back(std::move(set));
+  }
+  const QString xName = Tr("Component %1").arg(choices.x);
+  const QString yName = Tr("Component %1").arg(choices.y);
+  for (TSize i = 1; i <= scores.Rows(); ++i) {
+    const double x = scores.GetValue(i, choices.x);
+    const double y = scores.GetValue(i, choices.y);
+    const std::size_t g = grouped ? grouping.ofObject[i - 1] : 0;
+    TSceneItem item;
+    item.at = QPointF(x, y);
+    item.mark = MarkText(snapshot, true, i, x, choices.names);
+    item.name = snapshot.ObjectName(i);
+    if (grouped) item.group = FromEightBit(grouping.names[g]);
+    item.details = QStringLiteral("%1: %2\n%3: %4").arg(xName, Number(x), yName, Number(y));
+    scene.pointSets[firstSet + g].items.push_back(int(scene.items.size()));
+    scene.items.push_back(std::move(item));
+    groupPoints[g].push_back({x, y});
+    xs.Add(x);
+    ys.Add(y);
+  }
+  if (grouped) AddGroupRegions(scene, groupPoints, colours, choices);
+  for (const TScenePolyline& line : scene.lines)
+    for (const QPointF& p : line.points) {
+      xs.Add(p.x());
+      ys.Add(p.y());
+    }
+}
+
+QString AxisTitle(const TPlotSnapshot& snapshot, TSize component) {
+  return ComponentAxisTitle(int(component), snapshot.results.eigenvalues.GetValue(component),
+                            snapshot.results.trace);
+}
+
+// The standard error of coefficient j on axis a, when the jackknife
+// estimated that axis.
+double CoefficientError(const talvex::TJackknifeResults* jackknife, TSize p, TSize a, TSize j) {
+  if (!jackknife || a > jackknife->axisCount) return 0.0;
+  return jackknife->vectors[std::size_t(a - 1) * p + j - 1].standardError;
+}
+
+TFigureScene ScoresScene(const TPlotSnapshot& snapshot, const TPlotChoices& choices) {
+  TFigureScene scene;
+  scene.title = PlotCaption(TPlotKind::Scores);
+  scene.xTitle = AxisTitle(snapshot, choices.x);
+  scene.yTitle = AxisTitle(snapshot, choices.y);
+  scene.equalAspect = true;
+  scene.zeroLines = true;
+  TExtent xs;
+  TExtent ys;
+  AddScores(scene, snapshot, choices, xs, ys);
+  scene.xRange = xs.Fit();
+  scene.yRange = ys.Fit();
+  return scene;
+}
+
+TFigureScene VectorsScene(const TPlotSnapshot& snapshot, const TPlotChoices& choices) {
+  TFigureScene scene;
+  scene.title = PlotCaption(TPlotKind::Vectors);
+  scene.xTitle = AxisTitle(snapshot, choices.x);
+  scene.yTitle = AxisTitle(snapshot, choices.y);
+  scene.equalAspect = true;
+  scene.zeroLines = true;
+  TScenePointSet set;
+  set.outline = VectorsColour;
+  set.fill = VectorsColour;
+  const talvex::TFloatMatrix& vectors = snapshot.results.eigenvectors;
+  const TSize p = vectors.Rows();
+  const talvex::TJackknifeResults* jackknife = snapshot.Jackknife();
+  TExtent xs;
+  TExtent ys;
+  for (TSize j = 1; j <= p; ++j) {
+    const double x = vectors.GetValue(j, choices.x);
+    const double y = vectors.GetValue(j, choices.y);
+    TSceneItem item;
+    item.at = QPointF(x, y);
+    item.mark = MarkText(snapshot, false, j, x, choices.names);
+    item.name = snapshot.VariableName(j);
+    const double seX = CoefficientError(jackknife, p, choices.x, j);
+    const double seY = CoefficientError(jackknife, p, choices.y, j);
+    item.details = Tr("Component %1: %2").arg(choices.x).arg(Number(x));
+    if (seX > 0) item.details += Tr(" (SE %1)").arg(Number(seX));
+    item.details += QLatin1Char('\n') + Tr("Component %1: %2").arg(choices.y).arg(Number(y));
+    if (seY > 0) item.details += Tr(" (SE %1)").arg(Number(seY));
+    set.items.push_back(int(scene.items.size()));
+    scene.items.push_back(std::move(item));
+    xs.Add(x);
+    ys.Add(y);
+    if (choices.errorBars && (seX > 0 || seY > 0)) {
+      TSceneErrorBar bar;
+      bar.centre = QPointF(x, y);
+      bar.dx = talvex::ErrorBarHalfLength(seX);
+      bar.dy = talvex::ErrorBarHalfLength(seY);
+      bar.colour = UncertaintyColour;
+      scene.errorBars.push_back(bar);
+      xs.Add(x - bar.dx);
+      xs.Add(x + bar.dx);
+      ys.Add(y - bar.dy);
+      ys.Add(y + bar.dy);
+    }
+  }
+  if (!scene.errorBars.empty()) scene.errorBarLegend = Tr("\u00b11.96 jackknife SE");
+  scene.pointSets.push_back(std::move(set));
+  scene.xRange = xs.Fit();
+  scene.yRange = ys.Fit();
+  return scene;
+}
+
+TFigureScene ScreeScene(const TPlotSnapshot& snapshot, const TPlotChoices& choices) {
+  TFigureScene scene;
+  scene.title = PlotCaption(TPlotKind::Scree);
+  scene.integerTicksX = true;
+  const talvex::TFloatVector& eigenvalues = snapshot.results.eigenvalues;
+  const TSize p = eigenvalues.Length();
+  const TSize k = std::min(snapshot.factorCount, p);
+  const double trace = snapshot.results.trace;
+  TExtent xs;
+  TExtent ys;
+  xs.Add(1);
+  xs.Add(double(k));
+  ys.Add(0);
+  std::vector<double> values;
+  for (TSize c = 1; c <= k; ++c) values.push_back(eigenvalues.GetValue(c));
+
+  if (choices.percentBars) {
+    scene.xTitle = Tr("Component");
+    scene.yTitle = Tr("Percent of trace");
+    const std::vector<double> percents = talvex::PercentOfTrace(values, trace);
+    const std::vector<double> cumulative = talvex::CumulativePercent(percents);
+    TScenePolyline line;
+    line.colour = ScreeLineColour;
+    line.legend = Tr("Cumulative %");
+    line.markers = true;
+    line.markerFill = Qt::white;
+    line.markerOutline = ScreeLineColour;
+    for (TSize c = 1; c <= k; ++c) {
+      scene.bars.push_back({double(c), 0.7, percents[c - 1], BarColour});
+      line.points.emplace_back(double(c), cumulative[c - 1]);
+      scene.numbers.push_back(
+          {QPointF(double(c), percents[c - 1]), QString::asprintf("%.1f", percents[c - 1])});
+      ys.Add(cumulative[c - 1]);
+    }
+    scene.lines.push_back(std::move(line));
+    ys.Add(100.0);
+    scene.xRange = talvex::FitRange(0.5, double(k) + 0.5, 0.0);
+    scene.yRange = ys.Fit();
+    return scene;
+  }
+
+  scene.xTitle = Tr("Number of Eigenvalues");
+  scene.yTitle = Tr("Values");
+  TScenePolyline line;
+  line.colour = ScreeLineColour;
+  line.markers = true;
+  line.markerFill = Qt::white;
+  line.markerOutline = ScreeMarkerColour;
+  const talvex::TJackknifeResults* jackknife = snapshot.Jackknife();
+  for (TSize c = 1; c <= k; ++c) {
+    const double value = values[c - 1];
+    line.points.emplace_back(double(c), value);
+    scene.numbers.push_back({QPointF(double(c), value), QString::number(c)});
+    TSceneItem item;
+    item.at = QPointF(double(c), value);
+    item.name = Tr("Eigenvalue %1").arg(c);
+    item.details = Tr("%1 (%2% of trace)")
+                       .arg(Number(value))
+                       .arg(QString::asprintf("%.2f", value * 100 / trace));
+    ys.Add(value);
+    if (jackknife && c <= jackknife->eigenvalues.size()) {
+      const double se = jackknife->eigenvalues[c - 1].standardError;
+      item.details += Tr("\nJackknife SE %1").arg(Number(se));
+      if (choices.errorBars && se > 0) {
+        const double half = talvex::ErrorBarHalfLength(se);
+        scene.errorBars.push_back({QPointF(double(c), value), 0.0, half, UncertaintyColour});
+        ys.Add(value - half);
+        ys.Add(value + half);
+      }
+    }
+    scene.items.push_back(std::move(item));
+  }
+  if (!scene.errorBars.empty()) scene.errorBarLegend = Tr("\u00b11.96 jackknife SE");
+  scene.lines.push_back(std::move(line));
+
+  if (choices.referenceLines) {
+    if (snapshot.Options().method == talvex::DispersionMethod::Correlation) {
+      const double level = talvex::KaiserLevel(std::size_t(p), trace);
+      scene.rules.push_back({level, KaiserColour, Qt::DashLine, Tr("Kaiser (mean eigenvalue)")});
+      ys.Add(level);
+    }
+    const std::vector<double> stick = talvex::BrokenStick(std::size_t(p), trace);
+    TScenePolyline broken;
+    broken.colour = BrokenStickColour;
+    broken.style = Qt::DashLine;
+    broken.legend = Tr("Broken stick");
+    for (TSize c = 1; c <= k; ++c) {
+      broken.points.emplace_back(double(c), stick[c - 1]);
+      ys.Add(stick[c - 1]);
+    }
+    scene.lines.push_back(std::move(broken));
+    if (const auto& parallel = snapshot.results.tables.parallelAnalysis) {
+      TScenePolyline line95;
+      line95.colour = ParallelColour;
+      line95.style = Qt::DotLine;
+      line95.width = 1.5;
+      line95.legend = Tr("Parallel analysis (95th percentile)");
+      for (TSize c = 1; c <= k && c <= parallel->size(); ++c) {
+        line95.points.emplace_back(double(c), (*parallel)[c - 1]);
+        ys.Add((*parallel)[c - 1]);
+      }
+      scene.lines.push_back(std::move(line95));
+    }
+  }
+  scene.xRange = xs.Fit();
+  scene.yRange = ys.Fit();
+  return scene;
+}
+
+TFigureScene BiplotScene(const TPlotSnapshot& snapshot, const TPlotChoices& choices) {
+  TFigureScene scene;
+  scene.equalAspect = true;
+  scene.zeroLines = true;
+  const talvex::TFloatMatrix& vectors = snapshot.results.eigenvectors;
+  const TSize p = vectors.Rows();
+  TExtent xs;
+  TExtent ys;
+  xs.Add(0);
+  ys.Add(0);
+  if (choices.correlationCircle && CorrelationCircleAvailable(snapshot)) {
+    // Under correlations a component's correlation with variable j is its
+    // coefficient times the square root of its eigenvalue.
+    scene.title = Tr("Correlation Circle");
+    scene.xTitle = AxisTitle(snapshot, choices.x);
+    scene.yTitle = AxisTitle(snapshot, choices.y);
+    scene.unitCircle = true;
+    const double rootX = std::sqrt(std::max(0.0, snapshot.results.eigenvalues.GetValue(choices.x)));
+    const double rootY = std::sqrt(std::max(0.0, snapshot.results.eigenvalues.GetValue(choices.y)));
+    for (TSize j = 1; j <= p; ++j)
+      scene.arrows.push_back(
+          {QPointF(vectors.GetValue(j, choices.x) * rootX, vectors.GetValue(j, choices.y) * rootY),
+           snapshot.VariableName(j), ArrowColour});
+    scene.xRange = talvex::FitRange(-1.0, 1.0, RangeMargin);
+    scene.yRange = talvex::FitRange(-1.0, 1.0, RangeMargin);
+    return scene;
+  }
+  scene.title = PlotCaption(TPlotKind::Biplot);
+  AddScores(scene, snapshot, choices, xs, ys);
+  std::vector<talvex::TPlotPoint> scores;
+  scores.reserve(scene.items.size());
+  for (const TSceneItem& item : scene.items) scores.push_back({item.at.x(), item.at.y()});
+  std::vector<talvex::TPlotPoint> coefficients;
+  for (TSize j = 1; j <= p; ++j)
+    coefficients.push_back({vectors.GetValue(j, choices.x), vectors.GetValue(j, choices.y)});
+  const double scale = talvex::ArrowScale(scores, coefficients);
+  for (TSize j = 1; j <= p; ++j) {
+    const QPointF tip(coefficients[j - 1].x * scale, coefficients[j - 1].y * scale);
+    scene.arrows.push_back({tip, snapshot.VariableName(j), ArrowColour});
+    xs.Add(tip.x());
+    ys.Add(tip.y());
+  }
+  // Which scaling the picture uses, as biplots conventionally state it.
+  const QString scaling = Tr("; arrows: coefficients \u00d7 %1").arg(Number(scale));
+  scene.xTitle = AxisTitle(snapshot, choices.x) + Tr(" scores") + scaling;
+  scene.yTitle = AxisTitle(snapshot, choices.y) + Tr(" scores") + scaling;
+  scene.xRange = xs.Fit();
+  scene.yRange = ys.Fit();
+  return scene;
+}
+
+TFigureScene InfluenceScene(const TPlotSnapshot& snapshot, const TPlotChoices& choices) {
+  TFigureScene scene;
+  scene.title = PlotCaption(TPlotKind::Influence);
+  scene.xTitle = Tr("Object");
+  scene.yTitle = Tr("Influence (largest eigenvalue change in SE)");
+  scene.integerTicksX = true;
+  TExtent xs;
+  TExtent ys;
+  ys.Add(0);
+  if (!snapshot.diagnostics) {
+    scene.xRange = xs.Fit();
+    scene.yRange = ys.Fit();
+    return scene;
+  }
+  const talvex::TInfluencePlot plot = talvex::MakeInfluencePlot(*snapshot.diagnostics);
+  const talvex::TGrouping grouping = talvex::GroupObjects(snapshot.data.groups);
+  const bool grouped = !grouping.names.empty();
+  const std::size_t groupCount = grouped ? grouping.names.size() : 1;
+  for (std::size_t g = 0; g < groupCount; ++g) {
+    TScenePointSet set;
+    const QColor colour = grouped ? ToColour(talvex::GroupColour(g)) : ScoresColour;
+    set.outline = colour;
+    set.fill = colour;
+    if (grouped) {
+      set.legend = FromEightBit(grouping.names[g]);
+      set.shape = talvex::GroupMarker(g);
+    }
+    scene.pointSets.push_back(std::move(set));
+  }
+  for (std::size_t i = 0; i < plot.points.size(); ++i) {
+    const talvex::TPlotPoint& point = plot.points[i];
+    const TSize object = TSize(i + 1);
+    TSceneItem item;
+    item.at = QPointF(point.x, point.y);
+    item.name = snapshot.ObjectName(object);
+    item.mark = choices.names ? item.name : QString::number(object);
+    const std::size_t g = grouped ? grouping.ofObject[i] : 0;
+    if (grouped) item.group = FromEightBit(grouping.names[g]);
+    item.details = Tr("Object %1, influence %2").arg(object).arg(Number(point.y));
+    scene.pointSets[g].items.push_back(int(scene.items.size()));
+    scene.items.push_back(std::move(item));
+    xs.Add(point.x);
+    ys.Add(point.y);
+  }
+  scene.rules.push_back(
+      {plot.threshold, KaiserColour, Qt::DashLine, Tr("Threshold 3/\u221a(n\u22121)")});
+  ys.Add(plot.threshold);
+  scene.xRange = xs.Fit();
+  scene.yRange = ys.Fit();
+  return scene;
+}
+
+}  // namespace
+
+QString PlotCaption(TPlotKind kind) {
+  switch (kind) {
+    case TPlotKind::Scores:
+      return Tr("Object Scores");
+    case TPlotKind::Vectors:
+      return Tr("Component Loadings");
+    case TPlotKind::Scree:
+      return Tr("Plot of Eigenvalues");
+    case TPlotKind::Biplot:
+      return Tr("Biplot");
+    case TPlotKind::Influence:
+      return Tr("Influence of Each Object");
+  }
+  return QString();
+}
+
+bool CorrelationCircleAvailable(const TPlotSnapshot& snapshot) {
+  return snapshot.Options().method == talvex::DispersionMethod::Correlation;
+}
+
+TFigureScene BuildScene(TPlotKind kind, const TPlotSnapshot& snapshot,
+                        const TPlotChoices& choices) {
+  switch (kind) {
+    case TPlotKind::Scores:
+      return ScoresScene(snapshot, choices);
+    case TPlotKind::Vectors:
+      return VectorsScene(snapshot, choices);
+    case TPlotKind::Scree:
+      return ScreeScene(snapshot, choices);
+    case TPlotKind::Biplot:
+      return BiplotScene(snapshot, choices);
+    case TPlotKind::Influence:
+      return InfluenceScene(snapshot, choices);
+  }
+  return TFigureScene();
+}

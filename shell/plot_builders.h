@@ -1,0 +1,35 @@
+// The scenes of the plots: what each plot shows of a run, given the choices
+// of its window (components, groups' regions, uncertainty marks, reference
+// lines). The geometry comes from figures/; nothing here draws.
+#pragma once
+
+#include "numeric/sizes.h"
+#include "shell/figure_scene.h"
+#include "shell/plot_snapshot.h"
+
+enum class TPlotKind { Scores, Vectors, Scree, Biplot, Influence };
+
+/// What is drawn around each group's points.
+enum class TGroupRegion { None, ConcentrationEllipse, MeanEllipse };
+
+struct TPlotChoices {
+  talvex::TSize x = 1;  // component on the horizontal axis
+  talvex::TSize y = 2;  // and on the vertical axis
+  bool names = false;   // points are labelled with names, not X values
+  TGroupRegion region = TGroupRegion::None;
+  bool hulls = false;
+  bool errorBars = true;           // from the jackknife, when it ran
+  bool referenceLines = true;      // Kaiser, broken stick, parallel analysis
+  bool percentBars = false;        // the scree plot as % of trace bars
+  bool correlationCircle = false;  // the biplot's correlation view
+};
+
+/// The window caption and plot title of each kind as first shown.
+QString PlotCaption(TPlotKind kind);
+
+/// The scene of `kind` for `snapshot`. The components must lie within the
+/// snapshot's OfferedComponents (the window's spinners keep them there).
+TFigureScene BuildScene(TPlotKind kind, const TPlotSnapshot& snapshot, const TPlotChoices& choices);
+
+/// Whether the run can show the correlation circle (correlation method).
+bool CorrelationCircleAvailable(const TPlotSnapshot& snapshot);

@@ -1,0 +1,44 @@
+// The result windows' remembered places.
+#include "shell/window_place.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStringList>
+#include <QWidget>
+
+#include "shell/settings_file.h"
+
+namespace {
+
+const QString WindowsSection = QStringLiteral("Windows");
+// Smaller than this, a remembered size is taken for a damaged entry.
+constexpr QSize SmallestSize(200, 150);
+
+}  // namespace
+
+void RestoreWindowPlace(QWidget& window, const TSettingsFile& settings, const QString& key,
+                        QSize firstSize) {
+  const QStringList place = settings.ReadString(WindowsSection, key).split(QLatin1Char(','));
+  QRect frame;
+  if (place.size() == 4)
+    frame = QRect(place[0].toInt(), place[1].toInt(), place[2].toInt(), place[3].toInt());
+  bool onScreen = false;
+  for (const QScreen* screen : QGuiApplication::screens())
+    onScreen = onScreen || screen->availableGeometry().intersects(frame);
+  if (onScreen && frame.width() >= SmallestSize.width() &&
+      frame.height() >= SmallestSize.height()) {
+    window.resize(frame.size());
+    window.move(frame.topLeft());
+  } else {
+    window.resize(firstSize);
+  }
+}
+
+void SaveWindowPlace(const QWidget& window, TSettingsFile& settings, const QString& key) {
+  settings.WriteString(WindowsSection, key,
+                       QStringLiteral("%1,%2,%3,%4")
+                           .arg(window.x())
+                           .arg(window.y())
+                           .arg(window.width())
+                           .arg(window.height()));
+}
