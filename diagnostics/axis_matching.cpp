@@ -5,17 +5,44 @@
 #include <cassert>
 #include <cmath>
 
+#include "numeric/wide_vectors.h"
+
 namespace talvex {
 
 namespace {
 // A squared cosine above 1/2 leaves less than 1/2 for every other axis.
 constexpr double MutualBestSquare = 0.5;
+
+// Two sets of lanes keep the additions of consecutive blocks independent.
+TALVEX_WIDE_VECTORS double LaneDot(const double* __restrict x, const double* __restrict y,
+                                   TSize p) {
+  TLanes s0 = BroadcastLanes(0.0), s1 = BroadcastLanes(0.0);
+  TSize j = 0;
+  for (; j + 2 * LaneCount <= p; j += 2 * LaneCount) {
+    s0 += LoadLanes(x + j) * LoadLanes(y + j);
+    s1 += LoadLanes(x + j + LaneCount) * LoadLanes(y + j + LaneCount);
+  }
+  if (j + LaneCount <= p) {
+    s0 += LoadLanes(x + j) * LoadLanes(y + j);
+    j += LaneCount;
+  }
+  double tail = 0.0;
+  for (; j < p; ++j) tail += x[j] * y[j];
+  return SumOfLanes(s0 + s1) + tail;
+}
+
+// (cosine, full axis, reduced axis): larger cosines first, ties to lower axes.
+bool Before(double c1, TSize a1, TSize b1, double c2, TSize a2, TSize b2) {
+  if (c1 != c2) return c1 > c2;
+  return a1 != a2 ? a1 < a2 : b1 < b2;
+}
+
 }  // namespace
 
+double DotProduct(const double* x, const double* y, TSize p) { return LaneDot(x, y, p); }
+
 double AbsoluteCosine(const double* x, const double* y, TSize p) {
-  double dot = 0.0;
-  for (TSize j = 0; j < p; ++j) dot += x[j] * y[j];
-  return std::min(1.0, std::fabs(dot));
+  return std::min(1.0, std::fabs(LaneDot(x, y, p)));
 }
 
 void MatchAxes(std::span<const double> fullAxes, std::span<const double> reducedAxes, TSize p,
@@ -28,106 +55,101 @@ void MatchAxes(std::span<const double> fullAxes, std::span<const double> reduced
   const auto full = [&](TSize a) { return fullAxes.data() + std::size_t(a - 1) * p; };
   const auto reduced = [&](TSize a) { return reducedAxes.data() + std::size_t(a - 1) * p; };
 
-  std::vector<TSize> open;  // axes without a mutual best partner
+  // The index-matched pairs; those that are not mutual best pairs stay open.
+  std::vector<char>& isOpen = match.isOpen;
+  isOpen.assign(std::size_t(k) + 1, 0);
+  std::size_t openCount = 0;
   for (TSize a = 1; a <= k; ++a) {
     const double c = AbsoluteCosine(full(a), reduced(a), p);
     match.cosines[a - 1] = c;
     match.oneToOne[a - 1] = a;
-    if (c * c > MutualBestSquare) {
-      match.best[a - 1] = a;
-      continue;
-    }
-    open.push_back(a);
-    // Nearest axes first: an exchange is usually with a neighbour, and the
-    // scan stops once the squares not yet seen cannot beat the best one.
-    double seenSquares = c * c;
-    double bestCosine = c;
     match.best[a - 1] = a;
+    if (c * c > MutualBestSquare) continue;
+    isOpen[a] = 1;
+    if (match.open.size() <= openCount) match.open.emplace_back();
+    TOpenAxis& row = match.open[openCount++];
+    row.axis = a;
+    row.step = 1;
+    row.seen = c * c;
+    row.cosines.clear();
+    row.cosines.push_back({c, a});
+  }
+  const std::span<TOpenAxis> rows(match.open.data(), openCount);
+
+  // Best match of each open axis: nearest axes first (an exchange is usually
+  // with a neighbour), both neighbours of a step, until the squares not yet
+  // seen cannot beat the best one. Every cosine computed is kept for the
+  // one-to-one match.
+  for (TOpenAxis& row : rows) {
+    const TSize a = row.axis;
+    double bestCosine = match.cosines[a - 1];
     bool settled = false;
-    for (TSize step = 1; !settled && step < k; ++step) {
-      for (const TSize b : {a - step, a + step}) {
-        if (b < 1 || b > k) continue;
+    for (; !settled && row.step < k; ++row.step) {
+      for (const TSize b : {a - row.step, a + row.step}) {
+        if (b < 1 || b > k) continue;  // a - step wraps around to a large number below 1
         const double cb = AbsoluteCosine(full(a), reduced(b), p);
-        seenSquares += cb * cb;
+        row.seen += cb * cb;
+        if (isOpen[b]) row.cosines.push_back({cb, b});
         if (cb > bestCosine || (cb == bestCosine && b < match.best[a - 1])) {
           bestCosine = cb;
           match.best[a - 1] = b;
         }
-        if (bestCosine * bestCosine >= 1.0 - seenSquares) settled = true;
+        if (bestCosine * bestCosine >= 1.0 - row.seen) settled = true;
       }
     }
-    if (!settled && bestCosine * bestCosine < 1.0 - seenSquares)
-      match.best[a - 1] = BeyondShownAxes;
+    if (!settled && bestCosine * bestCosine < 1.0 - row.seen) match.best[a - 1] = BeyondShownAxes;
   }
-  if (open.size() < 2) return;
+  if (rows.size() < 2) return;
 
   // Greedy one-to-one match among the open axes, largest |cosine| first.
-  // Each open row's cosines are computed lazily, nearest axes first; the
-  // squares a row has not yet seen bound every cosine still unseen, so a
-  // computed pair at least as large as every row's bound is the largest
-  // pair left, exactly as a full sort would find it.
-  struct TRow {
-    TSize axis;
-    TSize step = 0;  // the shown axes within step - 1 of axis are computed
-    double seen = 0.0;
-    bool exhausted = false;                         // every shown axis computed
-    std::vector<std::pair<double, TSize>> cosines;  // (|cosine|, open reduced axis)
-    double Bound() const { return exhausted ? 0.0 : std::sqrt(std::max(0.0, 1.0 - seen)); }
+  // Rows are extended lazily, nearest axes first; the squares a row has not
+  // yet seen bound every cosine still unseen, so a computed pair at least as
+  // large as every row's bound is the largest pair left, exactly as a full
+  // sort would find it.
+  const auto exhausted = [k](const TOpenAxis& row) { return row.step >= k; };
+  const auto bound = [&](const TOpenAxis& row) {
+    return exhausted(row) ? 0.0 : std::sqrt(std::max(0.0, 1.0 - row.seen));
   };
-  std::vector<bool> isOpen(k + 1, false), reducedTaken(k + 1, false);
-  std::vector<TRow> rows;
-  for (TSize a : open) {
-    rows.push_back(TRow{a, 0, 0.0, false, {}});
-    isOpen[a] = true;
-  }
-  const auto visit = [&](TRow& row, TSize b) {
+  const auto visit = [&](TOpenAxis& row, TSize b) {
     const double cb = AbsoluteCosine(full(row.axis), reduced(b), p);
     row.seen += cb * cb;
     if (isOpen[b]) row.cosines.push_back({cb, b});
   };
-  const auto extend = [&](TRow& row) {
-    if (row.step == 0) {
-      visit(row, row.axis);
-    } else {
-      if (row.axis > row.step) visit(row, row.axis - row.step);
-      if (row.axis + row.step <= k) visit(row, row.axis + row.step);
-    }
-    ++row.step;
-    row.exhausted = row.step >= k;
-  };
-  // (cosine, full axis, reduced axis): larger cosines first, ties to lower axes.
-  const auto before = [](double c1, TSize a1, TSize b1, double c2, TSize a2, TSize b2) {
-    if (c1 != c2) return c1 > c2;
-    return a1 != a2 ? a1 < a2 : b1 < b2;
-  };
-  std::vector<bool> rowDone(rows.size(), false);
+  std::vector<char>& reducedTaken = match.reducedTaken;
+  std::vector<char>& rowDone = match.rowDone;
+  reducedTaken.assign(std::size_t(k) + 1, 0);
+  rowDone.assign(rows.size(), 0);
   for (std::size_t left = rows.size(); left != 0;) {
-    double best = -1.0, bound = -1.0;
+    double best = -1.0, largestBound = -1.0;
     std::size_t bestRow = 0, boundRow = 0;
     TSize bestAxis = 0;
     for (std::size_t r = 0; r < rows.size(); ++r) {
       if (rowDone[r]) continue;
       for (const auto& [cosine, b] : rows[r].cosines) {
         if (!reducedTaken[b] &&
-            (best < 0.0 || before(cosine, rows[r].axis, b, best, rows[bestRow].axis, bestAxis))) {
+            (best < 0.0 || Before(cosine, rows[r].axis, b, best, rows[bestRow].axis, bestAxis))) {
           best = cosine;
           bestRow = r;
           bestAxis = b;
         }
       }
-      if (!rows[r].exhausted && rows[r].Bound() > bound) {
-        bound = rows[r].Bound();
+      if (!exhausted(rows[r]) && bound(rows[r]) > largestBound) {
+        largestBound = bound(rows[r]);
         boundRow = r;
       }
     }
-    if (best >= 0.0 && best >= bound) {
-      rowDone[bestRow] = true;
-      reducedTaken[bestAxis] = true;
+    if (best >= 0.0 && best >= largestBound) {
+      rowDone[bestRow] = 1;
+      reducedTaken[bestAxis] = 1;
       --left;
       match.oneToOne[rows[bestRow].axis - 1] = bestAxis;
       if (bestAxis != rows[bestRow].axis) match.reordered = true;
     } else {
-      extend(rows[boundRow]);
+      TOpenAxis& row = rows[boundRow];
+      const TSize a = row.axis;
+      if (a > row.step) visit(row, a - row.step);
+      if (a + row.step <= k) visit(row, a + row.step);
+      ++row.step;
     }
   }
 }

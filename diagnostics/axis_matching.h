@@ -5,11 +5,16 @@
 // Both sets of axes are orthonormal, so the squared cosines of one axis with
 // all axes of the other set sum to 1. An index-matched pair whose squared
 // cosine exceeds 1/2 is therefore each other's best match, and only the axes
-// that fail that test are compared with the others: on a typical sample the
-// cost is k dot products of length p.
+// that fail that test are compared with the others, nearest axes first,
+// until the squares not yet seen cannot beat the best one. The one-to-one
+// match reuses those cosines and computes more only where it must. On a
+// typical sample the cost is k dot products of length p; where many small,
+// nearly equal eigenvalues are shown it is a few dot products more per axis
+// that fails the test, never the k x k matrix of cosines.
 #pragma once
 
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "numeric/sizes.h"
@@ -24,6 +29,15 @@ inline constexpr double ExchangeCosine = 0.9;
 /// of the full-sample axis than any shown one.
 inline constexpr TSize BeyondShownAxes = 0;
 
+/// A full-sample axis without a mutual best partner and the |cosines| with
+/// reduced axes computed for it so far (MatchAxes' work).
+struct TOpenAxis {
+  TSize axis = 0;
+  TSize step = 0;     // the shown axes within step - 1 of axis are computed
+  double seen = 0.0;  // their squared cosines, summed
+  std::vector<std::pair<double, TSize>> cosines;  // (|cosine|, reduced axis without a mutual pair)
+};
+
 struct TAxisMatch {
   std::vector<double> cosines;  // k: |cosine| of reduced axis a with full axis a
   std::vector<TSize> best;      // k: 1..k, or BeyondShownAxes
@@ -33,7 +47,16 @@ struct TAxisMatch {
   /// Reduced axis a exchanged full axis a: another axis matches it best, or
   /// the |cosine| is below ExchangeCosine.
   bool Exchanged(TSize a) const { return best[a - 1] != a || cosines[a - 1] < ExchangeCosine; }
+
+  // Work containers, kept from one call to the next so that matching a
+  // sample allocates nothing once the first samples have been matched.
+  std::vector<TOpenAxis> open;
+  std::vector<char> isOpen, reducedTaken, rowDone;
 };
+
+/// x . y for vectors of length p, summed in four lanes (the same bits on
+/// every x86-64 processor).
+double DotProduct(const double* x, const double* y, TSize p);
 
 /// |x . y| for unit vectors of length p, at most 1 (rounding can exceed it).
 double AbsoluteCosine(const double* x, const double* y, TSize p);

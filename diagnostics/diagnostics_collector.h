@@ -5,8 +5,9 @@
 // the full-sample axes before the signs are aligned.
 //
 // Memory: O(n k) for the per-object values plus O(p k) accumulators; no
-// sample's axes are kept. Cost per sample: k dot products of length p and
-// one accumulation of p (k + 2) pseudo-values, beside a p x p decomposition.
+// sample's axes are kept or copied. Cost per sample: the axis matching
+// (about k dot products of length p, see axis_matching.h) and one
+// accumulation of p (k + 2) pseudo-values, beside a p x p decomposition.
 #pragma once
 
 #include <optional>
@@ -51,12 +52,10 @@ class TDiagnosticsCollector final : public TJackknifeCollector {
   struct TSums {
     std::vector<double> means, squares;
     void Resize(std::size_t size) { means.assign(size, 0.0), squares.assign(size, 0.0); }
-    void Add(std::size_t at, double count, double n, double full, double reduced) {
-      const double x = n * full - (n - 1.0) * reduced;
-      const double delta = x - means[at];
-      means[at] += delta / count;
-      squares[at] += delta * (x - means[at]);
-    }
+    /// Adds the pseudo-values n * full[j] - (n - 1) * sign * reduced[j],
+    /// j < length, of the count-th object at first..first + length - 1.
+    void Add(std::size_t first, double count, double n, const double* full, const double* reduced,
+             double sign, std::size_t length);
   };
 
   std::size_t Index(TSize i, TSize a) const { return std::size_t(i - 1) * k_ + (a - 1); }

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 #include "diagnostics/diagnostics_report.h"
 #include "diagnostics/diagnostics_run.h"
@@ -111,6 +113,37 @@ TEST(AxisExchanges, WithoutReorderingTheMatchedJackknifeIsTheListedOneBitForBit)
   same(d.specified.eigenvalues, d.matched.eigenvalues);
   same(d.specified.vectors, d.matched.vectors);
   same(d.specified.macs, d.matched.macs);
+}
+
+TEST(AxisExchanges, TheSameBitForBitForAnyNumberOfThreads) {
+  // Twelve independent variables of equal spread: every axis is loose, and
+  // reduced samples exchange and reorder them.
+  std::uint64_t state = 99;
+  const auto uniform = [&state] {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return double(state >> 11) / double(1ULL << 53) - 0.5;
+  };
+  std::vector<std::vector<double>> rows(40, std::vector<double>(12));
+  for (auto& row : rows)
+    for (double& x : row) x = uniform();
+  const TRun one = RunOn(testing::MakeData(rows), Covariance(), {.matchAxes = true}, 1);
+  ASSERT_GT(one.diagnostics.reorderedSamples, 4u);
+  for (unsigned threads : {2u, 5u}) {
+    SCOPED_TRACE(threads);
+    const TRun many = RunOn(testing::MakeData(rows), Covariance(), {.matchAxes = true}, threads);
+    const TDiagnostics& x = one.diagnostics;
+    const TDiagnostics& y = many.diagnostics;
+    EXPECT_EQ(x.cosines, y.cosines);
+    EXPECT_EQ(x.bestMatches, y.bestMatches);
+    EXPECT_EQ(x.reorderedSamples, y.reorderedSamples);
+    ASSERT_EQ(x.matched.vectors.size(), y.matched.vectors.size());
+    for (std::size_t s = 0; s < x.matched.vectors.size(); ++s) {
+      EXPECT_EQ(x.matched.vectors[s].estimate, y.matched.vectors[s].estimate) << s;
+      EXPECT_EQ(x.matched.vectors[s].standardError, y.matched.vectors[s].standardError) << s;
+    }
+    for (std::size_t c = 0; c < x.matched.eigenvalues.size(); ++c)
+      EXPECT_EQ(x.matched.eigenvalues[c].estimate, y.matched.eigenvalues[c].estimate) << c;
+  }
 }
 
 TEST(Influence, ThePlantedOutlierIsTheMostInfluentialObject) {
