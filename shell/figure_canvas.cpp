@@ -435,8 +435,6 @@ void TFigureCanvas::DrawContent(QPainter& painter, const TLayout& layout) const 
   for (int i : selection_) {
     painter.drawEllipse(layout.Map(scene_.items[std::size_t(i)].at), 5.5 * ppt, 5.5 * ppt);
   }
-  painter.setFont(layout.font);
-  const QFontMetricsF metrics(layout.font, painter.device());
   for (const TSceneArrow& arrow : scene_.arrows) {
     const QPointF from = layout.Map(QPointF(0, 0));
     const QPointF to = layout.Map(arrow.tip);
@@ -451,13 +449,6 @@ void TFigureCanvas::DrawContent(QPainter& painter, const TLayout& layout) const 
       painter.setBrush(arrow.colour);
       painter.drawPolygon(
           QPolygonF({to, to - u * head + n * head * 0.4, to - u * head - n * head * 0.4}));
-      // The name just beyond the tip, on the side the arrow points to.
-      const double w = metrics.horizontalAdvance(arrow.label);
-      const QPointF c = to + u * (metrics.height() * 0.8 + w * 0.5 * std::fabs(u.x()));
-      painter.setPen(arrow.colour.darker(130));
-      painter.drawText(
-          QRectF(c.x() - w / 2 - 1, c.y() - metrics.height() / 2, w + 2, metrics.height()),
-          Qt::AlignCenter, arrow.label);
     }
   }
   painter.restore();
@@ -478,40 +469,53 @@ void TFigureCanvas::DrawLabels(QPainter& painter, const TLayout& layout) const {
     for (const TSceneNumber& number : scene_.numbers) {
       const QPointF p = layout.Map(number.at);
       const double w = metrics.horizontalAdvance(number.text);
-      boxes.push_back({p.x() + 2 * ppt, p.y() - metrics.height() - 2 * ppt, w, metrics.height()});
+      // Above and to the right of the point; to its left at the plot's edge.
+      double left = p.x() + 2 * ppt;
+      if (left + w > layout.plot.right()) left = p.x() - 2 * ppt - w;
+      boxes.push_back({left, p.y() - metrics.height() - 2 * ppt, w, metrics.height()});
     }
     const std::vector<bool> shown = talvex::NonCollidingLabels(boxes);
     for (std::size_t i = 0; i < boxes.size(); ++i) {
-      if (!shown[i] || !layout.plot.contains(QPointF(boxes[i].left, boxes[i].top))) continue;
+      const QRectF box(boxes[i].left, boxes[i].top, boxes[i].width, boxes[i].height);
+      if (!shown[i] || !layout.plot.contains(box)) continue;
       painter.drawText(QRectF(boxes[i].left, boxes[i].top, boxes[i].width + 1, boxes[i].height),
                        Qt::AlignLeft | Qt::AlignVCenter, scene_.numbers[i].text);
     }
   }
 
-  // Point labels: the selected first, then all when asked, kept apart.
+  // Labels kept apart: the arrows' names first (they name the variables),
+  // then the selected points, then all points when asked. In the
+  // placement's lists the arrows' names follow the points.
+  const std::size_t itemCount = scene_.items.size();
   std::vector<std::size_t> order;
-  std::vector<bool> wanted(scene_.items.size(), false);
+  std::vector<bool> wanted(itemCount, false);
+  for (std::size_t a = 0; a < scene_.arrows.size(); ++a) order.push_back(itemCount + a);
   for (int i : selection_) {
     order.push_back(std::size_t(i));
     wanted[std::size_t(i)] = true;
   }
   if (labelAll_)
-    for (std::size_t i = 0; i < scene_.items.size(); ++i)
+    for (std::size_t i = 0; i < itemCount; ++i)
       if (!wanted[i]) order.push_back(i);
-  std::vector<talvex::TPlotPoint> anchors(scene_.items.size());
-  std::vector<talvex::TPlotPoint> sizes(scene_.items.size());
-  std::vector<std::size_t> placeable;
-  for (std::size_t i : order) {
-    const QPointF p = layout.Map(scene_.items[i].at);
-    if (!layout.plot.contains(p) || scene_.items[i].mark.isEmpty()) continue;
-    placeable.push_back(i);
-  }
-  for (std::size_t i = 0; i < scene_.items.size(); ++i) {
-    const QPointF p = layout.Map(scene_.items[i].at);
+  const std::size_t count = itemCount + scene_.arrows.size();
+  auto anchorOf = [&](std::size_t i) {
+    return layout.Map(i < itemCount ? scene_.items[i].at : scene_.arrows[i - itemCount].tip);
+  };
+  auto textOf = [&](std::size_t i) -> const QString& {
+    return i < itemCount ? scene_.items[i].mark : scene_.arrows[i - itemCount].label;
+  };
+  std::vector<talvex::TPlotPoint> anchors(count);
+  std::vector<talvex::TPlotPoint> sizes(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const QPointF p = anchorOf(i);
     anchors[i] = {p.x(), p.y()};
   }
-  for (std::size_t i : placeable)
-    sizes[i] = {metrics.horizontalAdvance(scene_.items[i].mark) + 2, metrics.height()};
+  std::vector<std::size_t> placeable;
+  for (std::size_t i : order) {
+    if (!layout.plot.contains(anchorOf(i)) || textOf(i).isEmpty()) continue;
+    placeable.push_back(i);
+    sizes[i] = {metrics.horizontalAdvance(textOf(i)) + 2, metrics.height()};
+  }
   shownLabels_.clear();
   if (!placeable.empty()) {
     const std::vector<talvex::TPlacedLabel> placed =
@@ -520,8 +524,9 @@ void TFigureCanvas::DrawLabels(QPainter& painter, const TLayout& layout) const {
       const talvex::TPlacedLabel& label = placed[i];
       if (!label.shown) continue;
       const QRectF box(label.box.left, label.box.top, label.box.width, label.box.height);
-      painter.drawText(box, Qt::AlignCenter, scene_.items[i].mark);
-      shownLabels_.push_back({int(i), box});
+      painter.setPen(i < itemCount ? QColor(Qt::black) : scene_.arrows[i - itemCount].colour);
+      painter.drawText(box, Qt::AlignCenter, textOf(i));
+      if (i < itemCount) shownLabels_.push_back({int(i), box});
     }
   }
   painter.restore();

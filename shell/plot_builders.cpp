@@ -56,6 +56,18 @@ struct TExtent {
 
 QString Number(double value) { return QString::number(value, 'g', 6); }
 
+// The horizontal range of a plot over the numbers 1..count (components,
+// objects): half a step beyond each end, not out to the next round number.
+talvex::TRange CountRange(std::size_t count) { return {0.4, double(count) + 0.6}; }
+
+// A range for values that cannot be negative starts at zero, unless marks
+// (error bars) reach below it.
+talvex::TRange FromZero(const TExtent& extent) {
+  talvex::TRange range = extent.Fit();
+  if (extent.low >= 0 && range.low < 0) range.low = 0;
+  return range;
+}
+
 QString MarkText(const TPlotSnapshot& snapshot, bool object, TSize index, double x, bool names) {
   if (names) return object ? snapshot.ObjectName(index) : snapshot.VariableName(index);
   return MarkValueText(x);
@@ -114,7 +126,8 @@ void AddScores(TFigureScene& scene, const TPlotSnapshot& snapshot, const TPlotCh
       set.legend = FromEightBit(grouping.names[g]);
       set.shape = talvex::GroupMarker(g);
     }
-    set.outline = colours[g];
+    // A darker rim keeps the light colours (yellow) visible on white.
+    set.outline = grouped ? colours[g].darker(150) : colours[g];
     set.fill = colours[g];
     scene.pointSets.push_back(std::move(set));
   }
@@ -231,10 +244,7 @@ TFigureScene ScreeScene(const TPlotSnapshot& snapshot, const TPlotChoices& choic
   const TSize p = eigenvalues.Length();
   const TSize k = std::min(snapshot.factorCount, p);
   const double trace = snapshot.results.trace;
-  TExtent xs;
   TExtent ys;
-  xs.Add(1);
-  xs.Add(double(k));
   ys.Add(0);
   std::vector<double> values;
   for (TSize c = 1; c <= k; ++c) values.push_back(eigenvalues.GetValue(c));
@@ -259,8 +269,8 @@ TFigureScene ScreeScene(const TPlotSnapshot& snapshot, const TPlotChoices& choic
     }
     scene.lines.push_back(std::move(line));
     ys.Add(100.0);
-    scene.xRange = talvex::FitRange(0.5, double(k) + 0.5, 0.0);
-    scene.yRange = ys.Fit();
+    scene.xRange = CountRange(k);
+    scene.yRange = FromZero(ys);
     return scene;
   }
 
@@ -289,7 +299,9 @@ TFigureScene ScreeScene(const TPlotSnapshot& snapshot, const TPlotChoices& choic
       if (choices.errorBars && se > 0) {
         const double half = talvex::ErrorBarHalfLength(se);
         scene.errorBars.push_back({QPointF(double(c), value), 0.0, half, UncertaintyColour});
-        ys.Add(value - half);
+        // Eigenvalues are never negative: a bar reaching below zero is cut
+        // off rather than stretching the axis.
+        ys.Add(std::max(0.0, value - half));
         ys.Add(value + half);
       }
     }
@@ -327,8 +339,8 @@ TFigureScene ScreeScene(const TPlotSnapshot& snapshot, const TPlotChoices& choic
       scene.lines.push_back(std::move(line95));
     }
   }
-  scene.xRange = xs.Fit();
-  scene.yRange = ys.Fit();
+  scene.xRange = CountRange(k);
+  scene.yRange = FromZero(ys);
   return scene;
 }
 
@@ -389,12 +401,11 @@ TFigureScene InfluenceScene(const TPlotSnapshot& snapshot, const TPlotChoices& c
   scene.xTitle = Tr("Object");
   scene.yTitle = Tr("Influence (largest eigenvalue change in SE)");
   scene.integerTicksX = true;
-  TExtent xs;
   TExtent ys;
   ys.Add(0);
   if (!snapshot.diagnostics) {
-    scene.xRange = xs.Fit();
-    scene.yRange = ys.Fit();
+    scene.xRange = CountRange(1);
+    scene.yRange = FromZero(ys);
     return scene;
   }
   const talvex::TInfluencePlot plot = talvex::MakeInfluencePlot(*snapshot.diagnostics);
@@ -404,7 +415,7 @@ TFigureScene InfluenceScene(const TPlotSnapshot& snapshot, const TPlotChoices& c
   for (std::size_t g = 0; g < groupCount; ++g) {
     TScenePointSet set;
     const QColor colour = grouped ? ToColour(talvex::GroupColour(g)) : ScoresColour;
-    set.outline = colour;
+    set.outline = grouped ? colour.darker(150) : colour;
     set.fill = colour;
     if (grouped) {
       set.legend = FromEightBit(grouping.names[g]);
@@ -418,20 +429,22 @@ TFigureScene InfluenceScene(const TPlotSnapshot& snapshot, const TPlotChoices& c
     TSceneItem item;
     item.at = QPointF(point.x, point.y);
     item.name = snapshot.ObjectName(object);
-    item.mark = choices.names ? item.name : QString::number(object);
+    // Only the objects the diagnostics single out are labelled; the
+    // pointer names any other.
+    if (std::find(plot.labelled.begin(), plot.labelled.end(), i) != plot.labelled.end())
+      item.mark = choices.names ? item.name : QString::number(object);
     const std::size_t g = grouped ? grouping.ofObject[i] : 0;
     if (grouped) item.group = FromEightBit(grouping.names[g]);
     item.details = Tr("Object %1, influence %2").arg(object).arg(Number(point.y));
     scene.pointSets[g].items.push_back(int(scene.items.size()));
     scene.items.push_back(std::move(item));
-    xs.Add(point.x);
     ys.Add(point.y);
   }
   scene.rules.push_back(
       {plot.threshold, KaiserColour, Qt::DashLine, Tr("Threshold 3/\u221a(n\u22121)")});
   ys.Add(plot.threshold);
-  scene.xRange = xs.Fit();
-  scene.yRange = ys.Fit();
+  scene.xRange = CountRange(plot.points.size());
+  scene.yRange = FromZero(ys);
   return scene;
 }
 

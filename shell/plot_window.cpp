@@ -259,12 +259,12 @@ void TPlotWindow::CreateLayout() {
 }
 
 void TPlotWindow::ReadSettings() {
-  // The marks show exactly what the check mark says (unchecked unless the
-  // user checked it before).
-  const bool labelAll = settings_.ReadInteger(OptionsSection, LabelPointsKey, 0) != 0;
+  // The marks show exactly what the check mark says, from the first
+  // drawing on; points are named unless the user asked for their values.
+  const bool labelAll = settings_.ReadInteger(OptionsSection, LabelPointsKey, 1) != 0;
   labelPointsItem_->setChecked(labelAll);
   canvas_->SetLabelAll(labelAll);
-  labelNamesItem_->setChecked(settings_.ReadInteger(OptionsSection, LabelNamesKey, 0) != 0);
+  labelNamesItem_->setChecked(settings_.ReadInteger(OptionsSection, LabelNamesKey, 1) != 0);
   const QString key = KindKey(kind_);
   switch (settings_.ReadInteger(PlotsSection, key + QStringLiteral("Regions"), 0)) {
     case 1:

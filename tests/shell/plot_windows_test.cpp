@@ -322,27 +322,33 @@ class TPlotWindowsTest : public QObject {
   }
 
   void labelPointsShowsExactlyWhatTheMarkSays() {
+    // Checked at first, and then every point is labelled, with its name.
     TPlotWindow& window = Show(TPlotKind::Vectors, data_->state);
     Paint(window.Canvas());
-    QVERIFY(!window.LabelPointsItem().isChecked());
+    QVERIFY(window.LabelPointsItem().isChecked());
+    QVERIFY(window.LabelNamesItem().isChecked());
+    const auto& items = window.Canvas().Scene().items;
+    QCOMPARE(window.Canvas().ShownLabels().size(), items.size());
+    for (const auto& label : window.Canvas().ShownLabels())
+      QCOMPARE(items[std::size_t(label.item)].mark, items[std::size_t(label.item)].name);
+    window.LabelPointsItem().trigger();
+    QVERIFY(!window.Canvas().LabelAll());
+    Paint(window.Canvas());
     QVERIFY(window.Canvas().ShownLabels().empty());
     window.LabelPointsItem().trigger();
-    QVERIFY(window.Canvas().LabelAll());
     Paint(window.Canvas());
-    QCOMPARE(window.Canvas().ShownLabels().size(), window.Canvas().Scene().items.size());
-    window.LabelPointsItem().trigger();
-    Paint(window.Canvas());
-    QVERIFY(window.Canvas().ShownLabels().empty());
-    // The mark is kept for the next start.
+    QCOMPARE(window.Canvas().ShownLabels().size(), items.size());
+    // Unchecked, the mark is kept for the next start, and the plot agrees.
     window.LabelPointsItem().trigger();
     NewWindows();
-    QVERIFY(Show(TPlotKind::Scores, data_->state).LabelPointsItem().isChecked());
+    TPlotWindow& again = Show(TPlotKind::Scores, data_->state);
+    QVERIFY(!again.LabelPointsItem().isChecked());
+    Paint(again.Canvas());
+    QVERIFY(again.Canvas().ShownLabels().empty());
   }
 
   void labelsNeverOverlap() {
     TPlotWindow& window = ShowIris(TPlotKind::Scores);
-    window.LabelNamesItem().trigger();
-    window.LabelPointsItem().trigger();
     Paint(window.Canvas());
     const auto& labels = window.Canvas().ShownLabels();
     QVERIFY(labels.size() > 10);
@@ -356,6 +362,7 @@ class TPlotWindowsTest : public QObject {
 
   void mouseZoomsPansHoversAndSelects() {
     TPlotWindow& window = ShowIris(TPlotKind::Scores);
+    window.LabelPointsItem().trigger();  // only the selected points labelled
     TFigureCanvas& canvas = window.Canvas();
     Paint(canvas);
     const talvex::TRange x0 = canvas.DrawnX();
@@ -438,6 +445,16 @@ class TPlotWindowsTest : public QObject {
     }
     QCOMPARE(scene.rules.size(), std::size_t(1));
     QCOMPARE(scene.rules[0].y, iris_->diagnostics.influenceThreshold);
+    // The most influential object and every one beyond the threshold carry
+    // a label; the others are named only on hover.
+    const std::size_t first = iris_->diagnostics.influenceRanking.front() - 1;
+    QVERIFY(!scene.items[first].mark.isEmpty());
+    for (std::size_t i = 0; i < 150; ++i) {
+      if (iris_->diagnostics.influence[i] > iris_->diagnostics.influenceThreshold)
+        QVERIFY(!scene.items[i].mark.isEmpty());
+    }
+    QVERIFY(std::count_if(scene.items.begin(), scene.items.end(),
+                          [](const TSceneItem& item) { return item.mark.isEmpty(); }) > 100);
   }
 
   void severalWindowsAtOnceFollowANewRun() {
