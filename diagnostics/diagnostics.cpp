@@ -57,6 +57,10 @@ std::string Plural(TSize count, const char* one, const char* many) {
 
 // "axis 2 was exchanged in 11 of 150 reduced samples (with axis 3 in 10, ...):
 // the jackknife estimates of ... are unreliable"
+// Exchanged axes warned of one by one; a run with all of many axes shown
+// would otherwise print a line for each.
+constexpr std::size_t DetailedExchangeWarnings = 5;
+
 std::string ExchangeWarning(TSize a, const TAxisExchanges& exchanges, TSize n, TSize k,
                             bool allometry) {
   std::string text = "axis " + std::to_string(a) + " was exchanged in " +
@@ -82,6 +86,19 @@ std::string ExchangeWarning(TSize a, const TAxisExchanges& exchanges, TSize n, T
           " and of the coefficients of axis " + std::to_string(a);
   if (a == 1 && allometry) text += " and the allometric coefficients";
   return text + " are unreliable";
+}
+
+// "4, 6 to 9, 12": the axes, consecutive ones as ranges.
+std::string AxisList(const std::vector<TSize>& axes) {
+  std::string text;
+  for (std::size_t i = 0; i < axes.size();) {
+    std::size_t j = i;
+    while (j + 1 < axes.size() && axes[j + 1] == axes[j] + 1) ++j;
+    text += (text.empty() ? "" : ", ") + std::to_string(axes[i]);
+    if (j > i) text += (j == i + 1 ? ", " : " to ") + std::to_string(axes[j]);
+    i = j + 1;
+  }
+  return text;
 }
 
 }  // namespace
@@ -156,9 +173,20 @@ TDiagnostics ComputeDiagnostics(const TDiagnosticsCollector& collector,
     d.allometry.push_back(TestAgainstIsometry(s, d.tQuantile, df));
 
   const bool allometry = !estimates.macs.empty();
-  for (TSize a = 1; a <= k; ++a) {
-    if (d.exchanges[a - 1].exchanged != 0)
-      d.warnings.push_back(ExchangeWarning(a, d.exchanges[a - 1], n, k, allometry));
+  std::vector<TSize> exchanged;
+  for (TSize a = 1; a <= k; ++a)
+    if (d.exchanges[a - 1].exchanged != 0) exchanged.push_back(a);
+  // Each exchanged axis has its own warning up to a few; beyond them one
+  // line names the others, whose details stand in the report's table.
+  for (std::size_t i = 0; i < exchanged.size() && i < DetailedExchangeWarnings; ++i) {
+    const TSize a = exchanged[i];
+    d.warnings.push_back(ExchangeWarning(a, d.exchanges[a - 1], n, k, allometry));
+  }
+  if (exchanged.size() > DetailedExchangeWarnings) {
+    const std::vector<TSize> rest(exchanged.begin() + DetailedExchangeWarnings, exchanged.end());
+    d.warnings.push_back(std::to_string(rest.size()) + " more axes (" + AxisList(rest) +
+                         ") were exchanged in some reduced samples: their jackknife estimates "
+                         "are unreliable (see the exchange table of the diagnostics)");
   }
   return d;
 }

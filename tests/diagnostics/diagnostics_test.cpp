@@ -41,6 +41,46 @@ TRun RunOn(TDataMatrix data, TAnalysisOptions options, TDiagnosticsOptions diagn
   return run;
 }
 
+TEST(AxisExchanges, ManyExchangedAxesAreWarnedOfInAFewLines) {
+  // Twelve variables of the same spread, uncorrelated: the axes are close
+  // and the reduced samples exchange most of them.
+  std::vector<std::vector<double>> rows;
+  std::uint64_t state = 12345;
+  for (int i = 0; i < 20; ++i) {
+    std::vector<double> row;
+    for (int j = 0; j < 12; ++j) {
+      state = state * 6364136223846793005u + 1442695040888963407u;
+      row.push_back(double(state >> 11) / double(1ull << 53));
+    }
+    rows.push_back(row);
+  }
+  const TRun run = RunOn(testing::MakeData(rows), Covariance());
+  const TDiagnostics& d = run.diagnostics;
+  std::vector<TSize> exchanged;
+  for (TSize a = 1; a <= d.axisCount; ++a)
+    if (d.exchanges[a - 1].exchanged != 0) exchanged.push_back(a);
+  ASSERT_GT(exchanged.size(), 7u);
+  ASSERT_EQ(d.warnings.size(), 6u);
+  for (std::size_t i = 0; i < 5; ++i)
+    EXPECT_EQ(d.warnings[i].rfind("axis " + std::to_string(exchanged[i]) + " was exchanged", 0),
+              0u);
+  // The rest in one line, consecutive axes as ranges.
+  std::string list;
+  for (std::size_t i = 5; i < exchanged.size();) {
+    std::size_t j = i;
+    while (j + 1 < exchanged.size() && exchanged[j + 1] == exchanged[j] + 1) ++j;
+    if (!list.empty()) list += ", ";
+    list += std::to_string(exchanged[i]);
+    if (j == i + 1) list += ", " + std::to_string(exchanged[j]);
+    if (j > i + 1) list += " to " + std::to_string(exchanged[j]);
+    i = j + 1;
+  }
+  EXPECT_EQ(d.warnings[5], std::to_string(exchanged.size() - 5) + " more axes (" + list +
+                               ") were exchanged in some reduced samples: their jackknife "
+                               "estimates are unreliable (see the exchange table of the "
+                               "diagnostics)");
+}
+
 TEST(AxisExchanges, TheConstructedExchangeIsFoundInExactlyItsSamples) {
   const TRun run = RunOn(AxisExchangeData(), Covariance());
   const TDiagnostics& d = run.diagnostics;
