@@ -124,7 +124,7 @@ TEST_F(BlockedAxesPathsTest, TridiagonalVectorChecks) {
   ASSERT_EQ(TridiagonalEigenvalues(diagonal.data(), coupling.data(), n, values.data()),
             TFallbackCause::None);
   TDecompositionPath path;
-  EXPECT_EQ(TridiagonalEigenvectors(diagonal.data(), coupling.data(), n, values.data(),
+  EXPECT_EQ(TridiagonalEigenvectors(diagonal.data(), coupling.data(), n, values.data(), n,
                                     vectors.data(), n, path),
             TFallbackCause::None);
   EXPECT_EQ(path.twistedVectors, n);
@@ -132,13 +132,13 @@ TEST_F(BlockedAxesPathsTest, TridiagonalVectorChecks) {
 
   std::vector<double> shifted = values;
   shifted[2] += 1e-6;
-  EXPECT_EQ(TridiagonalEigenvectors(diagonal.data(), coupling.data(), n, shifted.data(),
+  EXPECT_EQ(TridiagonalEigenvectors(diagonal.data(), coupling.data(), n, shifted.data(), n,
                                     vectors.data(), n, path),
             TFallbackCause::ResidualTooLarge);
 
   shifted = values;
   shifted[0] = std::numeric_limits<double>::infinity();
-  EXPECT_EQ(TridiagonalEigenvectors(diagonal.data(), coupling.data(), n, shifted.data(),
+  EXPECT_EQ(TridiagonalEigenvectors(diagonal.data(), coupling.data(), n, shifted.data(), n,
                                     vectors.data(), n, path),
             TFallbackCause::VectorFault);
 }

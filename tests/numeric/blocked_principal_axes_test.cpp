@@ -40,10 +40,12 @@ double MaxAbs(const TFloatMatrix& a, TSize n) {
 
 // Q orthogonal and Q T Q^T = A, for sizes on both sides of every edge: odd
 // and even widths (column pairs), lane tails, whole and partial groups of
-// four reflections, and the trivial sizes; sparse matrices reach columns
-// that are already reduced.
+// four reflections, the trivial sizes, and the sizes reduced by one, two and
+// three panels before the one-pass reduction takes the rest; sparse matrices
+// reach columns that are already reduced, inside panels too.
 TEST_F(BlockedPrincipalAxesTest, ReductionIsAnOrthogonalSimilarity) {
-  for (TSize n : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 13u, 16u, 17u, 31u, 64u, 101u})
+  for (TSize n :
+       {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 13u, 16u, 17u, 31u, 64u, 101u, 129u, 161u, 195u})
     for (double zeros : {0.0, 0.8}) {
       SCOPED_TRACE(::testing::Message() << "n = " << n << ", zeros " << zeros);
       const TFloatMatrix a = RandomSymmetric(n, n, zeros);
@@ -76,7 +78,7 @@ TEST_F(BlockedPrincipalAxesTest, ReductionIsAnOrthogonalSimilarity) {
 TEST_F(BlockedPrincipalAxesTest, AxesAgreeWithTheExactScheme) {
   // Five groups of variables, and then one size factor shared by all: a
   // large first eigenvalue over many small, close ones.
-  for (TSize p : {3u, 12u, 37u, 80u, 150u}) {
+  for (TSize p : {3u, 12u, 37u, 80u, 150u, 230u}) {
     SCOPED_TRACE(p);
     std::mt19937 rng(p);
     std::normal_distribution<double> normal;
@@ -120,6 +122,49 @@ TEST_F(BlockedPrincipalAxesTest, AxesAgreeWithTheExactScheme) {
                     1e-13 * largest / gap + 1e-14)
             << i << "," << j;
       }
+    }
+  }
+}
+
+// The eigenvectors of the first k axes alone: the same eigenvalues, bit for
+// bit, and the same first k vectors as when all are formed, on both sides of
+// the panel crossover; a cluster of close eigenvalues that reaches past axis
+// k is resolved whole.
+TEST_F(BlockedPrincipalAxesTest, FirstAxesAlone) {
+  for (TSize p : {40u, 200u}) {
+    SCOPED_TRACE(p);
+    const TFloatMatrix a = RandomSymmetric(p, p);
+    TFloatMatrix work = a, all(p, p);
+    TFloatVector off(p), allValues(p);
+    double trace = 0.0;
+    BlockedPrincipalAxesOf(work, p, trace, off, allValues, all);
+    for (TSize k : {1u, 3u, 17u}) {
+      SCOPED_TRACE(k);
+      TFloatMatrix first(p, p);
+      TFloatVector values(p);
+      work = a;
+      const TDecompositionPath path = BlockedPrincipalAxesOf(work, p, trace, off, values, first, k);
+      EXPECT_EQ(path.fallback, TFallbackCause::None);
+      EXPECT_EQ(path.twistedVectors, k);
+      for (TSize j = 1; j <= p; ++j) EXPECT_EQ(values.GetValue(j), allValues.GetValue(j));
+      for (TSize j = 1; j <= k; ++j)
+        for (TSize i = 1; i <= p; ++i)
+          EXPECT_NEAR(first.GetValue(i, j), all.GetValue(i, j), 1e-13) << i << "," << j;
+    }
+  }
+  const std::vector<double> spectrum = {9, 5 + 1e-10, 5, 3, 2, 1};
+  const TFloatMatrix a = MatrixWithEigenvalues(spectrum, 7);
+  TFloatMatrix work = a, vectors(6, 6);
+  TFloatVector off(6), values(6);
+  double trace = 0.0;
+  const TDecompositionPath path = BlockedPrincipalAxesOf(work, 6, trace, off, values, vectors, 2);
+  EXPECT_EQ(path.twistedVectors, 1u);
+  EXPECT_EQ(path.clusterSizes, std::vector<TSize>{2});
+  for (TSize j = 1; j <= 2; ++j) {
+    for (TSize i = 1; i <= 6; ++i) {
+      double av = 0.0;
+      for (TSize k = 1; k <= 6; ++k) av += a.GetValue(i, k) * vectors.GetValue(k, j);
+      EXPECT_NEAR(av, values.GetValue(j) * vectors.GetValue(i, j), 1e-12) << i << "," << j;
     }
   }
 }
