@@ -13,10 +13,9 @@
 #include "numeric/float_faults.h"
 #include "numeric/panel_reduction.h"
 #include "numeric/principal_axes.h"
-#include "numeric/root_free_ql.h"
 #include "numeric/rotation_fallback.h"
+#include "numeric/split_tridiagonal.h"
 #include "numeric/statistics.h"
-#include "numeric/tridiagonal_eigenvectors.h"
 
 namespace talvex {
 
@@ -68,22 +67,19 @@ TDecompositionPath BlockedPrincipalAxesOf(TFloatMatrix& work, TSize p, double& t
   // through the reflections: no rotation ever touches a p x p matrix. The
   // vectors are formed in place in `eigenvectors`.
   TDecompositionPath path;
-  path.fallback = TridiagonalEigenvalues(diagonal.data(), coupling.data(), p, eigenvalues.Data());
+  double* Z = eigenvectors.Column(1);
+  const std::size_t ldz = eigenvectors.MaxRows();
+  path.fallback = TridiagonalEigenpairs(diagonal.data(), coupling.data(), p, axes,
+                                        eigenvalues.Data(), Z, ldz, path);
   eigenvalues.Extend(p);
   if (!path.FellBack()) {
-    double* Z = eigenvectors.Column(1);
-    const std::size_t ldz = eigenvectors.MaxRows();
-    path.fallback = TridiagonalEigenvectors(diagonal.data(), coupling.data(), p, eigenvalues.Data(),
-                                            axes, Z, ldz, path);
-    if (!path.FellBack()) {
-      if (p > PanelCrossover) {
-        ApplyBlockReflectors(A, ld, p, Z, ldz, axes);
-      } else {
-        ApplyReflectionProduct(A, ld, p, Z, ldz, axes);
-      }
-      SignedUnitAxes(eigenvectors, p, eigenvectors, axes);
-      return path;
+    if (p > PanelCrossover) {
+      ApplyBlockReflectors(A, ld, p, Z, ldz, axes);
+    } else {
+      ApplyReflectionProduct(A, ld, p, Z, ldz, axes);
     }
+    SignedUnitAxes(eigenvectors, p, eigenvectors, axes);
+    return path;
   }
   path.twistedVectors = 0;
   path.clusterSizes.clear();
