@@ -214,7 +214,7 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in, const TJackknifeSettin
 
   auto decompose = [&](TSize object, unsigned worker, TSize slot) {
     TLeaveOneOut::TWorkspace& ws = workspaces[worker];
-    leaveOneOut.Decompose(object, ws);
+    leaveOneOut.Decompose(object, ws, k);
     TReducedSample& sample = ring[slot];
     std::copy_n(ws.values.Data(), p, sample.values.begin());
     for (TSize a = 1; a <= k; ++a)

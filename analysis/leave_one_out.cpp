@@ -51,9 +51,9 @@ TLeaveOneOut::TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, Dispersio
   CheckFloatFaults();
 }
 
-void TLeaveOneOut::Decompose(TSize i, TWorkspace& ws) const {
+void TLeaveOneOut::Decompose(TSize i, TWorkspace& ws, TSize axisCount) const {
   DowndatedDispersion(i, ws);
-  BlockedPrincipalAxesOf(ws.work, p_, ws.trace, ws.offDiag, ws.values, ws.vectors);
+  BlockedPrincipalAxesOf(ws.work, p_, ws.trace, ws.offDiag, ws.values, ws.vectors, axisCount);
 }
 
 void TLeaveOneOut::DowndatedDispersion(TSize i, TWorkspace& ws) const {

@@ -35,8 +35,9 @@ class TLeaveOneOut {
   TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, DispersionMethod method);
 
   /// Eigenvalues and eigenvectors of the sample without object i (1..n) into
-  /// ws.values and ws.vectors. Thread-safe for distinct workspaces.
-  void Decompose(TSize i, TWorkspace& ws) const;
+  /// ws.values (all p) and ws.vectors (the first axisCount columns, 1..p;
+  /// the others have no meaning). Thread-safe for distinct workspaces.
+  void Decompose(TSize i, TWorkspace& ws, TSize axisCount) const;
 
  private:
   void DowndatedDispersion(TSize i, TWorkspace& ws) const;

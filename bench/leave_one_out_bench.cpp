@@ -39,7 +39,7 @@ void BM_LeaveOneOutStep(benchmark::State& state) {
   talvex::TLeaveOneOut::TWorkspace ws(n, p);
   TSize object = 1;
   for (auto _ : state) {
-    leaveOneOut.Decompose(object, ws);
+    leaveOneOut.Decompose(object, ws, p);
     benchmark::DoNotOptimize(ws.vectors.Column(1));
     object = object % n + 1;
   }
@@ -50,6 +50,8 @@ BENCHMARK(BM_LeaveOneOutStep)
     ->Args({100, 1000})
     ->Args({200, 2000})
     ->Args({255, 300})
+    ->Args({500, 500})
+    ->Args({1000, 300})
     ->Unit(benchmark::kMicrosecond);
 
 void BM_Jackknife(benchmark::State& state) {

@@ -4,25 +4,40 @@
 // and i + 1.
 #include "numeric/blocked_principal_axes.h"
 
+#include <algorithm>
 #include <vector>
 
+#include "numeric/block_reflector.h"
 #include "numeric/blocked_reflections.h"
 #include "numeric/container_checks.h"
 #include "numeric/float_faults.h"
+#include "numeric/panel_reduction.h"
 #include "numeric/principal_axes.h"
-#include "numeric/root_free_ql.h"
 #include "numeric/rotation_fallback.h"
+#include "numeric/split_tridiagonal.h"
 #include "numeric/statistics.h"
-#include "numeric/tridiagonal_eigenvectors.h"
 
 namespace talvex {
+
+namespace {
+
+/// The reduction by panels where they pay, in one pass per step below.
+void ReduceLower(double* A, std::size_t ld, TSize n, double* diagonal, double* coupling) {
+  if (n > PanelCrossover) {
+    ReduceLowerPanels(A, ld, n, diagonal, coupling);
+  } else {
+    ReduceLowerBlocked(A, ld, n, diagonal, coupling);
+  }
+}
+
+}  // namespace
 
 void ReduceToTridiagonalBlocked(TFloatMatrix& a, TSize n, TFloatVector& d, TFloatVector& e) {
   detail::RequireReadable(a, n, n);
   detail::RequireWritable(d, n);
   detail::RequireWritable(e, n);
   std::vector<double> diagonal(n), coupling(n);
-  ReduceLowerBlocked(a.Column(1), a.MaxRows(), n, diagonal.data(), coupling.data());
+  ReduceLower(a.Column(1), a.MaxRows(), n, diagonal.data(), coupling.data());
   AsTridiagonalizeResult(a, n, diagonal.data(), coupling.data(), d, e);
   CheckFloatFaults();
 }
@@ -30,31 +45,41 @@ void ReduceToTridiagonalBlocked(TFloatMatrix& a, TSize n, TFloatVector& d, TFloa
 TDecompositionPath BlockedPrincipalAxesOf(TFloatMatrix& work, TSize p, double& trace,
                                           TFloatVector& offDiag, TFloatVector& eigenvalues,
                                           TFloatMatrix& eigenvectors) {
+  return BlockedPrincipalAxesOf(work, p, trace, offDiag, eigenvalues, eigenvectors, p);
+}
+
+TDecompositionPath BlockedPrincipalAxesOf(TFloatMatrix& work, TSize p, double& trace,
+                                          TFloatVector& offDiag, TFloatVector& eigenvalues,
+                                          TFloatMatrix& eigenvectors, TSize axisCount) {
   detail::RequireReadable(work, p, p);
   detail::RequireWritable(offDiag, p);
   detail::RequireWritable(eigenvalues, p);
   detail::RequireWritable(eigenvectors, p, p);
+  const TSize axes = std::min(std::max<TSize>(axisCount, 1), p);
   trace = MatrixTrace(work, p);
   double* A = work.Column(1);
   const std::size_t ld = work.MaxRows();
   std::vector<double> diagonal(p), coupling(p);
-  ReduceLowerBlocked(A, ld, p, diagonal.data(), coupling.data());
+  ReduceLower(A, ld, p, diagonal.data(), coupling.data());
   CheckFloatFaults();
 
-  // The eigenvalues alone, then each eigenvector of T, then back through the
-  // reflections: no rotation ever touches a p x p matrix.
+  // The eigenvalues alone, then each wanted eigenvector of T, then back
+  // through the reflections: no rotation ever touches a p x p matrix. The
+  // vectors are formed in place in `eigenvectors`.
   TDecompositionPath path;
-  path.fallback = TridiagonalEigenvalues(diagonal.data(), coupling.data(), p, eigenvalues.Data());
+  double* Z = eigenvectors.Column(1);
+  const std::size_t ldz = eigenvectors.MaxRows();
+  path.fallback = TridiagonalEigenpairs(diagonal.data(), coupling.data(), p, axes,
+                                        eigenvalues.Data(), Z, ldz, path);
   eigenvalues.Extend(p);
   if (!path.FellBack()) {
-    TFloatMatrix vectors(p, p);  // of T, then of the matrix, before their signs
-    path.fallback = TridiagonalEigenvectors(diagonal.data(), coupling.data(), p, eigenvalues.Data(),
-                                            vectors.Column(1), vectors.MaxRows(), path);
-    if (!path.FellBack()) {
-      ApplyReflectionProduct(A, ld, p, vectors.Column(1), vectors.MaxRows());
-      SignedUnitAxes(vectors, p, eigenvectors);
-      return path;
+    if (p > PanelCrossover) {
+      ApplyBlockReflectors(A, ld, p, Z, ldz, axes);
+    } else {
+      ApplyReflectionProduct(A, ld, p, Z, ldz, axes);
     }
+    SignedUnitAxes(eigenvectors, p, eigenvectors, axes);
+    return path;
   }
   path.twistedVectors = 0;
   path.clusterSizes.clear();

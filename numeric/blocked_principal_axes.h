@@ -3,18 +3,26 @@
 // full-sample axes, whose signs the report prints, keep the exact scheme).
 // Its stages, each in its own file:
 //  1. Householder reduction to tridiagonal form T, forward over the lower
-//     triangle in vector lanes (blocked_reflections): 4/3 p^3.
+//     triangle: in vector lanes, one pass over the trailing matrix per step
+//     (blocked_reflections), and beyond PanelCrossover variables by panels
+//     whose updates are matrix-matrix products (panel_reduction): 4/3 p^3.
 //  2. The eigenvalues of T by root-free QL (root_free_ql): O(p^2).
 //  3. Each eigenvector of T by a twisted factorisation of T - lambda I, with
 //     clusters of close eigenvalues resolved together
 //     (tridiagonal_eigenvectors, twisted_eigenvectors): O(p^2) plus the
 //     clusters.
-//  4. The vectors back through the reflections in compact WY form
-//     (blocked_reflections): 2 p^3.
+//  4. The vectors back through the reflections in compact WY form, four at a
+//     time (blocked_reflections), or beyond PanelCrossover variables as block
+//     reflectors of BlockWidth by matrix-matrix products (block_reflector):
+//     2 p^2 k for the first k axes.
+// The matrix-matrix products go through the optimised BLAS (blas_products).
 // Where stage 2 or 3 cannot be trusted (see TFallbackCause), the rotations of
 // the QL algorithm are applied to Q instead, as in PrincipalAxesOf
-// (rotation_fallback). The lanes are fixed in the code, so the results are
-// the same on every processor and for every thread.
+// (rotation_fallback). Our own lanes are fixed in the code and the BLAS runs
+// on one thread with fixed blocking, so the results are the same for every
+// thread count; up to PanelCrossover variables they are also the same on
+// every processor, beyond it they may differ in the last bits where the
+// BLAS chooses other kernels.
 #pragma once
 
 #include "numeric/decomposition_path.h"
@@ -34,5 +42,14 @@ void ReduceToTridiagonalBlocked(TFloatMatrix& a, TSize n, TFloatVector& d, TFloa
 TDecompositionPath BlockedPrincipalAxesOf(TFloatMatrix& work, TSize p, double& trace,
                                           TFloatVector& offDiag, TFloatVector& eigenvalues,
                                           TFloatMatrix& eigenvectors);
+
+/// The same with the eigenvectors of the first axisCount (1..p) axes alone:
+/// columns 1..axisCount of `eigenvectors` are as above, the others are left
+/// with no meaning (where the QL rotations take over, all p are formed).
+/// All p eigenvalues are formed in any case. The vectors of T and the
+/// transformation back cost in proportion to axisCount.
+TDecompositionPath BlockedPrincipalAxesOf(TFloatMatrix& work, TSize p, double& trace,
+                                          TFloatVector& offDiag, TFloatVector& eigenvalues,
+                                          TFloatMatrix& eigenvectors, TSize axisCount);
 
 }  // namespace talvex

@@ -154,14 +154,14 @@ TALVEX_WIDE_VECTORS void ApplyBlockToColumnPair(double* __restrict x, double* __
   }
 }
 
-/// Columns first..n-1 of X (leading dimension ldx), rows r0..n-1, by pairs;
-/// an odd last column is paired with `spare`, n zeros that stay zero.
-void ApplyBlockToColumns(double* X, std::size_t ldx, TSize first, TSize n, TSize r0,
+/// Columns first..last-1 of X (leading dimension ldx), rows r0..n-1, by
+/// pairs; an odd last column is paired with `spare`, n zeros that stay zero.
+void ApplyBlockToColumns(double* X, std::size_t ldx, TSize first, TSize last, TSize n, TSize r0,
                          const double* panel, const double* T, double* spare) {
   TSize c = first;
-  for (; c + 1 < n; c += 2)
+  for (; c + 1 < last; c += 2)
     ApplyBlockToColumnPair(X + c * ldx, X + (c + 1) * ldx, r0, n, panel, n, T);
-  if (c < n) ApplyBlockToColumnPair(X + c * ldx, spare, r0, n, panel, n, T);
+  if (c < last) ApplyBlockToColumnPair(X + c * ldx, spare, r0, n, panel, n, T);
 }
 
 /// The triangular factor of P(lo) P(lo+1) ... = I - V T V^T (forward
@@ -269,15 +269,16 @@ void FormReflectionProduct(double* A, std::size_t ld, TSize n) {
   ForEachGroupLastFirst(
       A, ld, n, [&](TSize lo, TSize hi, const double* panel, const double* T, double* spare) {
         for (TSize c = lo + 1; c <= hi; ++c) SetUnitColumn(A + c * ld, c, n);
-        ApplyBlockToColumns(A, ld, lo + 1, n, lo + 1, panel, T, spare);
+        ApplyBlockToColumns(A, ld, lo + 1, n, n, lo + 1, panel, T, spare);
       });
   if (n >= 1) SetUnitColumn(A, 0, n);
 }
 
-void ApplyReflectionProduct(const double* A, std::size_t ld, TSize n, double* X, std::size_t ldx) {
+void ApplyReflectionProduct(const double* A, std::size_t ld, TSize n, double* X, std::size_t ldx,
+                            TSize columns) {
   ForEachGroupLastFirst(A, ld, n,
                         [&](TSize lo, TSize, const double* panel, const double* T, double* spare) {
-                          ApplyBlockToColumns(X, ldx, 0, n, lo + 1, panel, T, spare);
+                          ApplyBlockToColumns(X, ldx, 0, columns, n, lo + 1, panel, T, spare);
                         });
 }
 

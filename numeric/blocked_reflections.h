@@ -20,9 +20,11 @@ void ReduceLowerBlocked(double* A, std::size_t ld, TSize n, double* diagonal, do
 /// A := Q, formed in place of the reflections ReduceLowerBlocked left in A.
 void FormReflectionProduct(double* A, std::size_t ld, TSize n);
 
-/// X := Q X (n x n, leading dimension ldx), Q from the reflections in A,
-/// applied four at a time in compact WY form, two columns per pass: 2 n^3.
-void ApplyReflectionProduct(const double* A, std::size_t ld, TSize n, double* X, std::size_t ldx);
+/// X := Q X (n rows, columns 0..columns-1, leading dimension ldx), Q from
+/// the reflections in A, applied four at a time in compact WY form, two
+/// columns per pass: 2 n^2 columns.
+void ApplyReflectionProduct(const double* A, std::size_t ld, TSize n, double* X, std::size_t ldx,
+                            TSize columns);
 
 /// Columns 0..n-1 of A in reverse order.
 void ReverseColumns(double* A, std::size_t ld, TSize n);

@@ -415,9 +415,14 @@ void PrincipalAxesOf(TFloatMatrix& work, TSize p, double& trace, TFloatVector& o
 }
 
 void SignedUnitAxes(const TFloatMatrix& z, TSize p, TFloatMatrix& eigenvectors) {
+  SignedUnitAxes(z, p, eigenvectors, p);
+}
+
+void SignedUnitAxes(const TFloatMatrix& z, TSize p, TFloatMatrix& eigenvectors, TSize columns) {
   // Unit length, then every nonzero element negated: the sign convention of
   // the report. Zeros stay as they are, including a quotient that underflows.
-  for (TSize j = 1; j <= p; ++j) {
+  // Each element is read before it is written, so z may be eigenvectors.
+  for (TSize j = 1; j <= columns; ++j) {
     const double* source = z.Column(j);
     double* vector = eigenvectors.Column(j);
     double sumOfSquares = 0.0;
@@ -430,7 +435,7 @@ void SignedUnitAxes(const TFloatMatrix& z, TSize p, TFloatMatrix& eigenvectors) 
       vector[i] = x;
     }
   }
-  detail::MarkWritten(eigenvectors, p, p);
+  detail::MarkWritten(eigenvectors, p, columns);
   CheckFloatFaults();
 }
 

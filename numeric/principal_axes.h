@@ -22,9 +22,11 @@ void TridiagonalQL(TFloatVector& d, TFloatVector& e, TSize n, TFloatMatrix& z);
 /// d descending (ties choose the later index), columns of z moved alike.
 void SortEigenpairs(TFloatVector& d, TFloatMatrix& z, TSize n);
 
-/// Columns of z scaled to unit length, then every nonzero element negated (the
-/// report's sign convention), into eigenvectors.
+/// Columns 1..columns (all p by default) of z scaled to unit length, then
+/// every nonzero element negated (the report's sign convention), into
+/// eigenvectors; z may be eigenvectors itself.
 void SignedUnitAxes(const TFloatMatrix& z, TSize p, TFloatMatrix& eigenvectors);
+void SignedUnitAxes(const TFloatMatrix& z, TSize p, TFloatMatrix& eigenvectors, TSize columns);
 
 /// Decomposes the p x p dispersion matrix held in `work`: trace, eigenvalues
 /// (descending) and unit eigenvectors with the sign convention. `work` and

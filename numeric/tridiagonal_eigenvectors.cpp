@@ -114,8 +114,8 @@ bool ResolveCluster(const double* a, const double* b, TSize n, TSize j0, TSize j
 }  // namespace
 
 TFallbackCause TridiagonalEigenvectors(const double* diagonal, const double* coupling, TSize n,
-                                       const double* values, double* Z, std::size_t ldz,
-                                       TDecompositionPath& path) {
+                                       const double* values, TSize count, double* Z,
+                                       std::size_t ldz, TDecompositionPath& path) {
   const double* a = diagonal;
   const double* b = coupling;
   double norm = 0.0;
@@ -126,16 +126,21 @@ TFallbackCause TridiagonalEigenvectors(const double* diagonal, const double* cou
     norm = std::max(norm, row);
   }
   if (norm == 0.0) return TFallbackCause::ZeroMatrix;
+  // The columns computed: the first count, and the rest of a cluster that
+  // column count - 1 belongs to.
+  TSize computed = std::min(std::max<TSize>(count, 1), n);
+  while (computed < n && !(values[computed - 1] - values[computed] >= ClusterGapLimit * norm))
+    ++computed;
   std::vector<double> work(4 * std::size_t(n) * TwistedGroup);
   // A last group of fewer than four repeats its last eigenvalue into a spare
   // column that is then dropped.
   std::vector<double> spare(n), residuals(n + TwistedGroup);
-  for (TSize j = 0; j < n; j += TwistedGroup) {
+  for (TSize j = 0; j < computed; j += TwistedGroup) {
     double lambdas[TwistedGroup];
     double* columns[TwistedGroup];
     for (TSize t = 0; t < TwistedGroup; ++t) {
-      const bool inside = j + t < n;
-      lambdas[t] = values[inside ? j + t : n - 1];
+      const bool inside = j + t < computed;
+      lambdas[t] = values[inside ? j + t : computed - 1];
       columns[t] = inside ? Z + (j + t) * ldz : spare.data();
     }
     TwistedEigenvectors(a, b, n, lambdas, PivotFloor * norm, columns, work.data(),
@@ -146,9 +151,9 @@ TFallbackCause TridiagonalEigenvectors(const double* diagonal, const double* cou
   if (TakeFloatFaults()) return TFallbackCause::VectorFault;
   path.twistedVectors = 0;
   path.clusterSizes.clear();
-  for (TSize j0 = 0; j0 < n;) {
+  for (TSize j0 = 0; j0 < computed;) {
     TSize j1 = j0 + 1;
-    while (j1 < n && !(values[j1 - 1] - values[j1] >= ClusterGapLimit * norm)) ++j1;
+    while (j1 < computed && !(values[j1 - 1] - values[j1] >= ClusterGapLimit * norm)) ++j1;
     const TSize size = j1 - j0;
     if (size > MaxClusterSize) return TFallbackCause::ClusterTooLarge;
     if (size == 1) {
@@ -162,7 +167,7 @@ TFallbackCause TridiagonalEigenvectors(const double* diagonal, const double* cou
     j0 = j1;
   }
   if (TakeFloatFaults()) return TFallbackCause::VectorFault;
-  for (TSize j = 0; j < n; ++j)
+  for (TSize j = 0; j < computed; ++j)
     if (!(residuals[j] <= ResidualLimit * norm)) return TFallbackCause::ResidualTooLarge;
   return TFallbackCause::None;
 }

@@ -30,12 +30,16 @@ constexpr double ResidualLimit = 1e-13;
 constexpr TSize MaxClusterSize = 16;
 
 /// The unit eigenvectors of the n x n tridiagonal (diagonal, coupling) for
-/// its descending eigenvalues `values` into columns 0..n-1 of Z. On success
-/// returns TFallbackCause::None and sets path.twistedVectors and
-/// path.clusterSizes; otherwise returns why the vectors cannot be trusted,
-/// with Z and path of no meaning. |T| above is the largest row sum of |T|.
+/// the first `count` (1..n) of its descending eigenvalues `values` into
+/// columns 0..count-1 of Z; a cluster of close eigenvalues that reaches past
+/// column count-1 is resolved whole, so Z needs room for n columns and the
+/// columns past count-1 are left with no meaning. On success returns
+/// TFallbackCause::None and sets path.twistedVectors and path.clusterSizes
+/// (of the columns computed); otherwise returns why the vectors cannot be
+/// trusted, with Z and path of no meaning. |T| above is the largest row sum
+/// of |T|.
 TFallbackCause TridiagonalEigenvectors(const double* diagonal, const double* coupling, TSize n,
-                                       const double* values, double* Z, std::size_t ldz,
-                                       TDecompositionPath& path);
+                                       const double* values, TSize count, double* Z,
+                                       std::size_t ldz, TDecompositionPath& path);
 
 }  // namespace talvex

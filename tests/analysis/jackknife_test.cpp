@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "numeric/principal_axes.h"
 #include "refusing_thread_starter.h"
@@ -159,6 +160,93 @@ TEST(Jackknife, FaultsOfTheCallingThreadAloneAreReported) {
                               .allometry = std::nullopt};
   TRefusingStarter starter(0);
   EXPECT_THROW(RunJackknife(input, {.threads = 2, .threadStarter = starter}), Exception);
+}
+
+// More variables than objects, past the size where the reduced samples are
+// reduced by panels: rank n - 1 in the full sample and n - 2 in every reduced
+// one. The eigenvalues within the rank and the first axes agree with a
+// jackknife computed the plain way, each reduced sample decomposed from its
+// rows by the exact scheme; the eigenvalues past the reduced rank are zero to
+// rounding in every sample, so their estimates are too.
+TEST(Jackknife, MoreVariablesThanObjects) {
+  const TSize n = 24, p = 150, k = 3;
+  TFloatMatrix data(n, p);
+  for (TSize i = 1; i <= n; ++i) {
+    const double size = std::sin(1.7 * i);
+    for (TSize j = 1; j <= p; ++j)
+      data.SetValue(i, j, 20.0 + (1.0 + 0.01 * j) * size + 0.3 * std::cos(0.37 * i * j + j));
+  }
+  for (DispersionMethod method : {DispersionMethod::Correlation, DispersionMethod::Covariance}) {
+    SCOPED_TRACE(int(method));
+    TFloatMatrix work(p, p), vectors(p, p), reducedVectors(p, p), rows(n - 1, p);
+    TFloatVector values(p), reducedValues(p), offDiag(p);
+    double trace = 0.0;
+    PrincipalAxes(n, p, data, method, work, trace, offDiag, values, vectors);
+    const TJackknifeInput input{.data = data,
+                                .objectCount = n,
+                                .variableCount = p,
+                                .axisCount = k,
+                                .method = method,
+                                .eigenvalues = values,
+                                .eigenvectors = vectors,
+                                .allometry = std::nullopt};
+    const TJackknifeResults results = RunJackknife(input, {.threads = 2});
+
+    std::vector<double> valueSums(p, 0.0), vectorSums(std::size_t(p) * k, 0.0);
+    for (TSize left = 1; left <= n; ++left) {
+      for (TSize j = 1; j <= p; ++j)
+        for (TSize i = 1, r = 1; i <= n; ++i)
+          if (i != left) rows.SetValue(r++, j, data.GetValue(i, j));
+      PrincipalAxes(n - 1, p, rows, method, work, trace, offDiag, reducedValues, reducedVectors);
+      for (TSize c = 1; c <= p; ++c)
+        valueSums[c - 1] += n * values.GetValue(c) - (n - 1.0) * reducedValues.GetValue(c);
+      for (TSize a = 1; a <= k; ++a) {
+        double dot = 0.0;
+        for (TSize j = 1; j <= p; ++j)
+          dot += vectors.GetValue(j, a) * reducedVectors.GetValue(j, a);
+        const double sign = dot < 0.0 ? -1.0 : 1.0;
+        for (TSize j = 1; j <= p; ++j)
+          vectorSums[(a - 1) * p + j - 1] +=
+              n * vectors.GetValue(j, a) - (n - 1.0) * sign * reducedVectors.GetValue(j, a);
+      }
+    }
+    const double largest = values.GetValue(1);
+    for (TSize c = 1; c <= n - 2; ++c)
+      EXPECT_NEAR(results.eigenvalues[c - 1].estimate, valueSums[c - 1] / n, 1e-9 * largest) << c;
+    for (TSize c = n; c <= p; ++c)
+      EXPECT_NEAR(results.eigenvalues[c - 1].estimate, 0.0, 1e-9 * largest) << c;
+    for (std::size_t i = 0; i < vectorSums.size(); ++i)
+      EXPECT_NEAR(results.vectors[i].estimate, vectorSums[i] / n, 1e-7) << i;
+  }
+}
+
+// A wide jackknife stops when asked, between two reduced samples, with
+// decompositions still running on the other thread.
+TEST(Jackknife, WideRunStopsWhenCancelled) {
+  class TCancelAfter : public TRunObserver {
+   public:
+    void JackknifeIteration(TSize object, TSize) override { last = object; }
+    bool CancelRequested() override { return last >= 3; }
+    TSize last = 0;
+  } observer;
+  const TSize n = 30, p = 300;
+  TFloatMatrix data(n, p);
+  for (TSize i = 1; i <= n; ++i)
+    for (TSize j = 1; j <= p; ++j) data.SetValue(i, j, std::sin(0.91 * i * j) + 0.1 * j);
+  TFloatMatrix work(p, p), vectors(p, p);
+  TFloatVector values(p), offDiag(p);
+  double trace = 0.0;
+  PrincipalAxes(n, p, data, DispersionMethod::Correlation, work, trace, offDiag, values, vectors);
+  const TJackknifeInput input{.data = data,
+                              .objectCount = n,
+                              .variableCount = p,
+                              .axisCount = p,
+                              .method = DispersionMethod::Correlation,
+                              .eigenvalues = values,
+                              .eigenvectors = vectors,
+                              .allometry = std::nullopt};
+  EXPECT_THROW(RunJackknife(input, {.threads = 2, .observer = &observer}), ERunCancelled);
+  EXPECT_EQ(observer.last, 3u);
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ void ExpectSameAxesAsRecomputed(const TFloatMatrix& x, TSize n, TSize p, Dispers
   double trace = 0.0;
   for (TSize i = 1; i <= n; ++i) {
     SCOPED_TRACE(i);
-    leaveOneOut.Decompose(i, ws);
+    leaveOneOut.Decompose(i, ws, p);
     for (TSize r = 1, k = 1; k <= n; ++k) {
       if (k == i) continue;
       for (TSize j = 1; j <= p; ++j) rows.SetValue(r, j, x.GetValue(k, j));
@@ -82,12 +82,12 @@ TEST(LeaveOneOut, OutlierCarryingAVariablesSpreadIsRecomputed) {
   x.SetValue(3, 2, 5e6);
   const TLeaveOneOut covariance(x, 12, 3, DispersionMethod::Covariance);
   TLeaveOneOut::TWorkspace ws(12, 3);
-  covariance.Decompose(3, ws);
+  covariance.Decompose(3, ws, 3);
   EXPECT_EQ(ws.values.GetValue(3), 0.0);  // the constant variable's axis, exactly
 
   const TLeaveOneOut correlation(x, 12, 3, DispersionMethod::Correlation);
-  EXPECT_THROW(correlation.Decompose(3, ws), Exception);
-  EXPECT_NO_THROW(correlation.Decompose(4, ws));
+  EXPECT_THROW(correlation.Decompose(3, ws, 3), Exception);
+  EXPECT_NO_THROW(correlation.Decompose(4, ws, 3));
 }
 
 }  // namespace

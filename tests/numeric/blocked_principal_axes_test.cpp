@@ -40,10 +40,12 @@ double MaxAbs(const TFloatMatrix& a, TSize n) {
 
 // Q orthogonal and Q T Q^T = A, for sizes on both sides of every edge: odd
 // and even widths (column pairs), lane tails, whole and partial groups of
-// four reflections, and the trivial sizes; sparse matrices reach columns
-// that are already reduced.
+// four reflections, the trivial sizes, and the sizes reduced by one, two and
+// three panels before the one-pass reduction takes the rest; sparse matrices
+// reach columns that are already reduced, inside panels too.
 TEST_F(BlockedPrincipalAxesTest, ReductionIsAnOrthogonalSimilarity) {
-  for (TSize n : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 13u, 16u, 17u, 31u, 64u, 101u})
+  for (TSize n :
+       {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 13u, 16u, 17u, 31u, 64u, 101u, 129u, 161u, 195u})
     for (double zeros : {0.0, 0.8}) {
       SCOPED_TRACE(::testing::Message() << "n = " << n << ", zeros " << zeros);
       const TFloatMatrix a = RandomSymmetric(n, n, zeros);
@@ -76,7 +78,7 @@ TEST_F(BlockedPrincipalAxesTest, ReductionIsAnOrthogonalSimilarity) {
 TEST_F(BlockedPrincipalAxesTest, AxesAgreeWithTheExactScheme) {
   // Five groups of variables, and then one size factor shared by all: a
   // large first eigenvalue over many small, close ones.
-  for (TSize p : {3u, 12u, 37u, 80u, 150u}) {
+  for (TSize p : {3u, 12u, 37u, 80u, 150u, 230u}) {
     SCOPED_TRACE(p);
     std::mt19937 rng(p);
     std::normal_distribution<double> normal;
@@ -124,9 +126,92 @@ TEST_F(BlockedPrincipalAxesTest, AxesAgreeWithTheExactScheme) {
   }
 }
 
+// The eigenvectors of the first k axes alone: the same eigenvalues, bit for
+// bit, and the same first k vectors as when all are formed, on both sides of
+// the panel crossover; a cluster of close eigenvalues that reaches past axis
+// k is resolved whole.
+TEST_F(BlockedPrincipalAxesTest, FirstAxesAlone) {
+  for (TSize p : {40u, 200u}) {
+    SCOPED_TRACE(p);
+    const TFloatMatrix a = RandomSymmetric(p, p);
+    TFloatMatrix work = a, all(p, p);
+    TFloatVector off(p), allValues(p);
+    double trace = 0.0;
+    BlockedPrincipalAxesOf(work, p, trace, off, allValues, all);
+    for (TSize k : {1u, 3u, 17u}) {
+      SCOPED_TRACE(k);
+      TFloatMatrix first(p, p);
+      TFloatVector values(p);
+      work = a;
+      const TDecompositionPath path = BlockedPrincipalAxesOf(work, p, trace, off, values, first, k);
+      EXPECT_EQ(path.fallback, TFallbackCause::None);
+      EXPECT_EQ(path.twistedVectors, k);
+      for (TSize j = 1; j <= p; ++j) EXPECT_EQ(values.GetValue(j), allValues.GetValue(j));
+      for (TSize j = 1; j <= k; ++j)
+        for (TSize i = 1; i <= p; ++i)
+          EXPECT_NEAR(first.GetValue(i, j), all.GetValue(i, j), 1e-13) << i << "," << j;
+    }
+  }
+  const std::vector<double> spectrum = {9, 5 + 1e-10, 5, 3, 2, 1};
+  const TFloatMatrix a = MatrixWithEigenvalues(spectrum, 7);
+  TFloatMatrix work = a, vectors(6, 6);
+  TFloatVector off(6), values(6);
+  double trace = 0.0;
+  const TDecompositionPath path = BlockedPrincipalAxesOf(work, 6, trace, off, values, vectors, 2);
+  EXPECT_EQ(path.twistedVectors, 1u);
+  EXPECT_EQ(path.clusterSizes, std::vector<TSize>{2});
+  for (TSize j = 1; j <= 2; ++j) {
+    for (TSize i = 1; i <= 6; ++i) {
+      double av = 0.0;
+      for (TSize k = 1; k <= 6; ++k) av += a.GetValue(i, k) * vectors.GetValue(k, j);
+      EXPECT_NEAR(av, values.GetValue(j) * vectors.GetValue(i, j), 1e-12) << i << "," << j;
+    }
+  }
+}
+
+// More variables than objects: a correlation matrix of rank n - 1 < p, whose
+// tridiagonal form past the rank is rounding noise. It splits there, so the
+// p - n + 1 zero eigenvalues do not form one cluster too large to resolve
+// (a few of them may stay beside the last rows of the rank and collapse,
+// which the rotations then answer); the axes are true eigenpairs, the
+// eigenvalues past the rank zero to rounding, and the first axes alone come
+// with the same values.
+TEST_F(BlockedPrincipalAxesTest, RankDeficientMatricesSplit) {
+  for (TSize p : {60u, 150u}) {
+    SCOPED_TRACE(p);
+    const TSize n = 20;
+    std::mt19937 rng(p);
+    std::normal_distribution<double> normal;
+    TFloatMatrix data(n, p);
+    for (TSize i = 1; i <= n; ++i) {
+      const double size = normal(rng);
+      for (TSize j = 1; j <= p; ++j) data.SetValue(i, j, 10.0 + (j % 3) * size + normal(rng));
+    }
+    TFloatMatrix a(p, p);
+    DispersionMatrix(data, n, p, a, DispersionMethod::Correlation);
+    TFloatMatrix work = a, vectors(p, p);
+    TFloatVector off(p), values(p);
+    double trace = 0.0;
+    const TDecompositionPath path = BlockedPrincipalAxesOf(work, p, trace, off, values, vectors);
+    EXPECT_NE(path.fallback, TFallbackCause::ClusterTooLarge);
+    ExpectEigenpairs(a, p, values, vectors, 1e-12);
+    for (TSize j = n; j <= p; ++j) EXPECT_NEAR(values.GetValue(j), 0.0, 1e-12) << j;
+    EXPECT_GT(values.GetValue(n - 1), 1e-3);
+
+    TFloatMatrix first(p, p);
+    TFloatVector firstValues(p);
+    work = a;
+    const TDecompositionPath firstPath =
+        BlockedPrincipalAxesOf(work, p, trace, off, firstValues, first, 5);
+    EXPECT_EQ(firstPath.fallback, TFallbackCause::None);
+    for (TSize j = 1; j <= p; ++j)
+      EXPECT_NEAR(firstValues.GetValue(j), values.GetValue(j), 1e-13 * values.GetValue(1));
+  }
+}
+
 // Columns that are already reduced (a reflection of zeros) and exactly
-// repeated eigenvalues: their twisted vectors coincide, so the cluster
-// collapses and the rotations take over.
+// repeated eigenvalues: the form splits where the matrix does, and the
+// equal eigenvalues of different blocks need no separating.
 TEST_F(BlockedPrincipalAxesTest, ReducedColumnsAndRepeatedValues) {
   TFloatMatrix a = MatrixOf(
       {{2, 0, 0, 0, 0}, {0, 5, 0, 0, 1}, {0, 0, 2, 0, 0}, {0, 0, 0, 3, 0}, {0, 1, 0, 0, 5}});
@@ -134,8 +219,8 @@ TEST_F(BlockedPrincipalAxesTest, ReducedColumnsAndRepeatedValues) {
   TFloatVector off(5), values(5);
   double trace = 0.0;
   const TDecompositionPath path = BlockedPrincipalAxesOf(a, 5, trace, off, values, vectors);
-  EXPECT_EQ(path.fallback, TFallbackCause::ClusterCollapsed);
-  EXPECT_EQ(path.twistedVectors, 0u);
+  EXPECT_EQ(path.fallback, TFallbackCause::None);
+  EXPECT_EQ(path.twistedVectors, 5u);
   EXPECT_TRUE(path.clusterSizes.empty());
   const double expected[] = {6, 4, 3, 2, 2};
   for (TSize j = 1; j <= 5; ++j) EXPECT_NEAR(values.GetValue(j), expected[j - 1], 1e-14) << j;
@@ -166,7 +251,7 @@ TEST_F(BlockedPrincipalAxesTest, CloseEigenvaluesStillGiveOrthonormalAxes) {
       {{9, 8, 7, 6, 5 + 1e-10, 5, 4, 3, 2, 1, 0.5, 0.25}, 10, {2}},
       {{9, 8, 7, 6, 5.5, 5, 4, 3, 2, 1, 0.5, 0.25}, 12, {}},
       {{4, 3 + 2e-9, 3 + 1e-9, 3, 1, 0.5}, 3, {3}},
-      {{3, 3, 3, 1, 1, 0}, 1, {3, 2}},
+      {{3, 3, 3, 1, 1, 0}, 6, {}},  // exactly repeated: the form splits
   };
   for (const TCase& c : cases) {
     const std::vector<double>& spectrum = c.spectrum;

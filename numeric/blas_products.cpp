@@ -1,0 +1,62 @@
+// CBLAS calls behind the functions of blas_products.h.
+#include "numeric/blas_products.h"
+
+#include <cblas.h>
+
+#include <mutex>
+
+namespace talvex {
+
+namespace {
+
+/// OpenBLAS starts with one thread per core; set once to one, before the
+/// first product.
+void UseOneBlasThread() {
+  static std::once_flag once;
+  std::call_once(once, [] { openblas_set_num_threads(1); });
+}
+
+inline blasint Int(std::size_t x) { return blasint(x); }
+
+}  // namespace
+
+void MultiplyTransposed(TSize m, TSize n, TSize k, const double* A, std::size_t lda,
+                        const double* B, std::size_t ldb, double* C, std::size_t ldc) {
+  if (m == 0 || n == 0) return;
+  UseOneBlasThread();
+  cblas_dgemm(CblasColMajor, CblasTrans, CblasNoTrans, Int(m), Int(n), Int(k), 1.0, A, Int(lda), B,
+              Int(ldb), 0.0, C, Int(ldc));
+}
+
+void SubtractProduct(TSize m, TSize n, TSize k, const double* A, std::size_t lda, const double* B,
+                     std::size_t ldb, double* C, std::size_t ldc) {
+  if (m == 0 || n == 0 || k == 0) return;
+  UseOneBlasThread();
+  cblas_dgemm(CblasColMajor, CblasNoTrans, CblasNoTrans, Int(m), Int(n), Int(k), -1.0, A, Int(lda),
+              B, Int(ldb), 1.0, C, Int(ldc));
+}
+
+void SubtractSymmetricRank2k(TSize n, TSize k, const double* V, std::size_t ldv, const double* W,
+                             std::size_t ldw, double* C, std::size_t ldc) {
+  if (n == 0 || k == 0) return;
+  UseOneBlasThread();
+  cblas_dsyr2k(CblasColMajor, CblasLower, CblasNoTrans, Int(n), Int(k), -1.0, V, Int(ldv), W,
+               Int(ldw), 1.0, C, Int(ldc));
+}
+
+void GramUpper(TSize m, TSize k, const double* V, std::size_t ldv, double* G, std::size_t ldg) {
+  if (k == 0) return;
+  UseOneBlasThread();
+  cblas_dsyrk(CblasColMajor, CblasUpper, CblasTrans, Int(k), Int(m), 1.0, V, Int(ldv), 0.0, G,
+              Int(ldg));
+}
+
+void MultiplyUpperTriangular(TSize m, TSize n, const double* T, std::size_t ldt, double* B,
+                             std::size_t ldb) {
+  if (m == 0 || n == 0) return;
+  UseOneBlasThread();
+  cblas_dtrmm(CblasColMajor, CblasLeft, CblasUpper, CblasNoTrans, CblasNonUnit, Int(m), Int(n), 1.0,
+              T, Int(ldt), B, Int(ldb));
+}
+
+}  // namespace talvex

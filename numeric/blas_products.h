@@ -1,0 +1,34 @@
+// The matrix-matrix products of the jackknife's eigen-decomposition, through
+// the machine's optimised BLAS (OpenBLAS, CBLAS interface); the one place
+// that includes it. Matrices are column-major with leading dimensions, as
+// BLAS has them. OpenBLAS is kept to one thread of its own: the jackknife
+// already runs one decomposition per core, and one thread keeps the order of
+// every sum fixed, whatever the jackknife's thread count.
+#pragma once
+
+#include <cstddef>
+
+#include "numeric/sizes.h"
+
+namespace talvex {
+
+/// C (m x n) := A^T B, A k x m, B k x n.
+void MultiplyTransposed(TSize m, TSize n, TSize k, const double* A, std::size_t lda,
+                        const double* B, std::size_t ldb, double* C, std::size_t ldc);
+
+/// C (m x n) := C - A B, A m x k, B k x n.
+void SubtractProduct(TSize m, TSize n, TSize k, const double* A, std::size_t lda, const double* B,
+                     std::size_t ldb, double* C, std::size_t ldc);
+
+/// The lower triangle of C (n x n) := C - V W^T - W V^T, V and W n x k.
+void SubtractSymmetricRank2k(TSize n, TSize k, const double* V, std::size_t ldv, const double* W,
+                             std::size_t ldw, double* C, std::size_t ldc);
+
+/// The upper triangle of G (k x k) := V^T V, V m x k.
+void GramUpper(TSize m, TSize k, const double* V, std::size_t ldv, double* G, std::size_t ldg);
+
+/// B (m x n) := T B, T upper triangular m x m.
+void MultiplyUpperTriangular(TSize m, TSize n, const double* T, std::size_t ldt, double* B,
+                             std::size_t ldb);
+
+}  // namespace talvex

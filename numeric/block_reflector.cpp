@@ -1,0 +1,59 @@
+// Block reflectors (see the header), last block first, since Q X applies
+// P(n-3) first.
+#include "numeric/block_reflector.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "numeric/blas_products.h"
+
+namespace talvex {
+
+namespace {
+
+/// The triangular factor of P(lo) ... P(lo+w-1) = I - V T V^T (forward,
+/// every reflection with tau = 1) from the upper triangle of G = V^T V:
+/// T[i][t] = -sum over l = i..t-1 of T[i][l] G[l][t]. Column-major, w x w.
+void TriangularFactor(const double* G, TSize w, double* T) {
+  std::fill(T, T + std::size_t(w) * w, 0.0);
+  for (TSize t = 0; t < w; ++t) {
+    T[t * w + t] = 1.0;
+    for (TSize i = 0; i < t; ++i) {
+      double sum = 0.0;
+      for (TSize l = i; l < t; ++l) sum += T[l * w + i] * G[t * w + l];
+      T[t * w + i] = -sum;
+    }
+  }
+}
+
+}  // namespace
+
+void ApplyBlockReflectors(const double* A, std::size_t ld, TSize n, double* X, std::size_t ldx,
+                          TSize columns) {
+  const TSize reflections = n >= 3 ? n - 2 : 0;
+  std::vector<double> panel(std::size_t(n) * BlockWidth);
+  std::vector<double> gram(std::size_t(BlockWidth) * BlockWidth);
+  std::vector<double> factor(std::size_t(BlockWidth) * BlockWidth);
+  std::vector<double> products(std::size_t(BlockWidth) * columns);
+  for (TSize hi = reflections; hi > 0;) {
+    const TSize lo = hi >= BlockWidth ? hi - BlockWidth : 0;
+    const TSize w = hi - lo;
+    // V: rows lo+1..n-1, reflection lo+s in column s, zero above its rows.
+    const TSize r0 = lo + 1;
+    const TSize rows = n - r0;
+    for (TSize s = 0; s < w; ++s) {
+      double* to = panel.data() + std::size_t(s) * rows;
+      const double* from = A + (lo + s) * ld;
+      std::fill(to, to + s, 0.0);
+      std::copy(from + r0 + s, from + n, to + s);
+    }
+    GramUpper(rows, w, panel.data(), rows, gram.data(), w);
+    TriangularFactor(gram.data(), w, factor.data());
+    MultiplyTransposed(w, columns, rows, panel.data(), rows, X + r0, ldx, products.data(), w);
+    MultiplyUpperTriangular(w, columns, factor.data(), w, products.data(), w);
+    SubtractProduct(rows, columns, w, panel.data(), rows, products.data(), w, X + r0, ldx);
+    hi = lo;
+  }
+}
+
+}  // namespace talvex

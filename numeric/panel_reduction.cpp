@@ -1,0 +1,177 @@
+// The panel reduction (see the header). 0-based, column-major; reflection j
+// is kept in column j below the diagonal scaled so that P(j) = I - v v^T,
+// and W's column t holds q_t with A(t+1) = A(t) - v_t q_t^T - q_t v_t^T.
+#include "numeric/panel_reduction.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "numeric/blas_products.h"
+#include "numeric/blocked_reflections.h"
+#include "numeric/principal_axes.h"
+#include "numeric/wide_vectors.h"
+
+namespace talvex {
+
+namespace {
+
+/// y += A v over the lower triangle of the symmetric block, for columns c and
+/// c + 1 (rows from c down): y[r] += a[r] v[c] below the diagonal and y[c] +=
+/// a[c] v[c] plus the sum of a[r] v[r] below it. A pair shares the traffic of
+/// y and v.
+TALVEX_WIDE_VECTORS void MultiplyColumnPair(const double* __restrict a0,
+                                            const double* __restrict a1, TSize c, TSize n,
+                                            const double* __restrict v, double* __restrict y) {
+  const TSize c1 = c + 1;
+  const double v0 = v[c], v1 = v[c1];
+  const double x0 = a0[c1];
+  double tail0 = x0 * v[c1];
+  double tail1 = 0.0;
+  y[c1] += x0 * v0;
+  const TLanes V0 = BroadcastLanes(v0), V1 = BroadcastLanes(v1);
+  TLanes dot0 = BroadcastLanes(0.0), dot1 = dot0;
+  TSize r = c + 2;
+  for (; r + LaneCount <= n; r += LaneCount) {
+    const TLanes x = LoadLanes(a0 + r), z = LoadLanes(a1 + r), vr = LoadLanes(v + r);
+    StoreLanes(y + r, LoadLanes(y + r) + (x * V0 + z * V1));
+    dot0 += x * vr;
+    dot1 += z * vr;
+  }
+  for (; r < n; ++r) {
+    y[r] += a0[r] * v0 + a1[r] * v1;
+    tail0 += a0[r] * v[r];
+    tail1 += a1[r] * v[r];
+  }
+  y[c] += a0[c] * v0 + (SumOfLanes(dot0) + tail0);
+  y[c1] += a1[c1] * v1 + (SumOfLanes(dot1) + tail1);
+}
+
+/// y := A v over rows and columns first..n-1 of the lower triangle.
+void SymmetricProduct(const double* A, std::size_t ld, TSize first, TSize n, const double* v,
+                      double* y) {
+  std::fill(y + first, y + n, 0.0);
+  TSize c = first;
+  for (; c + 1 < n; c += 2) MultiplyColumnPair(A + c * ld, A + (c + 1) * ld, c, n, v, y);
+  if (c < n) y[c] += A[c * ld + c] * v[c];
+}
+
+double Dot(const double* x, const double* y, TSize first, TSize n) {
+  double sum = 0.0;
+  for (TSize r = first; r < n; ++r) sum += x[r] * y[r];
+  return sum;
+}
+
+/// x[r] := x[r] - sum over s < t of (V_s[r] a[s] + Q_s[r] b[s]) for rows
+/// first..n-1, V_s column s of V (leading dimension ldv), Q_s of Q (ldq): the
+/// panel's pending updates of a column, or its corrections of a product.
+TALVEX_WIDE_VECTORS void SubtractPanelCombination(double* __restrict x, TSize first, TSize n,
+                                                  const double* __restrict V, std::size_t ldv,
+                                                  const double* __restrict Q, std::size_t ldq,
+                                                  TSize t, const double* a, const double* b) {
+  TSize r = first;
+  for (; r + LaneCount <= n; r += LaneCount) {
+    TLanes sum = BroadcastLanes(0.0);
+    for (TSize s = 0; s < t; ++s)
+      sum += LoadLanes(V + s * ldv + r) * BroadcastLanes(a[s]) +
+             LoadLanes(Q + s * ldq + r) * BroadcastLanes(b[s]);
+    StoreLanes(x + r, LoadLanes(x + r) - sum);
+  }
+  for (; r < n; ++r) {
+    double sum = 0.0;
+    for (TSize s = 0; s < t; ++s) sum += V[s * ldv + r] * a[s] + Q[s * ldq + r] * b[s];
+    x[r] = x[r] - sum;
+  }
+}
+
+/// byV[s] := V_s . v and byQ[s] := Q_s . v over rows first..n-1, s < t.
+TALVEX_WIDE_VECTORS void PanelDots(const double* __restrict v, TSize first, TSize n,
+                                   const double* __restrict V, std::size_t ldv,
+                                   const double* __restrict Q, std::size_t ldq, TSize t,
+                                   double* byV, double* byQ) {
+  for (TSize s = 0; s < t; ++s) {
+    const double* vs = V + s * ldv;
+    const double* qs = Q + s * ldq;
+    TLanes sumV = BroadcastLanes(0.0), sumQ = sumV;
+    TSize r = first;
+    for (; r + LaneCount <= n; r += LaneCount) {
+      const TLanes vr = LoadLanes(v + r);
+      sumV += LoadLanes(vs + r) * vr;
+      sumQ += LoadLanes(qs + r) * vr;
+    }
+    double tailV = 0.0, tailQ = 0.0;
+    for (; r < n; ++r) {
+      tailV += vs[r] * v[r];
+      tailQ += qs[r] * v[r];
+    }
+    byV[s] = SumOfLanes(sumV) + tailV;
+    byQ[s] = SumOfLanes(sumQ) + tailQ;
+  }
+}
+
+/// The reflection of column j below the diagonal (the scheme of
+/// ReduceLowerBlocked): coupling := T[j+1][j], and v, scaled to |v|^2 = 2,
+/// in place of the column; v = 0 when the column is already reduced.
+double Reflect(double* column, TSize j, TSize n) {
+  double scale = 0.0;
+  for (TSize r = j + 1; r < n; ++r) scale += std::fabs(column[r]);
+  if (scale == 0.0) return 0.0;
+  double h = 0.0;
+  for (TSize r = j + 1; r < n; ++r) {
+    column[r] = column[r] / scale;
+    h += column[r] * column[r];
+  }
+  const double f = column[j + 1];
+  const double g = -TransferSign(std::sqrt(h), f);
+  h -= f * g;
+  column[j + 1] = f - g;
+  const double length = std::sqrt(h);
+  for (TSize r = j + 1; r < n; ++r) column[r] = column[r] / length;
+  return scale * g;
+}
+
+/// Reduces columns j0..j0+PanelWidth-1 with the trailing matrix as it was at
+/// the panel's start; W (leading dimension n) receives the q of each.
+void ReducePanel(double* A, std::size_t ld, TSize n, TSize j0, double* W, double* diagonal,
+                 double* coupling, std::vector<double>& y) {
+  const double* V = A + j0 * ld;  // the panel's reflections, column s = reflection j0 + s
+  double byV[PanelWidth], byQ[PanelWidth];
+  for (TSize t = 0; t < PanelWidth; ++t) {
+    const TSize j = j0 + t;
+    double* column = A + j * ld;
+    // The panel's earlier updates, which the column has not received.
+    for (TSize s = 0; s < t; ++s) {
+      byV[s] = W[s * n + j];
+      byQ[s] = V[s * ld + j];
+    }
+    SubtractPanelCombination(column, j, n, V, ld, W, n, t, byV, byQ);
+    diagonal[j] = column[j];
+    coupling[j] = Reflect(column, j, n);
+    const double* v = column;
+
+    // y = A(t) v = A v - sum over s of (v_s (q_s . v) + q_s (v_s . v)).
+    SymmetricProduct(A, ld, j + 1, n, v, y.data());
+    PanelDots(v, j + 1, n, V, ld, W, n, t, byV, byQ);
+    SubtractPanelCombination(y.data(), j + 1, n, V, ld, W, n, t, byQ, byV);
+    const double half = Dot(v, y.data(), j + 1, n) / 2.0;
+    double* q = W + std::size_t(t) * n;
+    std::fill(q, q + j + 1, 0.0);
+    for (TSize r = j + 1; r < n; ++r) q[r] = y[r] - half * v[r];
+  }
+}
+
+}  // namespace
+
+void ReduceLowerPanels(double* A, std::size_t ld, TSize n, double* diagonal, double* coupling) {
+  std::vector<double> W(std::size_t(n) * PanelWidth), y(n);
+  TSize j0 = 0;
+  for (; n - j0 > PanelCrossover; j0 += PanelWidth) {
+    ReducePanel(A, ld, n, j0, W.data(), diagonal, coupling, y);
+    const TSize next = j0 + PanelWidth;
+    SubtractSymmetricRank2k(n - next, PanelWidth, A + j0 * ld + next, ld, W.data() + next, n,
+                            A + next * ld + next, ld);
+  }
+  ReduceLowerBlocked(A + j0 * ld + j0, ld, n - j0, diagonal + j0, coupling + j0);
+}
+
+}  // namespace talvex
