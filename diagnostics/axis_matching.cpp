@@ -46,7 +46,7 @@ double AbsoluteCosine(const double* x, const double* y, TSize p) {
 }
 
 void MatchAxes(std::span<const double> fullAxes, std::span<const double> reducedAxes, TSize p,
-               TSize k, TAxisMatch& match) {
+               TSize k, TSize searched, TAxisMatch& match) {
   assert(fullAxes.size() >= std::size_t(p) * k && reducedAxes.size() >= std::size_t(p) * k);
   match.cosines.resize(k);
   match.best.resize(k);
@@ -64,7 +64,7 @@ void MatchAxes(std::span<const double> fullAxes, std::span<const double> reduced
     match.cosines[a - 1] = c;
     match.oneToOne[a - 1] = a;
     match.best[a - 1] = a;
-    if (c * c > MutualBestSquare) continue;
+    if (c * c > MutualBestSquare || a > searched) continue;
     isOpen[a] = 1;
     if (match.open.size() <= openCount) match.open.emplace_back();
     TOpenAxis& row = match.open[openCount++];

@@ -65,8 +65,11 @@ double AbsoluteCosine(const double* x, const double* y, TSize p);
 /// at (a - 1) * p, unit length). The one-to-one match keeps every mutual best
 /// pair above and takes the others greedily, the largest |cosine| first (ties
 /// to the lower axis numbers), the way resampling studies of principal
-/// components align axes.
+/// components align axes. Only the first `searched` full axes (at most k)
+/// are searched and matched; the others keep their index-matched |cosine|,
+/// are their own best match and stay in place (the axes of a zero
+/// eigenvalue, which any rotation of the null space gives equally well).
 void MatchAxes(std::span<const double> fullAxes, std::span<const double> reducedAxes, TSize p,
-               TSize k, TAxisMatch& match);
+               TSize k, TSize searched, TAxisMatch& match);
 
 }  // namespace talvex

@@ -2,6 +2,8 @@
 #include "diagnostics/diagnostics_collector.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <span>
 
 #include "analysis/allometry.h"
@@ -41,6 +43,15 @@ void TDiagnosticsCollector::Start(const TJackknifeInput& input) {
   k_ = input.axisCount;
   collected_ = 0;
   fullValues_.assign(input.eigenvalues.Data(), input.eigenvalues.Data() + p_);
+  // The axes of the eigenvalues that are zero up to rounding (more variables
+  // than objects) are not searched: any rotation of that space is an equally
+  // good set of axes, and comparing every pair of them would cost far more
+  // than the decompositions (k^2 p per sample).
+  const double nullLevel = fullValues_.empty() ? 0.0
+                                               : std::fabs(fullValues_.front()) * double(p_) *
+                                                     std::numeric_limits<double>::epsilon();
+  searched_ = 0;
+  while (searched_ < k_ && fullValues_[searched_] > nullLevel) ++searched_;
   fullAxes_.resize(std::size_t(p_) * k_);
   for (TSize a = 1; a <= k_; ++a)
     std::copy_n(input.eigenvectors.Column(a), p_, fullAxes_.begin() + std::size_t(a - 1) * p_);
@@ -63,7 +74,7 @@ void TDiagnosticsCollector::Start(const TJackknifeInput& input) {
 void TDiagnosticsCollector::Collect(const TReducedSampleView& sample) {
   const TSize i = sample.object;
   ++collected_;
-  MatchAxes(fullAxes_, sample.axes, p_, k_, match_);
+  MatchAxes(fullAxes_, sample.axes, p_, k_, searched_, match_);
   reordered_[i - 1] = match_.reordered;
   for (TSize a = 1; a <= k_; ++a) {
     cosines_[Index(i, a)] = match_.cosines[a - 1];

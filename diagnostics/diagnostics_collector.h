@@ -62,6 +62,7 @@ class TDiagnosticsCollector final : public TJackknifeCollector {
 
   bool started_ = false;
   TSize n_ = 0, p_ = 0, k_ = 0, collected_ = 0;
+  TSize searched_ = 0;              // the leading shown axes whose eigenvalue is not zero
   std::vector<double> fullValues_;  // p
   std::vector<double> fullAxes_;    // p x k, axis a at (a - 1) * p
   std::vector<double> fullMacs_;    // p; empty without allometry

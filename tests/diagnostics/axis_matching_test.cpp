@@ -134,7 +134,7 @@ TEST(AxisMatching, AgreesWithTheDefinitionsOnMixedBases) {
     for (unsigned seed = 1; seed <= 12; ++seed) {
       SCOPED_TRACE(testing::Message() << "p " << c.p << " k " << c.k << " seed " << seed);
       const TBases b = MixedBases(c.p, c.block, c.mixing, seed);
-      MatchAxes(b.full, b.reduced, c.p, c.k, match);
+      MatchAxes(b.full, b.reduced, c.p, c.k, c.k, match);
       const TAxisMatch expected = Reference(b, c.p, c.k);
       for (TSize a = 1; a <= c.k; ++a) {
         EXPECT_NEAR(match.cosines[a - 1], expected.cosines[a - 1], 1e-14) << "axis " << a;
@@ -160,10 +160,35 @@ TEST(AxisMatching, AgreesWithTheDefinitionsOnMixedBases) {
   EXPECT_GT(exchanged, 100);
 }
 
+TEST(AxisMatching, AxesBeyondTheSearchedOnesStayInPlace) {
+  // All 40 axes mixed in one block, only the first 10 searched: those agree
+  // with the definitions restricted to them; the other 30 keep their own
+  // index-matched cosine, are their own best match and are not moved.
+  const TSize p = 40, k = 40, searched = 10;
+  TAxisMatch match;
+  for (unsigned seed = 1; seed <= 6; ++seed) {
+    SCOPED_TRACE(seed);
+    const TBases b = MixedBases(p, 40, 1.5, seed);
+    MatchAxes(b.full, b.reduced, p, k, searched, match);
+    for (TSize a = searched + 1; a <= k; ++a) {
+      const double expected = std::fabs(std::inner_product(
+          b.full.begin() + std::ptrdiff_t((a - 1) * p), b.full.begin() + std::ptrdiff_t(a * p),
+          b.reduced.begin() + std::ptrdiff_t((a - 1) * p), 0.0));
+      EXPECT_NEAR(match.cosines[a - 1], expected, 1e-14);
+      EXPECT_EQ(match.best[a - 1], a);
+      EXPECT_EQ(match.oneToOne[a - 1], a);
+    }
+    std::vector<TSize> first(match.oneToOne.begin(), match.oneToOne.begin() + searched);
+    std::sort(first.begin(), first.end());
+    for (TSize a = 1; a <= searched; ++a) EXPECT_LE(first[a - 1], k);
+    EXPECT_EQ(std::adjacent_find(first.begin(), first.end()), first.end());
+  }
+}
+
 TEST(AxisMatching, IdenticalAxesAndOneAxis) {
   const TBases b = MixedBases(5, 1, 0.0, 3);
   TAxisMatch match;
-  MatchAxes(b.full, b.full, 5, 5, match);
+  MatchAxes(b.full, b.full, 5, 5, 5, match);
   for (TSize a = 1; a <= 5; ++a) {
     EXPECT_NEAR(match.cosines[a - 1], 1.0, 1e-15);
     EXPECT_LE(match.cosines[a - 1], 1.0);
@@ -173,7 +198,7 @@ TEST(AxisMatching, IdenticalAxesAndOneAxis) {
   EXPECT_FALSE(match.reordered);
   // One shown axis at right angles to its partner: the others carry it.
   std::vector<double> turned(b.full.begin() + 5, b.full.begin() + 10);
-  MatchAxes(b.full, turned, 5, 1, match);
+  MatchAxes(b.full, turned, 5, 1, 1, match);
   EXPECT_NEAR(match.cosines[0], 0.0, 1e-15);
   EXPECT_EQ(match.best[0], BeyondShownAxes);
   EXPECT_EQ(match.oneToOne[0], 1u);
