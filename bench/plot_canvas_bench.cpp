@@ -80,14 +80,20 @@ void BM_FirstDrawing(benchmark::State& state) {
 }
 BENCHMARK(BM_FirstDrawing)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// A canvas showing the scores plot, drawn once into `image`.
+void ShowScores(TFigureCanvas& canvas, QImage& image, bool labelled) {
+  canvas.resize(800, 600);
+  canvas.SetLabelAll(labelled);
+  canvas.SetScene(BuildScene(TPlotKind::Scores, Snapshot(), TPlotChoices()), false);
+  image = QImage(canvas.size(), QImage::Format_ARGB32_Premultiplied);
+  Draw(canvas, image);
+}
+
 // One wheel notch in and out again about a point, each drawn.
 void BM_ZoomStep(benchmark::State& state) {
   TFigureCanvas canvas;
-  canvas.resize(800, 600);
-  canvas.SetLabelAll(state.range(0) != 0);
-  canvas.SetScene(BuildScene(TPlotKind::Scores, Snapshot(), TPlotChoices()), false);
-  QImage image(canvas.size(), QImage::Format_ARGB32_Premultiplied);
-  Draw(canvas, image);
+  QImage image;
+  ShowScores(canvas, image, state.range(0) != 0);
   bool in = true;
   for (auto _ : state) {
     canvas.ZoomAt(QPointF(420, 280), in ? 1.2 : 1 / 1.2);
@@ -100,11 +106,8 @@ BENCHMARK(BM_ZoomStep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 // One step of a drag (10 pixels), drawn.
 void BM_PanStep(benchmark::State& state) {
   TFigureCanvas canvas;
-  canvas.resize(800, 600);
-  canvas.SetLabelAll(state.range(0) != 0);
-  canvas.SetScene(BuildScene(TPlotKind::Scores, Snapshot(), TPlotChoices()), false);
-  QImage image(canvas.size(), QImage::Format_ARGB32_Premultiplied);
-  Draw(canvas, image);
+  QImage image;
+  ShowScores(canvas, image, state.range(0) != 0);
   double step = 10;
   for (auto _ : state) {
     canvas.PanBy(QPointF(step, 0));

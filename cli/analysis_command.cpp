@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <ostream>
 #include <thread>
 
@@ -65,11 +66,29 @@ TAnalysisOptions AnalysisOptionsOf(const TCliOptions& cli) {
   return options;
 }
 
+// The listing's text handed to `write` in pieces of about a megabyte: the
+// listing of a thousand variables is some 70 MB, which need not be held a
+// second time as one string.
+void WriteInPieces(const TReportListing& listing, std::string_view lineEnd,
+                   const std::function<void(std::string_view)>& write) {
+  constexpr std::size_t PieceBytes = std::size_t(1) << 20;
+  std::string piece;
+  for (const std::string& line : listing.Lines()) {
+    piece += line;
+    piece += lineEnd;
+    if (piece.size() >= PieceBytes) {
+      write(piece);
+      piece.clear();
+    }
+  }
+  if (!piece.empty()) write(piece);
+}
+
 // The listing goes to standard output with the platform's line ends, or to
 // the report file with CR LF, replaced whole or not at all.
 void WriteListing(const TCliOptions& options, const TReportListing& listing, std::ostream& out) {
   if (options.report.empty() || options.report == "-") {
-    WriteStandardOutput(out, listing.Text("\n"));
+    WriteInPieces(listing, "\n", [&out](std::string_view text) { WriteStandardOutput(out, text); });
     return;
   }
   // A device or a pipe (/dev/null, /dev/stdout, a named pipe) cannot be
@@ -80,7 +99,9 @@ void WriteListing(const TCliOptions& options, const TReportListing& listing, std
       type != std::filesystem::file_type::not_found) {
     errno = 0;
     std::ofstream stream(options.report, std::ios::binary);
-    stream << listing.Text("\r\n");
+    WriteInPieces(listing, "\r\n", [&stream](std::string_view text) {
+      stream.write(text.data(), std::streamsize(text.size()));
+    });
     stream.flush();
     if (!stream) {
       const int reason = errno != 0 ? errno : EIO;
@@ -90,7 +111,7 @@ void WriteListing(const TCliOptions& options, const TReportListing& listing, std
     return;
   }
   TAtomicFile file(options.report);
-  file.Write(listing.Text("\r\n"));
+  WriteInPieces(listing, "\r\n", [&file](std::string_view text) { file.Write(text); });
   file.Commit();
 }
 

@@ -516,7 +516,8 @@ void TFigureCanvas::DrawLabels(QPainter& painter, const TLayout& layout) const {
     placeable.push_back(i);
     sizes[i] = {metrics.horizontalAdvance(textOf(i)) + 2, metrics.height()};
   }
-  shownLabels_.clear();
+  // The screen's labels are kept for the mouse; a file's drawing leaves them.
+  if (drawingOnScreen_) shownLabels_.clear();
   if (!placeable.empty()) {
     const std::vector<talvex::TPlacedLabel> placed =
         talvex::PlaceLabels(anchors, sizes, placeable, bounds, 3.0 * ppt);
@@ -526,7 +527,7 @@ void TFigureCanvas::DrawLabels(QPainter& painter, const TLayout& layout) const {
       const QRectF box(label.box.left, label.box.top, label.box.width, label.box.height);
       painter.setPen(i < itemCount ? QColor(Qt::black) : scene_.arrows[i - itemCount].colour);
       painter.drawText(box, Qt::AlignCenter, textOf(i));
-      if (i < itemCount) shownLabels_.push_back({int(i), box});
+      if (i < itemCount && drawingOnScreen_) shownLabels_.push_back({int(i), box});
     }
   }
   painter.restore();

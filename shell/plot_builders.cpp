@@ -169,13 +169,20 @@ double CoefficientError(const talvex::TJackknifeResults* jackknife, TSize p, TSi
   return jackknife->vectors[std::size_t(a - 1) * p + j - 1].standardError;
 }
 
-TFigureScene ScoresScene(const TPlotSnapshot& snapshot, const TPlotChoices& choices) {
+// A scatter plot of two components: its titles, equal units, zero lines.
+TFigureScene ComponentScene(TPlotKind kind, const TPlotSnapshot& snapshot,
+                            const TPlotChoices& choices) {
   TFigureScene scene;
-  scene.title = PlotCaption(TPlotKind::Scores);
+  scene.title = PlotCaption(kind);
   scene.xTitle = AxisTitle(snapshot, choices.x);
   scene.yTitle = AxisTitle(snapshot, choices.y);
   scene.equalAspect = true;
   scene.zeroLines = true;
+  return scene;
+}
+
+TFigureScene ScoresScene(const TPlotSnapshot& snapshot, const TPlotChoices& choices) {
+  TFigureScene scene = ComponentScene(TPlotKind::Scores, snapshot, choices);
   TExtent xs;
   TExtent ys;
   AddScores(scene, snapshot, choices, xs, ys);
@@ -185,12 +192,7 @@ TFigureScene ScoresScene(const TPlotSnapshot& snapshot, const TPlotChoices& choi
 }
 
 TFigureScene VectorsScene(const TPlotSnapshot& snapshot, const TPlotChoices& choices) {
-  TFigureScene scene;
-  scene.title = PlotCaption(TPlotKind::Vectors);
-  scene.xTitle = AxisTitle(snapshot, choices.x);
-  scene.yTitle = AxisTitle(snapshot, choices.y);
-  scene.equalAspect = true;
-  scene.zeroLines = true;
+  TFigureScene scene = ComponentScene(TPlotKind::Vectors, snapshot, choices);
   TScenePointSet set;
   set.outline = VectorsColour;
   set.fill = VectorsColour;
