@@ -13,9 +13,9 @@
 #include "analysis/axis_alignment.h"
 #include "analysis/leave_one_out.h"
 #include "analysis/ordered_parallel_loop.h"
+#include "analysis/pseudo_values.h"
 #include "numeric/float_faults.h"
 #include "numeric/probability.h"
-#include "numeric/wide_vectors.h"
 
 namespace talvex {
 
@@ -54,19 +54,6 @@ class TAccumulators {
   double Squares(std::size_t i) const { return squares_[i]; }
 
  private:
-  TALVEX_WIDE_VECTORS static void AddPseudoValues(double* __restrict means,
-                                                  double* __restrict squares, double count,
-                                                  double n, const double* __restrict full,
-                                                  const double* __restrict reduced, double sign,
-                                                  std::size_t length) {
-    for (std::size_t j = 0; j < length; ++j) {
-      const double x = n * full[j] - (n - 1.0) * (sign * reduced[j]);
-      const double delta = x - means[j];
-      means[j] += delta / count;
-      squares[j] += delta * (x - means[j]);
-    }
-  }
-
   std::vector<double> means_;
   std::vector<double> squares_;
 };

@@ -7,27 +7,9 @@
 #include <span>
 
 #include "analysis/allometry.h"
-#include "numeric/wide_vectors.h"
+#include "analysis/pseudo_values.h"
 
 namespace talvex {
-
-namespace {
-
-// The jackknife's update of its sums, element by element (so in lanes
-// without changing a bit).
-TALVEX_WIDE_VECTORS void AddPseudoValues(double* __restrict means, double* __restrict squares,
-                                         double count, double n, const double* __restrict full,
-                                         const double* __restrict reduced, double sign,
-                                         std::size_t length) {
-  for (std::size_t j = 0; j < length; ++j) {
-    const double x = n * full[j] - (n - 1.0) * (sign * reduced[j]);
-    const double delta = x - means[j];
-    means[j] += delta / count;
-    squares[j] += delta * (x - means[j]);
-  }
-}
-
-}  // namespace
 
 void TDiagnosticsCollector::TSums::Add(std::size_t first, double count, double n,
                                        const double* full, const double* reduced, double sign,
