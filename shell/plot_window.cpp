@@ -410,7 +410,14 @@ void TPlotWindow::CopyItemClick() {
 void TPlotWindow::PrintItemClick() {
   Guarded([this] {
     if (!interaction_.AskPrint(this, printer_)) return;
-    PrintFigure(printer_, *canvas_, ReadFigureSize(settings_));
+    // The page shows the figure as the window shows it, laid out at the
+    // window's size on the screen and scaled to the page.
+    TFigureSize shape;
+    shape.unit = TLengthUnit::Pixels;
+    shape.width = canvas_->width();
+    shape.height = canvas_->height();
+    shape.dpi = std::clamp(canvas_->logicalDpiX(), MinFigureDpi, MaxFigureDpi);
+    PrintFigure(printer_, *canvas_, shape);
   });
 }
 

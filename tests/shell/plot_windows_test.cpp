@@ -3,10 +3,14 @@
 // Label Points rule, the mouse, several windows at once and following a new
 // run; the numbers are checked against the run's own results.
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLineEdit>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
@@ -499,6 +503,35 @@ class TPlotWindowsTest : public QObject {
     // The user's title stays when the plot is redrawn.
     window.SpinY().setValue(3);
     QCOMPARE(window.Canvas().Title(), QString("Object Scores of morph"));
+  }
+
+  void copyAndPrintTheFigure() {
+    TPlotWindow& window = Show(TPlotKind::Scree, data_->state);
+    // Copy: the size dialog's answer is the clipboard picture's size.
+    TFigureSize size;
+    size.width = 400;
+    size.height = 300;
+    size.unit = TLengthUnit::Pixels;
+    figureInteraction_.sizeAnswers.push_back(size);
+    QGuiApplication::clipboard()->clear();
+    window.CopyItem().trigger();
+    QCOMPARE(interaction_.informations, QStringList("Graph successfully copied to Clipboard"));
+    QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(400, 300));
+    // A cancelled size dialog copies nothing and says nothing.
+    window.CopyItem().trigger();
+    QCOMPARE(interaction_.informations.size(), 1);
+    // Print: one page with the plot as the window shows it, whatever size
+    // was last chosen for files and the clipboard (400 x 300 pixels here).
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+      QSKIP("poppler-utils (pdftotext) are not installed");
+    interaction_.printFile = dir_.filePath("scree.pdf");
+    window.PrintItem().trigger();
+    QProcess text;
+    text.start("pdftotext", {interaction_.printFile, "-"});
+    QVERIFY(text.waitForFinished(60000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY2(printed.contains("Plot of Eigenvalues"), qPrintable(printed));
+    QCOMPARE(printed.count('\f'), 1);
   }
 
   void saveAsWritesThePaperFigure() {
