@@ -37,8 +37,8 @@ void ReduceToTridiagonalBlocked(TFloatMatrix& a, TSize n, TFloatVector& d, TFloa
 
 /// The contract of PrincipalAxesOf: trace, eigenvalues (descending) and unit
 /// eigenvectors with the sign convention; `work` and `offDiag` are left with
-/// no meaning. Returns the path the decomposition took, which the results do
-/// not depend on.
+/// no meaning. Only the lower triangle of `work` is read. Returns the path the decomposition took,
+/// which the results do not depend on.
 TDecompositionPath BlockedPrincipalAxesOf(TFloatMatrix& work, TSize p, double& trace,
                                           TFloatVector& offDiag, TFloatVector& eigenvalues,
                                           TFloatMatrix& eigenvectors);
