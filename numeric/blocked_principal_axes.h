@@ -15,7 +15,8 @@
 //     time (blocked_reflections), or beyond PanelCrossover variables as block
 //     reflectors of BlockWidth by matrix-matrix products (block_reflector):
 //     2 p^2 k for the first k axes.
-// The matrix-matrix products go through the optimised BLAS (blas_products).
+// The matrix-matrix products, and the panels' symmetric matrix-vector
+// products, go through the optimised BLAS (blas_products).
 // Where stage 2 or 3 cannot be trusted (see TFallbackCause), the rotations of
 // the QL algorithm are applied to Q instead, as in PrincipalAxesOf
 // (rotation_fallback). Our own lanes are fixed in the code and the BLAS runs
