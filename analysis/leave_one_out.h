@@ -21,7 +21,8 @@ class TLeaveOneOut {
   /// Per-thread work containers, reused for every object a thread handles.
   struct TWorkspace {
     explicit TWorkspace(TSize n, TSize p);
-    TFloatMatrix work;     // p x p: the reduced dispersion matrix, then the solver's work
+    TFloatMatrix
+        work;  // p x p: the reduced dispersion matrix's lower triangle, then the solver's work
     TFloatVector offDiag;  // p
     TFloatVector centred;  // p: x_i - m
     TFloatVector rest;     // p: the other objects' deviations from m, summed, / sqrt(n - 1)

@@ -44,6 +44,12 @@ void SubtractSymmetricRank2k(TSize n, TSize k, const double* V, std::size_t ldv,
                Int(ldw), 1.0, C, Int(ldc));
 }
 
+void MultiplySymmetricLower(TSize n, const double* A, std::size_t lda, const double* x, double* y) {
+  if (n == 0) return;
+  UseOneBlasThread();
+  cblas_dsymv(CblasColMajor, CblasLower, Int(n), 1.0, A, Int(lda), x, 1, 0.0, y, 1);
+}
+
 void GramUpper(TSize m, TSize k, const double* V, std::size_t ldv, double* G, std::size_t ldg) {
   if (k == 0) return;
   UseOneBlasThread();

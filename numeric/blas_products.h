@@ -24,6 +24,9 @@ void SubtractProduct(TSize m, TSize n, TSize k, const double* A, std::size_t lda
 void SubtractSymmetricRank2k(TSize n, TSize k, const double* V, std::size_t ldv, const double* W,
                              std::size_t ldw, double* C, std::size_t ldc);
 
+/// y (n) := A x, A n x n symmetric with its lower triangle read.
+void MultiplySymmetricLower(TSize n, const double* A, std::size_t lda, const double* x, double* y);
+
 /// The upper triangle of G (k x k) := V^T V, V m x k.
 void GramUpper(TSize m, TSize k, const double* V, std::size_t ldv, double* G, std::size_t ldg);
 

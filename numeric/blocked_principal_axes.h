@@ -15,7 +15,8 @@
 //     time (blocked_reflections), or beyond PanelCrossover variables as block
 //     reflectors of BlockWidth by matrix-matrix products (block_reflector):
 //     2 p^2 k for the first k axes.
-// The matrix-matrix products go through the optimised BLAS (blas_products).
+// The matrix-matrix products, and the panels' symmetric matrix-vector
+// products, go through the optimised BLAS (blas_products).
 // Where stage 2 or 3 cannot be trusted (see TFallbackCause), the rotations of
 // the QL algorithm are applied to Q instead, as in PrincipalAxesOf
 // (rotation_fallback). Our own lanes are fixed in the code and the BLAS runs
@@ -37,8 +38,8 @@ void ReduceToTridiagonalBlocked(TFloatMatrix& a, TSize n, TFloatVector& d, TFloa
 
 /// The contract of PrincipalAxesOf: trace, eigenvalues (descending) and unit
 /// eigenvectors with the sign convention; `work` and `offDiag` are left with
-/// no meaning. Returns the path the decomposition took, which the results do
-/// not depend on.
+/// no meaning. Only the lower triangle of `work` is read. Returns the path the decomposition took,
+/// which the results do not depend on.
 TDecompositionPath BlockedPrincipalAxesOf(TFloatMatrix& work, TSize p, double& trace,
                                           TFloatVector& offDiag, TFloatVector& eigenvalues,
                                           TFloatMatrix& eigenvectors);

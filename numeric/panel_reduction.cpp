@@ -16,46 +16,6 @@ namespace talvex {
 
 namespace {
 
-/// y += A v over the lower triangle of the symmetric block, for columns c and
-/// c + 1 (rows from c down): y[r] += a[r] v[c] below the diagonal and y[c] +=
-/// a[c] v[c] plus the sum of a[r] v[r] below it. A pair shares the traffic of
-/// y and v.
-TALVEX_WIDE_VECTORS void MultiplyColumnPair(const double* __restrict a0,
-                                            const double* __restrict a1, TSize c, TSize n,
-                                            const double* __restrict v, double* __restrict y) {
-  const TSize c1 = c + 1;
-  const double v0 = v[c], v1 = v[c1];
-  const double x0 = a0[c1];
-  double tail0 = x0 * v[c1];
-  double tail1 = 0.0;
-  y[c1] += x0 * v0;
-  const TLanes V0 = BroadcastLanes(v0), V1 = BroadcastLanes(v1);
-  TLanes dot0 = BroadcastLanes(0.0), dot1 = dot0;
-  TSize r = c + 2;
-  for (; r + LaneCount <= n; r += LaneCount) {
-    const TLanes x = LoadLanes(a0 + r), z = LoadLanes(a1 + r), vr = LoadLanes(v + r);
-    StoreLanes(y + r, LoadLanes(y + r) + (x * V0 + z * V1));
-    dot0 += x * vr;
-    dot1 += z * vr;
-  }
-  for (; r < n; ++r) {
-    y[r] += a0[r] * v0 + a1[r] * v1;
-    tail0 += a0[r] * v[r];
-    tail1 += a1[r] * v[r];
-  }
-  y[c] += a0[c] * v0 + (SumOfLanes(dot0) + tail0);
-  y[c1] += a1[c1] * v1 + (SumOfLanes(dot1) + tail1);
-}
-
-/// y := A v over rows and columns first..n-1 of the lower triangle.
-void SymmetricProduct(const double* A, std::size_t ld, TSize first, TSize n, const double* v,
-                      double* y) {
-  std::fill(y + first, y + n, 0.0);
-  TSize c = first;
-  for (; c + 1 < n; c += 2) MultiplyColumnPair(A + c * ld, A + (c + 1) * ld, c, n, v, y);
-  if (c < n) y[c] += A[c * ld + c] * v[c];
-}
-
 double Dot(const double* x, const double* y, TSize first, TSize n) {
   double sum = 0.0;
   for (TSize r = first; r < n; ++r) sum += x[r] * y[r];
@@ -150,7 +110,7 @@ void ReducePanel(double* A, std::size_t ld, TSize n, TSize j0, double* W, double
     const double* v = column;
 
     // y = A(t) v = A v - sum over s of (v_s (q_s . v) + q_s (v_s . v)).
-    SymmetricProduct(A, ld, j + 1, n, v, y.data());
+    MultiplySymmetricLower(n - j - 1, A + (j + 1) * ld + j + 1, ld, v + j + 1, y.data() + j + 1);
     PanelDots(v, j + 1, n, V, ld, W, n, t, byV, byQ);
     SubtractPanelCombination(y.data(), j + 1, n, V, ld, W, n, t, byQ, byV);
     const double half = Dot(v, y.data(), j + 1, n) / 2.0;

@@ -418,6 +418,37 @@ void SignedUnitAxes(const TFloatMatrix& z, TSize p, TFloatMatrix& eigenvectors) 
   SignedUnitAxes(z, p, eigenvectors, p);
 }
 
+namespace {
+
+/// vector[i] := -(x / length) for x = source[i], where x and the quotient
+/// are nonzero, else the quotient (0 stays 0, with its sign).
+void SignedQuotients(const double* source, double length, TSize p, double* vector) {
+  for (TSize i = 0; i < p; ++i) {
+    double x = source[i];
+    if (x != 0.0) x = x / length;
+    if (x != 0.0) x = -x;
+    vector[i] = x;
+  }
+}
+
+/// The same in the lanes, whose divisions give the same bits. A zero element
+/// is divided too, which raises no flag unless length is zero, so it must
+/// not be; its quotient is then dropped.
+TALVEX_WIDE_VECTORS void SignedQuotientsInLanes(const double* source, double length, TSize p,
+                                                double* vector) {
+  const TLanes lengths = BroadcastLanes(length), zero = BroadcastLanes(0.0);
+  TSize i = 0;
+  for (; i + LaneCount <= p; i += LaneCount) {
+    const TLanes x = LoadLanes(source + i);
+    const TLanes quotient = x / lengths;
+    const TLanes kept = x != 0.0 ? quotient : x;
+    StoreLanes(vector + i, kept != zero ? -kept : kept);
+  }
+  SignedQuotients(source + i, length, p - i, vector + i);
+}
+
+}  // namespace
+
 void SignedUnitAxes(const TFloatMatrix& z, TSize p, TFloatMatrix& eigenvectors, TSize columns) {
   // Unit length, then every nonzero element negated: the sign convention of
   // the report. Zeros stay as they are, including a quotient that underflows.
@@ -428,11 +459,10 @@ void SignedUnitAxes(const TFloatMatrix& z, TSize p, TFloatMatrix& eigenvectors, 
     double sumOfSquares = 0.0;
     for (TSize i = 0; i < p; ++i) sumOfSquares += source[i] * source[i];
     const double length = std::sqrt(sumOfSquares);
-    for (TSize i = 0; i < p; ++i) {
-      double x = source[i];
-      if (x != 0.0) x = x / length;
-      if (x != 0.0) x = -x;
-      vector[i] = x;
+    if (length == 0.0) {
+      SignedQuotients(source, length, p, vector);
+    } else {
+      SignedQuotientsInLanes(source, length, p, vector);
     }
   }
   detail::MarkWritten(eigenvectors, p, columns);

@@ -52,21 +52,30 @@ bool RootFreeEigenvalues(double* d, const double* coupling, TSize n) {
     double sigma = (d[l + 1] - d[l]) / (2.0 * root);
     const double r = std::sqrt(sigma * sigma + 1.0);
     sigma = d[l] - root / (sigma + TransferSign(r, sigma));
-    double c = 1.0, s = 0.0;
+    // The rotation's c = p / sum and s = bb / sum enter gamma and the next p
+    // only through numerators: gamma = G / sum and p' = gamma^2 / c = gamma
+    // (G / p), G = p (alpha - sigma) - bb gamma'. The two divisions of a step
+    // then run side by side instead of one after the other, which shortens
+    // the chain from one step to the next by a third. c itself is formed
+    // only where p = 0, as the previous step's, for p' = c bb.
+    double s = 0.0;
     double gamma = d[m] - sigma;
     double p = gamma * gamma;
+    double previousP = 1.0, previousSum = 1.0;  // c = 1 before the first step
     for (TSize i = m; i-- > l;) {
       const double bb = squares[i];
       const double sum = p + bb;
       if (i + 1 != m) squares[i + 1] = s * sum;
-      const double oldC = c;
-      c = p / sum;
       s = bb / sum;
       const double oldGamma = gamma;
       const double alpha = d[i];
-      gamma = c * (alpha - sigma) - s * oldGamma;
+      const double numerator = p * (alpha - sigma) - bb * oldGamma;
+      gamma = numerator / sum;
       d[i + 1] = oldGamma + (alpha - gamma);
-      p = c != 0.0 ? (gamma * gamma) / c : oldC * bb;
+      const double nextP = p != 0.0 ? gamma * (numerator / p) : (previousP / previousSum) * bb;
+      previousP = p;
+      previousSum = sum;
+      p = nextP;
     }
     squares[l] = s * p;
     d[l] = sigma + gamma;

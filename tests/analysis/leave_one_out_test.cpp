@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <random>
+#include <utility>
 
 #include "numeric/principal_axes.h"
 
@@ -58,6 +60,31 @@ TEST(LeaveOneOut, DowndateAgreesWithRecomputation) {
     // A large common offset: the values themselves carry only about ten
     // digits of their spread, and both ways keep nearly all of them.
     ExpectSameAxesAsRecomputed(RandomData(25, 4, 2, 1e7), 25, 4, method, 1e-9);
+  }
+}
+
+// The downdate writes the lower triangle alone: whatever a workspace's upper
+// triangle holds (here NaN) never reaches the axes, in the one-pass
+// reduction nor in the panels (beyond 128 variables).
+TEST(LeaveOneOut, UpperTriangleOfTheWorkspaceIsNeverRead) {
+  for (auto [n, p] : {std::pair<TSize, TSize>{40, 6}, {150, 130}}) {
+    SCOPED_TRACE(p);
+    const TFloatMatrix x = RandomData(n, p, 3, 0.0);
+    for (auto method : {DispersionMethod::Covariance, DispersionMethod::Correlation}) {
+      const TLeaveOneOut leaveOneOut(x, n, p, method);
+      TLeaveOneOut::TWorkspace clean(n, p), poisoned(n, p);
+      for (TSize i = 1; i <= n; i += 37) {
+        SCOPED_TRACE(i);
+        poisoned.work.Fill(p, p, std::numeric_limits<double>::quiet_NaN());
+        leaveOneOut.Decompose(i, clean, p);
+        leaveOneOut.Decompose(i, poisoned, p);
+        for (TSize c = 1; c <= p; ++c) {
+          ASSERT_EQ(poisoned.values.GetValue(c), clean.values.GetValue(c));
+          for (TSize j = 1; j <= p; ++j)
+            ASSERT_EQ(poisoned.vectors.GetValue(j, c), clean.vectors.GetValue(j, c));
+        }
+      }
+    }
   }
 }
 

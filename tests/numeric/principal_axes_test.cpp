@@ -323,6 +323,38 @@ TEST_F(PrincipalAxesTest, PropertiesOnRandomData) {
   }
 }
 
+// The scaling in vector lanes and its scalar tail: zeros of either sign stay
+// as they are wherever they fall, every other element is divided by the
+// length and negated; a zero column stays zero without a fault.
+TEST_F(PrincipalAxesTest, SignedUnitAxesKeepZerosInLanesAndTail) {
+  const TSize p = 11;  // two groups of four lanes and a tail of three
+  const std::vector<double> column = {3.0, 0.0,  -0.0, 1e-300, -4.0, 0.0,
+                                      2.0, -0.0, 0.0,  -1.5,   -0.0};
+  TFloatMatrix z(p, 2), axes(p, 2);
+  double sumOfSquares = 0.0;
+  for (TSize i = 1; i <= p; ++i) {
+    z.SetValue(i, 1, column[i - 1]);
+    z.SetValue(i, 2, 0.0);
+    sumOfSquares += column[i - 1] * column[i - 1];
+  }
+  const double length = std::sqrt(sumOfSquares);
+  SignedUnitAxes(z, p, axes, 2);
+  for (TSize i = 1; i <= p; ++i) {
+    SCOPED_TRACE(i);
+    const double x = column[i - 1];
+    const double got = axes.GetValue(i, 1);
+    if (x == 0.0) {
+      EXPECT_EQ(got, 0.0);
+      EXPECT_EQ(std::signbit(got), std::signbit(x));
+    } else {
+      EXPECT_EQ(got, -(x / length));
+    }
+    EXPECT_EQ(axes.GetValue(i, 2), 0.0);
+    EXPECT_FALSE(std::signbit(axes.GetValue(i, 2)));
+  }
+  EXPECT_FALSE(TakeFloatFaults());
+}
+
 TEST_F(PrincipalAxesTest, FaultsAndPoisonedInputStopTheRun) {
   const double inf = std::numeric_limits<double>::infinity();
   TFloatMatrix a = MatrixOf({{1, 2, inf}, {2, 1, 3}, {inf, 3, 1}});
