@@ -201,11 +201,15 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in, const TJackknifeSettin
 
   auto decompose = [&](TSize object, unsigned worker, TSize slot) {
     TLeaveOneOut::TWorkspace& ws = workspaces[worker];
-    leaveOneOut.Decompose(object, ws, k);
+    const TSize determined = leaveOneOut.Decompose(object, ws, k);
     TReducedSample& sample = ring[slot];
     std::copy_n(ws.values.Data(), p, sample.values.begin());
+    // An axis the reduced sample does not determine (past its rank, with
+    // more variables than objects) is taken to be the full-sample one: its
+    // pseudo-values are then the full-sample coefficients, with no spread.
     for (TSize a = 1; a <= k; ++a)
-      std::copy_n(ws.vectors.Column(a), p, sample.axes.begin() + std::size_t(a - 1) * p);
+      std::copy_n(a <= determined ? ws.vectors.Column(a) : in.eigenvectors.Column(a), p,
+                  sample.axes.begin() + std::size_t(a - 1) * p);
   };
   if (settings.collector != nullptr) settings.collector->Start(in);
   TPseudoValueSums sums(in);

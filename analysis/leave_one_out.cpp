@@ -1,10 +1,14 @@
 // Leave-one-out dispersion matrices by downdating the full-sample centred sums.
 #include "analysis/leave_one_out.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
+#include "numeric/blas_products.h"
 #include "numeric/blocked_principal_axes.h"
 #include "numeric/float_faults.h"
+#include "numeric/principal_axes.h"
 #include "numeric/statistics.h"
 
 namespace talvex {
@@ -17,19 +21,40 @@ namespace {
 // 1e-10, far under the printed digits.
 constexpr double CancellationLimit = 0x1p-20;
 
+// The objects' products pay where the objects are clearly fewer than the
+// variables: forming and decomposing them costs about (n^2 + 10/3 n^3) and
+// the axes 2 n p k, against 10/3 p^3 for the p x p matrix; the two are about
+// even at n = 3p/4.
+bool ObjectsAreFewer(TSize n, TSize p) {
+  return n >= 4 && 4 * (std::size_t(n) - 1) <= 3 * std::size_t(p);
+}
+
 }  // namespace
 
 TLeaveOneOut::TWorkspace::TWorkspace(TSize n, TSize p)
-    : work(p, p),
+    // Where the objects' products are decomposed the p x p matrix is needed
+    // only by a reduced sample that must be recomputed from its rows.
+    : work(ObjectsAreFewer(n, p) ? 0 : p, ObjectsAreFewer(n, p) ? 0 : p),
       offDiag(p),
       centred(p),
       rest(p),
       rows(n > 0 ? n - 1 : 0, p),
       values(p),
-      vectors(p, p) {}
+      vectors(p, p),
+      objects(0, 0),
+      products(0, 0),
+      productValues(0),
+      productVectors(0, 0) {}
 
 TLeaveOneOut::TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, DispersionMethod method)
-    : data_(data), n_(n), p_(p), method_(method), means_(p), residuals_(p), crossProducts_(p, p) {
+    : data_(data),
+      n_(n),
+      p_(p),
+      method_(method),
+      throughObjects_(ObjectsAreFewer(n, p)),
+      means_(p),
+      residuals_(p),
+      crossProducts_(p, p) {
   // Bounds are checked once here; the loops below use the column blocks.
   if (n > 0 && p > 0) data.GetValue(n, p);
   double* means = means_.Data();
@@ -51,12 +76,24 @@ TLeaveOneOut::TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, Dispersio
   CheckFloatFaults();
 }
 
-void TLeaveOneOut::Decompose(TSize i, TWorkspace& ws, TSize axisCount) const {
-  DowndatedDispersion(i, ws);
+TSize TLeaveOneOut::Decompose(TSize i, TWorkspace& ws, TSize axisCount) const {
+  const bool downdate = Deviations(i, ws);
+  if (downdate && throughObjects_) return DecomposeThroughObjects(i, ws, axisCount);
+  if (ws.work.MaxRows() < p_) ws.work = TFloatMatrix(p_, p_);
+  if (downdate) {
+    DowndatedDispersion(ws);
+  } else {
+    RecomputedDispersion(i, ws);
+  }
   BlockedPrincipalAxesOf(ws.work, p_, ws.trace, ws.offDiag, ws.values, ws.vectors, axisCount);
+  // Past the rank the eigenvalues are rounding noise about zero: they are
+  // zero.
+  const TSize rank = n_ > 2 ? std::min(p_, n_ - 2) : p_;
+  std::fill(ws.values.Data() + rank, ws.values.Data() + p_, 0.0);
+  return rank;
 }
 
-void TLeaveOneOut::DowndatedDispersion(TSize i, TWorkspace& ws) const {
+bool TLeaveOneOut::Deviations(TSize i, TWorkspace& ws) const {
   const TSize p = p_;
   const double* means = means_.Data();
   const double* residuals = residuals_.Data();
@@ -69,16 +106,18 @@ void TLeaveOneOut::DowndatedDispersion(TSize i, TWorkspace& ws) const {
     d[j - 1] = data_.Column(j)[i - 1] - means[j - 1];
     u[j - 1] = (residuals[j - 1] - d[j - 1]) * scale;
   }
-
   for (TSize b = 1; b <= p; ++b) {
     const double full = crossProducts_.Column(b)[b - 1];
     const double reduced = full - d[b - 1] * d[b - 1] - u[b - 1] * u[b - 1];
-    if (!(reduced > CancellationLimit * full)) {
-      RecomputedDispersion(i, ws);
-      return;
-    }
+    if (!(reduced > CancellationLimit * full)) return false;
   }
+  return true;
+}
 
+void TLeaveOneOut::DowndatedDispersion(TWorkspace& ws) const {
+  const TSize p = p_;
+  const double* d = ws.centred.Data();
+  const double* u = ws.rest.Data();
   const double divisor = double(n_) - 2.0;
   // The lower triangle alone: the decomposition reads nothing else, and
   // mirroring it cost a strided write per element.
@@ -100,6 +139,69 @@ void TLeaveOneOut::DowndatedDispersion(TSize i, TWorkspace& ws) const {
   }
   ws.work.Extend(p, p);
   CheckFloatFaults();
+}
+
+TSize TLeaveOneOut::DecomposeThroughObjects(TSize i, TWorkspace& ws, TSize axisCount) const {
+  const TSize m = n_ - 1;
+  const TSize p = p_;
+  if (ws.objects.MaxRows() < m || ws.objects.MaxCols() < p) {
+    ws.objects = TFloatMatrix(m, p);
+    ws.products = TFloatMatrix(m, m);
+    ws.productValues = TFloatVector(m);
+    ws.productVectors = TFloatMatrix(m, m);
+  }
+  // Y: each object's deviation from the full-sample mean, less the shift of
+  // the mean that leaving object i out makes (u / sqrt(n - 1)); under
+  // correlations each column scaled to the reduced sample's unit variance.
+  const double* means = means_.Data();
+  const double* u = ws.rest.Data();
+  const double shift = 1.0 / std::sqrt(double(n_) - 1.0);
+  const double divisor = double(n_) - 2.0;
+  const std::size_t ldy = ws.objects.MaxRows();
+  for (TSize v = 0; v < p; ++v) {
+    const double* x = data_.Column(v + 1);
+    double* y = ws.objects.Column(v + 1);
+    const double mean = means[v];
+    const double delta = u[v] * shift;
+    for (TSize k = 0; k < i - 1; ++k) y[k] = (x[k] - mean) - delta;
+    for (TSize k = i; k < n_; ++k) y[k - 1] = (x[k] - mean) - delta;
+    if (method_ == DispersionMethod::Correlation) {
+      double squares = 0.0;
+      for (TSize k = 0; k < m; ++k) squares += y[k] * y[k];
+      const double scale = 1.0 / std::sqrt(squares / divisor);
+      for (TSize k = 0; k < m; ++k) y[k] *= scale;
+    }
+  }
+  ws.objects.Extend(m, p);
+  ScaledOuterGramLower(m, p, 1.0 / divisor, ws.objects.Column(1), ldy, ws.products.Column(1),
+                       ws.products.MaxRows());
+  ws.products.Extend(m, m);
+  CheckFloatFaults();
+
+  // The centring leaves one zero eigenvalue among the m: at most m - 1 axes
+  // are determined, fewer where the objects themselves are dependent.
+  const TSize wanted = std::clamp<TSize>(axisCount, 1, m - 1);
+  BlockedPrincipalAxesOf(ws.products, m, ws.trace, ws.offDiag, ws.productValues, ws.productVectors,
+                         wanted);
+  const double* mu = ws.productValues.Data();
+  const double floor = double(m) * std::numeric_limits<double>::epsilon() * mu[0];
+  TSize rank = 0;
+  while (rank < m - 1 && mu[rank] > floor) ++rank;
+  double* values = ws.values.Data();
+  std::copy_n(mu, rank, values);
+  std::fill(values + rank, values + p, 0.0);
+  ws.values.Extend(p);
+
+  // Each axis is Y^T u, up to its length, which SignedUnitAxes sets.
+  const TSize axes = std::min(axisCount, rank);
+  if (axes > 0) {
+    MultiplyTransposed(p, axes, m, ws.objects.Column(1), ldy, ws.productVectors.Column(1),
+                       ws.productVectors.MaxRows(), ws.vectors.Column(1), ws.vectors.MaxRows());
+    ws.vectors.Extend(p, p);
+    SignedUnitAxes(ws.vectors, p, ws.vectors, axes);
+  }
+  CheckFloatFaults();
+  return rank;
 }
 
 void TLeaveOneOut::RecomputedDispersion(TSize i, TWorkspace& ws) const {

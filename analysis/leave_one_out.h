@@ -8,6 +8,14 @@
 // keeps the digits the full sample keeps. Where the downdate would cancel
 // most of a variance (the left-out object carries nearly all of a variable's
 // spread) the reduced sample's sums are recomputed from its rows instead.
+//
+// With fewer objects than variables the reduced dispersion matrix has rank
+// at most n - 2, and its nonzero eigenvalues are those of the (n - 1) x
+// (n - 1) matrix of products between the reduced sample's objects: that
+// matrix is decomposed instead, and its eigenvectors u give the axes as
+// Y^T u (Y the reduced sample's centred, and under correlations scaled,
+// rows), which costs O(n^2 p) in place of O(p^3). Axes past the rank are
+// not determined by the reduced sample at all (see Decompose).
 #pragma once
 
 #include "numeric/dispersion_method.h"
@@ -30,6 +38,11 @@ class TLeaveOneOut {
     TFloatVector values;   // p: reduced eigenvalues, descending
     TFloatMatrix vectors;  // p x p: reduced eigenvectors
     double trace = 0.0;
+    // Made on first need, where the objects' products are decomposed:
+    TFloatMatrix objects;         // (n - 1) x p: Y
+    TFloatMatrix products;        // (n - 1) x (n - 1): Y Y^T / (n - 2), then the solver's work
+    TFloatVector productValues;   // n - 1
+    TFloatMatrix productVectors;  // (n - 1) x (n - 1)
   };
 
   /// `data` (n x p) must outlive this object.
@@ -37,17 +50,30 @@ class TLeaveOneOut {
 
   /// Eigenvalues and eigenvectors of the sample without object i (1..n) into
   /// ws.values (all p) and ws.vectors (the first axisCount columns, 1..p;
-  /// the others have no meaning). Thread-safe for distinct workspaces.
-  void Decompose(TSize i, TWorkspace& ws, TSize axisCount) const;
+  /// the others have no meaning). Returns the number of leading axes the
+  /// reduced sample determines: p, or with p > n - 2 at most n - 2. The
+  /// eigenvalues past it are 0 and the vectors of those axes have no
+  /// meaning (any directions at right angles to the determined ones would
+  /// serve). Thread-safe for distinct workspaces.
+  TSize Decompose(TSize i, TWorkspace& ws, TSize axisCount) const;
+
+  /// Whether the objects' products are decomposed (see the file comment).
+  bool ThroughObjects() const noexcept { return throughObjects_; }
 
  private:
-  void DowndatedDispersion(TSize i, TWorkspace& ws) const;
+  TSize DecomposeDirect(TSize i, TWorkspace& ws, TSize axisCount) const;
+  TSize DecomposeThroughObjects(TSize i, TWorkspace& ws, TSize axisCount) const;
+  /// d := x_i - m and u; false where the downdate would cancel most of a
+  /// variance (the reduced sample is then recomputed from its rows).
+  bool Deviations(TSize i, TWorkspace& ws) const;
+  void DowndatedDispersion(TWorkspace& ws) const;
   void RecomputedDispersion(TSize i, TWorkspace& ws) const;
 
   const TFloatMatrix& data_;
   TSize n_;
   TSize p_;
   DispersionMethod method_;
+  bool throughObjects_;
   TFloatVector means_;          // p
   TFloatVector residuals_;      // p: sums of x - m over all objects (rounding of m)
   TFloatMatrix crossProducts_;  // p x p: sums of products of centred values

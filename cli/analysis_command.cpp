@@ -2,11 +2,7 @@
 #include "cli/analysis_command.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <functional>
 #include <ostream>
 #include <thread>
 
@@ -14,12 +10,11 @@
 #include "analysis/transform_warnings.h"
 #include "cli/data_loading.h"
 #include "cli/failure_report.h"
+#include "cli/listing_output.h"
 #include "cli/output_check.h"
-#include "cli/standard_output.h"
 #include "diagnostics/diagnostics_report.h"
 #include "diagnostics/diagnostics_run.h"
 #include "export/all_results.h"
-#include "export/atomic_file.h"
 #include "export/data_matrix_writer.h"
 #include "export/export_format.h"
 #include "export/labelled_csv.h"
@@ -66,55 +61,6 @@ TAnalysisOptions AnalysisOptionsOf(const TCliOptions& cli) {
   return options;
 }
 
-// The listing's text handed to `write` in pieces of about a megabyte: the
-// listing of a thousand variables is some 70 MB, which need not be held a
-// second time as one string.
-void WriteInPieces(const TReportListing& listing, std::string_view lineEnd,
-                   const std::function<void(std::string_view)>& write) {
-  constexpr std::size_t PieceBytes = std::size_t(1) << 20;
-  std::string piece;
-  for (const std::string& line : listing.Lines()) {
-    piece += line;
-    piece += lineEnd;
-    if (piece.size() >= PieceBytes) {
-      write(piece);
-      piece.clear();
-    }
-  }
-  if (!piece.empty()) write(piece);
-}
-
-// The listing goes to standard output with the platform's line ends, or to
-// the report file with CR LF, replaced whole or not at all.
-void WriteListing(const TCliOptions& options, const TReportListing& listing, std::ostream& out) {
-  if (options.report.empty() || options.report == "-") {
-    WriteInPieces(listing, "\n", [&out](std::string_view text) { WriteStandardOutput(out, text); });
-    return;
-  }
-  // A device or a pipe (/dev/null, /dev/stdout, a named pipe) cannot be
-  // replaced by renaming; it is written straight through.
-  std::error_code error;
-  const auto type = std::filesystem::status(options.report, error).type();
-  if (!error && type != std::filesystem::file_type::regular &&
-      type != std::filesystem::file_type::not_found) {
-    errno = 0;
-    std::ofstream stream(options.report, std::ios::binary);
-    WriteInPieces(listing, "\r\n", [&stream](std::string_view text) {
-      stream.write(text.data(), std::streamsize(text.size()));
-    });
-    stream.flush();
-    if (!stream) {
-      const int reason = errno != 0 ? errno : EIO;
-      throw EInOutError("Cannot write file " + options.report + ": " +
-                        std::error_code(reason, std::generic_category()).message());
-    }
-    return;
-  }
-  TAtomicFile file(options.report);
-  WriteInPieces(listing, "\r\n", [&file](std::string_view text) { file.Write(text); });
-  file.Commit();
-}
-
 // More threads than cores only cost memory and time.
 unsigned ThreadsToUse(const TCliOptions& options, std::ostream& err) {
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
@@ -153,16 +99,21 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
     err << "talvex-cli: warning: " << warning << '\n';
 
   TReportListing listing;
+  TListingOutput listingOutput(options.report, out);
+  listingOutput.Attach(listing);
   TDiagnostics diagnostics;
   try {
     TProgressLine progress(err);
-    diagnostics = RunWithDiagnostics(
-        state, AnalysisOptionsOf(options), listing, {.matchAxes = options.matchAxes},
-        options.progress ? &progress : nullptr, ThreadsToUse(options, err));
+    diagnostics =
+        RunWithDiagnostics(state, AnalysisOptionsOf(options), listing,
+                           {.matchAxes = options.matchAxes,
+                            // Only the diagnostics report and the full results show the estimates.
+                            .estimates = !options.diagnostics.empty() || !options.results.empty()},
+                           options.progress ? &progress : nullptr, ThreadsToUse(options, err));
   } catch (const std::exception& e) {
     // What the run wrote before the fault is kept, as in the desktop program.
     try {
-      WriteListing(options, listing, out);
+      listingOutput.Finish(listing);
     } catch (const std::exception& writeError) {
       ReportFailure(err, writeError);
     }
@@ -181,7 +132,7 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
       status = 1;
     }
   };
-  attempt([&] { WriteListing(options, listing, out); });
+  attempt([&] { listingOutput.Finish(listing); });
   // What the diagnostics found is told whatever is written; it is no failure.
   for (const std::string& warning : diagnostics.warnings)
     err << "talvex-cli: warning: " << warning << '\n';

@@ -127,8 +127,12 @@ TDiagnostics ComputeDiagnostics(const TDiagnosticsCollector& collector,
   d.variableCount = p;
   d.axisCount = k;
   d.matchAxes = options.matchAxes;
-  d.specified = *results.tables.jackknife;
-  d.matched = collector.MatchedResults();
+  const TJackknifeResults& jackknife = *results.tables.jackknife;
+  d.estimates = options.estimates;
+  if (options.estimates) {
+    d.specified = jackknife;
+    d.matched = collector.MatchedResults();
+  }
   const std::int32_t df = std::int32_t(n - 1);
   d.tQuantile = StudentTQuantile(df, IntervalLevel);
 
@@ -153,7 +157,7 @@ TDiagnostics ComputeDiagnostics(const TDiagnosticsCollector& collector,
         ++d.exchanges[a - 1].withAxis[collector.BestMatch(i, a)];
       }
       d.eigenvalueChanges[at] =
-          InUnitsOf(collector.EigenvalueChange(i, a), d.specified.eigenvalues[a - 1].standardError);
+          InUnitsOf(collector.EigenvalueChange(i, a), jackknife.eigenvalues[a - 1].standardError);
       d.influence[i - 1] = std::max(d.influence[i - 1], std::fabs(d.eigenvalueChanges[at]));
     }
   }
@@ -172,7 +176,7 @@ TDiagnostics ComputeDiagnostics(const TDiagnosticsCollector& collector,
   for (const TJackknifeStatistic& s : estimates.macs)
     d.allometry.push_back(TestAgainstIsometry(s, d.tQuantile, df));
 
-  const bool allometry = !estimates.macs.empty();
+  const bool allometry = !jackknife.macs.empty();
   std::vector<TSize> exchanged;
   for (TSize a = 1; a <= k; ++a)
     if (d.exchanges[a - 1].exchanged != 0) exchanged.push_back(a);

@@ -20,6 +20,12 @@ struct TDiagnosticsOptions {
   /// signs: the matched estimates become the ones the diagnostics' intervals
   /// and the full-results exports use. The listing never changes.
   bool matchAxes = false;
+  /// The jackknife's estimates in the diagnostics: the listing's and the
+  /// matched ones, their intervals and the tests against isometry. A front
+  /// end that only tells the warnings leaves them out; with a thousand
+  /// variables they hold some 60 MB. Without them `specified`, `matched`
+  /// and the intervals stay empty.
+  bool estimates = true;
 };
 
 /// An estimate ± t(n - 1, 0.975) SE.
@@ -53,6 +59,7 @@ struct TDiagnostics {
   TSize variableCount = 0;  // p
   TSize axisCount = 0;      // k
   bool matchAxes = false;   // the option the diagnostics were made with
+  bool estimates = false;   // specified, matched and the intervals are there
   double tQuantile = 0.0;   // t(n - 1, 0.975)
 
   // Per object i (1..n) and shown axis a (1..k), at (i - 1) * k + a - 1.

@@ -47,9 +47,9 @@ void TDiagnosticsCollector::Start(const TJackknifeInput& input) {
   changes_.assign(cells, 0.0);
   best_.assign(cells, 0);
   reordered_.assign(n_, false);
-  values_.Resize(p_);
-  vectors_.Resize(std::size_t(p_) * k_);
-  macs_.Resize(fullMacs_.size());
+  values_.Resize(matchedEstimates_ ? p_ : 0);
+  vectors_.Resize(matchedEstimates_ ? std::size_t(p_) * k_ : 0);
+  macs_.Resize(matchedEstimates_ ? fullMacs_.size() : 0);
   reducedMacs_.resize(fullMacs_.size());
 }
 
@@ -63,6 +63,7 @@ void TDiagnosticsCollector::Collect(const TReducedSampleView& sample) {
     best_[Index(i, a)] = match_.best[a - 1];
     changes_[Index(i, a)] = sample.values[a - 1] - fullValues_[a - 1];
   }
+  if (!matchedEstimates_) return;
 
   // The matched accumulation: shown axis a is the reduced axis matched to it,
   // with the sign that aligns that axis; its eigenvalue goes with it.

@@ -21,6 +21,11 @@ namespace talvex {
 
 class TDiagnosticsCollector final : public TJackknifeCollector {
  public:
+  /// Without `matchedEstimates` the second accumulation is left out, and
+  /// MatchedResults has nothing to give.
+  explicit TDiagnosticsCollector(bool matchedEstimates = true)
+      : matchedEstimates_(matchedEstimates) {}
+
   void Start(const TJackknifeInput& input) override;
   void Collect(const TReducedSampleView& sample) override;
 
@@ -60,6 +65,7 @@ class TDiagnosticsCollector final : public TJackknifeCollector {
 
   std::size_t Index(TSize i, TSize a) const { return std::size_t(i - 1) * k_ + (a - 1); }
 
+  bool matchedEstimates_;
   bool started_ = false;
   TSize n_ = 0, p_ = 0, k_ = 0, collected_ = 0;
   TSize searched_ = 0;              // the leading shown axes whose eigenvalue is not zero

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 
 #include "numeric/text_format.h"
@@ -189,6 +190,7 @@ TReportListing DiagnosticsReport(const TDiagnostics& d, const TDataMatrix& data)
     out.Append("No diagnostics: they come from the jackknife, which did not run.");
     return out;
   }
+  if (!d.estimates) throw std::logic_error("diagnostics made without the jackknife's estimates");
   out.Append("Objects " + std::to_string(d.objectCount) + ", variables " +
              std::to_string(d.variableCount) + ", axes shown " + std::to_string(d.axisCount) +
              "; match axes before aligning signs: " + (d.matchAxes ? "on" : "off"));

@@ -9,7 +9,7 @@ TDiagnostics RunWithDiagnostics(TAnalysisState& state, const TAnalysisOptions& o
                                 TReportListing& listing,
                                 const TDiagnosticsOptions& diagnosticsOptions,
                                 TRunObserver* observer, unsigned threads) {
-  TDiagnosticsCollector collector;
+  TDiagnosticsCollector collector(diagnosticsOptions.estimates);
   state.Run(options, listing, observer, threads, options.jackknife ? &collector : nullptr);
   return ComputeDiagnostics(collector, state.Results(), diagnosticsOptions);
 }

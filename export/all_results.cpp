@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <stdexcept>
 
 #include "export/atomic_file.h"
 #include "export/export_format.h"
@@ -50,6 +51,7 @@ void AddStatisticColumns(std::vector<TResultCell>& row, const TJackknifeStatisti
 
 void JackknifeTables(std::vector<TResultTable>& tables, const TDataMatrix& data,
                      const TDiagnostics& d) {
+  if (!d.estimates) throw std::logic_error("diagnostics made without the jackknife's estimates");
   const TJackknifeResults& e = d.Estimates();
   const TSize p = d.variableCount;
   TResultTable values{"JK eigenvalues", {"Axis", "Estimate", "SE", "P", "Lower 95%", "Upper 95%"}};

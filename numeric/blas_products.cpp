@@ -57,6 +57,14 @@ void GramUpper(TSize m, TSize k, const double* V, std::size_t ldv, double* G, st
               Int(ldg));
 }
 
+void ScaledOuterGramLower(TSize m, TSize k, double alpha, const double* Z, std::size_t ldz,
+                          double* G, std::size_t ldg) {
+  if (m == 0) return;
+  UseOneBlasThread();
+  cblas_dsyrk(CblasColMajor, CblasLower, CblasNoTrans, Int(m), Int(k), alpha, Z, Int(ldz), 0.0, G,
+              Int(ldg));
+}
+
 void MultiplyUpperTriangular(TSize m, TSize n, const double* T, std::size_t ldt, double* B,
                              std::size_t ldb) {
   if (m == 0 || n == 0) return;

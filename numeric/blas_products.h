@@ -30,6 +30,10 @@ void MultiplySymmetricLower(TSize n, const double* A, std::size_t lda, const dou
 /// The upper triangle of G (k x k) := V^T V, V m x k.
 void GramUpper(TSize m, TSize k, const double* V, std::size_t ldv, double* G, std::size_t ldg);
 
+/// The lower triangle of G (m x m) := alpha Z Z^T, Z m x k.
+void ScaledOuterGramLower(TSize m, TSize k, double alpha, const double* Z, std::size_t ldz,
+                          double* G, std::size_t ldg);
+
 /// B (m x n) := T B, T upper triangular m x m.
 void MultiplyUpperTriangular(TSize m, TSize n, const double* T, std::size_t ldt, double* B,
                              std::size_t ldb);

@@ -166,8 +166,8 @@ TEST(Jackknife, FaultsOfTheCallingThreadAloneAreReported) {
 // reduced by panels: rank n - 1 in the full sample and n - 2 in every reduced
 // one. The eigenvalues within the rank and the first axes agree with a
 // jackknife computed the plain way, each reduced sample decomposed from its
-// rows by the exact scheme; the eigenvalues past the reduced rank are zero to
-// rounding in every sample, so their estimates are too.
+// rows by the exact scheme; the eigenvalues past the reduced rank are zero
+// in every sample, so their estimates are zero to rounding too.
 TEST(Jackknife, MoreVariablesThanObjects) {
   const TSize n = 24, p = 150, k = 3;
   TFloatMatrix data(n, p);
@@ -217,6 +217,22 @@ TEST(Jackknife, MoreVariablesThanObjects) {
       EXPECT_NEAR(results.eigenvalues[c - 1].estimate, 0.0, 1e-9 * largest) << c;
     for (std::size_t i = 0; i < vectorSums.size(); ++i)
       EXPECT_NEAR(results.vectors[i].estimate, vectorSums[i] / n, 1e-7) << i;
+
+    // Shown past the reduced rank, an axis no reduced sample determines is
+    // taken to be the full-sample one: its estimates are the full-sample
+    // coefficients, without spread.
+    TJackknifeInput all = input;
+    all.axisCount = n;
+    const TJackknifeResults wide = RunJackknife(all, {.threads = 2});
+    for (TSize a = n - 1; a <= n; ++a) {
+      for (TSize j = 1; j <= p; ++j) {
+        const TJackknifeStatistic& s = wide.vectors[std::size_t(a - 1) * p + j - 1];
+        EXPECT_NEAR(s.estimate, vectors.GetValue(j, a), 1e-12) << a << ' ' << j;
+        EXPECT_EQ(s.standardError, 0.0) << a << ' ' << j;
+      }
+    }
+    for (std::size_t i = 0; i < vectorSums.size(); ++i)
+      EXPECT_NEAR(wide.vectors[i].estimate, results.vectors[i].estimate, 1e-12) << i;
   }
 }
 

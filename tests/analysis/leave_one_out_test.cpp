@@ -117,5 +117,91 @@ TEST(LeaveOneOut, OutlierCarryingAVariablesSpreadIsRecomputed) {
   EXPECT_NO_THROW(correlation.Decompose(4, ws, 3));
 }
 
+// With fewer objects than variables the reduced sample's axes come from the
+// products between its objects: they agree with the p x p matrix decomposed
+// from the rows within the rank n - 2, are unit length and at right angles,
+// and the eigenvalues past the rank are exactly zero.
+TEST(LeaveOneOut, FewerObjectsThanVariablesDecomposeTheirProducts) {
+  const TSize n = 12, p = 40;
+  const TFloatMatrix x = RandomData(n, p, 7, 50.0);
+  for (auto method : {DispersionMethod::Covariance, DispersionMethod::Correlation}) {
+    SCOPED_TRACE(int(method));
+    const TLeaveOneOut leaveOneOut(x, n, p, method);
+    ASSERT_TRUE(leaveOneOut.ThroughObjects());
+    TLeaveOneOut::TWorkspace ws(n, p);
+    TFloatMatrix rows(n - 1, p), work(p, p), vectors(p, p);
+    TFloatVector offDiag(p), values(p);
+    double trace = 0.0;
+    for (TSize i : {TSize(1), TSize(5), n}) {
+      SCOPED_TRACE(i);
+      ASSERT_EQ(leaveOneOut.Decompose(i, ws, p), n - 2);
+      for (TSize r = 1, k = 1; k <= n; ++k) {
+        if (k == i) continue;
+        for (TSize j = 1; j <= p; ++j) rows.SetValue(r, j, x.GetValue(k, j));
+        ++r;
+      }
+      PrincipalAxes(n - 1, p, rows, method, work, trace, offDiag, values, vectors);
+      const double largest = values.GetValue(1);
+      for (TSize c = 1; c <= n - 2; ++c) {
+        EXPECT_NEAR(ws.values.GetValue(c), values.GetValue(c), 1e-12 * largest) << c;
+        double dot = 0.0;
+        for (TSize j = 1; j <= p; ++j) dot += ws.vectors.GetValue(j, c) * vectors.GetValue(j, c);
+        EXPECT_NEAR(std::abs(dot), 1.0, 1e-9) << c;
+        for (TSize b = 1; b <= c; ++b) {
+          double product = 0.0;
+          for (TSize j = 1; j <= p; ++j)
+            product += ws.vectors.GetValue(j, b) * ws.vectors.GetValue(j, c);
+          EXPECT_NEAR(product, b == c ? 1.0 : 0.0, 1e-12) << b << ' ' << c;
+        }
+      }
+      for (TSize c = n - 1; c <= p; ++c) ASSERT_EQ(ws.values.GetValue(c), 0.0) << c;
+    }
+  }
+}
+
+// Objects that repeat one another lower the rank further: the axes of the
+// zero eigenvalues within n - 2 are not determined either, and are not
+// formed from rounding noise (no division by a zero eigenvalue).
+TEST(LeaveOneOut, RepeatedObjectsLowerTheRankTheyDetermine) {
+  const TSize n = 10, p = 30;
+  TFloatMatrix x = RandomData(n, p, 8, 0.0);
+  for (TSize j = 1; j <= p; ++j) {
+    x.SetValue(4, j, x.GetValue(3, j));
+    x.SetValue(6, j, x.GetValue(3, j));
+  }
+  for (auto method : {DispersionMethod::Covariance, DispersionMethod::Correlation}) {
+    SCOPED_TRACE(int(method));
+    const TLeaveOneOut leaveOneOut(x, n, p, method);
+    TLeaveOneOut::TWorkspace ws(n, p);
+    // Without object 1, the nine others hold seven distinct rows: rank 6.
+    EXPECT_EQ(leaveOneOut.Decompose(1, ws, p), 6u);
+    for (TSize c = 7; c <= p; ++c) EXPECT_EQ(ws.values.GetValue(c), 0.0) << c;
+    for (TSize c = 1; c <= 6; ++c) {
+      double length = 0.0;
+      for (TSize j = 1; j <= p; ++j)
+        length += ws.vectors.GetValue(j, c) * ws.vectors.GetValue(j, c);
+      EXPECT_NEAR(length, 1.0, 1e-12) << c;
+    }
+    // Without object 3 (or 4), nine rows of which eight are distinct.
+    EXPECT_EQ(leaveOneOut.Decompose(3, ws, p), 7u);
+    EXPECT_EQ(leaveOneOut.Decompose(4, ws, p), 7u);
+  }
+}
+
+// Where the objects are not clearly fewer than the variables the p x p
+// matrix is decomposed as before; past the rank n - 2 its eigenvalues are
+// rounding noise and become exactly zero.
+TEST(LeaveOneOut, EigenvaluesPastTheRankAreZero) {
+  const TSize n = 12, p = 12;
+  const TFloatMatrix x = RandomData(n, p, 9, 0.0);
+  const TLeaveOneOut leaveOneOut(x, n, p, DispersionMethod::Covariance);
+  EXPECT_FALSE(leaveOneOut.ThroughObjects());
+  TLeaveOneOut::TWorkspace ws(n, p);
+  EXPECT_EQ(leaveOneOut.Decompose(2, ws, p), n - 2);
+  EXPECT_GT(ws.values.GetValue(n - 2), 0.0);
+  EXPECT_EQ(ws.values.GetValue(n - 1), 0.0);
+  EXPECT_EQ(ws.values.GetValue(n), 0.0);
+}
+
 }  // namespace
 }  // namespace talvex

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -100,6 +101,35 @@ TEST(ListingColumns, OtherEightBitLabelsTakeOneColumnPerByte) {
   std::vector<std::string> lines = ListingOf(latin1);
   for (std::string& line : lines) line = Replaced(line, pairs);
   EXPECT_EQ(lines, expected);
+}
+
+// Handed on, the lines arrive in order and in pieces, the ones held before
+// first; joined they are the text the held lines give, and none is kept.
+TEST(ListingPassOn, PiecesJoinToTheHeldText) {
+  TReportListing held, passed;
+  std::string received;
+  int pieces = 0;
+  held.Append("first");
+  passed.Append("first");
+  passed.PassOn("\r\n", [&](std::string_view text) {
+    received += text;
+    ++pieces;
+  });
+  EXPECT_EQ(pieces, 0);  // nothing goes before a piece is full or flushed
+  for (int i = 0; i < 100000; ++i) {
+    const std::string line = "line " + std::to_string(i) + std::string(20, 'x');
+    held.Append(line);
+    passed.Append(line);
+  }
+  held.AppendEmpty();
+  passed.AppendEmpty();
+  EXPECT_TRUE(passed.Lines().empty());
+  EXPECT_FALSE(passed.Empty());
+  passed.Flush();
+  EXPECT_EQ(received, held.Text("\r\n"));
+  EXPECT_GT(pieces, 1);
+  passed.Flush();  // nothing more to hand on
+  EXPECT_EQ(received.size(), held.Text("\r\n").size());
 }
 
 }  // namespace

@@ -229,6 +229,30 @@ TEST_F(CliHostile, OneFailedExportDoesNotStopTheOthers) {
       << "1: status, 2: message, 3: report or vectors missing, 4: scores half-written";
 }
 
+TEST_F(CliHostile, AReportThatDoesNotFitStopsNeitherTheRunNorTheExports) {
+  // The listing goes to the report file while the run makes it: where it does
+  // not fit, the run goes on, the exports are written, the failure is told
+  // once and no half-written report is left.
+  const std::string data = Path("big.nts");
+  WriteData(data, 3000, 5);
+  const std::string mountPoint = Path("small");
+  fs::create_directory(mountPoint);
+  const int status = testing::InSmallFileSystem(mountPoint, "64k", [&] {
+    const std::string report = mountPoint + "/r.txt";
+    const TRun run = RunInProcess({"--no-jackknife", "--report", report, "--scores", Path("s.csv"),
+                                   "--vectors", Path("v.csv"), data});
+    int code = 0;
+    if (run.status != 1) code = 1;
+    if (run.err != "talvex-cli: Cannot write file " + report + ": No space left on device\n")
+      code = 2;
+    if (!fs::exists(Path("s.csv")) || !fs::exists(Path("v.csv"))) code = 3;
+    if (!fs::is_empty(mountPoint)) code = 4;
+    return code;
+  });
+  if (status == testing::CannotMount) GTEST_SKIP() << "no permission to mount a small file system";
+  EXPECT_EQ(status, 0) << "1: status, 2: message, 3: exports missing, 4: report left behind";
+}
+
 TEST_F(CliHostile, SignalsRemoveTemporaryFilesAndExitConventionally) {
   for (const int signal : {SIGINT, SIGTERM}) {
     SCOPED_TRACE(signal);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <stdexcept>
 #include <vector>
 
 #include "diagnostics/diagnostics_report.h"
@@ -79,6 +80,27 @@ TEST(AxisExchanges, ManyExchangedAxesAreWarnedOfInAFewLines) {
                                ") were exchanged in some reduced samples: their jackknife "
                                "estimates are unreliable (see the exchange table of the "
                                "diagnostics)");
+}
+
+// Without the estimates (a front end that only tells the warnings) the
+// exchanges, the influence and the warnings are the same; the estimates are
+// not there and the report, which needs them, refuses to be made.
+TEST(AxisExchanges, WarningsNeedNoEstimates) {
+  const TRun full = RunOn(AxisExchangeData(), Covariance());
+  const TRun lean = RunOn(AxisExchangeData(), Covariance(), {.estimates = false});
+  const TDiagnostics& d = lean.diagnostics;
+  ASSERT_TRUE(d.available);
+  EXPECT_EQ(d.warnings, full.diagnostics.warnings);
+  EXPECT_EQ(d.bestMatches, full.diagnostics.bestMatches);
+  EXPECT_EQ(d.cosines, full.diagnostics.cosines);
+  EXPECT_EQ(d.influence, full.diagnostics.influence);
+  EXPECT_EQ(d.reorderedSamples, full.diagnostics.reorderedSamples);
+  EXPECT_TRUE(d.specified.vectors.empty());
+  EXPECT_TRUE(d.matched.vectors.empty());
+  EXPECT_TRUE(d.vectorIntervals.empty());
+  EXPECT_FALSE(full.diagnostics.matched.vectors.empty());
+  EXPECT_THROW(DiagnosticsReport(d, lean.state.Data()), std::logic_error);
+  EXPECT_EQ(lean.listing.Lines().size(), full.listing.Lines().size());
 }
 
 TEST(AxisExchanges, TheConstructedExchangeIsFoundInExactlyItsSamples) {
