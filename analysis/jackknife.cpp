@@ -192,7 +192,8 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in, const TJackknifeSettin
   const TSize p = in.variableCount;
   const TSize k = in.axisCount;
 
-  const TLeaveOneOut leaveOneOut(in.data, n, p, in.method);
+  TLeaveOneOut leaveOneOut(in.data, n, p, in.method);
+  leaveOneOut.UseFullSampleAxes(in.eigenvalues, in.eigenvectors);
   const unsigned threads = WorkerCount(settings.threads, n, p);
   std::vector<TReducedSample> ring(RingSize(threads, n, p, k), TReducedSample(p, k));
   std::vector<TLeaveOneOut::TWorkspace> workspaces;

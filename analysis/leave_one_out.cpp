@@ -44,7 +44,8 @@ TLeaveOneOut::TWorkspace::TWorkspace(TSize n, TSize p)
       objects(0, 0),
       products(0, 0),
       productValues(0),
-      productVectors(0, 0) {}
+      productVectors(0, 0),
+      inAxes(p) {}
 
 TLeaveOneOut::TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, DispersionMethod method)
     : data_(data),
@@ -80,17 +81,78 @@ TSize TLeaveOneOut::Decompose(TSize i, TWorkspace& ws, TSize axisCount) const {
   const bool downdate = Deviations(i, ws);
   if (downdate && throughObjects_) return DecomposeThroughObjects(i, ws, axisCount);
   if (ws.work.MaxRows() < p_) ws.work = TFloatMatrix(p_, p_);
-  if (downdate) {
-    DowndatedDispersion(ws);
-  } else {
-    RecomputedDispersion(i, ws);
+  if (!downdate || fullAxes_ == nullptr || !DecomposeByDowndate(ws, axisCount)) {
+    if (downdate) {
+      DowndatedDispersion(ws);
+    } else {
+      RecomputedDispersion(i, ws);
+    }
+    BlockedPrincipalAxesOf(ws.work, p_, ws.trace, ws.offDiag, ws.values, ws.vectors, axisCount);
   }
-  BlockedPrincipalAxesOf(ws.work, p_, ws.trace, ws.offDiag, ws.values, ws.vectors, axisCount);
   // Past the rank the eigenvalues are rounding noise about zero: they are
   // zero.
   const TSize rank = n_ > 2 ? std::min(p_, n_ - 2) : p_;
   std::fill(ws.values.Data() + rank, ws.values.Data() + p_, 0.0);
   return rank;
+}
+
+void TLeaveOneOut::UseFullSampleAxes(const TFloatVector& values, const TFloatMatrix& axes) {
+  // The correlation method rescales each reduced matrix, which no rank-one
+  // form follows.
+  if (method_ != DispersionMethod::Covariance || throughObjects_ || p_ == 0 || n_ < 3 ||
+      axes.MaxRows() < p_ || axes.MaxCols() < p_ || values.Capacity() < p_)
+    return;
+  fullValues_ = &values;
+  fullAxes_ = &axes;
+  // The rank-one form drops -(d e^T + e d^T) / sqrt(n - 1) + e e^T, e the
+  // residual sums over sqrt(n - 1): it is used only where that stays below
+  // the rounding of the cross-products themselves, eps (n - 1) L_1.
+  double residual = 0.0;
+  for (TSize j = 0; j < p_; ++j) residual += residuals_.Data()[j] * residuals_.Data()[j];
+  residualNorm_ = std::sqrt(residual / (double(n_) - 1.0));
+  residualLimit_ =
+      std::numeric_limits<double>::epsilon() * (double(n_) - 1.0) * std::fabs(values.Data()[0]);
+}
+
+bool TLeaveOneOut::DecomposeByDowndate(TWorkspace& ws, TSize axisCount) const {
+  const TSize p = p_;
+  const double* d = ws.centred.Data();
+  double squares = 0.0;
+  for (TSize j = 0; j < p; ++j) squares += d[j] * d[j];
+  const double dropped = 2.0 * std::sqrt(squares) * residualNorm_ / std::sqrt(double(n_) - 1.0) +
+                         residualNorm_ * residualNorm_;
+  if (!(dropped <= residualLimit_)) return false;
+
+  // The reduced matrix in the full-sample axes: diag((n - 1) / (n - 2) L)
+  // - z z^T / (n - 2), z = sqrt(n / (n - 1)) V^T d.
+  const double* V = fullAxes_->Column(1);
+  const std::size_t ldv = fullAxes_->MaxRows();
+  double* z = ws.inAxes.Data();
+  MultiplyTransposed(p, 1, p, V, ldv, d, p, z, p);
+  const double zScale = std::sqrt(double(n_) / (double(n_) - 1.0));
+  for (TSize j = 0; j < p; ++j) z[j] *= zScale;
+  double* diagonal = ws.offDiag.Data();  // free: no tridiagonal form here
+  const double* full = fullValues_->Data();
+  const double grow = (double(n_) - 1.0) / (double(n_) - 2.0);
+  double trace = 0.0, zz = 0.0;
+  for (TSize j = 0; j < p; ++j) {
+    diagonal[j] = grow * full[j];
+    trace += diagonal[j];
+    zz += z[j] * z[j];
+  }
+  const double rho = 1.0 / (double(n_) - 2.0);
+  const TSize axes = std::clamp<TSize>(axisCount, 1, p);
+  if (!DowndatedEigenpairs(diagonal, z, rho, p, axes, ws.values.Data(), ws.work.Column(1),
+                           ws.work.MaxRows(), ws.downdate))
+    return false;
+  ws.values.Extend(p);
+  ws.trace = trace - rho * zz;
+  Multiply(p, axes, p, V, ldv, ws.work.Column(1), ws.work.MaxRows(), ws.vectors.Column(1),
+           ws.vectors.MaxRows());
+  ws.vectors.Extend(p, p);
+  SignedUnitAxes(ws.vectors, p, ws.vectors, axes);
+  CheckFloatFaults();
+  return true;
 }
 
 bool TLeaveOneOut::Deviations(TSize i, TWorkspace& ws) const {

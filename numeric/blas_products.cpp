@@ -28,6 +28,14 @@ void MultiplyTransposed(TSize m, TSize n, TSize k, const double* A, std::size_t 
               Int(ldb), 0.0, C, Int(ldc));
 }
 
+void Multiply(TSize m, TSize n, TSize k, const double* A, std::size_t lda, const double* B,
+              std::size_t ldb, double* C, std::size_t ldc) {
+  if (m == 0 || n == 0) return;
+  UseOneBlasThread();
+  cblas_dgemm(CblasColMajor, CblasNoTrans, CblasNoTrans, Int(m), Int(n), Int(k), 1.0, A, Int(lda),
+              B, Int(ldb), 0.0, C, Int(ldc));
+}
+
 void SubtractProduct(TSize m, TSize n, TSize k, const double* A, std::size_t lda, const double* B,
                      std::size_t ldb, double* C, std::size_t ldc) {
   if (m == 0 || n == 0 || k == 0) return;

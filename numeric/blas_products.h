@@ -16,6 +16,10 @@ namespace talvex {
 void MultiplyTransposed(TSize m, TSize n, TSize k, const double* A, std::size_t lda,
                         const double* B, std::size_t ldb, double* C, std::size_t ldc);
 
+/// C (m x n) := A B, A m x k, B k x n.
+void Multiply(TSize m, TSize n, TSize k, const double* A, std::size_t lda, const double* B,
+              std::size_t ldb, double* C, std::size_t ldc);
+
 /// C (m x n) := C - A B, A m x k, B k x n.
 void SubtractProduct(TSize m, TSize n, TSize k, const double* A, std::size_t lda, const double* B,
                      std::size_t ldb, double* C, std::size_t ldc);

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <tuple>
 #include <utility>
 
 #include "numeric/principal_axes.h"
@@ -115,6 +116,66 @@ TEST(LeaveOneOut, OutlierCarryingAVariablesSpreadIsRecomputed) {
   const TLeaveOneOut correlation(x, 12, 3, DispersionMethod::Correlation);
   EXPECT_THROW(correlation.Decompose(3, ws, 3), Exception);
   EXPECT_NO_THROW(correlation.Decompose(4, ws, 3));
+}
+
+// Under covariances, given the full sample's axes, each reduced sample is
+// the full one less a rank-one term in those axes: its eigenpairs agree with
+// the reduced matrix decomposed directly, for every axis. With a large
+// offset the rounding of the means would be dropped by the rank-one form,
+// and the matrix is decomposed directly instead; with n = p the reduced
+// samples lose rank, which the downdate follows too.
+TEST(LeaveOneOut, FullSampleAxesDowndatedUnderCovariances) {
+  for (auto [n, p, offset] : {std::tuple<TSize, TSize, double>{40, 12, 0.0},
+                              {25, 6, 1e9},
+                              {20, 20, 3.0},
+                              {200, 150, 0.0}}) {
+    SCOPED_TRACE(p);
+    const TFloatMatrix x = RandomData(n, p, 10 + p, offset);
+    TFloatMatrix work(p, p), axes(p, p);
+    TFloatVector offDiag(p), values(p);
+    double trace = 0.0;
+    PrincipalAxes(n, p, x, DispersionMethod::Covariance, work, trace, offDiag, values, axes);
+    TLeaveOneOut direct(x, n, p, DispersionMethod::Covariance);
+    TLeaveOneOut downdated(x, n, p, DispersionMethod::Covariance);
+    downdated.UseFullSampleAxes(values, axes);
+    TLeaveOneOut::TWorkspace a(n, p), b(n, p);
+    for (TSize i = 1; i <= n; i += 7) {
+      SCOPED_TRACE(i);
+      const TSize rank = direct.Decompose(i, a, p);
+      ASSERT_EQ(downdated.Decompose(i, b, p), rank);
+      for (TSize c = 1; c <= p; ++c)
+        EXPECT_NEAR(b.values.GetValue(c), a.values.GetValue(c), 1e-12 * a.values.GetValue(1)) << c;
+      for (TSize c = 1; c <= rank; ++c) {
+        // Axes of eigenvalues closer than 1e-6 apart are not compared.
+        const double gap =
+            std::min(c > 1 ? a.values.GetValue(c - 1) - a.values.GetValue(c) : 1e300,
+                     c < p ? a.values.GetValue(c) - a.values.GetValue(c + 1) : 1e300);
+        if (gap < 1e-6 * a.values.GetValue(1)) continue;
+        double dot = 0.0;
+        for (TSize j = 1; j <= p; ++j) dot += a.vectors.GetValue(j, c) * b.vectors.GetValue(j, c);
+        // The same axis; its sign is the jackknife's to align.
+        EXPECT_NEAR(std::abs(dot), 1.0, 1e-9) << c;
+      }
+    }
+  }
+  // Correlations are rescaled per reduced sample: the full-sample axes are
+  // not used, and the results are the direct ones bit for bit.
+  const TSize n = 30, p = 8;
+  const TFloatMatrix x = RandomData(n, p, 3, 0.0);
+  TFloatMatrix work(p, p), axes(p, p);
+  TFloatVector offDiag(p), values(p);
+  double trace = 0.0;
+  PrincipalAxes(n, p, x, DispersionMethod::Correlation, work, trace, offDiag, values, axes);
+  TLeaveOneOut direct(x, n, p, DispersionMethod::Correlation);
+  TLeaveOneOut given(x, n, p, DispersionMethod::Correlation);
+  given.UseFullSampleAxes(values, axes);
+  TLeaveOneOut::TWorkspace a(n, p), b(n, p);
+  direct.Decompose(4, a, p);
+  given.Decompose(4, b, p);
+  for (TSize c = 1; c <= p; ++c) {
+    EXPECT_EQ(a.values.GetValue(c), b.values.GetValue(c));
+    for (TSize j = 1; j <= p; ++j) EXPECT_EQ(a.vectors.GetValue(j, c), b.vectors.GetValue(j, c));
+  }
 }
 
 // With fewer objects than variables the reduced sample's axes come from the
