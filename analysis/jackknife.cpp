@@ -123,10 +123,15 @@ TSize RingSize(unsigned threads, TSize n, TSize p, TSize k) {
 
 // One leave-one-out decomposition as it waits in the ring: the eigenvalues
 // and the first k axes, as the decomposition returned them.
+// Where every axis is shown the slot's matrix is exchanged with the
+// workspace's rather than copied: a p x p copy per sample is a pass over
+// memory that the decomposition's own passes need.
 struct TReducedSample {
-  TReducedSample(TSize p, TSize k) : values(p), axes(std::size_t(p) * k) {}
+  TReducedSample(TSize p, TSize k) : values(p), matrix(p, k), count(std::size_t(p) * k) {}
   std::vector<double> values;  // p, descending
-  std::vector<double> axes;    // p x k, axis a at (a - 1) * p
+  TFloatMatrix matrix;         // p x k, column a = axis a
+  std::size_t count;
+  std::span<const double> Axes() const { return {matrix.Column(1), count}; }
 };
 
 // The pseudo-values of every statistic, accumulated one reduced sample at a
@@ -147,14 +152,14 @@ class TPseudoValueSums {
     values_.Add(0, object, n, in_.eigenvalues.Data(), sample.values.data(), 1.0, p);
     for (TSize a = 1; a <= in_.axisCount; ++a) {
       const std::size_t first = std::size_t(a - 1) * p;
-      vectors_.Add(first, object, n, in_.eigenvectors.Column(a), sample.axes.data() + first,
+      vectors_.Add(first, object, n, in_.eigenvectors.Column(a), sample.Axes().data() + first,
                    signs[a - 1], p);
     }
     if (in_.allometry) {
       // The reduced size axis, turned towards the full-sample one, takes the
       // full sample's orientation.
-      AllometricCoefficients(std::span(sample.axes.data(), p),
-                             signs[0] * in_.allometry->orientation, reducedMacs_);
+      AllometricCoefficients(sample.Axes().first(p), signs[0] * in_.allometry->orientation,
+                             reducedMacs_);
       macs_.Add(0, object, n, in_.allometry->macs.Data(), reducedMacs_.data(), 1.0, p);
     }
   }
@@ -205,21 +210,25 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in, const TJackknifeSettin
     const TSize determined = leaveOneOut.Decompose(object, ws, k);
     TReducedSample& sample = ring[slot];
     std::copy_n(ws.values.Data(), p, sample.values.begin());
+    const bool exchange = k == p && ws.vectors.MaxRows() == p && ws.vectors.MaxCols() == p;
+    if (exchange) std::swap(ws.vectors, sample.matrix);
     // An axis the reduced sample does not determine (past its rank, with
     // more variables than objects) is taken to be the full-sample one: its
     // pseudo-values are then the full-sample coefficients, with no spread.
-    for (TSize a = 1; a <= k; ++a)
+    for (TSize a = 1; a <= k; ++a) {
+      if (a <= determined && exchange) continue;
       std::copy_n(a <= determined ? ws.vectors.Column(a) : in.eigenvectors.Column(a), p,
-                  sample.axes.begin() + std::size_t(a - 1) * p);
+                  sample.matrix.Column(a));
+    }
   };
   if (settings.collector != nullptr) settings.collector->Start(in);
   TPseudoValueSums sums(in);
   std::vector<double> signs(k);
   auto accumulate = [&](TSize object, TSize slot) {
     const TReducedSample& sample = ring[slot];
-    AxisAlignmentSigns(in.eigenvectors, sample.axes, p, signs);
+    AxisAlignmentSigns(in.eigenvectors, sample.Axes(), p, signs);
     if (settings.collector != nullptr)
-      settings.collector->Collect({object, sample.values, sample.axes, signs});
+      settings.collector->Collect({object, sample.values, sample.Axes(), signs});
     sums.Add(object, sample, signs);
   };
   TOrderedLoopHooks hooks;
