@@ -15,8 +15,9 @@ namespace talvex {
 /// negative dot product with column a of `fullAxes`, else +1 (also for a
 /// product that is 0 or not a number). `reducedAxes` holds the reduced axes
 /// one after another, p coefficients each; it is not changed: reduced axis a
-/// times signs[a - 1] is the axis aligned with the full sample.
+/// times signs[a - 1] is the axis aligned with the full sample. The dot
+/// products (DotProduct, in lanes) go to `dots` too where it is not empty.
 void AxisAlignmentSigns(const TFloatMatrix& fullAxes, std::span<const double> reducedAxes, TSize p,
-                        std::span<double> signs);
+                        std::span<double> signs, std::span<double> dots = {});
 
 }  // namespace talvex

@@ -22,9 +22,12 @@ namespace talvex {
 namespace {
 
 // The ring of finished decompositions is kept below this many doubles (64 MB)
-// whatever p and k, with at most RingSlotsPerThread slots per worker.
+// whatever p and k, with at most RingSlotsPerThread slots per worker: small
+// samples then go to and from the workers in chunks of up to 16 (see
+// RunOrderedParallelLoop), which keeps 20,000 samples of 20 variables from
+// spending their time waking threads.
 constexpr std::size_t SlotBudget = std::size_t(8) << 20;
-constexpr std::size_t RingSlotsPerThread = 8;
+constexpr std::size_t RingSlotsPerThread = 32;
 // The workers' own containers (about 2 p x p doubles each) stay below this
 // many doubles (256 MB) whatever the thread count asked for.
 constexpr std::size_t WorkspaceBudget = std::size_t(32) << 20;
@@ -223,12 +226,12 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in, const TJackknifeSettin
   };
   if (settings.collector != nullptr) settings.collector->Start(in);
   TPseudoValueSums sums(in);
-  std::vector<double> signs(k);
+  std::vector<double> signs(k), dots(k);
   auto accumulate = [&](TSize object, TSize slot) {
     const TReducedSample& sample = ring[slot];
-    AxisAlignmentSigns(in.eigenvectors, sample.Axes(), p, signs);
+    AxisAlignmentSigns(in.eigenvectors, sample.Axes(), p, signs, dots);
     if (settings.collector != nullptr)
-      settings.collector->Collect({object, sample.values, sample.Axes(), signs});
+      settings.collector->Collect({object, sample.values, sample.Axes(), signs, dots});
     sums.Add(object, sample, signs);
   };
   TOrderedLoopHooks hooks;

@@ -20,6 +20,7 @@ struct TReducedSampleView {
   std::span<const double> values;  // p eigenvalues, descending
   std::span<const double> axes;    // the first k axes, axis a at (a - 1) * p, signs as returned
   std::span<const double> signs;   // k: +1 or -1, the sign that aligns axis a with the full sample
+  std::span<const double> dots;    // k: reduced axis a . full axis a (DotProduct); may be empty
 };
 
 class TJackknifeCollector {

@@ -10,6 +10,7 @@
 #include "numeric/float_faults.h"
 #include "numeric/principal_axes.h"
 #include "numeric/statistics.h"
+#include "numeric/wide_vectors.h"
 
 namespace talvex {
 
@@ -27,6 +28,23 @@ constexpr double CancellationLimit = 0x1p-20;
 // even at n = 3p/4.
 bool ObjectsAreFewer(TSize n, TSize p) {
   return n >= 4 && 4 * (std::size_t(n) - 1) <= 3 * std::size_t(p);
+}
+
+/// out[b] := (s[b] - d[c] d[b] - u[c] u[b]) / divisor for rows b = c..p-1
+/// of column c: in the lanes, whose divisions give the same bits.
+TALVEX_WIDE_VECTORS void DowndateColumn(const double* __restrict s, const double* __restrict d,
+                                        const double* __restrict u, TSize c, TSize p,
+                                        double divisor, double* __restrict out) {
+  const double dc = d[c];
+  const double uc = u[c];
+  for (TSize b = c; b < p; ++b) out[b] = (s[b] - dc * d[b] - uc * u[b]) / divisor;
+}
+
+/// out[b] := out[b] / (sd[b] sd[c]) for rows b = c..p-1 of column c.
+TALVEX_WIDE_VECTORS void ScaleColumn(const double* __restrict sd, TSize c, TSize p,
+                                     double* __restrict out) {
+  const double sdc = sd[c];
+  for (TSize b = c; b < p; ++b) out[b] = out[b] / (sd[b] * sdc);
 }
 
 }  // namespace
@@ -150,7 +168,7 @@ bool TLeaveOneOut::DecomposeByDowndate(TWorkspace& ws, TSize axisCount) const {
   Multiply(p, axes, p, V, ldv, ws.work.Column(1), ws.work.MaxRows(), ws.vectors.Column(1),
            ws.vectors.MaxRows());
   ws.vectors.Extend(p, p);
-  SignedUnitAxes(ws.vectors, p, ws.vectors, axes);
+  SignedUnitAxesSummedInLanes(ws.vectors, p, axes);
   CheckFloatFaults();
   return true;
 }
@@ -184,20 +202,12 @@ void TLeaveOneOut::DowndatedDispersion(TWorkspace& ws) const {
   // The lower triangle alone: the decomposition reads nothing else, and
   // mirroring it cost a strided write per element.
   // With an exact mean u = -d / sqrt(n - 1) and this is S - n / (n - 1) d d^T.
-  for (TSize c = 1; c <= p; ++c) {
-    const double* s = crossProducts_.Column(c);
-    double* out = ws.work.Column(c);
-    const double dc = d[c - 1];
-    const double uc = u[c - 1];
-    for (TSize b = c - 1; b < p; ++b) out[b] = (s[b] - dc * d[b] - uc * u[b]) / divisor;
-  }
+  for (TSize c = 1; c <= p; ++c)
+    DowndateColumn(crossProducts_.Column(c), d, u, c - 1, p, divisor, ws.work.Column(c));
   if (method_ == DispersionMethod::Correlation) {
     double* sd = ws.offDiag.Data();  // free until the decomposition starts
     for (TSize b = 1; b <= p; ++b) sd[b - 1] = std::sqrt(ws.work.Column(b)[b - 1]);
-    for (TSize c = 1; c <= p; ++c) {
-      double* out = ws.work.Column(c);
-      for (TSize b = c - 1; b < p; ++b) out[b] = out[b] / (sd[b] * sd[c - 1]);
-    }
+    for (TSize c = 1; c <= p; ++c) ScaleColumn(sd, c - 1, p, ws.work.Column(c));
   }
   ws.work.Extend(p, p);
   CheckFloatFaults();
@@ -260,7 +270,7 @@ TSize TLeaveOneOut::DecomposeThroughObjects(TSize i, TWorkspace& ws, TSize axisC
     MultiplyTransposed(p, axes, m, ws.objects.Column(1), ldy, ws.productVectors.Column(1),
                        ws.productVectors.MaxRows(), ws.vectors.Column(1), ws.vectors.MaxRows());
     ws.vectors.Extend(p, p);
-    SignedUnitAxes(ws.vectors, p, ws.vectors, axes);
+    SignedUnitAxesSummedInLanes(ws.vectors, p, axes);
   }
   CheckFloatFaults();
   return rank;

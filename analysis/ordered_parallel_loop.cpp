@@ -2,6 +2,7 @@
 // empties it in item order.
 #include "analysis/ordered_parallel_loop.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cassert>
 #include <condition_variable>
@@ -22,7 +23,8 @@ namespace {
 // item, its failure if it failed, and how far the consumer has got.
 class TRing {
  public:
-  explicit TRing(TSize slotCount) : ready_(slotCount, false), errors_(slotCount) {}
+  TRing(TSize slotCount, TSize chunk)
+      : ready_(slotCount, false), errors_(slotCount), chunk_(chunk) {}
 
   TSize SlotOf(TSize item) const { return (item - 1) % TSize(ready_.size()); }
 
@@ -34,19 +36,22 @@ class TRing {
     return !stop_;
   }
 
-  /// Computes `item` into its slot, keeping a failure for the consumer.
-  void Fill(TSize item, unsigned worker, const TComputeItem& compute) {
-    const TSize slot = SlotOf(item);
-    try {
-      compute(item, worker, slot);
-      errors_[slot] = nullptr;
-    } catch (...) {
-      errors_[slot] = std::current_exception();
-      ClearFloatFaults();
+  /// Computes items first..last into their slots, keeping each failure for
+  /// the consumer, and hands them over together.
+  void Fill(TSize first, TSize last, unsigned worker, const TComputeItem& compute) {
+    for (TSize item = first; item <= last; ++item) {
+      const TSize slot = SlotOf(item);
+      try {
+        compute(item, worker, slot);
+        errors_[slot] = nullptr;
+      } catch (...) {
+        errors_[slot] = std::current_exception();
+        ClearFloatFaults();
+      }
     }
     {
       std::lock_guard lock(mutex_);
-      ready_[slot] = true;
+      for (TSize item = first; item <= last; ++item) ready_[SlotOf(item)] = true;
     }
     done_.notify_all();
   }
@@ -68,7 +73,9 @@ class TRing {
       ready_[SlotOf(item)] = false;
       ++consumed_;
     }
-    freed_.notify_all();
+    // A worker waits for room for a whole chunk: waking it for less would
+    // only cost a context switch.
+    if (item % chunk_ == 0) freed_.notify_all();
   }
 
   /// Wakes and ends every waiting worker.
@@ -85,6 +92,7 @@ class TRing {
   std::condition_variable done_, freed_;
   std::vector<bool> ready_;                 // guarded by mutex_
   std::vector<std::exception_ptr> errors_;  // handed over with ready_
+  TSize chunk_;                             // items a worker takes at a time
   TSize consumed_ = 0;                      // guarded by mutex_
   bool stop_ = false;                       // guarded by mutex_
 };
@@ -97,15 +105,24 @@ unsigned RunOrderedParallelLoop(const TOrderedLoopShape& shape, TThreadStarter& 
   assert(shape.slotCount >= 1);
   const TSize n = shape.itemCount;
   if (n == 0) return 0;
-  TRing ring(shape.slotCount);
+  // Each worker takes consecutive items a chunk at a time, at most half the
+  // ring's share of a worker, so that short items are handed over (and the
+  // threads woken) a chunk at a time rather than one by one. A chunk never
+  // exceeds the ring, so the worker holding the earliest unfinished chunk
+  // always finds room.
+  const TSize chunk =
+      std::max<TSize>(1, shape.slotCount / (2 * std::max<TSize>(1, shape.workerCount)));
+  TRing ring(shape.slotCount, chunk);
   std::atomic<TSize> next{1};
 
   auto work = [&](unsigned worker) {
     ClearFloatFaults();
     for (;;) {
-      const TSize item = next++;
-      if (item > n || !ring.WaitForRoom(item)) return;
-      ring.Fill(item, worker, compute);
+      const TSize first = next.fetch_add(chunk);
+      if (first > n) return;
+      const TSize last = std::min(n, first + chunk - 1);
+      if (!ring.WaitForRoom(last)) return;
+      ring.Fill(first, last, worker, compute);
     }
   };
 
@@ -127,7 +144,7 @@ unsigned RunOrderedParallelLoop(const TOrderedLoopShape& shape, TThreadStarter& 
   const bool alone = pool.empty();
 
   for (TSize item = 1; item <= n; ++item) {
-    if (alone) ring.Fill(item, 0, compute);
+    if (alone) ring.Fill(item, item, 0, compute);
     ring.WaitFor(item, hooks);
     consume(item, ring.SlotOf(item));
     if (item < n && hooks.stopRequested && hooks.stopRequested()) throw ERunCancelled();

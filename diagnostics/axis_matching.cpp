@@ -5,31 +5,11 @@
 #include <cassert>
 #include <cmath>
 
-#include "numeric/wide_vectors.h"
-
 namespace talvex {
 
 namespace {
 // A squared cosine above 1/2 leaves less than 1/2 for every other axis.
 constexpr double MutualBestSquare = 0.5;
-
-// Two sets of lanes keep the additions of consecutive blocks independent.
-TALVEX_WIDE_VECTORS double LaneDot(const double* __restrict x, const double* __restrict y,
-                                   TSize p) {
-  TLanes s0 = BroadcastLanes(0.0), s1 = BroadcastLanes(0.0);
-  TSize j = 0;
-  for (; j + 2 * LaneCount <= p; j += 2 * LaneCount) {
-    s0 += LoadLanes(x + j) * LoadLanes(y + j);
-    s1 += LoadLanes(x + j + LaneCount) * LoadLanes(y + j + LaneCount);
-  }
-  if (j + LaneCount <= p) {
-    s0 += LoadLanes(x + j) * LoadLanes(y + j);
-    j += LaneCount;
-  }
-  double tail = 0.0;
-  for (; j < p; ++j) tail += x[j] * y[j];
-  return SumOfLanes(s0 + s1) + tail;
-}
 
 // (cosine, full axis, reduced axis): larger cosines first, ties to lower axes.
 bool Before(double c1, TSize a1, TSize b1, double c2, TSize a2, TSize b2) {
@@ -39,15 +19,14 @@ bool Before(double c1, TSize a1, TSize b1, double c2, TSize a2, TSize b2) {
 
 }  // namespace
 
-double DotProduct(const double* x, const double* y, TSize p) { return LaneDot(x, y, p); }
-
 double AbsoluteCosine(const double* x, const double* y, TSize p) {
-  return std::min(1.0, std::fabs(LaneDot(x, y, p)));
+  return std::min(1.0, std::fabs(DotProduct(x, y, p)));
 }
 
 void MatchAxes(std::span<const double> fullAxes, std::span<const double> reducedAxes, TSize p,
-               TSize k, TSize searched, TAxisMatch& match) {
+               TSize k, TSize searched, TAxisMatch& match, std::span<const double> indexDots) {
   assert(fullAxes.size() >= std::size_t(p) * k && reducedAxes.size() >= std::size_t(p) * k);
+  assert(indexDots.empty() || indexDots.size() >= k);
   match.cosines.resize(k);
   match.best.resize(k);
   match.oneToOne.resize(k);
@@ -60,7 +39,8 @@ void MatchAxes(std::span<const double> fullAxes, std::span<const double> reduced
   isOpen.assign(std::size_t(k) + 1, 0);
   std::size_t openCount = 0;
   for (TSize a = 1; a <= k; ++a) {
-    const double c = AbsoluteCosine(full(a), reduced(a), p);
+    const double c = indexDots.empty() ? AbsoluteCosine(full(a), reduced(a), p)
+                                       : std::min(1.0, std::fabs(indexDots[a - 1]));
     match.cosines[a - 1] = c;
     match.oneToOne[a - 1] = a;
     match.best[a - 1] = a;

@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "numeric/lane_dot.h"
 #include "numeric/sizes.h"
 
 namespace talvex {
@@ -54,10 +55,6 @@ struct TAxisMatch {
   std::vector<char> isOpen, reducedTaken, rowDone;
 };
 
-/// x . y for vectors of length p, summed in four lanes (the same bits on
-/// every x86-64 processor).
-double DotProduct(const double* x, const double* y, TSize p);
-
 /// |x . y| for unit vectors of length p, at most 1 (rounding can exceed it).
 double AbsoluteCosine(const double* x, const double* y, TSize p);
 
@@ -69,7 +66,9 @@ double AbsoluteCosine(const double* x, const double* y, TSize p);
 /// are searched and matched; the others keep their index-matched |cosine|,
 /// are their own best match and stay in place (the axes of a zero
 /// eigenvalue, which any rotation of the null space gives equally well).
+/// `indexDots`, where given, are the k dot products of each reduced axis
+/// with its index-matched full axis (DotProduct), already formed.
 void MatchAxes(std::span<const double> fullAxes, std::span<const double> reducedAxes, TSize p,
-               TSize k, TSize searched, TAxisMatch& match);
+               TSize k, TSize searched, TAxisMatch& match, std::span<const double> indexDots = {});
 
 }  // namespace talvex

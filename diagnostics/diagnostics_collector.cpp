@@ -56,7 +56,7 @@ void TDiagnosticsCollector::Start(const TJackknifeInput& input) {
 void TDiagnosticsCollector::Collect(const TReducedSampleView& sample) {
   const TSize i = sample.object;
   ++collected_;
-  MatchAxes(fullAxes_, sample.axes, p_, k_, searched_, match_);
+  MatchAxes(fullAxes_, sample.axes, p_, k_, searched_, match_, sample.dots);
   reordered_[i - 1] = match_.reordered;
   for (TSize a = 1; a <= k_; ++a) {
     cosines_[Index(i, a)] = match_.cosines[a - 1];

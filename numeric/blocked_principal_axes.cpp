@@ -78,7 +78,7 @@ TDecompositionPath BlockedPrincipalAxesOf(TFloatMatrix& work, TSize p, double& t
     } else {
       ApplyReflectionProduct(A, ld, p, Z, ldz, axes);
     }
-    SignedUnitAxes(eigenvectors, p, eigenvectors, axes);
+    SignedUnitAxesSummedInLanes(eigenvectors, p, axes);
     return path;
   }
   path.twistedVectors = 0;

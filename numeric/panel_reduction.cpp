@@ -69,6 +69,12 @@ TALVEX_WIDE_VECTORS void PanelDots(const double* __restrict v, TSize first, TSiz
   }
 }
 
+/// x[r] := x[r] / divisor for rows first..n-1, in the lanes, whose
+/// divisions give the same bits.
+TALVEX_WIDE_VECTORS void DivideInLanes(double* __restrict x, TSize first, TSize n, double divisor) {
+  for (TSize r = first; r < n; ++r) x[r] = x[r] / divisor;
+}
+
 /// The reflection of column j below the diagonal (the scheme of
 /// ReduceLowerBlocked): coupling := T[j+1][j], and v, scaled to |v|^2 = 2,
 /// in place of the column; v = 0 when the column is already reduced.
@@ -76,17 +82,15 @@ double Reflect(double* column, TSize j, TSize n) {
   double scale = 0.0;
   for (TSize r = j + 1; r < n; ++r) scale += std::fabs(column[r]);
   if (scale == 0.0) return 0.0;
+  DivideInLanes(column, j + 1, n, scale);
   double h = 0.0;
-  for (TSize r = j + 1; r < n; ++r) {
-    column[r] = column[r] / scale;
-    h += column[r] * column[r];
-  }
+  for (TSize r = j + 1; r < n; ++r) h += column[r] * column[r];
   const double f = column[j + 1];
   const double g = -TransferSign(std::sqrt(h), f);
   h -= f * g;
   column[j + 1] = f - g;
   const double length = std::sqrt(h);
-  for (TSize r = j + 1; r < n; ++r) column[r] = column[r] / length;
+  DivideInLanes(column, j + 1, n, length);
   return scale * g;
 }
 

@@ -18,6 +18,7 @@
 
 #include "numeric/container_checks.h"
 #include "numeric/float_faults.h"
+#include "numeric/lane_dot.h"
 #include "numeric/ql_sweep_bound.h"
 #include "numeric/statistics.h"
 #include "numeric/wide_vectors.h"
@@ -466,6 +467,20 @@ void SignedUnitAxes(const TFloatMatrix& z, TSize p, TFloatMatrix& eigenvectors, 
     }
   }
   detail::MarkWritten(eigenvectors, p, columns);
+  CheckFloatFaults();
+}
+
+void SignedUnitAxesSummedInLanes(TFloatMatrix& vectors, TSize p, TSize columns) {
+  for (TSize j = 1; j <= columns; ++j) {
+    double* vector = vectors.Column(j);
+    const double length = std::sqrt(DotProduct(vector, vector, p));
+    if (length == 0.0) {
+      SignedQuotients(vector, length, p, vector);
+    } else {
+      SignedQuotientsInLanes(vector, length, p, vector);
+    }
+  }
+  detail::MarkWritten(vectors, p, columns);
   CheckFloatFaults();
 }
 

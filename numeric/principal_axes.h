@@ -28,6 +28,11 @@ void SortEigenpairs(TFloatVector& d, TFloatMatrix& z, TSize n);
 void SignedUnitAxes(const TFloatMatrix& z, TSize p, TFloatMatrix& eigenvectors);
 void SignedUnitAxes(const TFloatMatrix& z, TSize p, TFloatMatrix& eigenvectors, TSize columns);
 
+/// The same in place, with each length summed in lanes (DotProduct): four
+/// times the speed, for the jackknife's reduced samples, whose last bits may
+/// differ from the full sample's scheme anyway.
+void SignedUnitAxesSummedInLanes(TFloatMatrix& vectors, TSize p, TSize columns);
+
 /// Decomposes the p x p dispersion matrix held in `work`: trace, eigenvalues
 /// (descending) and unit eigenvectors with the sign convention. `work` and
 /// `offDiag` are left with no meaning.

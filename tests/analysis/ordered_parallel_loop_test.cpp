@@ -117,7 +117,9 @@ TEST(OrderedParallelLoop, SameSumForOneWorkerAndMany) {
       RunOrderedParallelLoop({n, 1, 1}, SystemThreadStarter(), single.Compute(), single.Consume()),
       1u);
   for (unsigned workers : {2u, 3u, 7u}) {
-    for (TSize slotCount : {1u, 2u, 16u}) {
+    // 61 slots: workers take items in chunks (15, 10 and 4) that do not
+    // divide the items.
+    for (TSize slotCount : {1u, 2u, 16u, 61u}) {
       SCOPED_TRACE(std::to_string(workers) + " workers, " + std::to_string(slotCount) + " slots");
       TRecordingLoop loop(slotCount);
       EXPECT_EQ(RunOrderedParallelLoop({n, workers, slotCount}, SystemThreadStarter(),
