@@ -21,12 +21,12 @@ namespace talvex {
 
 namespace {
 
-// The ring of finished decompositions is kept below this many doubles (64 MB)
-// whatever p and k, with at most RingSlotsPerThread slots per worker: small
-// samples then go to and from the workers in chunks of up to 16 (see
-// RunOrderedParallelLoop), which keeps 20,000 samples of 20 variables from
-// spending their time waking threads.
-constexpr std::size_t SlotBudget = std::size_t(8) << 20;
+// The ring of finished decompositions is kept below this many doubles (8 MB)
+// whatever p and k (but for a few slots per worker), with at most
+// RingSlotsPerThread slots per worker: small samples then go to and from the
+// workers in chunks of up to 16 (see RunOrderedParallelLoop), which keeps
+// 20,000 samples of 20 variables from spending their time waking threads.
+constexpr std::size_t SlotBudget = std::size_t(1) << 20;
 constexpr std::size_t RingSlotsPerThread = 32;
 // The workers' own containers (about 2 p x p doubles each) stay below this
 // many doubles (256 MB) whatever the thread count asked for.
