@@ -118,6 +118,19 @@ TEST(LeaveOneOut, OutlierCarryingAVariablesSpreadIsRecomputed) {
   EXPECT_NO_THROW(correlation.Decompose(4, ws, 3));
 }
 
+// The full-sample eigenvalues and axes by the exact scheme.
+struct TFullSample {
+  TFullSample(const TFloatMatrix& x, TSize n, TSize p, DispersionMethod method)
+      : axes(p, p), values(p) {
+    TFloatMatrix work(p, p);
+    TFloatVector offDiag(p);
+    double trace = 0.0;
+    PrincipalAxes(n, p, x, method, work, trace, offDiag, values, axes);
+  }
+  TFloatMatrix axes;
+  TFloatVector values;
+};
+
 // Under covariances, given the full sample's axes, each reduced sample is
 // the full one less a rank-one term in those axes: its eigenpairs agree with
 // the reduced matrix decomposed directly, for every axis. With a large
@@ -131,13 +144,10 @@ TEST(LeaveOneOut, FullSampleAxesDowndatedUnderCovariances) {
                               {200, 150, 0.0}}) {
     SCOPED_TRACE(p);
     const TFloatMatrix x = RandomData(n, p, 10 + p, offset);
-    TFloatMatrix work(p, p), axes(p, p);
-    TFloatVector offDiag(p), values(p);
-    double trace = 0.0;
-    PrincipalAxes(n, p, x, DispersionMethod::Covariance, work, trace, offDiag, values, axes);
+    const TFullSample full(x, n, p, DispersionMethod::Covariance);
     TLeaveOneOut direct(x, n, p, DispersionMethod::Covariance);
     TLeaveOneOut downdated(x, n, p, DispersionMethod::Covariance);
-    downdated.UseFullSampleAxes(values, axes);
+    downdated.UseFullSampleAxes(full.values, full.axes);
     TLeaveOneOut::TWorkspace a(n, p), b(n, p);
     for (TSize i = 1; i <= n; i += 7) {
       SCOPED_TRACE(i);
@@ -162,13 +172,10 @@ TEST(LeaveOneOut, FullSampleAxesDowndatedUnderCovariances) {
   // not used, and the results are the direct ones bit for bit.
   const TSize n = 30, p = 8;
   const TFloatMatrix x = RandomData(n, p, 3, 0.0);
-  TFloatMatrix work(p, p), axes(p, p);
-  TFloatVector offDiag(p), values(p);
-  double trace = 0.0;
-  PrincipalAxes(n, p, x, DispersionMethod::Correlation, work, trace, offDiag, values, axes);
+  const TFullSample full(x, n, p, DispersionMethod::Correlation);
   TLeaveOneOut direct(x, n, p, DispersionMethod::Correlation);
   TLeaveOneOut given(x, n, p, DispersionMethod::Correlation);
-  given.UseFullSampleAxes(values, axes);
+  given.UseFullSampleAxes(full.values, full.axes);
   TLeaveOneOut::TWorkspace a(n, p), b(n, p);
   direct.Decompose(4, a, p);
   given.Decompose(4, b, p);
