@@ -448,6 +448,16 @@ TALVEX_WIDE_VECTORS void SignedQuotientsInLanes(const double* source, double len
   SignedQuotients(source + i, length, p - i, vector + i);
 }
 
+/// One column divided by its length and negated; a zero column (length 0)
+/// goes element by element, which leaves its zeros without a flag.
+void SignedUnitColumn(const double* source, double length, TSize p, double* vector) {
+  if (length == 0.0) {
+    SignedQuotients(source, length, p, vector);
+  } else {
+    SignedQuotientsInLanes(source, length, p, vector);
+  }
+}
+
 }  // namespace
 
 void SignedUnitAxes(const TFloatMatrix& z, TSize p, TFloatMatrix& eigenvectors, TSize columns) {
@@ -459,12 +469,7 @@ void SignedUnitAxes(const TFloatMatrix& z, TSize p, TFloatMatrix& eigenvectors, 
     double* vector = eigenvectors.Column(j);
     double sumOfSquares = 0.0;
     for (TSize i = 0; i < p; ++i) sumOfSquares += source[i] * source[i];
-    const double length = std::sqrt(sumOfSquares);
-    if (length == 0.0) {
-      SignedQuotients(source, length, p, vector);
-    } else {
-      SignedQuotientsInLanes(source, length, p, vector);
-    }
+    SignedUnitColumn(source, std::sqrt(sumOfSquares), p, vector);
   }
   detail::MarkWritten(eigenvectors, p, columns);
   CheckFloatFaults();
@@ -473,12 +478,7 @@ void SignedUnitAxes(const TFloatMatrix& z, TSize p, TFloatMatrix& eigenvectors, 
 void SignedUnitAxesSummedInLanes(TFloatMatrix& vectors, TSize p, TSize columns) {
   for (TSize j = 1; j <= columns; ++j) {
     double* vector = vectors.Column(j);
-    const double length = std::sqrt(DotProduct(vector, vector, p));
-    if (length == 0.0) {
-      SignedQuotients(vector, length, p, vector);
-    } else {
-      SignedQuotientsInLanes(vector, length, p, vector);
-    }
+    SignedUnitColumn(vector, std::sqrt(DotProduct(vector, vector, p)), p, vector);
   }
   detail::MarkWritten(vectors, p, columns);
   CheckFloatFaults();
