@@ -156,9 +156,12 @@ TDiagnostics ComputeDiagnostics(const TDiagnosticsCollector& collector,
         ++d.exchanges[a - 1].exchanged;
         ++d.exchanges[a - 1].withAxis[collector.BestMatch(i, a)];
       }
-      d.eigenvalueChanges[at] =
-          InUnitsOf(collector.EigenvalueChange(i, a), jackknife.eigenvalues[a - 1].standardError);
-      d.influence[i - 1] = std::max(d.influence[i - 1], std::fabs(d.eigenvalueChanges[at]));
+      const double se = jackknife.eigenvalues[a - 1].standardError;
+      d.eigenvalueChanges[at] = InUnitsOf(collector.EigenvalueChange(i, a), se);
+      // An eigenvalue without spread (every object changes it alike, as past
+      // the rank of the reduced samples) tells nothing of one object.
+      if (se > 0.0)
+        d.influence[i - 1] = std::max(d.influence[i - 1], std::fabs(d.eigenvalueChanges[at]));
     }
   }
   d.influenceThreshold = n > 1 ? InfluenceMultiple / std::sqrt(double(n - 1)) : 0.0;

@@ -226,6 +226,38 @@ TEST(Influence, ThePlantedOutlierIsTheMostInfluentialObject) {
   }
 }
 
+// With more variables than objects the eigenvalues past the reduced rank are
+// zero in every reduced sample, so their jackknife SE is zero and their
+// changes infinite in its units: they are left out of the influence, which
+// stays finite (the influence plot drew no point at all otherwise).
+TEST(Influence, EigenvaluesWithoutSpreadAreLeftOut) {
+  std::vector<std::vector<double>> rows;
+  std::uint64_t state = 99;
+  for (int i = 0; i < 12; ++i) {
+    std::vector<double> row;
+    for (int j = 0; j < 30; ++j) {
+      state = state * 6364136223846793005u + 1442695040888963407u;
+      row.push_back(double(state >> 11) / double(1ull << 53));
+    }
+    rows.push_back(row);
+  }
+  const TRun run = RunOn(testing::MakeData(rows), Covariance());
+  const TDiagnostics& d = run.diagnostics;
+  ASSERT_TRUE(d.available);
+  ASSERT_EQ(d.axisCount, 30u);
+  for (TSize i = 1; i <= 12; ++i) {
+    SCOPED_TRACE(i);
+    double largest = 0.0;
+    for (TSize a = 1; a <= d.axisCount; ++a)
+      if (d.specified.eigenvalues[a - 1].standardError > 0.0)
+        largest = std::max(largest, std::fabs(d.eigenvalueChanges[d.At(i, a)]));
+    EXPECT_TRUE(std::isfinite(d.influence[i - 1]));
+    EXPECT_EQ(d.influence[i - 1], largest);
+  }
+  // Past the rank (axes 11 to 30) the SE is zero.
+  EXPECT_EQ(d.specified.eigenvalues[29].standardError, 0.0);
+}
+
 TEST(Influence, ChangesAreInUnitsOfTheJackknifeStandardError) {
   // Without object 1 or 2 the second eigenvalue is 1.1449 against 1.2059.
   const TRun run = RunOn(AxisExchangeData(), Covariance());
