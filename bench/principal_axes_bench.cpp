@@ -101,7 +101,10 @@ void DecompositionSizes(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_DecomposeOnly<talvex::PrincipalAxesOf>)
     ->Name("BM_PrincipalAxesOf")
     ->Apply(DecompositionSizes);
-BENCHMARK(BM_DecomposeOnly<talvex::BlockedPrincipalAxesOf>)
+// The blocked solver is overloaded (all axes, or the first few): take the one for all.
+using TAllAxesSolver = talvex::TDecompositionPath (*)(TFloatMatrix&, TSize, double&, TFloatVector&,
+                                                      TFloatVector&, TFloatMatrix&);
+BENCHMARK(BM_DecomposeOnly<static_cast<TAllAxesSolver>(talvex::BlockedPrincipalAxesOf)>)
     ->Name("BM_BlockedPrincipalAxesOf")
     ->Apply(DecompositionSizes);
 

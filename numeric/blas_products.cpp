@@ -36,12 +36,12 @@ void Multiply(TSize m, TSize n, TSize k, const double* A, std::size_t lda, const
               B, Int(ldb), 0.0, C, Int(ldc));
 }
 
-void SubtractProduct(TSize m, TSize n, TSize k, const double* A, std::size_t lda, const double* B,
-                     std::size_t ldb, double* C, std::size_t ldc) {
+void SubtractProductTransposed(TSize m, TSize n, TSize k, const double* A, std::size_t lda,
+                               const double* B, std::size_t ldb, double* C, std::size_t ldc) {
   if (m == 0 || n == 0 || k == 0) return;
   UseOneBlasThread();
-  cblas_dgemm(CblasColMajor, CblasNoTrans, CblasNoTrans, Int(m), Int(n), Int(k), -1.0, A, Int(lda),
-              B, Int(ldb), 1.0, C, Int(ldc));
+  cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, Int(m), Int(n), Int(k), -1.0, A, Int(lda), B,
+              Int(ldb), 1.0, C, Int(ldc));
 }
 
 void SubtractSymmetricRank2k(TSize n, TSize k, const double* V, std::size_t ldv, const double* W,
@@ -73,11 +73,11 @@ void ScaledOuterGramLower(TSize m, TSize k, double alpha, const double* Z, std::
               Int(ldg));
 }
 
-void MultiplyUpperTriangular(TSize m, TSize n, const double* T, std::size_t ldt, double* B,
-                             std::size_t ldb) {
+void MultiplyByUpperTriangularTransposed(TSize m, TSize n, const double* T, std::size_t ldt,
+                                         double* B, std::size_t ldb) {
   if (m == 0 || n == 0) return;
   UseOneBlasThread();
-  cblas_dtrmm(CblasColMajor, CblasLeft, CblasUpper, CblasNoTrans, CblasNonUnit, Int(m), Int(n), 1.0,
+  cblas_dtrmm(CblasColMajor, CblasRight, CblasUpper, CblasTrans, CblasNonUnit, Int(m), Int(n), 1.0,
               T, Int(ldt), B, Int(ldb));
 }
 

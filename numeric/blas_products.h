@@ -20,9 +20,9 @@ void MultiplyTransposed(TSize m, TSize n, TSize k, const double* A, std::size_t 
 void Multiply(TSize m, TSize n, TSize k, const double* A, std::size_t lda, const double* B,
               std::size_t ldb, double* C, std::size_t ldc);
 
-/// C (m x n) := C - A B, A m x k, B k x n.
-void SubtractProduct(TSize m, TSize n, TSize k, const double* A, std::size_t lda, const double* B,
-                     std::size_t ldb, double* C, std::size_t ldc);
+/// C (m x n) := C - A B^T, A m x k, B n x k.
+void SubtractProductTransposed(TSize m, TSize n, TSize k, const double* A, std::size_t lda,
+                               const double* B, std::size_t ldb, double* C, std::size_t ldc);
 
 /// The lower triangle of C (n x n) := C - V W^T - W V^T, V and W n x k.
 void SubtractSymmetricRank2k(TSize n, TSize k, const double* V, std::size_t ldv, const double* W,
@@ -38,8 +38,8 @@ void GramUpper(TSize m, TSize k, const double* V, std::size_t ldv, double* G, st
 void ScaledOuterGramLower(TSize m, TSize k, double alpha, const double* Z, std::size_t ldz,
                           double* G, std::size_t ldg);
 
-/// B (m x n) := T B, T upper triangular m x m.
-void MultiplyUpperTriangular(TSize m, TSize n, const double* T, std::size_t ldt, double* B,
-                             std::size_t ldb);
+/// B (m x n) := B T^T, T upper triangular n x n.
+void MultiplyByUpperTriangularTransposed(TSize m, TSize n, const double* T, std::size_t ldt,
+                                         double* B, std::size_t ldb);
 
 }  // namespace talvex

@@ -1,6 +1,7 @@
-// The dot product of the jackknife's axis comparisons, summed in vector
-// lanes: four times the speed of one running sum, and the same bits on every
-// x86-64 processor (the lanes are fixed in the code).
+// Dot products and absolute sums in vector lanes, for the jackknife's axis
+// comparisons and the reflections of its panel reduction: four times the
+// speed of one running sum, and the same bits on every x86-64 processor (the
+// lanes are fixed in the code).
 #pragma once
 
 #include "numeric/sizes.h"
@@ -12,5 +13,8 @@ namespace talvex {
 /// p mod 4 products in turn. Below four elements this is the plain sum in
 /// order.
 double DotProduct(const double* x, const double* y, TSize p);
+
+/// |x[0]| + ... + |x[p-1]| in the same lanes and order.
+double AbsoluteSum(const double* x, TSize p);
 
 }  // namespace talvex

@@ -9,6 +9,7 @@
 
 #include "numeric/blas_products.h"
 #include "numeric/blocked_reflections.h"
+#include "numeric/lane_dot.h"
 #include "numeric/principal_axes.h"
 #include "numeric/wide_vectors.h"
 
@@ -16,20 +17,32 @@ namespace talvex {
 
 namespace {
 
-double Dot(const double* x, const double* y, TSize first, TSize n) {
-  double sum = 0.0;
-  for (TSize r = first; r < n; ++r) sum += x[r] * y[r];
-  return sum;
-}
-
 /// x[r] := x[r] - sum over s < t of (V_s[r] a[s] + Q_s[r] b[s]) for rows
 /// first..n-1, V_s column s of V (leading dimension ldv), Q_s of Q (ldq): the
 /// panel's pending updates of a column, or its corrections of a product.
+/// Four blocks of rows at a time, so that four chains of additions overlap;
+/// each row's sum runs over s in order all the same.
 TALVEX_WIDE_VECTORS void SubtractPanelCombination(double* __restrict x, TSize first, TSize n,
                                                   const double* __restrict V, std::size_t ldv,
                                                   const double* __restrict Q, std::size_t ldq,
                                                   TSize t, const double* a, const double* b) {
   TSize r = first;
+  for (; r + 4 * LaneCount <= n; r += 4 * LaneCount) {
+    TLanes sum0 = BroadcastLanes(0.0), sum1 = sum0, sum2 = sum0, sum3 = sum0;
+    for (TSize s = 0; s < t; ++s) {
+      const double* vs = V + s * ldv + r;
+      const double* qs = Q + s * ldq + r;
+      const TLanes as = BroadcastLanes(a[s]), bs = BroadcastLanes(b[s]);
+      sum0 += LoadLanes(vs) * as + LoadLanes(qs) * bs;
+      sum1 += LoadLanes(vs + LaneCount) * as + LoadLanes(qs + LaneCount) * bs;
+      sum2 += LoadLanes(vs + 2 * LaneCount) * as + LoadLanes(qs + 2 * LaneCount) * bs;
+      sum3 += LoadLanes(vs + 3 * LaneCount) * as + LoadLanes(qs + 3 * LaneCount) * bs;
+    }
+    StoreLanes(x + r, LoadLanes(x + r) - sum0);
+    StoreLanes(x + r + LaneCount, LoadLanes(x + r + LaneCount) - sum1);
+    StoreLanes(x + r + 2 * LaneCount, LoadLanes(x + r + 2 * LaneCount) - sum2);
+    StoreLanes(x + r + 3 * LaneCount, LoadLanes(x + r + 3 * LaneCount) - sum3);
+  }
   for (; r + LaneCount <= n; r += LaneCount) {
     TLanes sum = BroadcastLanes(0.0);
     for (TSize s = 0; s < t; ++s)
@@ -45,11 +58,40 @@ TALVEX_WIDE_VECTORS void SubtractPanelCombination(double* __restrict x, TSize fi
 }
 
 /// byV[s] := V_s . v and byQ[s] := Q_s . v over rows first..n-1, s < t.
+/// Two columns s at a time, so that four chains of additions overlap; each
+/// dot product is summed in the same order all the same.
 TALVEX_WIDE_VECTORS void PanelDots(const double* __restrict v, TSize first, TSize n,
                                    const double* __restrict V, std::size_t ldv,
                                    const double* __restrict Q, std::size_t ldq, TSize t,
                                    double* byV, double* byQ) {
-  for (TSize s = 0; s < t; ++s) {
+  TSize s = 0;
+  for (; s + 2 <= t; s += 2) {
+    const double* vs = V + s * ldv;
+    const double* qs = Q + s * ldq;
+    const double* vt = vs + ldv;
+    const double* qt = qs + ldq;
+    TLanes sumV = BroadcastLanes(0.0), sumQ = sumV, nextV = sumV, nextQ = sumV;
+    TSize r = first;
+    for (; r + LaneCount <= n; r += LaneCount) {
+      const TLanes vr = LoadLanes(v + r);
+      sumV += LoadLanes(vs + r) * vr;
+      sumQ += LoadLanes(qs + r) * vr;
+      nextV += LoadLanes(vt + r) * vr;
+      nextQ += LoadLanes(qt + r) * vr;
+    }
+    double tailV = 0.0, tailQ = 0.0, nextTailV = 0.0, nextTailQ = 0.0;
+    for (; r < n; ++r) {
+      tailV += vs[r] * v[r];
+      tailQ += qs[r] * v[r];
+      nextTailV += vt[r] * v[r];
+      nextTailQ += qt[r] * v[r];
+    }
+    byV[s] = SumOfLanes(sumV) + tailV;
+    byQ[s] = SumOfLanes(sumQ) + tailQ;
+    byV[s + 1] = SumOfLanes(nextV) + nextTailV;
+    byQ[s + 1] = SumOfLanes(nextQ) + nextTailQ;
+  }
+  for (; s < t; ++s) {
     const double* vs = V + s * ldv;
     const double* qs = Q + s * ldq;
     TLanes sumV = BroadcastLanes(0.0), sumQ = sumV;
@@ -79,12 +121,10 @@ TALVEX_WIDE_VECTORS void DivideInLanes(double* __restrict x, TSize first, TSize 
 /// ReduceLowerBlocked): coupling := T[j+1][j], and v, scaled to |v|^2 = 2,
 /// in place of the column; v = 0 when the column is already reduced.
 double Reflect(double* column, TSize j, TSize n) {
-  double scale = 0.0;
-  for (TSize r = j + 1; r < n; ++r) scale += std::fabs(column[r]);
+  const double scale = AbsoluteSum(column + j + 1, n - j - 1);
   if (scale == 0.0) return 0.0;
   DivideInLanes(column, j + 1, n, scale);
-  double h = 0.0;
-  for (TSize r = j + 1; r < n; ++r) h += column[r] * column[r];
+  double h = DotProduct(column + j + 1, column + j + 1, n - j - 1);
   const double f = column[j + 1];
   const double g = -TransferSign(std::sqrt(h), f);
   h -= f * g;
@@ -117,7 +157,7 @@ void ReducePanel(double* A, std::size_t ld, TSize n, TSize j0, double* W, double
     MultiplySymmetricLower(n - j - 1, A + (j + 1) * ld + j + 1, ld, v + j + 1, y.data() + j + 1);
     PanelDots(v, j + 1, n, V, ld, W, n, t, byV, byQ);
     SubtractPanelCombination(y.data(), j + 1, n, V, ld, W, n, t, byQ, byV);
-    const double half = Dot(v, y.data(), j + 1, n) / 2.0;
+    const double half = DotProduct(v + j + 1, y.data() + j + 1, n - j - 1) / 2.0;
     double* q = W + std::size_t(t) * n;
     std::fill(q, q + j + 1, 0.0);
     for (TSize r = j + 1; r < n; ++r) q[r] = y[r] - half * v[r];

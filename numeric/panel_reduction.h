@@ -17,7 +17,7 @@
 namespace talvex {
 
 /// Columns reduced per panel.
-constexpr TSize PanelWidth = 32;
+constexpr TSize PanelWidth = 16;
 
 /// Below this order the one-pass reduction of blocked_reflections is as fast
 /// (the trailing matrix stays in the first-level cache), so the panels stop

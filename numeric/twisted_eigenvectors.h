@@ -1,5 +1,5 @@
 // Eigenvectors of a symmetric tridiagonal matrix by twisted factorisations,
-// four eigenvalues at a time in vector lanes. Indices are 0-based: coupling[i]
+// eight eigenvalues at a time in vector lanes. Indices are 0-based: coupling[i]
 // joins rows i and i + 1.
 #pragma once
 
@@ -8,7 +8,7 @@
 namespace talvex {
 
 /// Eigenvalues handled together, one per lane.
-constexpr TSize TwistedGroup = 4;
+constexpr TSize TwistedGroup = 8;
 
 /// Unit eigenvectors z[t] (n elements each) of the n x n tridiagonal T
 /// (diagonal, coupling), n >= 1, for its eigenvalues lambdas[t], t <
@@ -17,7 +17,7 @@ constexpr TSize TwistedGroup = 4;
 /// where the pair's combined pivot gamma_k is smallest, and z with z_k = 1
 /// solves (T - lambda I) z = gamma_k e_k by products alone. A pivot below
 /// pivotFloor is replaced by -pivotFloor (a change of T of that size).
-/// residuals[t] := the largest element of |(T - lambda I) z[t]|. work: 16 n.
+/// residuals[t] := the largest element of |(T - lambda I) z[t]|. work: 32 n.
 /// O(n) per vector.
 void TwistedEigenvectors(const double* diagonal, const double* coupling, TSize n,
                          const double* lambdas, double pivotFloor, double* const* z, double* work,
