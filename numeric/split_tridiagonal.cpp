@@ -80,30 +80,43 @@ TFallbackCause TridiagonalEigenpairs(const double* diagonal, double* coupling, T
     wanted[v.block] = std::max(wanted[v.block], v.local + 1);
     column[starts[v.block] + v.local] = j;
   }
-  for (TSize j = 0; j < count; ++j) std::fill(Z + j * ldz, Z + j * ldz + n, 0.0);
   path.twistedVectors = 0;
   path.clusterSizes.clear();
-  std::vector<double> vectors;
+  std::vector<double*> blockColumns;
+  std::vector<double> spare;  // columns a block's cluster reaches past the wanted ones
   for (TSize b = 0; b < blocks; ++b) {
     if (wanted[b] == 0) continue;
     const TSize b0 = starts[b], size = starts[b + 1] - b0;
+    // A block's vectors are zero outside its rows; its rows are written
+    // below, straight into the columns of Z.
+    for (TSize l = 0; l < wanted[b]; ++l) {
+      double* z = Z + column[b0 + l] * ldz;
+      std::fill(z, z + b0, 0.0);
+      std::fill(z + b0 + size, z + n, 0.0);
+    }
     if (size == 1 || LargestRowSum(diagonal + b0, coupling + b0, size) == 0.0) {
       // A diagonal block (one row, or all zero): the unit vectors.
-      for (TSize l = 0; l < wanted[b]; ++l) Z[column[b0 + l] * ldz + b0 + l] = 1.0;
+      for (TSize l = 0; l < wanted[b]; ++l) {
+        double* z = Z + column[b0 + l] * ldz + b0;
+        std::fill(z, z + size, 0.0);
+        z[l] = 1.0;
+      }
       path.twistedVectors += wanted[b];
       continue;
     }
-    vectors.assign(std::size_t(size) * size, 0.0);
+    spare.assign(std::size_t(size - wanted[b]) * size, 0.0);
+    blockColumns.resize(size);
+    for (TSize l = 0; l < size; ++l)
+      blockColumns[l] = l < wanted[b] ? Z + column[b0 + l] * ldz + b0
+                                      : spare.data() + std::size_t(l - wanted[b]) * size;
     TDecompositionPath blockPath;
     const TFallbackCause cause =
         TridiagonalEigenvectors(diagonal + b0, coupling + b0, size, blockValues.data() + b0,
-                                wanted[b], vectors.data(), size, blockPath);
+                                wanted[b], blockColumns.data(), blockPath);
     if (cause != TFallbackCause::None) return cause;
     path.twistedVectors += blockPath.twistedVectors;
     path.clusterSizes.insert(path.clusterSizes.end(), blockPath.clusterSizes.begin(),
                              blockPath.clusterSizes.end());
-    for (TSize l = 0; l < wanted[b]; ++l)
-      std::copy_n(vectors.data() + std::size_t(l) * size, size, Z + column[b0 + l] * ldz + b0);
   }
   return TFallbackCause::None;
 }

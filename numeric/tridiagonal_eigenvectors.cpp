@@ -56,10 +56,10 @@ double Dot(const double* x, const double* y, TSize n) {
 /// inside the cluster as finely as the QL rotations would, which the twisted
 /// factorisations alone cannot. False where the span collapses (two twisted
 /// vectors nearly parallel, as for eigenvalues equal to rounding).
-bool ResolveCluster(const double* a, const double* b, TSize n, TSize j0, TSize j1, double* Z,
-                    std::size_t ldz) {
+bool ResolveCluster(const double* a, const double* b, TSize n, TSize j0, TSize j1,
+                    double* const* columns) {
   const TSize s = j1 - j0;
-  auto column = [&](TSize j) { return Z + j * ldz; };
+  auto column = [&](TSize j) { return columns[j]; };
   for (int pass = 0; pass < 2; ++pass) {
     for (TSize j = j0; j < j1; ++j) {
       double* x = column(j);
@@ -116,6 +116,14 @@ bool ResolveCluster(const double* a, const double* b, TSize n, TSize j0, TSize j
 TFallbackCause TridiagonalEigenvectors(const double* diagonal, const double* coupling, TSize n,
                                        const double* values, TSize count, double* Z,
                                        std::size_t ldz, TDecompositionPath& path) {
+  std::vector<double*> columns(n);
+  for (TSize j = 0; j < n; ++j) columns[j] = Z + j * ldz;
+  return TridiagonalEigenvectors(diagonal, coupling, n, values, count, columns.data(), path);
+}
+
+TFallbackCause TridiagonalEigenvectors(const double* diagonal, const double* coupling, TSize n,
+                                       const double* values, TSize count, double* const* columns,
+                                       TDecompositionPath& path) {
   const double* a = diagonal;
   const double* b = coupling;
   double norm = 0.0;
@@ -137,13 +145,13 @@ TFallbackCause TridiagonalEigenvectors(const double* diagonal, const double* cou
   std::vector<double> spare(n), residuals(n + TwistedGroup);
   for (TSize j = 0; j < computed; j += TwistedGroup) {
     double lambdas[TwistedGroup];
-    double* columns[TwistedGroup];
+    double* group[TwistedGroup];
     for (TSize t = 0; t < TwistedGroup; ++t) {
       const bool inside = j + t < computed;
       lambdas[t] = values[inside ? j + t : computed - 1];
-      columns[t] = inside ? Z + (j + t) * ldz : spare.data();
+      group[t] = inside ? columns[j + t] : spare.data();
     }
-    TwistedEigenvectors(a, b, n, lambdas, PivotFloor * norm, columns, work.data(),
+    TwistedEigenvectors(a, b, n, lambdas, PivotFloor * norm, group, work.data(),
                         residuals.data() + j);
   }
   // A fault of the factorisations is theirs to answer for, before the
@@ -159,9 +167,9 @@ TFallbackCause TridiagonalEigenvectors(const double* diagonal, const double* cou
     if (size == 1) {
       ++path.twistedVectors;
     } else {
-      if (!ResolveCluster(a, b, n, j0, j1, Z, ldz)) return TFallbackCause::ClusterCollapsed;
+      if (!ResolveCluster(a, b, n, j0, j1, columns)) return TFallbackCause::ClusterCollapsed;
       for (TSize j = j0; j < j1; ++j)
-        residuals[j] = TridiagonalResidual(a, b, n, values[j], Z + j * ldz);
+        residuals[j] = TridiagonalResidual(a, b, n, values[j], columns[j]);
       path.clusterSizes.push_back(size);
     }
     j0 = j1;

@@ -42,4 +42,11 @@ TFallbackCause TridiagonalEigenvectors(const double* diagonal, const double* cou
                                        const double* values, TSize count, double* Z,
                                        std::size_t ldz, TDecompositionPath& path);
 
+/// The same with column j in columns[j] (n of them, n elements each), which
+/// may lie anywhere: a block of a larger matrix writes its vectors straight
+/// into that matrix's columns.
+TFallbackCause TridiagonalEigenvectors(const double* diagonal, const double* coupling, TSize n,
+                                       const double* values, TSize count, double* const* columns,
+                                       TDecompositionPath& path);
+
 }  // namespace talvex

@@ -12,6 +12,7 @@
 #include "numeric/float_faults.h"
 #include "numeric/principal_axes.h"
 #include "numeric/root_free_ql.h"
+#include "numeric/split_tridiagonal.h"
 #include "numeric/tridiagonal_eigenvectors.h"
 #include "numeric_test_support.h"
 
@@ -202,6 +203,57 @@ TEST_F(BlockedAxesPathsTest, TridiagonalVectorChecks) {
   EXPECT_EQ(TridiagonalEigenvectors(diagonal.data(), coupling.data(), n, shifted.data(), n,
                                     vectors.data(), n, path),
             TFallbackCause::VectorFault);
+}
+
+// A form that splits into blocks writes each block's vectors straight into
+// the columns of its eigenvalues in the descending order of all of them: zero
+// outside the block's rows, unit, T x = lambda x. With fewer columns wanted,
+// a block's cluster that reaches past them is resolved whole elsewhere and
+// the wanted columns are the same.
+TEST_F(BlockedAxesPathsTest, SplitFormsFillTheColumnsOfTheirValues) {
+  // Rows 0-2 and 3-5 joined by a zero coupling. The second block is
+  // symmetric about its middle row: eigenvalues 3 and 3 + 2e-10, a cluster,
+  // and one near 1 between the first block's.
+  const std::vector<double> diagonal = {5, 2, 1, 3, 1, 3};
+  const std::vector<double> coupling = {1, 0.5, 0, 1e-5, 1e-5};
+  const TSize n = TSize(diagonal.size());
+  auto check = [&](TSize count, std::vector<double>& values, std::vector<double>& Z) {
+    std::vector<double> couplingCopy = coupling;
+    TDecompositionPath path;
+    values.assign(n, 0.0);
+    Z.assign(std::size_t(n) * n, std::nan(""));
+    ASSERT_EQ(TridiagonalEigenpairs(diagonal.data(), couplingCopy.data(), n, count, values.data(),
+                                    Z.data(), n, path),
+              TFallbackCause::None);
+    EXPECT_EQ(path.clusterSizes, std::vector<TSize>{2});
+    for (TSize j = 0; j + 1 < n; ++j) EXPECT_GE(values[j], values[j + 1]);
+    for (TSize j = 0; j < count; ++j) {
+      const double* x = Z.data() + std::size_t(j) * n;
+      double length = 0.0, residual = 0.0;
+      for (TSize i = 0; i < n; ++i) {
+        length += x[i] * x[i];
+        double row = (diagonal[i] - values[j]) * x[i];
+        if (i > 0) row += couplingCopy[i - 1] * x[i - 1];
+        if (i + 1 < n) row += couplingCopy[i] * x[i + 1];
+        residual = std::max(residual, std::fabs(row));
+      }
+      EXPECT_NEAR(length, 1.0, 1e-13) << "column " << j;
+      EXPECT_LT(residual, 1e-13) << "column " << j;
+      // Each vector lies in one block.
+      const bool first = std::fabs(x[0]) + std::fabs(x[1]) + std::fabs(x[2]) > 0.0;
+      for (TSize i = first ? 3 : 0; i < (first ? n : 3); ++i)
+        EXPECT_EQ(x[i], 0.0) << "column " << j << " row " << i;
+    }
+  };
+  std::vector<double> allValues, all, someValues, some;
+  check(n, allValues, all);
+  // The pair sits at positions 1 and 2; two columns end inside it.
+  ASSERT_LT(allValues[1] - allValues[2], 1e-6);
+  check(2, someValues, some);
+  EXPECT_EQ(someValues, allValues);
+  for (TSize j = 0; j < 2; ++j)
+    for (TSize i = 0; i < n; ++i)
+      EXPECT_EQ(some[std::size_t(j) * n + i], all[std::size_t(j) * n + i]) << j << " " << i;
 }
 
 }  // namespace
