@@ -106,22 +106,26 @@ TJackknifeStatistic Finish(double mean, double squares, TSize n, Tail tail) {
 
 // The worker threads of a run: as asked (0: one per core), never more than
 // the objects, and as many as the workspace budget allows (at least one).
-unsigned WorkerCount(unsigned asked, TSize n, TSize p) {
+unsigned WorkerCount(unsigned asked, TSize n, TSize p, unsigned workspacesEach) {
   unsigned threads = asked != 0 ? asked : std::max(1u, std::thread::hardware_concurrency());
   threads = unsigned(std::min<TSize>(threads, std::max<TSize>(n, 1)));
-  const std::size_t perWorkspace = 2 * std::size_t(p) * p + 4 * std::size_t(p);
+  const std::size_t perWorkspace = (2 * std::size_t(p) * p + 4 * std::size_t(p)) * workspacesEach;
   const std::size_t byBudget = std::max<std::size_t>(1, WorkspaceBudget / perWorkspace);
   return unsigned(std::min<std::size_t>(threads, byBudget));
 }
 
 // The reduced samples waiting to be accumulated: a few per worker keep every
 // core busy without holding many of them, and never more than SlotBudget.
-TSize RingSize(unsigned threads, TSize n, TSize p, TSize k) {
+// Where samples are decomposed in pairs, each worker needs room for two
+// chunks of two.
+TSize RingSize(unsigned threads, TSize n, TSize p, TSize k, bool inPairs) {
   const std::size_t perSlot = std::size_t(p) * (std::size_t(k) + 1);
   const std::size_t bySlots = SlotBudget / std::max<std::size_t>(perSlot, 1);
+  const std::size_t least = (inPairs ? 4 : 2) * std::size_t(threads);
   return TSize(std::max<std::size_t>(
       1, std::min<std::size_t>(
-             std::clamp<std::size_t>(bySlots, 2 * threads, RingSlotsPerThread * threads), n)));
+             std::clamp<std::size_t>(bySlots, least, std::max(least, RingSlotsPerThread * threads)),
+             n)));
 }
 
 // One leave-one-out decomposition as it waits in the ring: the eigenvalues
@@ -202,15 +206,18 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in, const TJackknifeSettin
 
   TLeaveOneOut leaveOneOut(in.data, n, p, in.method);
   leaveOneOut.UseFullSampleAxes(in.eigenvalues, in.eigenvectors);
-  const unsigned threads = WorkerCount(settings.threads, n, p);
-  std::vector<TReducedSample> ring(RingSize(threads, n, p, k), TReducedSample(p, k));
+  // Correlation matrices are decomposed as they stand, two samples at a time
+  // on each worker (their eigenvalue iterations interleave); the other paths
+  // gain nothing from pairs.
+  const bool inPairs = in.method == DispersionMethod::Correlation && !leaveOneOut.ThroughObjects();
+  const unsigned perWorker = inPairs ? 2 : 1;
+  const unsigned threads = WorkerCount(settings.threads, n, p, perWorker);
+  std::vector<TReducedSample> ring(RingSize(threads, n, p, k, inPairs), TReducedSample(p, k));
   std::vector<TLeaveOneOut::TWorkspace> workspaces;
-  workspaces.reserve(threads);
-  for (unsigned t = 0; t < threads; ++t) workspaces.emplace_back(n, p);
+  workspaces.reserve(std::size_t(threads) * perWorker);
+  for (unsigned t = 0; t < threads * perWorker; ++t) workspaces.emplace_back(n, p);
 
-  auto decompose = [&](TSize object, unsigned worker, TSize slot) {
-    TLeaveOneOut::TWorkspace& ws = workspaces[worker];
-    const TSize determined = leaveOneOut.Decompose(object, ws, k);
+  auto store = [&](TLeaveOneOut::TWorkspace& ws, TSize determined, TSize slot) {
     TReducedSample& sample = ring[slot];
     std::copy_n(ws.values.Data(), p, sample.values.begin());
     const bool exchange = k == p && ws.vectors.MaxRows() == p && ws.vectors.MaxCols() == p;
@@ -223,6 +230,18 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in, const TJackknifeSettin
       std::copy_n(a <= determined ? ws.vectors.Column(a) : in.eigenvectors.Column(a), p,
                   sample.matrix.Column(a));
     }
+  };
+  auto decompose = [&](TSize object, unsigned worker, TSize slot) {
+    TLeaveOneOut::TWorkspace& ws = workspaces[std::size_t(worker) * perWorker];
+    store(ws, leaveOneOut.Decompose(object, ws, k), slot);
+  };
+  auto decomposeTwo = [&](TSize first, TSize firstSlot, TSize second, TSize secondSlot,
+                          unsigned worker) {
+    TLeaveOneOut::TWorkspace& a = workspaces[std::size_t(worker) * perWorker];
+    TLeaveOneOut::TWorkspace& b = workspaces[std::size_t(worker) * perWorker + 1];
+    const auto [determinedA, determinedB] = leaveOneOut.DecomposeTwo(first, a, second, b, k);
+    store(a, determinedA, firstSlot);
+    store(b, determinedB, secondSlot);
   };
   if (settings.collector != nullptr) settings.collector->Start(in);
   TPseudoValueSums sums(in);
@@ -240,8 +259,13 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in, const TJackknifeSettin
     hooks.itemReached = [&observer, n](TSize object) { observer.JackknifeIteration(object, n); };
     hooks.stopRequested = [&observer] { return observer.CancelRequested(); };
   }
-  RunOrderedParallelLoop({n, threads, TSize(ring.size())}, settings.threadStarter, decompose,
-                         accumulate, hooks);
+  if (inPairs) {
+    RunOrderedParallelLoop({n, threads, TSize(ring.size())}, settings.threadStarter, decompose,
+                           decomposeTwo, accumulate, hooks);
+  } else {
+    RunOrderedParallelLoop({n, threads, TSize(ring.size())}, settings.threadStarter, decompose,
+                           accumulate, hooks);
+  }
   CheckFloatFaults();
 
   TJackknifeResults results = sums.Results();

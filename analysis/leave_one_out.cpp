@@ -95,23 +95,62 @@ TLeaveOneOut::TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, Dispersio
   CheckFloatFaults();
 }
 
-TSize TLeaveOneOut::Decompose(TSize i, TWorkspace& ws, TSize axisCount) const {
+bool TLeaveOneOut::DispersionToDecompose(TSize i, TWorkspace& ws, TSize axisCount,
+                                         TSize& determined) const {
   const bool downdate = Deviations(i, ws);
-  if (downdate && throughObjects_) return DecomposeThroughObjects(i, ws, axisCount);
-  if (ws.work.MaxRows() < p_) ws.work = TFloatMatrix(p_, p_);
-  if (!downdate || fullAxes_ == nullptr || !DecomposeByDowndate(ws, axisCount)) {
-    if (downdate) {
-      DowndatedDispersion(ws);
-    } else {
-      RecomputedDispersion(i, ws);
-    }
-    BlockedPrincipalAxesOf(ws.work, p_, ws.trace, ws.offDiag, ws.values, ws.vectors, axisCount);
+  if (downdate && throughObjects_) {
+    determined = DecomposeThroughObjects(i, ws, axisCount);
+    return false;
   }
+  if (ws.work.MaxRows() < p_) ws.work = TFloatMatrix(p_, p_);
+  determined = Rank();
+  if (downdate && fullAxes_ != nullptr && DecomposeByDowndate(ws, axisCount)) {
+    ZeroPastRank(ws);
+    return false;
+  }
+  if (downdate) {
+    DowndatedDispersion(ws);
+  } else {
+    RecomputedDispersion(i, ws);
+  }
+  return true;
+}
+
+TSize TLeaveOneOut::Rank() const { return n_ > 2 ? std::min(p_, n_ - 2) : p_; }
+
+void TLeaveOneOut::ZeroPastRank(TWorkspace& ws) const {
   // Past the rank the eigenvalues are rounding noise about zero: they are
   // zero.
-  const TSize rank = n_ > 2 ? std::min(p_, n_ - 2) : p_;
-  std::fill(ws.values.Data() + rank, ws.values.Data() + p_, 0.0);
-  return rank;
+  std::fill(ws.values.Data() + Rank(), ws.values.Data() + p_, 0.0);
+}
+
+TSize TLeaveOneOut::Decompose(TSize i, TWorkspace& ws, TSize axisCount) const {
+  TSize determined = 0;
+  if (DispersionToDecompose(i, ws, axisCount, determined)) {
+    BlockedPrincipalAxesOf(ws.work, p_, ws.trace, ws.offDiag, ws.values, ws.vectors, axisCount);
+    ZeroPastRank(ws);
+  }
+  return determined;
+}
+
+std::pair<TSize, TSize> TLeaveOneOut::DecomposeTwo(TSize i, TWorkspace& wsI, TSize j,
+                                                   TWorkspace& wsJ, TSize axisCount) const {
+  TSize determinedI = 0, determinedJ = 0;
+  const bool formedI = DispersionToDecompose(i, wsI, axisCount, determinedI);
+  const bool formedJ = DispersionToDecompose(j, wsJ, axisCount, determinedJ);
+  auto task = [&](TWorkspace& ws) {
+    return TBlockedAxesTask{&ws.work,   p_,          &ws.trace, &ws.offDiag,
+                            &ws.values, &ws.vectors, axisCount};
+  };
+  if (formedI && formedJ) {
+    BlockedPrincipalAxesOfTwo(task(wsI), task(wsJ));
+  } else if (formedI || formedJ) {
+    TWorkspace& ws = formedI ? wsI : wsJ;
+    BlockedPrincipalAxesOf(ws.work, p_, ws.trace, ws.offDiag, ws.values, ws.vectors, axisCount);
+  }
+  if (formedI) ZeroPastRank(wsI);
+  if (formedJ) ZeroPastRank(wsJ);
+  return {determinedI, determinedJ};
 }
 
 void TLeaveOneOut::UseFullSampleAxes(const TFloatVector& values, const TFloatMatrix& axes) {

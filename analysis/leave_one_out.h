@@ -27,6 +27,8 @@
 // decomposed as before.
 #pragma once
 
+#include <utility>
+
 #include "numeric/dispersion_method.h"
 #include "numeric/float_matrix.h"
 #include "numeric/float_vector.h"
@@ -70,6 +72,14 @@ class TLeaveOneOut {
   /// serve). Thread-safe for distinct workspaces.
   TSize Decompose(TSize i, TWorkspace& ws, TSize axisCount) const;
 
+  /// Decompose for objects i and j at once, with the same results: where
+  /// both samples' matrices are decomposed as they stand, their eigenvalue
+  /// iterations interleave. Returns the numbers of determined axes of i and
+  /// j. A floating-point fault raises without saying whose it is: decompose
+  /// each alone to tell.
+  std::pair<TSize, TSize> DecomposeTwo(TSize i, TWorkspace& wsI, TSize j, TWorkspace& wsJ,
+                                       TSize axisCount) const;
+
   /// Downdates the full sample's axes from now on where the method allows
   /// (see the file comment): `values` (p, descending) and `axes` (p x p)
   /// are the full-sample decomposition of the same data, and must outlive
@@ -80,7 +90,12 @@ class TLeaveOneOut {
   bool ThroughObjects() const noexcept { return throughObjects_; }
 
  private:
-  TSize DecomposeDirect(TSize i, TWorkspace& ws, TSize axisCount) const;
+  /// Forms sample i's matrix in ws.work where it is to be decomposed as it
+  /// stands (true); otherwise decomposes the sample another way (false).
+  /// determined := the number of axes the sample determines.
+  bool DispersionToDecompose(TSize i, TWorkspace& ws, TSize axisCount, TSize& determined) const;
+  TSize Rank() const;
+  void ZeroPastRank(TWorkspace& ws) const;
   TSize DecomposeThroughObjects(TSize i, TWorkspace& ws, TSize axisCount) const;
   bool DecomposeByDowndate(TWorkspace& ws, TSize axisCount) const;
   /// d := x_i - m and u; false where the downdate would cancel most of a

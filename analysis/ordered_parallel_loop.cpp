@@ -36,18 +36,26 @@ class TRing {
     return !stop_;
   }
 
-  /// Computes items first..last into their slots, keeping each failure for
-  /// the consumer, and hands them over together.
-  void Fill(TSize first, TSize last, unsigned worker, const TComputeItem& compute) {
-    for (TSize item = first; item <= last; ++item) {
-      const TSize slot = SlotOf(item);
-      try {
-        compute(item, worker, slot);
-        errors_[slot] = nullptr;
-      } catch (...) {
-        errors_[slot] = std::current_exception();
-        ClearFloatFaults();
+  /// Computes items first..last into their slots, two at a time where
+  /// computeTwo is given, keeping each failure for the consumer, and hands
+  /// them over together.
+  void Fill(TSize first, TSize last, unsigned worker, const TComputeItem& compute,
+            const TComputeTwo& computeTwo) {
+    for (TSize item = first; item <= last;) {
+      if (computeTwo && item < last) {
+        const TSize slot = SlotOf(item), next = SlotOf(item + 1);
+        try {
+          computeTwo(item, slot, item + 1, next, worker);
+          errors_[slot] = nullptr;
+          errors_[next] = nullptr;
+          item += 2;
+          continue;
+        } catch (...) {
+          ClearFloatFaults();
+        }
+        ComputeOne(item++, worker, compute);
       }
+      ComputeOne(item++, worker, compute);
     }
     {
       std::lock_guard lock(mutex_);
@@ -65,6 +73,17 @@ class TRing {
     }
     if (hooks.itemReached) hooks.itemReached(item);
     if (errors_[slot]) std::rethrow_exception(errors_[slot]);
+  }
+
+  void ComputeOne(TSize item, unsigned worker, const TComputeItem& compute) {
+    const TSize slot = SlotOf(item);
+    try {
+      compute(item, worker, slot);
+      errors_[slot] = nullptr;
+    } catch (...) {
+      errors_[slot] = std::current_exception();
+      ClearFloatFaults();
+    }
   }
 
   void Release(TSize item) {
@@ -102,6 +121,12 @@ class TRing {
 unsigned RunOrderedParallelLoop(const TOrderedLoopShape& shape, TThreadStarter& starter,
                                 const TComputeItem& compute, const TConsumeItem& consume,
                                 const TOrderedLoopHooks& hooks) {
+  return RunOrderedParallelLoop(shape, starter, compute, TComputeTwo(), consume, hooks);
+}
+
+unsigned RunOrderedParallelLoop(const TOrderedLoopShape& shape, TThreadStarter& starter,
+                                const TComputeItem& compute, const TComputeTwo& computeTwo,
+                                const TConsumeItem& consume, const TOrderedLoopHooks& hooks) {
   assert(shape.slotCount >= 1);
   const TSize n = shape.itemCount;
   if (n == 0) return 0;
@@ -122,7 +147,7 @@ unsigned RunOrderedParallelLoop(const TOrderedLoopShape& shape, TThreadStarter& 
       if (first > n) return;
       const TSize last = std::min(n, first + chunk - 1);
       if (!ring.WaitForRoom(last)) return;
-      ring.Fill(first, last, worker, compute);
+      ring.Fill(first, last, worker, compute, computeTwo);
     }
   };
 
@@ -144,7 +169,7 @@ unsigned RunOrderedParallelLoop(const TOrderedLoopShape& shape, TThreadStarter& 
   const bool alone = pool.empty();
 
   for (TSize item = 1; item <= n; ++item) {
-    if (alone) ring.Fill(item, item, 0, compute);
+    if (alone) ring.Fill(item, item, 0, compute, computeTwo);
     ring.WaitFor(item, hooks);
     consume(item, ring.SlotOf(item));
     if (item < n && hooks.stopRequested && hooks.stopRequested()) throw ERunCancelled();

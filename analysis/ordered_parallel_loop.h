@@ -25,6 +25,13 @@ struct TOrderedLoopShape {
 /// thread, never on two items of the same worker or slot at once.
 using TComputeItem = std::function<void(TSize item, unsigned worker, TSize slot)>;
 
+/// Computes `first` and `first + 1` into their slots together with the
+/// workspaces of `worker`, with the same results as two TComputeItem calls.
+/// Where it raises, each item is computed alone, which tells whose failure
+/// it is.
+using TComputeTwo = std::function<void(TSize first, TSize firstSlot, TSize second, TSize secondSlot,
+                                       unsigned worker)>;
+
 /// Takes the result of `item` out of `slot`; runs on the calling thread, in
 /// item order. The slot is reused once it returns.
 using TConsumeItem = std::function<void(TSize item, TSize slot)>;
@@ -53,5 +60,11 @@ struct TOrderedLoopHooks {
 unsigned RunOrderedParallelLoop(const TOrderedLoopShape& shape, TThreadStarter& starter,
                                 const TComputeItem& compute, const TConsumeItem& consume,
                                 const TOrderedLoopHooks& hooks = {});
+
+/// The same, with the consecutive items of a worker's chunk computed two at
+/// a time by computeTwo (a chunk of one, or its last item, by compute).
+unsigned RunOrderedParallelLoop(const TOrderedLoopShape& shape, TThreadStarter& starter,
+                                const TComputeItem& compute, const TComputeTwo& computeTwo,
+                                const TConsumeItem& consume, const TOrderedLoopHooks& hooks);
 
 }  // namespace talvex

@@ -5,6 +5,7 @@
 #include "numeric/blocked_principal_axes.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "numeric/block_reflector.h"
@@ -48,44 +49,89 @@ TDecompositionPath BlockedPrincipalAxesOf(TFloatMatrix& work, TSize p, double& t
   return BlockedPrincipalAxesOf(work, p, trace, offDiag, eigenvalues, eigenvectors, p);
 }
 
+namespace {
+
+/// One decomposition in its stages: the reduction on construction, then the
+/// tridiagonal eigenvalues (alone or beside another's), then Finish.
+class TBlockedAxes {
+ public:
+  explicit TBlockedAxes(const TBlockedAxesTask& task)
+      : task_(task),
+        p_(task.p),
+        axes_(std::min(std::max<TSize>(task.axisCount, 1), task.p)),
+        diagonal_(task.p),
+        coupling_(task.p) {
+    TFloatMatrix& work = *task.work;
+    detail::RequireReadable(work, p_, p_);
+    detail::RequireWritable(*task.offDiag, p_);
+    detail::RequireWritable(*task.eigenvalues, p_);
+    detail::RequireWritable(*task.eigenvectors, p_, p_);
+    *task.trace = MatrixTrace(work, p_);
+    ReduceLower(work.Column(1), work.MaxRows(), p_, diagonal_.data(), coupling_.data());
+    CheckFloatFaults();
+    solver_.emplace(diagonal_.data(), coupling_.data(), p_);
+  }
+
+  TTridiagonalSolver& Solver() { return *solver_; }
+  double* Values() { return task_.eigenvalues->Data(); }
+
+  /// The eigenvectors of T, then back through the reflections: no rotation
+  /// ever touches a p x p matrix. valuesCause is what the eigenvalues came
+  /// to; where they or the vectors cannot be trusted, the rotations decide.
+  TDecompositionPath Finish(TFallbackCause valuesCause) {
+    TFloatMatrix& eigenvectors = *task_.eigenvectors;
+    TDecompositionPath path;
+    double* Z = eigenvectors.Column(1);
+    const std::size_t ldz = eigenvectors.MaxRows();
+    path.fallback = valuesCause != TFallbackCause::None
+                        ? valuesCause
+                        : solver_->Vectors(axes_, Values(), Z, ldz, path);
+    task_.eigenvalues->Extend(p_);
+    if (!path.FellBack()) {
+      const double* A = task_.work->Column(1);
+      const std::size_t ld = task_.work->MaxRows();
+      if (p_ > PanelCrossover) {
+        ApplyBlockReflectors(A, ld, p_, Z, ldz, axes_);
+      } else {
+        ApplyReflectionProduct(A, ld, p_, Z, ldz, axes_);
+      }
+      SignedUnitAxesSummedInLanes(eigenvectors, p_, axes_);
+      return path;
+    }
+    path.twistedVectors = 0;
+    path.clusterSizes.clear();
+    RotationFallbackAxes(*task_.work, p_, diagonal_.data(), coupling_.data(), *task_.eigenvalues,
+                         *task_.offDiag, eigenvectors);
+    return path;
+  }
+
+ private:
+  TBlockedAxesTask task_;
+  TSize p_, axes_;
+  std::vector<double> diagonal_, coupling_;
+  std::optional<TTridiagonalSolver> solver_;
+};
+
+}  // namespace
+
 TDecompositionPath BlockedPrincipalAxesOf(TFloatMatrix& work, TSize p, double& trace,
                                           TFloatVector& offDiag, TFloatVector& eigenvalues,
                                           TFloatMatrix& eigenvectors, TSize axisCount) {
-  detail::RequireReadable(work, p, p);
-  detail::RequireWritable(offDiag, p);
-  detail::RequireWritable(eigenvalues, p);
-  detail::RequireWritable(eigenvectors, p, p);
-  const TSize axes = std::min(std::max<TSize>(axisCount, 1), p);
-  trace = MatrixTrace(work, p);
-  double* A = work.Column(1);
-  const std::size_t ld = work.MaxRows();
-  std::vector<double> diagonal(p), coupling(p);
-  ReduceLower(A, ld, p, diagonal.data(), coupling.data());
-  CheckFloatFaults();
+  TBlockedAxes axes({&work, p, &trace, &offDiag, &eigenvalues, &eigenvectors, axisCount});
+  return axes.Finish(axes.Solver().Values(axes.Values()));
+}
 
-  // The eigenvalues alone, then each wanted eigenvector of T, then back
-  // through the reflections: no rotation ever touches a p x p matrix. The
-  // vectors are formed in place in `eigenvectors`.
-  TDecompositionPath path;
-  double* Z = eigenvectors.Column(1);
-  const std::size_t ldz = eigenvectors.MaxRows();
-  path.fallback = TridiagonalEigenpairs(diagonal.data(), coupling.data(), p, axes,
-                                        eigenvalues.Data(), Z, ldz, path);
-  eigenvalues.Extend(p);
-  if (!path.FellBack()) {
-    if (p > PanelCrossover) {
-      ApplyBlockReflectors(A, ld, p, Z, ldz, axes);
-    } else {
-      ApplyReflectionProduct(A, ld, p, Z, ldz, axes);
-    }
-    SignedUnitAxesSummedInLanes(eigenvectors, p, axes);
-    return path;
+void BlockedPrincipalAxesOfTwo(const TBlockedAxesTask& first, const TBlockedAxesTask& second) {
+  TBlockedAxes a(first), b(second);
+  if (TTridiagonalSolver::ValuesOfTwo(a.Solver(), a.Values(), b.Solver(), b.Values())) {
+    a.Finish(TFallbackCause::None);
+    b.Finish(TFallbackCause::None);
+    return;
   }
-  path.twistedVectors = 0;
-  path.clusterSizes.clear();
-  RotationFallbackAxes(work, p, diagonal.data(), coupling.data(), eigenvalues, offDiag,
-                       eigenvectors);
-  return path;
+  // Each alone, as BlockedPrincipalAxesOf would, which tells whose the
+  // trouble is.
+  a.Finish(a.Solver().Values(a.Values()));
+  b.Finish(b.Solver().Values(b.Values()));
 }
 
 }  // namespace talvex

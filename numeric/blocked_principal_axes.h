@@ -53,4 +53,22 @@ TDecompositionPath BlockedPrincipalAxesOf(TFloatMatrix& work, TSize p, double& t
                                           TFloatVector& offDiag, TFloatVector& eigenvalues,
                                           TFloatMatrix& eigenvectors, TSize axisCount);
 
+/// The arguments of one BlockedPrincipalAxesOf.
+struct TBlockedAxesTask {
+  TFloatMatrix* work = nullptr;
+  TSize p = 0;
+  double* trace = nullptr;
+  TFloatVector* offDiag = nullptr;
+  TFloatVector* eigenvalues = nullptr;
+  TFloatMatrix* eigenvectors = nullptr;
+  TSize axisCount = 0;
+};
+
+/// BlockedPrincipalAxesOf of two matrices, with the same bits as one after
+/// the other: their tridiagonal eigenvalues are found together (the
+/// iterations interleave, each leaving the divider free for the other). A
+/// floating-point fault raises as BlockedPrincipalAxesOf would, but need not
+/// say which matrix it came from: where that matters, solve each alone.
+void BlockedPrincipalAxesOfTwo(const TBlockedAxesTask& first, const TBlockedAxesTask& second);
+
 }  // namespace talvex

@@ -16,4 +16,21 @@ namespace talvex {
 TFallbackCause TridiagonalEigenvalues(const double* diagonal, const double* coupling, TSize n,
                                       double* values);
 
+/// One matrix for TridiagonalEigenvaluesOfTwo: its arguments to
+/// TridiagonalEigenvalues.
+struct TEigenvalueTask {
+  const double* diagonal = nullptr;
+  const double* coupling = nullptr;
+  TSize n = 0;
+  double* values = nullptr;
+};
+
+/// TridiagonalEigenvalues of two matrices at once, their iterations
+/// interleaved (the chain of divisions of one leaves the divider free for
+/// the other), each with the same bits as alone. True when both converged
+/// with no floating-point flag raised; otherwise the flags are clear, the
+/// values have no meaning and each matrix is to be solved alone, which
+/// tells whose the fault is.
+bool TridiagonalEigenvaluesOfTwo(const TEigenvalueTask& first, const TEigenvalueTask& second);
+
 }  // namespace talvex

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "numeric/decomposition_path.h"
 #include "numeric/sizes.h"
@@ -31,5 +32,49 @@ constexpr double SplitRoundoffPerRow = 0x1p-52;
 TFallbackCause TridiagonalEigenpairs(const double* diagonal, double* coupling, TSize n, TSize count,
                                      double* values, double* Z, std::size_t ldz,
                                      TDecompositionPath& path);
+
+/// TridiagonalEigenpairs in its two stages, so that two matrices' eigenvalues
+/// can be found together: the split is made on construction (coupling is
+/// changed there), then Values, then Vectors with the same values.
+class TTridiagonalSolver {
+ public:
+  TTridiagonalSolver(const double* diagonal, double* coupling, TSize n);
+
+  /// values := the n eigenvalues, descending; TFallbackCause::None or why
+  /// they have no meaning (then Vectors must not be called).
+  TFallbackCause Values(double* values);
+
+  /// Values of two matrices at once (TridiagonalEigenvaluesOfTwo), the same
+  /// bits as each alone. True when both succeeded; otherwise the flags are
+  /// clear and each is to be solved alone with Values.
+  static bool ValuesOfTwo(TTridiagonalSolver& first, double* firstValues,
+                          TTridiagonalSolver& second, double* secondValues);
+
+  /// The unit eigenvectors of the first count values into Z, as
+  /// TridiagonalEigenpairs: values as Values left them.
+  TFallbackCause Vectors(TSize count, const double* values, double* Z, std::size_t ldz,
+                         TDecompositionPath& path);
+
+ private:
+  struct TBlockValue {
+    double value;
+    TSize block;
+    TSize local;  // its rank among the block's values, descending
+  };
+
+  /// Whether the matrix is solved whole (no negligible coupling).
+  bool Whole() const { return starts_.size() == 2 && norm_ != 0.0; }
+  /// Each block's values, descending, then all of them in one order; ties
+  /// keep the order of the blocks.
+  void OrderBlockValues(double* values);
+
+  const double* diagonal_;
+  double* coupling_;
+  TSize n_;
+  double norm_;
+  std::vector<TSize> starts_;  // first row of each block, then n
+  std::vector<double> blockValues_;
+  std::vector<TBlockValue> order_;
+};
 
 }  // namespace talvex
