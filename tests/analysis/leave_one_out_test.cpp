@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <tuple>
 #include <utility>
 
+#include "numeric/float_faults.h"
 #include "numeric/principal_axes.h"
 
 namespace talvex {
@@ -269,6 +271,63 @@ TEST(LeaveOneOut, EigenvaluesPastTheRankAreZero) {
   EXPECT_GT(ws.values.GetValue(n - 2), 0.0);
   EXPECT_EQ(ws.values.GetValue(n - 1), 0.0);
   EXPECT_EQ(ws.values.GetValue(n), 0.0);
+}
+
+// Two samples at a time give the same bits as one after the other on every
+// path: correlations decomposed as they stand (the pairs' own path), a
+// sample recomputed from its rows beside a downdated one, covariances
+// downdated from the full-sample axes, and objects' products; the numbers
+// of determined axes too. A sample that faults raises from the pair as it
+// does alone.
+TEST(LeaveOneOut, TwoSamplesAtATimeGiveTheBitsOfOneAtATime) {
+  TFloatMatrix outlier = RandomData(12, 3, 3, 0.0);
+  for (TSize i = 1; i <= 12; ++i) outlier.SetValue(i, 2, 5.0 + 0.01 * double(i));
+  outlier.SetValue(3, 2, 5e6);  // without object 3 variable 2 is recomputed
+  struct TCase {
+    TFloatMatrix x;
+    TSize n, p;
+    DispersionMethod method;
+    bool fullAxes;
+  };
+  const std::vector<TCase> cases = {
+      {RandomData(100, 120, 1, 0.0), 100, 120, DispersionMethod::Correlation, false},
+      {RandomData(200, 150, 2, 0.0), 200, 150, DispersionMethod::Correlation, false},
+      {outlier, 12, 3, DispersionMethod::Correlation, false},
+      {RandomData(40, 12, 4, 0.0), 40, 12, DispersionMethod::Covariance, true},
+      {RandomData(12, 40, 5, 50.0), 12, 40, DispersionMethod::Correlation, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.n << " x " << c.p);
+    const TFullSample full(c.x, c.n, c.p, c.method);
+    TLeaveOneOut leaveOneOut(c.x, c.n, c.p, c.method);
+    if (c.fullAxes) leaveOneOut.UseFullSampleAxes(full.values, full.axes);
+    TLeaveOneOut::TWorkspace alone(c.n, c.p), first(c.n, c.p), second(c.n, c.p);
+    for (TSize i = 1; i + 1 <= c.n; i += std::max<TSize>(1, c.n / 5)) {
+      SCOPED_TRACE(i);
+      const auto [determinedI, determinedJ] =
+          leaveOneOut.DecomposeTwo(i, first, i + 1, second, c.p);
+      for (auto [object, determined, ws] :
+           {std::tuple{i, determinedI, &first}, std::tuple{i + 1, determinedJ, &second}}) {
+        EXPECT_EQ(leaveOneOut.Decompose(object, alone, c.p), determined);
+        EXPECT_EQ(std::memcmp(alone.values.Data(), ws->values.Data(), c.p * sizeof(double)), 0);
+        for (TSize a = 1; a <= determined; ++a)
+          EXPECT_EQ(
+              std::memcmp(alone.vectors.Column(a), ws->vectors.Column(a), c.p * sizeof(double)), 0)
+              << "object " << object << ", axis " << a;
+      }
+    }
+  }
+
+  // A variable constant but for object 3: its reduced correlation matrix
+  // faults, from a pair as alone.
+  TFloatMatrix constant = RandomData(12, 3, 3, 0.0);
+  for (TSize i = 1; i <= 12; ++i) constant.SetValue(i, 2, 5.0);
+  constant.SetValue(3, 2, 5e6);
+  const TLeaveOneOut correlation(constant, 12, 3, DispersionMethod::Correlation);
+  TLeaveOneOut::TWorkspace a(12, 3), b(12, 3);
+  EXPECT_THROW(correlation.DecomposeTwo(2, a, 3, b, 3), Exception);
+  ClearFloatFaults();
+  EXPECT_NO_THROW(correlation.DecomposeTwo(4, a, 5, b, 3));
 }
 
 }  // namespace

@@ -286,5 +286,49 @@ TEST(OrderedParallelLoop, OneItemOrNone) {
   EXPECT_TRUE(loop.consumed.empty());
 }
 
+// Items computed two at a time: consumed in order with the same results, the
+// pairs made of consecutive items of one chunk; a pair that raises is
+// computed again item by item, so that only the failing item's failure is
+// raised, at its turn.
+TEST(OrderedParallelLoop, PairsOfItemsAndTheirFailures) {
+  for (TSize failing : {TSize(0), TSize(6), TSize(7)}) {
+    SCOPED_TRACE(failing);
+    TRefusingStarter starter(2);
+    TRecordingLoop loop(8);  // chunks of 8 / (2 x 2) = 2 items
+    const TComputeItem record = loop.Compute();
+    std::mutex pairsMutex;
+    std::vector<TSize> pairs;
+    auto compute = [&](TSize item, unsigned worker, TSize slot) {
+      if (item == failing) throw Exception("item " + std::to_string(item));
+      record(item, worker, slot);
+    };
+    auto computeTwo = [&](TSize first, TSize firstSlot, TSize second, TSize secondSlot,
+                          unsigned worker) {
+      EXPECT_EQ(second, first + 1);
+      {
+        std::lock_guard lock(pairsMutex);
+        pairs.push_back(first);
+      }
+      // A pair's failure does not say whose it is.
+      if (first == failing || second == failing) throw Exception("one of the pair");
+      record(first, worker, firstSlot);
+      record(second, worker, secondSlot);
+    };
+    try {
+      RunOrderedParallelLoop({20, 2, 8}, starter, compute, computeTwo, loop.Consume(),
+                             loop.Hooks());
+      EXPECT_EQ(failing, 0u) << "no failure raised";
+      EXPECT_EQ(loop.consumed, OneTo(20));
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.what(), "item " + std::to_string(failing));
+      EXPECT_EQ(loop.consumed, OneTo(failing - 1));
+    }
+    // Every pair starts at an odd item (chunks of two from item 1).
+    std::lock_guard lock(pairsMutex);
+    EXPECT_FALSE(pairs.empty());
+    for (TSize first : pairs) EXPECT_EQ(first % 2, 1u) << first;
+  }
+}
+
 }  // namespace
 }  // namespace talvex

@@ -8,12 +8,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <vector>
 
 #include "numeric/float_faults.h"
 #include "numeric/principal_axes.h"
+#include "numeric/root_free_ql.h"
 #include "numeric/statistics.h"
 #include "numeric_test_support.h"
 
@@ -335,6 +337,95 @@ TEST_F(BlockedPrincipalAxesTest, FaultsAndSmallContainers) {
   ExpectThrowMessage<EOutOfBounds>([&] { ReduceToTridiagonalBlocked(square, 2, d, small); },
                                    "Array Reference Out of Bounds");
   EXPECT_EQ(square.GetValue(2, 1), 1.0);
+}
+
+// Two decompositions at a time give the same bits as one after the other:
+// whole and split tridiagonal forms (unequal numbers of blocks), sizes that
+// differ, a form with too large a cluster that the rotations take over, some
+// axes only, and the trivial sizes. A matrix with a NaN raises either way.
+TEST_F(BlockedPrincipalAxesTest, TwoAtATimeGiveTheSameBitsAsOneAtATime) {
+  std::vector<double> clustered = {10.0};
+  for (TSize k = 0; k < 20; ++k) clustered.push_back(1.0 + 1e-9 * double(20 - k));
+  clustered.push_back(0.1);
+  struct TPair {
+    TFloatMatrix first, second;
+    TSize p1, p2, axes;
+  };
+  const std::vector<TPair> pairs = {
+      {RandomSymmetric(200, 1), RandomSymmetric(150, 2), 200, 150, 200},
+      {RandomSymmetric(40, 3), MatrixWithEigenvalues({3, 3, 3, 1, 1, 0, 0, 0}, 4), 40, 8, 8},
+      {MatrixWithEigenvalues({5, 5, 0, 0, 0, 0, 2}, 5), RandomSymmetric(7, 6), 7, 7, 3},
+      {MatrixWithEigenvalues(clustered, 7), RandomSymmetric(30, 8), 22, 30, 22},
+      {RandomSymmetric(1, 9), RandomSymmetric(2, 10), 1, 2, 1},
+  };
+  struct TResult {
+    TFloatMatrix work, vectors;
+    TFloatVector off, values;
+    double trace = 0.0;
+    TResult(const TFloatMatrix& a, TSize p) : work(a), vectors(p, p), off(p), values(p) {}
+    TBlockedAxesTask Task(TSize p, TSize axes) {
+      return {&work, p, &trace, &off, &values, &vectors, axes};
+    }
+  };
+  auto sameBits = [](const TResult& x, const TResult& y, TSize p, TSize axes) {
+    EXPECT_EQ(std::memcmp(&x.trace, &y.trace, sizeof x.trace), 0);
+    EXPECT_EQ(std::memcmp(x.values.Data(), y.values.Data(), p * sizeof(double)), 0);
+    for (TSize a = 1; a <= axes; ++a)
+      EXPECT_EQ(std::memcmp(x.vectors.Column(a), y.vectors.Column(a), p * sizeof(double)), 0)
+          << "axis " << a;
+  };
+  for (const TPair& pair : pairs) {
+    SCOPED_TRACE(::testing::Message() << pair.p1 << " and " << pair.p2);
+    const TSize axes1 = std::min(pair.axes, pair.p1), axes2 = std::min(pair.axes, pair.p2);
+    TResult alone1(pair.first, pair.p1), alone2(pair.second, pair.p2);
+    BlockedPrincipalAxesOf(alone1.work, pair.p1, alone1.trace, alone1.off, alone1.values,
+                           alone1.vectors, axes1);
+    BlockedPrincipalAxesOf(alone2.work, pair.p2, alone2.trace, alone2.off, alone2.values,
+                           alone2.vectors, axes2);
+    TResult together1(pair.first, pair.p1), together2(pair.second, pair.p2);
+    BlockedPrincipalAxesOfTwo(together1.Task(pair.p1, axes1), together2.Task(pair.p2, axes2));
+    sameBits(alone1, together1, pair.p1, axes1);
+    sameBits(alone2, together2, pair.p2, axes2);
+    if (axes1 == pair.p1)
+      ExpectEigenpairs(pair.first, pair.p1, together1.values, together1.vectors, 1e-12);
+  }
+
+  TFloatMatrix broken = RandomSymmetric(20, 11);
+  broken.SetValue(5, 3, std::nan(""));
+  broken.SetValue(3, 5, std::nan(""));
+  TResult healthy(RandomSymmetric(20, 12), 20), faulty(broken, 20);
+  EXPECT_THROW(BlockedPrincipalAxesOfTwo(healthy.Task(20, 20), faulty.Task(20, 20)), Exception);
+  ClearFloatFaults();
+}
+
+// The eigenvalue iterations of two forms side by side: the same bits as
+// alone; where one of them fails (a NaN never converges), false with the
+// flags clear: whose failure it was is for the caller to find out by solving
+// each alone.
+TEST_F(BlockedPrincipalAxesTest, EigenvaluesOfTwoFormsSideBySide) {
+  auto form = [](TSize n, unsigned seed, std::vector<double>& d, std::vector<double>& e) {
+    TFloatMatrix a = RandomSymmetric(n, seed);
+    TFloatVector dv(n), ev(n);
+    ReduceToTridiagonalBlocked(a, n, dv, ev);
+    d.assign(dv.Data(), dv.Data() + n);
+    e.assign(ev.Data() + 1, ev.Data() + n);  // e[1] = 0: coupling[i] joins i and i + 1
+    e.push_back(0.0);
+  };
+  std::vector<double> d1, e1, d2, e2;
+  form(90, 21, d1, e1);
+  form(35, 22, d2, e2);
+  std::vector<double> alone1(90), alone2(35), together1(90), together2(35);
+  ASSERT_EQ(TridiagonalEigenvalues(d1.data(), e1.data(), 90, alone1.data()), TFallbackCause::None);
+  ASSERT_EQ(TridiagonalEigenvalues(d2.data(), e2.data(), 35, alone2.data()), TFallbackCause::None);
+  EXPECT_TRUE(TridiagonalEigenvaluesOfTwo({d1.data(), e1.data(), 90, together1.data()},
+                                          {d2.data(), e2.data(), 35, together2.data()}));
+  EXPECT_EQ(std::memcmp(alone1.data(), together1.data(), 90 * sizeof(double)), 0);
+  EXPECT_EQ(std::memcmp(alone2.data(), together2.data(), 35 * sizeof(double)), 0);
+
+  e2[7] = std::nan("");
+  EXPECT_FALSE(TridiagonalEigenvaluesOfTwo({d1.data(), e1.data(), 90, together1.data()},
+                                           {d2.data(), e2.data(), 35, together2.data()}));
+  EXPECT_FALSE(TakeFloatFaults());
 }
 
 }  // namespace
