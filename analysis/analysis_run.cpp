@@ -129,6 +129,23 @@ void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResu
     ColumnMeansAndDeviations(x, n, p, means, sds);
   }
 
+  // Under correlations the reduced samples need nothing of the full sample's
+  // decomposition: the jackknife's workers start on them now, while this
+  // thread decomposes the full sample and writes its tables.
+  const TJackknifeSettings settings{
+      .threads = request.threads, .observer = request.observer, .collector = request.collector};
+  // Where that fails (no memory for the workers), the full-sample results
+  // still come first: the jackknife is started again, and fails, at its turn.
+  const TJackknifeData jackknifeData{x, n, p, k, method};
+  std::optional<TJackknifeRun> jackknife;
+  if (options.jackknife) {
+    try {
+      jackknife.emplace(jackknifeData, settings);
+    } catch (...) {
+      ClearFloatFaults();
+    }
+  }
+
   run.eigenvalues = TFloatVector(p);
   run.eigenvectors = TFloatMatrix(p, p);
   run.scores = TFloatMatrix(n, p);
@@ -198,9 +215,8 @@ void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResu
         .allometry =
             allometry ? std::optional<TJackknifeAllometry>({macs, macOrientation}) : std::nullopt,
     };
-    const TJackknifeSettings settings{
-        .threads = request.threads, .observer = request.observer, .collector = request.collector};
-    tables.jackknife = RunJackknife(input, settings);
+    if (!jackknife) jackknife.emplace(jackknifeData, settings);
+    tables.jackknife = jackknife->Finish(input);
     AppendJackknifeSections(listing, variableLabels, *tables.jackknife);
   }
 

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <span>
 #include <thread>
 #include <vector>
@@ -21,12 +23,13 @@ namespace talvex {
 
 namespace {
 
-// The ring of finished decompositions is kept below this many doubles (8 MB)
+// The ring of finished decompositions is kept below this many doubles (16 MB)
 // whatever p and k (but for a few slots per worker), with at most
 // RingSlotsPerThread slots per worker: small samples then go to and from the
 // workers in chunks of up to 16 (see RunOrderedParallelLoop), which keeps
 // 20,000 samples of 20 variables from spending their time waking threads.
-constexpr std::size_t SlotBudget = std::size_t(1) << 20;
+// While the full sample is decomposed the ring is all the workers can fill.
+constexpr std::size_t SlotBudget = std::size_t(4) << 20;
 constexpr std::size_t RingSlotsPerThread = 32;
 // The workers' own containers (about 2 p x p doubles each) stay below this
 // many doubles (256 MB) whatever the thread count asked for.
@@ -138,6 +141,7 @@ struct TReducedSample {
   std::vector<double> values;  // p, descending
   TFloatMatrix matrix;         // p x k, column a = axis a
   std::size_t count;
+  TSize determined = 0;  // the axes past it have no meaning until accumulated
   std::span<const double> Axes() const { return {matrix.Column(1), count}; }
 };
 
@@ -199,55 +203,100 @@ TJackknifeStatistic FinishJackknifeStatistic(double mean, double squares, TSize 
   return Finish(mean, squares, n, tail);
 }
 
-TJackknifeResults RunJackknife(const TJackknifeInput& in, const TJackknifeSettings& settings) {
-  const TSize n = in.objectCount;
-  const TSize p = in.variableCount;
-  const TSize k = in.axisCount;
+// Everything the run keeps from its start to its end; the loop is declared
+// last, so that its workers are joined before what they use goes.
+struct TJackknifeRun::TState {
+  TState(const TJackknifeData& in, const TJackknifeSettings& runSettings)
+      : n(in.objectCount),
+        p(in.variableCount),
+        k(in.axisCount),
+        method(in.method),
+        settings(runSettings),
+        leaveOneOut(in.data, n, p, method),
+        // Correlation matrices are decomposed as they stand, two samples at a
+        // time on each worker (their eigenvalue iterations interleave); the
+        // other paths gain nothing from pairs.
+        inPairs(method == DispersionMethod::Correlation && !leaveOneOut.ThroughObjects()),
+        perWorker(inPairs ? 2 : 1),
+        threads(WorkerCount(settings.threads, n, p, perWorker)),
+        ring(RingSize(threads, n, p, k, inPairs), TReducedSample(p, k)) {
+    workspaces.reserve(std::size_t(threads) * perWorker);
+    for (unsigned t = 0; t < threads * perWorker; ++t) workspaces.emplace_back(n, p);
+  }
 
-  TLeaveOneOut leaveOneOut(in.data, n, p, in.method);
-  leaveOneOut.UseFullSampleAxes(in.eigenvalues, in.eigenvectors);
-  // Correlation matrices are decomposed as they stand, two samples at a time
-  // on each worker (their eigenvalue iterations interleave); the other paths
-  // gain nothing from pairs.
-  const bool inPairs = in.method == DispersionMethod::Correlation && !leaveOneOut.ThroughObjects();
-  const unsigned perWorker = inPairs ? 2 : 1;
-  const unsigned threads = WorkerCount(settings.threads, n, p, perWorker);
-  std::vector<TReducedSample> ring(RingSize(threads, n, p, k, inPairs), TReducedSample(p, k));
-  std::vector<TLeaveOneOut::TWorkspace> workspaces;
-  workspaces.reserve(std::size_t(threads) * perWorker);
-  for (unsigned t = 0; t < threads * perWorker; ++t) workspaces.emplace_back(n, p);
-
-  auto store = [&](TLeaveOneOut::TWorkspace& ws, TSize determined, TSize slot) {
+  // Only the determined axes are stored: the others are the full sample's,
+  // which the consumer fills in.
+  void Store(TLeaveOneOut::TWorkspace& ws, TSize determined, TSize slot) {
     TReducedSample& sample = ring[slot];
     std::copy_n(ws.values.Data(), p, sample.values.begin());
+    sample.determined = std::min(determined, k);
     const bool exchange = k == p && ws.vectors.MaxRows() == p && ws.vectors.MaxCols() == p;
-    if (exchange) std::swap(ws.vectors, sample.matrix);
-    // An axis the reduced sample does not determine (past its rank, with
-    // more variables than objects) is taken to be the full-sample one: its
-    // pseudo-values are then the full-sample coefficients, with no spread.
-    for (TSize a = 1; a <= k; ++a) {
-      if (a <= determined && exchange) continue;
-      std::copy_n(a <= determined ? ws.vectors.Column(a) : in.eigenvectors.Column(a), p,
-                  sample.matrix.Column(a));
+    if (exchange) {
+      std::swap(ws.vectors, sample.matrix);
+      return;
     }
-  };
-  auto decompose = [&](TSize object, unsigned worker, TSize slot) {
-    TLeaveOneOut::TWorkspace& ws = workspaces[std::size_t(worker) * perWorker];
-    store(ws, leaveOneOut.Decompose(object, ws, k), slot);
-  };
-  auto decomposeTwo = [&](TSize first, TSize firstSlot, TSize second, TSize secondSlot,
-                          unsigned worker) {
-    TLeaveOneOut::TWorkspace& a = workspaces[std::size_t(worker) * perWorker];
-    TLeaveOneOut::TWorkspace& b = workspaces[std::size_t(worker) * perWorker + 1];
-    const auto [determinedA, determinedB] = leaveOneOut.DecomposeTwo(first, a, second, b, k);
-    store(a, determinedA, firstSlot);
-    store(b, determinedB, secondSlot);
-  };
+    for (TSize a = 1; a <= sample.determined; ++a)
+      std::copy_n(ws.vectors.Column(a), p, sample.matrix.Column(a));
+  }
+
+  void Start() {
+    auto decompose = [this](TSize object, unsigned worker, TSize slot) {
+      TLeaveOneOut::TWorkspace& ws = workspaces[std::size_t(worker) * perWorker];
+      Store(ws, leaveOneOut.Decompose(object, ws, k), slot);
+    };
+    TComputeTwo decomposeTwo;
+    if (inPairs) {
+      decomposeTwo = [this](TSize first, TSize firstSlot, TSize second, TSize secondSlot,
+                            unsigned worker) {
+        TLeaveOneOut::TWorkspace& a = workspaces[std::size_t(worker) * perWorker];
+        TLeaveOneOut::TWorkspace& b = workspaces[std::size_t(worker) * perWorker + 1];
+        const auto [determinedA, determinedB] = leaveOneOut.DecomposeTwo(first, a, second, b, k);
+        Store(a, determinedA, firstSlot);
+        Store(b, determinedB, secondSlot);
+      };
+    }
+    loop.emplace(TOrderedLoopShape{n, threads, TSize(ring.size())}, settings.threadStarter,
+                 decompose, decomposeTwo);
+  }
+
+  TSize n, p, k;
+  DispersionMethod method;
+  TJackknifeSettings settings;
+  TLeaveOneOut leaveOneOut;
+  bool inPairs;
+  unsigned perWorker;
+  unsigned threads;
+  std::vector<TReducedSample> ring;
+  std::vector<TLeaveOneOut::TWorkspace> workspaces;
+  std::optional<TOrderedParallelLoop> loop;
+};
+
+TJackknifeRun::TJackknifeRun(const TJackknifeData& data, const TJackknifeSettings& settings)
+    : state_(std::make_unique<TState>(data, settings)) {
+  // Correlation samples need nothing of the full sample to be decomposed.
+  if (data.method == DispersionMethod::Correlation) state_->Start();
+}
+
+TJackknifeRun::~TJackknifeRun() = default;
+
+TJackknifeResults TJackknifeRun::Finish(const TJackknifeInput& in) {
+  TState& state = *state_;
+  const TSize n = state.n, p = state.p, k = state.k;
+  if (!state.loop) {
+    state.leaveOneOut.UseFullSampleAxes(in.eigenvalues, in.eigenvectors);
+    state.Start();
+  }
+  const TJackknifeSettings& settings = state.settings;
   if (settings.collector != nullptr) settings.collector->Start(in);
   TPseudoValueSums sums(in);
   std::vector<double> signs(k), dots(k);
   auto accumulate = [&](TSize object, TSize slot) {
-    const TReducedSample& sample = ring[slot];
+    TReducedSample& sample = state.ring[slot];
+    // An axis the reduced sample does not determine (past its rank, with
+    // more variables than objects) is taken to be the full-sample one: its
+    // pseudo-values are then the full-sample coefficients, with no spread.
+    for (TSize a = sample.determined + 1; a <= k; ++a)
+      std::copy_n(in.eigenvectors.Column(a), p, sample.matrix.Column(a));
     AxisAlignmentSigns(in.eigenvectors, sample.Axes(), p, signs, dots);
     if (settings.collector != nullptr)
       settings.collector->Collect({object, sample.values, sample.Axes(), signs, dots});
@@ -259,18 +308,18 @@ TJackknifeResults RunJackknife(const TJackknifeInput& in, const TJackknifeSettin
     hooks.itemReached = [&observer, n](TSize object) { observer.JackknifeIteration(object, n); };
     hooks.stopRequested = [&observer] { return observer.CancelRequested(); };
   }
-  if (inPairs) {
-    RunOrderedParallelLoop({n, threads, TSize(ring.size())}, settings.threadStarter, decompose,
-                           decomposeTwo, accumulate, hooks);
-  } else {
-    RunOrderedParallelLoop({n, threads, TSize(ring.size())}, settings.threadStarter, decompose,
-                           accumulate, hooks);
-  }
+  state.loop->Consume(accumulate, hooks);
   CheckFloatFaults();
 
   TJackknifeResults results = sums.Results();
   CheckFloatFaults();
   return results;
+}
+
+TJackknifeResults RunJackknife(const TJackknifeInput& in, const TJackknifeSettings& settings) {
+  return TJackknifeRun({in.data, in.objectCount, in.variableCount, in.axisCount, in.method},
+                       settings)
+      .Finish(in);
 }
 
 }  // namespace talvex

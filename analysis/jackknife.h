@@ -11,6 +11,7 @@
 // the results are the same bit for bit for any number of threads.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -84,5 +85,37 @@ TJackknifeStatistic FinishJackknifeStatistic(double mean, double squares, TSize 
 /// or on the calling thread alone, with the same results.
 TJackknifeResults RunJackknife(const TJackknifeInput& input,
                                const TJackknifeSettings& settings = {});
+
+/// What the reduced samples are made of, known before the full sample is
+/// decomposed: TJackknifeInput's first fields.
+struct TJackknifeData {
+  const TFloatMatrix& data;  // n x p, unchanged until Finish returns
+  TSize objectCount;
+  TSize variableCount;
+  TSize axisCount;
+  DispersionMethod method;
+};
+
+/// RunJackknife in two steps, so that the reduced samples can be decomposed
+/// while the caller decomposes the full sample: under correlations the
+/// workers start on construction and fill the ring (which bounds their
+/// lead); under covariances they need the full-sample axes and start in
+/// Finish. Finish takes the same data, sizes and method, and gives the same
+/// results and faults as RunJackknife. Destroying the run unfinished stops
+/// its workers.
+class TJackknifeRun {
+ public:
+  TJackknifeRun(const TJackknifeData& data, const TJackknifeSettings& settings = {});
+  ~TJackknifeRun();
+  TJackknifeRun(const TJackknifeRun&) = delete;
+  TJackknifeRun& operator=(const TJackknifeRun&) = delete;
+
+  /// Call once.
+  TJackknifeResults Finish(const TJackknifeInput& input);
+
+ private:
+  struct TState;
+  std::unique_ptr<TState> state_;
+};
 
 }  // namespace talvex

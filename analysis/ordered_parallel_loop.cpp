@@ -7,6 +7,7 @@
 #include <cassert>
 #include <condition_variable>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -118,64 +119,97 @@ class TRing {
 
 }  // namespace
 
+// What the loop keeps between starting its workers and consuming: the ring,
+// the next item to hand out, and the pool, which is declared last so that
+// it is joined before the rest goes.
+struct TOrderedParallelLoop::TState {
+  TState(const TOrderedLoopShape& loopShape, TComputeItem computeItem, TComputeTwo computePair)
+      : shape(loopShape),
+        // Each worker takes consecutive items a chunk at a time, at most half
+        // the ring's share of a worker, so that short items are handed over
+        // (and the threads woken) a chunk at a time rather than one by one. A
+        // chunk never exceeds the ring, so the worker holding the earliest
+        // unfinished chunk always finds room.
+        chunk(std::max<TSize>(1, shape.slotCount / (2 * std::max<TSize>(1, shape.workerCount)))),
+        ring(shape.slotCount, chunk),
+        compute(std::move(computeItem)),
+        computeTwo(std::move(computePair)) {}
+
+  void Work(unsigned worker) {
+    ClearFloatFaults();
+    for (;;) {
+      const TSize first = next.fetch_add(chunk);
+      if (first > shape.itemCount) return;
+      const TSize last = std::min(shape.itemCount, first + chunk - 1);
+      if (!ring.WaitForRoom(last)) return;
+      ring.Fill(first, last, worker, compute, computeTwo);
+    }
+  }
+
+  TOrderedLoopShape shape;
+  TSize chunk;
+  TRing ring;
+  TComputeItem compute;
+  TComputeTwo computeTwo;
+  std::atomic<TSize> next{1};
+  std::vector<std::jthread> pool;
+};
+
+TOrderedParallelLoop::TOrderedParallelLoop(const TOrderedLoopShape& shape, TThreadStarter& starter,
+                                           TComputeItem compute, TComputeTwo computeTwo)
+    : state_(std::make_unique<TState>(shape, std::move(compute), std::move(computeTwo))) {
+  assert(shape.slotCount >= 1);
+  if (shape.itemCount == 0) return;
+  TState& state = *state_;
+  state.pool.reserve(shape.workerCount);  // a started worker is never lost to a reallocation
+  for (unsigned worker = 0; worker < shape.workerCount; ++worker) {
+    try {
+      state.pool.push_back(starter.Start([&state, worker] { state.Work(worker); }));
+    } catch (const std::system_error&) {
+      break;  // out of threads: the loop goes on with those it has
+    } catch (...) {
+      Stop();
+      throw;
+    }
+  }
+}
+
+TOrderedParallelLoop::~TOrderedParallelLoop() { Stop(); }
+
+void TOrderedParallelLoop::Stop() noexcept {
+  // However the loop ends (a failure, a stop, the end), the workers are
+  // released before the pool joins them.
+  state_->ring.Stop();
+  state_->pool.clear();
+}
+
+unsigned TOrderedParallelLoop::Consume(const TConsumeItem& consume,
+                                       const TOrderedLoopHooks& hooks) {
+  TState& state = *state_;
+  const TSize n = state.shape.itemCount;
+  const bool alone = state.pool.empty();
+  for (TSize item = 1; item <= n; ++item) {
+    if (alone) state.ring.Fill(item, item, 0, state.compute, state.computeTwo);
+    state.ring.WaitFor(item, hooks);
+    consume(item, state.ring.SlotOf(item));
+    if (item < n && hooks.stopRequested && hooks.stopRequested()) throw ERunCancelled();
+    state.ring.Release(item);
+  }
+  const unsigned workers = unsigned(state.pool.size());
+  Stop();
+  return workers;
+}
+
 unsigned RunOrderedParallelLoop(const TOrderedLoopShape& shape, TThreadStarter& starter,
                                 const TComputeItem& compute, const TConsumeItem& consume,
                                 const TOrderedLoopHooks& hooks) {
-  return RunOrderedParallelLoop(shape, starter, compute, TComputeTwo(), consume, hooks);
+  return TOrderedParallelLoop(shape, starter, compute).Consume(consume, hooks);
 }
 
 unsigned RunOrderedParallelLoop(const TOrderedLoopShape& shape, TThreadStarter& starter,
                                 const TComputeItem& compute, const TComputeTwo& computeTwo,
                                 const TConsumeItem& consume, const TOrderedLoopHooks& hooks) {
-  assert(shape.slotCount >= 1);
-  const TSize n = shape.itemCount;
-  if (n == 0) return 0;
-  // Each worker takes consecutive items a chunk at a time, at most half the
-  // ring's share of a worker, so that short items are handed over (and the
-  // threads woken) a chunk at a time rather than one by one. A chunk never
-  // exceeds the ring, so the worker holding the earliest unfinished chunk
-  // always finds room.
-  const TSize chunk =
-      std::max<TSize>(1, shape.slotCount / (2 * std::max<TSize>(1, shape.workerCount)));
-  TRing ring(shape.slotCount, chunk);
-  std::atomic<TSize> next{1};
-
-  auto work = [&](unsigned worker) {
-    ClearFloatFaults();
-    for (;;) {
-      const TSize first = next.fetch_add(chunk);
-      if (first > n) return;
-      const TSize last = std::min(n, first + chunk - 1);
-      if (!ring.WaitForRoom(last)) return;
-      ring.Fill(first, last, worker, compute, computeTwo);
-    }
-  };
-
-  std::vector<std::jthread> pool;
-  pool.reserve(shape.workerCount);  // a started worker is never lost to a reallocation
-  // However this thread leaves (a failure, a stop, the end), the workers are
-  // released before the pool joins them.
-  struct TStopRing {
-    TRing& ring;
-    ~TStopRing() { ring.Stop(); }
-  } stopRing{ring};
-  for (unsigned worker = 0; worker < shape.workerCount; ++worker) {
-    try {
-      pool.push_back(starter.Start([&work, worker] { work(worker); }));
-    } catch (const std::system_error&) {
-      break;  // out of threads: the loop goes on with those it has
-    }
-  }
-  const bool alone = pool.empty();
-
-  for (TSize item = 1; item <= n; ++item) {
-    if (alone) ring.Fill(item, item, 0, compute, computeTwo);
-    ring.WaitFor(item, hooks);
-    consume(item, ring.SlotOf(item));
-    if (item < n && hooks.stopRequested && hooks.stopRequested()) throw ERunCancelled();
-    ring.Release(item);
-  }
-  return unsigned(pool.size());
+  return TOrderedParallelLoop(shape, starter, compute, computeTwo).Consume(consume, hooks);
 }
 
 }  // namespace talvex

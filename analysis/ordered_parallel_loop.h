@@ -9,6 +9,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "analysis/thread_starter.h"
 #include "numeric/sizes.h"
@@ -66,5 +67,28 @@ unsigned RunOrderedParallelLoop(const TOrderedLoopShape& shape, TThreadStarter& 
 unsigned RunOrderedParallelLoop(const TOrderedLoopShape& shape, TThreadStarter& starter,
                                 const TComputeItem& compute, const TComputeTwo& computeTwo,
                                 const TConsumeItem& consume, const TOrderedLoopHooks& hooks);
+
+/// The loop in two steps: the workers start on construction and fill the
+/// ring while the caller does other work; Consume then runs the consumer as
+/// RunOrderedParallelLoop does. Destroying the loop without consuming (or
+/// after a failure) stops the workers after their current items and joins
+/// them.
+class TOrderedParallelLoop {
+ public:
+  TOrderedParallelLoop(const TOrderedLoopShape& shape, TThreadStarter& starter,
+                       TComputeItem compute, TComputeTwo computeTwo = {});
+  ~TOrderedParallelLoop();
+  TOrderedParallelLoop(const TOrderedParallelLoop&) = delete;
+  TOrderedParallelLoop& operator=(const TOrderedParallelLoop&) = delete;
+
+  /// Consumes items 1..n in order; returns the number of workers that ran.
+  /// Call at most once.
+  unsigned Consume(const TConsumeItem& consume, const TOrderedLoopHooks& hooks = {});
+
+ private:
+  struct TState;
+  void Stop() noexcept;
+  std::unique_ptr<TState> state_;
+};
 
 }  // namespace talvex
