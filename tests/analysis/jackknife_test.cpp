@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "numeric/principal_axes.h"
@@ -263,6 +265,43 @@ TEST(Jackknife, WideRunStopsWhenCancelled) {
                               .allometry = std::nullopt};
   EXPECT_THROW(RunJackknife(input, {.threads = 2, .observer = &observer}), ERunCancelled);
   EXPECT_EQ(observer.last, 3u);
+}
+
+// The run in two steps: under correlations the workers decompose while the
+// caller works (here: waits until the ring must be full), and the results
+// are those of RunJackknife bit for bit, also with more variables than the
+// reduced samples determine (whose axes past the rank the consumer fills
+// in), and under covariances (whose workers start in Finish). A run left
+// unfinished stops its workers and returns.
+TEST(Jackknife, StartedBeforeTheFullSampleIsDecomposed) {
+  const TSize n = 40;
+  for (auto [p, method] : {std::pair<TSize, DispersionMethod>{12, DispersionMethod::Correlation},
+                           {45, DispersionMethod::Correlation},
+                           {12, DispersionMethod::Covariance}}) {
+    SCOPED_TRACE(p);
+    TFloatMatrix data(n, p);
+    for (TSize i = 1; i <= n; ++i)
+      for (TSize j = 1; j <= p; ++j)
+        data.SetValue(i, j, 5.0 + std::sin(1.3 * i) * (1.0 + 0.1 * j) + std::cos(0.7 * i * j));
+    TFloatMatrix work(p, p), vectors(p, p);
+    TFloatVector values(p), offDiag(p);
+    double trace = 0.0;
+    TJackknifeRun early({data, n, p, p, method}, {.threads = 2});
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    PrincipalAxes(n, p, data, method, work, trace, offDiag, values, vectors);
+    const TJackknifeInput input{.data = data,
+                                .objectCount = n,
+                                .variableCount = p,
+                                .axisCount = p,
+                                .method = method,
+                                .eigenvalues = values,
+                                .eigenvectors = vectors,
+                                .allometry = std::nullopt};
+    ExpectSameResults(early.Finish(input), RunJackknife(input, {.threads = 1}));
+
+    TJackknifeRun unfinished({data, n, p, p, method}, {.threads = 2});
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
 }
 
 }  // namespace
