@@ -40,11 +40,17 @@ TALVEX_WIDE_VECTORS void DowndateColumn(const double* __restrict s, const double
   for (TSize b = c; b < p; ++b) out[b] = (s[b] - dc * d[b] - uc * u[b]) / divisor;
 }
 
-/// out[b] := out[b] / (sd[b] sd[c]) for rows b = c..p-1 of column c.
-TALVEX_WIDE_VECTORS void ScaleColumn(const double* __restrict sd, TSize c, TSize p,
-                                     double* __restrict out) {
+/// DowndateColumn, each element then divided by sd[b] sd[c]: the same
+/// operations in one pass over the column.
+TALVEX_WIDE_VECTORS void DowndateAndScaleColumn(const double* __restrict s,
+                                                const double* __restrict d,
+                                                const double* __restrict u,
+                                                const double* __restrict sd, TSize c, TSize p,
+                                                double divisor, double* __restrict out) {
+  const double dc = d[c];
+  const double uc = u[c];
   const double sdc = sd[c];
-  for (TSize b = c; b < p; ++b) out[b] = out[b] / (sd[b] * sdc);
+  for (TSize b = c; b < p; ++b) out[b] = ((s[b] - dc * d[b] - uc * u[b]) / divisor) / (sd[b] * sdc);
 }
 
 }  // namespace
@@ -241,12 +247,18 @@ void TLeaveOneOut::DowndatedDispersion(TWorkspace& ws) const {
   // The lower triangle alone: the decomposition reads nothing else, and
   // mirroring it cost a strided write per element.
   // With an exact mean u = -d / sqrt(n - 1) and this is S - n / (n - 1) d d^T.
-  for (TSize c = 1; c <= p; ++c)
-    DowndateColumn(crossProducts_.Column(c), d, u, c - 1, p, divisor, ws.work.Column(c));
   if (method_ == DispersionMethod::Correlation) {
+    // The reduced standard deviations from the downdated variances first,
+    // then each element downdated and scaled at once.
     double* sd = ws.offDiag.Data();  // free until the decomposition starts
-    for (TSize b = 1; b <= p; ++b) sd[b - 1] = std::sqrt(ws.work.Column(b)[b - 1]);
-    for (TSize c = 1; c <= p; ++c) ScaleColumn(sd, c - 1, p, ws.work.Column(c));
+    for (TSize b = 0; b < p; ++b)
+      sd[b] = std::sqrt((crossProducts_.Column(b + 1)[b] - d[b] * d[b] - u[b] * u[b]) / divisor);
+    for (TSize c = 1; c <= p; ++c)
+      DowndateAndScaleColumn(crossProducts_.Column(c), d, u, sd, c - 1, p, divisor,
+                             ws.work.Column(c));
+  } else {
+    for (TSize c = 1; c <= p; ++c)
+      DowndateColumn(crossProducts_.Column(c), d, u, c - 1, p, divisor, ws.work.Column(c));
   }
   ws.work.Extend(p, p);
   CheckFloatFaults();

@@ -16,6 +16,7 @@
 #include "numeric/float_faults.h"
 #include "numeric/principal_axes.h"
 #include "numeric/ql_sweep_bound.h"
+#include "numeric/wide_vectors.h"
 
 namespace talvex {
 
@@ -66,15 +67,31 @@ inline void EndSweep(TSweep& w) {
   w.d[w.l] = w.sigma + w.gamma;
 }
 
+/// The first m >= l whose squared off-diagonal is negligible beside its
+/// diagonal neighbours (squares[m] <= eps^2 |d[m] d[m + 1]|), or n - 1: four
+/// rows at a time in the lanes, with the same comparisons as one by one.
+TALVEX_WIDE_VECTORS TSize FirstNegligible(const double* d, const double* squares, TSize l,
+                                          TSize n) {
+  const TLanes roundoff = BroadcastLanes(SquaredRoundoff);
+  TSize m = l;
+  for (; m + LaneCount + 1 <= n; m += LaneCount) {
+    const TLanes product = LoadLanes(d + m) * LoadLanes(d + m + 1);
+    const auto negligible =
+        LoadLanes(squares + m) <= roundoff * (product < 0.0 ? -product : product);
+    if ((negligible[0] | negligible[1] | negligible[2] | negligible[3]) != 0) break;
+  }
+  for (; m + 1 < n; ++m)
+    if (squares[m] <= SquaredRoundoff * std::fabs(d[m] * d[m + 1])) break;
+  return m;
+}
+
 /// Moves past the converged rows and starts the next sweep: false when every
 /// value has converged. sweepsLeft runs out (set to false in `bounded`) when
 /// the matrix takes more sweeps than the bound.
 bool StartSweep(TSweep& w, unsigned long& sweepsLeft, bool& bounded) {
   const TSize n = w.n;
   for (TSize l = w.l; l < n;) {
-    TSize m = l;
-    for (; m + 1 < n; ++m)
-      if (w.squares[m] <= SquaredRoundoff * std::fabs(w.d[m] * w.d[m + 1])) break;
+    const TSize m = FirstNegligible(w.d, w.squares, l, n);
     if (m + 1 < n) w.squares[m] = 0.0;
     if (m == l) {
       ++l;  // d[l] has converged
