@@ -31,10 +31,14 @@ void TriangularFactor(const double* G, TSize w, double* T) {
 void ApplyBlockReflectors(const double* A, std::size_t ld, TSize n, double* X, std::size_t ldx,
                           TSize columns) {
   const TSize reflections = n >= 3 ? n - 2 : 0;
-  std::vector<double> panel(std::size_t(n) * BlockWidth);
-  std::vector<double> gram(std::size_t(BlockWidth) * BlockWidth);
-  std::vector<double> factor(std::size_t(BlockWidth) * BlockWidth);
-  std::vector<double> products(std::size_t(BlockWidth) * columns);
+  // Scratch kept by each thread from one call to the next: the jackknife
+  // makes a call per sample, and fresh buffers cost their clearing (and
+  // their pages) every time. Every element read is written first.
+  thread_local std::vector<double> panel, gram, factor, products;
+  panel.resize(std::max(panel.size(), std::size_t(n) * BlockWidth));
+  gram.resize(std::size_t(BlockWidth) * BlockWidth);
+  factor.resize(std::size_t(BlockWidth) * BlockWidth);
+  products.resize(std::max(products.size(), std::size_t(BlockWidth) * columns));
   for (TSize hi = reflections; hi > 0;) {
     const TSize lo = hi >= BlockWidth ? hi - BlockWidth : 0;
     const TSize w = hi - lo;

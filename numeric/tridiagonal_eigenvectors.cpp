@@ -139,7 +139,10 @@ TFallbackCause TridiagonalEigenvectors(const double* diagonal, const double* cou
   TSize computed = std::min(std::max<TSize>(count, 1), n);
   while (computed < n && !(values[computed - 1] - values[computed] >= ClusterGapLimit * norm))
     ++computed;
-  std::vector<double> work(4 * std::size_t(n) * TwistedGroup);
+  // Kept by each thread from one call to the next (the jackknife makes one
+  // per sample); the factorisations write every element they read.
+  thread_local std::vector<double> work;
+  work.resize(std::max(work.size(), 4 * std::size_t(n) * TwistedGroup));
   // A last group of fewer than four repeats its last eigenvalue into a spare
   // column that is then dropped.
   std::vector<double> spare(n), residuals(n + TwistedGroup);
