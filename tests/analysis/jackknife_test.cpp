@@ -54,6 +54,20 @@ TJackknifeInput InputFor(const TFullSample& s, TSize n, TSize p, double orientat
           .allometry = TJackknifeAllometry{s.macs, orientation}};
 }
 
+// The input of a run without allometry.
+TJackknifeInput PlainInput(const TFloatMatrix& data, TSize n, TSize p, TSize k,
+                           DispersionMethod method, const TFloatVector& values,
+                           const TFloatMatrix& vectors) {
+  return {.data = data,
+          .objectCount = n,
+          .variableCount = p,
+          .axisCount = k,
+          .method = method,
+          .eigenvalues = values,
+          .eigenvectors = vectors,
+          .allometry = std::nullopt};
+}
+
 // Every reduced axis points against a full-sample axis given negated. Turned
 // towards it, the pseudo-values are those of the unnegated run, negated; the
 // allometric coefficients, oriented by their own rule, do not change at all.
@@ -152,14 +166,8 @@ TEST(Jackknife, FaultsOfTheCallingThreadAloneAreReported) {
   TFloatVector offDiag(2), values(2);
   double trace = 0.0;
   PrincipalAxes(2, 2, x, DispersionMethod::Correlation, work, trace, offDiag, values, vectors);
-  const TJackknifeInput input{.data = x,
-                              .objectCount = 2,
-                              .variableCount = 2,
-                              .axisCount = 2,
-                              .method = DispersionMethod::Correlation,
-                              .eigenvalues = values,
-                              .eigenvectors = vectors,
-                              .allometry = std::nullopt};
+  const TJackknifeInput input =
+      PlainInput(x, 2, 2, 2, DispersionMethod::Correlation, values, vectors);
   TRefusingStarter starter(0);
   EXPECT_THROW(RunJackknife(input, {.threads = 2, .threadStarter = starter}), Exception);
 }
@@ -184,14 +192,7 @@ TEST(Jackknife, MoreVariablesThanObjects) {
     TFloatVector values(p), reducedValues(p), offDiag(p);
     double trace = 0.0;
     PrincipalAxes(n, p, data, method, work, trace, offDiag, values, vectors);
-    const TJackknifeInput input{.data = data,
-                                .objectCount = n,
-                                .variableCount = p,
-                                .axisCount = k,
-                                .method = method,
-                                .eigenvalues = values,
-                                .eigenvectors = vectors,
-                                .allometry = std::nullopt};
+    const TJackknifeInput input = PlainInput(data, n, p, k, method, values, vectors);
     const TJackknifeResults results = RunJackknife(input, {.threads = 2});
 
     std::vector<double> valueSums(p, 0.0), vectorSums(std::size_t(p) * k, 0.0);
@@ -255,14 +256,8 @@ TEST(Jackknife, WideRunStopsWhenCancelled) {
   TFloatVector values(p), offDiag(p);
   double trace = 0.0;
   PrincipalAxes(n, p, data, DispersionMethod::Correlation, work, trace, offDiag, values, vectors);
-  const TJackknifeInput input{.data = data,
-                              .objectCount = n,
-                              .variableCount = p,
-                              .axisCount = p,
-                              .method = DispersionMethod::Correlation,
-                              .eigenvalues = values,
-                              .eigenvectors = vectors,
-                              .allometry = std::nullopt};
+  const TJackknifeInput input =
+      PlainInput(data, n, p, p, DispersionMethod::Correlation, values, vectors);
   EXPECT_THROW(RunJackknife(input, {.threads = 2, .observer = &observer}), ERunCancelled);
   EXPECT_EQ(observer.last, 3u);
 }
@@ -289,14 +284,7 @@ TEST(Jackknife, StartedBeforeTheFullSampleIsDecomposed) {
     TJackknifeRun early({data, n, p, p, method}, {.threads = 2});
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     PrincipalAxes(n, p, data, method, work, trace, offDiag, values, vectors);
-    const TJackknifeInput input{.data = data,
-                                .objectCount = n,
-                                .variableCount = p,
-                                .axisCount = p,
-                                .method = method,
-                                .eigenvalues = values,
-                                .eigenvectors = vectors,
-                                .allometry = std::nullopt};
+    const TJackknifeInput input = PlainInput(data, n, p, p, method, values, vectors);
     ExpectSameResults(early.Finish(input), RunJackknife(input, {.threads = 1}));
 
     TJackknifeRun unfinished({data, n, p, p, method}, {.threads = 2});
