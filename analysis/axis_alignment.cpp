@@ -12,12 +12,15 @@ void AxisAlignmentSigns(const TFloatMatrix& fullAxes, std::span<const double> re
   assert(reducedAxes.size() >= signs.size() * p);
   assert(dots.empty() || dots.size() >= signs.size());
   for (std::size_t a = 0; a < signs.size(); ++a) {
-    const double* full = fullAxes.Column(TSize(a + 1));
-    const double* reduced = reducedAxes.data() + a * p;
-    const double dot = DotProduct(full, reduced, p);
-    signs[a] = dot < 0.0 ? -1.0 : 1.0;
+    double dot = 0.0;
+    signs[a] = AxisAlignmentSign(fullAxes.Column(TSize(a + 1)), reducedAxes.data() + a * p, p, dot);
     if (!dots.empty()) dots[a] = dot;
   }
+}
+
+double AxisAlignmentSign(const double* fullAxis, const double* reducedAxis, TSize p, double& dot) {
+  dot = DotProduct(fullAxis, reducedAxis, p);
+  return dot < 0.0 ? -1.0 : 1.0;
 }
 
 }  // namespace talvex

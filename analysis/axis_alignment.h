@@ -20,4 +20,8 @@ namespace talvex {
 void AxisAlignmentSigns(const TFloatMatrix& fullAxes, std::span<const double> reducedAxes, TSize p,
                         std::span<double> signs, std::span<double> dots = {});
 
+/// The same for one axis of p coefficients: its sign, and its dot product in
+/// `dot`.
+double AxisAlignmentSign(const double* fullAxis, const double* reducedAxis, TSize p, double& dot);
+
 }  // namespace talvex

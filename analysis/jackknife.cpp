@@ -146,8 +146,9 @@ struct TReducedSample {
 };
 
 // The pseudo-values of every statistic, accumulated one reduced sample at a
-// time in object order. Each sample comes with the signs that align its axes
-// with the full-sample ones (AxisAlignmentSigns).
+// time in object order. Each reduced axis is aligned with the full-sample one
+// (AxisAlignmentSign) just before its pseudo-values are added, while both
+// axes are still in the cache.
 class TPseudoValueSums {
  public:
   explicit TPseudoValueSums(const TJackknifeInput& input)
@@ -157,14 +158,19 @@ class TPseudoValueSums {
         macs_(input.allometry ? input.variableCount : 0),
         reducedMacs_(input.allometry ? input.variableCount : 0) {}
 
-  void Add(TSize object, const TReducedSample& sample, std::span<const double> signs) {
+  /// Adds the sample's pseudo-values; signs and dots (k each) receive the
+  /// alignment of its axes.
+  void Add(TSize object, const TReducedSample& sample, std::span<double> signs,
+           std::span<double> dots) {
     const TSize n = in_.objectCount;
     const TSize p = in_.variableCount;
     values_.Add(0, object, n, in_.eigenvalues.Data(), sample.values.data(), 1.0, p);
     for (TSize a = 1; a <= in_.axisCount; ++a) {
       const std::size_t first = std::size_t(a - 1) * p;
-      vectors_.Add(first, object, n, in_.eigenvectors.Column(a), sample.Axes().data() + first,
-                   signs[a - 1], p);
+      const double* full = in_.eigenvectors.Column(a);
+      const double* reduced = sample.Axes().data() + first;
+      signs[a - 1] = AxisAlignmentSign(full, reduced, p, dots[a - 1]);
+      vectors_.Add(first, object, n, full, reduced, signs[a - 1], p);
     }
     if (in_.allometry) {
       // The reduced size axis, turned towards the full-sample one, takes the
@@ -297,10 +303,9 @@ TJackknifeResults TJackknifeRun::Finish(const TJackknifeInput& in) {
     // pseudo-values are then the full-sample coefficients, with no spread.
     for (TSize a = sample.determined + 1; a <= k; ++a)
       std::copy_n(in.eigenvectors.Column(a), p, sample.matrix.Column(a));
-    AxisAlignmentSigns(in.eigenvectors, sample.Axes(), p, signs, dots);
+    sums.Add(object, sample, signs, dots);
     if (settings.collector != nullptr)
       settings.collector->Collect({object, sample.values, sample.Axes(), signs, dots});
-    sums.Add(object, sample, signs);
   };
   TOrderedLoopHooks hooks;
   if (settings.observer != nullptr) {
