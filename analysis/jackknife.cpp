@@ -23,13 +23,12 @@ namespace talvex {
 
 namespace {
 
-// The ring of finished decompositions is kept below this many doubles (16 MB)
+// The ring of finished decompositions is kept below this many doubles (8 MB)
 // whatever p and k (but for a few slots per worker), with at most
 // RingSlotsPerThread slots per worker: small samples then go to and from the
 // workers in chunks of up to 16 (see RunOrderedParallelLoop), which keeps
 // 20,000 samples of 20 variables from spending their time waking threads.
-// While the full sample is decomposed the ring is all the workers can fill.
-constexpr std::size_t SlotBudget = std::size_t(4) << 20;
+constexpr std::size_t SlotBudget = std::size_t(1) << 20;
 constexpr std::size_t RingSlotsPerThread = 32;
 // The workers' own containers (about 2 p x p doubles each) stay below this
 // many doubles (256 MB) whatever the thread count asked for.
@@ -129,6 +128,16 @@ TSize RingSize(unsigned threads, TSize n, TSize p, TSize k, bool inPairs) {
       1, std::min<std::size_t>(
              std::clamp<std::size_t>(bySlots, least, std::max(least, RingSlotsPerThread * threads)),
              n)));
+}
+
+// A chunk is handed over whole, so chunks of slow samples would leave a
+// worker idle at the end of the loop while another finishes its last chunk:
+// from about 256 variables a chunk is a pair, below that it grows with the
+// square of 256 / p (the ring caps it), and samples of a few dozen variables
+// still go in chunks of 16.
+TSize ChunkLimit(TSize p) {
+  const double ratio = 256.0 / double(std::max<TSize>(p, 1));
+  return TSize(std::clamp(ratio * ratio, 2.0, 1024.0));
 }
 
 // One leave-one-out decomposition as it waits in the ring: the eigenvalues
@@ -261,8 +270,8 @@ struct TJackknifeRun::TState {
         Store(b, determinedB, secondSlot);
       };
     }
-    loop.emplace(TOrderedLoopShape{n, threads, TSize(ring.size())}, settings.threadStarter,
-                 decompose, decomposeTwo);
+    loop.emplace(TOrderedLoopShape{n, threads, TSize(ring.size()), ChunkLimit(p)},
+                 settings.threadStarter, decompose, decomposeTwo);
   }
 
   TSize n, p, k;

@@ -126,11 +126,14 @@ struct TOrderedParallelLoop::TState {
   TState(const TOrderedLoopShape& loopShape, TComputeItem computeItem, TComputeTwo computePair)
       : shape(loopShape),
         // Each worker takes consecutive items a chunk at a time, at most half
-        // the ring's share of a worker, so that short items are handed over
+        // the ring's share of a worker (and the caller's chunkLimit), so that
+        // short items are handed over
         // (and the threads woken) a chunk at a time rather than one by one. A
         // chunk never exceeds the ring, so the worker holding the earliest
         // unfinished chunk always finds room.
-        chunk(std::max<TSize>(1, shape.slotCount / (2 * std::max<TSize>(1, shape.workerCount)))),
+        chunk(std::max<TSize>(
+            1, std::min<TSize>(shape.slotCount / (2 * std::max<TSize>(1, shape.workerCount)),
+                               shape.chunkLimit != 0 ? shape.chunkLimit : shape.slotCount))),
         ring(shape.slotCount, chunk),
         compute(std::move(computeItem)),
         computeTwo(std::move(computePair)) {}

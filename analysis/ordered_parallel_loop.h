@@ -20,6 +20,7 @@ struct TOrderedLoopShape {
   TSize itemCount = 0;       // items 1..itemCount
   unsigned workerCount = 1;  // worker threads to start; each owns workspace 0..workerCount - 1
   TSize slotCount = 1;       // results held between computing and consuming, at least 1
+  TSize chunkLimit = 0;      // most items a worker takes at a time; 0: as the ring allows
 };
 
 /// Computes `item` into `slot` with the workspace of `worker`; runs on any
