@@ -328,6 +328,14 @@ TEST(OrderedParallelLoop, PairsOfItemsAndTheirFailures) {
     EXPECT_FALSE(pairs.empty());
     for (TSize first : pairs) EXPECT_EQ(first % 2, 1u) << first;
   }
+
+  // A chunk limit of one item leaves no pairs to make, however large the ring.
+  TRefusingStarter starter(2);
+  TRecordingLoop loop(64);
+  auto never = [](TSize, TSize, TSize, TSize, unsigned) { ADD_FAILURE() << "a pair was made"; };
+  RunOrderedParallelLoop({20, 2, 64, 1}, starter, loop.Compute(), never, loop.Consume(),
+                         loop.Hooks());
+  EXPECT_EQ(loop.consumed, OneTo(20));
 }
 
 }  // namespace
