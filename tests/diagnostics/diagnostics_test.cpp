@@ -42,19 +42,26 @@ TRun RunOn(TDataMatrix data, TAnalysisOptions options, TDiagnosticsOptions diagn
   return run;
 }
 
-TEST(AxisExchanges, ManyExchangedAxesAreWarnedOfInAFewLines) {
-  // Twelve variables of the same spread, uncorrelated: the axes are close
-  // and the reduced samples exchange most of them.
+// Rows of uniform values in [0, 1) from a fixed linear congruential
+// generator: uncorrelated variables of equal spread.
+std::vector<std::vector<double>> UniformRows(int objects, int variables, std::uint64_t seed) {
   std::vector<std::vector<double>> rows;
-  std::uint64_t state = 12345;
-  for (int i = 0; i < 20; ++i) {
+  std::uint64_t state = seed;
+  for (int i = 0; i < objects; ++i) {
     std::vector<double> row;
-    for (int j = 0; j < 12; ++j) {
+    for (int j = 0; j < variables; ++j) {
       state = state * 6364136223846793005u + 1442695040888963407u;
       row.push_back(double(state >> 11) / double(1ull << 53));
     }
     rows.push_back(row);
   }
+  return rows;
+}
+
+TEST(AxisExchanges, ManyExchangedAxesAreWarnedOfInAFewLines) {
+  // Twelve variables of the same spread, uncorrelated: the axes are close
+  // and the reduced samples exchange most of them.
+  const std::vector<std::vector<double>> rows = UniformRows(20, 12, 12345);
   const TRun run = RunOn(testing::MakeData(rows), Covariance());
   const TDiagnostics& d = run.diagnostics;
   std::vector<TSize> exchanged;
@@ -231,16 +238,7 @@ TEST(Influence, ThePlantedOutlierIsTheMostInfluentialObject) {
 // changes infinite in its units: they are left out of the influence, which
 // stays finite (the influence plot drew no point at all otherwise).
 TEST(Influence, EigenvaluesWithoutSpreadAreLeftOut) {
-  std::vector<std::vector<double>> rows;
-  std::uint64_t state = 99;
-  for (int i = 0; i < 12; ++i) {
-    std::vector<double> row;
-    for (int j = 0; j < 30; ++j) {
-      state = state * 6364136223846793005u + 1442695040888963407u;
-      row.push_back(double(state >> 11) / double(1ull << 53));
-    }
-    rows.push_back(row);
-  }
+  const std::vector<std::vector<double>> rows = UniformRows(12, 30, 99);
   const TRun run = RunOn(testing::MakeData(rows), Covariance());
   const TDiagnostics& d = run.diagnostics;
   ASSERT_TRUE(d.available);
