@@ -2,6 +2,7 @@
 #include "numeric/blas_products.h"
 
 #include <cblas.h>
+#include <dlfcn.h>
 
 #include <mutex>
 
@@ -10,10 +11,19 @@ namespace talvex {
 namespace {
 
 /// OpenBLAS starts with one thread per core; set once to one, before the
-/// first product.
+/// first product. Its idle server threads keep polling for work for a while
+/// after they start, taking processor time from our own workers; the pthread
+/// build can stop them (as it does before a fork), and with one thread it
+/// never needs them again. The symbol is looked up, not linked: another
+/// build of the library may stand in for this one.
 void UseOneBlasThread() {
   static std::once_flag once;
-  std::call_once(once, [] { openblas_set_num_threads(1); });
+  std::call_once(once, [] {
+    openblas_set_num_threads(1);
+    using TShutdown = int (*)();
+    if (auto shutdown = reinterpret_cast<TShutdown>(dlsym(RTLD_DEFAULT, "blas_thread_shutdown_")))
+      shutdown();
+  });
 }
 
 inline blasint Int(std::size_t x) { return blasint(x); }

@@ -107,7 +107,9 @@ double StudentTCdf(std::int32_t df, double t) {
 }
 
 double StudentTQuantile(std::int32_t df, double probability) {
-  if (df < 1 || !(probability > 0.0 && probability < 1.0)) {
+  // Quiet comparisons: a NaN refused here must not leave the invalid
+  // operation flag raised for the next check of the arithmetic to report.
+  if (df < 1 || !(std::isgreater(probability, 0.0) && std::isless(probability, 1.0))) {
     throw Exception("StudentTQuantile: no quantile for " + std::to_string(probability) + " with " +
                     std::to_string(df) + " degrees of freedom");
   }
