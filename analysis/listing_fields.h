@@ -12,4 +12,8 @@ namespace talvex {
 /// prints as "nan" whatever its sign bit.
 std::string FloatField(double x, int width, int decimals);
 
+/// Appends FloatField(x, width, decimals) to `text`: the long tables of the
+/// listing are written field by field without a string for each field.
+void AppendFloatField(std::string& text, double x, int width, int decimals);
+
 }  // namespace talvex

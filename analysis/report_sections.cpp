@@ -13,11 +13,24 @@ std::string RowLabel(const std::string& label, int width = 8) {
   return PadRight(label, ' ', width) + " ";
 }
 
-void AppendStatisticRow(std::string& row, const TJackknifeStatistic& s, int estimateDecimals,
-                        int seDecimals) {
-  row += FloatField(s.estimate, 10, estimateDecimals);
-  row += FloatField(s.standardError, 10, seDecimals);
-  row += FloatField(s.probability, 10, 4);
+// The labels of a table's rows, each formed once for the tables that repeat them.
+std::vector<std::string> RowLabels(const TLabels& labels) {
+  std::vector<std::string> rows;
+  rows.reserve(labels.size());
+  for (const std::string& label : labels) rows.push_back(RowLabel(label));
+  return rows;
+}
+
+// A row of the jackknife's coefficient tables: the label, then the estimate,
+// its standard error and P.
+std::string StatisticRow(const std::string& label, const TJackknifeStatistic& s) {
+  std::string row;
+  row.reserve(label.size() + 30);
+  row += label;
+  AppendFloatField(row, s.estimate, 10, 4);
+  AppendFloatField(row, s.standardError, 10, 4);
+  AppendFloatField(row, s.probability, 10, 4);
+  return row;
 }
 
 }  // namespace
@@ -63,7 +76,10 @@ void AppendLowerTriangle(TReportListing& listing, const TLabels& variableLabels,
                          const TFloatMatrix& d) {
   for (TSize a = 1; a <= variableLabels.size(); ++a) {
     std::string row = RowLabel(variableLabels[a - 1]);
-    for (TSize b = 1; b <= a; ++b) row += FloatField(d.GetValue(a, b), 10, 5) + " ";
+    for (TSize b = 1; b <= a; ++b) {
+      AppendFloatField(row, d.GetValue(a, b), 10, 5);
+      row += ' ';
+    }
     listing.Append(std::move(row));
   }
   listing.AppendEmpty();
@@ -93,7 +109,10 @@ void AppendLabelledTable(TReportListing& listing, const std::string& heading, co
   listing.AppendEmpty();
   for (TSize r = 1; r <= labels.size(); ++r) {
     std::string row = RowLabel(labels[r - 1]);
-    for (TSize c = 1; c <= k; ++c) row += FloatField(m.GetValue(r, c), 10, decimals) + " ";
+    for (TSize c = 1; c <= k; ++c) {
+      AppendFloatField(row, m.GetValue(r, c), 10, decimals);
+      row += ' ';
+    }
     listing.Append(std::move(row));
   }
   listing.AppendEmpty();
@@ -127,13 +146,12 @@ void AppendJackknifeSections(TReportListing& listing, const TLabels& variableLab
 
   listing.Append("JK Eigenvectors");
   listing.AppendEmpty();
+  const std::vector<std::string> rowLabels = RowLabels(variableLabels);
   for (TSize a = 1; a <= jackknife.axisCount; ++a) {
     listing.Append(Blanks(13) + "Axis " + std::to_string(a) + Blanks(6) + "SE" + Blanks(9) + "P");
-    for (TSize j = 1; j <= p; ++j) {
-      std::string row = RowLabel(variableLabels[j - 1]);
-      AppendStatisticRow(row, jackknife.vectors[std::size_t(a - 1) * p + j - 1], 4, 4);
-      listing.Append(std::move(row));
-    }
+    for (TSize j = 1; j <= p; ++j)
+      listing.Append(
+          StatisticRow(rowLabels[j - 1], jackknife.vectors[std::size_t(a - 1) * p + j - 1]));
     listing.AppendEmpty();
   }
 
@@ -141,11 +159,8 @@ void AppendJackknifeSections(TReportListing& listing, const TLabels& variableLab
   listing.Append("JK MAC's");
   listing.AppendEmpty();
   listing.Append(Blanks(15) + "MAC" + Blanks(7) + "SE" + Blanks(9) + "P");
-  for (TSize j = 1; j <= p; ++j) {
-    std::string row = RowLabel(variableLabels[j - 1]);
-    AppendStatisticRow(row, jackknife.macs[j - 1], 4, 4);
-    listing.Append(std::move(row));
-  }
+  for (TSize j = 1; j <= p; ++j)
+    listing.Append(StatisticRow(rowLabels[j - 1], jackknife.macs[j - 1]));
 }
 
 }  // namespace talvex

@@ -11,6 +11,7 @@
 
 #include "numeric/container_checks.h"
 #include "numeric/float_faults.h"
+#include "numeric/wide_vectors.h"
 
 namespace talvex {
 
@@ -29,17 +30,49 @@ constexpr TSize DispersionBand = 8;
 
 /// sums[e] += df * d[e], e = 0..count-1: one object's products with the
 /// deviation df of one variable.
-void AddProducts(double* __restrict sums, const double* __restrict d, double df, TSize count) {
+TALVEX_WIDE_VECTORS void AddProducts(double* __restrict sums, const double* __restrict d, double df,
+                                     TSize count) {
   for (TSize e = 0; e < count; ++e) sums[e] = sums[e] + df * d[e];
 }
 
 /// The same for four consecutive objects a, b, c, d, added in that order:
 /// each sum is loaded and stored once for four objects.
-void AddProductsOfFour(double* __restrict sums, const double* __restrict a, double fa,
-                       const double* __restrict b, double fb, const double* __restrict c, double fc,
-                       const double* __restrict d, double fd, TSize count) {
+TALVEX_WIDE_VECTORS void AddProductsOfFour(double* __restrict sums, const double* __restrict a,
+                                           double fa, const double* __restrict b, double fb,
+                                           const double* __restrict c, double fc,
+                                           const double* __restrict d, double fd, TSize count) {
   for (TSize e = 0; e < count; ++e)
     sums[e] = sums[e] + fa * a[e] + fb * b[e] + fc * c[e] + fd * d[e];
+}
+
+/// Scores i..i+7 of four columns, z pointing at row i of the data's first
+/// column and v at the four columns' vectors: each score sums its p terms in
+/// variable order, in lanes held in registers for the whole sum.
+TALVEX_WIDE_VECTORS void ScoresOfEightByFour(const double* __restrict z, std::size_t ldz,
+                                             const double* __restrict v, std::size_t ldv, TSize p,
+                                             double* __restrict s, std::size_t lds) {
+  TLanes a0 = BroadcastLanes(0.0), a1 = a0, b0 = a0, b1 = a0, c0 = a0, c1 = a0, d0 = a0, d1 = a0;
+  for (TSize j = 0; j < p; ++j) {
+    const TLanes z0 = LoadLanes(z + j * ldz), z1 = LoadLanes(z + j * ldz + LaneCount);
+    const TLanes va = BroadcastLanes(v[j]), vb = BroadcastLanes(v[ldv + j]);
+    const TLanes vc = BroadcastLanes(v[2 * ldv + j]), vd = BroadcastLanes(v[3 * ldv + j]);
+    a0 = a0 + z0 * va;
+    a1 = a1 + z1 * va;
+    b0 = b0 + z0 * vb;
+    b1 = b1 + z1 * vb;
+    c0 = c0 + z0 * vc;
+    c1 = c1 + z1 * vc;
+    d0 = d0 + z0 * vd;
+    d1 = d1 + z1 * vd;
+  }
+  StoreLanes(s, a0);
+  StoreLanes(s + LaneCount, a1);
+  StoreLanes(s + lds, b0);
+  StoreLanes(s + lds + LaneCount, b1);
+  StoreLanes(s + 2 * lds, c0);
+  StoreLanes(s + 2 * lds + LaneCount, c1);
+  StoreLanes(s + 3 * lds, d0);
+  StoreLanes(s + 3 * lds + LaneCount, d1);
 }
 
 /// Standard deviation (divisor n - 1) of a column with the given mean.
@@ -205,9 +238,25 @@ void ComponentScores(TSize n, TSize p, TSize k, TFloatMatrix& result,
     }
   }
 
-  // Column by column so that every inner loop runs down a column; each score
-  // still sums its p products in variable order.
-  for (TSize c = 1; c <= k; ++c) {
+  // Eight scores of four columns at a time, each summed in registers; each
+  // score still sums its p products in variable order, as do the scores
+  // left over, one at a time.
+  const std::size_t ldz = z.MaxRows(), ldv = eigenvectors.MaxRows(), lds = result.MaxRows();
+  TSize c = 1;
+  for (; c + 3 <= k; c += 4) {
+    const double* v = eigenvectors.Column(c);
+    TSize i = 0;
+    for (; i + 8 <= n; i += 8)
+      ScoresOfEightByFour(z.Column(1) + i, ldz, v, ldv, p, result.Column(c) + i, lds);
+    for (; i < n; ++i) {
+      for (TSize col = 0; col < 4; ++col) {
+        double score = 0.0;
+        for (TSize j = 0; j < p; ++j) score = score + z.Column(j + 1)[i] * v[col * ldv + j];
+        result.Column(c + col)[i] = score;
+      }
+    }
+  }
+  for (; c <= k; ++c) {
     double* score = result.Column(c);
     const double* vector = eigenvectors.Column(c);
     for (TSize i = 0; i < n; ++i) score[i] = 0.0;

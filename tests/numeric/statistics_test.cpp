@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -190,6 +191,27 @@ TEST_F(Statistics, ComponentScoresByMethod) {
     const double c1 = data.GetValue(i, 1) - means[0], c2 = data.GetValue(i, 2) - means[1];
     EXPECT_NEAR(scores.GetValue(i, 1), 0.6 * c1 + 0.8 * c2, 1e-14);
     EXPECT_NEAR(scores.GetValue(i, 2), -0.8 * c1 + 0.6 * c2, 1e-14);
+  }
+}
+
+// Scores are formed in blocks of rows and columns: each must still be its p
+// products summed in variable order, whatever rows and columns are left
+// over, in containers larger than the data.
+TEST_F(Statistics, ComponentScoresAreSumsInVariableOrder) {
+  for (const auto [n, p, k] :
+       {std::array<TSize, 3>{21, 9, 7}, {16, 5, 4}, {7, 3, 3}, {9, 12, 12}}) {
+    const TFloatMatrix data = RandomData(n + 2, p + 1, unsigned(n * p));
+    const TFloatMatrix vectors = RandomData(p + 3, p + 1, unsigned(k));
+    TFloatMatrix z(n, p), scores(n + 1, k + 1);
+    StandardizeData(data, n, p, z);
+    ComponentScores(n, p, k, scores, vectors, data, DispersionMethod::Correlation);
+    for (TSize c = 1; c <= k; ++c) {
+      for (TSize i = 1; i <= n; ++i) {
+        double sum = 0.0;
+        for (TSize j = 1; j <= p; ++j) sum = sum + z.GetValue(i, j) * vectors.GetValue(j, c);
+        ASSERT_EQ(scores.GetValue(i, c), sum) << n << "x" << p << " score " << i << ", " << c;
+      }
+    }
   }
 }
 
