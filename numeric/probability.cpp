@@ -4,6 +4,7 @@
 // degrees of freedom, a normal approximation beyond).
 #include "numeric/probability.h"
 
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -22,6 +23,23 @@ constexpr std::int32_t MaxExactDegrees = 125;
 // about 3e15); 2100 halvings reach neighbouring doubles from any bracket.
 constexpr int MaxBracketDoublings = 64;
 constexpr int MaxBisections = 2100;
+
+// ln(3 * 5 * ... * (2i + 1)) for the normal series' i-th term, summed in
+// that order once for every call: the jackknife evaluates the series for
+// every coefficient of every axis.
+const std::array<double, MaxTerms + 1>& SeriesLogProducts() {
+  static const std::array<double, MaxTerms + 1> products = [] {
+    std::array<double, MaxTerms + 1> sums{};
+    double lnprod = 0.0;
+    for (int i = 1; i <= MaxTerms; ++i) {
+      lnprod += std::log(2.0 * i + 1.0);
+      sums[i] = lnprod;
+    }
+    return sums;
+  }();
+  return products;
+}
+
 }  // namespace
 
 double Log10OrZero(double x) {
@@ -40,12 +58,11 @@ double NormalCdf(double x) {
     if (z < 2.0) {
       // Phi(z) = 0.5 + phi (z + z^3/3 + z^5/(3*5) + ...), each term through logarithms.
       const double lnz = std::log(z);
-      double lnprod = 0.0;
+      const std::array<double, MaxTerms + 1>& lnprod = SeriesLogProducts();
       p = phi * z + 0.5;
       for (int i = 1; i <= MaxTerms; ++i) {
         const double k = 2.0 * i + 1.0;
-        lnprod += std::log(k);
-        p += phi * std::exp(k * lnz - lnprod);
+        p += phi * std::exp(k * lnz - lnprod[i]);
         if (std::fabs(p - last) <= Tolerance) {
           converged = true;
           break;
