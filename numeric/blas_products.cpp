@@ -26,6 +26,11 @@ void UseOneBlasThread() {
   });
 }
 
+// Done as the program starts too: a run that never multiplies (no
+// jackknife), or the desktop program waiting for its user, would otherwise
+// leave the server threads polling.
+[[maybe_unused]] const bool BlasThreadsStoppedAtStart = (UseOneBlasThread(), true);
+
 inline blasint Int(std::size_t x) { return blasint(x); }
 
 }  // namespace
