@@ -141,14 +141,22 @@ TSize ChunkLimit(TSize p) {
 }
 
 // One leave-one-out decomposition as it waits in the ring: the eigenvalues
-// and the first k axes, as the decomposition returned them.
+// and the first k axes, as the decomposition returned them. A slot's storage
+// is made by the worker that first fills it (Make), so that the calling
+// thread does not spend the start of the run clearing memory for all of
+// them while the workers wait to start.
 // Where every axis is shown the slot's matrix is exchanged with the
 // workspace's rather than copied: a p x p copy per sample is a pass over
 // memory that the decomposition's own passes need.
 struct TReducedSample {
-  TReducedSample(TSize p, TSize k) : values(p), matrix(p, k), count(std::size_t(p) * k) {}
+  TReducedSample(TSize p, TSize k) : count(std::size_t(p) * k) {}
+  void Make(TSize p, TSize k) {
+    if (!values.empty()) return;
+    matrix = TFloatMatrix(p, k);
+    values.resize(p);
+  }
   std::vector<double> values;  // p, descending
-  TFloatMatrix matrix;         // p x k, column a = axis a
+  TFloatMatrix matrix{0, 0};   // p x k, column a = axis a
   std::size_t count;
   TSize determined = 0;  // the axes past it have no meaning until accumulated
   std::span<const double> Axes() const { return {matrix.Column(1), count}; }
@@ -235,14 +243,22 @@ struct TJackknifeRun::TState {
         perWorker(inPairs ? 2 : 1),
         threads(WorkerCount(settings.threads, n, p, perWorker)),
         ring(RingSize(threads, n, p, k, inPairs), TReducedSample(p, k)) {
-    workspaces.reserve(std::size_t(threads) * perWorker);
-    for (unsigned t = 0; t < threads * perWorker; ++t) workspaces.emplace_back(n, p);
+    workspaces.resize(std::size_t(threads) * perWorker);
+  }
+
+  // Each worker makes its own workspaces as it starts, as it does ring slots.
+  TLeaveOneOut::TWorkspace& Workspace(unsigned worker, unsigned which) {
+    std::optional<TLeaveOneOut::TWorkspace>& ws =
+        workspaces[std::size_t(worker) * perWorker + which];
+    if (!ws) ws.emplace(n, p);
+    return *ws;
   }
 
   // Only the determined axes are stored: the others are the full sample's,
   // which the consumer fills in.
   void Store(TLeaveOneOut::TWorkspace& ws, TSize determined, TSize slot) {
     TReducedSample& sample = ring[slot];
+    sample.Make(p, k);
     std::copy_n(ws.values.Data(), p, sample.values.begin());
     sample.determined = std::min(determined, k);
     const bool exchange = k == p && ws.vectors.MaxRows() == p && ws.vectors.MaxCols() == p;
@@ -256,15 +272,15 @@ struct TJackknifeRun::TState {
 
   void Start() {
     auto decompose = [this](TSize object, unsigned worker, TSize slot) {
-      TLeaveOneOut::TWorkspace& ws = workspaces[std::size_t(worker) * perWorker];
+      TLeaveOneOut::TWorkspace& ws = Workspace(worker, 0);
       Store(ws, leaveOneOut.Decompose(object, ws, k), slot);
     };
     TComputeTwo decomposeTwo;
     if (inPairs) {
       decomposeTwo = [this](TSize first, TSize firstSlot, TSize second, TSize secondSlot,
                             unsigned worker) {
-        TLeaveOneOut::TWorkspace& a = workspaces[std::size_t(worker) * perWorker];
-        TLeaveOneOut::TWorkspace& b = workspaces[std::size_t(worker) * perWorker + 1];
+        TLeaveOneOut::TWorkspace& a = Workspace(worker, 0);
+        TLeaveOneOut::TWorkspace& b = Workspace(worker, 1);
         const auto [determinedA, determinedB] = leaveOneOut.DecomposeTwo(first, a, second, b, k);
         Store(a, determinedA, firstSlot);
         Store(b, determinedB, secondSlot);
@@ -282,7 +298,7 @@ struct TJackknifeRun::TState {
   unsigned perWorker;
   unsigned threads;
   std::vector<TReducedSample> ring;
-  std::vector<TLeaveOneOut::TWorkspace> workspaces;
+  std::vector<std::optional<TLeaveOneOut::TWorkspace>> workspaces;  // per worker, made by it
   std::optional<TOrderedParallelLoop> loop;
 };
 
