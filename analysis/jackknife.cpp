@@ -116,6 +116,15 @@ unsigned WorkerCount(unsigned asked, TSize n, TSize p, unsigned workspacesEach) 
   return unsigned(std::min<std::size_t>(threads, byBudget));
 }
 
+// The workers that start before the calling thread consumes: while it
+// decomposes the full sample and writes its tables, that thread keeps a core
+// of its own. Sharing it with one worker more would only slow it down, and
+// with it the consuming, until the ring is full and every worker waits.
+unsigned EarlyWorkerCount(unsigned threads) {
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  return std::min(threads, std::max(1u, cores - 1));
+}
+
 // The reduced samples waiting to be accumulated: a few per worker keep every
 // core busy without holding many of them, and never more than SlotBudget.
 // Where samples are decomposed in pairs, each worker needs room for two
@@ -286,8 +295,9 @@ struct TJackknifeRun::TState {
         Store(b, determinedB, secondSlot);
       };
     }
-    loop.emplace(TOrderedLoopShape{n, threads, TSize(ring.size()), ChunkLimit(p)},
-                 settings.threadStarter, decompose, decomposeTwo);
+    loop.emplace(
+        TOrderedLoopShape{n, threads, TSize(ring.size()), ChunkLimit(p), EarlyWorkerCount(threads)},
+        settings.threadStarter, decompose, decomposeTwo);
   }
 
   TSize n, p, k;

@@ -155,6 +155,9 @@ struct TOrderedParallelLoop::TState {
   TComputeItem compute;
   TComputeTwo computeTwo;
   std::atomic<TSize> next{1};
+  TThreadStarter* starter = nullptr;  // for the workers that start late
+  unsigned nextWorker = 0;            // the next worker to start
+  bool outOfThreads = false;          // a start was refused: no more are tried
   std::vector<std::jthread> pool;
 };
 
@@ -164,12 +167,22 @@ TOrderedParallelLoop::TOrderedParallelLoop(const TOrderedLoopShape& shape, TThre
   assert(shape.slotCount >= 1);
   if (shape.itemCount == 0) return;
   TState& state = *state_;
+  state.starter = &starter;
   state.pool.reserve(shape.workerCount);  // a started worker is never lost to a reallocation
-  for (unsigned worker = 0; worker < shape.workerCount; ++worker) {
+  const unsigned early = shape.earlyWorkerCount != 0
+                             ? std::min(shape.earlyWorkerCount, shape.workerCount)
+                             : shape.workerCount;
+  StartWorkers(starter, early);
+}
+
+void TOrderedParallelLoop::StartWorkers(TThreadStarter& starter, unsigned until) {
+  TState& state = *state_;
+  for (; state.nextWorker < until && !state.outOfThreads; ++state.nextWorker) {
+    const unsigned worker = state.nextWorker;
     try {
       state.pool.push_back(starter.Start([&state, worker] { state.Work(worker); }));
     } catch (const std::system_error&) {
-      break;  // out of threads: the loop goes on with those it has
+      state.outOfThreads = true;  // the loop goes on with those it has
     } catch (...) {
       Stop();
       throw;
@@ -190,6 +203,7 @@ unsigned TOrderedParallelLoop::Consume(const TConsumeItem& consume,
                                        const TOrderedLoopHooks& hooks) {
   TState& state = *state_;
   const TSize n = state.shape.itemCount;
+  if (n != 0) StartWorkers(*state.starter, state.shape.workerCount);
   const bool alone = state.pool.empty();
   for (TSize item = 1; item <= n; ++item) {
     if (alone) state.ring.Fill(item, item, 0, state.compute, state.computeTwo);

@@ -21,6 +21,9 @@ struct TOrderedLoopShape {
   unsigned workerCount = 1;  // worker threads to start; each owns workspace 0..workerCount - 1
   TSize slotCount = 1;       // results held between computing and consuming, at least 1
   TSize chunkLimit = 0;      // most items a worker takes at a time; 0: as the ring allows
+  /// Workers started with a TOrderedParallelLoop; the others start when it
+  /// begins to consume. 0: all of them.
+  unsigned earlyWorkerCount = 0;
 };
 
 /// Computes `item` into `slot` with the workspace of `worker`; runs on any
@@ -69,11 +72,11 @@ unsigned RunOrderedParallelLoop(const TOrderedLoopShape& shape, TThreadStarter& 
                                 const TComputeItem& compute, const TComputeTwo& computeTwo,
                                 const TConsumeItem& consume, const TOrderedLoopHooks& hooks);
 
-/// The loop in two steps: the workers start on construction and fill the
-/// ring while the caller does other work; Consume then runs the consumer as
-/// RunOrderedParallelLoop does. Destroying the loop without consuming (or
-/// after a failure) stops the workers after their current items and joins
-/// them.
+/// The loop in two steps: the early workers start on construction and fill
+/// the ring while the caller does other work; Consume starts the rest and
+/// then runs the consumer as RunOrderedParallelLoop does. Destroying the loop
+/// without consuming (or after a failure) stops the workers after their
+/// current items and joins them.
 class TOrderedParallelLoop {
  public:
   TOrderedParallelLoop(const TOrderedLoopShape& shape, TThreadStarter& starter,
@@ -88,6 +91,7 @@ class TOrderedParallelLoop {
 
  private:
   struct TState;
+  void StartWorkers(TThreadStarter& starter, unsigned until);
   void Stop() noexcept;
   std::unique_ptr<TState> state_;
 };

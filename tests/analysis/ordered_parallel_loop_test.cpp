@@ -7,12 +7,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <numeric>
 #include <random>
 #include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -263,6 +265,51 @@ TEST(OrderedParallelLoop, ThreadsThatCannotStartAreDoneWithout) {
     EXPECT_EQ(RunOrderedParallelLoop({n, 4, 2}, starter, loop.Compute(), loop.Consume()), 2u);
     EXPECT_EQ(starter.asked, 3u);  // the first refusal ends the starting
     for (unsigned worker : loop.workers) EXPECT_LT(worker, 2u);
+    EXPECT_EQ(loop.consumed, OneTo(n));
+    EXPECT_TRUE(SameBits(loop.sum, expected.sum));
+  }
+}
+
+// Workers that start late: only the early ones run before consuming begins
+// (they fill the ring, no further); the rest join when it does, with the
+// same results. A late start that is refused leaves the loop to those
+// running, or to the caller.
+TEST(OrderedParallelLoop, LateWorkersStartWhenConsumingBegins) {
+  const TSize n = 40;
+  TRecordingLoop expected(8);
+  RunOrderedParallelLoop({n, 1, 8}, SystemThreadStarter(), expected.Compute(), expected.Consume());
+
+  {
+    SCOPED_TRACE("one of three early");
+    TRefusingStarter starter(3);
+    TRecordingLoop loop(8);
+    TOrderedParallelLoop early({n, 3, 8, 0, 1}, starter, loop.Compute());
+    EXPECT_EQ(starter.asked, 1u);
+    // The early worker fills the ring and waits: every slot, and no more.
+    for (int i = 0; i < 2000; ++i) {
+      {
+        std::lock_guard lock(loop.mutex);
+        if (loop.computed.size() == 8) break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    {
+      std::lock_guard lock(loop.mutex);
+      EXPECT_EQ(loop.computed, OneTo(8));
+      EXPECT_EQ(loop.workers, std::set<unsigned>{0});
+    }
+    EXPECT_EQ(early.Consume(loop.Consume()), 3u);
+    EXPECT_EQ(starter.asked, 3u);
+    EXPECT_EQ(loop.consumed, OneTo(n));
+    EXPECT_TRUE(SameBits(loop.sum, expected.sum));
+  }
+  for (unsigned allowed : {0u, 1u}) {
+    SCOPED_TRACE(std::to_string(allowed) + " may start");
+    TRefusingStarter starter(allowed);
+    TRecordingLoop loop(8);
+    TOrderedParallelLoop early({n, 3, 8, 0, 1}, starter, loop.Compute());
+    EXPECT_EQ(early.Consume(loop.Consume()), allowed);
+    EXPECT_EQ(starter.asked, allowed + 1);  // the first refusal ends the starting
     EXPECT_EQ(loop.consumed, OneTo(n));
     EXPECT_TRUE(SameBits(loop.sum, expected.sum));
   }
