@@ -24,8 +24,7 @@ constexpr int ShortPathDecimals = 8;
 // product lies on the same side and rounds to the same integer. False for
 // the ties (the exact conversion then decides) and for |x| too large.
 bool RoundedUnits(double magnitude, int decimals, std::uint64_t& units) {
-  if (decimals < 0 || decimals > ShortPathDecimals ||
-      !(magnitude < 1e15 / PowersOfTen[decimals])) {
+  if (decimals < 0 || decimals > ShortPathDecimals || !(magnitude < 1e15 / PowersOfTen[decimals])) {
     return false;
   }
   const double y = magnitude * PowersOfTen[decimals];
