@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <limits>
 #include <memory>
 #include <optional>
 #include <span>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -33,6 +35,10 @@ constexpr std::size_t RingSlotsPerThread = 32;
 // The workers' own containers (about 2 p x p doubles each) stay below this
 // many doubles (256 MB) whatever the thread count asked for.
 constexpr std::size_t WorkspaceBudget = std::size_t(32) << 20;
+
+// From this many statistics, finishing them is split between two threads
+// (starting one costs less than finishing a few thousand).
+constexpr std::size_t SplitFinishingFrom = 4096;
 
 // Beyond |t| = 1e100 every distribution function of the report is 0 or 1 to
 // double precision; the limit is taken instead of squaring t into overflow.
@@ -207,20 +213,56 @@ class TPseudoValueSums {
     }
   }
 
-  TJackknifeResults Results() const {
+  TJackknifeResults Results(TThreadStarter& starter) const {
     TJackknifeResults results;
     results.axisCount = in_.axisCount;
-    FinishAll(values_, Tail::Upper, results.eigenvalues);
-    FinishAll(vectors_, Tail::Absolute, results.vectors);
-    FinishAll(macs_, Tail::BelowOne, results.macs);
+    FinishAll(values_, Tail::Upper, results.eigenvalues, starter);
+    FinishAll(vectors_, Tail::Absolute, results.vectors, starter);
+    FinishAll(macs_, Tail::BelowOne, results.macs, starter);
     return results;
   }
 
  private:
-  void FinishAll(const TAccumulators& sums, Tail tail,
-                 std::vector<TJackknifeStatistic>& into) const {
-    for (std::size_t i = 0; i < sums.Size(); ++i)
-      into.push_back(Finish(sums.Mean(i), sums.Squares(i), in_.objectCount, tail));
+  void FinishRange(const TAccumulators& sums, Tail tail, std::size_t first, std::size_t last,
+                   TJackknifeStatistic* into) const {
+    for (std::size_t i = first; i < last; ++i)
+      into[i] = Finish(sums.Mean(i), sums.Squares(i), in_.objectCount, tail);
+  }
+
+  // Each statistic is finished on its own, its distribution function being
+  // the costly part, so where there are many the second half is finished on
+  // another thread while the run's own core is the only one at work. A
+  // failure in the first half is raised before one in the second, and the
+  // fault flags the other thread leaves become this thread's, to be checked
+  // as before.
+  void FinishAll(const TAccumulators& sums, Tail tail, std::vector<TJackknifeStatistic>& into,
+                 TThreadStarter& starter) const {
+    const std::size_t size = sums.Size();
+    into.resize(size);
+    std::size_t split = size;
+    std::exception_ptr otherFault;
+    int otherFlags = 0;
+    std::jthread other;  // joined before anything it writes can go
+    if (size >= SplitFinishingFrom) {
+      split = size / 2;
+      try {
+        other = starter.Start([&, split] {
+          ClearFloatFaults();
+          try {
+            FinishRange(sums, tail, split, size, into.data());
+          } catch (...) {
+            otherFault = std::current_exception();
+          }
+          otherFlags = TakeFloatFaultFlags();
+        });
+      } catch (const std::system_error&) {
+        split = size;  // no thread to be had: this one finishes them all
+      }
+    }
+    FinishRange(sums, tail, 0, split, into.data());
+    if (other.joinable()) other.join();
+    if (otherFault) std::rethrow_exception(otherFault);
+    RaiseFloatFaultFlags(otherFlags);
   }
 
   const TJackknifeInput& in_;
@@ -351,7 +393,7 @@ TJackknifeResults TJackknifeRun::Finish(const TJackknifeInput& in) {
   state.loop->Consume(accumulate, hooks);
   CheckFloatFaults();
 
-  TJackknifeResults results = sums.Results();
+  TJackknifeResults results = sums.Results(settings.threadStarter);
   CheckFloatFaults();
   return results;
 }

@@ -31,6 +31,16 @@ bool TakeFloatFaults() noexcept {
   return raised;
 }
 
+int TakeFloatFaultFlags() noexcept {
+  const int raised = std::fetestexcept(FaultFlags);
+  std::feclearexcept(FE_ALL_EXCEPT);
+  return raised;
+}
+
+void RaiseFloatFaultFlags(int flags) noexcept {
+  if ((flags & FaultFlags) != 0) std::feraiseexcept(flags & FaultFlags);
+}
+
 double CheckedResult(double value) {
   CheckFloatFaults();
   return value;

@@ -18,6 +18,13 @@ void CheckFloatFaults();
 /// flags: for a step that has a fallback of its own when it faults.
 bool TakeFloatFaults() noexcept;
 
+/// This thread's fault flags, cleared: for work split between threads,
+/// whose flags the thread that goes on then takes over (RaiseFloatFaultFlags).
+int TakeFloatFaultFlags() noexcept;
+
+/// Raises the fault flags taken from another thread on this one.
+void RaiseFloatFaultFlags(int flags) noexcept;
+
 /// CheckFloatFaults(), then returns `value`. For scalar routines: passing the
 /// result to this out-of-line call forces the arithmetic that produced it to
 /// finish before the flags are read.

@@ -156,6 +156,29 @@ TEST(Jackknife, ThreadsThatCannotStartAreDoneWithout) {
   }
 }
 
+// Many statistics are finished on two threads, half each: the results are
+// those of one thread, and without a second thread to be had the run's own
+// finishes them all.
+TEST(Jackknife, StatisticsFinishedOnTwoThreadsAreThoseOfOne) {
+  const TSize n = 80, p = 70;  // p x p = 4900 coefficients
+  TFloatMatrix data(n, p);
+  for (TSize i = 1; i <= n; ++i)
+    for (TSize j = 1; j <= p; ++j)
+      data.SetValue(i, j, 3.0 + std::sin(0.9 * i + j) * (1.0 + 0.05 * j) + std::cos(0.3 * i * j));
+  TFloatMatrix work(p, p), vectors(p, p);
+  TFloatVector values(p), offDiag(p);
+  double trace = 0.0;
+  PrincipalAxes(n, p, data, DispersionMethod::Correlation, work, trace, offDiag, values, vectors);
+  const TJackknifeInput input =
+      PlainInput(data, n, p, p, DispersionMethod::Correlation, values, vectors);
+  TRefusingStarter one(1), two(2);
+  const TJackknifeResults alone = RunJackknife(input, {.threads = 1, .threadStarter = one});
+  EXPECT_EQ(one.asked, 2u);  // the worker, then a second thread for the statistics
+  EXPECT_EQ(one.started, 1u);
+  ExpectSameResults(RunJackknife(input, {.threads = 1, .threadStarter = two}), alone);
+  EXPECT_EQ(two.started, 2u);
+}
+
 // A fault in a reduced sample is still reported when no worker could start.
 TEST(Jackknife, FaultsOfTheCallingThreadAloneAreReported) {
   const TDataMatrix data = LoadFixture("two_objects.nts");
