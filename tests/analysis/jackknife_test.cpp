@@ -21,6 +21,7 @@ namespace {
 
 using testing::LoadFixture;
 using testing::Request;
+using testing::TFullSampleAxes;
 using testing::TRefusingStarter;
 
 struct TFullSample {
@@ -165,12 +166,9 @@ TEST(Jackknife, StatisticsFinishedOnTwoThreadsAreThoseOfOne) {
   for (TSize i = 1; i <= n; ++i)
     for (TSize j = 1; j <= p; ++j)
       data.SetValue(i, j, 3.0 + std::sin(0.9 * i + j) * (1.0 + 0.05 * j) + std::cos(0.3 * i * j));
-  TFloatMatrix work(p, p), vectors(p, p);
-  TFloatVector values(p), offDiag(p);
-  double trace = 0.0;
-  PrincipalAxes(n, p, data, DispersionMethod::Correlation, work, trace, offDiag, values, vectors);
+  const TFullSampleAxes full(data, n, p, DispersionMethod::Correlation);
   const TJackknifeInput input =
-      PlainInput(data, n, p, p, DispersionMethod::Correlation, values, vectors);
+      PlainInput(data, n, p, p, DispersionMethod::Correlation, full.values, full.axes);
   TRefusingStarter one(1), two(2);
   const TJackknifeResults alone = RunJackknife(input, {.threads = 1, .threadStarter = one});
   EXPECT_EQ(one.asked, 2u);  // the worker, then a second thread for the statistics
@@ -275,12 +273,9 @@ TEST(Jackknife, WideRunStopsWhenCancelled) {
   TFloatMatrix data(n, p);
   for (TSize i = 1; i <= n; ++i)
     for (TSize j = 1; j <= p; ++j) data.SetValue(i, j, std::sin(0.91 * i * j) + 0.1 * j);
-  TFloatMatrix work(p, p), vectors(p, p);
-  TFloatVector values(p), offDiag(p);
-  double trace = 0.0;
-  PrincipalAxes(n, p, data, DispersionMethod::Correlation, work, trace, offDiag, values, vectors);
+  const TFullSampleAxes full(data, n, p, DispersionMethod::Correlation);
   const TJackknifeInput input =
-      PlainInput(data, n, p, p, DispersionMethod::Correlation, values, vectors);
+      PlainInput(data, n, p, p, DispersionMethod::Correlation, full.values, full.axes);
   EXPECT_THROW(RunJackknife(input, {.threads = 2, .observer = &observer}), ERunCancelled);
   EXPECT_EQ(observer.last, 3u);
 }
@@ -301,13 +296,10 @@ TEST(Jackknife, StartedBeforeTheFullSampleIsDecomposed) {
     for (TSize i = 1; i <= n; ++i)
       for (TSize j = 1; j <= p; ++j)
         data.SetValue(i, j, 5.0 + std::sin(1.3 * i) * (1.0 + 0.1 * j) + std::cos(0.7 * i * j));
-    TFloatMatrix work(p, p), vectors(p, p);
-    TFloatVector values(p), offDiag(p);
-    double trace = 0.0;
     TJackknifeRun early({data, n, p, p, method}, {.threads = 2});
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    PrincipalAxes(n, p, data, method, work, trace, offDiag, values, vectors);
-    const TJackknifeInput input = PlainInput(data, n, p, p, method, values, vectors);
+    const TFullSampleAxes full(data, n, p, method);
+    const TJackknifeInput input = PlainInput(data, n, p, p, method, full.values, full.axes);
     ExpectSameResults(early.Finish(input), RunJackknife(input, {.threads = 1}));
 
     TJackknifeRun unfinished({data, n, p, p, method}, {.threads = 2});

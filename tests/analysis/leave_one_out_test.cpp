@@ -14,9 +14,12 @@
 
 #include "numeric/float_faults.h"
 #include "numeric/principal_axes.h"
+#include "test_support.h"
 
 namespace talvex {
 namespace {
+
+using testing::TFullSampleAxes;
 
 TFloatMatrix RandomData(TSize n, TSize p, unsigned seed, double offset) {
   std::mt19937 random(seed);
@@ -120,19 +123,6 @@ TEST(LeaveOneOut, OutlierCarryingAVariablesSpreadIsRecomputed) {
   EXPECT_NO_THROW(correlation.Decompose(4, ws, 3));
 }
 
-// The full-sample eigenvalues and axes by the exact scheme.
-struct TFullSample {
-  TFullSample(const TFloatMatrix& x, TSize n, TSize p, DispersionMethod method)
-      : axes(p, p), values(p) {
-    TFloatMatrix work(p, p);
-    TFloatVector offDiag(p);
-    double trace = 0.0;
-    PrincipalAxes(n, p, x, method, work, trace, offDiag, values, axes);
-  }
-  TFloatMatrix axes;
-  TFloatVector values;
-};
-
 // Under covariances, given the full sample's axes, each reduced sample is
 // the full one less a rank-one term in those axes: its eigenpairs agree with
 // the reduced matrix decomposed directly, for every axis. With a large
@@ -146,7 +136,7 @@ TEST(LeaveOneOut, FullSampleAxesDowndatedUnderCovariances) {
                               {200, 150, 0.0}}) {
     SCOPED_TRACE(p);
     const TFloatMatrix x = RandomData(n, p, 10 + p, offset);
-    const TFullSample full(x, n, p, DispersionMethod::Covariance);
+    const TFullSampleAxes full(x, n, p, DispersionMethod::Covariance);
     TLeaveOneOut direct(x, n, p, DispersionMethod::Covariance);
     TLeaveOneOut downdated(x, n, p, DispersionMethod::Covariance);
     downdated.UseFullSampleAxes(full.values, full.axes);
@@ -174,7 +164,7 @@ TEST(LeaveOneOut, FullSampleAxesDowndatedUnderCovariances) {
   // not used, and the results are the direct ones bit for bit.
   const TSize n = 30, p = 8;
   const TFloatMatrix x = RandomData(n, p, 3, 0.0);
-  const TFullSample full(x, n, p, DispersionMethod::Correlation);
+  const TFullSampleAxes full(x, n, p, DispersionMethod::Correlation);
   TLeaveOneOut direct(x, n, p, DispersionMethod::Correlation);
   TLeaveOneOut given(x, n, p, DispersionMethod::Correlation);
   given.UseFullSampleAxes(full.values, full.axes);
@@ -298,7 +288,7 @@ TEST(LeaveOneOut, TwoSamplesAtATimeGiveTheBitsOfOneAtATime) {
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.n << " x " << c.p);
-    const TFullSample full(c.x, c.n, c.p, c.method);
+    const TFullSampleAxes full(c.x, c.n, c.p, c.method);
     TLeaveOneOut leaveOneOut(c.x, c.n, c.p, c.method);
     if (c.fullAxes) leaveOneOut.UseFullSampleAxes(full.values, full.axes);
     TLeaveOneOut::TWorkspace alone(c.n, c.p), first(c.n, c.p), second(c.n, c.p);

@@ -75,6 +75,13 @@ struct TRecordingLoop {
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
+// The sum of items 1..n as one worker and a ring of `slots` give it.
+double SumOfOneWorker(TSize n, TSize slots) {
+  TRecordingLoop loop(slots);
+  RunOrderedParallelLoop({n, 1, slots}, SystemThreadStarter(), loop.Compute(), loop.Consume());
+  return loop.sum;
+}
+
 // Items finish in a scripted order: within each run of `workers` items the
 // order is shuffled, so later items are finished before earlier ones while
 // every item whose turn it is has a worker.
@@ -238,8 +245,7 @@ TEST(OrderedParallelLoop, OnlyTheFirstFailureInItemOrderIsRaised) {
 
 TEST(OrderedParallelLoop, ThreadsThatCannotStartAreDoneWithout) {
   const TSize n = 40;
-  TRecordingLoop expected(2);
-  RunOrderedParallelLoop({n, 1, 2}, SystemThreadStarter(), expected.Compute(), expected.Consume());
+  const double expected = SumOfOneWorker(n, 2);
 
   {
     SCOPED_TRACE("none starts");
@@ -256,7 +262,7 @@ TEST(OrderedParallelLoop, ThreadsThatCannotStartAreDoneWithout) {
     EXPECT_EQ(loop.workers, std::set<unsigned>{0});
     EXPECT_EQ(loop.computed, OneTo(n));
     EXPECT_EQ(loop.consumed, OneTo(n));
-    EXPECT_TRUE(SameBits(loop.sum, expected.sum));
+    EXPECT_TRUE(SameBits(loop.sum, expected));
   }
   {
     SCOPED_TRACE("two of four start");
@@ -266,7 +272,7 @@ TEST(OrderedParallelLoop, ThreadsThatCannotStartAreDoneWithout) {
     EXPECT_EQ(starter.asked, 3u);  // the first refusal ends the starting
     for (unsigned worker : loop.workers) EXPECT_LT(worker, 2u);
     EXPECT_EQ(loop.consumed, OneTo(n));
-    EXPECT_TRUE(SameBits(loop.sum, expected.sum));
+    EXPECT_TRUE(SameBits(loop.sum, expected));
   }
 }
 
@@ -276,8 +282,7 @@ TEST(OrderedParallelLoop, ThreadsThatCannotStartAreDoneWithout) {
 // running, or to the caller.
 TEST(OrderedParallelLoop, LateWorkersStartWhenConsumingBegins) {
   const TSize n = 40;
-  TRecordingLoop expected(8);
-  RunOrderedParallelLoop({n, 1, 8}, SystemThreadStarter(), expected.Compute(), expected.Consume());
+  const double expected = SumOfOneWorker(n, 8);
 
   {
     SCOPED_TRACE("one of three early");
@@ -301,7 +306,7 @@ TEST(OrderedParallelLoop, LateWorkersStartWhenConsumingBegins) {
     EXPECT_EQ(early.Consume(loop.Consume()), 3u);
     EXPECT_EQ(starter.asked, 3u);
     EXPECT_EQ(loop.consumed, OneTo(n));
-    EXPECT_TRUE(SameBits(loop.sum, expected.sum));
+    EXPECT_TRUE(SameBits(loop.sum, expected));
   }
   for (unsigned allowed : {0u, 1u}) {
     SCOPED_TRACE(std::to_string(allowed) + " may start");
@@ -311,7 +316,7 @@ TEST(OrderedParallelLoop, LateWorkersStartWhenConsumingBegins) {
     EXPECT_EQ(early.Consume(loop.Consume()), allowed);
     EXPECT_EQ(starter.asked, allowed + 1);  // the first refusal ends the starting
     EXPECT_EQ(loop.consumed, OneTo(n));
-    EXPECT_TRUE(SameBits(loop.sum, expected.sum));
+    EXPECT_TRUE(SameBits(loop.sum, expected));
   }
 }
 

@@ -1,11 +1,12 @@
-// Helpers shared by the analysis tests: loading fixtures and running with a
-// fixed clock.
+// Helpers shared by the analysis tests: loading fixtures, running with a
+// fixed clock, and the full sample decomposed by the exact scheme.
 #pragma once
 
 #include <string>
 
 #include "analysis/analysis_run.h"
 #include "input/data_reader.h"
+#include "numeric/principal_axes.h"
 
 namespace talvex::testing {
 
@@ -18,6 +19,19 @@ inline TDataMatrix LoadFixture(const std::string& name) {
   ReadDataFile(FixturePath(name), data);
   return data;
 }
+
+// The full-sample eigenvalues and axes of x by the exact scheme.
+struct TFullSampleAxes {
+  TFullSampleAxes(const TFloatMatrix& x, TSize n, TSize p, DispersionMethod method)
+      : axes(p, p), values(p) {
+    TFloatMatrix work(p, p);
+    TFloatVector offDiag(p);
+    double trace = 0.0;
+    PrincipalAxes(n, p, x, method, work, trace, offDiag, values, axes);
+  }
+  TFloatMatrix axes;
+  TFloatVector values;
+};
 
 // Short names for the options in test tables.
 namespace option_names {
