@@ -25,17 +25,13 @@ void CheckFloatFaults() {
   throw EOverflow();
 }
 
-bool TakeFloatFaults() noexcept {
-  const bool raised = std::fetestexcept(FaultFlags) != 0;
-  std::feclearexcept(FE_ALL_EXCEPT);
-  return raised;
-}
-
 int TakeFloatFaultFlags() noexcept {
   const int raised = std::fetestexcept(FaultFlags);
   std::feclearexcept(FE_ALL_EXCEPT);
   return raised;
 }
+
+bool TakeFloatFaults() noexcept { return TakeFloatFaultFlags() != 0; }
 
 void RaiseFloatFaultFlags(int flags) noexcept {
   if ((flags & FaultFlags) != 0) std::feraiseexcept(flags & FaultFlags);

@@ -75,6 +75,17 @@ TALVEX_WIDE_VECTORS void ScoresOfEightByFour(const double* __restrict z, std::si
   StoreLanes(s + 3 * lds + LaneCount, d1);
 }
 
+/// Scores first..n-1 of one column, v its vector: down the columns of z, so
+/// that the inner loop runs in lanes while each score sums in variable order.
+void ScoresOfRows(const TFloatMatrix& z, TSize first, TSize n, TSize p, const double* v,
+                  double* score) {
+  for (TSize i = first; i < n; ++i) score[i] = 0.0;
+  for (TSize j = 1; j <= p; ++j) {
+    const double* zj = z.Column(j);
+    for (TSize i = first; i < n; ++i) score[i] = score[i] + zj[i] * v[j - 1];
+  }
+}
+
 /// Standard deviation (divisor n - 1) of a column with the given mean.
 double CentredDeviation(const double* x, double mean, TSize n) {
   return std::sqrt(CentredProductSum(x, mean, x, mean, n) / (n - 1.0));
@@ -238,34 +249,20 @@ void ComponentScores(TSize n, TSize p, TSize k, TFloatMatrix& result,
     }
   }
 
-  // Eight scores of four columns at a time, each summed in registers; each
-  // score still sums its p products in variable order, as do the scores
-  // left over, one at a time.
+  // Eight scores of four columns at a time, each summed in registers; the
+  // rows and columns left over column by column. Each score sums its p
+  // products in variable order either way.
   const std::size_t ldz = z.MaxRows(), ldv = eigenvectors.MaxRows(), lds = result.MaxRows();
   TSize c = 1;
   for (; c + 3 <= k; c += 4) {
-    const double* v = eigenvectors.Column(c);
     TSize i = 0;
     for (; i + 8 <= n; i += 8)
-      ScoresOfEightByFour(z.Column(1) + i, ldz, v, ldv, p, result.Column(c) + i, lds);
-    for (; i < n; ++i) {
-      for (TSize col = 0; col < 4; ++col) {
-        double score = 0.0;
-        for (TSize j = 0; j < p; ++j) score = score + z.Column(j + 1)[i] * v[col * ldv + j];
-        result.Column(c + col)[i] = score;
-      }
-    }
+      ScoresOfEightByFour(z.Column(1) + i, ldz, eigenvectors.Column(c), ldv, p,
+                          result.Column(c) + i, lds);
+    for (TSize col = c; col < c + 4; ++col)
+      ScoresOfRows(z, i, n, p, eigenvectors.Column(col), result.Column(col));
   }
-  for (; c <= k; ++c) {
-    double* score = result.Column(c);
-    const double* vector = eigenvectors.Column(c);
-    for (TSize i = 0; i < n; ++i) score[i] = 0.0;
-    for (TSize j = 1; j <= p; ++j) {
-      const double* zj = z.Column(j);
-      const double v = vector[j - 1];
-      for (TSize i = 0; i < n; ++i) score[i] = score[i] + zj[i] * v;
-    }
-  }
+  for (; c <= k; ++c) ScoresOfRows(z, 0, n, p, eigenvectors.Column(c), result.Column(c));
   detail::MarkWritten(result, n, k);
   CheckFloatFaults();
 }
