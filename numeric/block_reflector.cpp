@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "numeric/blas_products.h"
+#include "numeric/block_reflector_kernels.h"
 
 namespace talvex {
 
@@ -26,10 +27,54 @@ void TriangularFactor(const double* G, TSize w, double* T) {
   }
 }
 
+/// ApplyBlockReflectors through the kernels: V is copied twice per block,
+/// by columns and by rows, padded with zeros to KernelWidth.
+void ApplyBlockReflectorsByKernels(const double* A, std::size_t ld, TSize n, double* X,
+                                   std::size_t ldx, TSize columns) {
+  static_assert(KernelWidth == BlockWidth, "the kernels take whole blocks");
+  const TSize reflections = n - 2;
+  const std::size_t slab = std::size_t(n) * KernelWidth;
+  thread_local std::vector<double> panel, rowsOfPanel, gram, factor, padded, products;
+  panel.resize(std::max(panel.size(), slab));
+  rowsOfPanel.resize(std::max(rowsOfPanel.size(), slab));
+  gram.resize(std::size_t(KernelWidth) * KernelWidth);
+  factor.resize(std::size_t(KernelWidth) * KernelWidth);
+  padded.resize(std::size_t(KernelWidth) * KernelWidth);
+  products.resize(std::max(products.size(), std::size_t(KernelWidth) * columns));
+  for (TSize hi = reflections; hi > 0;) {
+    const TSize lo = hi >= BlockWidth ? hi - BlockWidth : 0;
+    const TSize w = hi - lo;
+    const TSize r0 = lo + 1;
+    const TSize rows = n - r0;
+    std::fill(panel.begin(), panel.begin() + std::size_t(rows) * KernelWidth, 0.0);
+    for (TSize s = 0; s < w; ++s) {
+      const double* from = A + (lo + s) * ld;
+      std::copy(from + r0 + s, from + n, panel.data() + std::size_t(s) * rows + s);
+    }
+    for (TSize r = 0; r < rows; ++r)
+      for (TSize s = 0; s < KernelWidth; ++s)
+        rowsOfPanel[std::size_t(r) * KernelWidth + s] = panel[std::size_t(s) * rows + r];
+    GramUpper(rows, w, panel.data(), rows, gram.data(), w);
+    TriangularFactor(gram.data(), w, factor.data());
+    std::fill(padded.begin(), padded.end(), 0.0);
+    for (TSize t = 0; t < w; ++t)
+      std::copy_n(factor.data() + std::size_t(t) * w, t + 1,
+                  padded.data() + std::size_t(t) * KernelWidth);
+    ProjectOntoBlock(rows, columns, X + r0, ldx, rowsOfPanel.data(), products.data());
+    MultiplyRowsByFactor(padded.data(), columns, products.data());
+    SubtractBlockProduct(rows, columns, panel.data(), rows, products.data(), X + r0, ldx);
+    hi = lo;
+  }
+}
+
 }  // namespace
 
 void ApplyBlockReflectors(const double* A, std::size_t ld, TSize n, double* X, std::size_t ldx,
                           TSize columns) {
+  if (n >= 3 && columns > 0 && BlockReflectorKernelsRun()) {
+    ApplyBlockReflectorsByKernels(A, ld, n, X, ldx, columns);
+    return;
+  }
   const TSize reflections = n >= 3 ? n - 2 : 0;
   // Scratch kept by each thread from one call to the next: the jackknife
   // makes a call per sample, and fresh buffers cost their clearing (and
