@@ -126,9 +126,8 @@ TALVEX_AVX512 void MultiplyRowsByFactor(const double* T, TSize columns, double* 
   for (; c < columns; ++c) MultiplyByFactor<1>(T, P + c * Width);
 }
 
-TALVEX_AVX512 void SubtractBlockProduct(TSize rows, TSize columns, const double* V,
-                                        std::size_t ldv, const double* P, double* X,
-                                        std::size_t ldx) {
+TALVEX_AVX512 void SubtractBlockProduct(TSize rows, TSize columns, const double* V, std::size_t ldv,
+                                        const double* P, double* X, std::size_t ldx) {
   TSize c = 0;
   for (; c + SubtractedColumns <= columns; c += SubtractedColumns)
     for (TSize r = 0; r < rows; r += SubtractedRows)
@@ -136,8 +135,8 @@ TALVEX_AVX512 void SubtractBlockProduct(TSize rows, TSize columns, const double*
                                          P + c * Width, X + c * ldx, ldx);
   for (; c < columns; ++c)
     for (TSize r = 0; r < rows; r += SubtractedRows)
-      SubtractColumns<1>(r, std::min(SubtractedRows, rows - r), V, ldv, P + c * Width,
-                         X + c * ldx, ldx);
+      SubtractColumns<1>(r, std::min(SubtractedRows, rows - r), V, ldv, P + c * Width, X + c * ldx,
+                         ldx);
 }
 
 #else

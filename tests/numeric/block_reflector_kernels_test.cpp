@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "numeric/block_reflector.h"
@@ -87,19 +88,24 @@ TEST_F(BlockReflectorKernels, AgreeWithPlainLoopsAtPartialBlocks) {
 
 TEST_F(BlockReflectorKernels, BlockReflectorsAgreeWithOneReflectionAtATime) {
   // Reflections of |v|^2 = 2 below the diagonal, as the reductions leave them;
-  // n - 2 of them leave one partial block.
-  for (TSize n : {40u, 131u}) {
+  // n - 2 of them leave one partial block. Columns go through the kernels in
+  // groups, and each must come out with the bits it has alone.
+  for (const auto& [n, columns] : {std::pair<TSize, TSize>{40, 9}, {131, 200}}) {
+    SCOPED_TRACE(n);
     std::vector<double> A = Uniform(std::size_t(n) * n, n);
     for (TSize j = 0; j + 2 < n; ++j) {
       double squares = 0.0;
       for (TSize i = j + 1; i < n; ++i) squares += A[j * n + i] * A[j * n + i];
       for (TSize i = j + 1; i < n; ++i) A[j * n + i] *= std::sqrt(2.0 / squares);
     }
-    const TSize columns = 9;
-    std::vector<double> X = Uniform(std::size_t(n) * columns, 2 * n), Y = X;
+    std::vector<double> X = Uniform(std::size_t(n) * columns, 2 * n), Y = X, Z = X;
     ApplyBlockReflectors(A.data(), n, n, X.data(), n, columns);
     ApplyReflectionProduct(A.data(), n, n, Y.data(), n, columns);
-    for (std::size_t i = 0; i < X.size(); ++i) EXPECT_NEAR(X[i], Y[i], 1e-12) << n << ": " << i;
+    for (std::size_t i = 0; i < X.size(); ++i) ASSERT_NEAR(X[i], Y[i], 1e-12) << i;
+    for (TSize c = 0; c < columns; c += 7)
+      ApplyBlockReflectors(A.data(), n, n, Z.data() + std::size_t(c) * n, n, 1);
+    for (TSize c = 0; c < columns; c += 7)
+      for (TSize r = 0; r < n; ++r) ASSERT_EQ(X[c * n + r], Z[c * n + r]) << r << ", " << c;
   }
 }
 
