@@ -53,6 +53,21 @@ TALVEX_WIDE_VECTORS void DowndateAndScaleColumn(const double* __restrict s,
   for (TSize b = c; b < p; ++b) out[b] = ((s[b] - dc * d[b] - uc * u[b]) / divisor) / (sd[b] * sdc);
 }
 
+/// The same with the divisions as products with reciprocals (see
+/// FastArithmeticAbove): inverse[b] = 1 / sd[b], and columnScale =
+/// inverse[c] / divisor.
+TALVEX_WIDE_VECTORS void DowndateAndScaleColumnByReciprocals(const double* __restrict s,
+                                                             const double* __restrict d,
+                                                             const double* __restrict u,
+                                                             const double* __restrict inverse,
+                                                             TSize c, TSize p, double columnScale,
+                                                             double* __restrict out) {
+  const double dc = d[c];
+  const double uc = u[c];
+  for (TSize b = c; b < p; ++b)
+    out[b] = ((s[b] - dc * d[b] - uc * u[b]) * columnScale) * inverse[b];
+}
+
 }  // namespace
 
 TLeaveOneOut::TWorkspace::TWorkspace(TSize n, TSize p)
@@ -253,9 +268,21 @@ void TLeaveOneOut::DowndatedDispersion(TWorkspace& ws) const {
     double* sd = ws.offDiag.Data();  // free until the decomposition starts
     for (TSize b = 0; b < p; ++b)
       sd[b] = std::sqrt((crossProducts_.Column(b + 1)[b] - d[b] * d[b] - u[b] * u[b]) / divisor);
-    for (TSize c = 1; c <= p; ++c)
-      DowndateAndScaleColumn(crossProducts_.Column(c), d, u, sd, c - 1, p, divisor,
-                             ws.work.Column(c));
+    // The downdate has been refused where a variance cancels, so every sd is
+    // well above zero here; the check keeps the reciprocals finite anyway.
+    const bool byReciprocals = p > FastArithmeticAbove && std::all_of(sd, sd + p, [](double x) {
+                                 return x >= std::numeric_limits<double>::min();
+                               });
+    if (byReciprocals) {
+      for (TSize b = 0; b < p; ++b) sd[b] = 1.0 / sd[b];
+      for (TSize c = 1; c <= p; ++c)
+        DowndateAndScaleColumnByReciprocals(crossProducts_.Column(c), d, u, sd, c - 1, p,
+                                            sd[c - 1] / divisor, ws.work.Column(c));
+    } else {
+      for (TSize c = 1; c <= p; ++c)
+        DowndateAndScaleColumn(crossProducts_.Column(c), d, u, sd, c - 1, p, divisor,
+                               ws.work.Column(c));
+    }
   } else {
     for (TSize c = 1; c <= p; ++c)
       DowndateColumn(crossProducts_.Column(c), d, u, c - 1, p, divisor, ws.work.Column(c));

@@ -17,6 +17,7 @@
 #include "numeric/rotation_fallback.h"
 #include "numeric/split_tridiagonal.h"
 #include "numeric/statistics.h"
+#include "numeric/subnormal_flush.h"
 
 namespace talvex {
 
@@ -117,11 +118,22 @@ class TBlockedAxes {
 TDecompositionPath BlockedPrincipalAxesOf(TFloatMatrix& work, TSize p, double& trace,
                                           TFloatVector& offDiag, TFloatVector& eigenvalues,
                                           TFloatMatrix& eigenvectors, TSize axisCount) {
+  const TSubnormalsFlushed flushed(p > FastArithmeticAbove);
   TBlockedAxes axes({&work, p, &trace, &offDiag, &eigenvalues, &eigenvectors, axisCount});
   return axes.Finish(axes.Solver().Values(axes.Values()));
 }
 
 void BlockedPrincipalAxesOfTwo(const TBlockedAxesTask& first, const TBlockedAxesTask& second) {
+  const bool flush = first.p > FastArithmeticAbove;
+  if (flush != (second.p > FastArithmeticAbove)) {
+    // Each in its own arithmetic, as alone.
+    BlockedPrincipalAxesOf(*first.work, first.p, *first.trace, *first.offDiag, *first.eigenvalues,
+                           *first.eigenvectors, first.axisCount);
+    BlockedPrincipalAxesOf(*second.work, second.p, *second.trace, *second.offDiag,
+                           *second.eigenvalues, *second.eigenvectors, second.axisCount);
+    return;
+  }
+  const TSubnormalsFlushed flushed(flush);
   TBlockedAxes a(first), b(second);
   if (TTridiagonalSolver::ValuesOfTwo(a.Solver(), a.Values(), b.Solver(), b.Values())) {
     a.Finish(TFallbackCause::None);

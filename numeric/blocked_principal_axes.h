@@ -13,7 +13,8 @@
 //     clusters.
 //  4. The vectors back through the reflections in compact WY form, four at a
 //     time (blocked_reflections), or beyond PanelCrossover variables as block
-//     reflectors of BlockWidth by matrix-matrix products (block_reflector):
+//     reflectors of BlockWidth by matrix-matrix products (block_reflector;
+//     with AVX-512, by kernels of our own, block_reflector_kernels):
 //     2 p^2 k for the first k axes.
 // The matrix-matrix products, and the panels' symmetric matrix-vector
 // products, go through the optimised BLAS (blas_products).
@@ -23,7 +24,8 @@
 // on one thread with fixed blocking, so the results are the same for every
 // thread count; up to PanelCrossover variables they are also the same on
 // every processor, beyond it they may differ in the last bits where the
-// BLAS chooses other kernels.
+// BLAS chooses other kernels or the processor has AVX-512. Beyond it too the
+// arithmetic is the faster kind of FastArithmeticAbove (sizes.h).
 #pragma once
 
 #include "numeric/decomposition_path.h"

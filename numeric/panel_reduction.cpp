@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "numeric/blas_products.h"
@@ -111,10 +112,17 @@ TALVEX_WIDE_VECTORS void PanelDots(const double* __restrict v, TSize first, TSiz
   }
 }
 
-/// x[r] := x[r] / divisor for rows first..n-1, in the lanes, whose
-/// divisions give the same bits.
-TALVEX_WIDE_VECTORS void DivideInLanes(double* __restrict x, TSize first, TSize n, double divisor) {
-  for (TSize r = first; r < n; ++r) x[r] = x[r] / divisor;
+/// x[r] := x[r] / divisor for rows first..n-1, as a product with the
+/// reciprocal (see FastArithmeticAbove); a divisor so small that its
+/// reciprocal would overflow divides.
+TALVEX_WIDE_VECTORS void DivideByReciprocalInLanes(double* __restrict x, TSize first, TSize n,
+                                                   double divisor) {
+  if (!(std::fabs(divisor) >= std::numeric_limits<double>::min())) {
+    for (TSize r = first; r < n; ++r) x[r] = x[r] / divisor;
+    return;
+  }
+  const double reciprocal = 1.0 / divisor;
+  for (TSize r = first; r < n; ++r) x[r] = x[r] * reciprocal;
 }
 
 /// The reflection of column j below the diagonal (the scheme of
@@ -123,14 +131,14 @@ TALVEX_WIDE_VECTORS void DivideInLanes(double* __restrict x, TSize first, TSize 
 double Reflect(double* column, TSize j, TSize n) {
   const double scale = AbsoluteSum(column + j + 1, n - j - 1);
   if (scale == 0.0) return 0.0;
-  DivideInLanes(column, j + 1, n, scale);
+  DivideByReciprocalInLanes(column, j + 1, n, scale);
   double h = DotProduct(column + j + 1, column + j + 1, n - j - 1);
   const double f = column[j + 1];
   const double g = -TransferSign(std::sqrt(h), f);
   h -= f * g;
   column[j + 1] = f - g;
   const double length = std::sqrt(h);
-  DivideInLanes(column, j + 1, n, length);
+  DivideByReciprocalInLanes(column, j + 1, n, length);
   return scale * g;
 }
 

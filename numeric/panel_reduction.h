@@ -24,6 +24,9 @@ constexpr TSize PanelWidth = 16;
 /// there and it reduces what is left.
 constexpr TSize PanelCrossover = 128;
 
+static_assert(PanelCrossover == FastArithmeticAbove,
+              "the panels' reflections are scaled by reciprocals");
+
 /// The contract of ReduceLowerBlocked (blocked_reflections.h): T = Q^T A Q,
 /// diagonal[i] := T[i][i], coupling[i] := T[i+1][i], the reflections left in
 /// the lower triangle of A, stored alike, so that everything that reads them

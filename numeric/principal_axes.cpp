@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "numeric/container_checks.h"
 #include "numeric/float_faults.h"
@@ -448,6 +449,26 @@ TALVEX_WIDE_VECTORS void SignedQuotientsInLanes(const double* source, double len
   SignedQuotients(source + i, length, p - i, vector + i);
 }
 
+/// The same with each quotient taken as the product with reciprocal (1 /
+/// length, finite): a nonzero element whose product underflows stays zero.
+TALVEX_WIDE_VECTORS void SignedProductsInLanes(const double* source, double reciprocal, TSize p,
+                                               double* vector) {
+  const TLanes reciprocals = BroadcastLanes(reciprocal), zero = BroadcastLanes(0.0);
+  TSize i = 0;
+  for (; i + LaneCount <= p; i += LaneCount) {
+    const TLanes x = LoadLanes(source + i);
+    const TLanes product = x * reciprocals;
+    const TLanes kept = x != 0.0 ? product : x;
+    StoreLanes(vector + i, kept != zero ? -kept : kept);
+  }
+  for (; i < p; ++i) {
+    double x = source[i];
+    if (x != 0.0) x = x * reciprocal;
+    if (x != 0.0) x = -x;
+    vector[i] = x;
+  }
+}
+
 /// One column divided by its length and negated; a zero column (length 0)
 /// goes element by element, which leaves its zeros without a flag.
 void SignedUnitColumn(const double* source, double length, TSize p, double* vector) {
@@ -478,7 +499,12 @@ void SignedUnitAxes(const TFloatMatrix& z, TSize p, TFloatMatrix& eigenvectors, 
 void SignedUnitAxesSummedInLanes(TFloatMatrix& vectors, TSize p, TSize columns) {
   for (TSize j = 1; j <= columns; ++j) {
     double* vector = vectors.Column(j);
-    SignedUnitColumn(vector, std::sqrt(DotProduct(vector, vector, p)), p, vector);
+    const double length = std::sqrt(DotProduct(vector, vector, p));
+    if (p > FastArithmeticAbove && length >= std::numeric_limits<double>::min()) {
+      SignedProductsInLanes(vector, 1.0 / length, p, vector);
+    } else {
+      SignedUnitColumn(vector, length, p, vector);
+    }
   }
   detail::MarkWritten(vectors, p, columns);
   CheckFloatFaults();

@@ -30,7 +30,8 @@ void SignedUnitAxes(const TFloatMatrix& z, TSize p, TFloatMatrix& eigenvectors, 
 
 /// The same in place, with each length summed in lanes (DotProduct): four
 /// times the speed, for the jackknife's reduced samples, whose last bits may
-/// differ from the full sample's scheme anyway.
+/// differ from the full sample's scheme anyway. Beyond
+/// FastArithmeticAbove variables each column is multiplied by 1 / length.
 void SignedUnitAxesSummedInLanes(TFloatMatrix& vectors, TSize p, TSize columns);
 
 /// Decomposes the p x p dispersion matrix held in `work`: trace, eigenvalues

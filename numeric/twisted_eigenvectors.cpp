@@ -126,10 +126,22 @@ TALVEX_WIDE_VECTORS void TwistedEigenvectors(const double* diagonal, const doubl
   TRow length;
   for (unsigned g = 0; g < LaneSets; ++g)
     for (unsigned t = 0; t < LaneCount; ++t) length.set[g][t] = std::sqrt(sumOfSquares.set[g][t]);
-  for (TSize i = 0; i < n; ++i) {
-    TRow xi = LoadRow(at(X, i));
-    for (unsigned g = 0; g < LaneSets; ++g) xi.set[g] = xi.set[g] / length.set[g];
-    StoreRow(at(X, i), xi);
+  // The twist's element is 1, so every length is at least 1 and its
+  // reciprocal finite.
+  if (n > FastArithmeticAbove) {
+    TRow reciprocal;
+    for (unsigned g = 0; g < LaneSets; ++g) reciprocal.set[g] = one / length.set[g];
+    for (TSize i = 0; i < n; ++i) {
+      TRow xi = LoadRow(at(X, i));
+      for (unsigned g = 0; g < LaneSets; ++g) xi.set[g] = xi.set[g] * reciprocal.set[g];
+      StoreRow(at(X, i), xi);
+    }
+  } else {
+    for (TSize i = 0; i < n; ++i) {
+      TRow xi = LoadRow(at(X, i));
+      for (unsigned g = 0; g < LaneSets; ++g) xi.set[g] = xi.set[g] / length.set[g];
+      StoreRow(at(X, i), xi);
+    }
   }
 
   // The largest element of |(T - lambda I) x| per lane, and the columns out.

@@ -18,6 +18,8 @@ constexpr TSize TwistedGroup = 8;
 /// solves (T - lambda I) z = gamma_k e_k by products alone. A pivot below
 /// pivotFloor is replaced by -pivotFloor (a change of T of that size).
 /// residuals[t] := the largest element of |(T - lambda I) z[t]|. work: 32 n.
+/// Beyond FastArithmeticAbove rows each z[t] is scaled to unit length by
+/// the reciprocal of its length.
 /// O(n) per vector.
 void TwistedEigenvectors(const double* diagonal, const double* coupling, TSize n,
                          const double* lambdas, double pivotFloor, double* const* z, double* work,
