@@ -27,6 +27,22 @@ void TriangularFactor(const double* G, TSize w, double* T) {
   }
 }
 
+/// Reflections lo..lo+w-1 as one block: V (rows n-lo-1, reflection lo+s in
+/// column s, zero above its rows; columns w..width-1 zero) into panel,
+/// column-major, and the triangular factor (w x w) into factor.
+void BlockOfReflections(const double* A, std::size_t ld, TSize n, TSize lo, TSize w, TSize width,
+                        double* panel, double* gram, double* factor) {
+  const TSize r0 = lo + 1;
+  const TSize rows = n - r0;
+  std::fill(panel, panel + std::size_t(rows) * width, 0.0);
+  for (TSize s = 0; s < w; ++s) {
+    const double* from = A + (lo + s) * ld;
+    std::copy(from + r0 + s, from + n, panel + std::size_t(s) * rows + s);
+  }
+  GramUpper(rows, w, panel, rows, gram, w);
+  TriangularFactor(gram, w, factor);
+}
+
 /// ApplyBlockReflectors through the kernels: V is copied twice per block,
 /// by columns and by rows, padded with zeros to KernelWidth.
 void ApplyBlockReflectorsByKernels(const double* A, std::size_t ld, TSize n, double* X,
@@ -46,16 +62,10 @@ void ApplyBlockReflectorsByKernels(const double* A, std::size_t ld, TSize n, dou
     const TSize w = hi - lo;
     const TSize r0 = lo + 1;
     const TSize rows = n - r0;
-    std::fill(panel.begin(), panel.begin() + std::size_t(rows) * KernelWidth, 0.0);
-    for (TSize s = 0; s < w; ++s) {
-      const double* from = A + (lo + s) * ld;
-      std::copy(from + r0 + s, from + n, panel.data() + std::size_t(s) * rows + s);
-    }
+    BlockOfReflections(A, ld, n, lo, w, KernelWidth, panel.data(), gram.data(), factor.data());
     for (TSize r = 0; r < rows; ++r)
       for (TSize s = 0; s < KernelWidth; ++s)
         rowsOfPanel[std::size_t(r) * KernelWidth + s] = panel[std::size_t(s) * rows + r];
-    GramUpper(rows, w, panel.data(), rows, gram.data(), w);
-    TriangularFactor(gram.data(), w, factor.data());
     std::fill(padded.begin(), padded.end(), 0.0);
     for (TSize t = 0; t < w; ++t)
       std::copy_n(factor.data() + std::size_t(t) * w, t + 1,
@@ -73,8 +83,13 @@ void ApplyBlockReflectors(const double* A, std::size_t ld, TSize n, double* X, s
                           TSize columns) {
   if (n >= 3 && columns > 0 && BlockReflectorKernelsRun()) {
     ApplyBlockReflectorsByKernels(A, ld, n, X, ldx, columns);
-    return;
+  } else {
+    ApplyBlockReflectorsThroughLibrary(A, ld, n, X, ldx, columns);
   }
+}
+
+void ApplyBlockReflectorsThroughLibrary(const double* A, std::size_t ld, TSize n, double* X,
+                                        std::size_t ldx, TSize columns) {
   const TSize reflections = n >= 3 ? n - 2 : 0;
   // Scratch kept by each thread from one call to the next: the jackknife
   // makes a call per sample, and fresh buffers cost their clearing (and
@@ -87,17 +102,9 @@ void ApplyBlockReflectors(const double* A, std::size_t ld, TSize n, double* X, s
   for (TSize hi = reflections; hi > 0;) {
     const TSize lo = hi >= BlockWidth ? hi - BlockWidth : 0;
     const TSize w = hi - lo;
-    // V: rows lo+1..n-1, reflection lo+s in column s, zero above its rows.
     const TSize r0 = lo + 1;
     const TSize rows = n - r0;
-    for (TSize s = 0; s < w; ++s) {
-      double* to = panel.data() + std::size_t(s) * rows;
-      const double* from = A + (lo + s) * ld;
-      std::fill(to, to + s, 0.0);
-      std::copy(from + r0 + s, from + n, to + s);
-    }
-    GramUpper(rows, w, panel.data(), rows, gram.data(), w);
-    TriangularFactor(gram.data(), w, factor.data());
+    BlockOfReflections(A, ld, n, lo, w, w, panel.data(), gram.data(), factor.data());
     // X := X - V (T (V^T X)), with the product kept transposed, (X^T V) T^T:
     // the BLAS runs X^T V, whose long side is X's, a tenth faster than V^T X.
     MultiplyTransposed(columns, w, rows, X + r0, ldx, panel.data(), rows, products.data(), columns);

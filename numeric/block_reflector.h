@@ -18,7 +18,13 @@ constexpr TSize BlockWidth = 32;
 /// ldx), Q = P(0) P(1) ... P(n-3) from the reflections ReduceLowerBlocked or
 /// ReduceLowerPanels left in A (each P(j) = I - v v^T, v in column j below
 /// the diagonal). Agrees with ApplyReflectionProduct up to rounding.
+/// Where the processor has AVX-512 the products go through our own kernels
+/// (block_reflector_kernels.h), elsewhere through the BLAS.
 void ApplyBlockReflectors(const double* A, std::size_t ld, TSize n, double* X, std::size_t ldx,
                           TSize columns);
+
+/// The same through the BLAS's products on any processor.
+void ApplyBlockReflectorsThroughLibrary(const double* A, std::size_t ld, TSize n, double* X,
+                                        std::size_t ldx, TSize columns);
 
 }  // namespace talvex

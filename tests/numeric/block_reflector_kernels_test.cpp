@@ -98,10 +98,14 @@ TEST_F(BlockReflectorKernels, BlockReflectorsAgreeWithOneReflectionAtATime) {
       for (TSize i = j + 1; i < n; ++i) squares += A[j * n + i] * A[j * n + i];
       for (TSize i = j + 1; i < n; ++i) A[j * n + i] *= std::sqrt(2.0 / squares);
     }
-    std::vector<double> X = Uniform(std::size_t(n) * columns, 2 * n), Y = X, Z = X;
+    std::vector<double> X = Uniform(std::size_t(n) * columns, 2 * n), Y = X, Z = X, L = X;
     ApplyBlockReflectors(A.data(), n, n, X.data(), n, columns);
     ApplyReflectionProduct(A.data(), n, n, Y.data(), n, columns);
-    for (std::size_t i = 0; i < X.size(); ++i) ASSERT_NEAR(X[i], Y[i], 1e-12) << i;
+    ApplyBlockReflectorsThroughLibrary(A.data(), n, n, L.data(), n, columns);
+    for (std::size_t i = 0; i < X.size(); ++i) {
+      ASSERT_NEAR(X[i], Y[i], 1e-12) << i;
+      ASSERT_NEAR(L[i], Y[i], 1e-12) << "through the library: " << i;
+    }
     for (TSize c = 0; c < columns; c += 7)
       ApplyBlockReflectors(A.data(), n, n, Z.data() + std::size_t(c) * n, n, 1);
     for (TSize c = 0; c < columns; c += 7)
