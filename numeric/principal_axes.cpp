@@ -422,60 +422,47 @@ void SignedUnitAxes(const TFloatMatrix& z, TSize p, TFloatMatrix& eigenvectors) 
 
 namespace {
 
+/// x scaled: x / by, or x * by where byReciprocal (by = 1 / length).
+template <typename T>
+inline T Scaled(T x, double by, bool byReciprocal) {
+  return byReciprocal ? x * by : x / by;
+}
+
 /// vector[i] := -(x / length) for x = source[i], where x and the quotient
-/// are nonzero, else the quotient (0 stays 0, with its sign).
-void SignedQuotients(const double* source, double length, TSize p, double* vector) {
+/// are nonzero, else the quotient (0 stays 0, with its sign); by = length,
+/// or 1 / length (finite) with byReciprocal.
+void SignedQuotients(const double* source, double by, bool byReciprocal, TSize p, double* vector) {
   for (TSize i = 0; i < p; ++i) {
     double x = source[i];
-    if (x != 0.0) x = x / length;
+    if (x != 0.0) x = Scaled(x, by, byReciprocal);
     if (x != 0.0) x = -x;
     vector[i] = x;
   }
 }
 
-/// The same in the lanes, whose divisions give the same bits. A zero element
-/// is divided too, which raises no flag unless length is zero, so it must
-/// not be; its quotient is then dropped.
-TALVEX_WIDE_VECTORS void SignedQuotientsInLanes(const double* source, double length, TSize p,
-                                                double* vector) {
-  const TLanes lengths = BroadcastLanes(length), zero = BroadcastLanes(0.0);
+/// The same in the lanes, whose operations give the same bits. A zero
+/// element is scaled too, which raises no flag unless length is zero, so it
+/// must not be; its quotient is then dropped.
+TALVEX_WIDE_VECTORS void SignedQuotientsInLanes(const double* source, double by, bool byReciprocal,
+                                                TSize p, double* vector) {
+  const TLanes zero = BroadcastLanes(0.0);
   TSize i = 0;
   for (; i + LaneCount <= p; i += LaneCount) {
     const TLanes x = LoadLanes(source + i);
-    const TLanes quotient = x / lengths;
+    const TLanes quotient = Scaled(x, by, byReciprocal);
     const TLanes kept = x != 0.0 ? quotient : x;
     StoreLanes(vector + i, kept != zero ? -kept : kept);
   }
-  SignedQuotients(source + i, length, p - i, vector + i);
-}
-
-/// The same with each quotient taken as the product with reciprocal (1 /
-/// length, finite): a nonzero element whose product underflows stays zero.
-TALVEX_WIDE_VECTORS void SignedProductsInLanes(const double* source, double reciprocal, TSize p,
-                                               double* vector) {
-  const TLanes reciprocals = BroadcastLanes(reciprocal), zero = BroadcastLanes(0.0);
-  TSize i = 0;
-  for (; i + LaneCount <= p; i += LaneCount) {
-    const TLanes x = LoadLanes(source + i);
-    const TLanes product = x * reciprocals;
-    const TLanes kept = x != 0.0 ? product : x;
-    StoreLanes(vector + i, kept != zero ? -kept : kept);
-  }
-  for (; i < p; ++i) {
-    double x = source[i];
-    if (x != 0.0) x = x * reciprocal;
-    if (x != 0.0) x = -x;
-    vector[i] = x;
-  }
+  SignedQuotients(source + i, by, byReciprocal, p - i, vector + i);
 }
 
 /// One column divided by its length and negated; a zero column (length 0)
 /// goes element by element, which leaves its zeros without a flag.
 void SignedUnitColumn(const double* source, double length, TSize p, double* vector) {
   if (length == 0.0) {
-    SignedQuotients(source, length, p, vector);
+    SignedQuotients(source, length, false, p, vector);
   } else {
-    SignedQuotientsInLanes(source, length, p, vector);
+    SignedQuotientsInLanes(source, length, false, p, vector);
   }
 }
 
@@ -501,7 +488,7 @@ void SignedUnitAxesSummedInLanes(TFloatMatrix& vectors, TSize p, TSize columns) 
     double* vector = vectors.Column(j);
     const double length = std::sqrt(DotProduct(vector, vector, p));
     if (p > FastArithmeticAbove && length >= std::numeric_limits<double>::min()) {
-      SignedProductsInLanes(vector, 1.0 / length, p, vector);
+      SignedQuotientsInLanes(vector, 1.0 / length, true, p, vector);
     } else {
       SignedUnitColumn(vector, length, p, vector);
     }
