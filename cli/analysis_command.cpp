@@ -80,6 +80,8 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
 
   TAnalysisState state;
   LoadDataFile(options, state);
+  if (options.groupsFromLabels && state.Data().groups.empty())
+    state.SetGroups(GroupsFromLabels(state.Data().objectLabels), true);
   if (!options.saveData.empty()) WriteDataMatrixFile(options.saveData, state.Data());
   // Objects left out of a table are told before the run.
   for (const std::string& note : state.Data().notes) err << "talvex-cli: " << note << '\n';
@@ -164,7 +166,8 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   }
   if (!options.diagnostics.empty()) {
     attempt([&] {
-      WriteFileAtomically(options.diagnostics, DiagnosticsReport(diagnostics, data).Text("\n"));
+      WriteFileAtomically(options.diagnostics,
+                          DiagnosticsReport(diagnostics, data, &state.Record()).Text("\n"));
     });
   }
   if (!options.results.empty())

@@ -31,6 +31,7 @@ std::optional<QString> TQtUserInteraction::ChooseFile(const TFileDialogRequest& 
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
   }
+  if (!request.directory.isEmpty()) dialog.setDirectory(request.directory);
   if (!request.initialFile.isEmpty()) dialog.selectFile(request.initialFile);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
     return std::nullopt;

@@ -20,6 +20,7 @@ struct TFileDialogRequest {
   QStringList filters;    // "Data files (*.nts)", ... in the order shown
   QString defaultSuffix;  // added to a name typed without extension
   QString initialFile;    // the dialog's current file name
+  QString directory;      // where a relative initialFile is; empty: the working folder
   bool save = false;      // a Save dialog asks before overwriting a file
 };
 

@@ -65,7 +65,7 @@ class TReportFormTest : public QObject {
 
   QString Path(const QString& name) const { return dir_.filePath(name); }
   void ShowListing(const talvex::TReportListing& listing) {
-    windows_->ShowListing(listing);
+    windows_->ShowListing(listing, QString());
     form_ = windows_->ListingWindow();
     QVERIFY(form_);
   }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -312,6 +313,35 @@ TEST(TableImport, PenguinsGroupBySpeciesAndRefuseOrLeaveOutTheirMissingValues) {
   const TDataMatrix all = ImportTable(Fixture("penguins.csv"), options);
   EXPECT_EQ(all.variableCount, 5u);
   EXPECT_EQ(all.variableLabels.back(), "year");
+}
+
+// An object without a label keeps its name whatever else is left out: the
+// influential OBJ292 is the 292nd penguin of the table, not the 292nd kept.
+TEST(TableImport, UnlabelledObjectsAreNamedByTheirDataRow) {
+  TImportOptions complete;  // year has no missing value: every penguin is kept
+  complete.variables = {"year"};
+  const TDataMatrix all = ImportTable(Fixture("penguins.csv"), complete);
+  ASSERT_EQ(all.objectCount, 344u);
+  TImportOptions options;
+  options.missing = TMissingPolicy::Omit;
+  options.variables = {"bill_length_mm", "year"};
+  TImportReport report;
+  const TDataMatrix kept = ImportTable(Fixture("penguins.csv"), options, &report);
+  ASSERT_EQ(kept.objectCount, 342u);
+  EXPECT_EQ(report.omittedRows, (std::vector<TSize>{4, 272}));
+  EXPECT_EQ(report.omittedNames, (std::vector<std::string>{"OBJ4", "OBJ272"}));
+  EXPECT_EQ(report.omittedPlaces, (std::vector<std::string>{"line 5", "line 273"}));
+  std::size_t row = 0;  // in `all`
+  for (TSize i = 0; i < kept.objectCount; ++i, ++row) {
+    while (std::find(report.omittedRows.begin(), report.omittedRows.end(), row + 1) !=
+           report.omittedRows.end())
+      ++row;
+    EXPECT_EQ(kept.objectLabels[i], all.objectLabels[row]);
+    EXPECT_EQ(kept.objectLabels[i], "OBJ" + std::to_string(row + 1));
+    EXPECT_EQ(kept.values.GetValue(i * 2 + 2), all.values.GetValue(row + 1)) << i;  // the year
+  }
+  EXPECT_EQ(kept.objectLabels[3], "OBJ5");
+  EXPECT_EQ(kept.objectLabels[290], "OBJ293");
 }
 
 TEST(TableImport, RolesCanBeGivenByNameOrNumber) {
