@@ -45,6 +45,7 @@ struct TImportColumn {
   TColumnRole role = TColumnRole::Ignore;
   bool numeric = false;  // every non-missing cell is a number
   TSize missingCount = 0;
+  std::string identifier;  // numeric: why it looks like an identifier (see IdentifierReason)
 };
 
 /// What was read, detected and decided: for the import dialog, --check and

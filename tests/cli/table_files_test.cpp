@@ -135,6 +135,21 @@ TEST(TableFiles, DecimalMarkMissingMarkersAndGroupsFromLabels) {
   EXPECT_NE(json.find("--groups-from-labels --no-jackknife "), std::string::npos);
 }
 
+TEST(TableFiles, IdentifierLikeVariablesAreAnalysedWithAWarning) {
+  TRun run = RunInProcess({"--no-jackknife", "--missing=omit", Table("penguins.csv")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("talvex-cli: warning: column \"year\" (column 8) looks like an "
+                         "identifier (whole numbers named like an identifier) and is analysed as "
+                         "a variable; --variables names the variables to analyse\n"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.out.find("Number of variables    = 5"), std::string::npos);
+  // Named variables are the user's choice: nothing to warn of.
+  run = RunInProcess(
+      {"--no-jackknife", "--missing=omit", "--variables", "3,4,year", Table("penguins.csv")});
+  EXPECT_EQ(run.err.find("warning"), std::string::npos) << run.err;
+}
+
 TEST(TableFiles, TableOptionsParse) {
   struct TCase {
     std::vector<std::string> arguments;
