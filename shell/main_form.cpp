@@ -28,6 +28,7 @@
 #include "diagnostics/diagnostics_report.h"
 #include "export/all_results.h"
 #include "export/data_matrix_writer.h"
+#include "export/labelled_csv.h"
 #include "export/results_export.h"
 #include "input/data_reader.h"
 #include "input/data_refused.h"
@@ -960,9 +961,13 @@ void TMainForm::ExportResults(bool scores) {
   Guarded([this, scores] {
     TFileDialogRequest request;
     request.title = tr("Save As");
+    const QString labelledFilter =
+        scores ? tr("CSV with labels and groups (*.csv)") : tr("CSV with labels (*.csv)");
     request.filters =
         QStringList{tr("Microsoft Excel (*.xls)"), tr("Comma Separated Values (*.csv)"),
-                    tr("System Data File (*.sdf)"), tr("Excel Workbook (*.xlsx)")};
+                    tr("System Data File (*.sdf)"), tr("Excel Workbook (*.xlsx)"), labelledFilter};
+    QString filter;
+    request.selectedFilter = &filter;
     request.defaultSuffix = QStringLiteral("sdf");
     request.initialFile = saveFileName_;
     request.save = true;
@@ -973,7 +978,16 @@ void TMainForm::ExportResults(bool scores) {
     TBusyCursor busy;
     const talvex::TDataMatrix& data = state_.Data();
     const talvex::TAnalysisResults& results = state_.Results();
-    if (scores) {
+    if (filter == labelledFilter) {
+      // The rows say which object or variable they are, and the scores their group.
+      if (scores) {
+        talvex::ExportLabelledCsv(NativePath(*chosen), results.scores, data.objectCount,
+                                  state_.FactorCount(), data.objectLabels, "Object", &data.groups);
+      } else {
+        talvex::ExportLabelledCsv(NativePath(*chosen), results.eigenvectors, data.variableCount,
+                                  state_.FactorCount(), data.variableLabels, "Variable");
+      }
+    } else if (scores) {
       talvex::ExportScores(NativePath(*chosen), results.scores, data.objectCount,
                            state_.FactorCount(), data.objectLabels);
     } else {

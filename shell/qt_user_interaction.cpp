@@ -36,6 +36,7 @@ std::optional<QString> TQtUserInteraction::ChooseFile(const TFileDialogRequest& 
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
     return std::nullopt;
   }
+  if (request.selectedFilter != nullptr) *request.selectedFilter = dialog.selectedNameFilter();
   return dialog.selectedFiles().constFirst();
 }
 

@@ -823,6 +823,11 @@ class TMainFormTest : public QObject {
     QCOMPARE(form_->RecentFiles().Count(), 0);  // not a file
     QVERIFY(RunToEnd());
     QVERIFY(form_->ResultsReady());
+    // Not a file in the working folder: the listing and the record say what it was.
+    QCOMPARE(form_->Listing().Lines()[6], std::string("Input file name  - (pasted data)"));
+    QCOMPARE(form_->State().Record().source.kind, talvex::TSourceKind::PastedData);
+    QCOMPARE(Label("StatusText")->text(),
+             QString("Pasted data: correlation matrix, no transformation, 2 factors"));
 
     // An empty clipboard is told, and changes nothing.
     QGuiApplication::clipboard()->setText(QString());
@@ -1229,14 +1234,41 @@ class TMainFormTest : public QObject {
     QVERIFY(user_->messages.empty());
     const TFileDialogRequest& request = user_->fileDialogs.at(0);
     QCOMPARE(request.title, QString("Save As"));
-    QCOMPARE(request.filters,
-             QStringList({"Microsoft Excel (*.xls)", "Comma Separated Values (*.csv)",
-                          "System Data File (*.sdf)", "Excel Workbook (*.xlsx)"}));
+    QCOMPARE(
+        request.filters,
+        QStringList({"Microsoft Excel (*.xls)", "Comma Separated Values (*.csv)",
+                     "System Data File (*.sdf)", "Excel Workbook (*.xlsx)",
+                     scores ? "CSV with labels and groups (*.csv)" : "CSV with labels (*.csv)"}));
     QCOMPARE(request.defaultSuffix, QString("sdf"));
     QVERIFY(request.save);
+    // The dialog starts beside the data file.
+    QCOMPARE(request.directory, QFileInfo(Data("morph.nts")).absolutePath());
     const QByteArray written = ReadText(target);
     QVERIFY(written.startsWith(heading));
     QCOMPARE(written.count('\n'), (scores ? 10 : 4) + 1);
+  }
+
+  // The scores as a spreadsheet user wants them: which object, its group, its scores.
+  void ScoresAsCsvWithLabelsAndGroups() {
+    user_->importAnswers.push_back(talvex::TImportOptions());
+    OpenThroughDialog(Data("iris_grouped.csv"));
+    QVERIFY(RunToEnd());
+    const QString target = dir_->filePath("scores.csv");
+    user_->fileAnswers.push_back(target);
+    user_->filterAnswer = "CSV with labels and groups (*.csv)";
+    Item("SaveScoresItem")->trigger();
+    const QList<QByteArray> lines = ReadText(target).split('\n');
+    QCOMPARE(lines[0], QByteArray("Object,Group,Axis1,Axis2,Axis3,Axis4\r"));
+    QVERIFY2(lines[1].startsWith("setosa01,setosa,"), lines[1].constData());
+    QCOMPARE(lines.size(), 150 + 2);
+    // Pasted data have no folder: the dialogs start where they like.
+    QGuiApplication::clipboard()->setText("name\tA\tB\nx1\t1\t2\nx2\t2\t5\nx3\t4\t4\n");
+    user_->importAnswers.push_back(talvex::TImportOptions());
+    Item("EditPasteItem")->trigger();
+    QVERIFY(RunToEnd());
+    user_->Reset();
+    Item("SaveAllResultsItem")->trigger();
+    QVERIFY(user_->fileDialogs.at(0).directory.isEmpty());
   }
 
   void ExportToUnknownFormatIsReported() {
