@@ -405,7 +405,8 @@ void TMainForm::CreateControls() {
   closeRow->addSpacing(8);
   grid->addLayout(closeRow, 1, 1, Qt::AlignBottom);
 
-  statusText_ = new QLabel(this);
+  // Cut to the window's width, never widening it; the whole line in its tool tip.
+  statusText_ = new TElidedLabel(this);
   statusText_->setObjectName(QStringLiteral("StatusText"));
   statusBar()->setSizeGripEnabled(false);
   statusBar()->addWidget(statusText_, 1);
@@ -587,9 +588,14 @@ QString TMainForm::DataFolder() const {
   return QFileInfo(dataFileName_).absolutePath();
 }
 
+void TMainForm::SetStatusText(const QString& text) {
+  statusText_->SetFullText(text);
+  statusText_->setToolTip(text);
+}
+
 void TMainForm::ShowStatus() {
   if (!state_.DataLoaded()) {
-    statusText_->setText(tr("No data loaded"));
+    SetStatusText(tr("No data loaded"));
     return;
   }
   const talvex::TAnalysisOptions next = options_->Options();
@@ -605,11 +611,11 @@ void TMainForm::ShowStatus() {
                            ? tr("Pasted data")
                            : QFileInfo(dataFileName_).fileName();
   const unsigned factors = unsigned(state_.FactorCount());
-  statusText_->setText(tr("%1: %2, %3, %4 %5%6")
-                           .arg(data, method, transformation)
-                           .arg(factors)
-                           .arg(factors == 1 ? tr("factor") : tr("factors"))
-                           .arg(next.jackknife ? QString() : tr(", no jackknife")));
+  SetStatusText(tr("%1: %2, %3, %4 %5%6")
+                    .arg(data, method, transformation)
+                    .arg(factors)
+                    .arg(factors == 1 ? tr("factor") : tr("factors"))
+                    .arg(next.jackknife ? QString() : tr(", no jackknife")));
 }
 
 void TMainForm::EditCopyCommandLineItemClick() {

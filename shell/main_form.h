@@ -134,6 +134,7 @@ class TMainForm : public QMainWindow {
   /// The status bar: the data, and the method, transformation and number of
   /// factors the next run will use.
   void ShowStatus();
+  void SetStatusText(const QString& text);
   /// The folder of the loaded data file, where the save dialogs start;
   /// empty for pasted data.
   QString DataFolder() const;
@@ -230,5 +231,5 @@ class TMainForm : public QMainWindow {
   TElidedLabel* lblName_ = nullptr;
   QLabel* lblInfo_ = nullptr;
   QLabel* lblWarnings_ = nullptr;
-  QLabel* statusText_ = nullptr;
+  TElidedLabel* statusText_ = nullptr;
 };

@@ -27,6 +27,7 @@
 #include "scripted_interaction.h"
 #include "scripted_report_viewer.h"
 #include "shell/about_box.h"
+#include "shell/elided_label.h"
 #include "shell/error_report.h"
 #include "shell/mru_file_list.h"
 #include "shell/option_marks.h"
@@ -826,7 +827,7 @@ class TMainFormTest : public QObject {
     // Not a file in the working folder: the listing and the record say what it was.
     QCOMPARE(form_->Listing().Lines()[6], std::string("Input file name  - (pasted data)"));
     QCOMPARE(form_->State().Record().source.kind, talvex::TSourceKind::PastedData);
-    QCOMPARE(Label("StatusText")->text(),
+    QCOMPARE(form_->findChild<TElidedLabel*>("StatusText")->FullText(),
              QString("Pasted data: correlation matrix, no transformation, 2 factors"));
 
     // An empty clipboard is told, and changes nothing.
