@@ -389,6 +389,7 @@ void TImportDialog::ShapeChanged() {
   const bool keep = RolesChosen();
   std::vector<std::string> before;
   for (const talvex::TImportColumn& column : report_.columns) before.push_back(column.name);
+  const std::string sheetBefore = report_.sheet;
   if (!sheet_->isHidden() && sheet_->currentIndex() >= 0)
     options_.sheet = std::to_string(sheet_->currentIndex() + 1);
   if (!separator_->isHidden()) {
@@ -397,12 +398,13 @@ void TImportDialog::ShapeChanged() {
   }
   options_.header = header_->isChecked();
   note_->hide();
-  if (keep) KeepRoles(before);
+  if (keep) KeepRoles(before, sheetBefore);
   Refresh();
   if (!keep) IgnoreIdentifiers();
 }
 
-void TImportDialog::KeepRoles(const std::vector<std::string>& before) {
+void TImportDialog::KeepRoles(const std::vector<std::string>& before,
+                              const std::string& sheetBefore) {
   // The columns as the new shape gives them.
   TImportOptions detected = options_;
   detected.labelsColumn.clear();
@@ -414,9 +416,10 @@ void TImportDialog::KeepRoles(const std::vector<std::string>& before) {
   } catch (const std::exception&) {
     // A refused table still reports its columns.
   }
-  // The same number of columns: the same columns, kept by number (a header
-  // switched on or off renames them, a decimal mark changes their cells).
-  if (probed.columns.size() == before.size()) return;
+  // The same sheet and number of columns: the same columns, kept by number
+  // (a header switched on or off renames them, a decimal mark changes their
+  // cells). Another sheet is another table, whatever its width.
+  if (probed.columns.size() == before.size() && probed.sheet == sheetBefore) return;
   // Otherwise each chosen column is looked for by its name.
   QStringList dropped;
   const auto find = [&](const std::string& reference) -> std::string {

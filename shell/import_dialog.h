@@ -70,7 +70,7 @@ class TImportDialog : public QDialog {
   /// After a change of the table's shape: the chosen roles follow their
   /// columns by name when the columns changed; a role whose column is gone
   /// is dropped, and the note says which.
-  void KeepRoles(const std::vector<std::string>& before);
+  void KeepRoles(const std::vector<std::string>& before, const std::string& sheetBefore);
   void RolesChanged();
   void MissingChanged();
 
