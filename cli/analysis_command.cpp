@@ -6,19 +6,18 @@
 #include <ostream>
 #include <thread>
 
-#include "analysis/analysis_state.h"
 #include "analysis/transform_warnings.h"
 #include "cli/data_loading.h"
 #include "cli/failure_report.h"
 #include "cli/listing_output.h"
 #include "cli/output_check.h"
 #include "diagnostics/diagnostics_report.h"
-#include "diagnostics/diagnostics_run.h"
 #include "export/all_results.h"
 #include "export/data_matrix_writer.h"
 #include "export/export_format.h"
 #include "export/labelled_csv.h"
 #include "export/results_export.h"
+#include "numeric/file_name_case.h"
 
 namespace talvex {
 
@@ -78,9 +77,9 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   // Every output is checked before a long run, not after it.
   CheckOutputPlaces(options);
 
-  TAnalysisState state;
   TImportReport import;
-  LoadDataFile(options, state, &import);
+  TRunData run = LoadDataFile(options, &import);
+  TDataMatrix& data = run.matrix;
   // Variables taken by default that look like row numbers or years are
   // analysed, as scripts expect; the user is told how to leave them out.
   if (options.table.variables.empty()) {
@@ -92,38 +91,40 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
           << ") and is analysed as a variable; --variables names the variables to analyse\n";
     }
   }
-  if (options.groupsFromLabels && state.Data().groups.empty())
-    state.SetGroups(GroupsFromLabels(state.Data().objectLabels), true);
-  if (!options.saveData.empty()) WriteDataMatrixFile(options.saveData, state.Data());
+  if (options.groupsFromLabels && data.groups.empty()) {
+    data.groups = GroupsFromLabels(data.objectLabels);
+    run.source.groupsFromLabels = !data.groups.empty();
+  }
+  if (!options.saveData.empty()) WriteDataMatrixFile(options.saveData, data);
   // Objects left out of a table are told before the run.
-  for (const std::string& note : state.Data().notes) err << "talvex-cli: " << note << '\n';
-  if (options.factors && !state.SetFactorCount(*options.factors)) {
-    err << "talvex-cli: the number of factors must be between 1 and " << state.Data().variableCount
-        << '\n';
+  for (const std::string& note : data.notes) err << "talvex-cli: " << note << '\n';
+  if (options.factors && (*options.factors < 1 || *options.factors > data.variableCount)) {
+    err << "talvex-cli: the number of factors must be between 1 and " << data.variableCount << '\n';
     return 1;
   }
-  const TDataMatrix& data = state.Data();
-  if (!options.scores.empty())
-    CheckExportFits(options.scores, data.objectCount, state.FactorCount());
-  if (!options.vectors.empty())
-    CheckExportFits(options.vectors, data.variableCount, state.FactorCount());
+  const TSize factorCount = options.factors ? TSize(*options.factors) : data.variableCount;
+  if (!options.scores.empty()) CheckExportFits(options.scores, data.objectCount, factorCount);
+  if (!options.vectors.empty()) CheckExportFits(options.vectors, data.variableCount, factorCount);
 
+  const TRunOptions runOptions{
+      .analysis = AnalysisOptionsOf(options),
+      .factorCount = factorCount,
+      .diagnostics = {.matchAxes = options.matchAxes,
+                      // Only the diagnostics report and the full results show the estimates.
+                      .estimates = !options.diagnostics.empty() || !options.results.empty()},
+      .threads = ThreadsToUse(options, err)};
   // Values that the decimal logarithms take as 0 are analysed; the user is told.
-  for (const std::string& warning : TransformWarnings(state.Data(), AnalysisOptionsOf(options)))
+  for (const std::string& warning : TransformWarnings(data, runOptions.analysis))
     err << "talvex-cli: warning: " << warning << '\n';
 
   TReportListing listing;
   TListingOutput listingOutput(options.report, out);
   listingOutput.Attach(listing);
-  TDiagnostics diagnostics;
+  TAnalysis analysis;
   try {
     TProgressLine progress(err);
-    diagnostics =
-        RunWithDiagnostics(state, AnalysisOptionsOf(options), listing,
-                           {.matchAxes = options.matchAxes,
-                            // Only the diagnostics report and the full results show the estimates.
-                            .estimates = !options.diagnostics.empty() || !options.results.empty()},
-                           options.progress ? &progress : nullptr, ThreadsToUse(options, err));
+    analysis.Compute(std::move(run), runOptions,
+                     {.observer = options.progress ? &progress : nullptr, .listing = &listing});
   } catch (const std::exception& e) {
     // What the run wrote before the fault is kept, as in the desktop program.
     try {
@@ -134,6 +135,7 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
     ReportFailure(err, e);
     return 1;
   }
+  const TRunOutcome& outcome = *analysis.Outcome();
 
   // One output that cannot be written does not keep the others from being
   // written; each failure is told, and the status says that one failed.
@@ -148,42 +150,44 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   };
   attempt([&] { listingOutput.Finish(listing); });
   // What the diagnostics found is told whatever is written; it is no failure.
-  for (const std::string& warning : diagnostics.warnings)
+  for (const std::string& warning : outcome.Diagnostics().warnings)
     err << "talvex-cli: warning: " << warning << '\n';
-  const TAnalysisResults& results = state.Results();
+  const TAnalysisResults& results = outcome.Results();
+  const TDataMatrix& analysed = outcome.Data();
   const auto labelled = [&](const std::string& path) {
-    return options.labelled && path.size() >= 4 && path.compare(path.size() - 4, 4, ".csv") == 0;
+    return options.labelled && HasExtension(path, "csv");
   };
   if (!options.scores.empty()) {
     attempt([&] {
       if (labelled(options.scores)) {
-        ExportLabelledCsv(options.scores, results.scores, data.objectCount, state.FactorCount(),
-                          data.objectLabels, "Object");
+        ExportLabelledCsv(options.scores, results.scores, analysed.objectCount, factorCount,
+                          analysed.objectLabels, "Object");
       } else {
-        ExportScores(options.scores, results.scores, data.objectCount, state.FactorCount(),
-                     data.objectLabels);
+        ExportScores(options.scores, results.scores, analysed.objectCount, factorCount,
+                     analysed.objectLabels);
       }
     });
   }
   if (!options.vectors.empty()) {
     attempt([&] {
       if (labelled(options.vectors)) {
-        ExportLabelledCsv(options.vectors, results.eigenvectors, data.variableCount,
-                          state.FactorCount(), data.variableLabels, "Variable");
+        ExportLabelledCsv(options.vectors, results.eigenvectors, analysed.variableCount,
+                          factorCount, analysed.variableLabels, "Variable");
       } else {
-        ExportVectors(options.vectors, results.eigenvectors, data.variableCount,
-                      state.FactorCount(), data.variableLabels);
+        ExportVectors(options.vectors, results.eigenvectors, analysed.variableCount, factorCount,
+                      analysed.variableLabels);
       }
     });
   }
   if (!options.diagnostics.empty()) {
     attempt([&] {
-      WriteFileAtomically(options.diagnostics,
-                          DiagnosticsReport(diagnostics, data, &state.Record()).Text("\n"));
+      WriteFileAtomically(
+          options.diagnostics,
+          DiagnosticsReport(outcome.Diagnostics(), analysed, &outcome.Record()).Text("\n"));
     });
   }
   if (!options.results.empty())
-    attempt([&] { WriteAllResults(options.results, state, diagnostics); });
+    attempt([&] { WriteAllResults(options.results, outcome.State(), outcome.Diagnostics()); });
   return status;
 }
 

@@ -10,13 +10,12 @@ namespace talvex {
 
 int RunCheckCommand(const TCliOptions& options, std::ostream& out) {
   CheckOutputPlaces(options);
-  TAnalysisState state;
   TImportReport report;
-  LoadDataFile(options, state, &report);
-  std::string text = CheckLine(state.Data(), report) + '\n';
+  const TDataMatrix data = LoadDataFile(options, &report).matrix;
+  std::string text = CheckLine(data, report) + '\n';
   // The objects left out for missing values, as the listing's header has them.
-  for (const std::string& note : state.Data().notes) text += note + '\n';
-  if (!options.saveData.empty()) WriteDataMatrixFile(options.saveData, state.Data());
+  for (const std::string& note : data.notes) text += note + '\n';
+  if (!options.saveData.empty()) WriteDataMatrixFile(options.saveData, data);
   WriteStandardOutput(out, text);
   return 0;
 }

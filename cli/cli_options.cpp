@@ -6,6 +6,8 @@
 #include <limits>
 #include <utility>
 
+#include "numeric/file_name_case.h"
+
 namespace talvex {
 
 namespace {
@@ -253,9 +255,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
         "--check writes no listing or export; leave out --report, --scores, --vectors, "
         "--diagnostics and --results");
   }
-  const auto isCsv = [](const std::string& path) {
-    return path.size() >= 4 && path.compare(path.size() - 4, 4, ".csv") == 0;
-  };
+  const auto isCsv = [](const std::string& path) { return HasExtension(path, "csv"); };
   if (options.labelled && !isCsv(options.scores) && !isCsv(options.vectors))
     throw ECliUsage("--labelled applies to a .csv export of --scores or --vectors");
   if (!files.empty() && options.tableOptionsGiven && !IsTableFile(files[0])) {

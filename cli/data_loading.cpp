@@ -6,16 +6,17 @@
 
 namespace talvex {
 
-void LoadDataFile(const TCliOptions& options, TAnalysisState& state, TImportReport* report) {
+TRunData LoadDataFile(const TCliOptions& options, TImportReport* report) {
+  TRunData data{.path = options.file};
   if (!IsTableFile(options.file)) {
-    state.LoadFile(options.file);
-    return;
+    ReadDataFile(options.file, data.matrix);
+    return data;
   }
   TImportReport read;
-  TDataMatrix data = ImportTable(options.file, options.table, &read);
-  TRunSource source = TableRunSource(options.file, options.table, read);
-  state.LoadData(std::move(data), options.file, std::move(source));
+  data.matrix = ImportTable(options.file, options.table, &read);
+  data.source = TableRunSource(options.file, options.table, read);
   if (report != nullptr) *report = std::move(read);
+  return data;
 }
 
 std::string CheckLine(const TDataMatrix& data, const TImportReport& report) {

@@ -3,17 +3,16 @@
 // data-matrix file exactly as before.
 #pragma once
 
-#include "analysis/analysis_state.h"
 #include "cli/cli_options.h"
 #include "tables/table_import.h"
+#include "talvex/talvex.h"
 
 namespace talvex {
 
-/// Loads options.file into `state`; for a table, `report` (when given)
-/// receives what the import detected. Raises what the reader or the import
-/// raises; `state` is then unchanged.
-void LoadDataFile(const TCliOptions& options, TAnalysisState& state,
-                  TImportReport* report = nullptr);
+/// Reads options.file into the data of a run; for a table, `report` (when
+/// given) receives what the import detected. Raises what the reader or the
+/// import raises.
+TRunData LoadDataFile(const TCliOptions& options, TImportReport* report = nullptr);
 
 /// The --check line: "150 objects, 4 descriptors" as for a data-matrix file,
 /// with ", 3 groups" when the data have groups.

@@ -10,6 +10,7 @@
 #include "export/export_format.h"
 #include "export/workbook_writer.h"
 #include "numeric/eight_bit_text.h"
+#include "numeric/file_name_case.h"
 
 namespace talvex {
 
@@ -193,9 +194,8 @@ std::string JsonOf(const std::vector<TResultTable>& tables) {
   return out + "\n  ]\n}\n";
 }
 
-bool EndsWith(const std::string& s, const std::string& end) {
-  return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
-}
+// A path ending in '/' names a folder of CSV files.
+bool IsFolder(const std::string& path) { return !path.empty() && path.back() == '/'; }
 
 }  // namespace
 
@@ -267,7 +267,7 @@ std::vector<TResultTable> AllResultTables(const TAnalysisState& state,
 }
 
 void CheckAllResultsPath(const std::string& path) {
-  if (EndsWith(path, "/") || EndsWith(path, ".xlsx") || EndsWith(path, ".json")) return;
+  if (IsFolder(path) || HasExtension(path, "xlsx") || HasExtension(path, "json")) return;
   throw EUnknownExportFormat("Cannot write all results to " + path +
                              ": the name must end in .xlsx, .json or / (a folder of CSV files)");
 }
@@ -276,9 +276,9 @@ void WriteAllResults(const std::string& path, const TAnalysisState& state,
                      const TDiagnostics& diagnostics) {
   CheckAllResultsPath(path);
   const std::vector<TResultTable> tables = AllResultTables(state, diagnostics);
-  if (EndsWith(path, ".json")) {
+  if (HasExtension(path, "json")) {
     WriteFileAtomically(path, JsonOf(tables));
-  } else if (EndsWith(path, ".xlsx")) {
+  } else if (HasExtension(path, "xlsx")) {
     TWorkbookWriter workbook;
     for (const TResultTable& table : tables) {
       TWorksheet& sheet = workbook.AddSheet(table.name);

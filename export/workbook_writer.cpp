@@ -9,6 +9,7 @@
 #include "export/zip_archive.h"
 #include "numeric/eight_bit_text.h"
 #include "numeric/exception.h"
+#include "numeric/file_name_case.h"
 
 namespace talvex {
 namespace {
@@ -95,16 +96,6 @@ std::size_t CodePointCount(std::string_view utf8) {
     ++count;
   }
   return count;
-}
-
-// Sheet names compare without regard to case; ASCII folding suffices for the
-// names the program gives.
-std::string Folded(std::string_view name) {
-  std::string out(name);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  }
-  return out;
 }
 
 std::string SheetPart(std::size_t index) {
@@ -194,7 +185,9 @@ void CheckSheetName(const std::string& utf8, const std::deque<TWorksheet>& sheet
   }
   if (utf8.front() == '\'' || utf8.back() == '\'') refuse("it may not begin or end with '");
   for (const TWorksheet& sheet : sheets) {
-    if (Folded(sheet.Name()) == Folded(utf8)) refuse("another sheet has that name");
+    // Sheet names compare without regard to case; ASCII folding suffices
+    // for the names the program gives.
+    if (AsciiLower(sheet.Name()) == AsciiLower(utf8)) refuse("another sheet has that name");
   }
 }
 

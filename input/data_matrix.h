@@ -27,4 +27,8 @@ struct TDataMatrix {
   std::vector<std::string> notes;   // lines for the listing's header ("3 objects ... left out")
 };
 
+/// How many groups `groups` (one name per object) hold: the distinct names,
+/// objects without a group (an empty name) counting as one group of their own.
+TSize GroupCount(const std::vector<std::string>& groups);
+
 }  // namespace talvex

@@ -22,7 +22,6 @@
 #include <algorithm>
 #include <climits>
 #include <optional>
-#include <set>
 
 #include "analysis/transform_warnings.h"
 #include "diagnostics/diagnostics_report.h"
@@ -631,7 +630,7 @@ void TMainForm::ShowDataSize() {
   QString line = QString::fromStdString(talvex::InformationLine(state_.Data()));
   const std::vector<std::string>& groups = state_.Data().groups;
   if (!groups.empty()) {
-    const std::size_t count = std::set<std::string>(groups.begin(), groups.end()).size();
+    const talvex::TSize count = talvex::GroupCount(groups);
     line += count == 1 ? tr(", 1 group") : tr(", %1 groups").arg(count);
   }
   lblInfo_->setText(line);

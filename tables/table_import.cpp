@@ -4,11 +4,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <set>
 #include <utility>
 
 #include "input/data_refused.h"
 #include "input/file_bytes.h"
+#include "numeric/file_name_case.h"
 #include "tables/cell_number.h"
 #include "tables/delimited_text.h"
 #include "tables/table_roles.h"
@@ -31,14 +31,6 @@ constexpr std::size_t NamedLeftOut = 20;
   EDataRefused error(message);
   error.SetDetail(std::move(detail));
   throw error;
-}
-
-std::string Extension(const std::string& path) {
-  std::string extension = std::filesystem::path(path).extension().string();
-  for (char& c : extension) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return extension;
 }
 
 std::string Plural(std::size_t count, const char* one, const char* many) {
@@ -130,7 +122,7 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
   for (const std::size_t c : layout.variables)
     data.variableLabels.push_back(report.columns[c].name);
   report.variableColumns = layout.variables;
-  report.groupCount = std::set<std::string>(groups.begin(), groups.end()).size();
+  report.groupCount = GroupCount(groups);
   data.groups = std::move(groups);
   if (!report.omittedRows.empty()) {
     std::string line =
@@ -180,18 +172,18 @@ std::string TImportReport::Summary() const {
 }
 
 bool IsTableFile(const std::string& path) {
-  const std::string extension = Extension(path);
-  return extension == ".csv" || extension == ".tsv" || extension == ".txt" ||
-         extension == ".xlsx" || extension == ".ods" || extension == ".xls";
+  const std::string extension = FileExtension(path);
+  return extension == "csv" || extension == "tsv" || extension == "txt" || extension == "xlsx" ||
+         extension == "ods" || extension == "xls";
 }
 
 TDataMatrix ImportTable(const std::string& path, const TImportOptions& options,
                         TImportReport* report) {
   TImportReport read;
   try {
-    const std::string extension = Extension(path);
-    read.format = extension.empty() ? std::string() : extension.substr(1);
-    if (extension == ".xls") {
+    const std::string extension = FileExtension(path);
+    read.format = extension;
+    if (extension == "xls") {
       Refuse("Legacy .xls workbooks are not read",
              "save the sheet as .xlsx, .ods or .csv and open that");
     }
@@ -201,9 +193,9 @@ TDataMatrix ImportTable(const std::string& path, const TImportOptions& options,
       Refuse("Table too large", std::to_string(size) + " bytes");
     const std::string bytes = ReadFileBytes(path);
     TCellGrid grid;
-    if (extension == ".xlsx") {
+    if (extension == "xlsx") {
       TakeSheet(ReadXlsxSheet(bytes, options.sheet), read, grid);
-    } else if (extension == ".ods") {
+    } else if (extension == "ods") {
       TakeSheet(ReadOdsSheet(bytes, options.sheet), read, grid);
     } else {
       if (bytes.size() > MaxTableFileBytes)

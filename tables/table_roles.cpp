@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "input/data_refused.h"
+#include "numeric/file_name_case.h"
 #include "tables/cell_number.h"
 #include "tables/identifier_columns.h"
 
@@ -26,13 +27,6 @@ struct TColumnCounts {
   EDataRefused error(message);
   error.SetDetail(std::move(detail));
   throw error;
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
 }
 
 std::string ColumnText(const std::vector<TImportColumn>& columns, std::size_t c) {
@@ -70,7 +64,7 @@ std::size_t FindColumn(const std::string& reference, const char* what,
       if (columns[c].name == reference) return c;
     }
     for (std::size_t c = 0; c < columns.size(); ++c) {
-      if (Lower(columns[c].name) == Lower(reference)) return c;
+      if (AsciiLower(columns[c].name) == AsciiLower(reference)) return c;
     }
   }
   std::string there;
@@ -105,7 +99,7 @@ bool IsGroupLikeName(const std::string& name) {
   static const char* const Words[] = {"group",    "species",   "sex",    "population", "island",
                                       "site",     "locality",  "taxon",  "genus",      "class",
                                       "category", "treatment", "region", "morph",      "gender"};
-  const std::string lower = Lower(std::string(TrimBlanks(name)));
+  const std::string lower = AsciiLower(TrimBlanks(name));
   for (const char* word : Words) {
     if (lower == word) return true;
   }

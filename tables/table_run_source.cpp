@@ -4,16 +4,11 @@
 #include <charconv>
 #include <filesystem>
 
+#include "numeric/file_name_case.h"
+
 namespace talvex {
 
 namespace {
-
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 // Whether the column options would find column `c` by its name: a name that
 // reads as a number, means "none", splits a list or repeats (in any letter
@@ -25,7 +20,7 @@ bool FoundByName(const std::vector<TImportColumn>& columns, std::size_t c) {
   const auto read = std::from_chars(name.data(), name.data() + name.size(), number);
   if (read.ec == std::errc() && read.ptr == name.data() + name.size()) return false;
   for (std::size_t other = 0; other < columns.size(); ++other) {
-    if (other != c && Lower(columns[other].name) == Lower(name)) return false;
+    if (other != c && AsciiLower(columns[other].name) == AsciiLower(name)) return false;
   }
   return true;
 }

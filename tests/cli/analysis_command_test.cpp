@@ -237,5 +237,27 @@ TEST_F(CliAnalysis, NewOutputsAreCheckedBeforeTheRun) {
   EXPECT_NE(run.err.find("--labelled applies to a .csv export"), std::string::npos) << run.err;
 }
 
+TEST_F(CliAnalysis, ExtensionsInCapitalsChooseAsTheirLowerCaseDo) {
+  const std::string data = AnalysisData("morph.nts");
+  const TRun lower = Cli({"--labelled", "--scores", (dir_ / "lower.csv").string(), "--results",
+                          (dir_ / "all.json").string(), data});
+  ASSERT_EQ(lower.status, 0) << lower.err;
+  const TRun upper =
+      Cli({"--labelled", "--scores", (dir_ / "UPPER.CSV").string(), "--results",
+           (dir_ / "ALL.JSON").string(), "--vectors", (dir_ / "V.XlsX").string(), data});
+  ASSERT_EQ(upper.status, 0) << upper.err;
+  EXPECT_EQ(ReadFile(dir_ / "UPPER.CSV"), ReadFile(dir_ / "lower.csv"));
+  EXPECT_EQ(ReadFile(dir_ / "UPPER.CSV").substr(0, 7), "Object,");
+  // The same tables but for the run's date and time.
+  const std::string json = ReadFile(dir_ / "ALL.JSON");
+  EXPECT_EQ(json.size(), ReadFile(dir_ / "all.json").size());
+  EXPECT_NE(json.find("\"Eigenvalues\""), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "V.XlsX"));
+
+  const TRun workbook = Cli({"--no-jackknife", "--results", (dir_ / "ALL.XLSX").string(), data});
+  ASSERT_EQ(workbook.status, 0) << workbook.err;
+  EXPECT_EQ(ReadFile(dir_ / "ALL.XLSX").substr(0, 2), "PK");  // a workbook, not a folder
+}
+
 }  // namespace
 }  // namespace talvex

@@ -1,0 +1,32 @@
+// A run through the core's entry point: the state is loaded, run with the
+// diagnostics and frozen into the outcome.
+#include "talvex/talvex.h"
+
+#include <utility>
+
+#include "diagnostics/diagnostics_run.h"
+
+namespace talvex {
+
+TAnalysis& TAnalysis::Compute(TRunData data, const TRunOptions& options, const TRunHooks& hooks) {
+  auto outcome = std::make_shared<TRunOutcome>();
+  TAnalysisState& state = outcome->state_;
+  std::vector<std::string> groups = std::move(data.matrix.groups);
+  const bool groupsFromLabels = data.source.groupsFromLabels;
+  state.LoadData(std::move(data.matrix), data.path, std::move(data.source));
+  state.SetGroups(std::move(groups), groupsFromLabels);
+  if (options.factorCount != 0 &&
+      !state.SetFactorCount(static_cast<long long>(options.factorCount)))
+    throw Exception("The number of factors must be between 1 and " +
+                    std::to_string(state.Data().variableCount));
+  TReportListing& listing = hooks.listing != nullptr ? *hooks.listing : outcome->listing_;
+  outcome->diagnostics_ = RunWithDiagnostics(state, options.analysis, listing, options.diagnostics,
+                                             hooks.observer, options.threads);
+  if (hooks.listing != nullptr) {
+    for (const std::string& line : hooks.listing->Lines()) outcome->listing_.Append(line);
+  }
+  outcome_ = std::move(outcome);
+  return *this;
+}
+
+}  // namespace talvex
