@@ -57,6 +57,7 @@ void TAnalysisState::SetGroups(std::vector<std::string> groups) {
   if (!groups.empty() && groups.size() != data_.objectCount)
     throw Exception("Groups must be given for every object");
   data_.groups = std::move(groups);
+  data_.groupName.clear();  // not from a column any more
 }
 
 bool TAnalysisState::SetParallelAnalysis(std::uint64_t resultsStamp,
