@@ -48,6 +48,9 @@ TPlotKind PlotKindOf(TCliFigureKind kind) {
 std::unique_ptr<QGuiApplication> GuiWithoutDisplay() {
   if (QGuiApplication::instance()) return nullptr;
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Qt's notes on its own set-up (a missing runtime folder) are not the
+  // program's messages: standard error keeps only those.
+  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
   static int argc = 1;
   static char name[] = "talvex-cli";
   static char* argv[] = {name, nullptr};

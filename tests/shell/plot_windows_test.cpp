@@ -510,6 +510,53 @@ class TPlotWindowsTest : public QObject {
     QCOMPARE(window.Canvas().Title(), QString("Object Scores of morph"));
   }
 
+  void editedTitlesBelongToTheirData() {
+    TPlotWindow& window = Show(TPlotKind::Scores, data_->state);
+    window.TitlesItem().trigger();
+    QTest::keyClicks(&window.YTitleEdit(), " of morph");
+    const QString edited = window.Canvas().YTitle();
+    QVERIFY(edited.endsWith(" of morph"));
+    // The same run shown again keeps the user's titles.
+    windows_->RunCompleted(data_->state, data_->listing, talvex::TDiagnostics());
+    Show(TPlotKind::Scores, data_->state);
+    QCOMPARE(window.Canvas().YTitle(), edited);
+    // Other data bring back the plot's own titles, with their numbers.
+    windows_->RunCompleted(iris_->state, iris_->listing, iris_->diagnostics);
+    Show(TPlotKind::Scores, iris_->state);
+    QCOMPARE(window.Canvas().YTitle(), ExpectedTitle(iris_->state.Results(), 2));
+    QCOMPARE(window.YTitleEdit().text(), ExpectedTitle(iris_->state.Results(), 2));
+    QVERIFY(!window.YTitleEdit().isModified());
+    // Also after the window was closed and opened again.
+    QTest::keyClicks(&window.TitleEdit(), " of iris");
+    window.close();
+    windows_->RunCompleted(data_->state, data_->listing, talvex::TDiagnostics());
+    Show(TPlotKind::Scores, data_->state);
+    QCOMPARE(window.Canvas().Title(), QString("Object Scores"));
+  }
+
+  // The command line draws with the desktop's library: the same plot at
+  // the same size gives the same pixels.
+  void commandLineFigureIsTheDesktopExport() {
+    const QString data = QString(TALVEX_TEST_DATA) + "/iris_grouped.csv";
+    const QString cli = dir_.filePath("cli.png");
+    QProcess process;
+    process.start(TALVEX_CLI_PROGRAM,
+                  {data, "--report", dir_.filePath("report.txt"), "--figure", "scores=" + cli,
+                   "--figure", "biplot=" + dir_.filePath("cli_biplot.png")});
+    QVERIFY(process.waitForFinished(120000));
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY2(process.readAllStandardError().isEmpty(), "no message from the figures");
+    for (TPlotKind kind : {TPlotKind::Scores, TPlotKind::Biplot}) {
+      TPlotWindow& window = ShowIris(kind);
+      const QString desktop = dir_.filePath("desktop.png");
+      SaveFigure(desktop, window.Canvas(), TFigureSize(), window.Canvas().Title());
+      const QImage a(desktop);
+      const QImage b(kind == TPlotKind::Scores ? cli : dir_.filePath("cli_biplot.png"));
+      QCOMPARE(a.size(), QSize(2008, 1417));
+      QCOMPARE(a.convertToFormat(QImage::Format_RGB32), b.convertToFormat(QImage::Format_RGB32));
+    }
+  }
+
   void copyAndPrintTheFigure() {
     TPlotWindow& window = Show(TPlotKind::Scree, data_->state);
     // Copy: the size dialog's answer is the clipboard picture's size.
