@@ -121,7 +121,7 @@ void TPlotWindow::CreateActions() {
   referenceLinesItem_ = Checkable(tr("Re&ference Lines"), this, true);
   percentBarsItem_ = Checkable(tr("&Percent of Trace Bars"), this);
   correlationCircleItem_ = Checkable(tr("Correlation &Circle"), this);
-  allEigenvaluesItem_ = Checkable(tr("&All Eigenvalues"), this);
+  allEigenvaluesItem_ = Checkable(tr("All Eigen&values"), this);
   parallelAnalysisItem_ = new QAction(tr("Parallel &Analysis..."), this);
   connect(parallelAnalysisItem_, &QAction::triggered, this,
           &TPlotWindow::ParallelAnalysisItemClick);
