@@ -714,6 +714,8 @@ void TFigureDrawing::DrawLabels(QPainter& painter, const TLayout& layout,
     return scene_.items[a].singledRank < scene_.items[b].singledRank;
   });
   for (std::size_t i : singled) queue(i);
+  for (std::size_t i = 0; i < itemCount; ++i)
+    if (scene_.items[i].alwaysLabelled) queue(i);
   for (std::size_t k = itemCount + arrowCount; k < count; ++k) queue(k);
   for (int i : selection_) queue(std::size_t(i));
   if (labelAll_)

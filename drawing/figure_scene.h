@@ -20,10 +20,13 @@ struct TSceneItem {
   QString name;     // for the hover text
   QString group;    // empty without groups
   QString details;  // the values, for the hover text
-  /// Labelled whatever the reader chose (the objects the diagnostics single
-  /// out, the scree plot's component numbers), before the other points.
+  /// Labelled whatever the reader chose, before the other points, and
+  /// searched for the farthest (the objects the diagnostics single out).
   bool singledOut = false;
   int singledRank = 0;  // among those singled out: 0 first
+  /// Labelled whatever the reader chose, where there is room (the scree
+  /// plot's component numbers).
+  bool alwaysLabelled = false;
 };
 
 /// Items drawn alike, with one legend entry (none when `legend` is empty).

@@ -322,7 +322,7 @@ TFigureScene ScreeScene(const TPlotSnapshot& snapshot, const TPlotChoices& choic
     item.at = QPointF(double(c), value);
     // Each point carries its component number.
     item.mark = QString::number(c);
-    item.singledOut = true;
+    item.alwaysLabelled = true;
     item.name = Tr("Eigenvalue %1").arg(c);
     item.details = Tr("%1 (%2% of trace)")
                        .arg(Number(value))

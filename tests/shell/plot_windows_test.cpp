@@ -269,7 +269,7 @@ class TPlotWindowsTest : public QObject {
     for (talvex::TSize k = 1; k <= p; ++k) {
       QCOMPARE(line.points[k - 1], QPointF(double(k), results.eigenvalues.GetValue(k)));
       QCOMPARE(scene.items[k - 1].mark, QString::number(k));
-      QVERIFY(scene.items[k - 1].singledOut);
+      QVERIFY(scene.items[k - 1].alwaysLabelled);
       QVERIFY(Near(scene.errorBars[k - 1].dy,
                    1.96 * results.tables.jackknife->eigenvalues[k - 1].standardError, 1e-9));
     }
