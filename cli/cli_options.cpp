@@ -264,7 +264,8 @@ const TOptionSpec Options[] = {
        o.saveData = FileName(n, v);
      }},
     {"--figure", nullptr, "KIND=OUT.{png,svg,pdf}",
-     "draw a plot (repeatable): scores, vectors, scree, biplot, influence or correlation-circle",
+     "draw a plot, repeatable; KIND: scores, vectors, scree, biplot, influence, "
+     "correlation-circle",
      [](TCliOptions& o, const std::string& n, const std::string& v) {
        o.figures.push_back(Figure(n, v));
      }},
@@ -286,8 +287,8 @@ const TOptionSpec Options[] = {
        FigureComponents(o, n, v);
        o.figureOptionsGiven = true;
      }},
-    {"--figure-regions", nullptr, "none|concentration|mean",
-     "95% concentration ellipses or confidence ellipses of the means around each group",
+    {"--figure-regions", nullptr, "R",
+     "none, concentration or mean: the groups' 95% ellipses (default none)",
      [](TCliOptions& o, const std::string& n, const std::string& v) {
        o.figure.regions = Choose(n, v, RegionChoices);
        o.figureOptionsGiven = true;
@@ -298,7 +299,7 @@ const TOptionSpec Options[] = {
        o.figureOptionsGiven = true;
      }},
     {"--figure-labels", nullptr, "none|names|values",
-     "the points' labels (default names; crowded labels are left out)",
+     "the points' labels (default names; left out where crowded)",
      [](TCliOptions& o, const std::string& n, const std::string& v) {
        o.figure.labels = Choose(n, v, LabelChoices);
        o.figureOptionsGiven = true;
