@@ -510,6 +510,16 @@ class TPlotWindowsTest : public QObject {
     QCOMPARE(window.Canvas().Title(), QString("Object Scores of morph"));
   }
 
+  void hoveringAnArrowHeadNamesItsVariable() {
+    TPlotWindow& window = ShowIris(TPlotKind::Biplot);
+    Paint(window.Canvas());
+    for (const TSceneArrow& arrow : window.Canvas().Scene().arrows) {
+      const QPointF head = window.Canvas().ToPixels(arrow.tip);
+      QCOMPARE(window.Canvas().HoverTextAt(head), arrow.label);
+      QCOMPARE(window.Canvas().ItemAt(head), -1);
+    }
+  }
+
   void editedTitlesBelongToTheirData() {
     TPlotWindow& window = Show(TPlotKind::Scores, data_->state);
     window.TitlesItem().trigger();
