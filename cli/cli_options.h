@@ -64,6 +64,7 @@ struct TCliOptions {
   TImportOptions table;
   bool tableOptionsGiven = false;   // some option above was given (tables only)
   std::string saveData;             // write the loaded data as a data-matrix file; empty: no
+  bool groupsFromLabels = false;    // groups from the object labels when the data have none
   std::vector<TCliFigure> figures;  // the plots to draw, in order
   TCliFigureOptions figure;
   bool figureOptionsGiven = false;  // some --figure-... option was given

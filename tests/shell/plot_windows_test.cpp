@@ -467,7 +467,7 @@ class TPlotWindowsTest : public QObject {
   }
 
   void severalWindowsAtOnceFollowANewRun() {
-    windows_->ShowListing(data_->listing);
+    windows_->ShowListing(data_->listing, QString());
     TPlotWindow& scores = Show(TPlotKind::Scores, data_->state);
     TPlotWindow& scree = Show(TPlotKind::Scree, data_->state);
     QVERIFY(windows_->ListingWindow()->isVisible() && scores.isVisible() && scree.isVisible());
@@ -550,7 +550,7 @@ class TPlotWindowsTest : public QObject {
     const QString data = QString(TALVEX_TEST_DATA) + "/iris_grouped.csv";
     const QString cli = dir_.filePath("cli.png");
     QProcess process;
-    process.start(TALVEX_CLI_PROGRAM,
+    process.start(TALVEX_CLI,
                   {data, "--report", dir_.filePath("report.txt"), "--figure", "scores=" + cli,
                    "--figure", "biplot=" + dir_.filePath("cli_biplot.png")});
     QVERIFY(process.waitForFinished(120000));
