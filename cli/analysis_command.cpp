@@ -9,6 +9,7 @@
 #include "analysis/transform_warnings.h"
 #include "cli/data_loading.h"
 #include "cli/failure_report.h"
+#include "cli/figure_output.h"
 #include "cli/listing_output.h"
 #include "cli/output_check.h"
 #include "diagnostics/diagnostics_report.h"
@@ -76,6 +77,7 @@ unsigned ThreadsToUse(const TCliOptions& options, std::ostream& err) {
 int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostream& err) {
   // Every output is checked before a long run, not after it.
   CheckOutputPlaces(options);
+  CheckFigureSize(options);
 
   TImportReport import;
   TRunData run = LoadDataFile(options, &import);
@@ -103,6 +105,7 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
     return 1;
   }
   const TSize factorCount = options.factors ? TSize(*options.factors) : data.variableCount;
+  CheckFigureComponents(options, factorCount, data.variableCount);
   if (!options.scores.empty()) CheckExportFits(options.scores, data.objectCount, factorCount);
   if (!options.vectors.empty()) CheckExportFits(options.vectors, data.variableCount, factorCount);
 
@@ -188,6 +191,10 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   }
   if (!options.results.empty())
     attempt([&] { WriteAllResults(options.results, outcome.State(), outcome.Diagnostics()); });
+  if (!options.figures.empty())
+    attempt([&] {
+      if (!WriteFigures(options, outcome.State(), outcome.Diagnostics(), err)) status = 1;
+    });
   return status;
 }
 

@@ -124,6 +124,7 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
   report.variableColumns = layout.variables;
   report.groupCount = GroupCount(groups);
   data.groups = std::move(groups);
+  if (layout.group != TTableLayout::None) data.groupName = report.columns[layout.group].name;
   if (!report.omittedRows.empty()) {
     std::string line =
         Plural(report.omittedRows.size(), "object", "objects") + " with missing values left out: ";
