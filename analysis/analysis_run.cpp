@@ -67,162 +67,209 @@ std::vector<TEigenvalueRow> EigenvalueRows(const TFloatVector& eigenvalues, TSiz
   return rows;
 }
 
-void Step(const TRunRequest& request, const char* step) {
-  if (request.observer != nullptr) request.observer->StepStarted(step);
-}
-
 bool IsFloatingPointFault(const Exception& e) {
   return dynamic_cast<const EInvalidOp*>(&e) != nullptr ||
          dynamic_cast<const EZeroDivide*>(&e) != nullptr ||
          dynamic_cast<const EOverflow*>(&e) != nullptr;
 }
 
-// The steps of the run; `stage` follows it into the jackknife.
-void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResults& results,
-              TReportListing& listing, RunStage& stage) {
-  const TAnalysisOptions options = request.options;
-  const DispersionMethod method = options.method;
-  const TSize n = data.objectCount;
-  const TSize p = data.variableCount;
-  const TSize k = request.factorCount;
-  const TLabels& variableLabels = data.variableLabels;
+// The steps of the run, in the listing's order; each writes its lines as
+// soon as it has computed them. `stage` follows the run into the jackknife.
+class TRunSteps {
+ public:
+  TRunSteps(const TRunRequest& request, const TDataMatrix& data, TReportListing& listing,
+            RunStage& stage)
+      : request_(request),
+        data_(data),
+        listing_(listing),
+        stage_(stage),
+        options_(request.options),
+        method_(options_.method),
+        n_(data.objectCount),
+        p_(data.variableCount),
+        k_(request.factorCount),
+        labels_(data.variableLabels) {}
 
-  ClearFloatFaults();
-  listing.Clear();
-  if (k < 1 || k > p)
-    throw Exception("The number of factors must be between 1 and " + std::to_string(p));
-
-  AppendHeader(listing, FormatTime(request.startTime, "%Y-%m-%d"),
-               FormatTime(request.startTime, "%H:%M:%S"),
-               request.dataFromFile ? AbsolutePath(request.dataFileName) : PastedDataName,
-               data.title, p, n, data.notes);
-
-  // The working copy of the data, objects in rows.
-  TFloatMatrix x = DataColumns(data);
-
-  TAnalysisResults run;
-  TResultTables& tables = run.tables;
-  tables.options = options;
-  tables.factorCount = k;
-
-  Step(request, "Basic statistics");
-  TFloatVector sds(p);
-  {
-    TFloatVector means(p);
-    ColumnMeansAndDeviations(x, n, p, means, sds);
-    AppendBasicStatistics(listing, variableLabels, means, sds);
-    tables.means = means;
-    tables.deviations = sds;
+  // The driver: the full sample, then the jackknife. On success the results
+  // go to `results`; on failure it stays as it was.
+  void Run(TAnalysisResults& results) {
+    Header();
+    BasicStatistics();
+    TransformData();
+    StartJackknife();
+    Dispersion();
+    Decomposition();
+    Scores();
+    Correlations();
+    Allometry();
+    Jackknife();
+    results = std::move(run_);
   }
 
-  if (!options.Transformed()) {
-    listing.Append("Raw data");
-  } else {
-    listing.Append(std::string("Data log (") +
-                   (options.transformation == DataTransform::TransformDecimal ? "10" : "e") + ")" +
-                   " transformed");
+ private:
+  void Step(const char* step) {
+    if (request_.observer != nullptr) request_.observer->StepStarted(step);
   }
-  listing.AppendEmpty();
-  if (options.Transformed()) {
-    TransformData(x, n, p, options.transformation);
-    // The correlations with the components divide by the spread of the data analysed.
-    TFloatVector means(p);
-    ColumnMeansAndDeviations(x, n, p, means, sds);
+
+  void Header() {
+    ClearFloatFaults();
+    listing_.Clear();
+    if (k_ < 1 || k_ > p_)
+      throw Exception("The number of factors must be between 1 and " + std::to_string(p_));
+    AppendHeader(listing_, FormatTime(request_.startTime, "%Y-%m-%d"),
+                 FormatTime(request_.startTime, "%H:%M:%S"),
+                 request_.dataFromFile ? AbsolutePath(request_.dataFileName) : PastedDataName,
+                 data_.title, p_, n_, data_.notes);
+    // The working copy of the data, objects in rows.
+    x_ = DataColumns(data_);
+    run_.tables.options = options_;
+    run_.tables.factorCount = k_;
+  }
+
+  void BasicStatistics() {
+    Step("Basic statistics");
+    TFloatVector means(p_);
+    ColumnMeansAndDeviations(x_, n_, p_, means, sds_);
+    AppendBasicStatistics(listing_, labels_, means, sds_);
+    run_.tables.means = means;
+    run_.tables.deviations = sds_;
+  }
+
+  void TransformData() {
+    if (!options_.Transformed()) {
+      listing_.Append("Raw data");
+    } else {
+      listing_.Append(std::string("Data log (") +
+                      (options_.transformation == DataTransform::TransformDecimal ? "10" : "e") +
+                      ")" + " transformed");
+    }
+    listing_.AppendEmpty();
+    if (options_.Transformed()) {
+      talvex::TransformData(x_, n_, p_, options_.transformation);
+      // The correlations with the components divide by the spread of the data analysed.
+      TFloatVector means(p_);
+      ColumnMeansAndDeviations(x_, n_, p_, means, sds_);
+    }
   }
 
   // Under correlations the reduced samples need nothing of the full sample's
   // decomposition: the jackknife's workers start on them now, while this
-  // thread decomposes the full sample and writes its tables.
-  const TJackknifeSettings settings{
-      .threads = request.threads, .observer = request.observer, .collector = request.collector};
-  // Where that fails (no memory for the workers), the full-sample results
-  // still come first: the jackknife is started again, and fails, at its turn.
-  const TJackknifeData jackknifeData{x, n, p, k, method};
-  std::optional<TJackknifeRun> jackknife;
-  if (options.jackknife) {
+  // thread decomposes the full sample and writes its tables. Where that
+  // fails (no memory for the workers), the full-sample results still come
+  // first: the jackknife is started again, and fails, at its turn.
+  void StartJackknife() {
+    if (!options_.jackknife) return;
     try {
-      jackknife.emplace(jackknifeData, settings);
+      jackknife_.emplace(JackknifeData(), JackknifeSettings());
     } catch (...) {
       ClearFloatFaults();
     }
   }
 
-  run.eigenvalues = TFloatVector(p);
-  run.eigenvectors = TFloatMatrix(p, p);
-  run.scores = TFloatMatrix(n, p);
-  TFloatVector offDiag(p);
-  TFloatMatrix d(p, p);
-
-  listing.Append("Statistics based on the entire sample");
-  listing.AppendEmpty();
-  listing.Append(method == DispersionMethod::Covariance ? "Covariance matrix"
-                                                        : "Correlation matrix");
-  listing.AppendEmpty();
-  Step(request, "Dispersion matrix");
-  DispersionMatrix(x, n, p, d, method);
-  AppendLowerTriangle(listing, variableLabels, d);
-  tables.dispersion = d;  // the decomposition works in d
-
-  Step(request, "Eigen-decomposition");
-  PrincipalAxes(n, p, x, method, d, run.trace, offDiag, run.eigenvalues, run.eigenvectors);
-  const double averageRoot = VectorMean(run.eigenvalues, p);
-  CheckFloatFaults();
-  AppendTrace(listing, run.trace, averageRoot);
-
-  AppendEigenvalueTable(
-      listing, EigenvalueRows(run.eigenvalues, k,
-                              FactorThreshold(options.factorRule, method, averageRoot), run.trace));
-  AppendLabelledTable(listing, "Eigenvectors", variableLabels, run.eigenvectors, k, 4);
-
-  Step(request, "Component scores");
-  // A score plot needs two axes: with one component shown, the second
-  // column is computed as well, so the plot never shows a column of zeros.
-  ComponentScores(n, p, std::min(p, std::max<TSize>(k, 2)), run.scores, run.eigenvectors, x,
-                  method);
-  AppendLabelledTable(listing, "Principal Component Scores", data.objectLabels, run.scores, k, 3);
-
-  {
-    TFloatMatrix correlations(p, k);
-    ComponentCorrelations(p, k, method, run.eigenvalues, sds, run.eigenvectors, correlations);
-    AppendLabelledTable(listing, "Correlations between components and original variables",
-                        variableLabels, correlations, k, 4);
-    tables.correlations = std::move(correlations);
+  void Dispersion() {
+    listing_.Append("Statistics based on the entire sample");
+    listing_.AppendEmpty();
+    listing_.Append(method_ == DispersionMethod::Covariance ? "Covariance matrix"
+                                                            : "Correlation matrix");
+    listing_.AppendEmpty();
+    Step("Dispersion matrix");
+    DispersionMatrix(x_, n_, p_, dispersion_, method_);
+    AppendLowerTriangle(listing_, labels_, dispersion_);
+    run_.tables.dispersion = dispersion_;  // the decomposition works in its own copy
   }
 
-  const bool allometry = options.WithAllometry();
-  double macOrientation = 1.0;
-  TFloatVector macs(allometry ? p : 0);
-  if (allometry) {
-    const std::span<const double> sizeAxis(run.eigenvectors.Column(1), p);
-    macOrientation = SizeAxisOrientation(sizeAxis);
-    AllometricCoefficients(sizeAxis, macOrientation, std::span(macs.Data(), p));
-    macs.Extend(p);
+  void Decomposition() {
+    Step("Eigen-decomposition");
+    run_.eigenvalues = TFloatVector(p_);
+    run_.eigenvectors = TFloatMatrix(p_, p_);
+    TFloatVector offDiag(p_);
+    PrincipalAxesOf(dispersion_, p_, run_.trace, offDiag, run_.eigenvalues, run_.eigenvectors);
+    const double averageRoot = VectorMean(run_.eigenvalues, p_);
     CheckFloatFaults();
-    AppendAllometricCoefficients(listing, variableLabels, macs);
-    tables.macs = macs;
+    AppendTrace(listing_, run_.trace, averageRoot);
+    AppendEigenvalueTable(
+        listing_,
+        EigenvalueRows(run_.eigenvalues, k_,
+                       FactorThreshold(options_.factorRule, method_, averageRoot), run_.trace));
+    AppendLabelledTable(listing_, "Eigenvectors", labels_, run_.eigenvectors, k_, 4);
   }
 
-  if (options.jackknife) {
-    stage = RunStage::Jackknife;
-    Step(request, "Jackknife");
+  void Scores() {
+    Step("Component scores");
+    run_.scores = TFloatMatrix(n_, p_);
+    // A score plot needs two axes: with one component shown, the second
+    // column is computed as well, so the plot never shows a column of zeros.
+    ComponentScores(n_, p_, std::min(p_, std::max<TSize>(k_, 2)), run_.scores, run_.eigenvectors,
+                    x_, method_);
+    AppendLabelledTable(listing_, "Principal Component Scores", data_.objectLabels, run_.scores, k_,
+                        3);
+  }
+
+  void Correlations() {
+    TFloatMatrix correlations(p_, k_);
+    ComponentCorrelations(p_, k_, method_, run_.eigenvalues, sds_, run_.eigenvectors, correlations);
+    AppendLabelledTable(listing_, "Correlations between components and original variables", labels_,
+                        correlations, k_, 4);
+    run_.tables.correlations = std::move(correlations);
+  }
+
+  void Allometry() {
+    if (!options_.WithAllometry()) return;
+    macs_ = TFloatVector(p_);
+    const std::span<const double> sizeAxis(run_.eigenvectors.Column(1), p_);
+    macOrientation_ = SizeAxisOrientation(sizeAxis);
+    AllometricCoefficients(sizeAxis, macOrientation_, std::span(macs_.Data(), p_));
+    macs_.Extend(p_);
+    CheckFloatFaults();
+    AppendAllometricCoefficients(listing_, labels_, macs_);
+    run_.tables.macs = macs_;
+  }
+
+  void Jackknife() {
+    if (!options_.jackknife) return;
+    stage_ = RunStage::Jackknife;
+    Step("Jackknife");
     const TJackknifeInput input{
-        .data = x,
-        .objectCount = n,
-        .variableCount = p,
-        .axisCount = k,
-        .method = method,
-        .eigenvalues = run.eigenvalues,
-        .eigenvectors = run.eigenvectors,
-        .allometry =
-            allometry ? std::optional<TJackknifeAllometry>({macs, macOrientation}) : std::nullopt,
+        .data = x_,
+        .objectCount = n_,
+        .variableCount = p_,
+        .axisCount = k_,
+        .method = method_,
+        .eigenvalues = run_.eigenvalues,
+        .eigenvectors = run_.eigenvectors,
+        .allometry = options_.WithAllometry()
+                         ? std::optional<TJackknifeAllometry>({macs_, macOrientation_})
+                         : std::nullopt,
     };
-    if (!jackknife) jackknife.emplace(jackknifeData, settings);
-    tables.jackknife = jackknife->Finish(input);
-    AppendJackknifeSections(listing, variableLabels, *tables.jackknife);
+    if (!jackknife_) jackknife_.emplace(JackknifeData(), JackknifeSettings());
+    run_.tables.jackknife = jackknife_->Finish(input);
+    AppendJackknifeSections(listing_, labels_, *run_.tables.jackknife);
   }
 
-  results = std::move(run);
-}
+  TJackknifeData JackknifeData() const { return {x_, n_, p_, k_, method_}; }
+  TJackknifeSettings JackknifeSettings() const {
+    return {.threads = request_.threads,
+            .observer = request_.observer,
+            .collector = request_.collector};
+  }
+
+  const TRunRequest& request_;
+  const TDataMatrix& data_;
+  TReportListing& listing_;
+  RunStage& stage_;
+  const TAnalysisOptions options_;
+  const DispersionMethod method_;
+  const TSize n_, p_, k_;
+  const TLabels& labels_;
+
+  TFloatMatrix x_{0, 0};
+  TFloatVector sds_{p_};
+  TFloatMatrix dispersion_{p_, p_};
+  TFloatVector macs_{0};
+  double macOrientation_ = 1.0;
+  std::optional<TJackknifeRun> jackknife_;
+  TAnalysisResults run_;
+};
 
 }  // namespace
 
@@ -230,7 +277,7 @@ void RunAnalysis(const TRunRequest& request, const TDataMatrix& data, TAnalysisR
                  TReportListing& listing) {
   RunStage stage = RunStage::FullSample;
   try {
-    RunSteps(request, data, results, listing, stage);
+    TRunSteps(request, data, listing, stage).Run(results);
   } catch (Exception& fault) {
     // The message stays the one the arithmetic raised; what the data show of
     // the cause goes beside it. Failing to find a cause must not replace it.
