@@ -52,6 +52,20 @@ bool Near(double a, double b, double tolerance = 1e-12) {
   return std::fabs(a - b) <= tolerance * std::max(1.0, std::fabs(b));
 }
 
+// A vector figure rasterised by the system's own converters, as a reader's
+// viewer would draw it (librsvg for SVG, poppler for PDF).
+QImage Rasterised(const QString& fileName, const QString& extension) {
+  const QString png = fileName + ".png";
+  QProcess converter;
+  if (extension == "svg") {
+    converter.start("rsvg-convert", {"-o", png, fileName});
+  } else {
+    converter.start("pdftoppm", {"-png", "-r", "100", "-singlefile", fileName, fileName});
+  }
+  if (!converter.waitForFinished(60000) || converter.exitCode() != 0) return QImage();
+  return QImage(png);
+}
+
 }  // namespace
 
 class TPlotWindowsTest : public QObject {
@@ -563,6 +577,28 @@ class TPlotWindowsTest : public QObject {
       const QImage a(desktop);
       const QImage b(kind == TPlotKind::Scores ? cli : dir_.filePath("cli_biplot.png"));
       QCOMPARE(a.size(), QSize(2008, 1417));
+      QCOMPARE(a.convertToFormat(QImage::Format_RGB32), b.convertToFormat(QImage::Format_RGB32));
+    }
+  }
+
+  // SVG and PDF files carry no pixels of their own: the command line's and
+  // the desktop's files of the same plot rasterise to the same pixels.
+  void commandLineVectorFiguresRasteriseAsTheDesktopExport() {
+    const QString data = QString(TALVEX_TEST_DATA) + "/iris_grouped.csv";
+    QProcess process;
+    process.start(TALVEX_CLI, {data, "--report", dir_.filePath("report.txt"), "--figure",
+                               "scores=" + dir_.filePath("cli.svg"), "--figure",
+                               "scores=" + dir_.filePath("cli.pdf")});
+    QVERIFY(process.waitForFinished(120000));
+    QCOMPARE(process.exitCode(), 0);
+    TPlotWindow& window = ShowIris(TPlotKind::Scores);
+    for (const QString extension : {"svg", "pdf"}) {
+      const QString desktop = dir_.filePath("desktop." + extension);
+      SaveFigure(desktop, window.Canvas(), TFigureSize(), window.Canvas().Title());
+      const QImage a = Rasterised(desktop, extension);
+      const QImage b = Rasterised(dir_.filePath("cli." + extension), extension);
+      QVERIFY2(!a.isNull() && !b.isNull(), qPrintable("rasterising the " + extension + " files"));
+      QCOMPARE(a.size(), b.size());
       QCOMPARE(a.convertToFormat(QImage::Format_RGB32), b.convertToFormat(QImage::Format_RGB32));
     }
   }
