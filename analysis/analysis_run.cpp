@@ -229,18 +229,10 @@ class TRunSteps {
     if (!options_.jackknife) return;
     stage_ = RunStage::Jackknife;
     Step("Jackknife");
-    const TJackknifeInput input{
-        .data = x_,
-        .objectCount = n_,
-        .variableCount = p_,
-        .axisCount = k_,
-        .method = method_,
-        .eigenvalues = run_.eigenvalues,
-        .eigenvectors = run_.eigenvectors,
-        .allometry = options_.WithAllometry()
-                         ? std::optional<TJackknifeAllometry>({macs_, macOrientation_})
-                         : std::nullopt,
-    };
+    const TJackknifeInput input{JackknifeData(), run_.eigenvalues, run_.eigenvectors,
+                                options_.WithAllometry()
+                                    ? std::optional<TJackknifeAllometry>({macs_, macOrientation_})
+                                    : std::nullopt};
     if (!jackknife_) jackknife_.emplace(JackknifeData(), JackknifeSettings());
     run_.tables.jackknife = jackknife_->Finish(input);
     AppendJackknifeSections(listing_, labels_, *run_.tables.jackknife);

@@ -44,13 +44,19 @@ struct TJackknifeAllometry {
   double orientation;        // +1 or -1
 };
 
-/// What the jackknife reads; everything must outlive the run.
-struct TJackknifeInput {
+/// What the reduced samples are made of, known before the full sample is
+/// decomposed; everything must outlive the run.
+struct TJackknifeData {
   const TFloatMatrix& data;  // the analysed (transformed) data, n x p
   TSize objectCount;
   TSize variableCount;
   TSize axisCount;  // k, 1..p
   DispersionMethod method;
+};
+
+/// What the jackknife reads: the reduced samples' data and the full sample's
+/// decomposition; everything must outlive the run.
+struct TJackknifeInput : TJackknifeData {
   const TFloatVector& eigenvalues;               // full sample, p
   const TFloatMatrix& eigenvectors;              // full sample, p x p
   std::optional<TJackknifeAllometry> allometry;  // only for log-transformed data under covariances
@@ -85,16 +91,6 @@ TJackknifeStatistic FinishJackknifeStatistic(double mean, double squares, TSize 
 /// or on the calling thread alone, with the same results.
 TJackknifeResults RunJackknife(const TJackknifeInput& input,
                                const TJackknifeSettings& settings = {});
-
-/// What the reduced samples are made of, known before the full sample is
-/// decomposed: TJackknifeInput's first fields.
-struct TJackknifeData {
-  const TFloatMatrix& data;  // n x p, unchanged until Finish returns
-  TSize objectCount;
-  TSize variableCount;
-  TSize axisCount;
-  DispersionMethod method;
-};
 
 /// RunJackknife in two steps, so that the reduced samples can be decomposed
 /// while the caller decomposes the full sample: under correlations the

@@ -64,14 +64,8 @@ void BM_Jackknife(benchmark::State& state) {
   talvex::ClearFloatFaults();
   talvex::PrincipalAxes(n, p, data, talvex::DispersionMethod::Correlation, work, trace, offDiag,
                         values, vectors);
-  const talvex::TJackknifeInput input{.data = data,
-                                      .objectCount = n,
-                                      .variableCount = p,
-                                      .axisCount = p,
-                                      .method = talvex::DispersionMethod::Correlation,
-                                      .eigenvalues = values,
-                                      .eigenvectors = vectors,
-                                      .allometry = std::nullopt};
+  const talvex::TJackknifeInput input{
+      {data, n, p, p, talvex::DispersionMethod::Correlation}, values, vectors, std::nullopt};
   for (auto _ : state) benchmark::DoNotOptimize(talvex::RunJackknife(input, {.threads = threads}));
 }
 BENCHMARK(BM_Jackknife)

@@ -45,28 +45,17 @@ TFullSample Decompose(const TDataMatrix& file, DispersionMethod method) {
 }
 
 TJackknifeInput InputFor(const TFullSample& s, TSize n, TSize p, double orientation) {
-  return {.data = s.data,
-          .objectCount = n,
-          .variableCount = p,
-          .axisCount = p,
-          .method = DispersionMethod::Covariance,
-          .eigenvalues = s.values,
-          .eigenvectors = s.vectors,
-          .allometry = TJackknifeAllometry{s.macs, orientation}};
+  return {{s.data, n, p, p, DispersionMethod::Covariance},
+          s.values,
+          s.vectors,
+          TJackknifeAllometry{s.macs, orientation}};
 }
 
 // The input of a run without allometry.
 TJackknifeInput PlainInput(const TFloatMatrix& data, TSize n, TSize p, TSize k,
                            DispersionMethod method, const TFloatVector& values,
                            const TFloatMatrix& vectors) {
-  return {.data = data,
-          .objectCount = n,
-          .variableCount = p,
-          .axisCount = k,
-          .method = method,
-          .eigenvalues = values,
-          .eigenvectors = vectors,
-          .allometry = std::nullopt};
+  return {{data, n, p, k, method}, values, vectors, std::nullopt};
 }
 
 // Every reduced axis points against a full-sample axis given negated. Turned
