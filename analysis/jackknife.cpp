@@ -74,7 +74,8 @@ using Tail = TJackknifeTail;
 TJackknifeStatistic Finish(double mean, double squares, TSize n, Tail tail) {
   TJackknifeStatistic s;
   s.estimate = mean;
-  s.standardError = std::sqrt(squares / ((double(n) - 1.0) * double(n)));
+  s.standardError =
+      StandardErrorBeyondRounding(std::sqrt(squares / ((double(n) - 1.0) * double(n))), mean, n);
   const double tested = tail == Tail::BelowOne ? 1.0 : 0.0;
   const double difference = s.estimate - tested;
   const std::int32_t df = std::int32_t(n - 1);
@@ -271,6 +272,12 @@ class TPseudoValueSums {
 };
 
 }  // namespace
+
+double StandardErrorBeyondRounding(double standardError, double estimate, TSize n) {
+  return standardError <= double(n) * std::numeric_limits<double>::epsilon() * std::fabs(estimate)
+             ? 0.0
+             : standardError;
+}
 
 TJackknifeStatistic FinishJackknifeStatistic(double mean, double squares, TSize n,
                                              TJackknifeTail tail) {
