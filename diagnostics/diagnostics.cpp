@@ -154,7 +154,8 @@ void Influence(const TDiagnosticsCollector& collector, const TAnalysisResults& r
         (a > 1 && std::fabs(full.GetValue(a - 1) - full.GetValue(a)) <= roundingLevel) ||
         (a < p && std::fabs(full.GetValue(a) - full.GetValue(a + 1)) <= roundingLevel);
     TInfluenceExclusion& excluded = d.influenceExcluded[a - 1];
-    if (a > d.determinedAxes || StandardErrorBeyondRounding(se, estimate, n) == 0.0) {
+    if (a > d.determinedAxes ||
+        StandardErrorBeyondRounding(se, estimate, full.GetValue(a), n) == 0.0) {
       excluded = TInfluenceExclusion::NoSpread;
     } else if (tied) {
       excluded = TInfluenceExclusion::Tied;

@@ -99,13 +99,14 @@ TJackknifeResults TDiagnosticsCollector::MatchedResults() const {
   TJackknifeResults results;
   results.axisCount = k_;
   const auto finish = [this](const TSums& sums, TJackknifeTail tail,
+                             const std::vector<double>& full,
                              std::vector<TJackknifeStatistic>& into) {
     for (std::size_t s = 0; s < sums.means.size(); ++s)
-      into.push_back(FinishJackknifeStatistic(sums.means[s], sums.squares[s], n_, tail));
+      into.push_back(FinishJackknifeStatistic(sums.means[s], sums.squares[s], n_, tail, full[s]));
   };
-  finish(values_, TJackknifeTail::Upper, results.eigenvalues);
-  finish(vectors_, TJackknifeTail::Absolute, results.vectors);
-  finish(macs_, TJackknifeTail::BelowOne, results.macs);
+  finish(values_, TJackknifeTail::Upper, fullValues_, results.eigenvalues);
+  finish(vectors_, TJackknifeTail::Absolute, fullAxes_, results.vectors);
+  finish(macs_, TJackknifeTail::BelowOne, fullMacs_, results.macs);
   return results;
 }
 
