@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "analysis/listing_fields.h"
 #include "numeric/text_format.h"
 
 namespace talvex {
@@ -14,11 +15,13 @@ namespace {
 
 // x right-aligned in `width` with `decimals` decimals; "nan" and "inf" for
 // values that are not finite (never "-nan").
+// The listing's own field formatting (as printf's "%*.*f" in the C locale,
+// through integer arithmetic where that is exact): a report of many
+// thousand rows costs about what the listing's tables cost.
 std::string Number(double x, int decimals, int width = 10) {
-  if (std::isnan(x)) return PadLeft("nan", ' ', width);
   if (std::isinf(x)) return PadLeft(x > 0 ? "inf" : "-inf", ' ', width);
-  char text[64];
-  std::snprintf(text, sizeof text, "%*.*f", width, decimals, x);
+  std::string text;
+  AppendFloatField(text, x, width, decimals);
   return text;
 }
 
