@@ -51,7 +51,7 @@ TInterval IntervalOf(const TJackknifeStatistic& s, double t) {
 TAllometryTest TestAgainstIsometry(const TJackknifeStatistic& s, double t, std::int32_t df) {
   TAllometryTest test;
   test.interval = IntervalOf(s, t);
-  test.oneSided = s.probability;
+  test.oneSided = ExactProbability(s, TSize(df) + 1, TJackknifeTail::BelowOne);
   const double difference = s.estimate - 1.0;
   const double tValue = TValue(difference, s.standardError);
   if (std::isnan(tValue)) {
@@ -101,8 +101,25 @@ std::string ExchangeWarning(TSize a, const TAxisExchanges& exchanges, TSize n, T
   return text + " are unreliable";
 }
 
-// "4, 6 to 9, 12": the axes, consecutive ones as ranges.
-std::string AxisList(const std::vector<TSize>& axes) {
+}  // namespace
+
+double EigenvalueProbability(const TDiagnostics& d, TSize c) {
+  if (c > d.determinedAxes) return NotAvailable;
+  return ExactProbability(d.Estimates().eigenvalues.at(c - 1), d.objectCount,
+                          TJackknifeTail::Upper);
+}
+
+double CoefficientProbability(const TDiagnostics& d, TSize a, TSize j) {
+  if (a > d.determinedAxes) return NotAvailable;
+  return ExactProbability(d.Estimates().vectors.at(std::size_t(a - 1) * d.variableCount + (j - 1)),
+                          d.objectCount, TJackknifeTail::Absolute);
+}
+
+double MacProbability(const TDiagnostics& d, TSize j) {
+  return ExactProbability(d.Estimates().macs.at(j - 1), d.objectCount, TJackknifeTail::BelowOne);
+}
+
+std::string AxisRanges(const std::vector<TSize>& axes) {
   std::string text;
   for (std::size_t i = 0; i < axes.size();) {
     std::size_t j = i;
@@ -177,24 +194,6 @@ void Influence(const TDiagnosticsCollector& collector, const TAnalysisResults& r
   std::iota(d.influenceRanking.begin(), d.influenceRanking.end(), TSize(1));
   std::stable_sort(d.influenceRanking.begin(), d.influenceRanking.end(),
                    [&](TSize x, TSize y) { return d.influence[x - 1] > d.influence[y - 1]; });
-}
-
-}  // namespace
-
-double EigenvalueProbability(const TDiagnostics& d, TSize c) {
-  if (c > d.determinedAxes) return NotAvailable;
-  return ExactProbability(d.Estimates().eigenvalues.at(c - 1), d.objectCount,
-                          TJackknifeTail::Upper);
-}
-
-double CoefficientProbability(const TDiagnostics& d, TSize a, TSize j) {
-  if (a > d.determinedAxes) return NotAvailable;
-  return ExactProbability(d.Estimates().vectors.at(std::size_t(a - 1) * d.variableCount + (j - 1)),
-                          d.objectCount, TJackknifeTail::Absolute);
-}
-
-double MacProbability(const TDiagnostics& d, TSize j) {
-  return ExactProbability(d.Estimates().macs.at(j - 1), d.objectCount, TJackknifeTail::BelowOne);
 }
 
 const char* BeyondText(const TDiagnostics& d) {
@@ -299,7 +298,7 @@ TDiagnostics ComputeDiagnostics(const TDiagnosticsCollector& collector,
   }
   if (exchanged.size() > DetailedExchangeWarnings) {
     const std::vector<TSize> rest(exchanged.begin() + DetailedExchangeWarnings, exchanged.end());
-    d.warnings.push_back(std::to_string(rest.size()) + " more axes (" + AxisList(rest) +
+    d.warnings.push_back(std::to_string(rest.size()) + " more axes (" + AxisRanges(rest) +
                          ") were exchanged in some reduced samples: their jackknife estimates "
                          "are unreliable (see the exchange table of the diagnostics)");
   }

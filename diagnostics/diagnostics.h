@@ -55,7 +55,7 @@ enum class TAllometryVerdict { Negative, Isometry, Positive };
 /// A jackknifed allometric coefficient against isometry (1).
 struct TAllometryTest {
   TInterval interval;
-  double oneSided = 0.0;  // the listing's P (lower tail)
+  double oneSided = 0.0;  // the listing's P (lower tail), with Student's t exactly
   double twoSided = 0.0;  // P of |t| against 1, both tails
   TAllometryVerdict verdict = TAllometryVerdict::Isometry;
 };
@@ -136,6 +136,9 @@ TDiagnostics ComputeDiagnostics(const TDiagnosticsCollector& collector,
 double EigenvalueProbability(const TDiagnostics& d, TSize c);
 double CoefficientProbability(const TDiagnostics& d, TSize a, TSize j);
 double MacProbability(const TDiagnostics& d, TSize j);
+
+/// "4, 6 to 9, 12": ascending axis numbers, consecutive ones as ranges.
+std::string AxisRanges(const std::vector<TSize>& axes);
 
 /// What a best match of BeyondShownAxes was: "not shown" (fewer axes shown
 /// than variables), "undetermined" (all shown, but past the axes the

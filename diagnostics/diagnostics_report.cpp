@@ -167,10 +167,13 @@ void Influence(TReportListing& out, const TDiagnostics& d, const TDataMatrix& da
              ", three times the root mean square.");
   out.Append("angle: degrees between the full-sample axis and the reduced one.");
   std::string left;
-  for (TSize a = 1; a <= d.axisCount; ++a) {
-    const TInfluenceExclusion why = d.influenceExcluded[a - 1];
-    if (why != TInfluenceExclusion::None)
-      left += (left.empty() ? "" : ", ") + std::to_string(a) + " (" + ExclusionText(why) + ")";
+  for (TInfluenceExclusion why :
+       {TInfluenceExclusion::NoSpread, TInfluenceExclusion::Tied, TInfluenceExclusion::Exchanged}) {
+    std::vector<TSize> axes;
+    for (TSize a = 1; a <= d.axisCount; ++a)
+      if (d.influenceExcluded[a - 1] == why) axes.push_back(a);
+    if (!axes.empty())
+      left += (left.empty() ? "" : "; ") + AxisRanges(axes) + " (" + ExclusionText(why) + ")";
   }
   out.Append("Eigenvalues left out: " + (left.empty() ? std::string("none") : left) + ".");
   out.AppendEmpty();

@@ -311,6 +311,13 @@ TEST(Influence, EigenvaluesWithoutSpreadAreLeftOut) {
   EXPECT_TRUE(std::isnan(d.eigenvalueIntervals[10].lower));
   EXPECT_TRUE(std::isnan(CoefficientProbability(d, 12, 1)));
   EXPECT_FALSE(std::isnan(EigenvalueProbability(d, 10)));
+  // The report says which are left out and why, and where the intervals end.
+  std::string report;
+  const TReportListing listing = DiagnosticsReport(d, run.state.Data());
+  for (const std::string& line : listing.Lines()) report += line + "\n";
+  EXPECT_NE(report.find("11 to 30 (standard error 0)"), std::string::npos);
+  EXPECT_NE(report.find("From axis 11 on the reduced samples do not determine the jackknife"),
+            std::string::npos);
 }
 
 // Axes 2 and 3 exchange in two of 18 samples: their eigenvalues keep their
@@ -371,7 +378,9 @@ TEST(Diagnostics, IntervalsAndAllometryTests) {
   for (std::size_t j = 0; j < 4; ++j) {
     const TAllometryTest& t = d.allometry[j];
     const TJackknifeStatistic& s = d.specified.macs[j];
-    EXPECT_EQ(t.oneSided, s.probability);
+    // The listing's one-sided P, with the exact distribution.
+    EXPECT_NEAR(t.oneSided, s.probability, 1e-7);
+    EXPECT_EQ(t.oneSided, MacProbability(d, TSize(j + 1)));
     // The two-sided test at 5% rejects exactly when the 95% interval
     // leaves out 1, and the verdict says on which side.
     const bool excludesOne = t.interval.lower > 1.0 || t.interval.upper < 1.0;
