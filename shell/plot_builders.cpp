@@ -401,7 +401,7 @@ TFigureScene InfluenceScene(const TPlotSnapshot& snapshot, const TPlotChoices& c
   TFigureScene scene;
   scene.title = PlotCaption(TPlotKind::Influence);
   scene.xTitle = Tr("Object");
-  scene.yTitle = Tr("Influence (largest eigenvalue change in SE)");
+  scene.yTitle = Tr("Influence (largest |dL| of the shown eigenvalues)");
   scene.integerTicksX = true;
   TExtent ys;
   ys.Add(0);
@@ -442,8 +442,7 @@ TFigureScene InfluenceScene(const TPlotSnapshot& snapshot, const TPlotChoices& c
     scene.items.push_back(std::move(item));
     ys.Add(point.y);
   }
-  scene.rules.push_back(
-      {plot.threshold, KaiserColour, Qt::DashLine, Tr("Threshold 3/\u221a(n\u22121)")});
+  scene.rules.push_back({plot.threshold, KaiserColour, Qt::DashLine, Tr("Threshold 3")});
   ys.Add(plot.threshold);
   scene.xRange = CountRange(plot.points.size());
   scene.yRange = FromZero(ys);
