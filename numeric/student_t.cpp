@@ -5,6 +5,7 @@
 #include <boost/math/distributions/students_t.hpp>
 #include <cfenv>
 #include <cmath>
+#include <exception>
 #include <string>
 
 #include "numeric/exception.h"
@@ -47,7 +48,11 @@ double StudentTUpperTail(std::int32_t df, double t) {
   if (std::isnan(t)) throw Exception("Student's t of a value that is not a number");
   if (std::isinf(t)) return t > 0.0 ? 0.0 : 1.0;
   TFlagsKept kept;
-  return boost::math::cdf(boost::math::complement(TDistribution(double(df)), t));
+  try {
+    return boost::math::cdf(boost::math::complement(TDistribution(double(df)), t));
+  } catch (const std::exception& e) {
+    throw Exception(std::string("Student's t: ") + e.what());
+  }
 }
 
 double StudentTLowerTail(std::int32_t df, double t) { return StudentTUpperTail(df, -t); }
@@ -57,7 +62,11 @@ double ExactStudentTQuantile(std::int32_t df, double probability) {
   if (!(std::isgreater(probability, 0.0) && std::isless(probability, 1.0)))
     throw Exception("Student's t has no quantile for " + std::to_string(probability));
   TFlagsKept kept;
-  return boost::math::quantile(TDistribution(double(df)), probability);
+  try {
+    return boost::math::quantile(TDistribution(double(df)), probability);
+  } catch (const std::exception& e) {
+    throw Exception(std::string("Student's t: ") + e.what());
+  }
 }
 
 }  // namespace talvex
