@@ -17,12 +17,15 @@ std::string CsvLabel(const std::string& label) {
 
 void ExportLabelledCsv(const std::string& path, const TFloatMatrix& matrix, TSize rowCount,
                        TSize columnCount, const std::vector<std::string>& rowLabels,
-                       const std::string& labelHeading) {
+                       const std::string& labelHeading, const std::vector<std::string>* groups) {
+  if (groups != nullptr && groups->size() != rowCount) groups = nullptr;
   std::string text = CsvLabel(labelHeading);
+  if (groups != nullptr) text += ",Group";
   for (TSize j = 1; j <= columnCount; ++j) text += ",Axis" + std::to_string(j);
   text += "\r\n";
   for (TSize i = 1; i <= rowCount; ++i) {
     text += CsvLabel(i - 1 < rowLabels.size() ? rowLabels[i - 1] : std::string());
+    if (groups != nullptr) text += "," + CsvLabel((*groups)[i - 1]);
     for (TSize j = 1; j <= columnCount; ++j) text += "," + ScientificText(matrix.GetValue(i, j));
     text += "\r\n";
   }

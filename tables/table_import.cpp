@@ -45,6 +45,10 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// An object without a label is named after its data row, which does not
+// change when other rows are left out.
+std::string UnlabelledName(TSize dataRow) { return "OBJ" + std::to_string(dataRow); }
+
 TCellGrid TextGrid(std::string_view bytes, const TImportOptions& options, TImportReport& report) {
   TDecodedText decoded = DecodeTableText(bytes);
   report.encoding = decoded.encoding;
@@ -96,13 +100,15 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
       }
       report.omittedRows.push_back(dataRow);
       report.omittedLabels.push_back(label.empty() ? placeOf(row) : label);
+      report.omittedNames.push_back(label.empty() ? UnlabelledName(dataRow) : label);
+      report.omittedPlaces.push_back(placeOf(row));
       continue;
     }
     for (const std::size_t c : layout.variables) {
       // DecideLayout has made sure that every other cell of a variable is a number.
       values.push_back(*ParseCellNumber(row.cells[c], report.decimalComma));
     }
-    labels.push_back(label);
+    labels.push_back(label.empty() ? UnlabelledName(dataRow) : label);
     if (layout.group != TTableLayout::None) {
       groups.emplace_back(IsMissingCell(row.cells[layout.group], options.missingMarkers)
                               ? std::string_view()
@@ -120,12 +126,10 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
   data.valueCount = n * p;
   data.values = TFloatVector(data.valueCount);
   std::copy(values.begin(), values.end(), data.values.Data());
-  for (TSize i = 0; i < n; ++i) {
-    if (labels[i].empty()) labels[i] = "OBJ" + std::to_string(i + 1);
-  }
   data.objectLabels = std::move(labels);
   for (const std::size_t c : layout.variables)
     data.variableLabels.push_back(report.columns[c].name);
+  report.variableColumns = layout.variables;
   report.groupCount = std::set<std::string>(groups.begin(), groups.end()).size();
   data.groups = std::move(groups);
   if (!report.omittedRows.empty()) {

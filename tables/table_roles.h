@@ -26,15 +26,15 @@ bool IsMissingCell(const std::string& cell, const std::vector<std::string>& mark
 /// Decides the layout of `grid` (at least one row) and writes the columns,
 /// their roles and the header into `report`.
 /// Detection: a first row without numbers above a column with numbers is a
-/// header; the labels are the first text column whose values are all
-/// different; the group is the first other text column named like a group
-/// (group, species, sex, population, island, ...), failing that the first
-/// other text column; every column with numbers is a variable.
-/// Raises EDataRefused with the place in Detail(): "No such column" for an
-/// override that names none, "Column given two roles", "Text in a numeric
-/// column" (the first text cell of a variable, or of a column mostly of
-/// numbers), "Column without values" (a named column with every cell
-/// missing, unless left out by the variables given), "No numeric column".
+/// header; the labels are a first column with an empty heading and all its
+/// values different (R's row names, whatever they look like), failing that
+/// the first text column whose values are all different; the group is the first other text column
+/// named like a group (group, species, sex, population, island, ...), failing that the first other
+/// text column; every column with numbers is a variable. Raises EDataRefused with the place in
+/// Detail(): "No such column" for an override that names none, "Column given two roles", "Text in a
+/// numeric column" (the first text cell of a variable, or of a column mostly of numbers), "Column
+/// without values" (a named column with every cell missing, unless left out by the variables
+/// given), "No numeric column".
 TTableLayout DecideLayout(const TCellGrid& grid, const TImportOptions& options, bool decimalComma,
                           TImportReport& report);
 
