@@ -227,13 +227,24 @@ std::pair<TSize, TSize> TLeaveOneOut::DecomposeTwo(TSize i, TWorkspace& wsI, TSi
 
 void TLeaveOneOut::UseFullSampleAxes(const TFloatVector& values, const TFloatMatrix& axes) {
   // Eigenvalues too far apart for the usual decompositions (see
-  // ResolvedFraction): within the rank, past which they are zero anyway.
+  // ResolvedFraction), within the rank, past which they are zero anyway;
+  // and variables whose variances span that range too. Jacobi rotations
+  // resolve a small eigenvalue that the variables' different scales make
+  // small; one that comes of nearly dependent variables of like scales
+  // (nearly as many variables as objects, say) they resolve no better, at
+  // ten times the cost or more.
   const TSize rank = Rank();
   if (method_ == DispersionMethod::Covariance && !throughObjects_ && rank > 0 &&
       values.Capacity() >= p_) {
     const double largest = values.Data()[0];
     const double smallest = values.Data()[rank - 1];
-    wideRange_ = largest > 0.0 && smallest < double(p_) * ResolvedFraction * largest;
+    double least = crossProducts_.Column(1)[0], most = least;
+    for (TSize j = 1; j <= p_; ++j) {
+      least = std::min(least, crossProducts_.Column(j)[j - 1]);
+      most = std::max(most, crossProducts_.Column(j)[j - 1]);
+    }
+    const double limit = double(p_) * ResolvedFraction;
+    wideRange_ = largest > 0.0 && smallest < limit * largest && least < limit * most;
   }
   // The correlation method rescales each reduced matrix, which no rank-one
   // form follows.

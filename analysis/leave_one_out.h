@@ -27,10 +27,10 @@
 // decomposed as before.
 //
 // Under covariances whose eigenvalues within the rank span more than some
-// 1e8 / p (variables on very different scales), neither route resolves the
-// small eigenvalues: each reduced matrix is then decomposed by Jacobi
-// rotations, which find every eigenvalue to relative accuracy, at ten times
-// the cost or more.
+// 1e8 / p, and whose variances do too (variables on very different scales),
+// neither route resolves the small eigenvalues: each reduced matrix is then
+// decomposed by Jacobi rotations, which find every eigenvalue to relative
+// accuracy, at ten times the cost or more.
 #pragma once
 
 #include <utility>
