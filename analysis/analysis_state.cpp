@@ -77,6 +77,7 @@ void TAnalysisState::SetGroups(std::vector<std::string> groups, bool fromLabels)
   if (!groups.empty() && groups.size() != data_.objectCount)
     throw Exception("Groups must be given for every object");
   data_.groups = std::move(groups);
+  data_.groupName.clear();  // not from a column any more
   source_.groupsFromLabels = fromLabels && !data_.groups.empty();
   // The exports show the groups at once, so the record of the results shown says so too.
   record_.source.groupsFromLabels = source_.groupsFromLabels;

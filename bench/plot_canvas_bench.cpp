@@ -10,9 +10,9 @@
 #include <QImage>
 #include <random>
 
+#include "drawing/plot_builders.h"
+#include "drawing/plot_snapshot.h"
 #include "shell/figure_canvas.h"
-#include "shell/plot_builders.h"
-#include "shell/plot_snapshot.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "analysis/transform_warnings.h"
 #include "cli/data_loading.h"
 #include "cli/failure_report.h"
+#include "cli/figure_output.h"
 #include "cli/listing_output.h"
 #include "cli/output_check.h"
 #include "diagnostics/diagnostics_report.h"
@@ -77,6 +78,7 @@ unsigned ThreadsToUse(const TCliOptions& options, std::ostream& err) {
 int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostream& err) {
   // Every output is checked before a long run, not after it.
   CheckOutputPlaces(options);
+  CheckFigureSize(options);
 
   TAnalysisState state;
   TImportReport import;
@@ -102,6 +104,7 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
         << '\n';
     return 1;
   }
+  CheckFigureComponents(options, state);
   const TDataMatrix& data = state.Data();
   if (!options.scores.empty())
     CheckExportFits(options.scores, data.objectCount, state.FactorCount());
@@ -184,6 +187,10 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   }
   if (!options.results.empty())
     attempt([&] { WriteAllResults(options.results, state, diagnostics); });
+  if (!options.figures.empty())
+    attempt([&] {
+      if (!WriteFigures(options, state, diagnostics, err)) status = 1;
+    });
   return status;
 }
 

@@ -2,6 +2,7 @@
 #include "cli/cli_options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <limits>
 #include <utility>
@@ -81,6 +82,90 @@ std::vector<std::string> ColumnList(const std::string& option, const std::string
     if (comma == std::string::npos) return columns;
     start = comma + 1;
   }
+}
+
+constexpr TChoice<TCliFigureKind> FigureKindChoices[] = {
+    {"scores", TCliFigureKind::Scores},
+    {"vectors", TCliFigureKind::Vectors},
+    {"scree", TCliFigureKind::Scree},
+    {"biplot", TCliFigureKind::Biplot},
+    {"influence", TCliFigureKind::Influence},
+    {"correlation-circle", TCliFigureKind::CorrelationCircle}};
+constexpr TChoice<TCliFigureRegions> RegionChoices[] = {
+    {"none", TCliFigureRegions::None},
+    {"concentration", TCliFigureRegions::Concentration},
+    {"mean", TCliFigureRegions::Mean}};
+constexpr TChoice<TCliFigureLabels> LabelChoices[] = {{"none", TCliFigureLabels::None},
+                                                      {"names", TCliFigureLabels::Names},
+                                                      {"values", TCliFigureLabels::Values}};
+
+// The extension of a path's last component, in lower case, without the dot.
+std::string LowerExtension(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  std::string extension = path.substr(dot + 1);
+  for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return extension;
+}
+
+TCliFigure Figure(const std::string& option, const std::string& value) {
+  const std::size_t equals = value.find('=');
+  if (equals == std::string::npos || equals + 1 == value.size())
+    throw ECliUsage("bad value '" + value + "' for " + option + " (KIND=FILE)");
+  TCliFigure figure;
+  figure.kind = Choose(option, value.substr(0, equals), FigureKindChoices);
+  figure.path = value.substr(equals + 1);
+  const std::string extension = LowerExtension(figure.path);
+  if (extension != "png" && extension != "svg" && extension != "pdf")
+    throw ECliUsage("cannot save the figure as " + figure.path +
+                    ": the file name must end in .png, .svg or .pdf");
+  return figure;
+}
+
+// A positive number written with digits and at most one decimal point.
+double PositiveDecimal(const std::string& option, const std::string& whole,
+                       const std::string& value) {
+  double number = 0;
+  const char* last = value.data() + value.size();
+  const auto conversion = std::from_chars(value.data(), last, number);
+  if (value.empty() || conversion.ptr != last || conversion.ec != std::errc() || !(number > 0) ||
+      number > 1e6)
+    throw ECliUsage("bad value '" + whole + "' for " + option +
+                    " (WIDTHxHEIGHT with cm, in or px, e.g. 17x12cm)");
+  return number;
+}
+
+void FigureSize(TCliOptions& o, const std::string& option, const std::string& value) {
+  std::string text = value;
+  char unit = 'c';
+  for (const auto& [suffix, letter] :
+       {std::pair<const char*, char>{"cm", 'c'}, {"in", 'i'}, {"px", 'p'}}) {
+    const std::size_t length = std::char_traits<char>::length(suffix);
+    if (text.size() > length && text.compare(text.size() - length, length, suffix) == 0) {
+      unit = letter;
+      text.resize(text.size() - length);
+      break;
+    }
+  }
+  const std::size_t times = text.find('x');
+  if (times == std::string::npos)
+    throw ECliUsage("bad value '" + value + "' for " + option +
+                    " (WIDTHxHEIGHT with cm, in or px, e.g. 17x12cm)");
+  o.figure.width = PositiveDecimal(option, value, text.substr(0, times));
+  o.figure.height = PositiveDecimal(option, value, text.substr(times + 1));
+  o.figure.unit = unit;
+}
+
+void FigureComponents(TCliOptions& o, const std::string& option, const std::string& value) {
+  const std::size_t comma = value.find(',');
+  if (comma == std::string::npos)
+    throw ECliUsage("bad value '" + value + "' for " + option + " (X,Y: two component numbers)");
+  const auto largest = std::numeric_limits<TSize>::max();
+  o.figure.x = static_cast<TSize>(PositiveNumber(option, value.substr(0, comma), largest));
+  o.figure.y = static_cast<TSize>(PositiveNumber(option, value.substr(comma + 1), largest));
+  if (o.figure.x == o.figure.y)
+    throw ECliUsage("bad value '" + value + "' for " + option + " (two different components)");
 }
 
 // One option of the command line: what it is called, what it takes, what
@@ -193,6 +278,47 @@ const TOptionSpec Options[] = {
      [](TCliOptions& o, const std::string& n, const std::string& v) {
        o.saveData = FileName(n, v);
      }},
+    {"--figure", nullptr, "KIND=OUT.{png,svg,pdf}",
+     "draw a plot, repeatable; KIND: scores, vectors, scree, biplot, influence, "
+     "correlation-circle",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.figures.push_back(Figure(n, v));
+     }},
+    {"--figure-size", nullptr, "WxH[cm|in|px]", "the figures' size (default 17x12cm)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       FigureSize(o, n, v);
+       o.figureOptionsGiven = true;
+     }},
+    {"--figure-dpi", nullptr, "N", "the figures' resolution, 30 to 2400 (default 300)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       const unsigned long long dpi = PositiveNumber(n, v, 2400);
+       if (dpi < 30) throw ECliUsage("bad value '" + v + "' for " + n + " (30 to 2400)");
+       o.figure.dpi = static_cast<unsigned>(dpi);
+       o.figureOptionsGiven = true;
+     }},
+    {"--figure-components", nullptr, "X,Y",
+     "the components on the scatter plots' axes (default 1,2)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       FigureComponents(o, n, v);
+       o.figureOptionsGiven = true;
+     }},
+    {"--figure-regions", nullptr, "R",
+     "none, concentration or mean: the groups' 95% ellipses (default none)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.figure.regions = Choose(n, v, RegionChoices);
+       o.figureOptionsGiven = true;
+     }},
+    {"--figure-hulls", nullptr, nullptr, "the convex hull of each group",
+     [](TCliOptions& o, const std::string&, const std::string&) {
+       o.figure.hulls = true;
+       o.figureOptionsGiven = true;
+     }},
+    {"--figure-labels", nullptr, "none|names|values",
+     "the points' labels (default names; left out where crowded)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.figure.labels = Choose(n, v, LabelChoices);
+       o.figureOptionsGiven = true;
+     }},
     {"--check", nullptr, nullptr, "read and validate the file only",
      [](TCliOptions& o, const std::string&, const std::string&) { o.check = true; }},
     {"--threads", nullptr, "N", "worker threads for the jackknife (default and most: all cores)",
@@ -248,10 +374,21 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
   }
   if (options.check &&
       (!options.report.empty() || !options.scores.empty() || !options.vectors.empty() ||
-       !options.diagnostics.empty() || !options.results.empty())) {
+       !options.diagnostics.empty() || !options.results.empty() || !options.figures.empty())) {
     throw ECliUsage(
         "--check writes no listing or export; leave out --report, --scores, --vectors, "
-        "--diagnostics and --results");
+        "--diagnostics, --results and --figure");
+  }
+  if (options.figureOptionsGiven && options.figures.empty())
+    throw ECliUsage(
+        "--figure-size, --figure-dpi, --figure-components, --figure-regions, "
+        "--figure-hulls and --figure-labels apply to --figure");
+  for (const TCliFigure& figure : options.figures) {
+    if (figure.kind == TCliFigureKind::Influence && !options.jackknife)
+      throw ECliUsage("--figure influence needs the jackknife; leave out --no-jackknife");
+    if (figure.kind == TCliFigureKind::CorrelationCircle &&
+        options.method != DispersionMethod::Correlation)
+      throw ECliUsage("--figure correlation-circle needs --method correlation");
   }
   const auto isCsv = [](const std::string& path) {
     return path.size() >= 4 && path.compare(path.size() - 4, 4, ".csv") == 0;

@@ -14,6 +14,33 @@
 
 namespace talvex {
 
+/// The plots --figure draws.
+enum class TCliFigureKind { Scores, Vectors, Scree, Biplot, Influence, CorrelationCircle };
+
+/// What --figure-regions draws around each group's points.
+enum class TCliFigureRegions { None, Concentration, Mean };
+
+/// What --figure-labels writes beside the points.
+enum class TCliFigureLabels { None, Names, Values };
+
+struct TCliFigure {
+  TCliFigureKind kind = TCliFigureKind::Scores;
+  std::string path;  // .png, .svg or .pdf
+};
+
+/// How every --figure is drawn: the desktop's export defaults.
+struct TCliFigureOptions {
+  double width = 17.0;  // in `unit`
+  double height = 12.0;
+  char unit = 'c';  // 'c' centimetres, 'i' inches, 'p' pixels
+  unsigned dpi = 300;
+  TSize x = 1;  // the components on the two axes of the scatter plots
+  TSize y = 2;
+  TCliFigureRegions regions = TCliFigureRegions::None;
+  bool hulls = false;
+  TCliFigureLabels labels = TCliFigureLabels::Names;
+};
+
 struct TCliOptions {
   DispersionMethod method = DispersionMethod::Correlation;
   DataTransform transformation = DataTransform::TransformRaw;
@@ -35,9 +62,12 @@ struct TCliOptions {
   std::string file;  // the data file
   // Tables (csv, tsv, txt, xlsx, ods): what the user says of the columns.
   TImportOptions table;
-  bool tableOptionsGiven = false;  // some option above was given (tables only)
-  std::string saveData;            // write the loaded data as a data-matrix file; empty: no
-  bool groupsFromLabels = false;   // groups from the object labels when the data have none
+  bool tableOptionsGiven = false;   // some option above was given (tables only)
+  std::string saveData;             // write the loaded data as a data-matrix file; empty: no
+  bool groupsFromLabels = false;    // groups from the object labels when the data have none
+  std::vector<TCliFigure> figures;  // the plots to draw, in order
+  TCliFigureOptions figure;
+  bool figureOptionsGiven = false;  // some --figure-... option was given
 };
 
 /// A command line that cannot be run: unknown option, missing or bad value,

@@ -89,6 +89,7 @@ std::vector<TOutputFile> OutputFiles(const TCliOptions& options) {
   if (!options.saveData.empty()) outputs.push_back({"--save-data", options.saveData});
   if (!options.diagnostics.empty()) outputs.push_back({"--diagnostics", options.diagnostics});
   if (!options.results.empty()) outputs.push_back({"--results", options.results});
+  for (const TCliFigure& figure : options.figures) outputs.push_back({"--figure", figure.path});
   return outputs;
 }
 
@@ -117,7 +118,7 @@ void CheckOutputPlaces(const TCliOptions& options) {
         continue;
       }
     } else if (output.option != "--report" && output.option != "--save-data" &&
-               output.option != "--diagnostics") {
+               output.option != "--diagnostics" && output.option != "--figure") {
       ExportFormatOf(output.path);
     }
     CheckPlace(output);

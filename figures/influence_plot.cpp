@@ -13,7 +13,8 @@ TInfluencePlot MakeInfluencePlot(const TDiagnostics& diagnostics, std::size_t la
     plot.points.push_back({double(i + 1), diagnostics.influence[i]});
   for (std::size_t rank = 0; rank < diagnostics.influenceRanking.size(); ++rank) {
     const std::size_t index = diagnostics.influenceRanking[rank] - 1;
-    if (rank >= labelCount && !(diagnostics.influence[index] > plot.threshold)) break;
+    // Every object beyond the threshold, wherever the ranking puts it.
+    if (rank >= labelCount && !(diagnostics.influence[index] > plot.threshold)) continue;
     plot.labelled.push_back(index);
   }
   return plot;

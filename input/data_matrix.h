@@ -24,6 +24,7 @@ struct TDataMatrix {
   // Beyond the data-matrix format: what tables bring. Both are empty for a
   // data-matrix file, and the analysis reads neither.
   std::vector<std::string> groups;  // one per object when the data have groups
+  std::string groupName;            // the groups' column, when a column gave them
   std::vector<std::string> notes;   // lines for the listing's header ("3 objects ... left out")
 };
 

@@ -1,15 +1,17 @@
-// TFigureCanvas: draws a plot's scene and lets the user explore it: wheel
-// zoom about the pointer, drag to pan, Reset View, the hovered point's name,
-// group and values, and a click that selects (and labels) a point. The same
-// drawing serves the files and the printer (TFigureSource).
+// TFigureCanvas: shows a plot's drawing (TFigureDrawing) and lets the user
+// explore it: wheel zoom about the pointer, drag to pan, Reset View, the
+// hovered point's or arrow's name, group and values, and a click that
+// selects (and labels) a point. The same drawing serves the files and the
+// printer (TFigureSource).
 #pragma once
 
 #include <QWidget>
 #include <vector>
 
+#include "drawing/figure_drawing.h"
+#include "drawing/figure_scene.h"
+#include "drawing/figure_source.h"
 #include "figures/axis_ticks.h"
-#include "shell/figure_scene.h"
-#include "shell/figure_source.h"
 
 class TFigureCanvas : public QWidget, public TFigureSource {
   Q_OBJECT
@@ -21,12 +23,14 @@ class TFigureCanvas : public QWidget, public TFigureSource {
   /// redrawn with other marks); otherwise the view is the scene's own.
   /// The selection is kept when the scene has the same items.
   void SetScene(TFigureScene scene, bool keepView);
-  const TFigureScene& Scene() const noexcept { return scene_; }
+  const TFigureScene& Scene() const noexcept { return drawing_.Scene(); }
+  /// What the window, the files and the printer draw.
+  const TFigureDrawing& Drawing() const noexcept { return drawing_; }
 
   /// Every point labelled (labels that would overlap are left out), or only
   /// the selected ones.
   void SetLabelAll(bool all);
-  bool LabelAll() const noexcept { return labelAll_; }
+  bool LabelAll() const noexcept { return drawing_.LabelAll(); }
 
   /// The user's own title texts; empty texts give the scene's.
   void SetTitles(const QString& title, const QString& xTitle, const QString& yTitle);
@@ -35,12 +39,12 @@ class TFigureCanvas : public QWidget, public TFigureSource {
   QString YTitle() const;
   /// The font size of the axis texts in points (the title is 2 points larger).
   void SetFontSize(double points);
-  double FontSize() const noexcept { return fontSize_; }
+  double FontSize() const noexcept { return drawing_.FontSize(); }
 
   /// The view: the data ranges asked for (the equal-aspect plots widen one
   /// of them to fit the window's shape when drawn).
-  talvex::TRange ViewX() const noexcept { return viewX_; }
-  talvex::TRange ViewY() const noexcept { return viewY_; }
+  talvex::TRange ViewX() const noexcept { return drawing_.ViewX(); }
+  talvex::TRange ViewY() const noexcept { return drawing_.ViewY(); }
   void SetView(talvex::TRange x, talvex::TRange y);
   void ResetView();
   /// Zooms by `factor` (> 1 magnifies) about the widget point `at`.
@@ -50,7 +54,7 @@ class TFigureCanvas : public QWidget, public TFigureSource {
 
   /// Selected items (indices into the scene's items); a selected item is
   /// always labelled.
-  const std::vector<int>& Selection() const noexcept { return selection_; }
+  const std::vector<int>& Selection() const noexcept { return drawing_.Selection(); }
   void ToggleSelection(int item);
   void ClearSelection();
 
@@ -58,6 +62,9 @@ class TFigureCanvas : public QWidget, public TFigureSource {
   int ItemAt(QPointF at) const;
   /// The text shown when the pointer rests on `item`.
   QString HoverText(int item) const;
+  /// The text shown when the pointer rests at `at`: the nearest point's or
+  /// arrow head's (the variable's name), or nothing.
+  QString HoverTextAt(QPointF at) const;
   /// The labels shown in the last drawing, with their places (widget pixels).
   struct TShownLabel {
     int item;
@@ -65,13 +72,15 @@ class TFigureCanvas : public QWidget, public TFigureSource {
   };
   const std::vector<TShownLabel>& ShownLabels() const noexcept { return shownLabels_; }
   /// The plot area of the last drawing and its ranges as drawn.
-  QRectF PlotArea() const noexcept { return plotArea_; }
-  talvex::TRange DrawnX() const noexcept { return drawnX_; }
-  talvex::TRange DrawnY() const noexcept { return drawnY_; }
+  QRectF PlotArea() const noexcept { return drawn_.plot; }
+  talvex::TRange DrawnX() const noexcept { return drawn_.x; }
+  talvex::TRange DrawnY() const noexcept { return drawn_.y; }
   /// Where a data point stands in the last drawing (widget pixels).
   QPointF ToPixels(QPointF data) const;
 
   void DrawFigure(QPainter& painter, const QRectF& area) const override;
+  /// The last drawing on screen.
+  const TDrawnFigure& Drawn() const noexcept { return drawn_; }
 
  signals:
   void SelectionChanged();
@@ -86,29 +95,10 @@ class TFigureCanvas : public QWidget, public TFigureSource {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  struct TLayout;
-  TLayout Arrange(QPainter& painter, const QRectF& area) const;
-  void DrawContent(QPainter& painter, const TLayout& layout) const;
-  void DrawAxes(QPainter& painter, const TLayout& layout) const;
-  void DrawLabels(QPainter& painter, const TLayout& layout) const;
-  void DrawLegend(QPainter& painter, const TLayout& layout) const;
-
-  TFigureScene scene_;
-  talvex::TRange viewX_;
-  talvex::TRange viewY_;
-  bool labelAll_ = false;
-  QString title_;
-  QString xTitle_;
-  QString yTitle_;
-  double fontSize_ = 9.0;
-  std::vector<int> selection_;
-
+  TFigureDrawing drawing_;
   // Of the last drawing on screen, for the mouse.
-  mutable QRectF plotArea_;
-  mutable talvex::TRange drawnX_;
-  mutable talvex::TRange drawnY_;
-  mutable std::vector<TShownLabel> shownLabels_;
-  mutable bool drawingOnScreen_ = false;
+  TDrawnFigure drawn_;
+  std::vector<TShownLabel> shownLabels_;
 
   QPointF pressAt_;
   QPointF lastDragAt_;

@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "shell/figure_export.h"
+#include "drawing/figure_export.h"
 #include "shell/figure_interaction.h"
 #include "shell/settings_file.h"
 

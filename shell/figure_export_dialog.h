@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "shell/figure_size.h"
+#include "drawing/figure_size.h"
 
 class QComboBox;
 class QDoubleSpinBox;

@@ -6,8 +6,8 @@
 #include <QString>
 #include <optional>
 
-#include "shell/figure_export.h"
-#include "shell/figure_size.h"
+#include "drawing/figure_export.h"
+#include "drawing/figure_size.h"
 
 class QWidget;
 

@@ -16,8 +16,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "drawing/eight_bit_text.h"
 #include "numeric/exception.h"
-#include "shell/eight_bit_text.h"
 
 namespace {
 

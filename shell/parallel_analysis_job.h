@@ -13,7 +13,7 @@
 
 #include "analysis/parallel_analysis.h"
 #include "analysis/run_observer.h"
-#include "shell/plot_snapshot.h"
+#include "drawing/plot_snapshot.h"
 
 class TParallelAnalysisJob : public QObject, private talvex::TRunObserver {
   Q_OBJECT

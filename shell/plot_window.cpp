@@ -13,16 +13,18 @@
 #include <QMenuBar>
 #include <QProgressDialog>
 #include <QSpinBox>
+#include <QStringList>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "analysis/run_observer.h"
+#include "drawing/figure_export.h"
+#include "drawing/figure_size.h"
 #include "shell/error_report.h"
 #include "shell/figure_canvas.h"
 #include "shell/figure_commands.h"
-#include "shell/figure_export.h"
-#include "shell/figure_size.h"
+#include "shell/figure_print.h"
 #include "shell/parallel_analysis_job.h"
 #include "shell/report_interaction.h"
 #include "shell/settings_file.h"
@@ -119,6 +121,7 @@ void TPlotWindow::CreateActions() {
   referenceLinesItem_ = Checkable(tr("Re&ference Lines"), this, true);
   percentBarsItem_ = Checkable(tr("&Percent of Trace Bars"), this);
   correlationCircleItem_ = Checkable(tr("Correlation &Circle"), this);
+  allEigenvaluesItem_ = Checkable(tr("All Eigen&values"), this);
   parallelAnalysisItem_ = new QAction(tr("Parallel &Analysis..."), this);
   connect(parallelAnalysisItem_, &QAction::triggered, this,
           &TPlotWindow::ParallelAnalysisItemClick);
@@ -135,7 +138,7 @@ void TPlotWindow::CreateActions() {
                           errorBarsItem_, referenceLinesItem_})
     connect(action, &QAction::toggled, this, [this] { Redraw(true); });
   // These change the axes, so the view starts afresh.
-  for (QAction* action : {percentBarsItem_, correlationCircleItem_})
+  for (QAction* action : {percentBarsItem_, correlationCircleItem_, allEigenvaluesItem_})
     connect(action, &QAction::toggled, this, [this] { Redraw(false); });
 
   resetViewItem_ = new QAction(tr("&Reset View"), this);
@@ -175,6 +178,7 @@ void TPlotWindow::CreateMenus() {
     optionsMenu_->addAction(referenceLinesItem_);
     optionsMenu_->addAction(parallelAnalysisItem_);
     optionsMenu_->addAction(percentBarsItem_);
+    optionsMenu_->addAction(allEigenvaluesItem_);
   }
   if (kind_ == TPlotKind::Biplot) optionsMenu_->addAction(correlationCircleItem_);
   // Ctrl+L works wherever the window has focus, also while its menu is shut.
@@ -281,6 +285,8 @@ void TPlotWindow::ReadSettings() {
   referenceLinesItem_->setChecked(settings_.ReadInteger(PlotsSection, key + "ReferenceLines", 1) !=
                                   0);
   percentBarsItem_->setChecked(settings_.ReadInteger(PlotsSection, key + "PercentBars", 0) != 0);
+  allEigenvaluesItem_->setChecked(settings_.ReadInteger(PlotsSection, key + "AllEigenvalues", 0) !=
+                                  0);
   fontSize_->setValue(settings_.ReadInteger(PlotsSection, "FontSize10", 90) / 10.0);
 
   RestoreWindowPlace(*this, settings_, key, DefaultSize);
@@ -295,6 +301,7 @@ void TPlotWindow::SaveSettings() {
   settings_.WriteInteger(PlotsSection, key + "ErrorBars", choices.errorBars ? 1 : 0);
   settings_.WriteInteger(PlotsSection, key + "ReferenceLines", choices.referenceLines ? 1 : 0);
   settings_.WriteInteger(PlotsSection, key + "PercentBars", choices.percentBars ? 1 : 0);
+  settings_.WriteInteger(PlotsSection, key + "AllEigenvalues", choices.allEigenvalues ? 1 : 0);
   settings_.WriteInteger(PlotsSection, "FontSize10", int(std::lround(fontSize_->value() * 10)));
 }
 
@@ -316,6 +323,7 @@ TPlotChoices TPlotWindow::Choices() const {
   choices.referenceLines = referenceLinesItem_->isChecked();
   choices.percentBars = percentBarsItem_->isChecked();
   choices.correlationCircle = correlationCircleItem_->isChecked();
+  choices.allEigenvalues = allEigenvaluesItem_->isChecked();
   return choices;
 }
 
@@ -333,6 +341,17 @@ void TPlotWindow::UpdateItems() {
 
 void TPlotWindow::ShowSnapshot(std::shared_ptr<TPlotSnapshot> snapshot) {
   const bool first = snapshot_ == nullptr;
+  // Titles the user wrote belong to the data and the numbers they were
+  // written for: other data, or a run whose plot titles read otherwise,
+  // brings back the plot's own.
+  const bool otherData =
+      !first && (snapshot->data.title != snapshot_->data.title ||
+                 snapshot->data.objectCount != snapshot_->data.objectCount ||
+                 snapshot->data.variableCount != snapshot_->data.variableCount ||
+                 snapshot->data.objectLabels != snapshot_->data.objectLabels ||
+                 snapshot->data.variableLabels != snapshot_->data.variableLabels);
+  const TFigureScene& before = canvas_->Scene();
+  const QStringList ownTitles{before.title, before.xTitle, before.yTitle, before.note};
   snapshot_ = std::move(snapshot);
   const int top = int(snapshot_->OfferedComponents());
   {
@@ -351,6 +370,17 @@ void TPlotWindow::ShowSnapshot(std::shared_ptr<TPlotSnapshot> snapshot) {
   }
   UpdateItems();
   Redraw(false);
+  const TFigureScene& after = canvas_->Scene();
+  if (otherData || ownTitles != QStringList{after.title, after.xTitle, after.yTitle, after.note})
+    ResetTitles();
+}
+
+void TPlotWindow::ResetTitles() {
+  for (QLineEdit* edit : {titleEdit_, xTitleEdit_, yTitleEdit_}) edit->setModified(false);
+  titleEdit_->setText(canvas_->Scene().title);
+  xTitleEdit_->setText(canvas_->Scene().xTitle);
+  yTitleEdit_->setText(canvas_->Scene().yTitle);
+  canvas_->SetTitles(QString(), QString(), QString());
 }
 
 void TPlotWindow::AxisChanged(bool horizontal) {

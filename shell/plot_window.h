@@ -13,8 +13,8 @@
 #include <functional>
 #include <memory>
 
-#include "shell/plot_builders.h"
-#include "shell/plot_snapshot.h"
+#include "drawing/plot_builders.h"
+#include "drawing/plot_snapshot.h"
 
 class QAction;
 class QActionGroup;
@@ -76,6 +76,7 @@ class TPlotWindow : public QMainWindow {
   QAction& ReferenceLinesItem() const noexcept { return *referenceLinesItem_; }
   QAction& PercentBarsItem() const noexcept { return *percentBarsItem_; }
   QAction& CorrelationCircleItem() const noexcept { return *correlationCircleItem_; }
+  QAction& AllEigenvaluesItem() const noexcept { return *allEigenvaluesItem_; }
   QAction& ParallelAnalysisItem() const noexcept { return *parallelAnalysisItem_; }
   QAction& ResetViewItem() const noexcept { return *resetViewItem_; }
   QAction& TitlesItem() const noexcept { return *titlesItem_; }
@@ -97,6 +98,8 @@ class TPlotWindow : public QMainWindow {
   /// the same component.
   void AxisChanged(bool horizontal);
   void TitlesEdited();
+  /// The user's titles are forgotten: the fields show the plot's own again.
+  void ResetTitles();
 
   void SaveAsItemClick();
   void PrintItemClick();
@@ -146,6 +149,7 @@ class TPlotWindow : public QMainWindow {
   QAction* referenceLinesItem_ = nullptr;
   QAction* percentBarsItem_ = nullptr;
   QAction* correlationCircleItem_ = nullptr;
+  QAction* allEigenvaluesItem_ = nullptr;
   QAction* parallelAnalysisItem_ = nullptr;
   QAction* resetViewItem_ = nullptr;
   QAction* zoomInItem_ = nullptr;

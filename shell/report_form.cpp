@@ -9,8 +9,8 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
+#include "drawing/eight_bit_text.h"
 #include "export/atomic_file.h"
-#include "shell/eight_bit_text.h"
 #include "shell/error_report.h"
 #include "shell/listing_print.h"
 #include "shell/listing_view.h"

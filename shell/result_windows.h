@@ -10,8 +10,8 @@
 #include <map>
 #include <memory>
 
-#include "shell/plot_builders.h"
-#include "shell/plot_snapshot.h"
+#include "drawing/plot_builders.h"
+#include "drawing/plot_snapshot.h"
 #include "shell/report_viewer.h"
 
 class TFigureInteraction;

@@ -13,6 +13,17 @@ namespace {
 const QString WindowsSection = QStringLiteral("Windows");
 // Smaller than this, a remembered size is taken for a damaged entry.
 constexpr QSize SmallestSize(200, 150);
+// Room left on the screen for the window's frame and title bar.
+constexpr QSize FrameRoom(16, 48);
+
+// `size` made to fit in the available area of `screen` (the primary one
+// when none), at any scale factor.
+QSize FittingSize(QSize size, const QScreen* screen) {
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return size;
+  const QSize room = screen->availableGeometry().size() - FrameRoom;
+  return size.boundedTo(room.expandedTo(SmallestSize));
+}
 
 }  // namespace
 
@@ -22,15 +33,15 @@ void RestoreWindowPlace(QWidget& window, const TSettingsFile& settings, const QS
   QRect frame;
   if (place.size() == 4)
     frame = QRect(place[0].toInt(), place[1].toInt(), place[2].toInt(), place[3].toInt());
-  bool onScreen = false;
+  const QScreen* onScreen = nullptr;
   for (const QScreen* screen : QGuiApplication::screens())
-    onScreen = onScreen || screen->availableGeometry().intersects(frame);
+    if (!onScreen && screen->availableGeometry().intersects(frame)) onScreen = screen;
   if (onScreen && frame.width() >= SmallestSize.width() &&
       frame.height() >= SmallestSize.height()) {
-    window.resize(frame.size());
+    window.resize(FittingSize(frame.size(), onScreen));
     window.move(frame.topLeft());
   } else {
-    window.resize(firstSize);
+    window.resize(FittingSize(firstSize, window.screen()));
   }
 }
 

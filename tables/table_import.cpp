@@ -132,6 +132,7 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
   report.variableColumns = layout.variables;
   report.groupCount = std::set<std::string>(groups.begin(), groups.end()).size();
   data.groups = std::move(groups);
+  if (layout.group != TTableLayout::None) data.groupName = report.columns[layout.group].name;
   if (!report.omittedRows.empty()) {
     std::string line =
         Plural(report.omittedRows.size(), "object", "objects") + " with missing values left out: ";

@@ -237,5 +237,33 @@ TEST_F(CliAnalysis, NewOutputsAreCheckedBeforeTheRun) {
   EXPECT_NE(run.err.find("--labelled applies to a .csv export"), std::string::npos) << run.err;
 }
 
+// Figures: checked before the run like the other outputs (place, size,
+// components), then drawn after it in every format.
+TEST_F(CliAnalysis, FiguresAreCheckedBeforeTheRunAndDrawnAfterIt) {
+  const std::string data = AnalysisData("morph.nts");
+  TRun run = Cli({"--figure", "scores=" + (dir_ / "missing" / "f.png").string(), data});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find("Cannot create file"), std::string::npos) << run.err;
+  run = Cli({"--figure", "scores=" + (dir_ / "f.png").string(), "--figure-size", "1x1px", data});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  run = Cli({"--figure", "scores=" + (dir_ / "f.png").string(), "--factors", "2",
+             "--figure-components", "1,3", data});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find("components must be between 1 and 2"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "f.png"));
+
+  run =
+      Cli({"--report", (dir_ / "r.txt").string(), "--figure", "biplot=" + (dir_ / "b.svg").string(),
+           "--figure", "scree=" + (dir_ / "s.pdf").string(), "--figure",
+           "influence=" + (dir_ / "i.png").string(), data});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadFile(dir_ / "b.svg").rfind("<?xml", 0), 0u);
+  EXPECT_EQ(ReadFile(dir_ / "s.pdf").rfind("%PDF", 0), 0u);
+  EXPECT_EQ(ReadFile(dir_ / "i.png").substr(1, 3), "PNG");
+}
+
 }  // namespace
 }  // namespace talvex

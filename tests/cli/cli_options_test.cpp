@@ -72,7 +72,7 @@ TEST(CliOptions, CheckWithAnOutputIsAUsageError) {
     } catch (const ECliUsage& e) {
       EXPECT_EQ(e.Message(),
                 "--check writes no listing or export; leave out --report, --scores, --vectors, "
-                "--diagnostics and --results");
+                "--diagnostics, --results and --figure");
     }
   }
 }
@@ -111,6 +111,47 @@ TEST(CliOptions, UsageErrors) {
   ExpectUsageError({"--threads", "2x", "a.nts"},
                    "bad value '2x' for --threads (a whole number from 1 to 1024)");
   ExpectUsageError({"--report=", "a.nts"}, "option '--report' needs a file name");
+}
+
+}  // namespace
+}  // namespace talvex
+
+namespace talvex {
+namespace {
+
+// --figure and its options: kinds, sizes, components, and what they refuse.
+TEST(CliOptions, Figures) {
+  const TCliOptions options = ParseCliOptions(
+      {"--figure", "scores=a.png", "--figure=correlation-circle=b.PDF", "--figure-size", "8.5x6cm",
+       "--figure-dpi", "600", "--figure-components", "1,3", "--figure-regions", "mean",
+       "--figure-hulls", "--figure-labels", "values", "data.csv"});
+  ASSERT_EQ(options.figures.size(), 2u);
+  EXPECT_EQ(options.figures[0].kind, TCliFigureKind::Scores);
+  EXPECT_EQ(options.figures[1].kind, TCliFigureKind::CorrelationCircle);
+  EXPECT_EQ(options.figures[1].path, "b.PDF");
+  EXPECT_EQ(options.figure.width, 8.5);
+  EXPECT_EQ(options.figure.height, 6.0);
+  EXPECT_EQ(options.figure.unit, 'c');
+  EXPECT_EQ(options.figure.dpi, 600u);
+  EXPECT_EQ(options.figure.y, 3u);
+  EXPECT_EQ(options.figure.regions, TCliFigureRegions::Mean);
+  EXPECT_TRUE(options.figure.hulls);
+  EXPECT_EQ(options.figure.labels, TCliFigureLabels::Values);
+  EXPECT_EQ(ParseCliOptions({"--figure", "scree=s.svg", "--figure-size", "600x400px", "d.csv"})
+                .figure.unit,
+            'p');
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"--figure", "scores=a.jpg", "d.csv"},
+        {"--figure", "pie=a.png", "d.csv"},
+        {"--figure", "scores", "d.csv"},
+        {"--figure", "scores=a.png", "--figure-size", "17", "d.csv"},
+        {"--figure", "scores=a.png", "--figure-dpi", "20", "d.csv"},
+        {"--figure", "scores=a.png", "--figure-components", "2,2", "d.csv"},
+        {"--figure-hulls", "d.csv"},
+        {"--figure", "influence=a.png", "--no-jackknife", "d.csv"},
+        {"--figure", "correlation-circle=a.png", "--method", "covariance", "d.csv"},
+        {"--check", "--figure", "scores=a.png", "d.csv"}})
+    EXPECT_THROW(ParseCliOptions(bad), ECliUsage) << bad[1];
 }
 
 }  // namespace

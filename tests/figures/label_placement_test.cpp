@@ -58,11 +58,26 @@ void ExpectValidPlacement(const TScene& scene, const std::vector<TPlacedLabel>& 
       const double dy = std::max({box.top - anchor.y, 0.0, anchor.y - box.Bottom()});
       ASSERT_GE(dx * dx + dy * dy, r * r) << a;
     }
-    // Near its own point: within the outer ring of candidates.
     const TPlotPoint& own = scene.anchors[a];
-    const double dx = std::max({box.left - own.x, 0.0, own.x - box.Right()});
-    const double dy = std::max({box.top - own.y, 0.0, own.y - box.Bottom()});
-    ASSERT_LE(std::hypot(dx, dy), r + LabelGap + box.height + 1e-9);
+    if (!placed[a].leader) {
+      // Touching its point, and no other point as near.
+      const double distance = DistanceToBox(own, box);
+      ASSERT_LE(distance, r + LabelGap + 1e-9) << a;
+      for (std::size_t b = 0; b < scene.anchors.size(); ++b)
+        if (b != a) {
+          ASSERT_GT(DistanceToBox(scene.anchors[b], box), distance) << a << " " << b;
+        }
+    } else {
+      // The leader runs from the own marker's rim to the label, past no
+      // other marker and through no other label.
+      const TSegment leader{placed[a].leaderFrom, placed[a].leaderTo};
+      ASSERT_NEAR(std::hypot(leader.from.x - own.x, leader.from.y - own.y), r, 1e-9);
+      ASSERT_LE(DistanceToBox(leader.to, box), 1e-9);
+      for (std::size_t b : shown)
+        if (b != a) {
+          ASSERT_FALSE(SegmentMeetsBox(leader, placed[b].box)) << a << " " << b;
+        }
+    }
   }
 }
 
@@ -91,12 +106,12 @@ TEST(PlaceLabels, MovesAwayFromEdgesAndNeighbours) {
 }
 
 TEST(PlaceLabels, PriorityDecidesWhoGetsTheOnePlace) {
-  // Two points so close that only one label fits in a tight box.
-  const TLabelBox bounds{0, 0, 60, 20};
-  const TScene scene{{{5, 10}, {7, 10}}, {{45, 16}, {45, 16}}, {}};
+  // Two points with room for one label between them in a tight box.
+  const TLabelBox bounds{0, 0, 100, 20};
+  const TScene scene{{{30, 10}, {70, 10}}, {{30, 16}, {30, 16}}, {}};
   for (std::size_t first : {0u, 1u}) {
     const std::vector<std::size_t> order{first, 1 - first};
-    const auto placed = PlaceLabels(scene.anchors, scene.sizes, order, bounds, 0.0);
+    const auto placed = PlaceLabels(scene.anchors, scene.sizes, order, bounds, 2.0);
     EXPECT_TRUE(placed[first].shown);
     EXPECT_FALSE(placed[1 - first].shown);
   }
@@ -104,6 +119,36 @@ TEST(PlaceLabels, PriorityDecidesWhoGetsTheOnePlace) {
   const auto none = PlaceLabels(scene.anchors, scene.sizes, {7, 1, 1}, bounds, 0.0);
   EXPECT_FALSE(none[0].shown);
   EXPECT_TRUE(none[1].shown);
+}
+
+// Drawn marks other than markers keep labels off: a line through the
+// first place and a legend over the second move the label on; a label whose
+// every touching place is taken gets a leader line; a point hemmed in by
+// neighbours nearer than its label would be gets no touching label.
+TEST(PlaceLabels, AvoidsObstaclesAndUsesLeaders) {
+  const TLabelBox bounds{0, 0, 400, 300};
+  TLabelObstacles obstacles;
+  obstacles.segments.push_back({{110, 97}, {110, 110}});  // through the right places
+  obstacles.boxes.push_back({70, 95, 20, 10});            // over the left places
+  const auto placed = PlaceLabels({{100, 100}}, {{30, 12}}, {0}, bounds, 3.0, obstacles);
+  ASSERT_TRUE(placed[0].shown);
+  EXPECT_FALSE(placed[0].leader);
+  EXPECT_FALSE(SegmentMeetsBox(obstacles.segments[0], placed[0].box));
+  EXPECT_FALSE(BoxesOverlap(obstacles.boxes[0], placed[0].box));
+  EXPECT_EQ(placed[0].box.left, 100 - 15.0);  // above: the first place neither meets
+
+  // Neighbours closer than any touching place: a leader line, or nothing.
+  std::vector<TPlotPoint> ring{{200, 150}};
+  for (int k = 0; k < 8; ++k)
+    ring.push_back({200 + 9 * std::cos(k * M_PI / 4), 150 + 9 * std::sin(k * M_PI / 4)});
+  const std::vector<TPlotPoint> sizes(ring.size(), TPlotPoint{30, 12});
+  const auto crowded = PlaceLabels(ring, sizes, {0}, bounds, 3.0);
+  ASSERT_TRUE(crowded[0].shown);
+  EXPECT_TRUE(crowded[0].leader);
+  const TScene scene{ring, sizes, {0}};
+  ExpectValidPlacement(scene, crowded, bounds, 3.0);
+  EXPECT_TRUE(SegmentMeetsBox({{0, 0}, {10, 10}}, {4, 4, 1, 1}));
+  EXPECT_FALSE(SegmentMeetsBox({{0, 0}, {10, 0}}, {4, 1, 1, 1}));
 }
 
 TEST(PlaceLabels, NothingForMissingValuesOrNoArea) {

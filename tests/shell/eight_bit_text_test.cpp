@@ -2,7 +2,7 @@
 // 0x80..0xFF, the text on screen equals the text of the workbook's cell (read
 // with an XML parser from the written file), and matches Windows-1252 with
 // U+FFFD where that code page assigns nothing.
-#include "shell/eight_bit_text.h"
+#include "drawing/eight_bit_text.h"
 
 #include <QStringDecoder>
 #include <QTest>

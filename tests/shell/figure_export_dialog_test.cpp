@@ -20,9 +20,9 @@
 #include <QTimer>
 #include <functional>
 
+#include "drawing/figure_export.h"
 #include "scripted_figure_interaction.h"
 #include "shell/figure_commands.h"
-#include "shell/figure_export.h"
 #include "shell/qt_figure_interaction.h"
 #include "shell/settings_file.h"
 #include "test_figure.h"

@@ -2,7 +2,7 @@
 // runs at QT_SCALE_FACTOR 1 and 2), SVG and PDF read back by Qt's renderer
 // and by real viewers and compared with the PNG, refused names, failing
 // writes, the clipboard and the printed page.
-#include "shell/figure_export.h"
+#include "drawing/figure_export.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -22,6 +22,7 @@
 #include <cmath>
 
 #include "export/write_fault_seam.h"
+#include "shell/figure_print.h"
 #include "test_figure.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -49,6 +50,20 @@ struct TGroupedRun {
 
 bool Near(double a, double b, double tolerance = 1e-12) {
   return std::fabs(a - b) <= tolerance * std::max(1.0, std::fabs(b));
+}
+
+// A vector figure rasterised by the system's own converters, as a reader's
+// viewer would draw it (librsvg for SVG, poppler for PDF).
+QImage Rasterised(const QString& fileName, const QString& extension) {
+  const QString png = fileName + ".png";
+  QProcess converter;
+  if (extension == "svg") {
+    converter.start("rsvg-convert", {"-o", png, fileName});
+  } else {
+    converter.start("pdftoppm", {"-png", "-r", "100", "-singlefile", fileName, fileName});
+  }
+  if (!converter.waitForFinished(60000) || converter.exitCode() != 0) return QImage();
+  return QImage(png);
 }
 
 }  // namespace
@@ -138,7 +153,9 @@ class TPlotWindowsTest : public QObject {
     QCOMPARE(window.windowTitle(), QString("Object Scores"));
     QVERIFY(window.isVisible());
     QVERIFY(!window.isModal());
-    QCOMPARE(window.size(), QSize(800, 600));
+    // 800 x 600, or less on a screen without room for it.
+    const QSize room = window.screen()->availableGeometry().size();
+    QCOMPARE(window.size(), QSize(800, 600).boundedTo(room - QSize(16, 48)));
     QVERIFY(window.AxesPanel().isVisible());
     const TFigureScene& scene = window.Canvas().Scene();
     QCOMPARE(scene.title, QString("Object Scores"));
@@ -262,10 +279,11 @@ class TPlotWindowsTest : public QObject {
     QCOMPARE(line.markerOutline, QColor(0, 128, 0));
     QCOMPARE(line.markerFill, QColor(Qt::white));
     QCOMPARE(line.points.size(), std::size_t(p));
-    QCOMPARE(scene.numbers.size(), std::size_t(p));
+    QCOMPARE(scene.items.size(), std::size_t(p));
     for (talvex::TSize k = 1; k <= p; ++k) {
       QCOMPARE(line.points[k - 1], QPointF(double(k), results.eigenvalues.GetValue(k)));
-      QCOMPARE(scene.numbers[k - 1].text, QString::number(k));
+      QCOMPARE(scene.items[k - 1].mark, QString::number(k));
+      QVERIFY(scene.items[k - 1].alwaysLabelled);
       QVERIFY(Near(scene.errorBars[k - 1].dy,
                    1.96 * results.tables.jackknife->eigenvalues[k - 1].standardError, 1e-9));
     }
@@ -409,7 +427,8 @@ class TPlotWindowsTest : public QObject {
     const TFigureScene& scene = window.Canvas().Scene();
     QCOMPARE(scene.arrows.size(), std::size_t(4));
     QCOMPARE(scene.items.size(), std::size_t(150));
-    QVERIFY(scene.xTitle.contains("arrows: coefficients \u00d7"));
+    QVERIFY(scene.note.contains("arrows: coefficients \u00d7"));
+    QVERIFY(!scene.xTitle.contains("arrows"));
     // Every arrow is its variable's coefficients times one factor, the
     // longest 0.8 of the farthest score.
     const double scale = scene.arrows[0].tip.x() / results.eigenvectors.GetValue(1, 1);
@@ -503,6 +522,85 @@ class TPlotWindowsTest : public QObject {
     // The user's title stays when the plot is redrawn.
     window.SpinY().setValue(3);
     QCOMPARE(window.Canvas().Title(), QString("Object Scores of morph"));
+  }
+
+  void hoveringAnArrowHeadNamesItsVariable() {
+    TPlotWindow& window = ShowIris(TPlotKind::Biplot);
+    Paint(window.Canvas());
+    for (const TSceneArrow& arrow : window.Canvas().Scene().arrows) {
+      const QPointF head = window.Canvas().ToPixels(arrow.tip);
+      QCOMPARE(window.Canvas().HoverTextAt(head), arrow.label);
+      QCOMPARE(window.Canvas().ItemAt(head), -1);
+    }
+  }
+
+  void editedTitlesBelongToTheirData() {
+    TPlotWindow& window = Show(TPlotKind::Scores, data_->state);
+    window.TitlesItem().trigger();
+    QTest::keyClicks(&window.YTitleEdit(), " of morph");
+    const QString edited = window.Canvas().YTitle();
+    QVERIFY(edited.endsWith(" of morph"));
+    // The same run shown again keeps the user's titles.
+    windows_->RunCompleted(data_->state, data_->listing, talvex::TDiagnostics());
+    Show(TPlotKind::Scores, data_->state);
+    QCOMPARE(window.Canvas().YTitle(), edited);
+    // Other data bring back the plot's own titles, with their numbers.
+    windows_->RunCompleted(iris_->state, iris_->listing, iris_->diagnostics);
+    Show(TPlotKind::Scores, iris_->state);
+    QCOMPARE(window.Canvas().YTitle(), ExpectedTitle(iris_->state.Results(), 2));
+    QCOMPARE(window.YTitleEdit().text(), ExpectedTitle(iris_->state.Results(), 2));
+    QVERIFY(!window.YTitleEdit().isModified());
+    // Also after the window was closed and opened again.
+    QTest::keyClicks(&window.TitleEdit(), " of iris");
+    window.close();
+    windows_->RunCompleted(data_->state, data_->listing, talvex::TDiagnostics());
+    Show(TPlotKind::Scores, data_->state);
+    QCOMPARE(window.Canvas().Title(), QString("Object Scores"));
+  }
+
+  // The command line draws with the desktop's library: the same plot at
+  // the same size gives the same pixels.
+  void commandLineFigureIsTheDesktopExport() {
+    const QString data = QString(TALVEX_TEST_DATA) + "/iris_grouped.csv";
+    const QString cli = dir_.filePath("cli.png");
+    QProcess process;
+    process.start(TALVEX_CLI,
+                  {data, "--report", dir_.filePath("report.txt"), "--figure", "scores=" + cli,
+                   "--figure", "biplot=" + dir_.filePath("cli_biplot.png")});
+    QVERIFY(process.waitForFinished(120000));
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY2(process.readAllStandardError().isEmpty(), "no message from the figures");
+    for (TPlotKind kind : {TPlotKind::Scores, TPlotKind::Biplot}) {
+      TPlotWindow& window = ShowIris(kind);
+      const QString desktop = dir_.filePath("desktop.png");
+      SaveFigure(desktop, window.Canvas(), TFigureSize(), window.Canvas().Title());
+      const QImage a(desktop);
+      const QImage b(kind == TPlotKind::Scores ? cli : dir_.filePath("cli_biplot.png"));
+      QCOMPARE(a.size(), QSize(2008, 1417));
+      QCOMPARE(a.convertToFormat(QImage::Format_RGB32), b.convertToFormat(QImage::Format_RGB32));
+    }
+  }
+
+  // SVG and PDF files carry no pixels of their own: the command line's and
+  // the desktop's files of the same plot rasterise to the same pixels.
+  void commandLineVectorFiguresRasteriseAsTheDesktopExport() {
+    const QString data = QString(TALVEX_TEST_DATA) + "/iris_grouped.csv";
+    QProcess process;
+    process.start(TALVEX_CLI, {data, "--report", dir_.filePath("report.txt"), "--figure",
+                               "scores=" + dir_.filePath("cli.svg"), "--figure",
+                               "scores=" + dir_.filePath("cli.pdf")});
+    QVERIFY(process.waitForFinished(120000));
+    QCOMPARE(process.exitCode(), 0);
+    TPlotWindow& window = ShowIris(TPlotKind::Scores);
+    for (const QString extension : {"svg", "pdf"}) {
+      const QString desktop = dir_.filePath("desktop." + extension);
+      SaveFigure(desktop, window.Canvas(), TFigureSize(), window.Canvas().Title());
+      const QImage a = Rasterised(desktop, extension);
+      const QImage b = Rasterised(dir_.filePath("cli." + extension), extension);
+      QVERIFY2(!a.isNull() && !b.isNull(), qPrintable("rasterising the " + extension + " files"));
+      QCOMPARE(a.size(), b.size());
+      QCOMPARE(a.convertToFormat(QImage::Format_RGB32), b.convertToFormat(QImage::Format_RGB32));
+    }
   }
 
   void copyAndPrintTheFigure() {

@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "shell/figure_source.h"
+#include "drawing/figure_source.h"
 
 class TTestFigure final : public TFigureSource {
  public:

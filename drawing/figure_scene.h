@@ -20,6 +20,13 @@ struct TSceneItem {
   QString name;     // for the hover text
   QString group;    // empty without groups
   QString details;  // the values, for the hover text
+  /// Labelled whatever the reader chose, before the other points, and
+  /// searched for the farthest (the objects the diagnostics single out).
+  bool singledOut = false;
+  int singledRank = 0;  // among those singled out: 0 first
+  /// Labelled whatever the reader chose, where there is room (the scree
+  /// plot's component numbers).
+  bool alwaysLabelled = false;
 };
 
 /// Items drawn alike, with one legend entry (none when `legend` is empty).
@@ -41,6 +48,7 @@ struct TScenePolyline {
   bool closed = false;
   QColor fill = Qt::transparent;
   QString legend;
+  QColor legendColour;  // the legend's swatch; invalid: `colour`
   bool markers = false;
   QColor markerFill;
   QColor markerOutline;
@@ -77,8 +85,8 @@ struct TSceneRule {
   QString legend;
 };
 
-/// A text at a point of the plot (scree numbers), left out where it would
-/// collide with another.
+/// A text at a point of the plot (the percent bars' values), placed like a
+/// point's label and left out where it has no place.
 struct TSceneNumber {
   QPointF at;
   QString text;
@@ -104,4 +112,6 @@ struct TFigureScene {
   std::vector<TSceneArrow> arrows;
   std::vector<TSceneNumber> numbers;
   QString errorBarLegend;  // the legend entry of the error bars, if any
+  QString legendTitle;     // above the legend's entries (the group column)
+  QString note;            // a line under the title (the biplot's arrow scale)
 };

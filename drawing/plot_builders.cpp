@@ -1,18 +1,18 @@
 // The plots' scenes, built from a run's snapshot.
-#include "shell/plot_builders.h"
+#include "drawing/plot_builders.h"
 
 #include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include "drawing/eight_bit_text.h"
+#include "drawing/plot_text.h"
 #include "figures/biplot_scaling.h"
 #include "figures/group_regions.h"
 #include "figures/influence_plot.h"
 #include "figures/scree_lines.h"
 #include "figures/uncertainty_marks.h"
-#include "shell/eight_bit_text.h"
-#include "shell/plot_text.h"
 
 namespace {
 
@@ -29,9 +29,11 @@ const QColor BrokenStickColour(0, 114, 178);
 const QColor ParallelColour(204, 121, 167);
 const QColor ArrowColour(170, 0, 0);
 const QColor BarColour(86, 180, 233);
+const QColor RegionLegendColour(80, 80, 80);
 
-// Margin of the data ranges, as a fraction of the span.
-constexpr double RangeMargin = 0.05;
+// Margin of the data ranges, as a fraction of the span (the drawing adds
+// room for the markers' rims).
+constexpr double RangeMargin = 0.02;
 // Segments of a drawn ellipse or circle: smooth at any print size.
 constexpr int OutlineSegments = 180;
 
@@ -48,9 +50,16 @@ struct TExtent {
     low = std::min(low, value);
     high = std::max(high, value);
   }
+  // The extent with a small margin, not widened to round numbers: the
+  // plot spends its area on what it draws.
   talvex::TRange Fit() const {
-    if (low > high) return talvex::FitRange(0.0, 0.0, RangeMargin);
-    return talvex::FitRange(low, high, RangeMargin);
+    if (low > high) return {-1.0, 1.0};
+    if (high == low) {
+      const double half = std::max(1.0, std::fabs(low) * 0.1);
+      return {low - half, high + half};
+    }
+    const double margin = (high - low) * RangeMargin;
+    return {low - margin, high + margin};
   }
 };
 
@@ -74,9 +83,12 @@ QString MarkText(const TPlotSnapshot& snapshot, bool object, TSize index, double
 }
 
 // The regions drawn around each group's points, in the group's colour.
+// The legend names each kind of region once, with a neutral swatch.
 void AddGroupRegions(TFigureScene& scene,
                      const std::vector<std::vector<talvex::TPlotPoint>>& groups,
                      const std::vector<QColor>& colours, const TPlotChoices& choices) {
+  bool ellipseNamed = false;
+  bool hullNamed = false;
   for (std::size_t g = 0; g < groups.size(); ++g) {
     std::optional<talvex::TEllipse> ellipse;
     if (choices.region == TGroupRegion::ConcentrationEllipse)
@@ -93,6 +105,13 @@ void AddGroupRegions(TFigureScene& scene,
       QColor fill = colours[g];
       fill.setAlpha(28);
       line.fill = fill;
+      if (!ellipseNamed) {
+        line.legend = choices.region == TGroupRegion::ConcentrationEllipse
+                          ? Tr("95% concentration ellipses")
+                          : Tr("95% confidence ellipses of the means");
+        line.legendColour = RegionLegendColour;
+        ellipseNamed = true;
+      }
       scene.lines.push_back(std::move(line));
     }
     if (choices.hulls) {
@@ -103,6 +122,11 @@ void AddGroupRegions(TFigureScene& scene,
       hull.closed = true;
       hull.colour = colours[g];
       hull.style = Qt::DashLine;
+      if (!hullNamed) {
+        hull.legend = Tr("Convex hulls");
+        hull.legendColour = RegionLegendColour;
+        hullNamed = true;
+      }
       scene.lines.push_back(std::move(hull));
     }
   }
@@ -149,7 +173,15 @@ void AddScores(TFigureScene& scene, const TPlotSnapshot& snapshot, const TPlotCh
     xs.Add(x);
     ys.Add(y);
   }
-  if (grouped) AddGroupRegions(scene, groupPoints, colours, choices);
+  if (grouped) {
+    scene.legendTitle =
+        snapshot.data.groupName.empty() ? Tr("Group") : FromEightBit(snapshot.data.groupName);
+    // The objects without a group are no group: no region of their own.
+    if (std::find(snapshot.data.groups.begin(), snapshot.data.groups.end(), std::string()) !=
+        snapshot.data.groups.end())
+      groupPoints.back().clear();
+    AddGroupRegions(scene, groupPoints, colours, choices);
+  }
   for (const TScenePolyline& line : scene.lines)
     for (const QPointF& p : line.points) {
       xs.Add(p.x());
@@ -244,7 +276,7 @@ TFigureScene ScreeScene(const TPlotSnapshot& snapshot, const TPlotChoices& choic
   scene.integerTicksX = true;
   const talvex::TFloatVector& eigenvalues = snapshot.results.eigenvalues;
   const TSize p = eigenvalues.Length();
-  const TSize k = std::min(snapshot.factorCount, p);
+  const TSize k = choices.allEigenvalues ? p : std::min(snapshot.factorCount, p);
   const double trace = snapshot.results.trace;
   TExtent ys;
   ys.Add(0);
@@ -270,7 +302,6 @@ TFigureScene ScreeScene(const TPlotSnapshot& snapshot, const TPlotChoices& choic
       ys.Add(cumulative[c - 1]);
     }
     scene.lines.push_back(std::move(line));
-    ys.Add(100.0);
     scene.xRange = CountRange(k);
     scene.yRange = FromZero(ys);
     return scene;
@@ -287,9 +318,11 @@ TFigureScene ScreeScene(const TPlotSnapshot& snapshot, const TPlotChoices& choic
   for (TSize c = 1; c <= k; ++c) {
     const double value = values[c - 1];
     line.points.emplace_back(double(c), value);
-    scene.numbers.push_back({QPointF(double(c), value), QString::number(c)});
     TSceneItem item;
     item.at = QPointF(double(c), value);
+    // Each point carries its component number.
+    item.mark = QString::number(c);
+    item.alwaysLabelled = true;
     item.name = Tr("Eigenvalue %1").arg(c);
     item.details = Tr("%1 (%2% of trace)")
                        .arg(Number(value))
@@ -369,8 +402,8 @@ TFigureScene BiplotScene(const TPlotSnapshot& snapshot, const TPlotChoices& choi
       scene.arrows.push_back(
           {QPointF(vectors.GetValue(j, choices.x) * rootX, vectors.GetValue(j, choices.y) * rootY),
            snapshot.VariableName(j), ArrowColour});
-    scene.xRange = talvex::FitRange(-1.0, 1.0, RangeMargin);
-    scene.yRange = talvex::FitRange(-1.0, 1.0, RangeMargin);
+    scene.xRange = {-1.0 - RangeMargin, 1.0 + RangeMargin};
+    scene.yRange = scene.xRange;
     return scene;
   }
   scene.title = PlotCaption(TPlotKind::Biplot);
@@ -388,10 +421,11 @@ TFigureScene BiplotScene(const TPlotSnapshot& snapshot, const TPlotChoices& choi
     xs.Add(tip.x());
     ys.Add(tip.y());
   }
-  // Which scaling the picture uses, as biplots conventionally state it.
-  const QString scaling = Tr("; arrows: coefficients \u00d7 %1").arg(Number(scale));
-  scene.xTitle = AxisTitle(snapshot, choices.x) + Tr(" scores") + scaling;
-  scene.yTitle = AxisTitle(snapshot, choices.y) + Tr(" scores") + scaling;
+  // Which scaling the picture uses, as biplots conventionally state it: a
+  // note under the title, so that the axis titles stay short.
+  scene.note = Tr("Points: scores; arrows: coefficients \u00d7 %1").arg(Number(scale));
+  scene.xTitle = AxisTitle(snapshot, choices.x);
+  scene.yTitle = AxisTitle(snapshot, choices.y);
   scene.xRange = xs.Fit();
   scene.yRange = ys.Fit();
   return scene;
@@ -401,7 +435,9 @@ TFigureScene InfluenceScene(const TPlotSnapshot& snapshot, const TPlotChoices& c
   TFigureScene scene;
   scene.title = PlotCaption(TPlotKind::Influence);
   scene.xTitle = Tr("Object");
-  scene.yTitle = Tr("Influence (largest |dL| of the shown eigenvalues)");
+  // The measure's definition as a note: a short axis title fits any size.
+  scene.yTitle = Tr("Influence");
+  scene.note = Tr("Influence: the largest |dL| of the shown eigenvalues");
   scene.integerTicksX = true;
   TExtent ys;
   ys.Add(0);
@@ -433,8 +469,12 @@ TFigureScene InfluenceScene(const TPlotSnapshot& snapshot, const TPlotChoices& c
     item.name = snapshot.ObjectName(object);
     // Only the objects the diagnostics single out are labelled; the
     // pointer names any other.
-    if (std::find(plot.labelled.begin(), plot.labelled.end(), i) != plot.labelled.end())
+    const auto rank = std::find(plot.labelled.begin(), plot.labelled.end(), i);
+    if (rank != plot.labelled.end()) {
       item.mark = choices.names ? item.name : QString::number(object);
+      item.singledOut = true;
+      item.singledRank = int(rank - plot.labelled.begin());
+    }
     const std::size_t g = grouped ? grouping.ofObject[i] : 0;
     if (grouped) item.group = FromEightBit(grouping.names[g]);
     item.details = Tr("Object %1, influence %2").arg(object).arg(Number(point.y));

@@ -3,9 +3,9 @@
 // lines). The geometry comes from figures/; nothing here draws.
 #pragma once
 
+#include "drawing/figure_scene.h"
+#include "drawing/plot_snapshot.h"
 #include "numeric/sizes.h"
-#include "shell/figure_scene.h"
-#include "shell/plot_snapshot.h"
 
 enum class TPlotKind { Scores, Vectors, Scree, Biplot, Influence };
 
@@ -22,6 +22,7 @@ struct TPlotChoices {
   bool referenceLines = true;      // Kaiser, broken stick, parallel analysis
   bool percentBars = false;        // the scree plot as % of trace bars
   bool correlationCircle = false;  // the biplot's correlation view
+  bool allEigenvalues = false;     // the scree plot beyond the factors asked for
 };
 
 /// The window caption and plot title of each kind as first shown.

@@ -1,5 +1,5 @@
 // The figure's size in its units, inches and pixels.
-#include "shell/figure_size.h"
+#include "drawing/figure_size.h"
 
 #include <cmath>
 

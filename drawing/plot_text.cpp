@@ -1,5 +1,5 @@
 // Axis titles and point-mark numbers of the plots.
-#include "shell/plot_text.h"
+#include "drawing/plot_text.h"
 
 #include <cmath>
 

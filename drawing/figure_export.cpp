@@ -1,5 +1,5 @@
 // Writing, copying and printing a figure through its TFigureSource.
-#include "shell/figure_export.h"
+#include "drawing/figure_export.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -11,16 +11,14 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrinter>
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 #include <string>
 #include <string_view>
 
+#include "drawing/figure_source.h"
 #include "export/atomic_file.h"
-#include "shell/figure_source.h"
-#include "shell/print_job.h"
 
 namespace {
 
@@ -43,18 +41,22 @@ constexpr TFormatName FormatNames[] = {
 // The extension of the name's last component, or an empty string.
 QString ExtensionOf(const QString& fileName) { return QFileInfo(fileName).suffix(); }
 
-void RequireDrawable(const TFigureSize& size) {
+}  // namespace
+
+void RequireDrawableSize(const TFigureSize& size) {
   const QString problem = FigureSizeProblem(size);
   if (!problem.isEmpty()) throw EFigureExport(problem.toStdString());
 }
 
 // Antialiased lines and text, as on screen; then the white sheet and the figure.
-void DrawOnWhite(QPainter& painter, const QRectF& area, const TFigureSource& source) {
+void DrawFigureOnWhite(QPainter& painter, const QRectF& area, const TFigureSource& source) {
   painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                          QPainter::SmoothPixmapTransform);
   painter.fillRect(area, Qt::white);
   source.DrawFigure(painter, area);
 }
+
+namespace {
 
 void BeginPainting(QPainter& painter, QPaintDevice& device, const char* what) {
   if (!painter.begin(&device))
@@ -85,7 +87,7 @@ QByteArray SvgBytes(const TFigureSource& source, const TFigureSize& size, const 
   generator.setTitle(title);
   QPainter painter;
   BeginPainting(painter, generator, "SVG");
-  DrawOnWhite(painter, area, source);
+  DrawFigureOnWhite(painter, area, source);
   painter.end();
   return bytes;
 }
@@ -108,7 +110,7 @@ QByteArray PdfBytes(const TFigureSource& source, const TFigureSize& size, const 
   const QRectF area(QPointF(0, 0), pagePoints * (size.dpi / PointsPerInch));
   QPainter painter;
   BeginPainting(painter, writer, "PDF");
-  DrawOnWhite(painter, area, source);
+  DrawFigureOnWhite(painter, area, source);
   painter.end();
   return bytes;
 }
@@ -144,7 +146,7 @@ QString FigureFileNameWithExtension(const QString& fileName, TFigureFormat forma
 }
 
 QImage RenderFigureImage(const TFigureSource& source, const TFigureSize& size) {
-  RequireDrawable(size);
+  RequireDrawableSize(size);
   // Opaque: a figure for a paper sits on white, and an RGB PNG is smaller.
   QImage image(FigurePixelSize(size), QImage::Format_RGB32);
   if (image.isNull()) throw talvex::EAllocateFailed();
@@ -155,14 +157,14 @@ QImage RenderFigureImage(const TFigureSource& source, const TFigureSize& size) {
   image.setDotsPerMeterY(dotsPerMetre);
   QPainter painter;
   BeginPainting(painter, image, "an image");
-  DrawOnWhite(painter, QRectF(image.rect()), source);
+  DrawFigureOnWhite(painter, QRectF(image.rect()), source);
   painter.end();
   return image;
 }
 
 QByteArray FigureFileBytes(const TFigureSource& source, const TFigureSize& size,
                            TFigureFormat format, const QString& title) {
-  RequireDrawable(size);
+  RequireDrawableSize(size);
   switch (format) {
     case TFigureFormat::Png: {
       QImage image = RenderFigureImage(source, size);
@@ -196,19 +198,4 @@ std::unique_ptr<QMimeData> FigureMimeData(const TFigureSource& source, const TFi
 void PutFigureOnClipboard(const TFigureSource& source, const TFigureSize& size,
                           const QString& title) {
   QGuiApplication::clipboard()->setMimeData(FigureMimeData(source, size, title).release());
-}
-
-void PrintFigure(QPrinter& printer, const TFigureSource& source, const TFigureSize& size) {
-  RequireDrawable(size);
-  QPainter painter;
-  BeginPrintJob(painter, printer);
-  // The painter's origin is the printable area's top-left corner.
-  const QSizeF printable = printer.pageLayout().paintRectPixels(printer.resolution()).size();
-  const QSizeF figure = FigureInches(size) * printer.resolution();
-  const double scale =
-      std::min(printable.width() / figure.width(), printable.height() / figure.height());
-  painter.translate((printable.width() - figure.width() * scale) / 2, 0);
-  painter.scale(scale, scale);
-  DrawOnWhite(painter, QRectF(QPointF(0, 0), figure), source);
-  painter.end();
 }

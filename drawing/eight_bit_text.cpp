@@ -1,5 +1,5 @@
 // Decoding of the core's 8-bit text for display.
-#include "shell/eight_bit_text.h"
+#include "drawing/eight_bit_text.h"
 
 #include "numeric/eight_bit_text.h"
 

@@ -1,7 +1,9 @@
 // A figure leaving the program: drawn through its TFigureSource at a chosen
 // physical size and resolution, as a PNG that carries its DPI, an SVG or a
-// PDF file, as a picture on the clipboard, or on one printed page. Every
-// output starts from a white background and draws the same figure.
+// PDF file, or as a picture on the clipboard (the printed page is the
+// desktop's: shell/figure_print.h). Every output starts from a white
+// background and draws the same figure. QtGui only: the command line
+// draws its figures with these functions too.
 #pragma once
 
 #include <QByteArray>
@@ -10,11 +12,12 @@
 #include <QStringList>
 #include <memory>
 
+#include "drawing/figure_size.h"
 #include "numeric/exception.h"
-#include "shell/figure_size.h"
 
 class QMimeData;
-class QPrinter;
+class QPainter;
+class QRectF;
 class TFigureSource;
 
 /// The file formats a figure can be saved in, in the order the Save As
@@ -43,6 +46,11 @@ QStringList FigureFileFilters();
 /// not hidden behind a second one).
 QString FigureFileNameWithExtension(const QString& fileName, TFigureFormat format);
 
+/// Raises EFigureExport with FigureSizeProblem's text when it has one.
+void RequireDrawableSize(const TFigureSize& size);
+/// Antialiased lines and text on a white `area`, then the figure.
+void DrawFigureOnWhite(QPainter& painter, const QRectF& area, const TFigureSource& source);
+
 /// The figure as a raster of FigurePixelSize(size) pixels with `size.dpi` in
 /// its metadata, whatever the screen's scale. Raises EFigureExport for a
 /// size that FigureSizeProblem refuses, talvex::EAllocateFailed when the
@@ -68,9 +76,3 @@ std::unique_ptr<QMimeData> FigureMimeData(const TFigureSource& source, const TFi
 /// Puts FigureMimeData on the application's clipboard.
 void PutFigureOnClipboard(const TFigureSource& source, const TFigureSize& size,
                           const QString& title);
-
-/// Prints the figure on one page of `printer`: laid out at `size`'s physical
-/// size, then scaled as a whole (text too) to fill the printable area with its
-/// proportions kept, centred across the page and at its top. Raises
-/// talvex::EInOutError when the print job cannot be started.
-void PrintFigure(QPrinter& printer, const TFigureSource& source, const TFigureSize& size);

@@ -1,9 +1,9 @@
 // The plot windows' copy of a completed run.
-#include "shell/plot_snapshot.h"
+#include "drawing/plot_snapshot.h"
 
 #include <algorithm>
 
-#include "shell/eight_bit_text.h"
+#include "drawing/eight_bit_text.h"
 
 namespace {
 

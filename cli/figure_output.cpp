@@ -1,0 +1,109 @@
+// Drawing the command line's figures with Qt's offscreen platform.
+#include "cli/figure_output.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <memory>
+
+#include "cli/failure_report.h"
+#include "drawing/figure_drawing.h"
+#include "drawing/figure_export.h"
+#include "drawing/plot_builders.h"
+#include "drawing/plot_snapshot.h"
+
+namespace talvex {
+
+namespace {
+
+TFigureSize SizeOf(const TCliFigureOptions& options) {
+  TFigureSize size;
+  size.width = options.width;
+  size.height = options.height;
+  size.unit = options.unit == 'i'   ? TLengthUnit::Inches
+              : options.unit == 'p' ? TLengthUnit::Pixels
+                                    : TLengthUnit::Centimetres;
+  size.dpi = int(options.dpi);
+  return size;
+}
+
+TPlotKind PlotKindOf(TCliFigureKind kind) {
+  switch (kind) {
+    case TCliFigureKind::Scores:
+      return TPlotKind::Scores;
+    case TCliFigureKind::Vectors:
+      return TPlotKind::Vectors;
+    case TCliFigureKind::Scree:
+      return TPlotKind::Scree;
+    case TCliFigureKind::Biplot:
+    case TCliFigureKind::CorrelationCircle:
+      return TPlotKind::Biplot;
+    case TCliFigureKind::Influence:
+      return TPlotKind::Influence;
+  }
+  return TPlotKind::Scores;
+}
+
+// The figures need QtGui's fonts and painters, not a display: Qt's
+// offscreen platform, whatever the environment names.
+std::unique_ptr<QGuiApplication> GuiWithoutDisplay() {
+  if (QGuiApplication::instance()) return nullptr;
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Qt's notes on its own set-up (a missing runtime folder) are not the
+  // program's messages: standard error keeps only those.
+  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+  static int argc = 1;
+  static char name[] = "talvex-cli";
+  static char* argv[] = {name, nullptr};
+  return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+}  // namespace
+
+void CheckFigureSize(const TCliOptions& options) {
+  if (!options.figures.empty()) RequireDrawableSize(SizeOf(options.figure));
+}
+
+void CheckFigureComponents(const TCliOptions& options, const TAnalysisState& state) {
+  if (options.figures.empty()) return;
+  TPlotSnapshot offered;
+  offered.factorCount = state.FactorCount();
+  const TSize variables = state.Data().variableCount;
+  // As the snapshot will offer them: the factors, and the second one too.
+  TSize top = std::min(offered.factorCount, variables);
+  if (top < 2 && variables >= 2) top = 2;
+  if (options.figure.x > top || options.figure.y > top)
+    throw Exception("the figures' components must be between 1 and " + std::to_string(top));
+}
+
+bool WriteFigures(const TCliOptions& options, const TAnalysisState& state,
+                  const TDiagnostics& diagnostics, std::ostream& err) {
+  if (options.figures.empty()) return true;
+  const std::unique_ptr<QGuiApplication> application = GuiWithoutDisplay();
+  const std::shared_ptr<TPlotSnapshot> snapshot = MakePlotSnapshot(state, &diagnostics);
+  const TFigureSize size = SizeOf(options.figure);
+  bool allWritten = true;
+  for (const TCliFigure& figure : options.figures) {
+    TPlotChoices choices;
+    choices.x = options.figure.x;
+    choices.y = options.figure.y;
+    choices.names = options.figure.labels != TCliFigureLabels::Values;
+    choices.region = options.figure.regions == TCliFigureRegions::Concentration
+                         ? TGroupRegion::ConcentrationEllipse
+                     : options.figure.regions == TCliFigureRegions::Mean ? TGroupRegion::MeanEllipse
+                                                                         : TGroupRegion::None;
+    choices.hulls = options.figure.hulls;
+    choices.correlationCircle = figure.kind == TCliFigureKind::CorrelationCircle;
+    TFigureDrawing drawing;
+    drawing.SetScene(BuildScene(PlotKindOf(figure.kind), *snapshot, choices), false);
+    drawing.SetLabelAll(options.figure.labels != TCliFigureLabels::None);
+    try {
+      SaveFigure(QFile::decodeName(figure.path.c_str()), drawing, size, drawing.Title());
+    } catch (const std::exception& e) {
+      ReportFailure(err, e);
+      allWritten = false;
+    }
+  }
+  return allWritten;
+}
+
+}  // namespace talvex
