@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -71,10 +72,11 @@ class TAccumulators {
 
 using Tail = TJackknifeTail;
 
-TJackknifeStatistic Finish(double mean, double squares, TSize n, Tail tail) {
+TJackknifeStatistic Finish(double mean, double squares, TSize n, Tail tail, double full) {
   TJackknifeStatistic s;
   s.estimate = mean;
-  s.standardError = std::sqrt(squares / ((double(n) - 1.0) * double(n)));
+  s.standardError = StandardErrorBeyondRounding(
+      std::sqrt(squares / ((double(n) - 1.0) * double(n))), mean, full, n);
   const double tested = tail == Tail::BelowOne ? 1.0 : 0.0;
   const double difference = s.estimate - tested;
   const std::int32_t df = std::int32_t(n - 1);
@@ -216,17 +218,25 @@ class TPseudoValueSums {
   TJackknifeResults Results(TThreadStarter& starter) const {
     TJackknifeResults results;
     results.axisCount = in_.axisCount;
-    FinishAll(values_, Tail::Upper, results.eigenvalues, starter);
-    FinishAll(vectors_, Tail::Absolute, results.vectors, starter);
-    FinishAll(macs_, Tail::BelowOne, results.macs, starter);
+    const TSize p = in_.variableCount;
+    FinishAll(values_, Tail::Upper, results.eigenvalues, starter,
+              [this](std::size_t i) { return in_.eigenvalues.Data()[i]; });
+    FinishAll(vectors_, Tail::Absolute, results.vectors, starter, [this, p](std::size_t i) {
+      return in_.eigenvectors.Column(TSize(i / p) + 1)[i % p];
+    });
+    FinishAll(macs_, Tail::BelowOne, results.macs, starter,
+              [this](std::size_t i) { return in_.allometry->macs.Data()[i]; });
     return results;
   }
 
  private:
+  // full(i): the full-sample value of statistic i.
+  using TFullValue = std::function<double(std::size_t)>;
+
   void FinishRange(const TAccumulators& sums, Tail tail, std::size_t first, std::size_t last,
-                   TJackknifeStatistic* into) const {
+                   TJackknifeStatistic* into, const TFullValue& full) const {
     for (std::size_t i = first; i < last; ++i)
-      into[i] = Finish(sums.Mean(i), sums.Squares(i), in_.objectCount, tail);
+      into[i] = Finish(sums.Mean(i), sums.Squares(i), in_.objectCount, tail, full(i));
   }
 
   // Each statistic is finished on its own, its distribution function being
@@ -236,7 +246,7 @@ class TPseudoValueSums {
   // fault flags the other thread leaves become this thread's, to be checked
   // as before.
   void FinishAll(const TAccumulators& sums, Tail tail, std::vector<TJackknifeStatistic>& into,
-                 TThreadStarter& starter) const {
+                 TThreadStarter& starter, const TFullValue& full) const {
     const std::size_t size = sums.Size();
     into.resize(size);
     std::size_t split = size;
@@ -249,7 +259,7 @@ class TPseudoValueSums {
         other = starter.Start([&, split] {
           ClearFloatFaults();
           try {
-            FinishRange(sums, tail, split, size, into.data());
+            FinishRange(sums, tail, split, size, into.data(), full);
           } catch (...) {
             otherFault = std::current_exception();
           }
@@ -259,7 +269,7 @@ class TPseudoValueSums {
         split = size;  // no thread to be had: this one finishes them all
       }
     }
-    FinishRange(sums, tail, 0, split, into.data());
+    FinishRange(sums, tail, 0, split, into.data(), full);
     if (other.joinable()) other.join();
     if (otherFault) std::rethrow_exception(otherFault);
     RaiseFloatFaultFlags(otherFlags);
@@ -272,9 +282,16 @@ class TPseudoValueSums {
 
 }  // namespace
 
+double StandardErrorBeyondRounding(double standardError, double estimate, double full, TSize n) {
+  const double scale = std::max(std::fabs(estimate), std::fabs(full));
+  return standardError <= double(n) * std::numeric_limits<double>::epsilon() * scale
+             ? 0.0
+             : standardError;
+}
+
 TJackknifeStatistic FinishJackknifeStatistic(double mean, double squares, TSize n,
-                                             TJackknifeTail tail) {
-  return Finish(mean, squares, n, tail);
+                                             TJackknifeTail tail, double full) {
+  return Finish(mean, squares, n, tail, full);
 }
 
 // Everything the run keeps from its start to its end; the loop is declared

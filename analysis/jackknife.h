@@ -78,11 +78,19 @@ enum class TJackknifeTail {
   BelowOne,  // P = |T(t)|, t = (estimate - 1) / SE: small when clearly below isometry
 };
 
+/// A standard error at or below n eps max(|estimate|, |full-sample value|)
+/// is the rounding of n pseudo-values n full - (n - 1) reduced that agree
+/// to every digit they carry, and is 0: dividing by it would turn rounding
+/// noise into t values of 1e13 and more.
+double StandardErrorBeyondRounding(double standardError, double estimate, double full, TSize n);
+
 /// The estimate, standard error and probability of a statistic from the mean
-/// of its n pseudo-values and the sum of their squared deviations from it,
-/// exactly as the jackknife forms them (a standard error of 0 included).
+/// of its n pseudo-values, the sum of their squared deviations from it and
+/// the statistic's full-sample value,
+/// exactly as the jackknife forms them (a standard error of 0 included, and
+/// one at rounding level taken as 0, see StandardErrorBeyondRounding).
 TJackknifeStatistic FinishJackknifeStatistic(double mean, double squares, TSize n,
-                                             TJackknifeTail tail);
+                                             TJackknifeTail tail, double full);
 
 /// Runs the leave-one-out loop. Raises the first fault in object order
 /// (floating-point faults, ERunCancelled when the observer asks to stop).

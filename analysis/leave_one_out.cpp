@@ -8,6 +8,7 @@
 #include "numeric/blas_products.h"
 #include "numeric/blocked_principal_axes.h"
 #include "numeric/float_faults.h"
+#include "numeric/jacobi_eigenpairs.h"
 #include "numeric/principal_axes.h"
 #include "numeric/statistics.h"
 #include "numeric/wide_vectors.h"
@@ -21,6 +22,15 @@ namespace {
 // from its rows. 2^-20 keeps the relative error of every element below about
 // 1e-10, far under the printed digits.
 constexpr double CancellationLimit = 0x1p-20;
+
+// Under covariances an eigenvalue below this fraction of the largest (within
+// the rank) is resolved by a decomposition through tridiagonal form, or by
+// the rank-one downdate of the full sample's, only to some p eps times the
+// largest, about 1e-8 of itself or worse here: p 2.2e-8 keeps the jackknife
+// of the smallest eigenvalue (its estimate, SE and P) far from the digits
+// the listing prints; below it Jacobi rotations find every eigenvalue to
+// relative accuracy.
+constexpr double ResolvedFraction = 1e8 * std::numeric_limits<double>::epsilon();
 
 // The objects' products pay where the objects are clearly fewer than the
 // variables: forming and decomposing them costs about (n^2 + 10/3 n^3) and
@@ -125,8 +135,30 @@ bool TLeaveOneOut::DispersionToDecompose(TSize i, TWorkspace& ws, TSize axisCoun
   }
   if (ws.work.MaxRows() < p_) ws.work = TFloatMatrix(p_, p_);
   determined = Rank();
+  if (wideRange_) {
+    if (downdate) {
+      DowndatedDispersion(ws);
+    } else {
+      RecomputedDispersion(i, ws);
+    }
+    if (JacobiEigenpairs(ws.work, p_, ws.values, ws.vectors)) {
+      SignedUnitAxesSummedInLanes(ws.vectors, p_, p_);
+      ZeroPastRank(ws);
+      determined = Determined(ws);
+      return false;
+    }
+    // Not settled (never seen): the matrix is formed again for the usual
+    // decomposition.
+    if (downdate) {
+      DowndatedDispersion(ws);
+    } else {
+      RecomputedDispersion(i, ws);
+    }
+    return true;
+  }
   if (downdate && fullAxes_ != nullptr && DecomposeByDowndate(ws, axisCount)) {
     ZeroPastRank(ws);
+    determined = Determined(ws);
     return false;
   }
   if (downdate) {
@@ -139,6 +171,18 @@ bool TLeaveOneOut::DispersionToDecompose(TSize i, TWorkspace& ws, TSize axisCoun
 
 TSize TLeaveOneOut::Rank() const { return n_ > 2 ? std::min(p_, n_ - 2) : p_; }
 
+TSize TLeaveOneOut::Determined(const TWorkspace& ws) const {
+  const TSize rank = Rank();
+  // One variable more than the rank: the null space is a single direction,
+  // and the last axis is the unit vector along it, as determined as the
+  // others, unless the sample's rank is lower still (objects that repeat
+  // one another), which leaves a plane or more to choose from.
+  if (rank + 1 != p_ || rank == 0) return rank;
+  const double* values = ws.values.Data();
+  const double floor = double(p_) * std::numeric_limits<double>::epsilon() * values[0];
+  return values[rank - 1] > floor ? p_ : rank;
+}
+
 void TLeaveOneOut::ZeroPastRank(TWorkspace& ws) const {
   // Past the rank the eigenvalues are rounding noise about zero: they are
   // zero.
@@ -150,6 +194,7 @@ TSize TLeaveOneOut::Decompose(TSize i, TWorkspace& ws, TSize axisCount) const {
   if (DispersionToDecompose(i, ws, axisCount, determined)) {
     BlockedPrincipalAxesOf(ws.work, p_, ws.trace, ws.offDiag, ws.values, ws.vectors, axisCount);
     ZeroPastRank(ws);
+    determined = Determined(ws);
   }
   return determined;
 }
@@ -169,12 +214,38 @@ std::pair<TSize, TSize> TLeaveOneOut::DecomposeTwo(TSize i, TWorkspace& wsI, TSi
     TWorkspace& ws = formedI ? wsI : wsJ;
     BlockedPrincipalAxesOf(ws.work, p_, ws.trace, ws.offDiag, ws.values, ws.vectors, axisCount);
   }
-  if (formedI) ZeroPastRank(wsI);
-  if (formedJ) ZeroPastRank(wsJ);
+  if (formedI) {
+    ZeroPastRank(wsI);
+    determinedI = Determined(wsI);
+  }
+  if (formedJ) {
+    ZeroPastRank(wsJ);
+    determinedJ = Determined(wsJ);
+  }
   return {determinedI, determinedJ};
 }
 
 void TLeaveOneOut::UseFullSampleAxes(const TFloatVector& values, const TFloatMatrix& axes) {
+  // Eigenvalues too far apart for the usual decompositions (see
+  // ResolvedFraction), within the rank, past which they are zero anyway;
+  // and variables whose variances span that range too. Jacobi rotations
+  // resolve a small eigenvalue that the variables' different scales make
+  // small; one that comes of nearly dependent variables of like scales
+  // (nearly as many variables as objects, say) they resolve no better, at
+  // ten times the cost or more.
+  const TSize rank = Rank();
+  if (method_ == DispersionMethod::Covariance && !throughObjects_ && rank > 0 &&
+      values.Capacity() >= p_) {
+    const double largest = values.Data()[0];
+    const double smallest = values.Data()[rank - 1];
+    double least = crossProducts_.Column(1)[0], most = least;
+    for (TSize j = 1; j <= p_; ++j) {
+      least = std::min(least, crossProducts_.Column(j)[j - 1]);
+      most = std::max(most, crossProducts_.Column(j)[j - 1]);
+    }
+    const double limit = double(p_) * ResolvedFraction;
+    wideRange_ = largest > 0.0 && smallest < limit * largest && least < limit * most;
+  }
   // The correlation method rescales each reduced matrix, which no rank-one
   // form follows.
   if (method_ != DispersionMethod::Covariance || throughObjects_ || p_ == 0 || n_ < 3 ||

@@ -25,6 +25,12 @@
 // of the means leaves a residual that the rank-one form would drop (a large
 // offset over a small spread), or the secular equation fails, the matrix is
 // decomposed as before.
+//
+// Under covariances whose eigenvalues within the rank span more than some
+// 1e8 / p, and whose variances do too (variables on very different scales),
+// neither route resolves the small eigenvalues: each reduced matrix is then
+// decomposed by Jacobi rotations, which find every eigenvalue to relative
+// accuracy, at ten times the cost or more.
 #pragma once
 
 #include <utility>
@@ -66,10 +72,12 @@ class TLeaveOneOut {
   /// Eigenvalues and eigenvectors of the sample without object i (1..n) into
   /// ws.values (all p) and ws.vectors (the first axisCount columns, 1..p;
   /// the others have no meaning). Returns the number of leading axes the
-  /// reduced sample determines: p, or with p > n - 2 at most n - 2. The
-  /// eigenvalues past it are 0 and the vectors of those axes have no
-  /// meaning (any directions at right angles to the determined ones would
-  /// serve). Thread-safe for distinct workspaces.
+  /// reduced sample determines: p, or with p > n - 1 at most n - 2 (with
+  /// p = n - 1 the last axis is the sample's one null direction, and
+  /// determined). The eigenvalues past rank n - 2 are 0, and the vectors
+  /// of the axes past the number returned have no meaning (any directions
+  /// at right angles to the determined ones would serve). Thread-safe for
+  /// distinct workspaces.
   TSize Decompose(TSize i, TWorkspace& ws, TSize axisCount) const;
 
   /// Decompose for objects i and j at once, with the same results: where
@@ -80,10 +88,11 @@ class TLeaveOneOut {
   std::pair<TSize, TSize> DecomposeTwo(TSize i, TWorkspace& wsI, TSize j, TWorkspace& wsJ,
                                        TSize axisCount) const;
 
-  /// Downdates the full sample's axes from now on where the method allows
-  /// (see the file comment): `values` (p, descending) and `axes` (p x p)
-  /// are the full-sample decomposition of the same data, and must outlive
-  /// this object.
+  /// Downdates the full sample's axes from now on where the method allows,
+  /// or decomposes by Jacobi rotations where the eigenvalues span too wide
+  /// a range (see the file comment): `values` (p, descending) and `axes`
+  /// (p x p) are the full-sample decomposition of the same data, and must
+  /// outlive this object.
   void UseFullSampleAxes(const TFloatVector& values, const TFloatMatrix& axes);
 
   /// Whether the objects' products are decomposed (see the file comment).
@@ -95,6 +104,9 @@ class TLeaveOneOut {
   /// determined := the number of axes the sample determines.
   bool DispersionToDecompose(TSize i, TWorkspace& ws, TSize axisCount, TSize& determined) const;
   TSize Rank() const;
+  /// The axes sample ws (decomposed) determines: Rank(), or p where the
+  /// null space is a single direction.
+  TSize Determined(const TWorkspace& ws) const;
   void ZeroPastRank(TWorkspace& ws) const;
   TSize DecomposeThroughObjects(TSize i, TWorkspace& ws, TSize axisCount) const;
   bool DecomposeByDowndate(TWorkspace& ws, TSize axisCount) const;
@@ -111,6 +123,7 @@ class TLeaveOneOut {
   bool throughObjects_;
   const TFloatVector* fullValues_ = nullptr;
   const TFloatMatrix* fullAxes_ = nullptr;
+  bool wideRange_ = false;      // covariance eigenvalues too far apart: Jacobi rotations
   double residualNorm_ = 0.0;   // |residuals| / sqrt(n - 1)
   double residualLimit_ = 0.0;  // the rank-one form holds below it (see UseFullSampleAxes)
   TFloatVector means_;          // p

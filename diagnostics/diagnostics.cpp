@@ -6,7 +6,7 @@
 #include <limits>
 #include <numeric>
 
-#include "numeric/probability.h"
+#include "numeric/student_t.h"
 
 namespace talvex {
 
@@ -15,18 +15,33 @@ namespace {
 constexpr double IntervalLevel = 0.975;  // two-sided 95%
 constexpr double TestLevel = 0.05;
 constexpr double DegreesPerRadian = 57.295779513082320876798;  // 180 / pi
-// Three times what each object's change would be if all objects changed an
-// eigenvalue by the same amount: that amount is SE / sqrt(n - 1).
-constexpr double InfluenceMultiple = 3.0;
-// Beyond this |t| the distribution function is 0 or 1 to double precision.
-constexpr double TLimit = 1e100;
+constexpr double NotAvailable = std::numeric_limits<double>::quiet_NaN();
 
-// x / se without a division by zero: 0 for 0 / 0, an infinity otherwise.
-double InUnitsOf(double x, double se) {
-  if (se != 0.0) return x / se;
-  if (x == 0.0) return 0.0;
-  return x > 0.0 ? std::numeric_limits<double>::infinity()
-                 : -std::numeric_limits<double>::infinity();
+// (estimate - tested) / SE, infinite for a standard error of 0 (NaN for 0 / 0)
+// without a division by zero.
+double TValue(double difference, double se) {
+  if (se != 0.0) return difference / se;
+  if (difference == 0.0) return NotAvailable;
+  return difference > 0.0 ? std::numeric_limits<double>::infinity()
+                          : -std::numeric_limits<double>::infinity();
+}
+
+// A jackknife statistic's P with Student's t exactly, in its own tail (as
+// the listing forms it).
+double ExactProbability(const TJackknifeStatistic& s, TSize n, TJackknifeTail tail) {
+  const std::int32_t df = std::int32_t(n - 1);
+  const double t =
+      TValue(s.estimate - (tail == TJackknifeTail::BelowOne ? 1.0 : 0.0), s.standardError);
+  if (std::isnan(t)) return NotAvailable;
+  switch (tail) {
+    case TJackknifeTail::Upper:
+      return StudentTUpperTail(df, t);
+    case TJackknifeTail::Absolute:
+      return StudentTUpperTail(df, std::fabs(t));
+    case TJackknifeTail::BelowOne:
+      return StudentTLowerTail(df, t);
+  }
+  return NotAvailable;
 }
 
 TInterval IntervalOf(const TJackknifeStatistic& s, double t) {
@@ -36,15 +51,13 @@ TInterval IntervalOf(const TJackknifeStatistic& s, double t) {
 TAllometryTest TestAgainstIsometry(const TJackknifeStatistic& s, double t, std::int32_t df) {
   TAllometryTest test;
   test.interval = IntervalOf(s, t);
-  test.oneSided = s.probability;
+  test.oneSided = ExactProbability(s, TSize(df) + 1, TJackknifeTail::BelowOne);
   const double difference = s.estimate - 1.0;
-  if (difference == 0.0) {
-    test.twoSided = s.standardError == 0.0 ? std::numeric_limits<double>::quiet_NaN() : 1.0;
-  } else if (std::fabs(difference) / TLimit >= s.standardError) {
-    test.twoSided = 0.0;
+  const double tValue = TValue(difference, s.standardError);
+  if (std::isnan(tValue)) {
+    test.twoSided = NotAvailable;
   } else {
-    const double tValue = std::fabs(difference) / s.standardError;
-    test.twoSided = std::min(1.0, std::fabs(2.0 * (1.0 - StudentTCdf(df, tValue))));
+    test.twoSided = std::min(1.0, 2.0 * StudentTUpperTail(df, std::fabs(tValue)));
   }
   if (test.twoSided < TestLevel)
     test.verdict = difference > 0.0 ? TAllometryVerdict::Positive : TAllometryVerdict::Negative;
@@ -62,7 +75,7 @@ std::string Plural(TSize count, const char* one, const char* many) {
 constexpr std::size_t DetailedExchangeWarnings = 5;
 
 std::string ExchangeWarning(TSize a, const TAxisExchanges& exchanges, TSize n, TSize k,
-                            bool allometry) {
+                            bool allometry, const char* beyond) {
   std::string text = "axis " + std::to_string(a) + " was exchanged in " +
                      std::to_string(exchanges.exchanged) + " of " +
                      Plural(n, "reduced sample", "reduced samples") + " (";
@@ -74,7 +87,7 @@ std::string ExchangeWarning(TSize a, const TAxisExchanges& exchanges, TSize n, T
              ("with axis " + std::to_string(b) + " in " + std::to_string(count));
   }
   if (exchanges.withAxis[BeyondShownAxes] != 0) {
-    parts += (parts.empty() ? "" : ", ") + std::string("with an axis not shown in ") +
+    parts += (parts.empty() ? "" : ", ") + std::string("with an axis ") + beyond + " in " +
              std::to_string(exchanges.withAxis[BeyondShownAxes]);
   }
   if (exchanges.withAxis[a] != 0) {
@@ -88,8 +101,25 @@ std::string ExchangeWarning(TSize a, const TAxisExchanges& exchanges, TSize n, T
   return text + " are unreliable";
 }
 
-// "4, 6 to 9, 12": the axes, consecutive ones as ranges.
-std::string AxisList(const std::vector<TSize>& axes) {
+}  // namespace
+
+double EigenvalueProbability(const TDiagnostics& d, TSize c) {
+  if (c > d.determinedAxes) return NotAvailable;
+  return ExactProbability(d.Estimates().eigenvalues.at(c - 1), d.objectCount,
+                          TJackknifeTail::Upper);
+}
+
+double CoefficientProbability(const TDiagnostics& d, TSize a, TSize j) {
+  if (a > d.determinedAxes) return NotAvailable;
+  return ExactProbability(d.Estimates().vectors.at(std::size_t(a - 1) * d.variableCount + (j - 1)),
+                          d.objectCount, TJackknifeTail::Absolute);
+}
+
+double MacProbability(const TDiagnostics& d, TSize j) {
+  return ExactProbability(d.Estimates().macs.at(j - 1), d.objectCount, TJackknifeTail::BelowOne);
+}
+
+std::string AxisRanges(const std::vector<TSize>& axes) {
   std::string text;
   for (std::size_t i = 0; i < axes.size();) {
     std::size_t j = i;
@@ -101,7 +131,90 @@ std::string AxisList(const std::vector<TSize>& axes) {
   return text;
 }
 
-}  // namespace
+// The leading axes whose jackknife the reduced samples determine (see
+// TDiagnostics::determinedAxes).
+TSize DeterminedAxes(TSize n, TSize p) { return p + 1 <= n ? p : (n >= 2 ? n - 2 : 0); }
+
+// The standardised influence of every object on each shown eigenvalue, and
+// why an eigenvalue is left out of it.
+void Influence(const TDiagnosticsCollector& collector, const TAnalysisResults& results,
+               TDiagnostics& d) {
+  const TSize n = d.objectCount, k = d.axisCount, p = d.variableCount;
+  const TFloatVector& full = results.eigenvalues;
+  const double largest = p > 0 ? std::fabs(full.GetValue(1)) : 0.0;
+  const double roundingLevel = double(n) * std::numeric_limits<double>::epsilon() * largest;
+  d.eigenvalueInfluence.assign(std::size_t(n) * k, NotAvailable);
+  d.influenceExcluded.assign(k, TInfluenceExclusion::None);
+  d.influence.assign(n, 0.0);
+  std::vector<double> deviations(n);
+  for (TSize a = 1; a <= k; ++a) {
+    // (mean of the reduced values - reduced value), from the changes, which
+    // are the reduced values less a constant.
+    double mean = 0.0;
+    for (TSize i = 1; i <= n; ++i)
+      mean +=
+          d.matchAxes ? collector.MatchedEigenvalueChange(i, a) : collector.EigenvalueChange(i, a);
+    mean /= double(n);
+    double squares = 0.0;
+    for (TSize i = 1; i <= n; ++i) {
+      const double change =
+          d.matchAxes ? collector.MatchedEigenvalueChange(i, a) : collector.EigenvalueChange(i, a);
+      deviations[i - 1] = mean - change;
+      squares += deviations[i - 1] * deviations[i - 1];
+    }
+    // The jackknife's SE is sqrt(n - 1) times this root mean square, and its
+    // estimate full - (n - 1) mean change.
+    const double rms = std::sqrt(squares / double(n));
+    const double estimate = full.GetValue(a) - (double(n) - 1.0) * mean;
+    const double se = std::sqrt(double(n) - 1.0) * rms;
+    const bool tied =
+        (a > 1 && std::fabs(full.GetValue(a - 1) - full.GetValue(a)) <= roundingLevel) ||
+        (a < p && std::fabs(full.GetValue(a) - full.GetValue(a + 1)) <= roundingLevel);
+    TInfluenceExclusion& excluded = d.influenceExcluded[a - 1];
+    if (a > d.determinedAxes ||
+        StandardErrorBeyondRounding(se, estimate, full.GetValue(a), n) == 0.0) {
+      excluded = TInfluenceExclusion::NoSpread;
+    } else if (tied) {
+      excluded = TInfluenceExclusion::Tied;
+    } else if (!d.matchAxes && 2 * std::size_t(d.exchanges[a - 1].exchanged) >= n) {
+      // Exchanged in half the samples or more: the reduced eigenvalue of
+      // this rank belongs now to one axis, now to another. An axis that
+      // fewer objects exchange keeps it: those objects are the ones that
+      // move it most (an outlier reorders the axes of its own sample).
+      excluded = TInfluenceExclusion::Exchanged;
+    }
+    if (excluded != TInfluenceExclusion::None) continue;
+    for (TSize i = 1; i <= n; ++i) {
+      const double u = deviations[i - 1] / rms;
+      d.eigenvalueInfluence[d.At(i, a)] = u;
+      d.influence[i - 1] = std::max(d.influence[i - 1], std::fabs(u));
+    }
+  }
+  d.influenceRanking.resize(n);
+  std::iota(d.influenceRanking.begin(), d.influenceRanking.end(), TSize(1));
+  std::stable_sort(d.influenceRanking.begin(), d.influenceRanking.end(),
+                   [&](TSize x, TSize y) { return d.influence[x - 1] > d.influence[y - 1]; });
+}
+
+const char* BeyondText(const TDiagnostics& d) {
+  const bool notShown = d.axisCount < d.variableCount;
+  const bool undetermined = d.axisCount > d.determinedAxes;
+  if (notShown && undetermined) return "not shown or undetermined";
+  return undetermined ? "undetermined" : "not shown";
+}
+
+const char* ExclusionText(TInfluenceExclusion exclusion) {
+  switch (exclusion) {
+    case TInfluenceExclusion::NoSpread:
+      return "standard error 0";
+    case TInfluenceExclusion::Tied:
+      return "tied with a neighbour";
+    case TInfluenceExclusion::Exchanged:
+      return "axis exchanged";
+    default:
+      return "";
+  }
+}
 
 const char* VerdictText(TAllometryVerdict verdict) {
   switch (verdict) {
@@ -134,16 +247,15 @@ TDiagnostics ComputeDiagnostics(const TDiagnosticsCollector& collector,
     d.matched = collector.MatchedResults();
   }
   const std::int32_t df = std::int32_t(n - 1);
-  d.tQuantile = StudentTQuantile(df, IntervalLevel);
+  d.tQuantile = ExactStudentTQuantile(df, IntervalLevel);
+  d.determinedAxes = DeterminedAxes(n, p);
 
   // Axis comparisons, exchanges and angles.
   const std::size_t cells = std::size_t(n) * k;
   d.cosines.resize(cells);
   d.bestMatches.resize(cells);
   d.angles.resize(cells);
-  d.eigenvalueChanges.resize(cells);
   d.exchanges.assign(k, TAxisExchanges{0, std::vector<TSize>(k + 1, 0)});
-  d.influence.assign(n, 0.0);
   for (TSize i = 1; i <= n; ++i) {
     if (collector.Reordered(i)) ++d.reorderedSamples;
     for (TSize a = 1; a <= k; ++a) {
@@ -156,26 +268,21 @@ TDiagnostics ComputeDiagnostics(const TDiagnosticsCollector& collector,
         ++d.exchanges[a - 1].exchanged;
         ++d.exchanges[a - 1].withAxis[collector.BestMatch(i, a)];
       }
-      const double se = jackknife.eigenvalues[a - 1].standardError;
-      d.eigenvalueChanges[at] = InUnitsOf(collector.EigenvalueChange(i, a), se);
-      // An eigenvalue without spread (every object changes it alike, as past
-      // the rank of the reduced samples) tells nothing of one object.
-      if (se > 0.0)
-        d.influence[i - 1] = std::max(d.influence[i - 1], std::fabs(d.eigenvalueChanges[at]));
     }
   }
-  d.influenceThreshold = n > 1 ? InfluenceMultiple / std::sqrt(double(n - 1)) : 0.0;
-  d.influenceRanking.resize(n);
-  std::iota(d.influenceRanking.begin(), d.influenceRanking.end(), TSize(1));
-  std::stable_sort(d.influenceRanking.begin(), d.influenceRanking.end(),
-                   [&](TSize x, TSize y) { return d.influence[x - 1] > d.influence[y - 1]; });
+  Influence(collector, results, d);
 
-  // Intervals and allometry, of the estimates in use.
+  // Intervals and allometry, of the estimates in use; none past the
+  // determined axes.
   const TJackknifeResults& estimates = d.Estimates();
-  for (const TJackknifeStatistic& s : estimates.eigenvalues)
-    d.eigenvalueIntervals.push_back(IntervalOf(s, d.tQuantile));
-  for (const TJackknifeStatistic& s : estimates.vectors)
-    d.vectorIntervals.push_back(IntervalOf(s, d.tQuantile));
+  for (TSize c = 1; c <= TSize(estimates.eigenvalues.size()); ++c)
+    d.eigenvalueIntervals.push_back(c <= d.determinedAxes
+                                        ? IntervalOf(estimates.eigenvalues[c - 1], d.tQuantile)
+                                        : TInterval{NotAvailable, NotAvailable});
+  for (std::size_t s = 0; s < estimates.vectors.size(); ++s)
+    d.vectorIntervals.push_back(TSize(s / p) + 1 <= d.determinedAxes
+                                    ? IntervalOf(estimates.vectors[s], d.tQuantile)
+                                    : TInterval{NotAvailable, NotAvailable});
   for (const TJackknifeStatistic& s : estimates.macs)
     d.allometry.push_back(TestAgainstIsometry(s, d.tQuantile, df));
 
@@ -187,11 +294,11 @@ TDiagnostics ComputeDiagnostics(const TDiagnosticsCollector& collector,
   // line names the others, whose details stand in the report's table.
   for (std::size_t i = 0; i < exchanged.size() && i < DetailedExchangeWarnings; ++i) {
     const TSize a = exchanged[i];
-    d.warnings.push_back(ExchangeWarning(a, d.exchanges[a - 1], n, k, allometry));
+    d.warnings.push_back(ExchangeWarning(a, d.exchanges[a - 1], n, k, allometry, BeyondText(d)));
   }
   if (exchanged.size() > DetailedExchangeWarnings) {
     const std::vector<TSize> rest(exchanged.begin() + DetailedExchangeWarnings, exchanged.end());
-    d.warnings.push_back(std::to_string(rest.size()) + " more axes (" + AxisList(rest) +
+    d.warnings.push_back(std::to_string(rest.size()) + " more axes (" + AxisRanges(rest) +
                          ") were exchanged in some reduced samples: their jackknife estimates "
                          "are unreliable (see the exchange table of the diagnostics)");
   }

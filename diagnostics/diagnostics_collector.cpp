@@ -45,6 +45,7 @@ void TDiagnosticsCollector::Start(const TJackknifeInput& input) {
   const std::size_t cells = std::size_t(n_) * k_;
   cosines_.assign(cells, 0.0);
   changes_.assign(cells, 0.0);
+  matchedChanges_.assign(cells, 0.0);
   best_.assign(cells, 0);
   reordered_.assign(n_, false);
   values_.Resize(matchedEstimates_ ? p_ : 0);
@@ -62,6 +63,7 @@ void TDiagnosticsCollector::Collect(const TReducedSampleView& sample) {
     cosines_[Index(i, a)] = match_.cosines[a - 1];
     best_[Index(i, a)] = match_.best[a - 1];
     changes_[Index(i, a)] = sample.values[a - 1] - fullValues_[a - 1];
+    matchedChanges_[Index(i, a)] = sample.values[match_.oneToOne[a - 1] - 1] - fullValues_[a - 1];
   }
   if (!matchedEstimates_) return;
 
@@ -97,13 +99,14 @@ TJackknifeResults TDiagnosticsCollector::MatchedResults() const {
   TJackknifeResults results;
   results.axisCount = k_;
   const auto finish = [this](const TSums& sums, TJackknifeTail tail,
+                             const std::vector<double>& full,
                              std::vector<TJackknifeStatistic>& into) {
     for (std::size_t s = 0; s < sums.means.size(); ++s)
-      into.push_back(FinishJackknifeStatistic(sums.means[s], sums.squares[s], n_, tail));
+      into.push_back(FinishJackknifeStatistic(sums.means[s], sums.squares[s], n_, tail, full[s]));
   };
-  finish(values_, TJackknifeTail::Upper, results.eigenvalues);
-  finish(vectors_, TJackknifeTail::Absolute, results.vectors);
-  finish(macs_, TJackknifeTail::BelowOne, results.macs);
+  finish(values_, TJackknifeTail::Upper, fullValues_, results.eigenvalues);
+  finish(vectors_, TJackknifeTail::Absolute, fullAxes_, results.vectors);
+  finish(macs_, TJackknifeTail::BelowOne, fullMacs_, results.macs);
   return results;
 }
 

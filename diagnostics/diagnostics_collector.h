@@ -43,6 +43,9 @@ class TDiagnosticsCollector final : public TJackknifeCollector {
   }
   /// Reduced-sample eigenvalue c (1..k) minus the full-sample one.
   double EigenvalueChange(TSize i, TSize c) const { return changes_[Index(i, c)]; }
+  /// The same for the reduced eigenvalue whose axis the one-to-one match
+  /// paired with full-sample axis c.
+  double MatchedEigenvalueChange(TSize i, TSize c) const { return matchedChanges_[Index(i, c)]; }
   /// The one-to-one match reordered the axes of this sample.
   bool Reordered(TSize i) const { return reordered_[i - 1]; }
 
@@ -74,10 +77,10 @@ class TDiagnosticsCollector final : public TJackknifeCollector {
   std::vector<double> fullMacs_;    // p; empty without allometry
   double macOrientation_ = 1.0;
 
-  std::vector<double> cosines_, changes_;  // n x k
-  std::vector<TSize> best_;                // n x k
-  std::vector<bool> reordered_;            // n
-  TSums values_, vectors_, macs_;          // matched axes
+  std::vector<double> cosines_, changes_, matchedChanges_;  // n x k
+  std::vector<TSize> best_;                                 // n x k
+  std::vector<bool> reordered_;                             // n
+  TSums values_, vectors_, macs_;                           // matched axes
   TAxisMatch match_;
   std::vector<double> reducedMacs_;  // p
 };

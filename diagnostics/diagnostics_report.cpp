@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "analysis/listing_fields.h"
 #include "numeric/text_format.h"
 
 namespace talvex {
@@ -15,11 +16,13 @@ namespace {
 
 // x right-aligned in `width` with `decimals` decimals; "nan" and "inf" for
 // values that are not finite (never "-nan").
+// The listing's own field formatting (as printf's "%*.*f" in the C locale,
+// through integer arithmetic where that is exact): a report of many
+// thousand rows costs about what the listing's tables cost.
 std::string Number(double x, int decimals, int width = 10) {
-  if (std::isnan(x)) return PadLeft("nan", ' ', width);
   if (std::isinf(x)) return PadLeft(x > 0 ? "inf" : "-inf", ' ', width);
-  char text[64];
-  std::snprintf(text, sizeof text, "%*.*f", width, decimals, x);
+  std::string text;
+  AppendFloatField(text, x, width, decimals);
   return text;
 }
 
@@ -59,7 +62,8 @@ void Exchanges(TReportListing& out, const TDiagnostics& d) {
         with += " axis " + std::to_string(b) + ": " + std::to_string(e.withAxis[b]) + ";";
     }
     if (e.withAxis[BeyondShownAxes] != 0)
-      with += " not shown: " + std::to_string(e.withAxis[BeyondShownAxes]) + ";";
+      with += std::string(" ") + BeyondText(d) + ": " +
+              std::to_string(e.withAxis[BeyondShownAxes]) + ";";
     if (e.withAxis[a] != 0) with += " turned: " + std::to_string(e.withAxis[a]) + ";";
     if (!with.empty()) with.pop_back();
     out.Append(Count(a, 4) + Count(e.exchanged, 11) + Number(lowest, 4, 14) +
@@ -112,8 +116,11 @@ void SideBySide(TReportListing& out, const TDiagnostics& d, const TDataMatrix& d
 void Intervals(TReportListing& out, const TDiagnostics& d, const TDataMatrix& data) {
   Title(out, "95% confidence intervals");
   out.Append("Estimate +/- t(" + std::to_string(d.objectCount - 1) +
-             ", 0.975) * SE, t = " + Number(d.tQuantile, 6, 0) + "; estimates " +
+             ", 0.975) * SE, t = " + Number(d.tQuantile, 6, 0) + " (Student's t); estimates " +
              (d.matchAxes ? "with matched axes." : "as listed."));
+  if (d.determinedAxes < d.variableCount)
+    out.Append("From axis " + std::to_string(d.determinedAxes + 1) +
+               " on the reduced samples do not determine the jackknife: no intervals (nan).");
   out.AppendEmpty();
   const TJackknifeResults& e = d.Estimates();
   out.Append("Eigenvalues");
@@ -154,11 +161,22 @@ void Allometry(TReportListing& out, const TDiagnostics& d, const TDataMatrix& da
 
 void Influence(TReportListing& out, const TDiagnostics& d, const TDataMatrix& data) {
   Title(out, "Influence of each object");
-  out.Append("Influence: the largest change of a shown eigenvalue when the object is left out,");
-  out.Append("in units of the eigenvalue's jackknife SE. Threshold: 3 / sqrt(n - 1) = " +
-             Number(d.influenceThreshold, 4, 0) + ",");
-  out.Append("three times the change if every object changed it equally. dL: eigenvalue");
-  out.Append("changes / SE; angle: degrees between the full-sample axis and the reduced one.");
+  out.Append("dL: the jackknife's influence of the object on a shown eigenvalue,");
+  out.Append("(n - 1) (mean of the reduced values - value without the object), divided by its");
+  out.Append("root mean square over all objects (positive: the object adds to the eigenvalue).");
+  out.Append("Influence: the largest |dL|. Threshold: " + Number(d.influenceThreshold, 1, 0) +
+             ", three times the root mean square.");
+  out.Append("angle: degrees between the full-sample axis and the reduced one.");
+  std::string left;
+  for (TInfluenceExclusion why :
+       {TInfluenceExclusion::NoSpread, TInfluenceExclusion::Tied, TInfluenceExclusion::Exchanged}) {
+    std::vector<TSize> axes;
+    for (TSize a = 1; a <= d.axisCount; ++a)
+      if (d.influenceExcluded[a - 1] == why) axes.push_back(a);
+    if (!axes.empty())
+      left += (left.empty() ? "" : "; ") + AxisRanges(axes) + " (" + ExclusionText(why) + ")";
+  }
+  out.Append("Eigenvalues left out: " + (left.empty() ? std::string("none") : left) + ".");
   out.AppendEmpty();
   std::string heading = "   #  Object      Influence";
   for (TSize a = 1; a <= d.axisCount; ++a) heading += PadLeft("dL" + std::to_string(a), ' ', 9);
@@ -172,7 +190,10 @@ void Influence(TReportListing& out, const TDiagnostics& d, const TDataMatrix& da
     if (rank > MostInfluentialShown && !over) break;
     std::string row = Count(i, 4) + "  " + Label(data.objectLabels, i, 10) +
                       Number(d.influence[i - 1], 4, 11) + (over ? "*" : " ");
-    for (TSize a = 1; a <= d.axisCount; ++a) row += Number(d.eigenvalueChanges[d.At(i, a)], 3, 9);
+    for (TSize a = 1; a <= d.axisCount; ++a) {
+      const double u = d.eigenvalueInfluence[d.At(i, a)];
+      row += std::isnan(u) ? PadLeft("-", ' ', 9) : Number(u, 3, 9);
+    }
     for (TSize a = 1; a <= d.axisCount; ++a) row += Number(d.angles[d.At(i, a)], 2, 9);
     out.Append(row);
   }

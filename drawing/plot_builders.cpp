@@ -436,8 +436,8 @@ TFigureScene InfluenceScene(const TPlotSnapshot& snapshot, const TPlotChoices& c
   scene.title = PlotCaption(TPlotKind::Influence);
   scene.xTitle = Tr("Object");
   // The measure's definition as a note: a short axis title fits any size.
-  scene.yTitle = Tr("Influence (SE)");
-  scene.note = Tr("Influence: the largest eigenvalue change in SE");
+  scene.yTitle = Tr("Influence");
+  scene.note = Tr("Influence: the largest |dL| of the shown eigenvalues");
   scene.integerTicksX = true;
   TExtent ys;
   ys.Add(0);
@@ -482,8 +482,7 @@ TFigureScene InfluenceScene(const TPlotSnapshot& snapshot, const TPlotChoices& c
     scene.items.push_back(std::move(item));
     ys.Add(point.y);
   }
-  scene.rules.push_back(
-      {plot.threshold, KaiserColour, Qt::DashLine, Tr("Threshold 3/\u221a(n\u22121)")});
+  scene.rules.push_back({plot.threshold, KaiserColour, Qt::DashLine, Tr("Threshold 3")});
   ys.Add(plot.threshold);
   scene.xRange = CountRange(plot.points.size());
   scene.yRange = FromZero(ys);

@@ -41,11 +41,13 @@ TResultTable VariableAxisTable(const char* title, const TDataMatrix& data,
   return table;
 }
 
+// P with Student's t exactly (the listing's own function has a floor and a
+// normal approximation); not available past the determined axes.
 void AddStatisticColumns(std::vector<TResultCell>& row, const TJackknifeStatistic& s,
-                         const TInterval& interval) {
+                         double probability, const TInterval& interval) {
   row.push_back(Number(s.estimate));
   row.push_back(Number(s.standardError));
-  row.push_back(Number(s.probability));
+  row.push_back(Number(probability));
   row.push_back(Number(interval.lower));
   row.push_back(Number(interval.upper));
 }
@@ -58,7 +60,8 @@ void JackknifeTables(std::vector<TResultTable>& tables, const TDataMatrix& data,
   TResultTable values{"JK eigenvalues", {"Axis", "Estimate", "SE", "P", "Lower 95%", "Upper 95%"}};
   for (TSize c = 1; c <= p; ++c) {
     values.rows.push_back({Number(c)});
-    AddStatisticColumns(values.rows.back(), e.eigenvalues[c - 1], d.eigenvalueIntervals[c - 1]);
+    AddStatisticColumns(values.rows.back(), e.eigenvalues[c - 1], EigenvalueProbability(d, c),
+                        d.eigenvalueIntervals[c - 1]);
   }
   tables.push_back(std::move(values));
   TResultTable vectors{"JK eigenvectors",
@@ -67,7 +70,8 @@ void JackknifeTables(std::vector<TResultTable>& tables, const TDataMatrix& data,
     for (TSize j = 1; j <= p; ++j) {
       const std::size_t at = std::size_t(a - 1) * p + (j - 1);
       vectors.rows.push_back({Number(a), Text(Name(data.variableLabels, j))});
-      AddStatisticColumns(vectors.rows.back(), e.vectors[at], d.vectorIntervals[at]);
+      AddStatisticColumns(vectors.rows.back(), e.vectors[at], CoefficientProbability(d, a, j),
+                          d.vectorIntervals[at]);
     }
   }
   tables.push_back(std::move(vectors));
@@ -78,7 +82,7 @@ void JackknifeTables(std::vector<TResultTable>& tables, const TDataMatrix& data,
     for (TSize j = 1; j <= p; ++j) {
       const TAllometryTest& t = d.allometry[j - 1];
       macs.rows.push_back({Text(Name(data.variableLabels, j))});
-      AddStatisticColumns(macs.rows.back(), e.macs[j - 1], t.interval);
+      AddStatisticColumns(macs.rows.back(), e.macs[j - 1], MacProbability(d, j), t.interval);
       macs.rows.back().push_back(Number(t.twoSided));
       macs.rows.back().push_back(Text(VerdictText(t.verdict)));
     }
@@ -86,7 +90,7 @@ void JackknifeTables(std::vector<TResultTable>& tables, const TDataMatrix& data,
   }
   TResultTable influence{"Influence", {"Object", "Influence", "Beyond threshold"}};
   for (TSize a = 1; a <= d.axisCount; ++a)
-    influence.headings.push_back("Eigenvalue change / SE " + std::to_string(a));
+    influence.headings.push_back("Influence on eigenvalue " + std::to_string(a));
   for (TSize a = 1; a <= d.axisCount; ++a)
     influence.headings.push_back("Angle " + std::to_string(a));
   for (TSize i = 1; i <= d.objectCount; ++i) {
@@ -94,13 +98,14 @@ void JackknifeTables(std::vector<TResultTable>& tables, const TDataMatrix& data,
     row.push_back(Text(Name(data.objectLabels, i)));
     row.push_back(Number(d.influence[i - 1]));
     row.push_back(Text(d.influence[i - 1] > d.influenceThreshold ? "yes" : "no"));
-    for (TSize a = 1; a <= d.axisCount; ++a) row.push_back(Number(d.eigenvalueChanges[d.At(i, a)]));
+    for (TSize a = 1; a <= d.axisCount; ++a)
+      row.push_back(Number(d.eigenvalueInfluence[d.At(i, a)]));
     for (TSize a = 1; a <= d.axisCount; ++a) row.push_back(Number(d.angles[d.At(i, a)]));
   }
   tables.push_back(std::move(influence));
   TResultTable exchanges = {"Axis exchanges", AxisHeadings("Axis", d.axisCount, "With axis ")};
   exchanges.headings.insert(exchanges.headings.begin() + 1, "Exchanged");
-  exchanges.headings.push_back("With an axis not shown");
+  exchanges.headings.push_back(std::string("With an axis ") + BeyondText(d));
   for (TSize a = 1; a <= d.axisCount; ++a) {
     const TAxisExchanges& x = d.exchanges[a - 1];
     auto& row = exchanges.rows.emplace_back();
@@ -168,7 +173,11 @@ std::string JsonOf(const std::vector<TResultTable>& tables) {
   std::string out =
       "{\n  \"program\": \"TALVEX\",\n  \"format\": \"all-results\",\n  \"version\": 2,\n"
       "  \"notes\": [\"Numbers are the shortest decimals that read back as the same double; "
-      "NaN and infinite values are written as null.\"],\n  \"tables\": [";
+      "NaN and infinite values are written as null.\", \"P values and 95% intervals of the "
+      "jackknife use Student's t with n - 1 degrees of freedom exactly; past the axes that the "
+      "reduced samples determine (more variables than objects) they are not available (null). "
+      "An eigenvalue left out of the influence (standard error 0, tied or exchanged) has null "
+      "influences.\"],\n  \"tables\": [";
   for (std::size_t t = 0; t < tables.size(); ++t) {
     const TResultTable& table = tables[t];
     out += (t ? ",\n    {" : "\n    {") + std::string("\"name\": ") + JsonString(table.name) +

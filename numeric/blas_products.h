@@ -3,7 +3,11 @@
 // that includes it. Matrices are column-major with leading dimensions, as
 // BLAS has them. OpenBLAS is kept to one thread of its own: the jackknife
 // already runs one decomposition per core, and one thread keeps the order of
-// every sum fixed, whatever the jackknife's thread count.
+// every sum fixed, whatever the jackknife's thread count. The library is
+// loaded as the program starts with its thread count set to one, so that it
+// starts no threads of its own. Where it cannot be loaded, every product
+// raises Exception "The linear-algebra library OpenBLAS could not be used: "
+// followed by the loader's reason.
 #pragma once
 
 #include <cstddef>

@@ -129,6 +129,26 @@ void ExpectSameResults(const TJackknifeResults& a, const TJackknifeResults& b) {
 
 // A system that cannot start all the workers asked for (or none) must not
 // end the program: the loop goes on with fewer threads, bit for bit the same.
+// Of a tied pair of eigenvalues, every reduced sample keeps one at (n - 1) /
+// (n - 2) times its value: the pseudo-values are all alike, and a standard
+// error of rounding (8.6e-16 beside values near 1) is 0, so that no t of
+// 1e14 is made of it. A real spread of a tiny eigenvalue (5.5e-10 beside an
+// estimate of 2.3e-9) stays what it is.
+TEST(Jackknife, AStandardErrorAtRoundingLevelIsZero) {
+  const double n = 40.0;
+  const auto squaresFor = [n](double se) { return se * se * (n - 1.0) * n; };
+  const double tied = n - (n - 1.0) * (n - 1.0) / (n - 2.0);
+  const TJackknifeStatistic s =
+      FinishJackknifeStatistic(tied, squaresFor(8.6e-16), 40, TJackknifeTail::Upper, 1.0);
+  EXPECT_EQ(s.standardError, 0.0);
+  EXPECT_EQ(s.probability, 1.0);  // the limit of the upper tail for a negative estimate
+  const TJackknifeStatistic tiny =
+      FinishJackknifeStatistic(2.34e-9, squaresFor(5.49e-10), 40, TJackknifeTail::Upper, 2.11e-9);
+  EXPECT_NEAR(tiny.standardError, 5.49e-10, 1e-22);
+  EXPECT_GT(tiny.probability, 0.0);
+  EXPECT_LT(tiny.probability, 1e-3);
+}
+
 TEST(Jackknife, ThreadsThatCannotStartAreDoneWithout) {
   const TDataMatrix file = LoadFixture("morph.nts");
   const TSize n = file.objectCount, p = file.variableCount;

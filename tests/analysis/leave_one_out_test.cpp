@@ -13,7 +13,9 @@
 #include <utility>
 
 #include "numeric/float_faults.h"
+#include "numeric/jacobi_eigenpairs.h"
 #include "numeric/principal_axes.h"
+#include "numeric/statistics.h"
 #include "test_support.h"
 
 namespace talvex {
@@ -318,6 +320,87 @@ TEST(LeaveOneOut, TwoSamplesAtATimeGiveTheBitsOfOneAtATime) {
   EXPECT_THROW(correlation.DecomposeTwo(2, a, 3, b, 3), Exception);
   ClearFloatFaults();
   EXPECT_NO_THROW(correlation.DecomposeTwo(4, a, 5, b, 3));
+}
+
+}  // namespace
+}  // namespace talvex
+
+namespace talvex {
+namespace {
+
+// With one variable fewer than objects a reduced sample has rank p - 1: its
+// last axis is its one null direction, as determined as the others, under
+// every route (the matrix decomposed, or the full sample's axes downdated).
+TEST(LeaveOneOut, TheLastAxisIsTheNullDirectionWithOneVariableFewerThanObjects) {
+  for (auto [n, p] : {std::pair<TSize, TSize>{6, 5}, {12, 11}, {3, 2}}) {
+    SCOPED_TRACE(p);
+    const TFloatMatrix x = RandomData(n, p, 11, 0.0);
+    for (auto method : {DispersionMethod::Covariance, DispersionMethod::Correlation}) {
+      TLeaveOneOut leaveOneOut(x, n, p, method);
+      const TFullSampleAxes full(x, n, p, method);
+      if (method == DispersionMethod::Covariance)
+        leaveOneOut.UseFullSampleAxes(full.values, full.axes);
+      TLeaveOneOut::TWorkspace ws(n, p);
+      for (TSize i = 1; i <= n; ++i) {
+        ASSERT_EQ(leaveOneOut.Decompose(i, ws, p), p);
+        EXPECT_EQ(ws.values.GetValue(p), 0.0);
+        // The reduced sample's centred rows are at right angles to it.
+        std::vector<double> mean(p, 0.0);
+        for (TSize k = 1; k <= n; ++k)
+          for (TSize j = 1; j <= p; ++j)
+            if (k != i) mean[j - 1] += x.GetValue(k, j) / double(n - 1);
+        for (TSize k = 1; k <= n; ++k) {
+          if (k == i) continue;
+          double along = 0.0, length = 0.0;
+          for (TSize j = 1; j <= p; ++j) {
+            double y = x.GetValue(k, j) - mean[j - 1];
+            if (method == DispersionMethod::Correlation) {
+              double squares = 0.0;
+              for (TSize l = 1; l <= n; ++l)
+                if (l != i) squares += std::pow(x.GetValue(l, j) - mean[j - 1], 2);
+              y /= std::sqrt(squares / double(n - 2));
+            }
+            along += y * ws.vectors.GetValue(j, p);
+            length += y * y;
+          }
+          EXPECT_LT(std::fabs(along), 1e-10 * std::sqrt(length)) << i << " " << k;
+        }
+      }
+    }
+  }
+}
+
+// Covariance eigenvalues from 1e8 down to 1e-9 (a variable of spread 1e-4
+// close to one of spread 1): every reduced eigenvalue to relative accuracy,
+// against the reduced matrix decomposed by Jacobi rotations here.
+TEST(LeaveOneOut, EigenvaluesFarBelowTheLargestKeepTheirDigits) {
+  const TSize n = 20, p = 3;
+  TFloatMatrix x = RandomData(n, p, 26, 0.0);
+  for (TSize i = 1; i <= n; ++i) {
+    const double z = x.GetValue(i, 1);
+    x.SetValue(i, 1, 1e-4 * z);
+    x.SetValue(i, 2, 1e4 * x.GetValue(i, 2));
+    x.SetValue(i, 3, z + 0.5 * x.GetValue(i, 3));
+  }
+  TLeaveOneOut leaveOneOut(x, n, p, DispersionMethod::Covariance);
+  const TFullSampleAxes full(x, n, p, DispersionMethod::Covariance);
+  ASSERT_LT(full.values.GetValue(3), 1e-15 * full.values.GetValue(1));
+  leaveOneOut.UseFullSampleAxes(full.values, full.axes);
+  TLeaveOneOut::TWorkspace ws(n, p);
+  for (TSize i = 1; i <= n; ++i) {
+    leaveOneOut.Decompose(i, ws, p);
+    TFloatMatrix rows(n - 1, p), s(p, p), vectors(p, p);
+    TFloatVector values(p);
+    for (TSize k = 1, r = 1; k <= n; ++k)
+      if (k != i) {
+        for (TSize j = 1; j <= p; ++j) rows.SetValue(r, j, x.GetValue(k, j));
+        ++r;
+      }
+    DispersionMatrix(rows, n - 1, p, s, DispersionMethod::Covariance);
+    ASSERT_TRUE(JacobiEigenpairs(s, p, values, vectors));
+    for (TSize c = 1; c <= p; ++c)
+      EXPECT_NEAR(ws.values.GetValue(c), values.GetValue(c), 1e-10 * values.GetValue(c)) << i;
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "diagnostics/diagnostics_report.h"
 #include "diagnostics/diagnostics_run.h"
 #include "diagnostics_test_data.h"
+#include "numeric/principal_axes.h"
 
 namespace talvex {
 namespace {
@@ -215,6 +216,28 @@ TEST(AxisExchanges, TheSameBitForBitForAnyNumberOfThreads) {
   }
 }
 
+// The reduced samples' eigenvalues decomposed one by one from their rows,
+// apart from the jackknife's own ways of finding them.
+std::vector<std::vector<double>> ReducedEigenvalues(const TDataMatrix& data,
+                                                    DispersionMethod method) {
+  const TSize n = data.objectCount, p = data.variableCount;
+  std::vector<std::vector<double>> values;
+  for (TSize left = 1; left <= n; ++left) {
+    TFloatMatrix rows(n - 1, p), work(p, p), vectors(p, p);
+    TFloatVector offDiag(p), eigenvalues(p);
+    TSize r = 0;
+    for (TSize i = 1; i <= n; ++i) {
+      if (i == left) continue;
+      ++r;
+      for (TSize j = 1; j <= p; ++j) rows.SetValue(r, j, data.values.GetValue((i - 1) * p + j));
+    }
+    double trace = 0.0;
+    PrincipalAxes(n - 1, p, rows, method, work, trace, offDiag, eigenvalues, vectors);
+    values.emplace_back(eigenvalues.Data(), eigenvalues.Data() + p);
+  }
+  return values;
+}
+
 TEST(Influence, ThePlantedOutlierIsTheMostInfluentialObject) {
   for (TSize outlier : {1u, 17u, 30u}) {
     SCOPED_TRACE(outlier);
@@ -223,47 +246,100 @@ TEST(Influence, ThePlantedOutlierIsTheMostInfluentialObject) {
     ASSERT_TRUE(d.available);
     EXPECT_EQ(d.influenceRanking.front(), outlier);
     EXPECT_GT(d.influence[outlier - 1], d.influenceThreshold);
-    EXPECT_DOUBLE_EQ(d.influenceThreshold, 3.0 / std::sqrt(29.0));
-    // The summary is the largest change over the shown eigenvalues, each in
-    // units of its jackknife SE.
+    EXPECT_EQ(d.influenceThreshold, 3.0);
+    // The summary is the largest |influence| over the shown eigenvalues
+    // that are not left out.
     double largest = 0.0;
     for (TSize a = 1; a <= d.axisCount; ++a)
-      largest = std::max(largest, std::fabs(d.eigenvalueChanges[d.At(outlier, a)]));
+      if (d.influenceExcluded[a - 1] == TInfluenceExclusion::None)
+        largest = std::max(largest, std::fabs(d.eigenvalueInfluence[d.At(outlier, a)]));
     EXPECT_EQ(d.influence[outlier - 1], largest);
   }
 }
 
+// Efron's influence, (n - 1) (mean of the reduced values - reduced value),
+// over its root mean square: checked against reduced samples decomposed
+// directly. The squares average to 1, so the threshold of 3 means the same
+// whatever n.
+TEST(Influence, IsTheJackknifesOwnInfluenceStandardised) {
+  const TDataMatrix data = OutlierData(17);
+  const TRun run = RunOn(data, Covariance());
+  const TDiagnostics& d = run.diagnostics;
+  const TSize n = data.objectCount;
+  const auto reduced = ReducedEigenvalues(data, DispersionMethod::Covariance);
+  for (TSize a = 1; a <= d.axisCount; ++a) {
+    SCOPED_TRACE(a);
+    ASSERT_EQ(d.influenceExcluded[a - 1], TInfluenceExclusion::None);
+    double mean = 0.0;
+    for (TSize i = 0; i < n; ++i) mean += reduced[i][a - 1] / double(n);
+    double squares = 0.0;
+    for (TSize i = 0; i < n; ++i) {
+      const double u = (double(n) - 1.0) * (mean - reduced[i][a - 1]);
+      squares += u * u / double(n);
+    }
+    double averageSquare = 0.0;
+    for (TSize i = 1; i <= n; ++i) {
+      const double expected =
+          (double(n) - 1.0) * (mean - reduced[i - 1][a - 1]) / std::sqrt(squares);
+      EXPECT_NEAR(d.eigenvalueInfluence[d.At(i, a)], expected, 1e-9) << i;
+      averageSquare += std::pow(d.eigenvalueInfluence[d.At(i, a)], 2) / double(n);
+    }
+    EXPECT_NEAR(averageSquare, 1.0, 1e-12);
+  }
+}
+
 // With more variables than objects the eigenvalues past the reduced rank are
-// zero in every reduced sample, so their jackknife SE is zero and their
-// changes infinite in its units: they are left out of the influence, which
-// stays finite (the influence plot drew no point at all otherwise).
+// zero in every reduced sample, so their jackknife SE is zero: they are left
+// out of the influence, which stays finite (the influence plot drew no point
+// at all otherwise), and their influences are not available.
 TEST(Influence, EigenvaluesWithoutSpreadAreLeftOut) {
   const std::vector<std::vector<double>> rows = UniformRows(12, 30, 99);
   const TRun run = RunOn(testing::MakeData(rows), Covariance());
   const TDiagnostics& d = run.diagnostics;
   ASSERT_TRUE(d.available);
   ASSERT_EQ(d.axisCount, 30u);
-  for (TSize i = 1; i <= 12; ++i) {
-    SCOPED_TRACE(i);
-    double largest = 0.0;
-    for (TSize a = 1; a <= d.axisCount; ++a)
-      if (d.specified.eigenvalues[a - 1].standardError > 0.0)
-        largest = std::max(largest, std::fabs(d.eigenvalueChanges[d.At(i, a)]));
-    EXPECT_TRUE(std::isfinite(d.influence[i - 1]));
-    EXPECT_EQ(d.influence[i - 1], largest);
+  EXPECT_EQ(d.determinedAxes, 10u);
+  for (TSize a = 11; a <= 30; ++a) {
+    EXPECT_EQ(d.influenceExcluded[a - 1], TInfluenceExclusion::NoSpread) << a;
+    EXPECT_TRUE(std::isnan(d.eigenvalueInfluence[d.At(1, a)]));
   }
-  // Past the rank (axes 11 to 30) the SE is zero.
+  for (TSize i = 1; i <= 12; ++i) EXPECT_TRUE(std::isfinite(d.influence[i - 1])) << i;
+  // Past the rank (axes 11 to 30) the SE is zero, and P and the intervals
+  // are not available.
   EXPECT_EQ(d.specified.eigenvalues[29].standardError, 0.0);
+  EXPECT_TRUE(std::isnan(EigenvalueProbability(d, 11)));
+  EXPECT_TRUE(std::isnan(d.eigenvalueIntervals[10].lower));
+  EXPECT_TRUE(std::isnan(CoefficientProbability(d, 12, 1)));
+  EXPECT_FALSE(std::isnan(EigenvalueProbability(d, 10)));
+  // The report says which are left out and why, and where the intervals end.
+  std::string report;
+  const TReportListing listing = DiagnosticsReport(d, run.state.Data());
+  for (const std::string& line : listing.Lines()) report += line + "\n";
+  EXPECT_NE(report.find("11 to 30 (standard error 0)"), std::string::npos);
+  EXPECT_NE(report.find("From axis 11 on the reduced samples do not determine the jackknife"),
+            std::string::npos);
 }
 
-TEST(Influence, ChangesAreInUnitsOfTheJackknifeStandardError) {
-  // Without object 1 or 2 the second eigenvalue is 1.1449 against 1.2059.
-  const TRun run = RunOn(AxisExchangeData(), Covariance());
-  const TDiagnostics& d = run.diagnostics;
-  const double se = d.specified.eigenvalues[1].standardError;
-  // 1.1449 and 1.2059 to four decimals (numpy).
-  EXPECT_NEAR(d.eigenvalueChanges[d.At(1, 2)] * se, 1.1449 - 1.20588235, 1e-4);
-  EXPECT_NEAR(d.eigenvalueChanges[d.At(2, 2)] * se, 1.1449 - 1.20588235, 1e-4);
+// Axes 2 and 3 exchange in two of 18 samples: their eigenvalues keep their
+// influence (the two objects that swap them are the ones that move them).
+// Twelve uncorrelated variables of equal spread exchange most axes in most
+// samples: without matching, the reduced eigenvalue of a rank belongs to
+// one axis, then another, and is left out; matched, each follows its axis.
+TEST(Influence, EigenvaluesOfAxesExchangedInMostSamplesAreLeftOutUnlessMatched) {
+  const TRun few = RunOn(AxisExchangeData(), Covariance());
+  EXPECT_EQ(few.diagnostics.influenceExcluded[1], TInfluenceExclusion::None);
+  const std::vector<std::vector<double>> rows = UniformRows(20, 12, 12345);
+  const TRun plain = RunOn(testing::MakeData(rows), Covariance());
+  const TRun matched = RunOn(testing::MakeData(rows), Covariance(), {.matchAxes = true});
+  TSize excluded = 0;
+  for (TSize a = 1; a <= 12; ++a) {
+    const bool most = 2 * plain.diagnostics.exchanges[a - 1].exchanged >= 20;
+    EXPECT_EQ(plain.diagnostics.influenceExcluded[a - 1] == TInfluenceExclusion::Exchanged, most)
+        << a;
+    if (most) ++excluded;
+    EXPECT_NE(matched.diagnostics.influenceExcluded[a - 1], TInfluenceExclusion::Exchanged) << a;
+  }
+  EXPECT_GT(excluded, 0u);
 }
 
 TEST(Diagnostics, TheListingIsTheSameWithAndWithoutThem) {
@@ -302,7 +378,9 @@ TEST(Diagnostics, IntervalsAndAllometryTests) {
   for (std::size_t j = 0; j < 4; ++j) {
     const TAllometryTest& t = d.allometry[j];
     const TJackknifeStatistic& s = d.specified.macs[j];
-    EXPECT_EQ(t.oneSided, s.probability);
+    // The listing's one-sided P, with the exact distribution.
+    EXPECT_NEAR(t.oneSided, s.probability, 1e-7);
+    EXPECT_EQ(t.oneSided, MacProbability(d, TSize(j + 1)));
     // The two-sided test at 5% rejects exactly when the 95% interval
     // leaves out 1, and the verdict says on which side.
     const bool excludesOne = t.interval.lower > 1.0 || t.interval.upper < 1.0;
