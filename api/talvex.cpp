@@ -11,10 +11,12 @@ namespace talvex {
 TAnalysis& TAnalysis::Compute(TRunData data, const TRunOptions& options, const TRunHooks& hooks) {
   auto outcome = std::make_shared<TRunOutcome>();
   TAnalysisState& state = outcome->state_;
-  std::vector<std::string> groups = std::move(data.matrix.groups);
-  const bool groupsFromLabels = data.source.groupsFromLabels;
+  // The groups come with the data, named by their column where a column gave them.
+  const TDataMatrix& matrix = data.matrix;
+  if (!matrix.groups.empty() && matrix.groups.size() != matrix.objectCount)
+    throw Exception("Groups must be given for every object");
+  if (matrix.groups.empty()) data.source.groupsFromLabels = false;
   state.LoadData(std::move(data.matrix), data.path, std::move(data.source));
-  state.SetGroups(std::move(groups), groupsFromLabels);
   if (options.factorCount != 0 &&
       !state.SetFactorCount(static_cast<long long>(options.factorCount)))
     throw Exception("The number of factors must be between 1 and " +

@@ -15,7 +15,7 @@ std::string FileExtension(std::string_view path) {
   const std::size_t slash = path.rfind('/');
   const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
   const std::size_t dot = name.rfind('.');
-  if (dot == std::string_view::npos || dot == 0 || name == "..") return {};
+  if (dot == std::string_view::npos || name == "..") return {};
   return AsciiLower(name.substr(dot + 1));
 }
 

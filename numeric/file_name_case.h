@@ -13,8 +13,8 @@ namespace talvex {
 std::string AsciiLower(std::string_view text);
 
 /// The extension of the last name in `path`, lower-cased and without its
-/// dot: "csv" for "Data/Iris.CSV". Empty when the name has none ("notes",
-/// "notes.", or a name whose only dot leads it, ".profile").
+/// dot: "csv" for "Data/Iris.CSV" and for ".csv". Empty when the name has
+/// none ("notes", "notes.", "..").
 std::string FileExtension(std::string_view path);
 
 /// Whether `path` ends in the extension `extension` (lower case, no dot),

@@ -59,8 +59,13 @@ TEST(Analysis, MakesWhatTheStatesOwnRunMakes) {
 
 TEST(Analysis, AnOutcomeOnceMadeNeverChanges) {
   TAnalysis analysis;
-  analysis.Compute(Iris(), {.factorCount = 3});
+  TRunData grouped = Iris();
+  grouped.matrix.groups.assign(grouped.matrix.objectCount, "iris");
+  grouped.matrix.groupName = "species";  // the column that gave them
+  analysis.Compute(std::move(grouped), {.factorCount = 3});
   const std::shared_ptr<const TRunOutcome> first = analysis.Outcome();
+  EXPECT_EQ(first->Data().groups.size(), 150u);
+  EXPECT_EQ(first->Data().groupName, "species");
   const double firstValue = first->Results().eigenvalues.GetValue(1);
   const std::size_t firstLines = first->Listing().Lines().size();
 
