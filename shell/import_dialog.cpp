@@ -257,7 +257,7 @@ void TImportDialog::ShapeChanged() {
   options_.groupColumn.clear();
   options_.variables.clear();
   if (!sheet_->isHidden() && sheet_->currentIndex() >= 0)
-    options_.sheet = std::to_string(sheet_->currentIndex() + 1);
+    options_.sheet = "#" + std::to_string(sheet_->currentIndex() + 1);
   if (!separator_->isHidden()) {
     options_.separator = Separators[std::max(0, separator_->currentIndex())];
     options_.decimalComma = decimalComma_->isChecked();

@@ -29,7 +29,7 @@ struct TImportOptions {
   std::optional<char> separator;     // ',', ';', '\t' or ' ' (blanks, runs count as one)
   std::optional<bool> decimalComma;  // "1,5" is one and a half
   std::optional<bool> header;        // the first row names the columns
-  std::string sheet;                 // workbooks: a sheet's name or 1-based number; empty: first
+  std::string sheet;  // workbooks: a sheet's name, else its 1-based number; "#N": the N-th; empty: first
   // Columns by name or 1-based number. Empty: detected; "-": none.
   std::string labelsColumn;
   std::string groupColumn;
@@ -50,7 +50,7 @@ struct TImportColumn {
 /// the listing's header.
 struct TImportReport {
   std::string format;    // "csv", "xlsx", "ods", "clipboard", ...
-  std::string encoding;  // "UTF-8" or "Windows-1252" (text formats)
+  std::string encoding;  // "UTF-8", "UTF-16LE", "UTF-16BE" or "Windows-1252" (text formats)
   char separator = 0;    // text formats
   bool decimalComma = false;
   bool header = false;
@@ -62,6 +62,10 @@ struct TImportReport {
   std::vector<TSize> omittedRows;                 // 1-based data rows left out
   std::vector<std::string> omittedLabels;         // their labels
   TSize groupCount = 0;
+  /// What the reader decided that the user may want to know (the sheet read,
+  /// a first row that could have been read either way): the data's notes
+  /// begin with these.
+  std::vector<std::string> notes;
 
   /// "147 objects, 4 variables, 3 groups; 3 objects with missing values left out"
   std::string Summary() const;
@@ -80,6 +84,11 @@ bool IsTableFile(const std::string& path);
 /// the column, and why), EInOutError when the file cannot be read.
 TDataMatrix ImportTable(const std::string& path, const TImportOptions& options,
                         TImportReport* report = nullptr);
+
+/// The same for a table's bytes in memory; `format` is the extension
+/// without its dot ("csv", "xlsx", "ods", ...). The title is left empty.
+TDataMatrix ImportTableBytes(std::string_view bytes, const std::string& format,
+                             const TImportOptions& options, TImportReport* report = nullptr);
 
 /// The same for text copied from a spreadsheet (tab separated, usually).
 TDataMatrix ImportTableText(std::string_view text, const TImportOptions& options,

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 #include <unordered_set>
 #include <utility>
 
@@ -16,9 +17,12 @@ namespace {
 
 struct TColumnCounts {
   std::size_t numbers = 0;
-  std::size_t texts = 0;
+  std::size_t texts = 0;  // numbers in another notation included
+  std::size_t other = 0;  // numbers in another notation
   std::size_t missing = 0;
-  std::size_t firstText = 0;  // row index in the grid of the first text cell
+  std::size_t firstText = 0;   // row index in the grid of the first text cell
+  std::size_t firstOther = 0;  // and of the first number in another notation
+  const char* notation = nullptr;
 };
 
 [[noreturn]] void Refuse(const char* message, std::string detail) {
@@ -38,19 +42,93 @@ std::string ColumnText(const std::vector<TImportColumn>& columns, std::size_t c)
   return "column \"" + columns[c].name + "\" (column " + std::to_string(c + 1) + ")";
 }
 
-bool DetectHeader(const TCellGrid& grid, const TImportOptions& options, bool decimalComma) {
-  if (grid.rows.size() < 2) return false;
-  const auto& first = grid.rows[0].cells;
-  bool textAboveNumbers = false;
-  for (std::size_t c = 0; c < first.size(); ++c) {
-    if (ParseCellNumber(first[c], decimalComma)) return false;
-    if (IsMissingCell(first[c], options.missingMarkers)) continue;
-    for (std::size_t r = 1; r < grid.rows.size() && !textAboveNumbers; ++r) {
-      textAboveNumbers = ParseCellNumber(grid.rows[r].cells[c], decimalComma).has_value();
-      if (r > 100) break;  // the column's kind shows in its first rows
-    }
+// A whole number written without sign, point or exponent.
+std::optional<double> WholeCell(std::string_view cell) {
+  cell = TrimBlanks(cell);
+  if (cell.empty() || cell.size() > 9) return std::nullopt;
+  for (const char c : cell) {
+    if (c < '0' || c > '9') return std::nullopt;
   }
-  return textAboveNumbers;
+  return ParseCellNumber(cell, false);
+}
+
+struct THeaderGuess {
+  bool header = false;
+  bool sure = true;
+};
+
+// A first row with a text above a column of numbers names the columns. A
+// first row of texts above texts and numbers above numbers may be either: it
+// names the columns when its numbers count up like years or time points
+// ("label,2020,2021"), and is data otherwise; the caller says which it chose.
+THeaderGuess GuessHeader(const TCellGrid& grid, const TImportOptions& options, bool decimalComma) {
+  if (grid.rows.size() < 2) return {false, true};
+  const std::size_t width = grid.rows[0].count;
+  bool anyText = false;
+  bool textAboveNumbers = false;
+  std::vector<std::optional<double>> numbers;
+  for (std::size_t c = 0; c < width; ++c) {
+    if (IsMissingCell(grid.Cell(0, c), options.missingMarkers)) continue;
+    if (grid.Number(0, c, decimalComma)) {
+      numbers.push_back(WholeCell(grid.Cell(0, c)));
+      continue;
+    }
+    anyText = true;
+    // The column's kind shows in its first rows.
+    for (std::size_t r = 1; r < grid.rows.size() && r <= 100 && !textAboveNumbers; ++r)
+      textAboveNumbers = grid.Number(r, c, decimalComma).has_value();
+  }
+  if (!anyText) return {false, true};
+  if (textAboveNumbers) return {true, numbers.empty()};
+  bool countsUp = !numbers.empty();
+  for (std::size_t k = 0; k < numbers.size() && countsUp; ++k)
+    countsUp = numbers[k] && (k == 0 || *numbers[k] > *numbers[k - 1]);
+  return {countsUp, false};
+}
+
+// Whether `cell`, not a number in the table's notation, is one in another:
+// the other decimal mark, or thousands separators. Returns how it is written.
+std::string_view GroupedDigits(std::string_view text, char group, char mark, std::string& out) {
+  out.clear();
+  std::size_t i = 0;
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) out += text[i++];
+  std::size_t digits = 0;
+  bool grouped = false;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+    out += text[i++];
+    ++digits;
+  }
+  if (digits == 0 || digits > 3) return {};
+  while (i < text.size() && text[i] == group) {
+    ++i;
+    for (int k = 0; k < 3; ++k, ++i) {
+      if (i >= text.size() || text[i] < '0' || text[i] > '9') return {};
+      out += text[i];
+    }
+    grouped = true;
+  }
+  if (!grouped) return {};
+  if (i < text.size() && text[i] == mark) {
+    out += '.';
+    ++i;
+    if (i >= text.size()) return {};
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') out += text[i++];
+  }
+  return i == text.size() ? std::string_view(out) : std::string_view();
+}
+
+const char* OtherNotation(std::string_view cell, bool decimalComma) {
+  const std::string_view text = TrimBlanks(cell);
+  if (text.find_first_of(".,") == std::string_view::npos) return nullptr;
+  if (ParseCellNumber(text, !decimalComma))
+    return decimalComma ? "a decimal point" : "a decimal comma";
+  std::string digits;
+  if (!GroupedDigits(text, decimalComma ? '.' : ',', decimalComma ? ',' : '.', digits).empty())
+    return "thousands separators";
+  if (!GroupedDigits(text, decimalComma ? ',' : '.', decimalComma ? '.' : ',', digits).empty())
+    return decimalComma ? "thousands separators and a decimal point"
+                        : "thousands separators and a decimal comma";
+  return nullptr;
 }
 
 // A column given by the user: "-" for none, a 1-based number or a name
@@ -83,7 +161,7 @@ bool AllDifferent(const TCellGrid& grid, std::size_t first, std::size_t c,
                   const std::vector<std::string>& markers) {
   std::unordered_set<std::string_view> seen;
   for (std::size_t r = first; r < grid.rows.size(); ++r) {
-    const std::string& cell = grid.rows[r].cells[c];
+    const std::string_view cell = grid.Cell(r, c);
     if (IsMissingCell(cell, markers)) continue;
     if (!seen.insert(TrimBlanks(cell)).second) return false;
   }
@@ -92,7 +170,7 @@ bool AllDifferent(const TCellGrid& grid, std::size_t first, std::size_t c,
 
 }  // namespace
 
-bool IsMissingCell(const std::string& cell, const std::vector<std::string>& markers) {
+bool IsMissingCell(std::string_view cell, const std::vector<std::string>& markers) {
   const std::string_view text = TrimBlanks(cell);
   for (const std::string& marker : markers) {
     if (text == TrimBlanks(marker)) return true;
@@ -114,28 +192,47 @@ bool IsGroupLikeName(const std::string& name) {
 TTableLayout DecideLayout(const TCellGrid& grid, const TImportOptions& options, bool decimalComma,
                           TImportReport& report) {
   TTableLayout layout;
-  layout.header = options.header.value_or(DetectHeader(grid, options, decimalComma));
+  if (options.header) {
+    layout.header = *options.header;
+  } else {
+    const THeaderGuess guess = GuessHeader(grid, options, decimalComma);
+    layout.header = guess.header;
+    if (!guess.sure) {
+      report.notes.push_back(layout.header ? "The first " + std::string(grid.placeName) +
+                                                 " was read as the column names (header \"no\" "
+                                                 "reads it as data)"
+                                           : "The first " + std::string(grid.placeName) +
+                                                 " was read as data (header \"yes\" reads it as "
+                                                 "the column names)");
+    }
+  }
   report.header = layout.header;
-  const std::size_t width = grid.rows.empty() ? 0 : grid.rows[0].cells.size();
+  const std::size_t width = grid.Width();
   const std::size_t first = layout.header ? 1 : 0;
 
   report.columns.assign(width, TImportColumn());
   std::vector<TColumnCounts> counts(width);
   for (std::size_t c = 0; c < width; ++c) {
     TImportColumn& column = report.columns[c];
-    if (layout.header) column.name = std::string(TrimBlanks(grid.rows[0].cells[c]));
+    if (layout.header) column.name = std::string(TrimBlanks(grid.Cell(0, c)));
     if (column.name.empty()) column.name = "VAR" + std::to_string(c + 1);
   }
   for (std::size_t r = first; r < grid.rows.size(); ++r) {
-    const auto& cells = grid.rows[r].cells;
     for (std::size_t c = 0; c < width; ++c) {
       TColumnCounts& count = counts[c];
-      if (IsMissingCell(cells[c], options.missingMarkers)) {
+      const std::string_view cell = grid.Cell(r, c);
+      if (IsMissingCell(cell, options.missingMarkers)) {
         ++count.missing;
-      } else if (ParseCellNumber(cells[c], decimalComma)) {
+      } else if (grid.Number(r, c, decimalComma)) {
         ++count.numbers;
-      } else if (count.texts++ == 0) {
-        count.firstText = r;
+      } else {
+        if (count.texts++ == 0) count.firstText = r;
+        if (const char* notation = OtherNotation(cell, decimalComma)) {
+          if (count.other++ == 0) {
+            count.firstOther = r;
+            count.notation = notation;
+          }
+        }
       }
     }
   }
@@ -145,10 +242,40 @@ TTableLayout DecideLayout(const TCellGrid& grid, const TImportOptions& options, 
   }
   const auto isText = [&](std::size_t c) { return counts[c].texts > counts[c].numbers; };
   const auto textCellPlace = [&](std::size_t c) {
-    const TGridRow& row = grid.rows[counts[c].firstText];
-    return std::string(grid.placeName) + " " + std::to_string(row.place) + ", " +
-           ColumnText(report.columns, c) + ": \"" + std::string(TrimBlanks(row.cells[c])) +
+    const std::size_t r = counts[c].firstText;
+    return std::string(grid.placeName) + " " + std::to_string(grid.rows[r].place) + ", " +
+           ColumnText(report.columns, c) + ": \"" + std::string(TrimBlanks(grid.Cell(r, c))) +
            "\" is not a number";
+  };
+  // A column of numbers written another way (thousands separators, the other
+  // decimal mark) is no text column: it must not quietly become the labels,
+  // the group, or be left out.
+  const auto otherNotation = [&](std::size_t c) {
+    const TColumnCounts& count = counts[c];
+    return count.other > 0 && 2 * count.other >= count.texts &&
+           count.numbers + count.other > count.texts - count.other;
+  };
+  const auto refuseNotation = [&](std::size_t c) {
+    const std::size_t r = counts[c].firstOther;
+    Refuse("Numbers in another notation",
+           std::string(grid.placeName) + " " + std::to_string(grid.rows[r].place) + ", " +
+               ColumnText(report.columns, c) + ": \"" + std::string(TrimBlanks(grid.Cell(r, c))) +
+               "\" is written with " + counts[c].notation + ", where the table's numbers have " +
+               (decimalComma ? "a decimal comma" : "a decimal point"));
+  };
+
+  // The variables given are resolved first, so that detection never gives
+  // one of them another role.
+  std::vector<std::size_t> given;
+  for (const std::string& reference : options.variables) {
+    const std::size_t c = FindColumn(reference, "variable", report.columns);
+    if (c != TTableLayout::None) given.push_back(c);
+  }
+  const auto isGiven = [&](std::size_t c) {
+    return std::find(given.begin(), given.end(), c) != given.end();
+  };
+  const auto detectable = [&](std::size_t c) {
+    return isText(c) && !isGiven(c) && !otherNotation(c);
   };
 
   // Labels and group: as given, or detected among the text columns.
@@ -156,7 +283,7 @@ TTableLayout DecideLayout(const TCellGrid& grid, const TImportOptions& options, 
     layout.labels = FindColumn(options.labelsColumn, "labels", report.columns);
   } else {
     for (std::size_t c = 0; c < width && layout.labels == TTableLayout::None; ++c) {
-      if (isText(c) && !IsGroupLikeName(report.columns[c].name) &&
+      if (detectable(c) && !IsGroupLikeName(report.columns[c].name) &&
           AllDifferent(grid, first, c, options.missingMarkers))
         layout.labels = c;
     }
@@ -165,11 +292,11 @@ TTableLayout DecideLayout(const TCellGrid& grid, const TImportOptions& options, 
     layout.group = FindColumn(options.groupColumn, "group", report.columns);
   } else {
     for (std::size_t c = 0; c < width && layout.group == TTableLayout::None; ++c) {
-      if (c != layout.labels && isText(c) && IsGroupLikeName(report.columns[c].name))
+      if (c != layout.labels && detectable(c) && IsGroupLikeName(report.columns[c].name))
         layout.group = c;
     }
     for (std::size_t c = 0; c < width && layout.group == TTableLayout::None; ++c) {
-      if (c != layout.labels && isText(c)) layout.group = c;
+      if (c != layout.labels && detectable(c)) layout.group = c;
     }
   }
   if (layout.labels != TTableLayout::None && layout.labels == layout.group)
@@ -178,14 +305,13 @@ TTableLayout DecideLayout(const TCellGrid& grid, const TImportOptions& options, 
 
   const auto taken = [&](std::size_t c) { return c == layout.labels || c == layout.group; };
   if (!options.variables.empty()) {
-    for (const std::string& reference : options.variables) {
-      const std::size_t c = FindColumn(reference, "variable", report.columns);
-      if (c == TTableLayout::None) continue;
+    for (const std::size_t c : given) {
       if (taken(c))
         Refuse("Column given two roles", ColumnText(report.columns, c) + " is a variable and " +
                                              (c == layout.labels ? "the labels" : "the group"));
       if (std::find(layout.variables.begin(), layout.variables.end(), c) != layout.variables.end())
         continue;
+      if (counts[c].other > 0) refuseNotation(c);
       if (counts[c].texts > 0) Refuse("Text in a numeric column", textCellPlace(c));
       if (counts[c].numbers == 0)
         Refuse("Column without values", ColumnText(report.columns, c) + " has no value in any row");
@@ -195,10 +321,11 @@ TTableLayout DecideLayout(const TCellGrid& grid, const TImportOptions& options, 
     for (std::size_t c = 0; c < width; ++c) {
       if (taken(c)) continue;
       const TColumnCounts& count = counts[c];
+      if (otherNotation(c)) refuseNotation(c);
       if (count.numbers > 0 && count.texts > 0 && !isText(c))
         Refuse("Text in a numeric column", textCellPlace(c));
       if (count.numbers == 0 && count.texts == 0 && layout.header &&
-          !TrimBlanks(grid.rows[0].cells[c]).empty())
+          !TrimBlanks(grid.Cell(0, c)).empty())
         Refuse("Column without values", ColumnText(report.columns, c) + " has no value in any row");
       if (count.numbers > 0 && count.texts == 0) layout.variables.push_back(c);
     }

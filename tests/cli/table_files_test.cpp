@@ -29,11 +29,11 @@ TEST(TableFiles, CheckReportsObjectsVariablesGroupsAndLeftOut) {
       {{"--check", Table("iris_comma.csv")}, 0, "150 objects, 4 descriptors\n", ""},
       {{"--check", "--sheet", "Iris", Table("iris_openpyxl.xlsx")},
        0,
-       "150 objects, 4 descriptors, 3 groups\n",
+       "150 objects, 4 descriptors, 3 groups\nSheet \"Iris\" (2 of 2)\n",
        ""},
       {{"--check", "--group=-", Table("iris_libreoffice.ods")},
        0,
-       "150 objects, 4 descriptors\n",
+       "150 objects, 4 descriptors\nSheet \"iris_libreoffice\" (1 of 1)\n",
        ""},
       {{"--check", "--missing", "omit", Table("iris_missing.csv")},
        0,
@@ -59,7 +59,8 @@ TEST(TableFiles, CheckReportsObjectsVariablesGroupsAndLeftOut) {
        1,
        "",
        "talvex-cli: Ragged table\ntalvex-cli: " + Table("bad_ragged.csv") +
-           ": line 5 has 4 cells where line 1 has 5\n"},
+           ": line 5 has 4 cells where line 1 has 5 (separator: comma, detected from the first "
+           "lines; give the separator if it is another)\n"},
       {{"--check", Table("bad_not_zip.xlsx")}, 1, "", "talvex-cli: Not a workbook file\n"},
       {{"--check", "--labels", "label", std::string(TALVEX_SOURCE_DIR) + "/examples/iris.nts"},
        2,
