@@ -168,6 +168,7 @@ bool DetectDecimalComma(const TCellGrid& grid, char separator) {
       // A workbook's stored numbers always have a point; only its texts tell.
       if (grid.IsStoredNumber(r, c)) continue;
       const std::string_view cell = grid.Cell(r, c);
+      if (cell.size() > 64) continue;  // no number is longer
       if (cell.find('.') != std::string_view::npos) {
         if (ParseCellNumber(cell, false)) return false;
       } else if (!comma && cell.find(',') != std::string_view::npos) {

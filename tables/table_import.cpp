@@ -24,8 +24,10 @@ namespace {
 constexpr std::uintmax_t MaxTableFileBytes = std::uintmax_t(1) << 30;
 // Text the labels and groups of a table may hold in all.
 constexpr std::uint64_t MaxLabelBytes = std::uint64_t(256) << 20;
-// Rows shown by the import dialog's preview.
-constexpr std::size_t PreviewRows = 20;
+// Rows shown by the import dialog's preview, and the text of a cell there:
+// a cell repeated over a wide sheet must not be copied whole into each.
+constexpr std::size_t PreviewRows = 10;
+constexpr std::size_t PreviewCellBytes = 200;
 // Labels named in the left-out note; the count says how many more.
 constexpr std::size_t NamedLeftOut = 20;
 
@@ -213,14 +215,24 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
   return data;
 }
 
+// The start of a cell's text, cut between characters.
+std::string PreviewText(std::string_view cell) {
+  if (cell.size() <= PreviewCellBytes) return std::string(cell);
+  std::size_t end = PreviewCellBytes;
+  while (end > 0 && (static_cast<unsigned char>(cell[end]) & 0xC0) == 0x80) --end;
+  return std::string(cell.substr(0, end));
+}
+
 TDataMatrix ImportGrid(const TCellGrid& grid, const TImportOptions& options,
                        TImportReport& report) {
-  for (std::size_t r = 0; r < grid.rows.size() && r < PreviewRows; ++r)
-    report.preview.push_back(grid.RowCells(r));
   if (grid.rows.empty()) Refuse("Empty table", "the table has no cells with text");
   // Workbook rows are as long as their last cell; the cells beyond are empty.
   const std::size_t width = grid.Width();
-  for (std::vector<std::string>& row : report.preview) row.resize(width);
+  for (std::size_t r = 0; r < grid.rows.size() && r < PreviewRows; ++r) {
+    std::vector<std::string>& row = report.preview.emplace_back(width);
+    for (std::size_t c = 0; c < grid.rows[r].count; ++c)
+      row[c] = PreviewText(grid.Cell(r, c));
+  }
   const TTableLayout layout = DecideLayout(grid, options, report.decimalComma, report);
   report.rowCount = grid.rows.size() - (layout.header ? 1 : 0);
   return BuildData(grid, layout, options, report);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <optional>
 #include <unordered_set>
 #include <utility>
@@ -14,6 +15,9 @@
 namespace talvex {
 
 namespace {
+
+// Text the column names may hold in all.
+constexpr std::uint64_t MaxNameBytes = std::uint64_t(64) << 20;
 
 struct TColumnCounts {
   std::size_t numbers = 0;
@@ -59,31 +63,40 @@ struct THeaderGuess {
 
 // A first row with a text above a column of numbers names the columns. A
 // first row of texts above texts and numbers above numbers may be either: it
-// names the columns when its numbers count up like years or time points
-// ("label,2020,2021"), and is data otherwise; the caller says which it chose.
+// names the columns when its numbers are whole, count up and each lies
+// outside the values below it ("label,2020,2021" above measurements), and is
+// data otherwise; the caller says which it chose.
 THeaderGuess GuessHeader(const TCellGrid& grid, const TImportOptions& options, bool decimalComma) {
   if (grid.rows.size() < 2) return {false, true};
   const std::size_t width = grid.rows[0].count;
+  // The column's kind shows in its first rows.
+  const std::size_t sample = std::min<std::size_t>(grid.rows.size(), 101);
   bool anyText = false;
   bool textAboveNumbers = false;
-  std::vector<std::optional<double>> numbers;
+  bool headerLike = true;
+  bool numbers = false;
+  double previous = 0;
   for (std::size_t c = 0; c < width; ++c) {
     if (IsMissingCell(grid.Cell(0, c), options.missingMarkers)) continue;
     if (grid.Number(0, c, decimalComma)) {
-      numbers.push_back(WholeCell(grid.Cell(0, c)));
+      const std::optional<double> whole = WholeCell(grid.Cell(0, c));
+      bool outside = whole && (!numbers || *whole > previous);
+      for (std::size_t r = 1; r < sample && outside; ++r) {
+        const std::optional<double> below = grid.Number(r, c, decimalComma);
+        outside = !below || std::abs(*below - *whole) > 0.5 * std::abs(*whole);
+      }
+      headerLike = headerLike && outside;
+      numbers = true;
+      if (whole) previous = *whole;
       continue;
     }
     anyText = true;
-    // The column's kind shows in its first rows.
-    for (std::size_t r = 1; r < grid.rows.size() && r <= 100 && !textAboveNumbers; ++r)
+    for (std::size_t r = 1; r < sample && !textAboveNumbers; ++r)
       textAboveNumbers = grid.Number(r, c, decimalComma).has_value();
   }
   if (!anyText) return {false, true};
-  if (textAboveNumbers) return {true, numbers.empty()};
-  bool countsUp = !numbers.empty();
-  for (std::size_t k = 0; k < numbers.size() && countsUp; ++k)
-    countsUp = numbers[k] && (k == 0 || *numbers[k] > *numbers[k - 1]);
-  return {countsUp, false};
+  if (textAboveNumbers) return {true, !numbers};
+  return {numbers && headerLike, false};
 }
 
 // Whether `cell`, not a number in the table's notation, is one in another:
@@ -119,7 +132,8 @@ std::string_view GroupedDigits(std::string_view text, char group, char mark, std
 
 const char* OtherNotation(std::string_view cell, bool decimalComma) {
   const std::string_view text = TrimBlanks(cell);
-  if (text.find_first_of(".,") == std::string_view::npos) return nullptr;
+  // No number is longer than ParseCellNumber reads.
+  if (text.size() > 64 || text.find_first_of(".,") == std::string_view::npos) return nullptr;
   if (ParseCellNumber(text, !decimalComma))
     return decimalComma ? "a decimal point" : "a decimal comma";
   std::string digits;
@@ -212,8 +226,15 @@ TTableLayout DecideLayout(const TCellGrid& grid, const TImportOptions& options, 
 
   report.columns.assign(width, TImportColumn());
   std::vector<TColumnCounts> counts(width);
+  std::uint64_t nameBytes = 0;
   for (std::size_t c = 0; c < width; ++c) {
     TImportColumn& column = report.columns[c];
+    // A header cell repeated over a wide sheet is one text in the grid but a
+    // copy in each name: their sum is capped like a sheet's text.
+    if (layout.header) nameBytes += TrimBlanks(grid.Cell(0, c)).size();
+    if (nameBytes > MaxNameBytes)
+      Refuse("Table too large", "the column names hold more than " +
+                                    std::to_string(MaxNameBytes >> 20) + " MB of text");
     if (layout.header) column.name = std::string(TrimBlanks(grid.Cell(0, c)));
     if (column.name.empty()) column.name = "VAR" + std::to_string(c + 1);
   }
