@@ -264,8 +264,8 @@ std::string ReadTableBytes(const std::string& path, bool workbook) {
   return bytes;
 }
 
-TDataMatrix ImportBytes(std::string_view bytes, const std::string& format,
-                        const TImportOptions& options, TImportReport& read) {
+TCellGrid GridOfBytes(std::string_view bytes, const std::string& format,
+                      const TImportOptions& options, TImportReport& read) {
   read.format = format;
   TCellGrid grid;
   if (format == "xlsx") {
@@ -277,6 +277,11 @@ TDataMatrix ImportBytes(std::string_view bytes, const std::string& format,
       Refuse("Table too large", std::to_string(bytes.size()) + " bytes");
     grid = TextGrid(bytes, options, read);
   }
+  return grid;
+}
+
+TDataMatrix ImportSheetGrid(const TCellGrid& grid, const TImportOptions& options,
+                            TImportReport& read) {
   try {
     return ImportGrid(grid, options, read);
   } catch (Exception& error) {
@@ -286,6 +291,11 @@ TDataMatrix ImportBytes(std::string_view bytes, const std::string& format,
                       (error.Detail().empty() ? std::string() : ": " + error.Detail()));
     throw;
   }
+}
+
+TDataMatrix ImportBytes(std::string_view bytes, const std::string& format,
+                        const TImportOptions& options, TImportReport& read) {
+  return ImportSheetGrid(GridOfBytes(bytes, format, options, read), options, read);
 }
 
 }  // namespace
@@ -320,12 +330,13 @@ TDataMatrix ImportTable(const std::string& path, const TImportOptions& options,
              "save the sheet as .xlsx, .ods or .csv and open that");
     }
     const bool workbook = extension == ".xlsx" || extension == ".ods";
-    TDataMatrix data;
+    TCellGrid grid;
     {
-      // The bytes go before the values are made.
+      // The file's bytes go before the values are made.
       const std::string bytes = ReadTableBytes(path, workbook);
-      data = ImportBytes(bytes, read.format, options, read);
+      grid = GridOfBytes(bytes, read.format, options, read);
     }
+    TDataMatrix data = ImportSheetGrid(grid, options, read);
     data.title = std::filesystem::path(path).filename().string();
     if (report != nullptr) *report = std::move(read);
     return data;
