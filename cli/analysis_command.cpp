@@ -108,8 +108,8 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
     CheckExportFits(options.vectors, data.variableCount, state.FactorCount());
   if (!options.results.empty()) {
     try {
-      CheckAllResultsFit(options.results, data.objectCount, data.variableCount,
-                         state.FactorCount(), options.jackknife);
+      CheckAllResultsFit(options.results, data.objectCount, data.variableCount, state.FactorCount(),
+                         options.jackknife);
     } catch (const Exception& e) {
       throw Exception("--results: " + e.Message());
     }

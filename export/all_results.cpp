@@ -141,11 +141,13 @@ std::string CsvOf(const TResultTable& table) {
 
 // The names a results folder may hold, whatever the run: the tables' names
 // as FileStem makes them.
-constexpr const char* ResultsFileNames[] = {
-    "basic-statistics.csv", "correlation-matrix.csv", "covariance-matrix.csv", "eigenvalues.csv",
-    "eigenvectors.csv",     "scores.csv",             "correlations.csv",       "macs.csv",
-    "jk-eigenvalues.csv",   "jk-eigenvectors.csv",    "jk-macs.csv",            "influence.csv",
-    "axis-exchanges.csv"};
+constexpr const char* ResultsFileNames[] = {"basic-statistics.csv",  "correlation-matrix.csv",
+                                            "covariance-matrix.csv", "eigenvalues.csv",
+                                            "eigenvectors.csv",      "scores.csv",
+                                            "correlations.csv",      "macs.csv",
+                                            "jk-eigenvalues.csv",    "jk-eigenvectors.csv",
+                                            "jk-macs.csv",           "influence.csv",
+                                            "axis-exchanges.csv"};
 
 std::string FileStem(const std::string& name) {
   std::string stem;

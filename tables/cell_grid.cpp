@@ -10,8 +10,7 @@ namespace talvex {
 
 std::optional<double> TCellGrid::Number(std::size_t row, std::size_t column,
                                         bool decimalComma) const {
-  return ParseCellNumber(Cell(row, column),
-                         decimalComma && !IsStoredNumber(row, column));
+  return ParseCellNumber(Cell(row, column), decimalComma && !IsStoredNumber(row, column));
 }
 
 std::vector<std::string> TCellGrid::RowCells(std::size_t row) const {

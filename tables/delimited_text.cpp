@@ -201,9 +201,10 @@ TCellGrid ParseDelimitedText(std::string_view text, char separator) {
     if (grid.rows.size() == DetectionRecords) {
       // Room for the cells the rest of the text will likely hold, so that the
       // references are not copied as they grow (pages never used cost nothing).
-      grid.cells.reserve(static_cast<std::size_t>(
-          double(text.size()) / double(std::max<std::uint64_t>(firstBytes, 1)) *
-          double(grid.cells.size()) * 1.25) + width);
+      grid.cells.reserve(static_cast<std::size_t>(double(text.size()) /
+                                                  double(std::max<std::uint64_t>(firstBytes, 1)) *
+                                                  double(grid.cells.size()) * 1.25) +
+                         width);
     }
     TGridRow row{place, grid.cells.size(), width};
     for (std::size_t c = 0; c < cells.size(); ++c) {

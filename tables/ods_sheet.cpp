@@ -40,8 +40,8 @@ class TContentHandler : public TXmlHandler {
       // A sheet named as asked wins over the one at the position asked,
       // which may come first: that one is read, and dropped for this.
       const bool named = !request_.empty() && request_[0] != '#' && names.back() == request_;
-      reading_ = (named && !byName_) ||
-                 (!chosen_ && ChooseSheet(names, request_) == names.size() - 1);
+      reading_ =
+          (named && !byName_) || (!chosen_ && ChooseSheet(names, request_) == names.size() - 1);
       if (reading_) {
         if (chosen_) builder_.Clear();
         chosen_ = true;
@@ -86,7 +86,8 @@ class TContentHandler : public TXmlHandler {
         if (paragraphs_++ > 0) Append("\n");
         ++paragraph_;
       } else if (paragraph_ > 0 && name == "s") {
-        Append(std::string(std::min<std::uint64_t>(Repeat(FindAttribute(attributes, "c")), 1024), ' '));
+        Append(std::string(std::min<std::uint64_t>(Repeat(FindAttribute(attributes, "c")), 1024),
+                           ' '));
       } else if (paragraph_ > 0 && name == "tab") {
         Append("\t");
       } else if (paragraph_ > 0 && name == "line-break") {

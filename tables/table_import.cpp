@@ -52,8 +52,9 @@ void CheckTextStart(std::string_view bytes) {
   const std::size_t nul = bytes.find('\0');
   if (nul == std::string_view::npos || LooksLikeUtf16(bytes)) return;
   const std::string_view before = bytes.substr(0, nul);
-  Refuse("Not a text table", "line " + std::to_string(1 + std::count(before.begin(), before.end(), '\n')) +
-                                 ": byte 0x00");
+  Refuse(
+      "Not a text table",
+      "line " + std::to_string(1 + std::count(before.begin(), before.end(), '\n')) + ": byte 0x00");
 }
 
 std::string Extension(const std::string& path) {
@@ -130,9 +131,7 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
   const auto isMissing = [&](std::size_t r, std::size_t c) {
     return IsMissingCell(grid.Cell(r, c), options.missingMarkers);
   };
-  const auto trimmed = [&](std::size_t r, std::size_t c) {
-    return TrimBlanks(grid.Cell(r, c));
-  };
+  const auto trimmed = [&](std::size_t r, std::size_t c) { return TrimBlanks(grid.Cell(r, c)); };
 
   // The objects first, so that the values are made once, in their place.
   std::vector<std::size_t> objects;
@@ -140,9 +139,10 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
   for (std::size_t r = first; r < grid.rows.size(); ++r) {
     const TGridRow& row = grid.rows[r];
     const TSize dataRow = r - first + 1;
-    const std::string_view label = layout.labels != TTableLayout::None && !isMissing(r, layout.labels)
-                                       ? trimmed(r, layout.labels)
-                                       : std::string_view();
+    const std::string_view label =
+        layout.labels != TTableLayout::None && !isMissing(r, layout.labels)
+            ? trimmed(r, layout.labels)
+            : std::string_view();
     const auto missing = std::find_if(layout.variables.begin(), layout.variables.end(),
                                       [&](std::size_t c) { return isMissing(r, c); });
     if (missing != layout.variables.end()) {
@@ -230,8 +230,7 @@ TDataMatrix ImportGrid(const TCellGrid& grid, const TImportOptions& options,
   const std::size_t width = grid.Width();
   for (std::size_t r = 0; r < grid.rows.size() && r < PreviewRows; ++r) {
     std::vector<std::string>& row = report.preview.emplace_back(width);
-    for (std::size_t c = 0; c < grid.rows[r].count; ++c)
-      row[c] = PreviewText(grid.Cell(r, c));
+    for (std::size_t c = 0; c < grid.rows[r].count; ++c) row[c] = PreviewText(grid.Cell(r, c));
   }
   const TTableLayout layout = DecideLayout(grid, options, report.decimalComma, report);
   report.rowCount = grid.rows.size() - (layout.header ? 1 : 0);
@@ -254,8 +253,10 @@ std::string ReadTableBytes(const std::string& path, bool workbook) {
     const std::size_t count = source.Read(bytes.data() + before, Block);
     bytes.resize(before + count);
     if (before == 0 && count > 0) {
-      if (workbook) CheckWorkbookStart(bytes);
-      else CheckTextStart(bytes);
+      if (workbook)
+        CheckWorkbookStart(bytes);
+      else
+        CheckTextStart(bytes);
     }
     if (count == 0) break;
     if (bytes.size() > MaxTableFileBytes)

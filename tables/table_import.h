@@ -29,7 +29,8 @@ struct TImportOptions {
   std::optional<char> separator;     // ',', ';', '\t' or ' ' (blanks, runs count as one)
   std::optional<bool> decimalComma;  // "1,5" is one and a half
   std::optional<bool> header;        // the first row names the columns
-  std::string sheet;  // workbooks: a sheet's name, else its 1-based number; "#N": the N-th; empty: first
+  std::string
+      sheet;  // workbooks: a sheet's name, else its 1-based number; "#N": the N-th; empty: first
   // Columns by name or 1-based number. Empty: detected; "-": none.
   std::string labelsColumn;
   std::string groupColumn;

@@ -67,8 +67,8 @@ int Utf16Order(std::string_view bytes) {
     oddZero += bytes[i + 1] == '\0';
   }
   const std::size_t units = n / 2;
-  if (oddZero == units && evenZero == 0) return 1;   // little-endian ASCII
-  if (evenZero == units && oddZero == 0) return 2;   // big-endian ASCII
+  if (oddZero == units && evenZero == 0) return 1;  // little-endian ASCII
+  if (evenZero == units && oddZero == 0) return 2;  // big-endian ASCII
   return 0;
 }
 

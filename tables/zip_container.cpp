@@ -43,10 +43,10 @@ TZipContainer::TZipContainer(std::string_view bytes) {
     if (start == std::string_view("\xD0\xCF\x11\xE0", 4)) {
       // A compound document: what a password-protected xlsx is stored in,
       // and the older xls format.
-      constexpr std::string_view EncryptionInfo(
-          "E\0n\0c\0r\0y\0p\0t\0i\0o\0n\0I\0n\0f\0o\0", 28);
+      constexpr std::string_view EncryptionInfo("E\0n\0c\0r\0y\0p\0t\0i\0o\0n\0I\0n\0f\0o\0", 28);
       if (bytes.find(EncryptionInfo) != std::string_view::npos)
-        Refuse("Encrypted workbook", "the workbook is protected by a password; save it without one");
+        Refuse("Encrypted workbook",
+               "the workbook is protected by a password; save it without one");
       Refuse("Not a workbook file",
              "the file is a legacy .xls workbook under another name; save it as .xlsx or .ods");
     }

@@ -125,12 +125,10 @@ TEST_F(CliOutputs, AResultsFolderHoldsOneRunsTablesOnly) {
   const std::set<std::string> files = Files("out");
   EXPECT_TRUE(files.count("my-notes.csv") && files.count("readme.txt"));
   EXPECT_TRUE(files.count("scores.csv") && files.count("eigenvalues.csv"));
-  for (const char* name : {"jk-eigenvalues.csv", "jk-eigenvectors.csv", "influence.csv",
-                           "axis-exchanges.csv"})
-  {
+  for (const char* name :
+       {"jk-eigenvalues.csv", "jk-eigenvectors.csv", "influence.csv", "axis-exchanges.csv"}) {
     EXPECT_FALSE(files.count(name)) << name;
-    EXPECT_NE(run.err.find("removed " + out + name + ", left by an earlier run"),
-              std::string::npos)
+    EXPECT_NE(run.err.find("removed " + out + name + ", left by an earlier run"), std::string::npos)
         << name << run.err;
   }
 

@@ -95,9 +95,9 @@ TEST(HostileWorkbooks, OneLongSharedStringInManyCellsIsKeptOnce) {
   std::string rows = XlsxRow(1, {"name", "a", "b"});
   for (int r = 2; r <= 20001; ++r) {
     rows += "<row r=\"" + std::to_string(r) + "\"><c r=\"A" + std::to_string(r) +
-            "\" t=\"s\"><v>0</v></c><c r=\"B" + std::to_string(r) + "\"><v>" +
-            std::to_string(r) + "</v></c><c r=\"C" + std::to_string(r) + "\"><v>" +
-            std::to_string(r % 13) + "</v></c></row>";
+            "\" t=\"s\"><v>0</v></c><c r=\"B" + std::to_string(r) + "\"><v>" + std::to_string(r) +
+            "</v></c><c r=\"C" + std::to_string(r) + "\"><v>" + std::to_string(r % 13) +
+            "</v></c></row>";
   }
   const std::string bytes = XlsxBytes({{"Data", rows}}, "<si><t>" + text + "</t></si>");
   EXPECT_EQ(UnderMemoryLimit(Gigabyte / 2,
@@ -110,8 +110,8 @@ TEST(HostileWorkbooks, OneLongSharedStringInManyCellsIsKeptOnce) {
                              }),
             0);
   // A cell beyond a spreadsheet cell's size is refused, naming the cap.
-  const std::string longer = XlsxBytes({{"Data", XlsxRow(1, {"a"})}},
-                                       "<si><t>" + std::string(40000, 'y') + "</t></si>");
+  const std::string longer =
+      XlsxBytes({{"Data", XlsxRow(1, {"a"})}}, "<si><t>" + std::string(40000, 'y') + "</t></si>");
   const TRefusal refusal = RefusalOfBytes(longer, "xlsx");
   EXPECT_EQ(refusal.message, "Cell text too long");
   EXPECT_NE(refusal.detail.find("32767 bytes"), std::string::npos) << refusal.detail;
@@ -120,23 +120,24 @@ TEST(HostileWorkbooks, OneLongSharedStringInManyCellsIsKeptOnce) {
 TEST(HostileWorkbooks, RepeatedOdsCellsShareTheirText) {
   if (AddressSanitizer) GTEST_SKIP() << "the address sanitizer cannot run under a memory cap";
   // A 30,000-byte cell over 16,384 columns and 1,000 rows: 490 GB as copies.
-  const std::string content = OdsTable(
-      "Sheet1", "<table:table-row table:number-rows-repeated=\"1000\"><table:table-cell "
-                "table:number-columns-repeated=\"16384\" office:value-type=\"string\"><text:p>" +
-                    std::string(30000, 'x') + "</text:p></table:table-cell></table:table-row>");
+  const std::string content =
+      OdsTable("Sheet1",
+               "<table:table-row table:number-rows-repeated=\"1000\"><table:table-cell "
+               "table:number-columns-repeated=\"16384\" office:value-type=\"string\"><text:p>" +
+                   std::string(30000, 'x') + "</text:p></table:table-cell></table:table-row>");
   const std::string bytes = OdsBytes(content);
   EXPECT_LT(bytes.size(), 2000u);
-  EXPECT_EQ(UnderMemoryLimit(Gigabyte, [&] {
-              return RefusalOfBytes(bytes, "ods").message == "No numeric column";
-            }),
-            0);
+  EXPECT_EQ(
+      UnderMemoryLimit(Gigabyte,
+                       [&] { return RefusalOfBytes(bytes, "ods").message == "No numeric column"; }),
+      0);
   // Spaces made by <text:s> count against the cell's cap as they are made.
   std::string spaces;
   for (int k = 0; k < 40; ++k) spaces += "<text:s text:c=\"1000\"/>";
-  const TRefusal refusal = RefusalOfBytes(
-      OdsBytes(OdsTable("S", "<table:table-row><table:table-cell><text:p>" + spaces +
-                                 "</text:p></table:table-cell></table:table-row>")),
-      "ods");
+  const TRefusal refusal =
+      RefusalOfBytes(OdsBytes(OdsTable("S", "<table:table-row><table:table-cell><text:p>" + spaces +
+                                                "</text:p></table:table-cell></table:table-row>")),
+                     "ods");
   EXPECT_EQ(refusal.message, "Cell text too long");
 }
 
@@ -167,10 +168,15 @@ TEST(HostileWorkbooks, SheetsAreChosenByNameThenNumberInBothFormats) {
   const auto odsRows = [](const std::string& first) {
     return OdsRow({"label", "a", "b"}) + OdsRow({first, "1", "2"}) + OdsRow({"q", "3", "5"});
   };
-  const std::string xlsx = XlsxBytes(
-      {{"Hidden one", xlsxRows("h")}, {"Donn\xC3\xA9" "es", xlsxRows("d")}, {"2", xlsxRows("n")}});
+  const std::string xlsx = XlsxBytes({{"Hidden one", xlsxRows("h")},
+                                      {"Donn\xC3\xA9"
+                                       "es",
+                                       xlsxRows("d")},
+                                      {"2", xlsxRows("n")}});
   const std::string ods = OdsBytes(OdsTable("Hidden one", odsRows("h")) +
-                                   OdsTable("Donn\xC3\xA9" "es", odsRows("d")) +
+                                   OdsTable("Donn\xC3\xA9"
+                                            "es",
+                                            odsRows("d")) +
                                    OdsTable("2", odsRows("n")));
   struct TCase {
     const char* request;
@@ -178,7 +184,9 @@ TEST(HostileWorkbooks, SheetsAreChosenByNameThenNumberInBothFormats) {
     const char* note;
   };
   const TCase cases[] = {{"2", "n", "Sheet \"2\" (3 of 3)"},
-                         {"#2", "d", "Sheet \"Donn\xC3\xA9" "es\" (2 of 3)"},
+                         {"#2", "d",
+                          "Sheet \"Donn\xC3\xA9"
+                          "es\" (2 of 3)"},
                          {"1", "h", "Sheet \"Hidden one\" (1 of 3)"},
                          {"", "h", "Sheet \"Hidden one\" (1 of 3)"}};
   for (const auto& [bytes, format] : {std::pair{xlsx, "xlsx"}, std::pair{ods, "ods"}}) {
@@ -212,7 +220,8 @@ TEST(HostileWorkbooks, MisleadingMessagesNameTheRealCause) {
   EXPECT_EQ(RefusalOfBytes(OdsBytes("", manifest), "ods").message, "Encrypted workbook");
   // A password-protected xlsx is a compound document with an EncryptionInfo stream.
   std::string compound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
-  compound += std::string(500, '\0') + std::string("E\0n\0c\0r\0y\0p\0t\0i\0o\0n\0I\0n\0f\0o\0", 28);
+  compound +=
+      std::string(500, '\0') + std::string("E\0n\0c\0r\0y\0p\0t\0i\0o\0n\0I\0n\0f\0o\0", 28);
   EXPECT_EQ(RefusalOfBytes(compound, "xlsx").message, "Encrypted workbook");
   // Rows are numbered from 1, in order.
   const TRefusal rowZero =
@@ -245,13 +254,14 @@ TEST(HostileWorkbooks, DecimalCommaAppliesToTextCellsOfWorkbooks) {
 }
 
 TEST(HostileTextTables, EndlessDevicesAreRefusedAtOnce) {
-  const fs::path folder = fs::temp_directory_path() / ("talvex-endless-" + std::to_string(::getpid()));
+  const fs::path folder =
+      fs::temp_directory_path() / ("talvex-endless-" + std::to_string(::getpid()));
   fs::create_directories(folder);
   for (const char* name : {"z.csv", "z.xlsx", "z.ods"}) {
     fs::create_symlink("/dev/zero", folder / name);
     const TRefusal refusal = Refusal([&] { ImportTable((folder / name).string(), {}); });
-    EXPECT_EQ(refusal.message, std::string(name) == "z.csv" ? "Not a text table"
-                                                             : "Not a workbook file")
+    EXPECT_EQ(refusal.message,
+              std::string(name) == "z.csv" ? "Not a text table" : "Not a workbook file")
         << name;
   }
   fs::remove_all(folder);
@@ -312,9 +322,8 @@ TEST(HostileTextTables, Utf16IsReadAndSeparatorGuessesAreNamed) {
     unmarked += char(u & 0xFF);
     unmarked += char(u >> 8);
   }
-  for (const auto& [bytes, encoding] :
-       {std::pair{little, "UTF-16LE"}, std::pair{big, "UTF-16BE"},
-        std::pair{unmarked, "UTF-16LE"}}) {
+  for (const auto& [bytes, encoding] : {std::pair{little, "UTF-16LE"}, std::pair{big, "UTF-16BE"},
+                                        std::pair{unmarked, "UTF-16LE"}}) {
     TImportReport report;
     const TDataMatrix data = ImportTableBytes(bytes, "csv", {}, &report);
     EXPECT_EQ(report.encoding, encoding);

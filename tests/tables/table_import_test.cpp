@@ -95,9 +95,9 @@ TEST(TableImport, EveryIrisTableLoadsAndListsAsTheDataMatrixFile) {
     if (report.sheet.empty()) {
       EXPECT_TRUE(table.notes.empty()) << c.file;
     } else {
-      EXPECT_EQ(table.notes, (std::vector<std::string>{"Sheet \"" + report.sheet + "\" (1 of " +
-                                                        std::to_string(report.sheetNames.size()) +
-                                                        ")"}))
+      EXPECT_EQ(table.notes,
+                (std::vector<std::string>{"Sheet \"" + report.sheet + "\" (1 of " +
+                                          std::to_string(report.sheetNames.size()) + ")"}))
           << c.file;
     }
     EXPECT_EQ(report.format, c.format);

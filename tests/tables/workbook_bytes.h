@@ -58,11 +58,11 @@ inline std::string XlsxRow(int row, const std::vector<std::string>& cells) {
   std::string xml = "<row r=\"" + std::to_string(row) + "\">";
   for (std::size_t c = 0; c < cells.size(); ++c) {
     const std::string reference = std::string(1, char('A' + c)) + std::to_string(row);
-    const bool number = !cells[c].empty() && cells[c].find_first_not_of("0123456789.-") ==
-                                                 std::string::npos;
-    xml += number ? "<c r=\"" + reference + "\"><v>" + cells[c] + "</v></c>"
-                  : "<c r=\"" + reference + "\" t=\"inlineStr\"><is><t>" + cells[c] +
-                        "</t></is></c>";
+    const bool number =
+        !cells[c].empty() && cells[c].find_first_not_of("0123456789.-") == std::string::npos;
+    xml += number
+               ? "<c r=\"" + reference + "\"><v>" + cells[c] + "</v></c>"
+               : "<c r=\"" + reference + "\" t=\"inlineStr\"><is><t>" + cells[c] + "</t></is></c>";
   }
   return xml + "</row>";
 }
