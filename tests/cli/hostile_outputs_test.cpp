@@ -104,6 +104,13 @@ TEST_F(CliOutputs, ALinkToAFileNotYetThereIsThatFile) {
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("--report and --diagnostics name the same file"), std::string::npos)
       << run.err;
+  // Alone, an output through such a link makes the file and keeps the link.
+  ASSERT_EQ(RunInProcess({"--no-jackknife", "--diagnostics", Path("link.txt"), "--report",
+                          Path("r.txt"), nts})
+                .status,
+            0);
+  EXPECT_TRUE(fs::is_symlink(Path("link.txt")));
+  EXPECT_TRUE(fs::is_regular_file(Path("o.txt")));
   // A link to the data file through a folder link is the data file too.
   fs::create_directory_symlink(dir_, Path("here"));
   EXPECT_EQ(RunInProcess({"--save-data", Path("here/data.nts"), nts}).status, 2);
