@@ -245,12 +245,17 @@ std::string ReadTableBytes(const std::string& path, bool workbook) {
   if (source.Size() && *source.Size() > MaxTableFileBytes)
     Refuse("Table too large", std::to_string(*source.Size()) + " bytes");
   std::string bytes;
-  if (source.Size()) bytes.reserve(static_cast<std::size_t>(*source.Size()));
+  // A regular file is read into room made once (one byte more to see its end).
+  if (source.Size()) bytes.reserve(static_cast<std::size_t>(*source.Size()) + 1);
   constexpr std::size_t Block = std::size_t(1) << 20;
   for (;;) {
     const std::size_t before = bytes.size();
-    bytes.resize(before + Block);
-    const std::size_t count = source.Read(bytes.data() + before, Block);
+    const std::size_t want =
+        source.Size() && *source.Size() >= before
+            ? static_cast<std::size_t>(std::clamp<std::uint64_t>(*source.Size() - before, 1, Block))
+            : Block;
+    bytes.resize(before + want);
+    const std::size_t count = source.Read(bytes.data() + before, want);
     bytes.resize(before + count);
     if (before == 0 && count > 0) {
       if (workbook)
