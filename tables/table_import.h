@@ -81,8 +81,11 @@ bool IsTableFile(const std::string& path);
 /// what was left out; the title is the file's name without its folder.
 /// `report`, when given, receives what was detected even when the table is
 /// refused (so a dialog can show the columns). Raises EDataRefused for a
-/// table that cannot be analysed (its Detail() names the file, the row and
-/// the column, and why), EInOutError when the file cannot be read.
+/// table that cannot be analysed (its Detail() names the file, the sheet,
+/// the row and the column, and why), EInOutError when the file cannot be
+/// read. The file is read a block at a time: "Table too large" beyond 1 GiB
+/// (a device that never ends included), "Not a text table" or "Not a
+/// workbook file" at the first block when it plainly is none.
 TDataMatrix ImportTable(const std::string& path, const TImportOptions& options,
                         TImportReport* report = nullptr);
 
