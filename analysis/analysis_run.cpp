@@ -22,8 +22,6 @@
 
 namespace talvex {
 
-namespace {
-
 std::string FormatTime(std::chrono::system_clock::time_point when, const char* format) {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
   std::tm local{};
@@ -32,6 +30,8 @@ std::string FormatTime(std::chrono::system_clock::time_point when, const char* f
   std::strftime(text, sizeof text, format, &local);
   return text;
 }
+
+namespace {
 
 std::string AbsolutePath(const std::string& path) {
   std::error_code error;
@@ -93,7 +93,8 @@ void RunSteps(const TRunRequest& request, const TDataMatrix& data, TAnalysisResu
     throw Exception("The number of factors must be between 1 and " + std::to_string(p));
 
   AppendHeader(listing, FormatTime(request.startTime, "%Y-%m-%d"),
-               FormatTime(request.startTime, "%H:%M:%S"), AbsolutePath(request.dataFileName),
+               FormatTime(request.startTime, "%H:%M:%S"),
+               request.dataFromFile ? AbsolutePath(request.dataFileName) : PastedDataName,
                data.title, p, n, data.notes);
 
   // The working copy of the data, objects in rows.

@@ -18,11 +18,19 @@ struct TRunRequest {
   TAnalysisOptions options;
   TSize factorCount = 0;     // k: components shown, 1..variableCount
   std::string dataFileName;  // printed as an absolute path
+  bool dataFromFile = true;  // false: pasted data, printed as PastedDataName
   std::chrono::system_clock::time_point startTime = std::chrono::system_clock::now();
   unsigned threads = 0;  // jackknife worker threads; 0: all cores
   TRunObserver* observer = nullptr;
   TJackknifeCollector* collector = nullptr;  // receives the jackknife's reduced samples
 };
+
+/// What the listing names as the input file of pasted data.
+inline constexpr const char* PastedDataName = "(pasted data)";
+
+/// `when` in local time as strftime's `format` gives it: the listing's date
+/// and time, and the run record's.
+std::string FormatTime(std::chrono::system_clock::time_point when, const char* format);
 
 /// Clears `listing` and writes the report into it as the computation goes.
 /// On success `results` receives the new eigenvalues, eigenvectors, scores,

@@ -3,6 +3,7 @@
 #include "analysis/analysis_state.h"
 
 #include <atomic>
+#include <filesystem>
 
 #include "input/data_reader.h"
 
@@ -17,6 +18,12 @@ std::uint64_t NewResultsStamp() {
   return ++last;
 }
 
+std::string AbsoluteFilePath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return error ? path : absolute.lexically_normal().string();
+}
+
 }  // namespace
 
 void TAnalysisState::LoadFile(const std::string& path) {
@@ -27,36 +34,52 @@ void TAnalysisState::LoadFile(const std::string& path) {
   LoadData(std::move(data), path);
 }
 
-void TAnalysisState::LoadData(TDataMatrix data, const std::string& path) {
+void TAnalysisState::LoadData(TDataMatrix data, const std::string& path, TRunSource source) {
   TAnalysisResults results = TAnalysisResults::Sized(data.objectCount, data.variableCount);
+  if (source.kind != TSourceKind::PastedData && source.path.empty())
+    source.path = AbsoluteFilePath(path);
   data_ = std::move(data);
   results_ = std::move(results);
   factorCount_ = data_.variableCount;
   resultsStamp_ = NewResultsStamp();
   dataFileName_ = path;
+  source_ = std::move(source);
   dataLoaded_ = true;
   resultsReady_ = false;
 }
 
 void TAnalysisState::Run(const TAnalysisOptions& options, TReportListing& listing,
-                         TRunObserver* observer, unsigned threads, TJackknifeCollector* collector) {
+                         TRunObserver* observer, unsigned threads, TJackknifeCollector* collector,
+                         bool matchAxes) {
   if (!dataLoaded_) throw Exception("No data file is loaded");
   TRunRequest request;
   request.options = options;
   request.factorCount = factorCount_;
   request.dataFileName = dataFileName_;
+  request.dataFromFile = source_.kind != TSourceKind::PastedData;
   request.threads = threads;
   request.observer = observer;
   request.collector = collector;
   RunAnalysis(request, data_, results_, listing);
+  record_ = TRunRecord{source_,
+                       options,
+                       factorCount_,
+                       data_.variableCount,
+                       matchAxes,
+                       ProgramVersion(),
+                       FormatTime(request.startTime, "%Y-%m-%d"),
+                       FormatTime(request.startTime, "%H:%M:%S")};
   resultsStamp_ = NewResultsStamp();
   resultsReady_ = true;
 }
 
-void TAnalysisState::SetGroups(std::vector<std::string> groups) {
+void TAnalysisState::SetGroups(std::vector<std::string> groups, bool fromLabels) {
   if (!groups.empty() && groups.size() != data_.objectCount)
     throw Exception("Groups must be given for every object");
   data_.groups = std::move(groups);
+  source_.groupsFromLabels = fromLabels && !data_.groups.empty();
+  // The exports show the groups at once, so the record of the results shown says so too.
+  record_.source.groupsFromLabels = source_.groupsFromLabels;
 }
 
 bool TAnalysisState::SetParallelAnalysis(std::uint64_t resultsStamp,

@@ -12,6 +12,7 @@
 #include "analysis/analysis_results.h"
 #include "analysis/analysis_run.h"
 #include "analysis/report_listing.h"
+#include "analysis/run_record.h"
 #include "input/data_matrix.h"
 
 namespace talvex {
@@ -26,22 +27,26 @@ class TAnalysisState {
   void LoadFile(const std::string& path);
 
   /// Makes `data`, read by the caller from `path` (a table, pasted text),
-  /// the loaded data set, as a successful LoadFile would. Raises
-  /// EAllocateFailed before changing anything when the results cannot be
-  /// sized.
-  void LoadData(TDataMatrix data, const std::string& path);
+  /// the loaded data set, as a successful LoadFile would; `source` says how
+  /// it was read, for the run record (a data-matrix file at `path` when
+  /// left out). Raises EAllocateFailed before changing anything when the
+  /// results cannot be sized.
+  void LoadData(TDataMatrix data, const std::string& path, TRunSource source = {});
 
   /// Runs the analysis on the loaded data with the current factor count.
   /// resultsReady is set only when the run completes; a failed or cancelled
   /// run leaves the results and resultsReady as they were. A `collector`
-  /// receives the jackknife's reduced samples (diagnostics).
+  /// receives the jackknife's reduced samples (diagnostics). A completed
+  /// run fills the run record; `matchAxes` is only recorded there (the
+  /// diagnostics apply it).
   void Run(const TAnalysisOptions& options, TReportListing& listing,
            TRunObserver* observer = nullptr, unsigned threads = 0,
-           TJackknifeCollector* collector = nullptr);
+           TJackknifeCollector* collector = nullptr, bool matchAxes = false);
 
   /// Gives the loaded objects groups (one per object) or takes them away
   /// (empty). The analysis reads no groups; plots and exports do.
-  void SetGroups(std::vector<std::string> groups);
+  /// `fromLabels` records that they were taken from the object labels.
+  void SetGroups(std::vector<std::string> groups, bool fromLabels = false);
 
   /// Sets the number of components shown; refuses (returns false, nothing
   /// changed) a count outside 1..variableCount.
@@ -59,6 +64,10 @@ class TAnalysisState {
   const TDataMatrix& Data() const noexcept { return data_; }
   const TAnalysisResults& Results() const noexcept { return results_; }
   const std::string& DataFileName() const noexcept { return dataFileName_; }
+  /// How the loaded data were read.
+  const TRunSource& Source() const noexcept { return source_; }
+  /// How the current results were made; meaningful while ResultsReady().
+  const TRunRecord& Record() const noexcept { return record_; }
   TSize FactorCount() const noexcept { return factorCount_; }
   bool DataLoaded() const noexcept { return dataLoaded_; }
   bool ResultsReady() const noexcept { return resultsReady_; }
@@ -67,6 +76,8 @@ class TAnalysisState {
   TDataMatrix data_;
   TAnalysisResults results_;
   std::string dataFileName_;
+  TRunSource source_;
+  TRunRecord record_;
   TSize factorCount_ = 0;
   std::uint64_t resultsStamp_ = 0;
   bool dataLoaded_ = false;

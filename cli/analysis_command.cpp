@@ -79,7 +79,21 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   CheckOutputPlaces(options);
 
   TAnalysisState state;
-  LoadDataFile(options, state);
+  TImportReport import;
+  LoadDataFile(options, state, &import);
+  // Variables taken by default that look like row numbers or years are
+  // analysed, as scripts expect; the user is told how to leave them out.
+  if (options.table.variables.empty()) {
+    for (std::size_t c = 0; c < import.columns.size(); ++c) {
+      const TImportColumn& column = import.columns[c];
+      if (column.role != TColumnRole::Variable || column.identifier.empty()) continue;
+      err << "talvex-cli: warning: column \"" << column.name << "\" (column " << c + 1
+          << ") looks like an identifier (" << column.identifier
+          << ") and is analysed as a variable; --variables names the variables to analyse\n";
+    }
+  }
+  if (options.groupsFromLabels && state.Data().groups.empty())
+    state.SetGroups(GroupsFromLabels(state.Data().objectLabels), true);
   // One output that cannot be written does not keep the others from being
   // written; each failure is told, and the status says that one failed.
   int status = 0;
@@ -174,7 +188,8 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   }
   if (!options.diagnostics.empty()) {
     attempt([&] {
-      WriteFileAtomically(options.diagnostics, DiagnosticsReport(diagnostics, data).Text("\n"));
+      WriteFileAtomically(options.diagnostics,
+                          DiagnosticsReport(diagnostics, data, &state.Record()).Text("\n"));
     });
   }
   if (!options.results.empty()) {

@@ -203,6 +203,21 @@ const TOptionSpec Options[] = {
        o.table.decimalComma = true;
        o.tableOptionsGiven = true;
      }},
+    {"--decimal-point", nullptr, nullptr, "tables: numbers are written 1.5 (no detection)",
+     [](TCliOptions& o, const std::string&, const std::string&) {
+       o.table.decimalComma = false;
+       o.tableOptionsGiven = true;
+     }},
+    {"--missing-markers", nullptr, "LIST",
+     "tables: the texts of a missing value, joined by commas (an empty cell always is one)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.table.missingMarkers = ColumnList(n, v);
+       o.table.missingMarkers.insert(o.table.missingMarkers.begin(), std::string());
+       o.tableOptionsGiven = true;
+     }},
+    {"--groups-from-labels", nullptr, nullptr,
+     "groups from the object labels (before their trailing digits) when the data have none",
+     [](TCliOptions& o, const std::string&, const std::string&) { o.groupsFromLabels = true; }},
     {"--save-data", nullptr, "OUT.nts", "write the loaded data as a data-matrix file",
      [](TCliOptions& o, const std::string& n, const std::string& v) {
        o.saveData = DataMatrixName(n, FileName(n, v));
@@ -274,8 +289,9 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
     throw ECliUsage("--labelled applies to a .csv export of --scores or --vectors");
   if (!files.empty() && options.tableOptionsGiven && !IsTableFile(files[0])) {
     throw ECliUsage(
-        "--sheet, --labels, --group, --variables, --missing, --separator, --header and "
-        "--decimal-comma apply to tables (.csv, .tsv, .txt, .xlsx, .ods) only");
+        "--sheet, --labels, --group, --variables, --missing, --missing-markers, --separator, "
+        "--header, --decimal-comma and --decimal-point apply to tables (.csv, .tsv, .txt, "
+        ".xlsx, .ods) only");
   }
   if (files.size() > 1)
     throw ECliUsage("more than one data file: '" + files[0] + "', '" + files[1] + "'");

@@ -37,6 +37,7 @@ struct TCliOptions {
   TImportOptions table;
   bool tableOptionsGiven = false;  // some option above was given (tables only)
   std::string saveData;            // write the loaded data as a data-matrix file; empty: no
+  bool groupsFromLabels = false;   // groups from the object labels when the data have none
 };
 
 /// A command line that cannot be run: unknown option, missing or bad value,

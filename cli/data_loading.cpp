@@ -2,6 +2,7 @@
 #include "cli/data_loading.h"
 
 #include "input/data_reader.h"
+#include "tables/table_run_source.h"
 
 namespace talvex {
 
@@ -10,7 +11,11 @@ void LoadDataFile(const TCliOptions& options, TAnalysisState& state, TImportRepo
     state.LoadFile(options.file);
     return;
   }
-  state.LoadData(ImportTable(options.file, options.table, report), options.file);
+  TImportReport read;
+  TDataMatrix data = ImportTable(options.file, options.table, &read);
+  TRunSource source = TableRunSource(options.file, options.table, read);
+  state.LoadData(std::move(data), options.file, std::move(source));
+  if (report != nullptr) *report = std::move(read);
 }
 
 std::string CheckLine(const TDataMatrix& data, const TImportReport& report) {

@@ -1,6 +1,7 @@
 // Writing the diagnostics report.
 #include "diagnostics/diagnostics_report.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <stdexcept>
@@ -182,10 +183,20 @@ void Influence(TReportListing& out, const TDiagnostics& d, const TDataMatrix& da
 
 }  // namespace
 
-TReportListing DiagnosticsReport(const TDiagnostics& d, const TDataMatrix& data) {
+TReportListing DiagnosticsReport(const TDiagnostics& d, const TDataMatrix& data,
+                                 const TRunRecord* record) {
   TReportListing out;
   out.Append("TALVEX - Diagnostics of the jackknife");
   out.AppendEmpty();
+  if (record != nullptr) {
+    // How the results were made, as All Results' "Run" table has it.
+    const auto fields = RunRecordFields(*record);
+    std::size_t width = 0;
+    for (const auto& field : fields) width = std::max(width, field.first.size());
+    for (const auto& [field, value] : fields)
+      out.Append(field + std::string(width - field.size(), ' ') + "  " + value);
+    out.AppendEmpty();
+  }
   if (!d.available) {
     out.Append("No diagnostics: they come from the jackknife, which did not run.");
     return out;

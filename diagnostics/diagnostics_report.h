@@ -4,6 +4,7 @@
 #pragma once
 
 #include "analysis/report_listing.h"
+#include "analysis/run_record.h"
 #include "diagnostics/diagnostics.h"
 #include "input/data_matrix.h"
 
@@ -13,9 +14,11 @@ namespace talvex {
 /// threshold.
 inline constexpr TSize MostInfluentialShown = 10;
 
-/// The report's lines: the warnings, axis exchanges, the listing's jackknife
-/// beside the matched-axes one, intervals, allometry and influence. `data`
-/// gives the labels. Without diagnostics (no jackknife) a short note.
-TReportListing DiagnosticsReport(const TDiagnostics& diagnostics, const TDataMatrix& data);
+/// The report's lines: the run record (when given), the warnings, axis
+/// exchanges, the listing's jackknife beside the matched-axes one,
+/// intervals, allometry and influence. `data` gives the labels. Without
+/// diagnostics (no jackknife) a short note.
+TReportListing DiagnosticsReport(const TDiagnostics& diagnostics, const TDataMatrix& data,
+                                 const TRunRecord* record = nullptr);
 
 }  // namespace talvex

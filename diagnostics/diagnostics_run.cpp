@@ -10,7 +10,8 @@ TDiagnostics RunWithDiagnostics(TAnalysisState& state, const TAnalysisOptions& o
                                 const TDiagnosticsOptions& diagnosticsOptions,
                                 TRunObserver* observer, unsigned threads) {
   TDiagnosticsCollector collector(diagnosticsOptions.estimates);
-  state.Run(options, listing, observer, threads, options.jackknife ? &collector : nullptr);
+  state.Run(options, listing, observer, threads, options.jackknife ? &collector : nullptr,
+            diagnosticsOptions.matchAxes);
   return ComputeDiagnostics(collector, state.Results(), diagnosticsOptions);
 }
 

@@ -175,7 +175,7 @@ std::string JsonString(const std::string& eightBit) {
 
 std::string JsonOf(const std::vector<TResultTable>& tables) {
   std::string out =
-      "{\n  \"program\": \"TALVEX\",\n  \"format\": \"all-results\",\n  \"version\": 1,\n"
+      "{\n  \"program\": \"TALVEX\",\n  \"format\": \"all-results\",\n  \"version\": 2,\n"
       "  \"notes\": [\"Numbers are the shortest decimals that read back as the same double; "
       "NaN and infinite values are written as null.\"],\n  \"tables\": [";
   for (std::size_t t = 0; t < tables.size(); ++t) {
@@ -218,6 +218,12 @@ std::vector<TResultTable> AllResultTables(const TAnalysisState& state,
   const TSize n = data.objectCount, p = data.variableCount, k = t.factorCount;
   std::vector<TResultTable> tables;
 
+  // How the results were made comes first.
+  TResultTable run{"Run", {"Field", "Value"}};
+  for (auto& [field, value] : RunRecordFields(state.Record()))
+    run.rows.push_back({Text(std::move(field)), Text(std::move(value))});
+  tables.push_back(std::move(run));
+
   TResultTable basic{"Basic statistics", {"Variable", "Mean", "Std. Dev."}};
   for (TSize j = 1; j <= p; ++j)
     basic.rows.push_back({Text(Name(data.variableLabels, j)), Number(t.means.GetValue(j)),
@@ -258,7 +264,7 @@ std::vector<TResultTable> AllResultTables(const TAnalysisState& state,
   }
   tables.push_back(std::move(scores));
 
-  tables.push_back(VariableAxisTable("Correlations", data, t.correlations, k));
+  tables.push_back(VariableAxisTable("Component-variable correlations", data, t.correlations, k));
 
   if (t.macs.Length() != 0) {
     TResultTable macs{"MACs", {"Variable", "MAC"}};

@@ -27,9 +27,10 @@ struct TResultTable {
   std::vector<std::vector<TResultCell>> rows = {};
 };
 
-/// The tables of a completed run, in this order: basic statistics,
-/// dispersion matrix, eigenvalues (with % and cumulative %), eigenvectors,
-/// scores (object labels, groups when the data have them), correlations,
+/// The tables of a completed run, in this order: the run record (field and
+/// value), basic statistics, dispersion matrix, eigenvalues (with % and
+/// cumulative %), eigenvectors, scores (object labels, groups when the data
+/// have them), component-variable correlations,
 /// MACs (with allometry) and, when the diagnostics are available, the
 /// jackknife tables (estimate, SE, P, 95% interval), the influence table and
 /// the axis-exchange counts.

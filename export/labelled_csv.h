@@ -12,10 +12,12 @@
 namespace talvex {
 
 /// Writes `labelHeading`,Axis1,...,AxisK then, per row, the label (quoted
-/// when it holds a comma, quote or line end) and the row's numbers. Raises
+/// when it holds a comma, quote or line end) and the row's numbers; with
+/// `groups` (one per row) a "Group" column follows the labels. Raises
 /// EInOutError when the file cannot be written; nothing is written then.
 void ExportLabelledCsv(const std::string& path, const TFloatMatrix& matrix, TSize rowCount,
                        TSize columnCount, const std::vector<std::string>& rowLabels,
-                       const std::string& labelHeading);
+                       const std::string& labelHeading,
+                       const std::vector<std::string>* groups = nullptr);
 
 }  // namespace talvex

@@ -3,10 +3,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -76,6 +78,68 @@ std::vector<std::string> MarkersFromText(const QString& text) {
   return markers;
 }
 
+// The role boxes change only on an explicit choice: the arrow keys move
+// between the boxes instead of stepping through the roles (a keyboard user
+// crossing the row would otherwise change every role on the way), and the
+// wheel scrolls the table. Opening the box (Alt+Down, F4, Space, a click) and
+// typing a role's first letter still choose.
+class TRoleBoxKeys : public QObject {
+ public:
+  TRoleBoxKeys(QTableWidget* table, QObject* parent) : QObject(parent), table_(table) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* box = qobject_cast<QComboBox*>(watched);
+    if (box == nullptr) return false;
+    if (event->type() == QEvent::Wheel) {
+      QCoreApplication::sendEvent(table_->viewport(), event);
+      return true;
+    }
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() & Qt::AltModifier) return false;
+    switch (key->key()) {
+      case Qt::Key_Left:
+      case Qt::Key_Right: {
+        const int step = key->key() == Qt::Key_Left ? -1 : 1;
+        for (int c = 0; c < table_->columnCount(); ++c) {
+          if (table_->cellWidget(0, c) != box) continue;
+          if (QWidget* next = table_->cellWidget(0, c + step)) {
+            next->setFocus(Qt::TabFocusReason);
+            table_->scrollTo(table_->model()->index(0, c + step));
+          }
+          break;
+        }
+        return true;
+      }
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+      case Qt::Key_PageUp:
+      case Qt::Key_PageDown:
+      case Qt::Key_Home:
+      case Qt::Key_End:
+        return true;
+      default:
+        return false;
+    }
+  }
+
+ private:
+  QTableWidget* table_;
+};
+
+std::string ColumnNumber(std::size_t c) { return std::to_string(c + 1); }
+
+// The 0-based column that a role option made by the dialog names, or -1.
+long ColumnOf(const std::string& reference) {
+  if (reference.empty() || reference == "-") return -1;
+  try {
+    return std::stol(reference) - 1;
+  } catch (const std::exception&) {
+    return -1;
+  }
+}
+
 }  // namespace
 
 TImportDialog::TImportDialog(const QString& title, TImportRunner run, const TImportOptions& initial,
@@ -86,6 +150,7 @@ TImportDialog::TImportDialog(const QString& title, TImportRunner run, const TImp
   setSizeGripEnabled(true);
   CreateControls();
   Refresh();
+  IgnoreIdentifiers();
   resize(sizeHint().expandedTo(QSize(640, 420)));
 }
 
@@ -135,6 +200,12 @@ void TImportDialog::CreateControls() {
   missingForm->addRow(missingLabel, missing_);
   missingForm->addRow(markersLabel, markers_);
 
+  note_ = new QLabel(this);
+  note_->setObjectName(QStringLiteral("NoteLabel"));
+  note_->setWordWrap(true);
+  note_->setStyleSheet(QStringLiteral("color: #8a4b00;"));
+  note_->hide();
+
   summary_ = new QLabel(this);
   summary_->setObjectName(QStringLiteral("SummaryLabel"));
   summary_->setWordWrap(true);
@@ -148,6 +219,7 @@ void TImportDialog::CreateControls() {
   layout->addLayout(form);
   layout->addWidget(preview_, 1);
   layout->addLayout(missingForm);
+  layout->addWidget(note_);
   layout->addWidget(summary_);
   layout->addWidget(buttons_);
 
@@ -219,6 +291,7 @@ void TImportDialog::ShowPreview() {
   const std::size_t first = report_.header && !report_.preview.empty() ? 1 : 0;
   const int rows = int(std::min<std::size_t>(report_.preview.size() - first, PreviewRows));
   preview_->clear();
+  auto* roleKeys = new TRoleBoxKeys(preview_, preview_);
   preview_->setColumnCount(columns);
   preview_->setRowCount(1 + rows);
   QStringList headings;
@@ -230,13 +303,18 @@ void TImportDialog::ShowPreview() {
   preview_->setVerticalHeaderLabels(rowHeadings);
   for (int c = 0; c < columns; ++c) {
     auto* box = new QComboBox(preview_);
+    box->setObjectName(QStringLiteral("RoleBox%1").arg(c + 1));
+    box->installEventFilter(roleKeys);
+    const TColumnRole shown = ShownRole(std::size_t(c));
     for (TColumnRole role : Roles) {
-      // A text column can only name or group the objects.
+      // A text column can only name or group the objects (or keep the role
+      // chosen for it while the table is refused).
       const bool offered = report_.columns[c].numeric || role == TColumnRole::Labels ||
-                           role == TColumnRole::Group || role == TColumnRole::Ignore;
+                           role == TColumnRole::Group || role == TColumnRole::Ignore ||
+                           role == shown;
       if (offered) box->addItem(RoleCaption(role), int(role));
     }
-    box->setCurrentIndex(std::max(0, box->findData(int(report_.columns[c].role))));
+    box->setCurrentIndex(std::max(0, box->findData(int(shown))));
     connect(box, &QComboBox::currentIndexChanged, this, &TImportDialog::RolesChanged);
     preview_->setCellWidget(0, c, box);
     for (int r = 0; r < rows; ++r) {
@@ -250,12 +328,68 @@ void TImportDialog::ShowPreview() {
   updating_ = false;
 }
 
+bool TImportDialog::RolesChosen() const {
+  return !options_.labelsColumn.empty() || !options_.groupColumn.empty() ||
+         !options_.variables.empty();
+}
+
+TColumnRole TImportDialog::ShownRole(std::size_t c) const {
+  if (!RolesChosen()) return report_.columns[c].role;
+  const long column = long(c);
+  if (ColumnOf(options_.labelsColumn) == column) return TColumnRole::Labels;
+  if (ColumnOf(options_.groupColumn) == column) return TColumnRole::Group;
+  for (const std::string& variable : options_.variables) {
+    if (ColumnOf(variable) == column) return TColumnRole::Variable;
+  }
+  // A role option left empty is detected; it is the report's.
+  const TColumnRole detected = report_.columns[c].role;
+  if (options_.labelsColumn.empty() && detected == TColumnRole::Labels) return detected;
+  if (options_.groupColumn.empty() && detected == TColumnRole::Group) return detected;
+  if (options_.variables.empty() && detected == TColumnRole::Variable) return detected;
+  return TColumnRole::Ignore;
+}
+
+void TImportDialog::SetRoles(const std::vector<TColumnRole>& roles) {
+  // The columns are named by number: names may repeat or be empty.
+  options_.labelsColumn = "-";
+  options_.groupColumn = "-";
+  options_.variables.clear();
+  for (std::size_t c = 0; c < roles.size(); ++c) {
+    if (roles[c] == TColumnRole::Labels) options_.labelsColumn = ColumnNumber(c);
+    if (roles[c] == TColumnRole::Group) options_.groupColumn = ColumnNumber(c);
+    if (roles[c] == TColumnRole::Variable) options_.variables.push_back(ColumnNumber(c));
+  }
+}
+
+void TImportDialog::IgnoreIdentifiers() {
+  if (RolesChosen() || !loadable_) return;
+  std::vector<TColumnRole> roles;
+  QStringList ignored;
+  bool variableLeft = false;
+  for (const talvex::TImportColumn& column : report_.columns) {
+    const bool identifier = column.role == TColumnRole::Variable && !column.identifier.empty();
+    roles.push_back(identifier ? TColumnRole::Ignore : column.role);
+    variableLeft = variableLeft || roles.back() == TColumnRole::Variable;
+    if (identifier) {
+      ignored.append(
+          tr("\"%1\" (%2)")
+              .arg(FromEightBit(column.name), QString::fromStdString(column.identifier)));
+    }
+  }
+  if (ignored.isEmpty() || !variableLeft) return;
+  SetRoles(roles);
+  Refresh();
+  note_->setText(tr("Set to Ignore as identifiers: %1. Choose Variable to analyse them.")
+                     .arg(ignored.join(QStringLiteral(", "))));
+  note_->show();
+}
+
 void TImportDialog::ShapeChanged() {
   if (updating_) return;
-  // Other columns, other numbering: the roles are detected anew.
-  options_.labelsColumn.clear();
-  options_.groupColumn.clear();
-  options_.variables.clear();
+  const bool keep = RolesChosen();
+  std::vector<std::string> before;
+  for (const talvex::TImportColumn& column : report_.columns) before.push_back(column.name);
+  const std::string sheetBefore = report_.sheet;
   if (!sheet_->isHidden() && sheet_->currentIndex() >= 0)
     options_.sheet = "#" + std::to_string(sheet_->currentIndex() + 1);
   if (!separator_->isHidden()) {
@@ -263,27 +397,70 @@ void TImportDialog::ShapeChanged() {
     options_.decimalComma = decimalComma_->isChecked();
   }
   options_.header = header_->isChecked();
+  note_->hide();
+  if (keep) KeepRoles(before, sheetBefore);
   Refresh();
+  if (!keep) IgnoreIdentifiers();
+}
+
+void TImportDialog::KeepRoles(const std::vector<std::string>& before,
+                              const std::string& sheetBefore) {
+  // The columns as the new shape gives them.
+  TImportOptions detected = options_;
+  detected.labelsColumn.clear();
+  detected.groupColumn.clear();
+  detected.variables.clear();
+  talvex::TImportReport probed;
+  try {
+    run_(detected, &probed);
+  } catch (const std::exception&) {
+    // A refused table still reports its columns.
+  }
+  // The same sheet and number of columns: the same columns, kept by number
+  // (a header switched on or off renames them, a decimal mark changes their
+  // cells). Another sheet is another table, whatever its width.
+  if (probed.columns.size() == before.size() && probed.sheet == sheetBefore) return;
+  // Otherwise each chosen column is looked for by its name.
+  QStringList dropped;
+  const auto find = [&](const std::string& reference) -> std::string {
+    const long c = ColumnOf(reference);
+    if (c < 0 || std::size_t(c) >= before.size()) return reference;  // "-" or detected
+    for (std::size_t k = 0; k < probed.columns.size(); ++k) {
+      if (probed.columns[k].name == before[std::size_t(c)]) return ColumnNumber(k);
+    }
+    dropped.append(FromEightBit(before[std::size_t(c)]));
+    return "-";
+  };
+  options_.labelsColumn = find(options_.labelsColumn);
+  options_.groupColumn = find(options_.groupColumn);
+  std::vector<std::string> variables;
+  for (const std::string& variable : options_.variables) {
+    const std::string found = find(variable);
+    if (found != "-") variables.push_back(found);
+  }
+  options_.variables = std::move(variables);
+  if (dropped.isEmpty()) return;
+  if (options_.variables.empty()) {
+    // Nothing to analyse of the choice: the roles are detected anew.
+    options_.labelsColumn.clear();
+    options_.groupColumn.clear();
+    note_->setText(tr("The roles chosen could not be kept: the table has other columns now "
+                      "(%1 not found). The roles are detected again.")
+                       .arg(dropped.join(QStringLiteral(", "))));
+  } else {
+    note_->setText(tr("Not found in the table as it is now read, so their roles were dropped: %1.")
+                       .arg(dropped.join(QStringLiteral(", "))));
+  }
+  note_->show();
 }
 
 void TImportDialog::RolesChanged() {
   if (updating_) return;
-  // The columns are named by number: names may repeat or be empty.
-  options_.labelsColumn = "-";
-  options_.groupColumn = "-";
-  options_.variables.clear();
-  bool anyVariable = false;
-  for (int c = 0; c < preview_->columnCount(); ++c) {
-    const auto role = TColumnRole(RoleBox(c).currentData().toInt());
-    const std::string number = std::to_string(c + 1);
-    if (role == TColumnRole::Labels) options_.labelsColumn = number;
-    if (role == TColumnRole::Group) options_.groupColumn = number;
-    if (role == TColumnRole::Variable) {
-      options_.variables.push_back(number);
-      anyVariable = true;
-    }
-  }
-  if (!anyVariable) {
+  std::vector<TColumnRole> roles;
+  for (int c = 0; c < preview_->columnCount(); ++c)
+    roles.push_back(TColumnRole(RoleBox(c).currentData().toInt()));
+  SetRoles(roles);
+  if (options_.variables.empty()) {
     // Without a variable there is nothing to analyse; an empty list would
     // mean "every numeric column" to the import.
     loadable_ = false;
@@ -300,4 +477,5 @@ void TImportDialog::MissingChanged() {
   options_.missing = missing_->currentIndex() == 1 ? TMissingPolicy::Omit : TMissingPolicy::Refuse;
   options_.missingMarkers = MarkersFromText(markers_->text());
   Refresh();
+  IgnoreIdentifiers();
 }

@@ -44,6 +44,9 @@ class TImportDialog : public QDialog {
   QComboBox& MissingBox() const noexcept { return *missing_; }
   QLineEdit& MarkersEdit() const noexcept { return *markers_; }
   QLabel& SummaryLabel() const noexcept { return *summary_; }
+  /// What the dialog did of its own: roles kept or dropped when the table's
+  /// shape changed, columns set to Ignore as identifiers.
+  QLabel& NoteLabel() const noexcept { return *note_; }
   QDialogButtonBox& Buttons() const noexcept { return *buttons_; }
 
  private:
@@ -52,8 +55,22 @@ class TImportDialog : public QDialog {
   void Refresh();
   void ShowDetected();
   void ShowPreview();
-  // The handlers: a change of the table's shape forgets the columns' roles.
+  // The handlers: a change of the table's shape keeps the columns' roles
+  // wherever the columns are found again.
   void ShapeChanged();
+  /// Whether roles were chosen (by the user, or remembered for the table).
+  bool RolesChosen() const;
+  /// The role the box of column `c` shows: the chosen one, else the detected one.
+  talvex::TColumnRole ShownRole(std::size_t c) const;
+  /// On first showing a table with detected roles: identifier-like variables
+  /// are offered as Ignore, with a note.
+  void IgnoreIdentifiers();
+  /// Sets the options' roles from `roles`, one per column (by number).
+  void SetRoles(const std::vector<talvex::TColumnRole>& roles);
+  /// After a change of the table's shape: the chosen roles follow their
+  /// columns by name when the columns changed; a role whose column is gone
+  /// is dropped, and the note says which.
+  void KeepRoles(const std::vector<std::string>& before, const std::string& sheetBefore);
   void RolesChanged();
   void MissingChanged();
 
@@ -73,5 +90,6 @@ class TImportDialog : public QDialog {
   QComboBox* missing_ = nullptr;
   QLineEdit* markers_ = nullptr;
   QLabel* summary_ = nullptr;
+  QLabel* note_ = nullptr;
   QDialogButtonBox* buttons_ = nullptr;
 };

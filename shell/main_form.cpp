@@ -17,15 +17,18 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStyle>
 #include <algorithm>
 #include <climits>
+#include <optional>
 #include <set>
 
 #include "analysis/transform_warnings.h"
 #include "diagnostics/diagnostics_report.h"
 #include "export/all_results.h"
 #include "export/data_matrix_writer.h"
+#include "export/labelled_csv.h"
 #include "export/results_export.h"
 #include "input/data_reader.h"
 #include "input/data_refused.h"
@@ -40,6 +43,7 @@
 #include "shell/report_viewer.h"
 #include "shell/settings_file.h"
 #include "shell/user_interaction.h"
+#include "tables/table_run_source.h"
 
 namespace {
 
@@ -153,6 +157,7 @@ TMainForm::TMainForm(TSettingsFile& settings, TReportViewer& reportViewer,
   layout()->activate();
   for (QLayout* level : centralWidget()->findChildren<QLayout*>()) level->activate();
   openBtn_->setFocus();
+  ShowStatus();
   UpdateCommandStates();
 }
 
@@ -189,6 +194,10 @@ void TMainForm::CreateActions() {
   fileExitItem_ = makeItem(tr("E&xit"), "FileExitItem", nullptr);
   editPasteItem_ = makeItem(tr("&Paste Data"), "EditPasteItem", &TMainForm::EditPasteItemClick);
   editPasteItem_->setShortcut(QKeySequence::Paste);
+  editCopyCommandLineItem_ = makeItem(tr("Copy &Command Line"), "EditCopyCommandLineItem",
+                                      &TMainForm::EditCopyCommandLineItemClick);
+  editCopyCommandLineItem_->setToolTip(
+      tr("The talvex-cli command that makes the results shown again"));
   optionsGroupsItem_ = makeItem(tr("Groups from Object &Labels"), "OptionsGroupsItem",
                                 &TMainForm::OptionsGroupsItemClick);
   optionsGroupsItem_->setCheckable(true);
@@ -237,6 +246,7 @@ void TMainForm::CreateMenus() {
   QMenu* edit = menuBar()->addMenu(tr("&Edit"));
   edit->setObjectName(QStringLiteral("EditMenu"));
   edit->addAction(editPasteItem_);
+  edit->addAction(editCopyCommandLineItem_);
 
   optionsMenu_ = menuBar()->addMenu(tr("&Options"));
   optionsMenu_->setObjectName(QStringLiteral("OptionsMenu"));
@@ -395,6 +405,19 @@ void TMainForm::CreateControls() {
   closeRow->addSpacing(8);
   grid->addLayout(closeRow, 1, 1, Qt::AlignBottom);
 
+  // Cut to the window's width, never widening it; the whole line in its tool tip.
+  statusText_ = new TElidedLabel(this);
+  statusText_->setObjectName(QStringLiteral("StatusText"));
+  statusBar()->setSizeGripEnabled(false);
+  statusBar()->addWidget(statusText_, 1);
+  // The marks are the next run's options: the line follows them at once.
+  for (QAction* item :
+       {options_->MethodCorrelationItem, options_->MethodCovarianceItem, options_->TransformRawItem,
+        options_->TransformDecimalItem, options_->TransformNaturalItem,
+        options_->OptionsJackkniffeItem, options_->FactorsAllItem, options_->FactorsKaiserItem,
+        options_->FactorsJoliffeItem})
+    connect(item, &QAction::toggled, this, &TMainForm::ShowStatus);
+
   setTabOrder(openBtn_, testBtn_);
   setTabOrder(testBtn_, cancelBtn_);
   setTabOrder(cancelBtn_, scoresBtn_);
@@ -437,6 +460,7 @@ void TMainForm::UpdateCommandStates() {
   factorsNumberItem_->setEnabled(!running);
 
   fileViewItem_->setEnabled(results);
+  editCopyCommandLineItem_->setEnabled(results);
   fileDiagnosticsItem_->setEnabled(results && diagnostics_.available);
   fileSaveMenu_->menuAction()->setEnabled(results);
   optionsClearFilesListItem_->setEnabled(recentFiles_->Count() >= 1);
@@ -505,8 +529,11 @@ bool TMainForm::ReadData(const QString& path) {
   request.initial = importMemory_.Recall(absolute);
   const std::optional<talvex::TImportOptions> chosen = interaction_.ChooseImport(request);
   if (!chosen) return false;
-  if (!LoadWithMessages(file,
-                        [&] { state_.LoadData(talvex::ImportTable(native, *chosen), native); }))
+  if (!LoadWithMessages(file, [&] {
+        talvex::TImportReport report;
+        talvex::TDataMatrix data = talvex::ImportTable(native, *chosen, &report);
+        state_.LoadData(std::move(data), native, talvex::TableRunSource(native, *chosen, report));
+      }))
     return false;
   importMemory_.Remember(absolute, *chosen);
   return true;
@@ -547,10 +574,57 @@ void TMainForm::LoadSucceeded(const QString& path, bool fromFile) {
   lblName_->setToolTip(fromFile ? QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())
                                 : path);
   dataFileName_ = path;
+  listingFailure_.clear();
   if (fromFile) openDialogFile_ = path;
+  ShowStatus();
   ShowWarningLine();
   UpdateCommandStates();
   testBtn_->setFocus();
+}
+
+QString TMainForm::DataFolder() const {
+  if (!state_.DataLoaded() || state_.Source().kind == talvex::TSourceKind::PastedData)
+    return QString();
+  return QFileInfo(dataFileName_).absolutePath();
+}
+
+void TMainForm::SetStatusText(const QString& text) {
+  statusText_->SetFullText(text);
+  statusText_->setToolTip(text);
+}
+
+void TMainForm::ShowStatus() {
+  if (!state_.DataLoaded()) {
+    SetStatusText(tr("No data loaded"));
+    return;
+  }
+  const talvex::TAnalysisOptions next = options_->Options();
+  const QString method = next.method == talvex::DispersionMethod::Covariance
+                             ? tr("covariance matrix")
+                             : tr("correlation matrix");
+  QString transformation = tr("no transformation");
+  if (next.transformation == talvex::DataTransform::TransformDecimal)
+    transformation = tr("decimal logarithms");
+  if (next.transformation == talvex::DataTransform::TransformNatural)
+    transformation = tr("natural logarithms");
+  const QString data = state_.Source().kind == talvex::TSourceKind::PastedData
+                           ? tr("Pasted data")
+                           : QFileInfo(dataFileName_).fileName();
+  const unsigned factors = unsigned(state_.FactorCount());
+  SetStatusText(tr("%1: %2, %3, %4 %5%6")
+                    .arg(data, method, transformation)
+                    .arg(factors)
+                    .arg(factors == 1 ? tr("factor") : tr("factors"))
+                    .arg(next.jackknife ? QString() : tr(", no jackknife")));
+}
+
+void TMainForm::EditCopyCommandLineItemClick() {
+  if (!state_.ResultsReady()) return;
+  Guarded([this] {
+    QGuiApplication::clipboard()->setText(
+        QString::fromStdString(talvex::CommandLine(state_.Record())));
+    statusBar()->showMessage(tr("Command line copied to the clipboard"), 4000);
+  });
 }
 
 void TMainForm::ShowDataSize() {
@@ -653,7 +727,10 @@ void TMainForm::EditPasteItemClick() {
     if (!chosen) return;
     const QString name = tr("Pasted data");
     if (!LoadWithMessages(name, [&] {
-          state_.LoadData(talvex::ImportTableText(bytes, *chosen), name.toStdString());
+          talvex::TImportReport report;
+          talvex::TDataMatrix data = talvex::ImportTableText(bytes, *chosen, &report);
+          state_.LoadData(std::move(data), name.toStdString(),
+                          talvex::TableRunSource(std::string(), *chosen, report));
         }))
       return;
     LoadSucceeded(name, false);
@@ -669,6 +746,7 @@ void TMainForm::FileSaveDataItemClick() {
     request.defaultSuffix = QStringLiteral("nts");
     request.initialFile = QFileInfo(dataFileName_).completeBaseName() + QStringLiteral(".nts");
     request.save = true;
+    request.directory = DataFolder();
     const std::optional<QString> chosen = interaction_.ChooseFile(request);
     if (!chosen) return;
     TBusyCursor busy;
@@ -688,9 +766,10 @@ void TMainForm::OptionsGroupsItemClick() {
 void TMainForm::ApplyGroupsFromLabels() {
   // Groups that the data brought stay; otherwise the labels give them on request.
   if (!state_.DataLoaded() || dataHasOwnGroups_) return;
-  state_.SetGroups(optionsGroupsItem_->isChecked()
-                       ? talvex::GroupsFromLabels(state_.Data().objectLabels)
-                       : std::vector<std::string>());
+  const bool fromLabels = optionsGroupsItem_->isChecked();
+  state_.SetGroups(fromLabels ? talvex::GroupsFromLabels(state_.Data().objectLabels)
+                              : std::vector<std::string>(),
+                   fromLabels);
 }
 
 void TMainForm::OptionsClearFilesListItemClick() {
@@ -717,6 +796,7 @@ void TMainForm::FactorsNumberItemClick() {
       return;
     }
     options_->ClearFactorRule();
+    ShowStatus();
   });
 }
 
@@ -758,15 +838,30 @@ void TMainForm::RunEnded() {
   runProgress_->hide();
   cancelBtn_->hide();
 
-  // The listing keeps what the run wrote, also when it stopped; the results
-  // change only when it completed.
-  listing_ = std::move(runner_->Listing());
+  // Only a completed run replaces the results. A run that failed on a fault
+  // leaves its listing, to show where it stopped, marked as failed; one the
+  // user cancelled leaves nothing behind.
   const std::exception_ptr failure = runner_->Failure();
+  std::optional<TFailureReport> told;
+  if (failure) told = DescribeFailure(failure);
   if (!failure) {
+    listing_ = std::move(runner_->Listing());
+    listingFailure_.clear();
     state_ = std::move(runner_->State());
     diagnostics_ = std::move(runner_->Diagnostics());
     Guarded([this] { reportViewer_.RunCompleted(state_, listing_, diagnostics_); });
+  } else if (told->cancelled) {
+    if (state_.ResultsReady())
+      told->message = tr("Analysis cancelled; the results of the previous run are kept");
+  } else {
+    listing_ = std::move(runner_->Listing());
+    listingFailure_ =
+        tr("This listing is of a run that failed (%1) and stops where it failed. The plots, "
+           "the diagnostics and the exports still show the previous run.")
+            .arg(told->message);
+    Guarded([this] { reportViewer_.RunFailed(listing_, listingFailure_); });
   }
+  ShowStatus();
   ShowWarningLine();
   UpdateCommandStates();
   if (state_.DataLoaded()) testBtn_->setFocus();
@@ -776,8 +871,8 @@ void TMainForm::RunEnded() {
     close();
     return;
   }
-  if (failure) {
-    ShowFailure(DescribeFailure(failure));
+  if (told) {
+    ShowFailure(*told);
   } else {
     ShowRunWarnings();
   }
@@ -813,13 +908,14 @@ void TMainForm::ShowRunWarnings() {
 
 void TMainForm::FileViewItemClick() {
   if (!state_.ResultsReady()) return;
-  Guarded([this] { reportViewer_.ShowListing(listing_); });
+  Guarded([this] { reportViewer_.ShowListing(listing_, listingFailure_); });
 }
 
 void TMainForm::FileDiagnosticsItemClick() {
   if (!state_.ResultsReady() || !diagnostics_.available) return;
   Guarded([this] {
-    reportViewer_.ShowDiagnostics(talvex::DiagnosticsReport(diagnostics_, state_.Data()));
+    reportViewer_.ShowDiagnostics(
+        talvex::DiagnosticsReport(diagnostics_, state_.Data(), &state_.Record()));
   });
 }
 
@@ -833,6 +929,7 @@ void TMainForm::SaveAllResultsItemClick() {
     request.defaultSuffix = QStringLiteral("xlsx");
     request.initialFile = QFileInfo(dataFileName_).completeBaseName() + tr("-results.xlsx");
     request.save = true;
+    request.directory = DataFolder();
     const std::optional<QString> chosen = interaction_.ChooseFile(request);
     if (!chosen) return;
     TBusyCursor busy;
@@ -870,19 +967,33 @@ void TMainForm::ExportResults(bool scores) {
   Guarded([this, scores] {
     TFileDialogRequest request;
     request.title = tr("Save As");
+    const QString labelledFilter =
+        scores ? tr("CSV with labels and groups (*.csv)") : tr("CSV with labels (*.csv)");
     request.filters =
         QStringList{tr("Microsoft Excel (*.xls)"), tr("Comma Separated Values (*.csv)"),
-                    tr("System Data File (*.sdf)"), tr("Excel Workbook (*.xlsx)")};
+                    tr("System Data File (*.sdf)"), tr("Excel Workbook (*.xlsx)"), labelledFilter};
+    QString filter;
+    request.selectedFilter = &filter;
     request.defaultSuffix = QStringLiteral("sdf");
     request.initialFile = saveFileName_;
     request.save = true;
+    request.directory = DataFolder();
     const std::optional<QString> chosen = interaction_.ChooseFile(request);
     if (!chosen) return;
     saveFileName_ = *chosen;
     TBusyCursor busy;
     const talvex::TDataMatrix& data = state_.Data();
     const talvex::TAnalysisResults& results = state_.Results();
-    if (scores) {
+    if (filter == labelledFilter) {
+      // The rows say which object or variable they are, and the scores their group.
+      if (scores) {
+        talvex::ExportLabelledCsv(NativePath(*chosen), results.scores, data.objectCount,
+                                  state_.FactorCount(), data.objectLabels, "Object", &data.groups);
+      } else {
+        talvex::ExportLabelledCsv(NativePath(*chosen), results.eigenvectors, data.variableCount,
+                                  state_.FactorCount(), data.variableLabels, "Variable");
+      }
+    } else if (scores) {
       talvex::ExportScores(NativePath(*chosen), results.scores, data.objectCount,
                            state_.FactorCount(), data.objectLabels);
     } else {

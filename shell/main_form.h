@@ -56,6 +56,8 @@ class TMainForm : public QMainWindow {
   bool Running() const;
   const talvex::TAnalysisState& State() const { return state_; }
   const talvex::TReportListing& Listing() const { return listing_; }
+  /// Not empty while the listing is of a run that failed.
+  const QString& ListingFailure() const { return listingFailure_; }
   const QString& DataFileName() const { return dataFileName_; }
   TdfsMRUFileList& RecentFiles() const { return *recentFiles_; }
   TOptionMarks& OptionMarks() const { return *options_; }
@@ -89,6 +91,7 @@ class TMainForm : public QMainWindow {
   void FileDiagnosticsItemClick();
   void SaveAllResultsItemClick();
   void EditPasteItemClick();
+  void EditCopyCommandLineItemClick();
   void OptionsGroupsItemClick();
   void SaveScoresItemClick();
   void SaveVectorsItemClick();
@@ -128,6 +131,13 @@ class TMainForm : public QMainWindow {
   void LoadSucceeded(const QString& path, bool fromFile = true);
   /// The size line below the file name, with the number of groups.
   void ShowDataSize();
+  /// The status bar: the data, and the method, transformation and number of
+  /// factors the next run will use.
+  void ShowStatus();
+  void SetStatusText(const QString& text);
+  /// The folder of the loaded data file, where the save dialogs start;
+  /// empty for pasted data.
+  QString DataFolder() const;
   /// Groups from the object labels, when asked for and the data have none.
   void ApplyGroupsFromLabels();
   bool LoadPath(const QString& path);
@@ -160,6 +170,8 @@ class TMainForm : public QMainWindow {
   TImportMemory importMemory_;
   bool dataHasOwnGroups_ = false;  // the loaded table had a group column
   QString saveFileName_;
+  // Not empty while the listing is of a run that failed: what the report window says of it.
+  QString listingFailure_;
   unsigned runThreads_ = 0;
   talvex::TAnalysisOptions runOptions_;  // the options of the run in progress or last run
   bool closePending_ = false;
@@ -190,6 +202,7 @@ class TMainForm : public QMainWindow {
   QAction* optionsMatchAxesItem_ = nullptr;
   QAction* fileExitItem_ = nullptr;
   QAction* editPasteItem_ = nullptr;
+  QAction* editCopyCommandLineItem_ = nullptr;
   QAction* optionsGroupsItem_ = nullptr;
   QAction* optionsClearFilesListItem_ = nullptr;
   QAction* factorsNumberItem_ = nullptr;
@@ -218,4 +231,5 @@ class TMainForm : public QMainWindow {
   TElidedLabel* lblName_ = nullptr;
   QLabel* lblInfo_ = nullptr;
   QLabel* lblWarnings_ = nullptr;
+  TElidedLabel* statusText_ = nullptr;
 };

@@ -31,10 +31,12 @@ std::optional<QString> TQtUserInteraction::ChooseFile(const TFileDialogRequest& 
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
   }
+  if (!request.directory.isEmpty()) dialog.setDirectory(request.directory);
   if (!request.initialFile.isEmpty()) dialog.selectFile(request.initialFile);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
     return std::nullopt;
   }
+  if (request.selectedFilter != nullptr) *request.selectedFilter = dialog.selectedNameFilter();
   return dialog.selectedFiles().constFirst();
 }
 

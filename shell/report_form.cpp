@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QVBoxLayout>
@@ -61,6 +62,15 @@ void TReportForm::Build(const QString& caption) {
   setModal(false);
   CreateActions();
   CreateMenus();
+  caption_ = caption;
+  // Outside the text, so that the listing saved, printed or copied stays the run's own.
+  failureLine_ = new QLabel(this);
+  failureLine_->setObjectName(QStringLiteral("FailureLine"));
+  failureLine_->setWordWrap(true);
+  failureLine_->setMargin(6);
+  failureLine_->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
+  failureLine_->hide();
+  layout()->addWidget(failureLine_);
   memo_ = new TListingView(this);
   layout()->addWidget(memo_);
   ReadSettings();
@@ -102,6 +112,13 @@ void TReportForm::SaveSettings() { SaveWindowPlace(*this, settings_, placeKey_);
 void TReportForm::closeEvent(QCloseEvent* event) {
   SaveSettings();
   QDialog::closeEvent(event);
+}
+
+void TReportForm::SetFailure(const QString& failure) {
+  failure_ = failure;
+  setWindowTitle(failure.isEmpty() ? caption_ : tr("%1 (failed run)").arg(caption_));
+  failureLine_->setText(failure);
+  failureLine_->setVisible(!failure.isEmpty());
 }
 
 void TReportForm::SetLines(const std::vector<std::string>& lines) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 class QAction;
+class QLabel;
 class TListingView;
 class TReportInteraction;
 class TSettingsFile;
@@ -34,6 +35,10 @@ class TReportForm : public QDialog {
   /// the view scrolled and selected as it was left.
   void SetLines(const std::vector<std::string>& lines);
   const std::vector<std::string>& Lines() const noexcept { return listingLines_; }
+  /// Says, in the caption and a line above the text, that the lines are of
+  /// a run that failed (`failure` tells how); empty: they are of the results shown.
+  void SetFailure(const QString& failure);
+  const QString& Failure() const noexcept { return failure_; }
   /// Brings the window up, not modal.
   void Present();
   /// Writes the window's place into the settings.
@@ -73,6 +78,9 @@ class TReportForm : public QDialog {
   // The lines as the run wrote them: saved byte for byte.
   std::vector<std::string> listingLines_;
 
+  QString caption_;
+  QString failure_;
+  QLabel* failureLine_ = nullptr;
   TListingView* memo_ = nullptr;
   QAction* fileSaveAsItem_ = nullptr;
   QAction* filePrintItem_ = nullptr;

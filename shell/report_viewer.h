@@ -3,6 +3,8 @@
 // program passes the real windows (TResultWindows).
 #pragma once
 
+#include <QString>
+
 #include "analysis/analysis_state.h"
 #include "analysis/report_listing.h"
 #include "diagnostics/diagnostics.h"
@@ -11,7 +13,9 @@ class TReportViewer {
  public:
   virtual ~TReportViewer() = default;
   /// File > View Report...: the listing of the last run in its own window.
-  virtual void ShowListing(const talvex::TReportListing& listing) = 0;
+  /// `failure`, when not empty, says outside the listing's text that the
+  /// listing is of a run that failed, and that the rest is of the run before.
+  virtual void ShowListing(const talvex::TReportListing& listing, const QString& failure) = 0;
   /// File > View Diagnostics...: the diagnostics report of the last run, in
   /// a text window of its own.
   virtual void ShowDiagnostics(const talvex::TReportListing& report) = 0;
@@ -28,6 +32,9 @@ class TReportViewer {
   virtual void RunCompleted(const talvex::TAnalysisState& state,
                             const talvex::TReportListing& listing,
                             const talvex::TDiagnostics& diagnostics) = 0;
+  /// A run failed: an open listing window shows what it wrote, with
+  /// `failure` beside it; the plots and the diagnostics stay as they were.
+  virtual void RunFailed(const talvex::TReportListing& listing, const QString& failure) = 0;
   /// Other data were loaded: the windows of the old results close.
   virtual void DataReplaced() = 0;
   /// At shut-down: the windows write their own settings.

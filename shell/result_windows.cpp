@@ -29,10 +29,17 @@ TReportForm& TResultWindows::TextWindow(std::unique_ptr<TReportForm>& window, co
   return *window;
 }
 
-void TResultWindows::ShowListing(const talvex::TReportListing& listing) {
+void TResultWindows::ShowListing(const talvex::TReportListing& listing, const QString& failure) {
   TReportForm& window = TextWindow(listing_, QStringLiteral("Listing"));
   window.SetLines(listing.Lines());
+  window.SetFailure(failure);
   window.Present();
+}
+
+void TResultWindows::RunFailed(const talvex::TReportListing& listing, const QString& failure) {
+  if (!listing_) return;
+  listing_->SetLines(listing.Lines());
+  listing_->SetFailure(failure);
 }
 
 void TResultWindows::ShowDiagnostics(const talvex::TReportListing& report) {
@@ -87,10 +94,14 @@ void TResultWindows::RunCompleted(const talvex::TAnalysisState& state,
   runDiagnostics_.reset();
   if (diagnostics.available) runDiagnostics_ = diagnostics;
   snapshot_ = MakePlotSnapshot(state, runDiagnostics_ ? &*runDiagnostics_ : nullptr);
-  if (listing_) listing_->SetLines(listing.Lines());
+  if (listing_) {
+    listing_->SetLines(listing.Lines());
+    listing_->SetFailure(QString());
+  }
   if (diagnostics_) {
     if (diagnostics.available)
-      diagnostics_->SetLines(talvex::DiagnosticsReport(diagnostics, state.Data()).Lines());
+      diagnostics_->SetLines(
+          talvex::DiagnosticsReport(diagnostics, state.Data(), &state.Record()).Lines());
     else
       diagnostics_->close();
   }

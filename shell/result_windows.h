@@ -31,7 +31,7 @@ class TResultWindows : public QObject, public TReportViewer {
                  TFigureInteraction& figureInteraction);
   ~TResultWindows() override;
 
-  void ShowListing(const talvex::TReportListing& listing) override;
+  void ShowListing(const talvex::TReportListing& listing, const QString& failure) override;
   void ShowDiagnostics(const talvex::TReportListing& report) override;
   void ShowScoresPlot(const talvex::TAnalysisState& state) override;
   void ShowVectorsPlot(const talvex::TAnalysisState& state) override;
@@ -40,6 +40,7 @@ class TResultWindows : public QObject, public TReportViewer {
   void ShowInfluencePlot(const talvex::TAnalysisState& state) override;
   void RunCompleted(const talvex::TAnalysisState& state, const talvex::TReportListing& listing,
                     const talvex::TDiagnostics& diagnostics) override;
+  void RunFailed(const talvex::TReportListing& listing, const QString& failure) override;
   void DataReplaced() override;
   void SaveSettings() override;
 

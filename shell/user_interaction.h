@@ -17,10 +17,12 @@ class QWidget;
 /// What a file dialog is asked to be.
 struct TFileDialogRequest {
   QString title;
-  QStringList filters;    // "Data files (*.nts)", ... in the order shown
-  QString defaultSuffix;  // added to a name typed without extension
-  QString initialFile;    // the dialog's current file name
-  bool save = false;      // a Save dialog asks before overwriting a file
+  QStringList filters;                // "Data files (*.nts)", ... in the order shown
+  QString defaultSuffix;              // added to a name typed without extension
+  QString initialFile;                // the dialog's current file name
+  QString directory;                  // where a relative initialFile is; empty: the working folder
+  bool save = false;                  // a Save dialog asks before overwriting a file
+  QString* selectedFilter = nullptr;  // when given, receives the filter chosen
 };
 
 enum class TMessageKind { Error, Warning, Information };

@@ -84,6 +84,10 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// An object without a label is named after its data row, which does not
+// change when other rows are left out.
+std::string UnlabelledName(TSize dataRow) { return "OBJ" + std::to_string(dataRow); }
+
 TCellGrid TextGrid(std::string_view bytes, const TImportOptions& options, TImportReport& report) {
   // Plain UTF-8 is scanned where it lies; only a text to decode is copied.
   std::string decoded;
@@ -155,6 +159,8 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
       }
       report.omittedRows.push_back(dataRow);
       report.omittedLabels.push_back(label.empty() ? placeOf(row) : std::string(label));
+      report.omittedNames.push_back(label.empty() ? UnlabelledName(dataRow) : std::string(label));
+      report.omittedPlaces.push_back(placeOf(row));
       continue;
     }
     objects.push_back(r);
@@ -188,19 +194,17 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
     if (layout.labels != TTableLayout::None && !isMissing(r, layout.labels)) {
       labels.emplace_back(trimmed(r, layout.labels));
     } else {
-      labels.emplace_back();
+      labels.push_back(UnlabelledName(r - first + 1));
     }
     if (layout.group != TTableLayout::None) {
       groups.emplace_back(isMissing(r, layout.group) ? std::string_view()
                                                      : trimmed(r, layout.group));
     }
   }
-  for (TSize i = 0; i < n; ++i) {
-    if (labels[i].empty()) labels[i] = "OBJ" + std::to_string(i + 1);
-  }
   data.objectLabels = std::move(labels);
   for (const std::size_t c : layout.variables)
     data.variableLabels.push_back(report.columns[c].name);
+  report.variableColumns = layout.variables;
   report.groupCount = std::set<std::string>(groups.begin(), groups.end()).size();
   data.groups = std::move(groups);
   data.notes = report.notes;

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/run_record.h"
 #include "input/data_matrix.h"
 #include "numeric/sizes.h"
 
@@ -36,7 +37,7 @@ struct TImportOptions {
   std::string groupColumn;
   std::vector<std::string> variables;  // empty: every numeric column not given another role
   TMissingPolicy missing = TMissingPolicy::Refuse;
-  std::vector<std::string> missingMarkers{"", "NA", "NaN", ".", "?", "-"};
+  std::vector<std::string> missingMarkers = DefaultMissingMarkers();
 };
 
 /// One column as the import saw it.
@@ -45,6 +46,7 @@ struct TImportColumn {
   TColumnRole role = TColumnRole::Ignore;
   bool numeric = false;  // every non-missing cell is a number
   TSize missingCount = 0;
+  std::string identifier;  // numeric: why it looks like an identifier (see IdentifierReason)
 };
 
 /// What was read, detected and decided: for the import dialog, --check and
@@ -61,7 +63,10 @@ struct TImportReport {
   std::vector<std::vector<std::string>> preview;  // the first rows as text (header included)
   TSize rowCount = 0;                             // data rows (without the header)
   std::vector<TSize> omittedRows;                 // 1-based data rows left out
-  std::vector<std::string> omittedLabels;         // their labels
+  std::vector<std::string> omittedLabels;         // their labels, or their places
+  std::vector<std::string> omittedNames;          // their labels, or OBJ and their data row
+  std::vector<std::string> omittedPlaces;         // "line 5", "row 5"
+  std::vector<std::size_t> variableColumns;       // 0-based, in the order of the data's variables
   TSize groupCount = 0;
   /// What the reader decided that the user may want to know (the sheet read,
   /// a first row that could have been read either way): the data's notes
@@ -79,6 +84,8 @@ bool IsTableFile(const std::string& path);
 /// Reads the table at `path` into a data matrix: object labels, variable
 /// labels, values, groups (empty without a group column) and the notes of
 /// what was left out; the title is the file's name without its folder.
+/// Objects without a label are named "OBJ" and their data row (the header
+/// not counted), so that a name stays with its row whatever is left out.
 /// `report`, when given, receives what was detected even when the table is
 /// refused (so a dialog can show the columns). Raises EDataRefused for a
 /// table that cannot be analysed (its Detail() names the file, the sheet,

@@ -11,6 +11,7 @@
 
 #include "input/data_refused.h"
 #include "tables/cell_number.h"
+#include "tables/identifier_columns.h"
 
 namespace talvex {
 
@@ -260,6 +261,10 @@ TTableLayout DecideLayout(const TCellGrid& grid, const TImportOptions& options, 
   for (std::size_t c = 0; c < width; ++c) {
     report.columns[c].numeric = counts[c].texts == 0 && counts[c].numbers > 0;
     report.columns[c].missingCount = counts[c].missing;
+    if (report.columns[c].numeric) {
+      report.columns[c].identifier = IdentifierReason(grid, first, c, report.columns[c].name,
+                                                      decimalComma, options.missingMarkers);
+    }
   }
   const auto isText = [&](std::size_t c) { return counts[c].texts > counts[c].numbers; };
   const auto textCellPlace = [&](std::size_t c) {
@@ -302,6 +307,10 @@ TTableLayout DecideLayout(const TCellGrid& grid, const TImportOptions& options, 
   // Labels and group: as given, or detected among the text columns.
   if (!options.labelsColumn.empty()) {
     layout.labels = FindColumn(options.labelsColumn, "labels", report.columns);
+  } else if (layout.header && width > 1 && TrimBlanks(grid.Cell(0, 0)).empty() &&
+             counts[0].missing == 0 && AllDifferent(grid, first, 0, options.missingMarkers)) {
+    // R's write.csv puts the row names first under an empty heading, numbers or not.
+    layout.labels = 0;
   } else {
     for (std::size_t c = 0; c < width && layout.labels == TTableLayout::None; ++c) {
       if (detectable(c) && !IsGroupLikeName(report.columns[c].name) &&

@@ -4,6 +4,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "cli/cli_options.h"
 #include "cli_run.h"
@@ -98,6 +100,56 @@ TEST(TableFiles, AnalysisOfATableListsLeftOutObjectsOnStandardError) {
   EXPECT_EQ(run.err,
             "talvex-cli: 3 objects with missing values left out: setosa04, versi11, virgin50\n");
   EXPECT_NE(run.out.find("Number of observations = 147"), std::string::npos);
+}
+
+// The options a desktop run's command line may need beyond the column roles.
+TEST(TableFiles, DecimalMarkMissingMarkersAndGroupsFromLabels) {
+  // A decimal point said outright: "5,1" is then not five point one, and the
+  // refusal names the notation.
+  TRun run = RunInProcess({"--check", "--decimal-point", Table("iris_semicolon.csv")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err.rfind("talvex-cli: Numbers in another notation\n", 0), 0u) << run.err;
+  run = RunInProcess({"--check", "--decimal-comma", Table("iris_semicolon.csv")});
+  EXPECT_EQ(run.status, 0) << run.err;
+
+  // Markers named by the user replace the usual ones; the empty cell stays one.
+  run = RunInProcess(
+      {"--check", "--missing=omit", "--missing-markers", "NA,?", Table("iris_missing.csv")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.substr(0, 27), "147 objects, 4 descriptors\n");
+  run = RunInProcess(
+      {"--check", "--missing=omit", "--missing-markers", "NA", Table("iris_missing.csv")});
+  EXPECT_EQ(run.status, 1);  // "?" is no longer a missing value
+  EXPECT_EQ(run.err.substr(0, 37), "talvex-cli: Text in a numeric column\n");
+
+  // Groups from the labels reach All Results, and the run record says so.
+  const std::string results =
+      (std::filesystem::temp_directory_path() / "talvex_cli_groups_from_labels.json").string();
+  run = RunInProcess({"--no-jackknife", "--groups-from-labels", "--results", results, "--report",
+                      "/dev/null", Table("iris_comma.csv")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::ifstream in(results);
+  const std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::filesystem::remove(results);
+  EXPECT_NE(json.find("\"columns\": [\"Object\", \"Group\", \"Axis1\""), std::string::npos);
+  EXPECT_NE(json.find("[\"setosa01\", \"setosa\", "), std::string::npos);
+  EXPECT_NE(json.find("[\"Groups\", \"from the object labels\"]"), std::string::npos);
+  EXPECT_NE(json.find("--groups-from-labels --no-jackknife "), std::string::npos);
+}
+
+TEST(TableFiles, IdentifierLikeVariablesAreAnalysedWithAWarning) {
+  TRun run = RunInProcess({"--no-jackknife", "--missing=omit", Table("penguins.csv")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("talvex-cli: warning: column \"year\" (column 8) looks like an "
+                         "identifier (whole numbers named like an identifier) and is analysed as "
+                         "a variable; --variables names the variables to analyse\n"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.out.find("Number of variables    = 5"), std::string::npos);
+  // Named variables are the user's choice: nothing to warn of.
+  run = RunInProcess(
+      {"--no-jackknife", "--missing=omit", "--variables", "3,4,year", Table("penguins.csv")});
+  EXPECT_EQ(run.err.find("warning"), std::string::npos) << run.err;
 }
 
 TEST(TableFiles, TableOptionsParse) {

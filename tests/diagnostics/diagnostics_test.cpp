@@ -341,5 +341,24 @@ TEST(DiagnosticsReport, NamesTheExchangeAndTheMostInfluentialObjects) {
   EXPECT_EQ(text.find("nan"), std::string::npos);
 }
 
+TEST(DiagnosticsReport, OpensWithTheRunRecord) {
+  const TRun run = RunOn(AxisExchangeData(), Covariance());
+  const TReportListing report =
+      DiagnosticsReport(run.diagnostics, run.state.Data(), &run.state.Record());
+  const auto fields = RunRecordFields(run.state.Record());
+  ASSERT_GT(report.Lines().size(), fields.size() + 3);
+  EXPECT_EQ(report.Lines()[0], "TALVEX - Diagnostics of the jackknife");
+  EXPECT_EQ(report.Lines()[2].substr(0, 7), "Program");
+  EXPECT_NE(report.Lines()[2].find("TALVEX " + std::string(ProgramVersion())), std::string::npos);
+  EXPECT_EQ(report.Lines()[1 + fields.size()].substr(0, 12), "Command line");
+  EXPECT_NE(report.Lines()[1 + fields.size()].find("--method covariance"), std::string::npos);
+  EXPECT_EQ(report.Lines()[2 + fields.size()], "");
+  // The rest is the report without the record.
+  const std::vector<std::string> plain =
+      DiagnosticsReport(run.diagnostics, run.state.Data()).Lines();
+  EXPECT_TRUE(std::equal(plain.begin() + 2, plain.end(), report.Lines().begin() + 3 + fields.size(),
+                         report.Lines().end()));
+}
+
 }  // namespace
 }  // namespace talvex

@@ -30,8 +30,9 @@ with tempfile.TemporaryDirectory() as tmp:
         document = json.load(open(js))
         jsonschema.validate(document, schema)
         names = [t['name'] for t in document['tables']]
-        expected = ['Basic statistics', 'Covariance matrix' if 'covariance' in options else
-                    'Correlation matrix', 'Eigenvalues', 'Eigenvectors', 'Scores', 'Correlations']
+        expected = ['Run', 'Basic statistics', 'Covariance matrix' if 'covariance' in options else
+                    'Correlation matrix', 'Eigenvalues', 'Eigenvectors', 'Scores',
+                    'Component-variable correlations']
         if 'log10' in options:
             expected += ['MACs', 'JK eigenvalues', 'JK eigenvectors', 'JK MACs', 'Influence',
                          'Axis exchanges']

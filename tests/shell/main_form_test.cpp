@@ -14,8 +14,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -25,6 +27,7 @@
 #include "scripted_interaction.h"
 #include "scripted_report_viewer.h"
 #include "shell/about_box.h"
+#include "shell/elided_label.h"
 #include "shell/error_report.h"
 #include "shell/mru_file_list.h"
 #include "shell/option_marks.h"
@@ -47,9 +50,11 @@ const TNames WithData = {"OptionsMethodItem",     "OptionsFactorsItem", "Options
                          "OptionsJackkniffeItem", "RunAnalysisItem",    "TestBtn",
                          "FileSaveDataItem"};
 // Commands that need the results of a run.
-const TNames WithResults = {"FileViewItem",    "FileSaveItem",  "PlotScoresItem",
-                            "PlotVectorsItem", "PlotScreeItem", "ScoresBtn",
-                            "VectorsBtn",      "ScreeBtn",      "FileDiagnosticsItem"};
+const TNames WithResults = {"FileViewItem",        "FileSaveItem",
+                            "PlotScoresItem",      "PlotVectorsItem",
+                            "PlotScreeItem",       "ScoresBtn",
+                            "VectorsBtn",          "ScreeBtn",
+                            "FileDiagnosticsItem", "EditCopyCommandLineItem"};
 const TNames WithRecentFiles = {"OptionsClearFilesListItem"};
 
 TNames Join(std::initializer_list<TNames> groups) {
@@ -62,6 +67,25 @@ QByteArray ReadText(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return QByteArray();
   return file.readAll();
+}
+
+// The lines of a listing without the two that change from run to run.
+QStringList WithoutDateAndTime(const QStringList& lines) {
+  QStringList kept;
+  for (const QString& line : lines) {
+    if (!line.startsWith("Date of analysis - ") && !line.startsWith("Time of analysis - "))
+      kept.append(line);
+  }
+  return kept;
+}
+
+// All Results as JSON without the run's date and time.
+QByteArray ResultsWithoutDateAndTime(const QString& path) {
+  QStringList kept;
+  for (const QString& line : QString::fromUtf8(ReadText(path)).split(u'\n')) {
+    if (!line.contains(QRegularExpression(R"(^\s*\[\"(Date|Time)\", )"))) kept.append(line);
+  }
+  return kept.join(u'\n').toUtf8();
 }
 
 void WriteText(const QString& path, const QByteArray& text) {
@@ -287,7 +311,7 @@ class TMainFormTest : public QObject {
                           "Save &Data As...", "-", "E&xit"}));
     QCOMPARE(captions(Item("FileSaveItem")->menu()),
              QStringList({"&Component Scores...", "&Vector Coefficients...", "&All Results..."}));
-    QCOMPARE(captions(menus[1]->menu()), QStringList({"&Paste Data"}));
+    QCOMPARE(captions(menus[1]->menu()), QStringList({"&Paste Data", "Copy &Command Line"}));
     QCOMPARE(Item("EditPasteItem")->shortcut(), QKeySequence(QKeySequence::Paste));
     QCOMPARE(captions(menus[2]->menu()),
              QStringList({"&Clear MRU Files List", "-", "&Method", "&Factors", "&Transformation",
@@ -560,6 +584,7 @@ class TMainFormTest : public QObject {
     form_->OptionMarks().OptionsJackkniffeItem->setChecked(false);
     QVERIFY(RunToEnd());
     const double firstEigenvalue = form_->State().Results().eigenvalues.GetValue(1);
+    const std::vector<std::string> firstListing = form_->Listing().Lines();
     form_->OptionMarks().OptionsJackkniffeItem->setChecked(true);
     form_->OptionMarks().MethodCovarianceItem->trigger();  // a different analysis
     user_->Reset();
@@ -571,10 +596,20 @@ class TMainFormTest : public QObject {
     QCOMPARE(user_->messages.size(), std::size_t(1));
     QCOMPARE(user_->messages[0].title, ApplicationTitle);
     QCOMPARE(user_->messages[0].kind, TMessageKind::Information);
-    QCOMPARE(user_->messages[0].text, QString("Analysis cancelled"));
+    QCOMPARE(user_->messages[0].text,
+             QString("Analysis cancelled; the results of the previous run are kept"));
     QCOMPARE(user_->beeps, 0);
     QVERIFY(form_->ResultsReady());
     QCOMPARE(form_->State().Results().eigenvalues.GetValue(1), firstEigenvalue);
+    // The report is the finished run's, line for line, and nothing is marked as failed.
+    QCOMPARE(form_->Listing().Lines(), firstListing);
+    QVERIFY(form_->ListingFailure().isEmpty());
+    QVERIFY(!viewer_->events.contains("run failed"));
+    Item("FileViewItem")->trigger();
+    QCOMPARE(viewer_->shownLines, firstListing);
+    QVERIFY(viewer_->listingFailure.isEmpty());
+    // The record, too, is the finished run's: correlations, as that run was made.
+    QCOMPARE(form_->State().Record().options.method, talvex::DispersionMethod::Correlation);
     QCOMPARE(form_->windowTitle(), ApplicationTitle);
     // The kept results came without the jackknife: no diagnostics.
     TNames expected = Join({Always, WithData, WithResults, WithRecentFiles});
@@ -599,6 +634,19 @@ class TMainFormTest : public QObject {
     QVERIFY(form_->ResultsReady());  // as before the run
     QCOMPARE(form_->State().Results().trace, trace);
     QVERIFY(!form_->Listing().Empty());  // the lines written before the fault
+    // The report window says, outside the listing, that it shows a failed run.
+    QVERIFY(viewer_->events.contains("run failed"));
+    Item("FileViewItem")->trigger();
+    QVERIFY2(viewer_->listingFailure.contains("failed (Invalid floating point operation)"),
+             qPrintable(viewer_->listingFailure));
+    QVERIFY(viewer_->listingFailure.contains("still show the previous run"));
+    QCOMPARE(viewer_->shownLines, form_->Listing().Lines());
+    QCOMPARE(form_->Listing().Lines().front(), std::string("TALVEX - Quorvane"));
+    // The next completed run takes the mark away.
+    form_->OptionMarks().TransformRawItem->trigger();
+    QVERIFY(RunToEnd());
+    QVERIFY(form_->ListingFailure().isEmpty());
+    form_->OptionMarks().TransformNaturalItem->trigger();
     QCOMPARE(form_->windowTitle(), ApplicationTitle);
     QCOMPARE(EnabledCommands(), Join({Always, WithData, WithResults, WithRecentFiles}));
 
@@ -608,6 +656,92 @@ class TMainFormTest : public QObject {
     QVERIFY(RunToEnd());
     QVERIFY(!form_->ResultsReady());
     QCOMPARE(EnabledCommands(), Join({Always, WithData, WithRecentFiles}));
+  }
+
+  // The command line Copy Command Line gives, run in a shell, makes the
+  // desktop's listing and All Results again (but for the date and time).
+  void CommandLineRepeatsTheRun_data() {
+    QTest::addColumn<QStringList>("variables");  // by number, as the import dialog gives them
+    QTest::addColumn<QString>("labels");
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<bool>("covariance");
+    QTest::addColumn<int>("transform");  // 0 none, 1 log10, 2 ln
+    QTest::addColumn<int>("factors");    // 0: all
+    QTest::addColumn<bool>("jackknife");
+    QTest::addColumn<bool>("matchAxes");
+    QTest::addColumn<bool>("groupsFromLabels");
+    QTest::newRow("detected roles")
+        << QStringList() << QString() << QString() << false << 0 << 0 << true << false << false;
+    QTest::newRow("covariance of log10, island groups")
+        << QStringList{"3", "4", "5", "6"} << QString("-") << QString("2") << true << 1 << 0 << true
+        << true << false;
+    QTest::newRow("two variables in another order, ln, one factor, no jackknife")
+        << QStringList{"6", "3"} << QString("-") << QString("-") << false << 2 << 1 << false
+        << false << true;
+  }
+
+  void CommandLineRepeatsTheRun() {
+    QFETCH(QStringList, variables);
+    QFETCH(QString, labels);
+    QFETCH(QString, group);
+    QFETCH(bool, covariance);
+    QFETCH(int, transform);
+    QFETCH(int, factors);
+    QFETCH(bool, jackknife);
+    QFETCH(bool, matchAxes);
+    QFETCH(bool, groupsFromLabels);
+
+    // Penguins with missing values: two rows are left out.
+    talvex::TImportOptions chosen;
+    chosen.missing = talvex::TMissingPolicy::Omit;
+    for (const QString& v : variables) chosen.variables.push_back(v.toStdString());
+    chosen.labelsColumn = labels.toStdString();
+    chosen.groupColumn = group.toStdString();
+    user_->importAnswers.push_back(chosen);
+    const QString penguins = QStringLiteral(TALVEX_SOURCE_DIR "/tests/tables/data/penguins.csv");
+    OpenThroughDialog(penguins);
+    QVERIFY(form_->DataLoaded());
+    QVERIFY(!form_->State().Source().leftOut.empty());
+    if (covariance) form_->OptionMarks().MethodCovarianceItem->trigger();
+    if (transform == 1) form_->OptionMarks().TransformDecimalItem->trigger();
+    if (transform == 2) form_->OptionMarks().TransformNaturalItem->trigger();
+    if (factors > 0) {
+      user_->inputAnswers.push_back(factors);
+      Item("FactorsNumberItem")->trigger();
+    }
+    form_->OptionMarks().OptionsJackkniffeItem->setChecked(jackknife);
+    Item("OptionsMatchAxesItem")->setChecked(matchAxes);
+    if (groupsFromLabels) Item("OptionsGroupsItem")->trigger();
+    QVERIFY(RunToEnd());
+    QVERIFY(form_->ResultsReady());
+    const QString desktopResults = dir_->filePath("desktop.json");
+    user_->fileAnswers.push_back(desktopResults);
+    Item("SaveAllResultsItem")->trigger();
+    QVERIFY(QFile::exists(desktopResults));
+
+    Item("EditCopyCommandLineItem")->trigger();
+    const QString command = QGuiApplication::clipboard()->text();
+    QVERIFY2(command.startsWith("talvex-cli "), qPrintable(command));
+    const QString listing = dir_->filePath("cli listing.txt");
+    const QString results = dir_->filePath("cli.json");
+    QProcess shell;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("PATH", QFileInfo(QStringLiteral(TALVEX_CLI)).absolutePath() + ":" +
+                                   environment.value("PATH"));
+    shell.setProcessEnvironment(environment);
+    shell.start("sh", {"-c", command + " --report '" + listing + "' --results " + results});
+    QVERIFY(shell.waitForFinished(120000));
+    QVERIFY2(shell.exitCode() == 0, shell.readAllStandardError().constData());
+
+    QStringList desktopLines;
+    for (const std::string& line : form_->Listing().Lines())
+      desktopLines.append(QString::fromStdString(line));
+    QStringList cliLines = QString::fromLatin1(ReadText(listing)).split("\r\n");
+    cliLines.removeLast();  // after the last line end
+    QCOMPARE(WithoutDateAndTime(cliLines), WithoutDateAndTime(desktopLines));
+    QCOMPARE(ResultsWithoutDateAndTime(results), ResultsWithoutDateAndTime(desktopResults));
+    // The record in All Results is the one the command line was made from.
+    QVERIFY(ReadText(results).contains("\"Command line\""));
   }
 
   void DecimalLogarithmsOfZeroAreWarnedAbout() {
@@ -690,6 +824,11 @@ class TMainFormTest : public QObject {
     QCOMPARE(form_->RecentFiles().Count(), 0);  // not a file
     QVERIFY(RunToEnd());
     QVERIFY(form_->ResultsReady());
+    // Not a file in the working folder: the listing and the record say what it was.
+    QCOMPARE(form_->Listing().Lines()[6], std::string("Input file name  - (pasted data)"));
+    QCOMPARE(form_->State().Record().source.kind, talvex::TSourceKind::PastedData);
+    QCOMPARE(form_->findChild<TElidedLabel*>("StatusText")->FullText(),
+             QString("Pasted data: correlation matrix, no transformation, 2 factors"));
 
     // An empty clipboard is told, and changes nothing.
     QGuiApplication::clipboard()->setText(QString());
@@ -1096,14 +1235,41 @@ class TMainFormTest : public QObject {
     QVERIFY(user_->messages.empty());
     const TFileDialogRequest& request = user_->fileDialogs.at(0);
     QCOMPARE(request.title, QString("Save As"));
-    QCOMPARE(request.filters,
-             QStringList({"Microsoft Excel (*.xls)", "Comma Separated Values (*.csv)",
-                          "System Data File (*.sdf)", "Excel Workbook (*.xlsx)"}));
+    QCOMPARE(
+        request.filters,
+        QStringList({"Microsoft Excel (*.xls)", "Comma Separated Values (*.csv)",
+                     "System Data File (*.sdf)", "Excel Workbook (*.xlsx)",
+                     scores ? "CSV with labels and groups (*.csv)" : "CSV with labels (*.csv)"}));
     QCOMPARE(request.defaultSuffix, QString("sdf"));
     QVERIFY(request.save);
+    // The dialog starts beside the data file.
+    QCOMPARE(request.directory, QFileInfo(Data("morph.nts")).absolutePath());
     const QByteArray written = ReadText(target);
     QVERIFY(written.startsWith(heading));
     QCOMPARE(written.count('\n'), (scores ? 10 : 4) + 1);
+  }
+
+  // The scores as a spreadsheet user wants them: which object, its group, its scores.
+  void ScoresAsCsvWithLabelsAndGroups() {
+    user_->importAnswers.push_back(talvex::TImportOptions());
+    OpenThroughDialog(Data("iris_grouped.csv"));
+    QVERIFY(RunToEnd());
+    const QString target = dir_->filePath("scores.csv");
+    user_->fileAnswers.push_back(target);
+    user_->filterAnswer = "CSV with labels and groups (*.csv)";
+    Item("SaveScoresItem")->trigger();
+    const QList<QByteArray> lines = ReadText(target).split('\n');
+    QCOMPARE(lines[0], QByteArray("Object,Group,Axis1,Axis2,Axis3,Axis4\r"));
+    QVERIFY2(lines[1].startsWith("setosa01,setosa,"), lines[1].constData());
+    QCOMPARE(lines.size(), 150 + 2);
+    // Pasted data have no folder: the dialogs start where they like.
+    QGuiApplication::clipboard()->setText("name\tA\tB\nx1\t1\t2\nx2\t2\t5\nx3\t4\t4\n");
+    user_->importAnswers.push_back(talvex::TImportOptions());
+    Item("EditPasteItem")->trigger();
+    QVERIFY(RunToEnd());
+    user_->Reset();
+    Item("SaveAllResultsItem")->trigger();
+    QVERIFY(user_->fileDialogs.at(0).directory.isEmpty());
   }
 
   void ExportToUnknownFormatIsReported() {

@@ -462,7 +462,7 @@ class TPlotWindowsTest : public QObject {
   }
 
   void severalWindowsAtOnceFollowANewRun() {
-    windows_->ShowListing(data_->listing);
+    windows_->ShowListing(data_->listing, QString());
     TPlotWindow& scores = Show(TPlotKind::Scores, data_->state);
     TPlotWindow& scree = Show(TPlotKind::Scree, data_->state);
     QVERIFY(windows_->ListingWindow()->isVisible() && scores.isVisible() && scree.isVisible());

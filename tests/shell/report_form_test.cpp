@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
@@ -65,7 +66,7 @@ class TReportFormTest : public QObject {
 
   QString Path(const QString& name) const { return dir_.filePath(name); }
   void ShowListing(const talvex::TReportListing& listing) {
-    windows_->ShowListing(listing);
+    windows_->ShowListing(listing, QString());
     form_ = windows_->ListingWindow();
     QVERIFY(form_);
   }
@@ -127,6 +128,34 @@ class TReportFormTest : public QObject {
     next.Append("the next run");
     windows_->RunCompleted(data_->state, next, talvex::TDiagnostics());
     QCOMPARE(form_->Memo().toPlainText(), QString("the next run"));
+  }
+
+  // A failed run's listing is shown as such, outside its text: the caption
+  // and a line above it say so, and the text stays the run's own lines.
+  void aFailedRunIsMarkedOutsideTheListing() {
+    ShowListing(data_->listing);
+    auto* line = form_->findChild<QLabel*>("FailureLine");
+    QVERIFY(line != nullptr);
+    QVERIFY(line->isHidden());
+    talvex::TReportListing failed;
+    failed.Append("TALVEX - Quorvane");
+    failed.Append("the lines before the fault");
+    const QString failure = "This listing is of a run that failed (Floating point overflow).";
+    windows_->RunFailed(failed, failure);
+    QCOMPARE(form_->windowTitle(), QString("Report Listing (failed run)"));
+    QVERIFY(!line->isHidden());
+    QCOMPARE(line->text(), failure);
+    QCOMPARE(form_->Memo().toPlainText(), QString("TALVEX - Quorvane\nthe lines before the fault"));
+    QCOMPARE(form_->Lines(), failed.Lines());
+    // The next completed run's listing is no longer marked.
+    windows_->RunCompleted(data_->state, data_->listing, talvex::TDiagnostics());
+    QCOMPARE(form_->windowTitle(), QString("Report Listing"));
+    QVERIFY(line->isHidden());
+    // Shown anew with its mark, and again without.
+    windows_->ShowListing(failed, failure);
+    QVERIFY(!line->isHidden());
+    windows_->ShowListing(data_->listing, QString());
+    QVERIFY(line->isHidden());
   }
 
   void theWindowComesBackWhereItWasLeft() {

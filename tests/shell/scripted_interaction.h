@@ -38,6 +38,7 @@ class TScriptedInteraction : public TUserInteraction {
   }
   std::optional<QString> ChooseFile(const TFileDialogRequest& request) override {
     fileDialogs.push_back(request);
+    if (request.selectedFilter != nullptr) *request.selectedFilter = filterAnswer;
     return Next(fileAnswers);
   }
   std::optional<int> InputNumber(const QString& title, const QString& prompt, int value,
@@ -83,6 +84,7 @@ class TScriptedInteraction : public TUserInteraction {
   QStringList modalCaptions;
   QList<QUrl> urls;
   std::deque<std::optional<QString>> fileAnswers;
+  QString filterAnswer;                         // the filter a file dialog reports as chosen
   std::deque<std::optional<int>> inputAnswers;  // nothing = Cancel
   std::vector<TImportRequest> imports;
   std::deque<std::optional<talvex::TImportOptions>> importAnswers;  // nothing = Cancel

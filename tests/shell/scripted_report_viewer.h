@@ -12,9 +12,11 @@
 
 class TScriptedReportViewer : public TReportViewer {
  public:
-  void ShowListing(const talvex::TReportListing& listing) override {
+  void ShowListing(const talvex::TReportListing& listing, const QString& failure) override {
     Call(QStringLiteral("listing"));
     listingLines = listing.Lines().size();
+    shownLines = listing.Lines();
+    listingFailure = failure;
   }
   void ShowDiagnostics(const talvex::TReportListing& report) override {
     Call(QStringLiteral("diagnostics"));
@@ -30,12 +32,19 @@ class TScriptedReportViewer : public TReportViewer {
     events.append(QStringLiteral("run completed"));
     completedWithDiagnostics = diagnostics.available;
   }
+  void RunFailed(const talvex::TReportListing& listing, const QString& failure) override {
+    events.append(QStringLiteral("run failed"));
+    shownLines = listing.Lines();
+    listingFailure = failure;
+  }
   void DataReplaced() override { events.append(QStringLiteral("data replaced")); }
   void SaveSettings() override { calls.append(QStringLiteral("save")); }
 
   QStringList calls;
   QStringList events;  // runs completed and data replaced, in order
   std::size_t listingLines = 0;
+  std::vector<std::string> shownLines;  // the listing last shown or failed
+  QString listingFailure;
   std::vector<std::string> diagnosticsLines;
   unsigned factorCount = 0;
   bool completedWithDiagnostics = false;

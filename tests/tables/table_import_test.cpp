@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "export/results_export.h"
 #include "input/data_reader.h"
 #include "input/data_refused.h"
+#include "tables/identifier_columns.h"
 
 namespace talvex {
 namespace {
@@ -323,6 +325,76 @@ TEST(TableImport, PenguinsGroupBySpeciesAndRefuseOrLeaveOutTheirMissingValues) {
   const TDataMatrix all = ImportTable(Fixture("penguins.csv"), options);
   EXPECT_EQ(all.variableCount, 5u);
   EXPECT_EQ(all.variableLabels.back(), "year");
+}
+
+// An object without a label keeps its name whatever else is left out: the
+// influential OBJ292 is the 292nd penguin of the table, not the 292nd kept.
+TEST(TableImport, UnlabelledObjectsAreNamedByTheirDataRow) {
+  TImportOptions complete;  // year has no missing value: every penguin is kept
+  complete.variables = {"year"};
+  const TDataMatrix all = ImportTable(Fixture("penguins.csv"), complete);
+  ASSERT_EQ(all.objectCount, 344u);
+  TImportOptions options;
+  options.missing = TMissingPolicy::Omit;
+  options.variables = {"bill_length_mm", "year"};
+  TImportReport report;
+  const TDataMatrix kept = ImportTable(Fixture("penguins.csv"), options, &report);
+  ASSERT_EQ(kept.objectCount, 342u);
+  EXPECT_EQ(report.omittedRows, (std::vector<TSize>{4, 272}));
+  EXPECT_EQ(report.omittedNames, (std::vector<std::string>{"OBJ4", "OBJ272"}));
+  EXPECT_EQ(report.omittedPlaces, (std::vector<std::string>{"line 5", "line 273"}));
+  std::size_t row = 0;  // in `all`
+  for (TSize i = 0; i < kept.objectCount; ++i, ++row) {
+    while (std::find(report.omittedRows.begin(), report.omittedRows.end(), row + 1) !=
+           report.omittedRows.end())
+      ++row;
+    EXPECT_EQ(kept.objectLabels[i], all.objectLabels[row]);
+    EXPECT_EQ(kept.objectLabels[i], "OBJ" + std::to_string(row + 1));
+    EXPECT_EQ(kept.values.GetValue(i * 2 + 2), all.values.GetValue(row + 1)) << i;  // the year
+  }
+  EXPECT_EQ(kept.objectLabels[3], "OBJ5");
+  EXPECT_EQ(kept.objectLabels[290], "OBJ293");
+}
+
+// write.csv puts R's row names first under an empty heading; numbers or
+// not, they name the objects and are never analysed.
+TEST(TableImport, RowNamesOfRAreTheLabels) {
+  TImportOptions options;
+  options.missing = TMissingPolicy::Omit;
+  TImportReport report;
+  const TDataMatrix data = ImportTable(Fixture("r_row_names.csv"), options, &report);
+  EXPECT_EQ(report.columns[0].role, TColumnRole::Labels);
+  EXPECT_EQ(data.objectLabels, (std::vector<std::string>{"1", "2", "3", "4", "6"}));
+  EXPECT_EQ(data.variableLabels,
+            (std::vector<std::string>{"Ozone", "Solar.R", "Wind", "Temp", "Month", "Day"}));
+  EXPECT_EQ(report.omittedNames, (std::vector<std::string>{"5"}));
+  // A first column with a heading stays what its values make it.
+  TImportOptions named;
+  named.variables = {"row", "length"};
+  const TDataMatrix numbered = ImportTable(Fixture("identifier_columns.csv"), named);
+  EXPECT_EQ(numbered.variableLabels, (std::vector<std::string>{"row", "length"}));
+}
+
+TEST(TableImport, IdentifierLikeColumnsAreNotedButStillVariables) {
+  TImportReport report;
+  const TDataMatrix data =
+      ImportTable(Fixture("identifier_columns.csv"), TImportOptions(), &report);
+  EXPECT_EQ(data.variableCount, 5u);  // the import itself keeps them, for scripts
+  EXPECT_EQ(report.columns[0].identifier, "consecutive whole numbers");               // row
+  EXPECT_EQ(report.columns[1].identifier, "whole numbers named like an identifier");  // sample_id
+  EXPECT_EQ(report.columns[2].identifier, "whole numbers named like an identifier");  // year
+  EXPECT_EQ(report.columns[3].identifier, "");  // length: measured
+  EXPECT_EQ(report.columns[4].identifier, "");
+  TImportReport airquality;
+  TImportOptions omit;
+  omit.missing = TMissingPolicy::Omit;
+  ImportTable(Fixture("r_row_names.csv"), omit, &airquality);
+  EXPECT_EQ(airquality.columns[5].identifier, "");                           // Month: 5, 5, 5
+  EXPECT_EQ(airquality.columns[6].identifier, "consecutive whole numbers");  // Day
+  for (const char* name : {"ID", "sample_id", "Year", "Row no", "date", "index"})
+    EXPECT_TRUE(IsIdentifierLikeName(name)) << name;
+  for (const char* name : {"width", "idle", "yearly", "rowing", "Ozone"})
+    EXPECT_FALSE(IsIdentifierLikeName(name)) << name;
 }
 
 TEST(TableImport, RolesCanBeGivenByNameOrNumber) {
