@@ -96,8 +96,21 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   }
   if (options.groupsFromLabels && state.Data().groups.empty())
     state.SetGroups(GroupsFromLabels(state.Data().objectLabels), true);
-  if (!options.saveData.empty()) WriteDataMatrixFile(options.saveData, state.Data());
-  // Objects left out of a table are told before the run.
+  // One output that cannot be written does not keep the others from being
+  // written; each failure is told, and the status says that one failed.
+  int status = 0;
+  const auto attempt = [&](auto write) {
+    try {
+      write();
+    } catch (const std::exception& e) {
+      ReportFailure(err, e);
+      status = 1;
+    }
+  };
+  if (!options.saveData.empty())
+    attempt([&] { WriteDataMatrixFile(options.saveData, state.Data()); });
+  // What the reader decided and the objects left out of a table are told
+  // before the run.
   for (const std::string& note : state.Data().notes) err << "talvex-cli: " << note << '\n';
   if (options.factors && !state.SetFactorCount(*options.factors)) {
     err << "talvex-cli: the number of factors must be between 1 and " << state.Data().variableCount
@@ -110,6 +123,14 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
     CheckExportFits(options.scores, data.objectCount, state.FactorCount());
   if (!options.vectors.empty())
     CheckExportFits(options.vectors, data.variableCount, state.FactorCount());
+  if (!options.results.empty()) {
+    try {
+      CheckAllResultsFit(options.results, data.objectCount, data.variableCount, state.FactorCount(),
+                         options.jackknife);
+    } catch (const Exception& e) {
+      throw Exception("--results: " + e.Message());
+    }
+  }
 
   // Values that the decimal logarithms take as 0 are analysed; the user is told.
   for (const std::string& warning : TransformWarnings(state.Data(), AnalysisOptionsOf(options)))
@@ -138,17 +159,6 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
     return 1;
   }
 
-  // One output that cannot be written does not keep the others from being
-  // written; each failure is told, and the status says that one failed.
-  int status = 0;
-  const auto attempt = [&](auto write) {
-    try {
-      write();
-    } catch (const std::exception& e) {
-      ReportFailure(err, e);
-      status = 1;
-    }
-  };
   attempt([&] { listingOutput.Finish(listing); });
   // What the diagnostics found is told whatever is written; it is no failure.
   for (const std::string& warning : diagnostics.warnings)
@@ -185,8 +195,12 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
                           DiagnosticsReport(diagnostics, data, &state.Record()).Text("\n"));
     });
   }
-  if (!options.results.empty())
-    attempt([&] { WriteAllResults(options.results, state, diagnostics); });
+  if (!options.results.empty()) {
+    attempt([&] {
+      for (const std::string& removed : WriteAllResults(options.results, state, diagnostics))
+        err << "talvex-cli: removed " << removed << ", left by an earlier run\n";
+    });
+  }
   if (!options.figures.empty())
     attempt([&] {
       if (!WriteFigures(options, state, diagnostics, err)) status = 1;

@@ -2,13 +2,14 @@
 #include "cli/check_command.h"
 
 #include "cli/data_loading.h"
+#include "cli/failure_report.h"
 #include "cli/output_check.h"
 #include "cli/standard_output.h"
 #include "export/data_matrix_writer.h"
 
 namespace talvex {
 
-int RunCheckCommand(const TCliOptions& options, std::ostream& out) {
+int RunCheckCommand(const TCliOptions& options, std::ostream& out, std::ostream& err) {
   CheckOutputPlaces(options);
   TAnalysisState state;
   TImportReport report;
@@ -16,9 +17,18 @@ int RunCheckCommand(const TCliOptions& options, std::ostream& out) {
   std::string text = CheckLine(state.Data(), report) + '\n';
   // The objects left out for missing values, as the listing's header has them.
   for (const std::string& note : state.Data().notes) text += note + '\n';
-  if (!options.saveData.empty()) WriteDataMatrixFile(options.saveData, state.Data());
+  // The check is told even when the data cannot be saved.
+  int status = 0;
+  if (!options.saveData.empty()) {
+    try {
+      WriteDataMatrixFile(options.saveData, state.Data());
+    } catch (const std::exception& e) {
+      ReportFailure(err, e);
+      status = 1;
+    }
+  }
   WriteStandardOutput(out, text);
-  return 0;
+  return status;
 }
 
 }  // namespace talvex
