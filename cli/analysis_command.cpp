@@ -97,8 +97,20 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
     data.groups = GroupsFromLabels(data.objectLabels);
     run.source.groupsFromLabels = !data.groups.empty();
   }
-  if (!options.saveData.empty()) WriteDataMatrixFile(options.saveData, data);
-  // Objects left out of a table are told before the run.
+  // One output that cannot be written does not keep the others from being
+  // written; each failure is told, and the status says that one failed.
+  int status = 0;
+  const auto attempt = [&](auto write) {
+    try {
+      write();
+    } catch (const std::exception& e) {
+      ReportFailure(err, e);
+      status = 1;
+    }
+  };
+  if (!options.saveData.empty()) attempt([&] { WriteDataMatrixFile(options.saveData, data); });
+  // What the reader decided and the objects left out of a table are told
+  // before the run.
   for (const std::string& note : data.notes) err << "talvex-cli: " << note << '\n';
   if (options.factors && (*options.factors < 1 || *options.factors > data.variableCount)) {
     err << "talvex-cli: the number of factors must be between 1 and " << data.variableCount << '\n';
@@ -108,6 +120,14 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   CheckFigureComponents(options, factorCount, data.variableCount);
   if (!options.scores.empty()) CheckExportFits(options.scores, data.objectCount, factorCount);
   if (!options.vectors.empty()) CheckExportFits(options.vectors, data.variableCount, factorCount);
+  if (!options.results.empty()) {
+    try {
+      CheckAllResultsFit(options.results, data.objectCount, data.variableCount, factorCount,
+                         options.jackknife);
+    } catch (const Exception& e) {
+      throw Exception("--results: " + e.Message());
+    }
+  }
 
   const TRunOptions runOptions{
       .analysis = AnalysisOptionsOf(options),
@@ -140,17 +160,6 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   }
   const TRunOutcome& outcome = *analysis.Outcome();
 
-  // One output that cannot be written does not keep the others from being
-  // written; each failure is told, and the status says that one failed.
-  int status = 0;
-  const auto attempt = [&](auto write) {
-    try {
-      write();
-    } catch (const std::exception& e) {
-      ReportFailure(err, e);
-      status = 1;
-    }
-  };
   attempt([&] { listingOutput.Finish(listing); });
   // What the diagnostics found is told whatever is written; it is no failure.
   for (const std::string& warning : outcome.Diagnostics().warnings)
@@ -189,8 +198,13 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
           DiagnosticsReport(outcome.Diagnostics(), analysed, &outcome.Record()).Text("\n"));
     });
   }
-  if (!options.results.empty())
-    attempt([&] { WriteAllResults(options.results, outcome.State(), outcome.Diagnostics()); });
+  if (!options.results.empty()) {
+    attempt([&] {
+      for (const std::string& removed :
+           WriteAllResults(options.results, outcome.State(), outcome.Diagnostics()))
+        err << "talvex-cli: removed " << removed << ", left by an earlier run\n";
+    });
+  }
   if (!options.figures.empty())
     attempt([&] {
       if (!WriteFigures(options, outcome.State(), outcome.Diagnostics(), err)) status = 1;

@@ -44,7 +44,7 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
       WriteStandardOutput(out, std::string("talvex-cli ") + TALVEX_VERSION + "\n");
       return 0;
     }
-    if (options.check) return RunCheckCommand(options, out);
+    if (options.check) return RunCheckCommand(options, out, err);
     return RunAnalysisCommand(options, out, err);
   } catch (const std::exception& e) {
     // Any failure, the program's own or the library's (a thread, a stream),

@@ -59,6 +59,7 @@ std::string FileName(const std::string& option, const std::string& value) {
 
 constexpr TChoice<TMissingPolicy> MissingChoices[] = {{"refuse", TMissingPolicy::Refuse},
                                                       {"omit", TMissingPolicy::Omit}};
+constexpr TChoice<int> HeaderChoices[] = {{"yes", 1}, {"no", 0}, {"auto", -1}};
 constexpr TChoice<char> SeparatorChoices[] = {
     {"comma", ','}, {"semicolon", ';'}, {"tab", '\t'}, {"space", ' '}};
 
@@ -73,6 +74,9 @@ char Separator(const std::string& option, const std::string& value) {
 }
 
 std::vector<std::string> ColumnList(const std::string& option, const std::string& value) {
+  // "-" is "none" for a single column; the analysis needs some variable.
+  if (value == "-")
+    throw ECliUsage("bad value '-' for " + option + " (the analysis needs at least one variable)");
   std::vector<std::string> columns;
   std::size_t start = 0;
   for (;;) {
@@ -170,6 +174,18 @@ void FigureComponents(TCliOptions& o, const std::string& option, const std::stri
     throw ECliUsage("bad value '" + value + "' for " + option + " (two different components)");
 }
 
+// A data-matrix file is text of its own kind: a name that promises a
+// workbook, a table or an export would mislead whoever opens it.
+std::string DataMatrixName(const std::string& option, const std::string& value) {
+  const std::string extension = LowerExtension(value);
+  for (const char* other : {"xlsx", "xls", "ods", "csv", "tsv", "json", "sdf"}) {
+    if (extension == other)
+      throw ECliUsage(option + " writes a data-matrix file (.nts); '" + value + "' names a " +
+                      extension + " file");
+  }
+  return value;
+}
+
 // One option of the command line: what it is called, what it takes, what
 // --help says of it and what it sets. Parsing and --help both read this
 // table, so an option exists in one place only.
@@ -225,7 +241,8 @@ const TOptionSpec Options[] = {
      [](TCliOptions& o, const std::string& n, const std::string& v) {
        o.results = FileName(n, v);
      }},
-    {"--sheet", nullptr, "NAME|N", "tables: the workbook's sheet (default the first)",
+    {"--sheet", nullptr, "NAME|N|#N",
+     "tables: the workbook's sheet by name, else number; #N the N-th (default the first)",
      [](TCliOptions& o, const std::string& n, const std::string& v) {
        o.table.sheet = NonEmpty(n, v);
        o.tableOptionsGiven = true;
@@ -256,6 +273,13 @@ const TOptionSpec Options[] = {
        o.table.separator = Separator(n, v);
        o.tableOptionsGiven = true;
      }},
+    {"--header", nullptr, "yes|no|auto",
+     "tables: the first row names the columns (default auto: detected, and said when unsure)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       const int header = Choose(n, v, HeaderChoices);
+       o.table.header = header < 0 ? std::nullopt : std::optional<bool>(header == 1);
+       o.tableOptionsGiven = true;
+     }},
     {"--decimal-comma", nullptr, nullptr, "tables: numbers are written 1,5",
      [](TCliOptions& o, const std::string&, const std::string&) {
        o.table.decimalComma = true;
@@ -278,7 +302,7 @@ const TOptionSpec Options[] = {
      [](TCliOptions& o, const std::string&, const std::string&) { o.groupsFromLabels = true; }},
     {"--save-data", nullptr, "OUT.nts", "write the loaded data as a data-matrix file",
      [](TCliOptions& o, const std::string& n, const std::string& v) {
-       o.saveData = FileName(n, v);
+       o.saveData = DataMatrixName(n, FileName(n, v));
      }},
     {"--figure", nullptr, "KIND=OUT.{png,svg,pdf}",
      "draw a plot, repeatable; KIND: scores, vectors, scree, biplot, influence, "
@@ -398,8 +422,8 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
   if (!files.empty() && options.tableOptionsGiven && !IsTableFile(files[0])) {
     throw ECliUsage(
         "--sheet, --labels, --group, --variables, --missing, --missing-markers, --separator, "
-        "--decimal-comma and --decimal-point apply to tables (.csv, .tsv, .txt, .xlsx, .ods) "
-        "only");
+        "--header, --decimal-comma and --decimal-point apply to tables (.csv, .tsv, .txt, "
+        ".xlsx, .ods) only");
   }
   if (files.size() > 1)
     throw ECliUsage("more than one data file: '" + files[0] + "', '" + files[1] + "'");

@@ -20,6 +20,10 @@ extern "C" void EndOnSignal(int signal) {
 }  // namespace
 
 void InstallInterruptCleanup() {
+  // A reader that goes away (`| head`) must not end the program before its
+  // files are written: the failed write to standard output is reported and
+  // the other outputs are still made.
+  ::signal(SIGPIPE, SIG_IGN);
   struct sigaction action {};
   action.sa_handler = EndOnSignal;
   sigemptyset(&action.sa_mask);

@@ -6,7 +6,9 @@
 
 namespace talvex {
 
-/// Installs the handlers for SIGINT and SIGTERM for the rest of the process.
+/// Installs the handlers for SIGINT and SIGTERM for the rest of the process,
+/// and ignores SIGPIPE: a closed pipe on standard output is a failed write,
+/// reported like any other, while the other outputs are still written.
 void InstallInterruptCleanup();
 
 }  // namespace talvex

@@ -22,6 +22,24 @@ std::string Reason(int error) { return std::error_code(error, std::generic_categ
   throw EInOutError("Cannot create file " + path + ": " + reason);
 }
 
+// Where a name leads: symbolic links followed even when the file they name
+// is not there yet (a link to a file that an output will create).
+std::filesystem::path Resolved(const std::string& name) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  fs::path path = fs::absolute(name, error);
+  if (error) return name;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) break;
+    const fs::path target = fs::read_symlink(path, error);
+    if (error) break;
+    path = target.is_absolute() ? target : path.parent_path() / target;
+  }
+  const fs::path canonical = fs::weakly_canonical(path, error);
+  return error ? path.lexically_normal() : canonical;
+}
+
 // Whether two names reach the same regular file, or would create the same
 // one. Devices and pipes are left out: /dev/stdin and /dev/stdout may well be
 // the same terminal, and reading one does not destroy the other.
@@ -33,11 +51,7 @@ bool SameFile(const std::string& a, const std::string& b) {
   if (existsA && existsB)
     return S_ISREG(infoA.st_mode) && infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
   if (existsA != existsB) return false;
-  std::error_code error;
-  const auto canonicalA = std::filesystem::weakly_canonical(std::filesystem::absolute(a), error);
-  if (error) return false;
-  const auto canonicalB = std::filesystem::weakly_canonical(std::filesystem::absolute(b), error);
-  return !error && canonicalA == canonicalB;
+  return Resolved(a) == Resolved(b);
 }
 
 void CheckPlace(const TOutputFile& output) {
@@ -94,7 +108,12 @@ std::vector<TOutputFile> OutputFiles(const TCliOptions& options) {
 }
 
 void CheckDistinctFiles(const TCliOptions& options) {
-  const std::vector<TOutputFile> outputs = OutputFiles(options);
+  std::vector<TOutputFile> outputs = OutputFiles(options);
+  // A results folder holds files of fixed names: each is an output too.
+  if (!options.results.empty() && options.results.back() == '/') {
+    for (const std::string& name : AllResultsFileNames())
+      outputs.push_back({"--results", options.results + name});
+  }
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     if (SameFile(outputs[i].path, options.file)) {
       throw ECliUsage(outputs[i].option + " '" + outputs[i].path + "' is the data file '" +

@@ -20,8 +20,9 @@ struct TOutputFile {
 /// (standard output) is not a file.
 std::vector<TOutputFile> OutputFiles(const TCliOptions& options);
 
-/// Raises ECliUsage when an output resolves (symbolic links followed, hard
-/// links included) to the data file or to another output.
+/// Raises ECliUsage when an output resolves (symbolic links followed, also
+/// those to a file not yet there; hard links included) to the data file or to
+/// another output. Each file a results folder may hold counts as an output.
 void CheckDistinctFiles(const TCliOptions& options);
 
 /// Raises EUnknownExportFormat for an export name without a known extension,

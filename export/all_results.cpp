@@ -1,12 +1,16 @@
 // Building the full-results tables and writing them as xlsx, CSV or JSON.
 #include "export/all_results.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <stdexcept>
 
 #include "export/atomic_file.h"
+#include "export/csv_text.h"
 #include "export/export_format.h"
 #include "export/workbook_writer.h"
 #include "numeric/eight_bit_text.h"
@@ -125,11 +129,7 @@ std::string Shortest(double x) {
 
 std::string CsvField(const TResultCell& cell) {
   if (cell.isNumber) return std::isfinite(cell.number) ? Shortest(cell.number) : "";
-  const std::string text = Utf8FromEightBit(cell.text);
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return quoted + "\"";
+  return CsvText(Utf8FromEightBit(cell.text));
 }
 
 std::string CsvOf(const TResultTable& table) {
@@ -144,6 +144,16 @@ std::string CsvOf(const TResultTable& table) {
   for (const auto& row : table.rows) line(row);
   return out;
 }
+
+// The names a results folder may hold, whatever the run: the tables' names
+// as FileStem makes them.
+constexpr const char* ResultsFileNames[] = {"basic-statistics.csv",  "correlation-matrix.csv",
+                                            "covariance-matrix.csv", "eigenvalues.csv",
+                                            "eigenvectors.csv",      "scores.csv",
+                                            "correlations.csv",      "macs.csv",
+                                            "jk-eigenvalues.csv",    "jk-eigenvectors.csv",
+                                            "jk-macs.csv",           "influence.csv",
+                                            "axis-exchanges.csv"};
 
 std::string FileStem(const std::string& name) {
   std::string stem;
@@ -281,10 +291,36 @@ void CheckAllResultsPath(const std::string& path) {
                              ": the name must end in .xlsx, .json or / (a folder of CSV files)");
 }
 
-void WriteAllResults(const std::string& path, const TAnalysisState& state,
-                     const TDiagnostics& diagnostics) {
+std::vector<std::string> AllResultsFileNames() {
+  return std::vector<std::string>(std::begin(ResultsFileNames), std::end(ResultsFileNames));
+}
+
+void CheckAllResultsFit(const std::string& path, TSize objectCount, TSize variableCount,
+                        TSize factorCount, bool jackknife) {
+  if (!HasExtension(path, "xlsx")) return;
+  const std::uint64_t n = objectCount, p = variableCount, k = factorCount;
+  // The longest and the widest sheets: the scores (and influence) have a row
+  // per object, the jackknife's eigenvectors one per axis and variable; the
+  // dispersion matrix a column per variable, the influence two per axis.
+  std::uint64_t rows = std::max(n, p);
+  std::uint64_t columns = std::max(p + 1, k + 2);
+  if (jackknife) {
+    rows = std::max(rows, k * p);
+    columns = std::max(columns, 3 + 2 * k);
+  }
+  if (rows + 1 > XlsxMaxRows || columns > XlsxMaxColumns) {
+    throw Exception("Too many rows or columns for an xlsx sheet in " + path + " (" +
+                    std::to_string(rows + 1) + " rows and " + std::to_string(columns) +
+                    " columns needed, at most " + std::to_string(XlsxMaxRows) + " and " +
+                    std::to_string(XlsxMaxColumns) + "); choose .json or a folder (DIR/)");
+  }
+}
+
+std::vector<std::string> WriteAllResults(const std::string& path, const TAnalysisState& state,
+                                         const TDiagnostics& diagnostics) {
   CheckAllResultsPath(path);
   const std::vector<TResultTable> tables = AllResultTables(state, diagnostics);
+  std::vector<std::string> removed;
   if (HasExtension(path, "json")) {
     WriteFileAtomically(path, JsonOf(tables));
   } else if (HasExtension(path, "xlsx")) {
@@ -309,9 +345,28 @@ void WriteAllResults(const std::string& path, const TAnalysisState& state,
     std::error_code error;
     std::filesystem::create_directories(path, error);
     if (error) throw EInOutError("Cannot create folder " + path + ": " + error.message());
-    for (const TResultTable& table : tables)
-      WriteFileAtomically(path + FileStem(table.name) + ".csv", CsvOf(table));
+    // Every file is written aside before any is put in place, so that a
+    // failure or an interruption leaves the folder as the last run left it.
+    std::vector<TAtomicFile> files;
+    std::vector<std::string> written;
+    for (const TResultTable& table : tables) {
+      written.push_back(FileStem(table.name) + ".csv");
+      files.emplace_back(path + written.back()).Write(CsvOf(table));
+    }
+    for (TAtomicFile& file : files) file.Commit();
+    // Files of our names that this run does not write are an earlier run's
+    // (a jackknife since turned off, other data): they would be taken for
+    // this one's. Files of other names are the user's and stay.
+    for (const char* name : ResultsFileNames) {
+      if (std::find(written.begin(), written.end(), name) != written.end()) continue;
+      const std::filesystem::path stale = path + name;
+      struct stat info {};
+      if (::lstat(stale.c_str(), &info) != 0 || !(S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)))
+        continue;
+      if (std::filesystem::remove(stale, error)) removed.push_back(stale.string());
+    }
   }
+  return removed;
 }
 
 }  // namespace talvex

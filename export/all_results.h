@@ -40,11 +40,24 @@ std::vector<TResultTable> AllResultTables(const TAnalysisState& state,
 /// Writes AllResultTables to `path`: "*.xlsx" a workbook, "*.json" JSON
 /// (shortest round-trip numbers; NaN and infinities as null, said in
 /// "notes"), a path ending in '/' a folder of CSV files (created when
-/// missing; each file replaced whole or not at all). Raises
-/// EUnknownExportFormat for any other path and EInOutError when a file
-/// cannot be written; Exception when no results are ready.
-void WriteAllResults(const std::string& path, const TAnalysisState& state,
-                     const TDiagnostics& diagnostics);
+/// missing; every file written aside and put in place only when all are,
+/// then the files of AllResultsFileNames that the run did not write
+/// removed, so that the folder holds one run's tables; texts that a
+/// spreadsheet would take for a formula neutralised, see CsvText). Returns
+/// the files removed. Raises EUnknownExportFormat for any other path and
+/// EInOutError when a file cannot be written; Exception when no results are
+/// ready.
+std::vector<std::string> WriteAllResults(const std::string& path, const TAnalysisState& state,
+                                         const TDiagnostics& diagnostics);
+
+/// The names of every file a results folder may hold.
+std::vector<std::string> AllResultsFileNames();
+
+/// Raises Exception "Too many rows or columns for an xlsx sheet in PATH
+/// (...)" when the results of a run of this size would not fit an xlsx
+/// workbook's sheets; any other path fits.
+void CheckAllResultsFit(const std::string& path, TSize objectCount, TSize variableCount,
+                        TSize factorCount, bool jackknife);
 
 /// Whether WriteAllResults accepts `path`; raises EUnknownExportFormat if not.
 void CheckAllResultsPath(const std::string& path);

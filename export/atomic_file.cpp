@@ -99,17 +99,36 @@ void SyncFolderOf(const std::string& file) {
   ::close(fd);
 }
 
+// Where a chain of symbolic links ends when its last file is missing.
+std::string DanglingLinkTarget(const std::string& link) {
+  std::string path = link;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
+    if (length <= 0) return path;
+    const std::string next(target, static_cast<std::size_t>(length));
+    const auto slash = path.rfind('/');
+    path = next[0] == '/' || slash == std::string::npos ? next : path.substr(0, slash + 1) + next;
+  }
+  return path;
+}
+
 }  // namespace
 
 TAtomicFile::TAtomicFile(std::string path) : path_(std::move(path)), target_(path_) {
   if (path_.empty()) FailCreate(path_, Reason(ENOENT));
 
-  // Replacing a symbolic link would cut it; replace the file it names.
+  // Replacing a symbolic link would cut it; replace the file it names, or
+  // make it when it is not there yet (as writing through the link would).
   struct stat linkInfo {};
   if (::lstat(path_.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
     if (char* resolved = ::realpath(path_.c_str(), nullptr)) {
       target_ = resolved;
       std::free(resolved);
+    } else {
+      target_ = DanglingLinkTarget(path_);
     }
   }
 

@@ -2,30 +2,22 @@
 #include "export/labelled_csv.h"
 
 #include "export/atomic_file.h"
+#include "export/csv_text.h"
 #include "export/scientific_text.h"
 
 namespace talvex {
-
-namespace {
-std::string CsvLabel(const std::string& label) {
-  if (label.find_first_of(",\"\r\n") == std::string::npos) return label;
-  std::string quoted = "\"";
-  for (char c : label) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return quoted + "\"";
-}
-}  // namespace
 
 void ExportLabelledCsv(const std::string& path, const TFloatMatrix& matrix, TSize rowCount,
                        TSize columnCount, const std::vector<std::string>& rowLabels,
                        const std::string& labelHeading, const std::vector<std::string>* groups) {
   if (groups != nullptr && groups->size() != rowCount) groups = nullptr;
-  std::string text = CsvLabel(labelHeading);
+  std::string text = CsvText(labelHeading);
   if (groups != nullptr) text += ",Group";
   for (TSize j = 1; j <= columnCount; ++j) text += ",Axis" + std::to_string(j);
   text += "\r\n";
   for (TSize i = 1; i <= rowCount; ++i) {
-    text += CsvLabel(i - 1 < rowLabels.size() ? rowLabels[i - 1] : std::string());
-    if (groups != nullptr) text += "," + CsvLabel((*groups)[i - 1]);
+    text += CsvText(i - 1 < rowLabels.size() ? rowLabels[i - 1] : std::string());
+    if (groups != nullptr) text += "," + CsvText((*groups)[i - 1]);
     for (TSize j = 1; j <= columnCount; ++j) text += "," + ScientificText(matrix.GetValue(i, j));
     text += "\r\n";
   }

@@ -32,6 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             (options.report.empty() && options.scores.empty() && options.vectors.empty()));
     Require(!options.threads || (*options.threads >= 1 && *options.threads <= 1024));
     Require(!options.factors || *options.factors >= 1);
+    // "--variables -" would leave nothing to analyse; a data-matrix file is
+    // never saved under a table's or an export's name.
+    Require(options.table.variables != std::vector<std::string>{"-"});
+    for (const char* other : {".xlsx", ".ods", ".csv", ".json"}) {
+      const std::string& name = options.saveData;
+      Require(name.size() < 5 ||
+              name.compare(name.size() - std::string(other).size(), std::string::npos, other) != 0);
+    }
   } catch (const talvex::ECliUsage& e) {
     Require(!e.Message().empty());
   }

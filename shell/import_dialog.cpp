@@ -391,7 +391,7 @@ void TImportDialog::ShapeChanged() {
   for (const talvex::TImportColumn& column : report_.columns) before.push_back(column.name);
   const std::string sheetBefore = report_.sheet;
   if (!sheet_->isHidden() && sheet_->currentIndex() >= 0)
-    options_.sheet = std::to_string(sheet_->currentIndex() + 1);
+    options_.sheet = "#" + std::to_string(sheet_->currentIndex() + 1);
   if (!separator_->isHidden()) {
     options_.separator = Separators[std::max(0, separator_->currentIndex())];
     options_.decimalComma = decimalComma_->isChecked();

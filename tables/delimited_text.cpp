@@ -1,6 +1,7 @@
 // The delimited-text scanner: one pass over the text, a cell at a time.
 #include "tables/delimited_text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -162,11 +163,15 @@ char DetectSeparator(std::string_view text) {
 bool DetectDecimalComma(const TCellGrid& grid, char separator) {
   if (separator == ',') return false;
   bool comma = false;
-  for (const TGridRow& row : grid.rows) {
-    for (const std::string& cell : row.cells) {
-      if (cell.find('.') != std::string::npos) {
+  for (std::size_t r = 0; r < grid.rows.size(); ++r) {
+    for (std::size_t c = 0; c < grid.rows[r].count; ++c) {
+      // A workbook's stored numbers always have a point; only its texts tell.
+      if (grid.IsStoredNumber(r, c)) continue;
+      const std::string_view cell = grid.Cell(r, c);
+      if (cell.size() > 64) continue;  // no number is longer
+      if (cell.find('.') != std::string_view::npos) {
         if (ParseCellNumber(cell, false)) return false;
-      } else if (!comma && cell.find(',') != std::string::npos) {
+      } else if (!comma && cell.find(',') != std::string_view::npos) {
         comma = ParseCellNumber(cell, true).has_value();
       }
     }
@@ -175,10 +180,11 @@ bool DetectDecimalComma(const TCellGrid& grid, char separator) {
 }
 
 TCellGrid ParseDelimitedText(std::string_view text, char separator) {
-  TCellGrid grid;
-  grid.placeName = "line";
+  TCellGrid grid("line");
+  grid.ReserveText(text.size());
   std::size_t width = 0;
   std::uint64_t firstLine = 0;
+  std::uint64_t firstBytes = 0;  // bytes of the first records, for the cells' estimate
   ScanRecords(text, separator, [&](std::uint64_t place, std::vector<std::string>& cells) {
     if (!HasText(cells)) return true;
     if (grid.rows.empty()) {
@@ -192,7 +198,21 @@ TCellGrid ParseDelimitedText(std::string_view text, char separator) {
                                               " cells where " + LineText(firstLine) + " has " +
                                               std::to_string(width));
     }
-    grid.rows.push_back({place, std::move(cells)});
+    if (grid.rows.size() == DetectionRecords) {
+      // Room for the cells the rest of the text will likely hold, so that the
+      // references are not copied as they grow (pages never used cost nothing).
+      grid.cells.reserve(static_cast<std::size_t>(double(text.size()) /
+                                                  double(std::max<std::uint64_t>(firstBytes, 1)) *
+                                                  double(grid.cells.size()) * 1.25) +
+                         width);
+    }
+    TGridRow row{place, grid.cells.size(), width};
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+      const std::string_view cell = cells[c];
+      if (grid.rows.size() < DetectionRecords) firstBytes += cell.size() + 1;
+      grid.cells.push_back(grid.Keep(cell, place, c));
+    }
+    grid.rows.push_back(row);
     return true;
   });
   return grid;

@@ -27,8 +27,9 @@ bool DetectDecimalComma(const TCellGrid& grid, char separator);
 /// Raises EDataRefused "Not a text table" for a control character other than
 /// tab, line ends and form feed ("line 3: byte 0x00"), "Unclosed quote in
 /// table" for a quote that the text never closes ("line 7: the quote opened
-/// here"), and "Ragged table" for a row with another number of cells than the
-/// first ("line 9 has 3 cells where line 1 has 5").
+/// here"), "Ragged table" for a row with another number of cells than the
+/// first ("line 9 has 3 cells where line 1 has 5"), and "Cell text too long"
+/// for a cell beyond TCellGrid::MaxCellBytes.
 TCellGrid ParseDelimitedText(std::string_view text, char separator);
 
 }  // namespace talvex

@@ -42,9 +42,8 @@ std::string IdentifierReason(const TCellGrid& grid, std::size_t first, std::size
                              const std::vector<std::string>& markers) {
   std::vector<double> values;
   for (std::size_t r = first; r < grid.rows.size(); ++r) {
-    const std::string& cell = grid.rows[r].cells[c];
-    if (IsMissingCell(cell, markers)) continue;
-    const std::optional<double> value = ParseCellNumber(cell, decimalComma);
+    if (IsMissingCell(grid.Cell(r, c), markers)) continue;
+    const std::optional<double> value = grid.Number(r, c, decimalComma);
     if (!value || *value != std::floor(*value) || std::fabs(*value) > 1e15) return std::string();
     values.push_back(*value);
   }

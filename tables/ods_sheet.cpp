@@ -37,9 +37,15 @@ class TContentHandler : public TXmlHandler {
     if (name == "table" && tableDepth_ == 0) {
       const char* tableName = FindAttribute(attributes, "name");
       names.emplace_back(tableName != nullptr ? tableName : "");
-      reading_ = !chosen_ && ChooseSheet(names, request_) == names.size() - 1;
+      // A sheet named as asked wins over the one at the position asked,
+      // which may come first: that one is read, and dropped for this.
+      const bool named = !request_.empty() && request_[0] != '#' && names.back() == request_;
+      reading_ =
+          (named && !byName_) || (!chosen_ && ChooseSheet(names, request_) == names.size() - 1);
       if (reading_) {
+        if (chosen_) builder_.Clear();
         chosen_ = true;
+        byName_ = named;
         chosenName = names.back();
       }
       row_ = 0;
@@ -69,20 +75,23 @@ class TContentHandler : public TXmlHandler {
         value = b == nullptr ? nullptr : std::string_view(b) == "true" ? "TRUE" : "FALSE";
       }
       hasValue_ = value != nullptr;
+      storedNumber_ = hasValue_ && (valueType == "float" || valueType == "percentage" ||
+                                    valueType == "currency");
       if (hasValue_) value_ = value;
       inCell_ = name == "table-cell";
     } else if (inCell_ && annotation_ == 0) {
       if (name == "annotation") {
         ++annotation_;
       } else if (name == "p") {
-        if (paragraphs_++ > 0) text_ += '\n';
+        if (paragraphs_++ > 0) Append("\n");
         ++paragraph_;
       } else if (paragraph_ > 0 && name == "s") {
-        text_.append(std::min<std::uint64_t>(Repeat(FindAttribute(attributes, "c")), 1024), ' ');
+        Append(std::string(std::min<std::uint64_t>(Repeat(FindAttribute(attributes, "c")), 1024),
+                           ' '));
       } else if (paragraph_ > 0 && name == "tab") {
-        text_ += '\t';
+        Append("\t");
       } else if (paragraph_ > 0 && name == "line-break") {
-        text_ += '\n';
+        Append("\n");
       }
     } else if (name == "annotation") {
       ++annotation_;
@@ -100,8 +109,12 @@ class TContentHandler : public TXmlHandler {
     } else if (name == "p") {
       if (paragraph_ > 0) --paragraph_;
     } else if (name == "table-cell" || name == "covered-table-cell") {
-      std::string text = hasValue_ ? std::move(value_) : std::move(text_);
-      if (!text.empty()) builder_.Put(column_, std::move(text), cellRepeat_);
+      const std::string& text = hasValue_ ? value_ : text_;
+      if (!text.empty()) {
+        TCellRef cell = builder_.Keep(text, column_);
+        cell.storedNumber = storedNumber_ ? 1 : 0;
+        builder_.Put(column_, cell, cellRepeat_);
+      }
       column_ = SaturatingAdd(column_, cellRepeat_);
       inCell_ = false;
     } else if (name == "table-row") {
@@ -111,10 +124,22 @@ class TContentHandler : public TXmlHandler {
   }
 
   void Characters(std::string_view text) override {
-    if (reading_ && inCell_ && paragraph_ > 0 && annotation_ == 0) text_.append(text);
+    if (reading_ && inCell_ && paragraph_ > 0 && annotation_ == 0) Append(text);
   }
 
   TCellGrid Take() { return builder_.Take(); }
+
+  // A cell's text grows under the same cap as any cell, checked as it grows.
+  void Append(std::string_view text) {
+    if (text_.size() + text.size() > TCellGrid::MaxCellBytes) {
+      EDataRefused error("Cell text too long");
+      error.SetDetail("content.xml, row " + std::to_string(SaturatingAdd(row_, 1)) + ", column " +
+                      std::to_string(column_) + ": more than " +
+                      std::to_string(TCellGrid::MaxCellBytes) + " bytes");
+      throw error;
+    }
+    text_.append(text);
+  }
   bool Chosen() const { return chosen_; }
 
   std::vector<std::string> names;
@@ -124,6 +149,7 @@ class TContentHandler : public TXmlHandler {
   std::string request_;
   TSheetGridBuilder builder_;
   bool chosen_ = false;
+  bool byName_ = false;
   bool reading_ = false;
   int tableDepth_ = 0;
   std::uint64_t row_ = 0;
@@ -133,16 +159,38 @@ class TContentHandler : public TXmlHandler {
   std::string text_;
   std::string value_;
   bool hasValue_ = false;
+  bool storedNumber_ = false;
   bool inCell_ = false;
   int paragraphs_ = 0;
   int paragraph_ = 0;
   int annotation_ = 0;
 };
 
+// The manifest lists how each part is stored; an encrypted part has
+// encryption data, and its bytes are no XML.
+class TManifestHandler : public TXmlHandler {
+ public:
+  void StartElement(std::string_view name, const char**) override {
+    encrypted = encrypted || name == "encryption-data";
+  }
+  void EndElement(std::string_view) override {}
+  void Characters(std::string_view) override {}
+  bool encrypted = false;
+};
+
 }  // namespace
 
 TWorkbookSheet ReadOdsSheet(std::string_view bytes, const std::string& request) {
   TZipContainer zip(bytes);
+  if (zip.Has("META-INF/manifest.xml")) {
+    TManifestHandler manifest;
+    ParseXmlMember(zip, "META-INF/manifest.xml", manifest);
+    if (manifest.encrypted) {
+      EDataRefused error("Encrypted workbook");
+      error.SetDetail("the workbook is protected by a password; save it without one");
+      throw error;
+    }
+  }
   if (!zip.Has("content.xml")) {
     EDataRefused error("Damaged workbook");
     error.SetDetail("content.xml is missing");

@@ -17,59 +17,76 @@ namespace {
   throw error;
 }
 
-bool HasText(const TGridRow& row) {
-  for (const std::string& cell : row.cells) {
-    if (!TrimBlanks(cell).empty()) return true;
+}  // namespace
+
+TSheetGridBuilder::TSheetGridBuilder() { grid_.SetMaxTextBytes(MaxSheetTextBytes); }
+
+bool TSheetGridBuilder::RowHasText() const {
+  for (const TCellRef& cell : row_) {
+    if (cell.size == 0) continue;
+    if (cell.storedNumber) return true;
+    if (!TrimBlanks(grid_.Text(cell)).empty()) return true;
   }
   return false;
 }
 
-}  // namespace
-
 void TSheetGridBuilder::StartRow(std::uint64_t row) {
   if (open_) EndRow();
-  row_.place = row;
-  row_.cells.clear();
+  place_ = row;
+  row_.clear();
   open_ = true;
 }
 
-void TSheetGridBuilder::Put(std::uint64_t column, std::string text, std::uint64_t repeat) {
+TCellRef TSheetGridBuilder::Keep(std::string_view text, std::uint64_t column) {
+  return grid_.Keep(text, place_, column == 0 ? 0 : column - 1);
+}
+
+void TSheetGridBuilder::Put(std::uint64_t column, TCellRef cell, std::uint64_t repeat) {
   if (!open_ || repeat == 0) return;
   const std::uint64_t last = column + repeat - 1;
   if (column == 0 || last < column || last > MaxSheetColumns) {
-    TooLarge("row " + std::to_string(row_.place) + ": column " + std::to_string(last) + " beyond " +
+    TooLarge("row " + std::to_string(place_) + ": column " + std::to_string(last) + " beyond " +
              std::to_string(MaxSheetColumns));
   }
-  if (last > row_.cells.size()) {
-    cells_ += last - row_.cells.size();
+  if (last > row_.size()) {
+    cells_ += last - row_.size();
     if (cells_ > MaxSheetCells) TooLarge("more than " + std::to_string(MaxSheetCells) + " cells");
-    row_.cells.resize(last);
+    row_.resize(last);
   }
-  for (std::uint64_t c = column; c < last; ++c) row_.cells[c - 1] = text;
-  row_.cells[last - 1] = std::move(text);
+  for (std::uint64_t c = column; c <= last; ++c) row_[c - 1] = cell;
 }
 
 void TSheetGridBuilder::EndRow(std::uint64_t repeat) {
   if (!open_) return;
   open_ = false;
-  if (!HasText(row_)) return;
-  const std::uint64_t first = row_.place;
+  if (!RowHasText()) {
+    // Its cells were counted while it was built; an empty row keeps none.
+    cells_ -= row_.size();
+    return;
+  }
+  const std::uint64_t first = place_;
   // Empty rows may run to the sheet's end and beyond; only rows with text count.
   if (first > MaxSheetRows || repeat > MaxSheetRows || first + repeat - 1 > MaxSheetRows) {
     TooLarge("row " + std::to_string(first) + " repeated beyond " + std::to_string(MaxSheetRows));
   }
-  // The cells of the repeated rows count against the cap before any is made.
-  const std::uint64_t more = (repeat - 1) * row_.cells.size();
+  // The cells of the repeated rows count against the cap: the table built
+  // from them holds each one.
+  const std::uint64_t more = (repeat - 1) * row_.size();
   if (cells_ + more > MaxSheetCells)
     TooLarge("more than " + std::to_string(MaxSheetCells) + " cells");
-  cells_ += static_cast<std::size_t>(more);
-  for (std::uint64_t k = 0; k + 1 < repeat; ++k) {
-    grid_.rows.push_back(row_);
-    grid_.rows.back().place = first + k;
-  }
-  row_.place = first + repeat - 1;
-  grid_.rows.push_back(std::move(row_));
-  row_ = TGridRow();
+  cells_ += more;
+  const std::size_t at = grid_.cells.size();
+  grid_.cells.insert(grid_.cells.end(), row_.begin(), row_.end());
+  for (std::uint64_t k = 0; k < repeat; ++k) grid_.rows.push_back({first + k, at, row_.size()});
+  row_.clear();
+}
+
+void TSheetGridBuilder::Clear() {
+  grid_ = TCellGrid("row");
+  grid_.SetMaxTextBytes(MaxSheetTextBytes);
+  row_.clear();
+  open_ = false;
+  cells_ = 0;
 }
 
 TCellGrid TSheetGridBuilder::Take() {

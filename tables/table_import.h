@@ -30,7 +30,8 @@ struct TImportOptions {
   std::optional<char> separator;     // ',', ';', '\t' or ' ' (blanks, runs count as one)
   std::optional<bool> decimalComma;  // "1,5" is one and a half
   std::optional<bool> header;        // the first row names the columns
-  std::string sheet;                 // workbooks: a sheet's name or 1-based number; empty: first
+  std::string
+      sheet;  // workbooks: a sheet's name, else its 1-based number; "#N": the N-th; empty: first
   // Columns by name or 1-based number. Empty: detected; "-": none.
   std::string labelsColumn;
   std::string groupColumn;
@@ -52,7 +53,7 @@ struct TImportColumn {
 /// the listing's header.
 struct TImportReport {
   std::string format;    // "csv", "xlsx", "ods", "clipboard", ...
-  std::string encoding;  // "UTF-8" or "Windows-1252" (text formats)
+  std::string encoding;  // "UTF-8", "UTF-16LE", "UTF-16BE" or "Windows-1252" (text formats)
   char separator = 0;    // text formats
   bool decimalComma = false;
   bool header = false;
@@ -67,6 +68,10 @@ struct TImportReport {
   std::vector<std::string> omittedPlaces;         // "line 5", "row 5"
   std::vector<std::size_t> variableColumns;       // 0-based, in the order of the data's variables
   TSize groupCount = 0;
+  /// What the reader decided that the user may want to know (the sheet read,
+  /// a first row that could have been read either way): the data's notes
+  /// begin with these.
+  std::vector<std::string> notes;
 
   /// "147 objects, 4 variables, 3 groups; 3 objects with missing values left out"
   std::string Summary() const;
@@ -83,10 +88,18 @@ bool IsTableFile(const std::string& path);
 /// not counted), so that a name stays with its row whatever is left out.
 /// `report`, when given, receives what was detected even when the table is
 /// refused (so a dialog can show the columns). Raises EDataRefused for a
-/// table that cannot be analysed (its Detail() names the file, the row and
-/// the column, and why), EInOutError when the file cannot be read.
+/// table that cannot be analysed (its Detail() names the file, the sheet,
+/// the row and the column, and why), EInOutError when the file cannot be
+/// read. The file is read a block at a time: "Table too large" beyond 1 GiB
+/// (a device that never ends included), "Not a text table" or "Not a
+/// workbook file" at the first block when it plainly is none.
 TDataMatrix ImportTable(const std::string& path, const TImportOptions& options,
                         TImportReport* report = nullptr);
+
+/// The same for a table's bytes in memory; `format` is the extension
+/// without its dot ("csv", "xlsx", "ods", ...). The title is left empty.
+TDataMatrix ImportTableBytes(std::string_view bytes, const std::string& format,
+                             const TImportOptions& options, TImportReport* report = nullptr);
 
 /// The same for text copied from a spreadsheet (tab separated, usually).
 TDataMatrix ImportTableText(std::string_view text, const TImportOptions& options,

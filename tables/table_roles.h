@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tables/cell_grid.h"
@@ -21,20 +22,27 @@ struct TTableLayout {
 };
 
 /// Whether the trimmed `cell` is one of `markers`.
-bool IsMissingCell(const std::string& cell, const std::vector<std::string>& markers);
+bool IsMissingCell(std::string_view cell, const std::vector<std::string>& markers);
 
 /// Decides the layout of `grid` (at least one row) and writes the columns,
 /// their roles and the header into `report`.
-/// Detection: a first row without numbers above a column with numbers is a
-/// header; the labels are a first column with an empty heading and all its
-/// values different (R's row names, whatever they look like), failing that
-/// the first text column whose values are all different; the group is the first other text column
-/// named like a group (group, species, sex, population, island, ...), failing that the first other
-/// text column; every column with numbers is a variable. Raises EDataRefused with the place in
-/// Detail(): "No such column" for an override that names none, "Column given two roles", "Text in a
-/// numeric column" (the first text cell of a variable, or of a column mostly of numbers), "Column
-/// without values" (a named column with every cell missing, unless left out by the variables
-/// given), "No numeric column".
+/// Detection: a first row with a text above a column of numbers is a header,
+/// and so is one whose numbers count up far from the values below them
+/// ("label,2020,2021"); when the first row could be either, `report.notes`
+/// says which way it was read. The labels are a first column with an empty
+/// heading and all its values different (R's row names, whatever they look
+/// like), failing that the first text column whose values are all
+/// different; the group is the first other text column named like a group
+/// (group, species, sex, population, island, ...), failing that the first
+/// other text column; every column with numbers is a variable. A column of
+/// numbers in another notation, or one given as a variable, is never the
+/// labels or the group. Raises EDataRefused with the place in Detail(): "No
+/// such column" for an override that names none, "Column given two roles",
+/// "Numbers in another notation" (a column mostly of numbers with thousands
+/// separators or the other decimal mark), "Text in a numeric column" (the
+/// first text cell of a variable, or of a column mostly of numbers), "Column
+/// without values" (a named column with every cell missing, unless left out
+/// by the variables given), "No numeric column".
 TTableLayout DecideLayout(const TCellGrid& grid, const TImportOptions& options, bool decimalComma,
                           TImportReport& report);
 

@@ -117,9 +117,11 @@ class TWorkbookHandler : public TXmlHandler {
   std::vector<std::string> ids;
 };
 
-// <si> items: the text of their <t> elements, leaving out phonetic runs.
+// <si> items: the text of their <t> elements, leaving out phonetic runs,
+// each kept once in the sheet's grid however many cells use it.
 class TSharedStringsHandler : public TXmlHandler {
  public:
+  explicit TSharedStringsHandler(TSheetGridBuilder& builder) : builder_(builder) {}
   void StartElement(std::string_view name, const char**) override {
     if (name == "si") {
       current_.clear();
@@ -136,7 +138,7 @@ class TSharedStringsHandler : public TXmlHandler {
         error.SetDetail("more than " + std::to_string(MaxSharedStrings) + " shared strings");
         throw error;
       }
-      strings.push_back(std::move(current_));
+      strings.push_back(builder_.Keep(current_, 0));
       current_.clear();
     } else if (name == "t") {
       inText_ = false;
@@ -145,12 +147,20 @@ class TSharedStringsHandler : public TXmlHandler {
     }
   }
   void Characters(std::string_view text) override {
-    if (inText_) current_.append(text);
+    if (!inText_) return;
+    if (current_.size() + text.size() > TCellGrid::MaxCellBytes) {
+      EDataRefused error("Cell text too long");
+      error.SetDetail("shared string " + std::to_string(strings.size()) + ": more than " +
+                      std::to_string(TCellGrid::MaxCellBytes) + " bytes");
+      throw error;
+    }
+    current_.append(text);
   }
 
-  std::vector<std::string> strings;
+  std::vector<TCellRef> strings;
 
  private:
+  TSheetGridBuilder& builder_;
   std::string current_;
   bool inText_ = false;
   int phonetic_ = 0;
@@ -180,12 +190,18 @@ std::uint64_t WholeNumber(const char* text, std::uint64_t fallback) {
 
 class TWorksheetHandler : public TXmlHandler {
  public:
-  TWorksheetHandler(const std::vector<std::string>& shared, std::string part)
-      : shared_(shared), part_(std::move(part)) {}
+  TWorksheetHandler(TSheetGridBuilder& builder, const std::vector<TCellRef>& shared,
+                    std::string part)
+      : builder_(builder), shared_(shared), part_(std::move(part)) {}
 
   void StartElement(std::string_view name, const char** attributes) override {
     if (name == "row") {
-      row_ = WholeNumber(FindAttribute(attributes, "r"), row_ + 1);
+      const std::uint64_t row = WholeNumber(FindAttribute(attributes, "r"), 0);
+      if (FindAttribute(attributes, "r") != nullptr && (row == 0 || row <= row_)) {
+        Damaged(part_ + ": row \"" + FindAttribute(attributes, "r") + "\" after row " +
+                std::to_string(row_) + " (rows are numbered from 1, in order)");
+      }
+      row_ = row != 0 ? row : row_ + 1;
       column_ = 0;
       builder_.StartRow(row_);
     } else if (name == "c") {
@@ -203,8 +219,7 @@ class TWorksheetHandler : public TXmlHandler {
   void EndElement(std::string_view name) override {
     if (name == "c") {
       inCell_ = false;
-      std::string text = CellText();
-      if (!text.empty()) builder_.Put(column_, std::move(text));
+      PutCell();
     } else if (name == "v" || name == "t") {
       collect_ = false;
     } else if (name == "row") {
@@ -212,28 +227,42 @@ class TWorksheetHandler : public TXmlHandler {
     }
   }
   void Characters(std::string_view text) override {
-    if (collect_) value_.append(text);
+    if (!collect_) return;
+    if (value_.size() + text.size() > TCellGrid::MaxCellBytes) {
+      EDataRefused error("Cell text too long");
+      error.SetDetail(part_ + ", row " + std::to_string(row_) + ", column " +
+                      std::to_string(column_) + ": more than " +
+                      std::to_string(TCellGrid::MaxCellBytes) + " bytes");
+      throw error;
+    }
+    value_.append(text);
   }
-  TCellGrid Take() { return builder_.Take(); }
 
  private:
-  std::string CellText() {
+  void PutCell() {
     if (type_ == "s") {
       const std::uint64_t index = WholeNumber(value_.c_str(), shared_.size());
       if (index >= shared_.size()) {
         Damaged(part_ + ", row " + std::to_string(row_) + ": shared string " + value_ +
                 " does not exist");
       }
-      return shared_[index];
+      if (shared_[index].size != 0) builder_.Put(column_, shared_[index]);
+      return;
     }
-    if (type_ == "b") return value_ == "1" ? "TRUE" : value_ == "0" ? "FALSE" : value_;
-    if (type_ == "e") return std::string();  // #N/A, #DIV/0!: no value
-    return std::move(value_);
+    if (type_ == "e") return;  // #N/A, #DIV/0!: no value
+    std::string_view text = value_;
+    if (type_ == "b") text = value_ == "1" ? "TRUE" : value_ == "0" ? "FALSE" : text;
+    if (text.empty()) return;
+    TCellRef cell = builder_.Keep(text, column_);
+    // A cell without a type, or of type "n", holds a number as written in
+    // the file: with a point, whatever the locale.
+    cell.storedNumber = type_ == "n" ? 1 : 0;
+    builder_.Put(column_, cell);
   }
 
-  const std::vector<std::string>& shared_;
+  TSheetGridBuilder& builder_;
+  const std::vector<TCellRef>& shared_;
   std::string part_;
-  TSheetGridBuilder builder_;
   std::uint64_t row_ = 0;
   std::uint64_t column_ = 0;
   std::string type_;
@@ -246,10 +275,13 @@ class TWorksheetHandler : public TXmlHandler {
 
 std::size_t ChooseSheet(const std::vector<std::string>& names, const std::string& request) {
   if (request.empty()) return names.empty() ? names.size() : 0;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (names[i] == request) return i;
+  const bool position = request[0] == '#';
+  if (!position) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (names[i] == request) return i;
+    }
   }
-  const std::uint64_t number = WholeNumber(request.c_str(), 0);
+  const std::uint64_t number = WholeNumber(request.c_str() + (position ? 1 : 0), 0);
   return number >= 1 && number <= names.size() ? static_cast<std::size_t>(number - 1)
                                                : names.size();
 }
@@ -283,15 +315,16 @@ TWorkbookSheet ReadXlsxSheet(std::string_view bytes, const std::string& request)
   if (sheetRelationship == relationships.end())
     Damaged(workbookPart + ": sheet \"" + result.sheet + "\" has no part");
 
-  TSharedStringsHandler shared;
+  TSheetGridBuilder builder;
+  TSharedStringsHandler shared(builder);
   for (const auto& [id, relationship] : relationships) {
     if (EndsWith(relationship.type, "/sharedStrings") && zip.Has(relationship.target))
       ParseXmlMember(zip, relationship.target, shared);
   }
   const std::string& sheetPart = sheetRelationship->second.target;
-  TWorksheetHandler worksheet(shared.strings, sheetPart);
+  TWorksheetHandler worksheet(builder, shared.strings, sheetPart);
   ParseXmlMember(zip, sheetPart, worksheet);
-  result.grid = worksheet.Take();
+  result.grid = builder.Take();
   return result;
 }
 

@@ -28,6 +28,8 @@ struct TParseState {
   TXmlHandler* handler = nullptr;
   std::exception_ptr failure;
   bool doctype = false;
+  int depth = 0;
+  bool tooDeep = false;
 };
 
 template <typename TCall>
@@ -43,10 +45,19 @@ void Guarded(void* data, TCall call) {
 }
 
 void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
+  auto* state = static_cast<TParseState*>(data);
+  // The parser keeps every open element; a file of unclosed elements would
+  // fill the memory before it ends.
+  if (++state->depth > MaxXmlDepth) {
+    state->tooDeep = true;
+    XML_StopParser(state->parser, XML_FALSE);
+    return;
+  }
   Guarded(data, [&](TParseState& s) { s.handler->StartElement(LocalName(name), attributes); });
 }
 
 void XMLCALL OnEnd(void* data, const XML_Char* name) {
+  --static_cast<TParseState*>(data)->depth;
   Guarded(data, [&](TParseState& s) { s.handler->EndElement(LocalName(name)); });
 }
 
@@ -89,6 +100,12 @@ void ParseXmlMember(TZipContainer& zip, const std::string& member, TXmlHandler& 
     if (state.doctype) {
       EDataRefused error("Damaged workbook");
       error.SetDetail(member + " declares a document type");
+      throw error;
+    }
+    if (state.tooDeep) {
+      EDataRefused error("Damaged workbook");
+      error.SetDetail(member + ", line " + std::to_string(XML_GetCurrentLineNumber(parser.get())) +
+                      ": elements nested deeper than " + std::to_string(MaxXmlDepth));
       throw error;
     }
     if (status != XML_STATUS_OK) {

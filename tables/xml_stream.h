@@ -22,10 +22,13 @@ class TXmlHandler {
 /// The value of the attribute whose name without prefix is `name`, or nullptr.
 const char* FindAttribute(const char** attributes, std::string_view name);
 
+/// Elements a workbook part may nest: its own nest about 10 deep.
+constexpr int MaxXmlDepth = 64;
+
 /// Parses the member of `zip` through `handler`. Raises EDataRefused
-/// "Damaged workbook" for XML that is not well-formed or declares a document
-/// type ("xl/worksheets/sheet1.xml, line 3: not well-formed"), and whatever
-/// the container or the handler raise.
+/// "Damaged workbook" for XML that is not well-formed, declares a document
+/// type or nests deeper than MaxXmlDepth ("xl/worksheets/sheet1.xml, line 3:
+/// not well-formed"), and whatever the container or the handler raise.
 void ParseXmlMember(TZipContainer& zip, const std::string& member, TXmlHandler& handler);
 
 }  // namespace talvex

@@ -37,6 +37,19 @@ TZipContainer::TZipContainer(std::string_view bytes) {
   if (archive_ == nullptr) {
     const std::string reason = zip_error_strerror(&error);
     zip_error_fini(&error);
+    const std::string_view start = bytes.substr(0, 4);
+    if (start == std::string_view("PK\x03\x04", 4) || start == std::string_view("PK\x05\x06", 4))
+      Refuse("Damaged workbook", "the zip archive is truncated or damaged (" + reason + ")");
+    if (start == std::string_view("\xD0\xCF\x11\xE0", 4)) {
+      // A compound document: what a password-protected xlsx is stored in,
+      // and the older xls format.
+      constexpr std::string_view EncryptionInfo("E\0n\0c\0r\0y\0p\0t\0i\0o\0n\0I\0n\0f\0o\0", 28);
+      if (bytes.find(EncryptionInfo) != std::string_view::npos)
+        Refuse("Encrypted workbook",
+               "the workbook is protected by a password; save it without one");
+      Refuse("Not a workbook file",
+             "the file is a legacy .xls workbook under another name; save it as .xlsx or .ods");
+    }
     Refuse("Not a workbook file", "the file is not a zip archive (" + reason + ")");
   }
   zip_error_fini(&error);

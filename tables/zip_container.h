@@ -21,7 +21,10 @@ class TZipContainer {
 
   /// Opens the archive in `bytes`, which must outlive the container. Raises
   /// EDataRefused "Not a workbook file" when the bytes are not a zip archive
-  /// (Detail: libzip's reason).
+  /// (Detail: libzip's reason, or that they are a legacy xls workbook),
+  /// "Damaged workbook" for a zip archive that is truncated or has bytes
+  /// appended, "Encrypted workbook" for a password-protected xlsx (a
+  /// compound document with encryption information).
   explicit TZipContainer(std::string_view bytes);
   ~TZipContainer();
   TZipContainer(const TZipContainer&) = delete;

@@ -31,11 +31,11 @@ TEST(TableFiles, CheckReportsObjectsVariablesGroupsAndLeftOut) {
       {{"--check", Table("iris_comma.csv")}, 0, "150 objects, 4 descriptors\n", ""},
       {{"--check", "--sheet", "Iris", Table("iris_openpyxl.xlsx")},
        0,
-       "150 objects, 4 descriptors, 3 groups\n",
+       "150 objects, 4 descriptors, 3 groups\nSheet \"Iris\" (2 of 2)\n",
        ""},
       {{"--check", "--group=-", Table("iris_libreoffice.ods")},
        0,
-       "150 objects, 4 descriptors\n",
+       "150 objects, 4 descriptors\nSheet \"iris_libreoffice\" (1 of 1)\n",
        ""},
       {{"--check", "--missing", "omit", Table("iris_missing.csv")},
        0,
@@ -61,7 +61,8 @@ TEST(TableFiles, CheckReportsObjectsVariablesGroupsAndLeftOut) {
        1,
        "",
        "talvex-cli: Ragged table\ntalvex-cli: " + Table("bad_ragged.csv") +
-           ": line 5 has 4 cells where line 1 has 5\n"},
+           ": line 5 has 4 cells where line 1 has 5 (separator: comma, detected from the first "
+           "lines; give the separator if it is another)\n"},
       {{"--check", Table("bad_not_zip.xlsx")}, 1, "", "talvex-cli: Not a workbook file\n"},
       {{"--check", "--labels", "label", std::string(TALVEX_SOURCE_DIR) + "/examples/iris.nts"},
        2,
@@ -103,10 +104,11 @@ TEST(TableFiles, AnalysisOfATableListsLeftOutObjectsOnStandardError) {
 
 // The options a desktop run's command line may need beyond the column roles.
 TEST(TableFiles, DecimalMarkMissingMarkersAndGroupsFromLabels) {
-  // A decimal point said outright: "5,1" is then text, not five point one.
+  // A decimal point said outright: "5,1" is then not five point one, and the
+  // refusal names the notation.
   TRun run = RunInProcess({"--check", "--decimal-point", Table("iris_semicolon.csv")});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err.substr(0, 30), "talvex-cli: No numeric column\n");
+  EXPECT_EQ(run.err.rfind("talvex-cli: Numbers in another notation\n", 0), 0u) << run.err;
   run = RunInProcess({"--check", "--decimal-comma", Table("iris_semicolon.csv")});
   EXPECT_EQ(run.status, 0) << run.err;
 

@@ -107,18 +107,18 @@ TEST(AllResults, TheWorkbookHoldsOneSheetPerTableAndTheScoresCellByCell) {
     const TWorkbookSheet sheet = ReadXlsxSheet(bytes, tables[t].name);
     ASSERT_FALSE(sheet.grid.rows.empty());
     EXPECT_EQ(sheet.grid.rows[0].place, 1u);
-    EXPECT_EQ(sheet.grid.rows[0].cells, tables[t].headings);
+    EXPECT_EQ(sheet.grid.RowCells(0), tables[t].headings);
     EXPECT_EQ(sheet.grid.rows.size(), tables[t].rows.size() + 1);
   }
 
   // The scores: label (decoded to UTF-8), group, and every double exactly.
   const TWorkbookSheet scores = ReadXlsxSheet(bytes, "Scores");
-  EXPECT_EQ(scores.grid.rows[0].cells,
+  EXPECT_EQ(scores.grid.RowCells(0),
             (std::vector<std::string>{"Object", "Group", "Axis1", "Axis2", "Axis3"}));
   const TFloatMatrix& expected = run.state.Results().scores;
   ASSERT_EQ(scores.grid.rows.size(), 10u);
   for (TSize i = 1; i <= 9; ++i) {
-    const std::vector<std::string>& cells = scores.grid.rows[i].cells;
+    const std::vector<std::string> cells = scores.grid.RowCells(i);
     ASSERT_EQ(cells.size(), 5u) << i;
     EXPECT_EQ(cells[0], i == 1 ? "a, \"b\"" : i == 2 ? "caf\xC3\xA9" : "o" + std::to_string(i));
     EXPECT_EQ(cells[1], i <= 2 ? "g1" : i <= 5 ? "g2" : "g3");
@@ -214,7 +214,7 @@ TEST(AllResults, NumbersThatAreNotFiniteAreEmptyCellsAndJsonNulls) {
   WriteAllResults(folder / "all.xlsx", run.state, run.diagnostics);
   const TWorkbookSheet sheet = ReadXlsxSheet(ReadFile(folder / "all.xlsx"), "JK MACs");
   ASSERT_EQ(sheet.grid.rows.size(), 2u);
-  EXPECT_EQ(sheet.grid.rows[1].cells,
+  EXPECT_EQ(sheet.grid.RowCells(1),
             (std::vector<std::string>{"v1", "1", "0", "Nan", "1", "1", "Nan", "isometry"}));
 }
 

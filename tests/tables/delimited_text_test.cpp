@@ -95,9 +95,9 @@ TEST(DelimitedText, SplitsQuotedCellsAsRfc4180WritesThem) {
   const TCellGrid grid = ParseDelimitedText(
       "name,note\r\n\"Smith, J.\",\"said \"\"hi\"\"\"\r\n\n\"two\nlines\",x\r\nlast,\n", ',');
   ASSERT_EQ(grid.rows.size(), 4u);
-  EXPECT_EQ(grid.rows[1].cells, (std::vector<std::string>{"Smith, J.", "said \"hi\""}));
-  EXPECT_EQ(grid.rows[2].cells, (std::vector<std::string>{"two\nlines", "x"}));
-  EXPECT_EQ(grid.rows[3].cells, (std::vector<std::string>{"last", ""}));
+  EXPECT_EQ(grid.RowCells(1), (std::vector<std::string>{"Smith, J.", "said \"hi\""}));
+  EXPECT_EQ(grid.RowCells(2), (std::vector<std::string>{"two\nlines", "x"}));
+  EXPECT_EQ(grid.RowCells(3), (std::vector<std::string>{"last", ""}));
   // Places are the lines the rows start on; the blank line is not a row.
   EXPECT_EQ(grid.rows[2].place, 4u);
   EXPECT_EQ(grid.rows[3].place, 6u);
@@ -106,13 +106,13 @@ TEST(DelimitedText, SplitsQuotedCellsAsRfc4180WritesThem) {
 TEST(DelimitedText, BlankSeparatorTakesRunsAsOne) {
   const TCellGrid grid = ParseDelimitedText("  a   b \"c d\"\n1 2  3  \n", ' ');
   ASSERT_EQ(grid.rows.size(), 2u);
-  EXPECT_EQ(grid.rows[0].cells, (std::vector<std::string>{"a", "b", "c d"}));
-  EXPECT_EQ(grid.rows[1].cells, (std::vector<std::string>{"1", "2", "3"}));
+  EXPECT_EQ(grid.RowCells(0), (std::vector<std::string>{"a", "b", "c d"}));
+  EXPECT_EQ(grid.RowCells(1), (std::vector<std::string>{"1", "2", "3"}));
 }
 
 TEST(DelimitedText, TrailingSeparatorsAreNotRagged) {
   const TCellGrid grid = ParseDelimitedText("a,b,\n1,2,,\n", ',');
-  EXPECT_EQ(grid.rows[1].cells.size(), 3u);
+  EXPECT_EQ(grid.rows[1].count, 3u);
 }
 
 TEST(DelimitedText, RefusesTextThatIsNoTable) {

@@ -1,0 +1,78 @@
+// Fuzz target of the workbook import (xlsx and ods): any bytes must either
+// give a consistent data matrix or raise one of the program's own
+// exceptions. The first byte picks the format, the options a user could set,
+// and how the rest is read: as the workbook's bytes, or as its parts
+// ("name", NUL, "content", NUL, ...) zipped here, so that the fuzzer reaches
+// the XML without having to forge checksums. TALVEX_FUZZ_FORMAT=xlsx or ods
+// in the environment holds the format whatever the first byte says.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "export/zip_archive.h"
+#include "tables/table_import.h"
+
+namespace {
+
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+std::string ZipOfParts(std::string_view framed) {
+  std::vector<talvex::TZipEntry> entries;
+  while (!framed.empty()) {
+    const std::size_t nameEnd = framed.find('\0');
+    const std::string_view name = framed.substr(0, nameEnd);
+    framed = nameEnd == std::string_view::npos ? std::string_view() : framed.substr(nameEnd + 1);
+    const std::size_t dataEnd = framed.find('\0');
+    entries.push_back({std::string(name), std::string(framed.substr(0, dataEnd))});
+    framed = dataEnd == std::string_view::npos ? std::string_view() : framed.substr(dataEnd + 1);
+  }
+  return talvex::WriteZipArchive(entries);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  const std::uint8_t pick = data[0];
+  // TALVEX_FUZZ_FORMAT=xlsx or ods holds a run to one format.
+  static const char* const only = std::getenv("TALVEX_FUZZ_FORMAT");
+  const std::string format = only != nullptr ? only : (pick & 1) ? "ods" : "xlsx";
+  talvex::TImportOptions options;
+  if (pick & 4) options.missing = talvex::TMissingPolicy::Omit;
+  if (pick & 8) options.decimalComma = (pick & 16) != 0;
+  if (pick & 32) options.header = (pick & 64) != 0;
+  if (pick & 128) options.sheet = (pick & 16) ? "#2" : "2";
+  const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
+  std::string bytes;
+  try {
+    bytes = (pick & 2) ? ZipOfParts(rest) : std::string(rest);
+  } catch (const talvex::Exception&) {
+    return 0;  // parts beyond what a zip holds
+  }
+  talvex::TImportReport report;
+  talvex::TDataMatrix matrix;
+  try {
+    matrix = talvex::ImportTableBytes(bytes, format, options, &report);
+  } catch (const talvex::Exception&) {
+    return 0;
+  }
+  Require(matrix.objectCount >= 2 && matrix.variableCount >= 1);
+  Require(std::uint64_t{matrix.objectCount} * matrix.variableCount == matrix.valueCount);
+  Require(matrix.objectLabels.size() == matrix.objectCount);
+  Require(matrix.variableLabels.size() == matrix.variableCount);
+  Require(matrix.groups.empty() || matrix.groups.size() == matrix.objectCount);
+  Require(matrix.values.Length() == matrix.valueCount);
+  for (std::size_t k = 0; k < matrix.valueCount; ++k)
+    Require(std::isfinite(matrix.values.Data()[k]));
+  Require(report.rowCount == matrix.objectCount + report.omittedRows.size());
+  Require(!report.sheet.empty() || !report.sheetNames.empty());
+  Require(report.sheetNames.size() >= 1);
+  for (const auto& label : matrix.objectLabels) Require(!label.empty());
+  return 0;
+}
