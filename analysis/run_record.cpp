@@ -97,6 +97,8 @@ const TCommandOption CommandOptions[] = {
      [](const TRunRecord& r) { return Flag(IsText(r) && r.source.decimalComma); }},
     {"--decimal-point",
      [](const TRunRecord& r) { return Flag(IsText(r) && !r.source.decimalComma); }},
+    {"--header",
+     [](const TRunRecord& r) { return IsTable(r) ? Value(YesNo(r.source.header)) : Absent(); }},
     {"--labels",
      [](const TRunRecord& r) {
        if (!IsTable(r)) return Absent();

@@ -12,7 +12,6 @@ namespace talvex {
 
 namespace {
 
-constexpr double IntervalLevel = 0.975;  // two-sided 95%
 constexpr double TestLevel = 0.05;
 constexpr double DegreesPerRadian = 57.295779513082320876798;  // 180 / pi
 constexpr double NotAvailable = std::numeric_limits<double>::quiet_NaN();
@@ -247,7 +246,7 @@ TDiagnostics ComputeDiagnostics(const TDiagnosticsCollector& collector,
     d.matched = collector.MatchedResults();
   }
   const std::int32_t df = std::int32_t(n - 1);
-  d.tQuantile = ExactStudentTQuantile(df, IntervalLevel);
+  d.tQuantile = StudentTQuantile95(df);
   d.determinedAxes = DeterminedAxes(n, p);
 
   // Axis comparisons, exchanges and angles.

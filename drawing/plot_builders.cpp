@@ -223,6 +223,16 @@ TFigureScene ScoresScene(const TPlotSnapshot& snapshot, const TPlotChoices& choi
   return scene;
 }
 
+// The bars' quantile and its legend entry: the 95% intervals of the full
+// results, t with n - 1 degrees of freedom.
+double BarQuantile(const TPlotSnapshot& snapshot) {
+  return talvex::ErrorBarQuantile(snapshot.ObjectCount());
+}
+
+QString BarLegend(double z) {
+  return Tr("95% jackknife interval (\u00b1%1 SE)").arg(QString::number(z, 'f', 3));
+}
+
 TFigureScene VectorsScene(const TPlotSnapshot& snapshot, const TPlotChoices& choices) {
   TFigureScene scene = ComponentScene(TPlotKind::Vectors, snapshot, choices);
   TScenePointSet set;
@@ -231,6 +241,7 @@ TFigureScene VectorsScene(const TPlotSnapshot& snapshot, const TPlotChoices& cho
   const talvex::TFloatMatrix& vectors = snapshot.results.eigenvectors;
   const TSize p = vectors.Rows();
   const talvex::TJackknifeResults* jackknife = snapshot.Jackknife();
+  const double z = jackknife ? BarQuantile(snapshot) : 0.0;
   TExtent xs;
   TExtent ys;
   for (TSize j = 1; j <= p; ++j) {
@@ -253,8 +264,8 @@ TFigureScene VectorsScene(const TPlotSnapshot& snapshot, const TPlotChoices& cho
     if (choices.errorBars && (seX > 0 || seY > 0)) {
       TSceneErrorBar bar;
       bar.centre = QPointF(x, y);
-      bar.dx = talvex::ErrorBarHalfLength(seX);
-      bar.dy = talvex::ErrorBarHalfLength(seY);
+      bar.dx = talvex::ErrorBarHalfLength(seX, z);
+      bar.dy = talvex::ErrorBarHalfLength(seY, z);
       bar.colour = UncertaintyColour;
       scene.errorBars.push_back(bar);
       xs.Add(x - bar.dx);
@@ -263,7 +274,7 @@ TFigureScene VectorsScene(const TPlotSnapshot& snapshot, const TPlotChoices& cho
       ys.Add(y + bar.dy);
     }
   }
-  if (!scene.errorBars.empty()) scene.errorBarLegend = Tr("\u00b11.96 jackknife SE");
+  if (!scene.errorBars.empty()) scene.errorBarLegend = BarLegend(z);
   scene.pointSets.push_back(std::move(set));
   scene.xRange = xs.Fit();
   scene.yRange = ys.Fit();
@@ -315,6 +326,7 @@ TFigureScene ScreeScene(const TPlotSnapshot& snapshot, const TPlotChoices& choic
   line.markerFill = Qt::white;
   line.markerOutline = ScreeMarkerColour;
   const talvex::TJackknifeResults* jackknife = snapshot.Jackknife();
+  const double z = jackknife ? BarQuantile(snapshot) : 0.0;
   for (TSize c = 1; c <= k; ++c) {
     const double value = values[c - 1];
     line.points.emplace_back(double(c), value);
@@ -332,7 +344,7 @@ TFigureScene ScreeScene(const TPlotSnapshot& snapshot, const TPlotChoices& choic
       const double se = jackknife->eigenvalues[c - 1].standardError;
       item.details += Tr("\nJackknife SE %1").arg(Number(se));
       if (choices.errorBars && se > 0) {
-        const double half = talvex::ErrorBarHalfLength(se);
+        const double half = talvex::ErrorBarHalfLength(se, z);
         scene.errorBars.push_back({QPointF(double(c), value), 0.0, half, UncertaintyColour});
         // Eigenvalues are never negative: a bar reaching below zero is cut
         // off rather than stretching the axis.
@@ -342,7 +354,7 @@ TFigureScene ScreeScene(const TPlotSnapshot& snapshot, const TPlotChoices& choic
     }
     scene.items.push_back(std::move(item));
   }
-  if (!scene.errorBars.empty()) scene.errorBarLegend = Tr("\u00b11.96 jackknife SE");
+  if (!scene.errorBars.empty()) scene.errorBarLegend = BarLegend(z);
   scene.lines.push_back(std::move(line));
 
   if (choices.referenceLines) {

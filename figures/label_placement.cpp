@@ -478,8 +478,16 @@ std::vector<TPlacedLabel> PlaceLabels(const std::vector<TPlotPoint>& anchors,
                             std::clamp(anchor.y, box.top, box.Bottom())};
         const double length = std::hypot(to.x - anchor.x, to.y - anchor.y);
         if (!(length > r)) continue;
-        const TPlotPoint from{anchor.x + (to.x - anchor.x) * r / length,
-                              anchor.y + (to.y - anchor.y) * r / length};
+        TPlotPoint from{anchor.x + (to.x - anchor.x) * r / length,
+                        anchor.y + (to.y - anchor.y) * r / length};
+        // Where markers overlap, the rim can lie nearer another point than
+        // its own, and a reader follows a leader to the nearest point: a
+        // name that must be read then has its leader run on to its own
+        // point's centre; any other label looks for a clearer place.
+        if (markers.OtherWithin({from.x, from.y, 0.0, 0.0}, i, r + NearestMargin)) {
+          if (!thorough) continue;
+          from = anchor;
+        }
         const TSegment leader{from, to};
         // A name that must be read may reach out of a cloud across markers
         // and other leaders; its leader still starts on its own marker's rim.

@@ -28,7 +28,8 @@ struct TPlacedLabel {
   TLabelBox box;  // meaningful only when shown
   bool shown = false;
   /// A label away from its point is joined to it by a leader line from
-  /// leaderFrom (on the marker's rim) to leaderTo (on the label's box).
+  /// leaderFrom (on the marker's rim, or at its centre where overlapping
+  /// markers make the rim ambiguous) to leaderTo (on the label's box).
   bool leader = false;
   TPlotPoint leaderFrom;
   TPlotPoint leaderTo;

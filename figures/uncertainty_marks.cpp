@@ -2,7 +2,15 @@
 // run kept.
 #include "figures/uncertainty_marks.h"
 
+#include <cstdint>
+
+#include "numeric/student_t.h"
+
 namespace talvex {
+
+double ErrorBarQuantile(TSize objectCount) {
+  return StudentTQuantile95(std::int32_t(objectCount - 1));
+}
 
 double ErrorBarHalfLength(double standardError, double z) { return z * standardError; }
 

@@ -69,4 +69,6 @@ double ExactStudentTQuantile(std::int32_t df, double probability) {
   }
 }
 
+double StudentTQuantile95(std::int32_t df) { return ExactStudentTQuantile(df, 0.975); }
+
 }  // namespace talvex

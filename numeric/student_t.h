@@ -24,4 +24,9 @@ double StudentTLowerTail(std::int32_t df, double t);
 /// or "Student's t: " and the library's reason.
 double ExactStudentTQuantile(std::int32_t df, double probability);
 
+/// The half-width in standard errors of a two-sided 95% interval,
+/// t(df, 0.975): the one quantile of every interval and error bar beyond the
+/// listing. Raises as ExactStudentTQuantile.
+double StudentTQuantile95(std::int32_t df);
+
 }  // namespace talvex

@@ -117,7 +117,7 @@ void TPlotWindow::CreateActions() {
   concentrationItem_ = Checkable(tr("95% &Concentration Ellipses"), regionGroup_);
   meanEllipseItem_ = Checkable(tr("95% Confidence Ellipses of &Means"), regionGroup_);
   hullsItem_ = Checkable(tr("Convex &Hulls"), this);
-  errorBarsItem_ = Checkable(tr("&Error Bars (\u00b11.96 Jackknife SE)"), this, true);
+  errorBarsItem_ = Checkable(tr("&Error Bars (95% Jackknife Intervals)"), this, true);
   referenceLinesItem_ = Checkable(tr("Re&ference Lines"), this, true);
   percentBarsItem_ = Checkable(tr("&Percent of Trace Bars"), this);
   correlationCircleItem_ = Checkable(tr("Correlation &Circle"), this);

@@ -62,9 +62,10 @@ TRunRecord TableRecord() {
 
 TEST(RunRecord, CommandLineOfATableNamesEveryChoice) {
   TRunRecord record = TableRecord();
-  EXPECT_EQ(CommandLine(record),
-            "talvex-cli --separator semicolon --decimal-comma --labels - --group species "
-            "--variables 'bill length,8' --missing omit '/data/my penguins.csv'");
+  EXPECT_EQ(
+      CommandLine(record),
+      "talvex-cli --separator semicolon --decimal-comma --header yes --labels - --group species "
+      "--variables 'bill length,8' --missing omit '/data/my penguins.csv'");
   record.options.method = DispersionMethod::Covariance;
   record.options.transformation = DataTransform::TransformDecimal;
   record.options.factorRule = FactorRule::FactorsNumber;  // lists like all
@@ -72,13 +73,15 @@ TEST(RunRecord, CommandLineOfATableNamesEveryChoice) {
   record.options.jackknife = false;
   record.matchAxes = true;
   record.source.decimalComma = false;
+  record.source.header = false;  // a first row switched to data by hand
   record.source.missingMarkers = {"", "NA", "-99"};
   record.source.groupsFromLabels = true;
-  EXPECT_EQ(CommandLine(record),
-            "talvex-cli --separator semicolon --decimal-point --labels - --group species "
-            "--variables 'bill length,8' --missing omit --missing-markers NA,-99 "
-            "--groups-from-labels --method covariance --transform log10 --factors 1 "
-            "--no-jackknife --match-axes '/data/my penguins.csv'");
+  EXPECT_EQ(
+      CommandLine(record),
+      "talvex-cli --separator semicolon --decimal-point --header no --labels - --group species "
+      "--variables 'bill length,8' --missing omit --missing-markers NA,-99 "
+      "--groups-from-labels --method covariance --transform log10 --factors 1 "
+      "--no-jackknife --match-axes '/data/my penguins.csv'");
   record.options.factorRule = FactorRule::FactorsJoliffe;
   EXPECT_NE(CommandLine(record).find(" --rule joliffe "), std::string::npos);
 }
@@ -95,7 +98,7 @@ TEST(RunRecord, CommandLineOfOtherSources) {
   workbook.source.separator = 0;
   workbook.source.sheet = "Field data";
   EXPECT_EQ(CommandLine(workbook),
-            "talvex-cli --sheet 'Field data' --labels - --group species "
+            "talvex-cli --sheet 'Field data' --header yes --labels - --group species "
             "--variables 'bill length,8' --missing omit '/data/my penguins.csv'");
 
   TRunRecord pasted = TableRecord();

@@ -151,6 +151,25 @@ TEST(PlaceLabels, AvoidsObstaclesAndUsesLeaders) {
   EXPECT_FALSE(SegmentMeetsBox({{0, 0}, {10, 0}}, {4, 1, 1, 1}));
 }
 
+// A singled-out point inside a clump of overlapping markers: its leader
+// may cross them, but where it ends the nearest point is its own.
+TEST(PlaceLabels, LeaderInAClumpEndsNearestItsOwnPoint) {
+  const TLabelBox bounds{0, 0, 400, 300};
+  std::vector<TPlotPoint> clump{{200, 150}};
+  for (int k = 0; k < 12; ++k)
+    clump.push_back({200 + 4 * std::cos(k * M_PI / 6), 150 + 4 * std::sin(k * M_PI / 6)});
+  for (int k = 0; k < 24; ++k)
+    clump.push_back({200 + 9 * std::cos(k * M_PI / 12), 150 + 9 * std::sin(k * M_PI / 12)});
+  const std::vector<TPlotPoint> sizes(clump.size(), TPlotPoint{30, 12});
+  const auto placed = PlaceLabels(clump, sizes, {0}, bounds, 3.0, {}, 1);
+  ASSERT_TRUE(placed[0].shown);
+  ASSERT_TRUE(placed[0].leader);
+  const TPlotPoint end = placed[0].leaderFrom;
+  const double own = std::hypot(end.x - clump[0].x, end.y - clump[0].y);
+  for (std::size_t k = 1; k < clump.size(); ++k)
+    EXPECT_GT(std::hypot(end.x - clump[k].x, end.y - clump[k].y), own) << k;
+}
+
 TEST(PlaceLabels, NothingForMissingValuesOrNoArea) {
   const double nan = std::nan("");
   const TScene scene{{{nan, 10}, {50, 50}}, {{10, 10}, {10, nan}}, {0, 1}};

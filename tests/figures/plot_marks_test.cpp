@@ -25,10 +25,15 @@ TEST(ArrowScale, LongestArrowIsTheFractionOfTheFarthestScore) {
   EXPECT_DOUBLE_EQ(ArrowScale({{3, 4}, {std::nan(""), 100}}, {{1, 0}}, 1.0), 5.0);
 }
 
-TEST(ErrorBars, HalfLengthIsZTimesTheStandardError) {
-  EXPECT_DOUBLE_EQ(ErrorBarHalfLength(0.5), 0.98);
+TEST(ErrorBars, HalfLengthIsTTimesTheStandardError) {
   EXPECT_DOUBLE_EQ(ErrorBarHalfLength(0.5, 2.576), 1.288);
-  EXPECT_EQ(ErrorBarHalfLength(0.0), 0.0);
+  EXPECT_EQ(ErrorBarHalfLength(0.0, 2.0), 0.0);
+  // t(n - 1, 0.975), not the normal 1.96: the bars are the intervals of
+  // the full results (values from the 80-digit series of
+  // tests/support/exact_student_t.py).
+  EXPECT_NEAR(ErrorBarQuantile(10), 2.2621571627982056, 1e-12);
+  EXPECT_NEAR(ErrorBarQuantile(31), 2.0422724563012384, 1e-12);
+  EXPECT_NEAR(ErrorBarQuantile(2), 12.706204736174704, 1e-11);
 }
 
 // The morphometric fixture under correlations, four components, jackknife
@@ -43,28 +48,29 @@ TEST(ErrorBars, FromAKnownRun) {
   state.Run(options, listing);
   const TJackknifeResults& jackknife = *state.Results().tables.jackknife;
 
-  const std::vector<double> eigenvalueBars = EigenvalueErrorBars(jackknife);
+  const double t9 = 2.2621571627982056;  // ten specimens: t(9, 0.975)
+  const std::vector<double> eigenvalueBars = EigenvalueErrorBars(jackknife, ErrorBarQuantile(10));
   const std::vector<double> eigenvalueSE{0.26026116, 0.19627354, 0.17439818, 0.03365864};
   ASSERT_EQ(eigenvalueBars.size(), 4u);
   for (std::size_t c = 0; c < 4; ++c)
-    EXPECT_NEAR(eigenvalueBars[c], 1.96 * eigenvalueSE[c], 1.96 * 5e-9) << c;
+    EXPECT_NEAR(eigenvalueBars[c], t9 * eigenvalueSE[c], t9 * 5e-9) << c;
 
   // Axes 1 (x) and 3 (y); the listing prints 4 decimals.
-  const auto bars = CoefficientErrorBars(jackknife, 1, 3);
+  const auto bars = CoefficientErrorBars(jackknife, 1, 3, t9);
   ASSERT_TRUE(bars.has_value());
   const std::vector<double> axis1SE{0.0236, 0.0530, 0.0180, 0.0535};
   const std::vector<double> axis3SE{0.2608, 1.3849, 0.4564, 0.9939};
   ASSERT_EQ(bars->size(), 4u);
   for (std::size_t j = 0; j < 4; ++j) {
-    EXPECT_NEAR((*bars)[j].x, 1.96 * axis1SE[j], 1.96 * 5e-5) << j;
-    EXPECT_NEAR((*bars)[j].y, 1.96 * axis3SE[j], 1.96 * 5e-5) << j;
+    EXPECT_NEAR((*bars)[j].x, t9 * axis1SE[j], t9 * 5e-5) << j;
+    EXPECT_NEAR((*bars)[j].y, t9 * axis3SE[j], t9 * 5e-5) << j;
   }
   // Components beyond the jackknifed ones have no bars.
   ASSERT_TRUE(state.SetFactorCount(2));
   state.Run(options, listing);
-  EXPECT_TRUE(CoefficientErrorBars(*state.Results().tables.jackknife, 1, 2).has_value());
-  EXPECT_FALSE(CoefficientErrorBars(*state.Results().tables.jackknife, 1, 3).has_value());
-  EXPECT_FALSE(CoefficientErrorBars(*state.Results().tables.jackknife, 0, 1).has_value());
+  EXPECT_TRUE(CoefficientErrorBars(*state.Results().tables.jackknife, 1, 2, t9).has_value());
+  EXPECT_FALSE(CoefficientErrorBars(*state.Results().tables.jackknife, 1, 3, t9).has_value());
+  EXPECT_FALSE(CoefficientErrorBars(*state.Results().tables.jackknife, 0, 1, t9).has_value());
 }
 
 TDiagnostics HandDiagnostics() {

@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "diagnostics/diagnostics_run.h"
+#include "numeric/student_t.h"
 #include "report_test_data.h"
 #include "scripted_figure_interaction.h"
 #include "scripted_report_interaction.h"
@@ -251,13 +252,15 @@ class TPlotWindowsTest : public QObject {
     QCOMPARE(scene.items.size(), std::size_t(p));
     const talvex::TJackknifeResults& jackknife = *results.tables.jackknife;
     QCOMPARE(scene.errorBars.size(), std::size_t(p));
+    // The bars are the full results' 95% intervals: t with n - 1 df.
+    const double t = talvex::ExactStudentTQuantile(int(results.scores.Rows()) - 1, 0.975);
     for (talvex::TSize j = 1; j <= p; ++j) {
       QCOMPARE(scene.items[j - 1].at,
                QPointF(results.eigenvectors.GetValue(j, 1), results.eigenvectors.GetValue(j, 2)));
       const TSceneErrorBar& bar = scene.errorBars[j - 1];
       QCOMPARE(bar.centre, scene.items[j - 1].at);
-      QVERIFY(Near(bar.dx, 1.96 * jackknife.vectors[j - 1].standardError, 1e-9));
-      QVERIFY(Near(bar.dy, 1.96 * jackknife.vectors[p + j - 1].standardError, 1e-9));
+      QVERIFY(Near(bar.dx, t * jackknife.vectors[j - 1].standardError, 1e-9));
+      QVERIFY(Near(bar.dy, t * jackknife.vectors[p + j - 1].standardError, 1e-9));
     }
     QVERIFY(!scene.errorBarLegend.isEmpty());
     window.ErrorBarsItem().trigger();
@@ -285,7 +288,9 @@ class TPlotWindowsTest : public QObject {
       QCOMPARE(scene.items[k - 1].mark, QString::number(k));
       QVERIFY(scene.items[k - 1].alwaysLabelled);
       QVERIFY(Near(scene.errorBars[k - 1].dy,
-                   1.96 * results.tables.jackknife->eigenvalues[k - 1].standardError, 1e-9));
+                   talvex::ExactStudentTQuantile(int(results.scores.Rows()) - 1, 0.975) *
+                       results.tables.jackknife->eigenvalues[k - 1].standardError,
+                   1e-9));
     }
     // Kaiser's rule at the mean eigenvalue (1 under correlations) and the
     // broken stick: trace/p * sum 1/i for i = k..p.
