@@ -154,8 +154,11 @@ TEST_F(CliHostile, NoThreadToBeHadStillGivesTheListing) {
   fs::copy_file(Iris(), data);
   fs::permissions(dir_, fs::perms::all);
   const std::string listing = Path("listing.txt");
-  const std::string command = prefix + "bash -c 'ulimit -u 1 && exec \"" + TALVEX_CLI_PROGRAM +
-                              "\" \"" + data + "\" >\"" + listing + "\" 2>/dev/null'";
+  // The leak checker of a sanitized build needs a thread of its own at exit;
+  // the program's own answer to the limit is what is tested.
+  const std::string command =
+      prefix + "bash -c 'ulimit -u 1 && ASAN_OPTIONS=detect_leaks=0 exec \"" + TALVEX_CLI_PROGRAM +
+      "\" \"" + data + "\" >\"" + listing + "\" 2>/dev/null'";
   const int raw = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(raw));
   EXPECT_EQ(WEXITSTATUS(raw), 0);
