@@ -14,7 +14,7 @@
 #include <random>
 
 #include "export/atomic_file.h"
-#include "export/write_fault_seam.h"
+#include "tests/support/write_fault_seam.h"
 #include "export_test_support.h"
 #include "input/data_reader.h"
 

@@ -21,7 +21,7 @@
 #include <cerrno>
 #include <cmath>
 
-#include "export/write_fault_seam.h"
+#include "tests/support/write_fault_seam.h"
 #include "shell/figure_print.h"
 #include "test_figure.h"
 
