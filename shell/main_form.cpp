@@ -269,7 +269,7 @@ void TMainForm::CreateMenus() {
   optionsTransformMenu_->addAction(options_->TransformNaturalItem);
   optionsMenu_->addAction(optionsGroupsItem_);
   optionsMenu_->addSeparator();
-  optionsMenu_->addAction(options_->OptionsJackkniffeItem);
+  optionsMenu_->addAction(options_->OptionsJackknifeItem);
   optionsMenu_->addAction(optionsMatchAxesItem_);
 
   QMenu* compute = menuBar()->addMenu(tr("&Compute"));
@@ -294,11 +294,11 @@ void TMainForm::CreateMenus() {
   help->addAction(helpAboutItem_);
 
   // The recent files stand at the end of the File menu.
-  recentFiles_ = new TdfsMRUFileList(settings_, this);
+  recentFiles_ = new TRecentFilesList(settings_, this);
   recentFiles_->setObjectName(QStringLiteral("RecentFiles"));
   recentFiles_->SetFileMenu(fileMenu_);
-  connect(recentFiles_, &TdfsMRUFileList::MRUItemClick, this, &TMainForm::RecentFilesMRUItemClick);
-  connect(recentFiles_, &TdfsMRUFileList::Changed, this, &TMainForm::UpdateCommandStates);
+  connect(recentFiles_, &TRecentFilesList::MRUItemClick, this, &TMainForm::RecentFilesMRUItemClick);
+  connect(recentFiles_, &TRecentFilesList::Changed, this, &TMainForm::UpdateCommandStates);
 }
 
 void TMainForm::CreateControls() {
@@ -413,7 +413,7 @@ void TMainForm::CreateControls() {
   for (QAction* item :
        {options_->MethodCorrelationItem, options_->MethodCovarianceItem, options_->TransformRawItem,
         options_->TransformDecimalItem, options_->TransformNaturalItem,
-        options_->OptionsJackkniffeItem, options_->FactorsAllItem, options_->FactorsKaiserItem,
+        options_->OptionsJackknifeItem, options_->FactorsAllItem, options_->FactorsKaiserItem,
         options_->FactorsJoliffeItem})
     connect(item, &QAction::toggled, this, &TMainForm::ShowStatus);
 
@@ -468,7 +468,7 @@ void TMainForm::UpdateCommandStates() {
   for (QMenu* menu : {optionsMethodMenu_, optionsFactorsMenu_, optionsTransformMenu_}) {
     menu->menuAction()->setEnabled(dataLoaded);
   }
-  options_->OptionsJackkniffeItem->setEnabled(dataLoaded);
+  options_->OptionsJackknifeItem->setEnabled(dataLoaded);
   runAnalysisItem_->setEnabled(dataLoaded && !running);
   for (QAction* item : {plotScoresItem_, plotVectorsItem_, plotScreeItem_, plotBiplotItem_}) {
     item->setEnabled(results);
@@ -775,7 +775,7 @@ void TMainForm::OptionsClearFilesListItemClick() {
   Guarded([this] {
     recentFiles_->ClearAll();
     UpdateCommandStates();
-    settings_.EraseSection(TdfsMRUFileList::AutoSaveKey);
+    settings_.EraseSection(TRecentFilesList::AutoSaveKey);
     if (!settings_.Save())
       throw talvex::EInOutError("Unable to write to " + NativePath(settings_.Path()));
   });

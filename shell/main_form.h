@@ -24,7 +24,7 @@ class QPushButton;
 class TAboutBox;
 class TAnalysisRunner;
 class TElidedLabel;
-class TdfsMRUFileList;
+class TRecentFilesList;
 class THelpFile;
 class THelpWindow;
 class TOptionMarks;
@@ -59,7 +59,7 @@ class TMainForm : public QMainWindow {
   /// Not empty while the listing is of a run that failed.
   const QString& ListingFailure() const { return listingFailure_; }
   const QString& DataFileName() const { return dataFileName_; }
-  TdfsMRUFileList& RecentFiles() const { return *recentFiles_; }
+  TRecentFilesList& RecentFiles() const { return *recentFiles_; }
   TOptionMarks& OptionMarks() const { return *options_; }
   THelpWindow* HelpWindow() const { return helpWindow_; }
   TAboutBox& AboutBox() const { return *aboutBox_; }
@@ -178,7 +178,7 @@ class TMainForm : public QMainWindow {
   bool shutDown_ = false;
 
   TOptionMarks* options_ = nullptr;
-  TdfsMRUFileList* recentFiles_ = nullptr;
+  TRecentFilesList* recentFiles_ = nullptr;
   TAnalysisRunner* runner_ = nullptr;
   std::unique_ptr<THelpFile> helpFile_;
   THelpWindow* helpWindow_ = nullptr;

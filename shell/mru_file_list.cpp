@@ -25,21 +25,21 @@ qsizetype IndexOfPath(const QStringList& list, const QString& path) {
 
 }  // namespace
 
-TMRUMenuItem::TMRUMenuItem(const QString& text, unsigned entryNumber, QObject* parent)
+TRecentFileItem::TRecentFileItem(const QString& text, unsigned entryNumber, QObject* parent)
     : QAction(text, parent), entryNumber_(entryNumber) {}
 
-TdfsMRUFileList::TdfsMRUFileList(TSettingsFile& settings, QObject* parent)
+TRecentFilesList::TRecentFilesList(TSettingsFile& settings, QObject* parent)
     : QObject(parent), settings_(settings) {
   LoadEntries();
 }
 
-void TdfsMRUFileList::SetFileMenu(QMenu* menu) {
+void TRecentFilesList::SetFileMenu(QMenu* menu) {
   RemoveMenuItems();
   fileMenu_ = menu;
   RebuildMenu();
 }
 
-void TdfsMRUFileList::AddFile(const QString& path) {
+void TRecentFilesList::AddFile(const QString& path) {
   const qsizetype found = IndexOfPath(entries_, path);
   if (found >= 0) {
     entries_.move(found, 0);
@@ -51,14 +51,14 @@ void TdfsMRUFileList::AddFile(const QString& path) {
   emit Changed();
 }
 
-void TdfsMRUFileList::ClearAll() {
+void TRecentFilesList::ClearAll() {
   RemoveMenuItems();
   entries_.clear();
   emit Changed();
 }
 
-void TdfsMRUFileList::RemoveMenuItems() {
-  for (const QPointer<TMRUMenuItem>& item : items_) {
+void TRecentFilesList::RemoveMenuItems() {
+  for (const QPointer<TRecentFileItem>& item : items_) {
     if (item.isNull()) continue;
     if (fileMenu_) fileMenu_->removeAction(item);
     item->deleteLater();  // it may be the item whose click is being handled
@@ -66,11 +66,11 @@ void TdfsMRUFileList::RemoveMenuItems() {
   items_.clear();
 }
 
-void TdfsMRUFileList::RebuildMenu() {
+void TRecentFilesList::RebuildMenu() {
   RemoveMenuItems();
   if (!fileMenu_ || entries_.isEmpty()) return;
   if (InsertSeparator) {
-    auto* separator = new TMRUMenuItem(QString(), 0, fileMenu_);
+    auto* separator = new TRecentFileItem(QString(), 0, fileMenu_);
     separator->setSeparator(true);
     fileMenu_->addAction(separator);
     items_.append(separator);
@@ -80,7 +80,7 @@ void TdfsMRUFileList::RebuildMenu() {
     QString caption = ShortenPath(entries_[j], MaxCaptionWidth, metrics);
     caption.replace(u'&', QStringLiteral("&&"));  // a path's "&" is no access key
     if (j < AccessKeys.size()) caption = u'&' + AccessKeys[j] + u' ' + caption;
-    auto* item = new TMRUMenuItem(caption, unsigned(j + 1), fileMenu_);
+    auto* item = new TRecentFileItem(caption, unsigned(j + 1), fileMenu_);
     item->setToolTip(entries_[j]);
     item->setEnabled(itemsEnabled_);
     connect(item, &QAction::triggered, this, [this, item] { ItemClick(item); });
@@ -89,26 +89,26 @@ void TdfsMRUFileList::RebuildMenu() {
   }
 }
 
-QList<TMRUMenuItem*> TdfsMRUFileList::MenuItems() const {
-  QList<TMRUMenuItem*> result;
-  for (const QPointer<TMRUMenuItem>& item : items_) {
+QList<TRecentFileItem*> TRecentFilesList::MenuItems() const {
+  QList<TRecentFileItem*> result;
+  for (const QPointer<TRecentFileItem>& item : items_) {
     if (item && item->EntryNumber() > 0) result.append(item);
   }
   return result;
 }
 
-void TdfsMRUFileList::SetItemsEnabled(bool enabled) {
+void TRecentFilesList::SetItemsEnabled(bool enabled) {
   itemsEnabled_ = enabled;
-  for (TMRUMenuItem* item : MenuItems()) item->setEnabled(enabled);
+  for (TRecentFileItem* item : MenuItems()) item->setEnabled(enabled);
 }
 
-void TdfsMRUFileList::ItemClick(const TMRUMenuItem* item) {
+void TRecentFilesList::ItemClick(const TRecentFileItem* item) {
   const qsizetype index = qsizetype(item->EntryNumber()) - 1;
   if (index < 0 || index >= entries_.size()) return;
   emit MRUItemClick(entries_[index]);
 }
 
-void TdfsMRUFileList::LoadEntries() {
+void TRecentFilesList::LoadEntries() {
   RemoveMenuItems();
   entries_.clear();
   for (const QString& key : settings_.Keys(AutoSaveKey)) {
@@ -122,7 +122,7 @@ void TdfsMRUFileList::LoadEntries() {
   emit Changed();
 }
 
-void TdfsMRUFileList::SaveEntries() {
+void TRecentFilesList::SaveEntries() {
   settings_.EraseSection(AutoSaveKey);
   for (int j = 0; j < entries_.size(); ++j) {
     settings_.WriteString(AutoSaveKey, QStringLiteral("F%1").arg(j), entries_[j]);

@@ -1,4 +1,4 @@
-// TdfsMRUFileList: the recent-files list. It remembers the last data files
+// TRecentFilesList: the recent-files list. It remembers the last data files
 // that were loaded, shows them as numbered entries at the end of the File
 // menu, reports which one the user picks, and keeps the list in the
 // [FileHistory] section of the settings file.
@@ -11,25 +11,25 @@
 #include <QStringList>
 
 class TSettingsFile;
-class TdfsMRUFileList;
+class TRecentFilesList;
 
 /// A menu entry made by the list: its 1-based position in the list (0 for
 /// the separator that precedes the entries).
-class TMRUMenuItem : public QAction {
+class TRecentFileItem : public QAction {
   Q_OBJECT
  public:
-  TMRUMenuItem(const QString& text, unsigned entryNumber, QObject* parent);
+  TRecentFileItem(const QString& text, unsigned entryNumber, QObject* parent);
   unsigned EntryNumber() const { return entryNumber_; }
 
  private:
   unsigned entryNumber_;
 };
 
-class TdfsMRUFileList : public QObject {
+class TRecentFilesList : public QObject {
   Q_OBJECT
  public:
   /// Reads the entries at once (the list saves itself automatically).
-  explicit TdfsMRUFileList(TSettingsFile& settings, QObject* parent = nullptr);
+  explicit TRecentFilesList(TSettingsFile& settings, QObject* parent = nullptr);
 
   /// The menu whose end holds the entries. A destroyed menu is forgotten.
   void SetFileMenu(QMenu* menu);
@@ -53,7 +53,7 @@ class TdfsMRUFileList : public QObject {
   const QStringList& Entries() const { return entries_; }
   int Count() const { return int(entries_.size()); }
   /// The menu items made for the entries (the separator excluded), in order.
-  QList<TMRUMenuItem*> MenuItems() const;
+  QList<TRecentFileItem*> MenuItems() const;
   /// Enables or disables the entries' menu items (a running analysis holds
   /// loads back).
   void SetItemsEnabled(bool enabled);
@@ -71,11 +71,11 @@ class TdfsMRUFileList : public QObject {
 
  private:
   void RemoveMenuItems();
-  void ItemClick(const TMRUMenuItem* item);
+  void ItemClick(const TRecentFileItem* item);
 
   TSettingsFile& settings_;
   QStringList entries_;
   QPointer<QMenu> fileMenu_;
-  QList<QPointer<TMRUMenuItem>> items_;  // separator first, when there are entries
+  QList<QPointer<TRecentFileItem>> items_;  // separator first, when there are entries
   bool itemsEnabled_ = true;
 };

@@ -15,7 +15,7 @@ const std::array<TOptionMarks::TKey, 9> TOptionMarks::Keys = {{
     {&TOptionMarks::TransformRawItem, "TransformRaw", true},
     {&TOptionMarks::TransformDecimalItem, "TransformDecimal", false},
     {&TOptionMarks::TransformNaturalItem, "TransformNatural", false},
-    {&TOptionMarks::OptionsJackkniffeItem, "Jackkniffe", true},
+    {&TOptionMarks::OptionsJackknifeItem, "Jackkniffe", true},
     {&TOptionMarks::FactorsAllItem, "FactorsAll", true},
     {&TOptionMarks::FactorsKaiserItem, "FactorsKaiser", false},
     {&TOptionMarks::FactorsJoliffeItem, "FactorsJoliffe", false},
@@ -39,8 +39,8 @@ TOptionMarks::TOptionMarks(QObject* parent)
           MakeItem(parent, QObject::tr("&Decimal Logarithms"), "TransformDecimalItem")),
       TransformNaturalItem(
           MakeItem(parent, QObject::tr("&Natural Logarithms"), "TransformNaturalItem")),
-      OptionsJackkniffeItem(
-          MakeItem(parent, QObject::tr("&Jackkniffe Estimates"), "OptionsJackkniffeItem")),
+      OptionsJackknifeItem(
+          MakeItem(parent, QObject::tr("&Jackkniffe Estimates"), "OptionsJackknifeItem")),
       FactorsAllItem(MakeItem(parent, QObject::tr("&All"), "FactorsAllItem")),
       FactorsKaiserItem(MakeItem(parent, QObject::tr("&Kaiser's Rule"), "FactorsKaiserItem")),
       FactorsJoliffeItem(MakeItem(parent, QObject::tr("&Joliffe's Rule"), "FactorsJoliffeItem")) {
@@ -131,6 +131,6 @@ talvex::TAnalysisOptions TOptionMarks::Options() const {
   } else {
     options.factorRule = FactorRule::FactorsNumber;
   }
-  options.jackknife = OptionsJackkniffeItem->isChecked();
+  options.jackknife = OptionsJackknifeItem->isChecked();
   return options;
 }

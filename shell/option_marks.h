@@ -22,7 +22,7 @@ class TOptionMarks {
   QAction* TransformRawItem;
   QAction* TransformDecimalItem;
   QAction* TransformNaturalItem;
-  QAction* OptionsJackkniffeItem;
+  QAction* OptionsJackknifeItem;
   QAction* FactorsAllItem;
   QAction* FactorsKaiserItem;
   QAction* FactorsJoliffeItem;

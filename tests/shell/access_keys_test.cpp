@@ -112,7 +112,7 @@ class TAccessKeysTest : public QObject {
     TScriptedInteraction user;
     TScriptedReportViewer viewer;
     TMainForm form(*settings_, viewer, user, QString());
-    for (int i = 1; i <= TdfsMRUFileList::Maximum; ++i) {
+    for (int i = 1; i <= TRecentFilesList::Maximum; ++i) {
       form.RecentFiles().AddFile(QString("/d/f%1.nts").arg(i));
     }
     const QStringList clashes = WindowClashes(form);

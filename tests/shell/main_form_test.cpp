@@ -47,7 +47,7 @@ const TNames Always = {"FileOpenItem",      "FileExitItem",
                        "OptionsGroupsItem", "OptionsMatchAxesItem"};
 // Commands that need data.
 const TNames WithData = {"OptionsMethodItem",     "OptionsFactorsItem", "OptionsTransformItem",
-                         "OptionsJackkniffeItem", "RunAnalysisItem",    "TestBtn",
+                         "OptionsJackknifeItem", "RunAnalysisItem",    "TestBtn",
                          "FileSaveDataItem"};
 // Commands that need the results of a run.
 const TNames WithResults = {"FileViewItem",        "FileSaveItem",
@@ -509,7 +509,7 @@ class TMainFormTest : public QObject {
     QCOMPARE(viewer_->events, QStringList({"data replaced", "run completed"}));
     QVERIFY(viewer_->completedWithDiagnostics);
     QVERIFY(Item("PlotBiplotItem")->isEnabled() && Item("PlotInfluenceItem")->isEnabled());
-    form_->OptionMarks().OptionsJackkniffeItem->trigger();  // without the jackknife
+    form_->OptionMarks().OptionsJackknifeItem->trigger();  // without the jackknife
     QVERIFY(RunToEnd());
     QVERIFY(!viewer_->completedWithDiagnostics);
     QVERIFY(Item("PlotBiplotItem")->isEnabled());
@@ -581,11 +581,11 @@ class TMainFormTest : public QObject {
 
   void CancelledRunKeepsEarlierResults() {
     OpenThroughDialog(BigData());
-    form_->OptionMarks().OptionsJackkniffeItem->setChecked(false);
+    form_->OptionMarks().OptionsJackknifeItem->setChecked(false);
     QVERIFY(RunToEnd());
     const double firstEigenvalue = form_->State().Results().eigenvalues.GetValue(1);
     const std::vector<std::string> firstListing = form_->Listing().Lines();
-    form_->OptionMarks().OptionsJackkniffeItem->setChecked(true);
+    form_->OptionMarks().OptionsJackknifeItem->setChecked(true);
     form_->OptionMarks().MethodCovarianceItem->trigger();  // a different analysis
     user_->Reset();
     QSignalSpy finished(form_.get(), &TMainForm::RunFinished);
@@ -709,7 +709,7 @@ class TMainFormTest : public QObject {
       user_->inputAnswers.push_back(factors);
       Item("FactorsNumberItem")->trigger();
     }
-    form_->OptionMarks().OptionsJackkniffeItem->setChecked(jackknife);
+    form_->OptionMarks().OptionsJackknifeItem->setChecked(jackknife);
     Item("OptionsMatchAxesItem")->setChecked(matchAxes);
     if (groupsFromLabels) Item("OptionsGroupsItem")->trigger();
     QVERIFY(RunToEnd());
@@ -909,7 +909,7 @@ class TMainFormTest : public QObject {
     OpenThroughDialog(Data("iris.nts"));
     QVERIFY(RunToEnd());
     QVERIFY(!warnings->isHidden());
-    form_->OptionMarks().OptionsJackkniffeItem->trigger();
+    form_->OptionMarks().OptionsJackknifeItem->trigger();
     QVERIFY(RunToEnd());
     QVERIFY(warnings->isHidden());
     QVERIFY(!Item("FileDiagnosticsItem")->isEnabled());
@@ -928,34 +928,34 @@ class TMainFormTest : public QObject {
     QTest::addColumn<QStringList>("clicks");
     QTest::addColumn<QStringList>("marked");  // among the nine items, afterwards
     const QStringList defaults = {"MethodCorrelationItem", "TransformRawItem",
-                                  "OptionsJackkniffeItem", "FactorsAllItem"};
+                                  "OptionsJackknifeItem", "FactorsAllItem"};
     QTest::newRow("none") << QStringList() << defaults;
     QTest::newRow("covariance") << QStringList({"MethodCovarianceItem"})
                                 << QStringList({"MethodCovarianceItem", "TransformRawItem",
-                                                "OptionsJackkniffeItem", "FactorsAllItem"});
+                                                "OptionsJackknifeItem", "FactorsAllItem"});
     QTest::newRow("marked correlation moves the mark")
         << QStringList({"MethodCorrelationItem"})
-        << QStringList({"MethodCovarianceItem", "TransformRawItem", "OptionsJackkniffeItem",
+        << QStringList({"MethodCovarianceItem", "TransformRawItem", "OptionsJackknifeItem",
                         "FactorsAllItem"});
     QTest::newRow("method twice") << QStringList({"MethodCovarianceItem", "MethodCovarianceItem"})
                                   << defaults;
     QTest::newRow("decimal logs") << QStringList({"TransformDecimalItem"})
                                   << QStringList({"MethodCorrelationItem", "TransformDecimalItem",
-                                                  "OptionsJackkniffeItem", "FactorsAllItem"});
+                                                  "OptionsJackknifeItem", "FactorsAllItem"});
     QTest::newRow("marked transformation stays the one mark")
         << QStringList({"TransformNaturalItem", "TransformNaturalItem"})
-        << QStringList({"MethodCorrelationItem", "TransformNaturalItem", "OptionsJackkniffeItem",
+        << QStringList({"MethodCorrelationItem", "TransformNaturalItem", "OptionsJackknifeItem",
                         "FactorsAllItem"});
     QTest::newRow("kaiser then joliffe")
         << QStringList({"FactorsKaiserItem", "FactorsJoliffeItem"})
-        << QStringList({"MethodCorrelationItem", "TransformRawItem", "OptionsJackkniffeItem",
+        << QStringList({"MethodCorrelationItem", "TransformRawItem", "OptionsJackknifeItem",
                         "FactorsJoliffeItem"});
     QTest::newRow("marked factor rule stays") << QStringList({"FactorsAllItem"}) << defaults;
     QTest::newRow("jackknife off")
-        << QStringList({"OptionsJackkniffeItem"})
+        << QStringList({"OptionsJackknifeItem"})
         << QStringList({"MethodCorrelationItem", "TransformRawItem", "FactorsAllItem"});
     QTest::newRow("jackknife twice")
-        << QStringList({"OptionsJackkniffeItem", "OptionsJackkniffeItem"}) << defaults;
+        << QStringList({"OptionsJackknifeItem", "OptionsJackknifeItem"}) << defaults;
   }
   void OptionClickRules() {
     QFETCH(QStringList, clicks);
@@ -965,7 +965,7 @@ class TMainFormTest : public QObject {
     QStringList actual;
     for (const char* name :
          {"MethodCorrelationItem", "MethodCovarianceItem", "TransformRawItem",
-          "TransformDecimalItem", "TransformNaturalItem", "OptionsJackkniffeItem", "FactorsAllItem",
+          "TransformDecimalItem", "TransformNaturalItem", "OptionsJackknifeItem", "FactorsAllItem",
           "FactorsKaiserItem", "FactorsJoliffeItem"}) {
       if (Item(name)->isChecked()) actual.append(name);
     }
@@ -983,19 +983,19 @@ class TMainFormTest : public QObject {
     QTest::addColumn<int>("method");  // of the run's options
     QTest::newRow("no file") << QByteArray()
                              << QStringList({"FactorsAllItem", "MethodCorrelationItem",
-                                             "OptionsJackkniffeItem", "TransformRawItem"})
+                                             "OptionsJackknifeItem", "TransformRawItem"})
                              << 2;
     QTest::newRow("hex and words")
         << QByteArray(
                "[Options]\nCorrelation=0\nCovariance=0x1\nJackkniffe=yes\n"
                "FactorsAll=0\nFactorsKaiser=0X1\n")
-        << QStringList({"FactorsKaiserItem", "MethodCovarianceItem", "OptionsJackkniffeItem",
+        << QStringList({"FactorsKaiserItem", "MethodCovarianceItem", "OptionsJackknifeItem",
                         "TransformRawItem"})
         << 1;
     QTest::newRow("both methods marked")
         << QByteArray("[Options]\nCorrelation=1\nCovariance=1\n")
         << QStringList({"FactorsAllItem", "MethodCorrelationItem", "MethodCovarianceItem",
-                        "OptionsJackkniffeItem", "TransformRawItem"})
+                        "OptionsJackknifeItem", "TransformRawItem"})
         << 1;
     QTest::newRow("empty groups repaired")
         << QByteArray(
@@ -1031,7 +1031,7 @@ class TMainFormTest : public QObject {
     OpenThroughDialog(Data("r06.nts"));
     Item("MethodCovarianceItem")->trigger();
     Item("TransformDecimalItem")->trigger();
-    Item("OptionsJackkniffeItem")->trigger();
+    Item("OptionsJackknifeItem")->trigger();
     QVERIFY(form_->close());
     const TSettingsFile written(SettingsPath());
     const struct {
@@ -1050,7 +1050,7 @@ class TMainFormTest : public QObject {
     Start();
     QVERIFY(Item("MethodCovarianceItem")->isChecked());
     QVERIFY(Item("TransformDecimalItem")->isChecked());
-    QVERIFY(!Item("OptionsJackkniffeItem")->isChecked());
+    QVERIFY(!Item("OptionsJackknifeItem")->isChecked());
     QCOMPARE(form_->RecentFiles().Entries(), QStringList({Data("r06.nts")}));
   }
 

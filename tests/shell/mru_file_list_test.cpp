@@ -44,7 +44,7 @@ class TMRUFileListTest : public QObject {
   }
 
   void SixFilesLeaveFiveNewestFirst() {
-    TdfsMRUFileList list(*settings_);
+    TRecentFilesList list(*settings_);
     list.SetFileMenu(menu_.get());
     for (int i = 1; i <= 6; ++i) list.AddFile(QString("/d/f%1.nts").arg(i));
     QCOMPARE(list.Entries(),
@@ -52,7 +52,7 @@ class TMRUFileListTest : public QObject {
     QCOMPARE(Captions(*menu_),
              QStringList({"&Open Data...", "-", "E&xit", "-", "&1 /d/f6.nts", "&2 /d/f5.nts",
                           "&3 /d/f4.nts", "&4 /d/f3.nts", "&5 /d/f2.nts"}));
-    const QList<TMRUMenuItem*> items = list.MenuItems();
+    const QList<TRecentFileItem*> items = list.MenuItems();
     QCOMPARE(items.size(), 5);
     QCOMPARE(items[4]->EntryNumber(), 5u);
   }
@@ -65,7 +65,7 @@ class TMRUFileListTest : public QObject {
     if (QDir(dir_->path()).entryList(QDir::Files).filter(".nts").size() < 2) {
       QSKIP("this file system ignores letter case");
     }
-    TdfsMRUFileList list(*settings_);
+    TRecentFilesList list(*settings_);
     list.SetFileMenu(menu_.get());
     const QString upper = dir_->filePath("A.nts");
     const QString lower = dir_->filePath("a.nts");
@@ -73,19 +73,19 @@ class TMRUFileListTest : public QObject {
     list.AddFile(lower);
     list.AddFile(upper);
     QCOMPARE(list.Entries(), QStringList({upper, lower}));
-    QSignalSpy picked(&list, &TdfsMRUFileList::MRUItemClick);
+    QSignalSpy picked(&list, &TRecentFilesList::MRUItemClick);
     list.MenuItems()[1]->trigger();
     QCOMPARE(picked.takeFirst().at(0).toString(), lower);
 
     // The same holds for entries read back from the settings file.
     list.SaveEntries();
-    TdfsMRUFileList reread(*settings_);
+    TRecentFilesList reread(*settings_);
     QCOMPARE(reread.Entries(), QStringList({upper, lower}));
   }
 
   void ChangesAreAnnounced() {
-    TdfsMRUFileList list(*settings_);
-    QSignalSpy changed(&list, &TdfsMRUFileList::Changed);
+    TRecentFilesList list(*settings_);
+    QSignalSpy changed(&list, &TRecentFilesList::Changed);
     list.AddFile("/d/a.nts");
     list.AddFile("/d/a.nts");
     list.ClearAll();
@@ -94,12 +94,12 @@ class TMRUFileListTest : public QObject {
   }
 
   void PickReportsPathAndKeepsOrder() {
-    TdfsMRUFileList list(*settings_);
+    TRecentFilesList list(*settings_);
     list.SetFileMenu(menu_.get());
     list.AddFile("/d/a.nts");
     list.AddFile("/d/b.nts");
     list.AddFile("/d/c.nts");
-    QSignalSpy picked(&list, &TdfsMRUFileList::MRUItemClick);
+    QSignalSpy picked(&list, &TRecentFilesList::MRUItemClick);
     list.MenuItems()[2]->trigger();
     QCOMPARE(picked.count(), 1);
     QCOMPARE(picked.takeFirst().at(0).toString(), QString("/d/a.nts"));
@@ -107,7 +107,7 @@ class TMRUFileListTest : public QObject {
   }
 
   void EmptyListShowsNothing() {
-    TdfsMRUFileList list(*settings_);
+    TRecentFilesList list(*settings_);
     list.SetFileMenu(menu_.get());
     list.AddFile("/d/a.nts");
     list.ClearAll();
@@ -118,7 +118,7 @@ class TMRUFileListTest : public QObject {
   }
 
   void AmpersandInPathIsNoAccessKey() {
-    TdfsMRUFileList list(*settings_);
+    TRecentFilesList list(*settings_);
     list.SetFileMenu(menu_.get());
     list.AddFile("/R&D/x.nts");
     QCOMPARE(list.MenuItems()[0]->text(), QString("&1 /R&&D/x.nts"));
@@ -132,7 +132,7 @@ class TMRUFileListTest : public QObject {
         "X=/d/x\nF5=/d/five\nF6=/d/six\nF7=/d/seven\n");
     file.close();
     TSettingsFile settings(dir_->filePath("TALVEX.INI"));
-    TdfsMRUFileList list(settings);
+    TRecentFilesList list(settings);
     list.SetFileMenu(menu_.get());
     QCOMPARE(list.Entries(), QStringList({"/d/three", "/d/zero", "/d/two", "/d/x", "/d/five",
                                           "/d/six", "/d/seven"}));
@@ -144,7 +144,7 @@ class TMRUFileListTest : public QObject {
 
   void SaveWritesNumberedKeysAndSurvivesRestart() {
     {
-      TdfsMRUFileList list(*settings_);
+      TRecentFilesList list(*settings_);
       list.AddFile("/d/a.nts");
       list.AddFile("/d/b.nts");
       list.SaveEntries();
@@ -153,17 +153,17 @@ class TMRUFileListTest : public QObject {
     TSettingsFile reread(dir_->filePath("TALVEX.INI"));
     QCOMPARE(reread.Keys("FileHistory"), QStringList({"F0", "F1"}));
     QCOMPARE(reread.ReadString("FileHistory", "F0"), QString("/d/b.nts"));
-    TdfsMRUFileList list(reread);
+    TRecentFilesList list(reread);
     QCOMPARE(list.Entries(), QStringList({"/d/b.nts", "/d/a.nts"}));
     list.ClearAll();
     list.SaveEntries();
     QVERIFY(reread.Save());
     TSettingsFile restarted(dir_->filePath("TALVEX.INI"));
-    QCOMPARE(TdfsMRUFileList(restarted).Count(), 0);
+    QCOMPARE(TRecentFilesList(restarted).Count(), 0);
   }
 
   void ForgetsDestroyedMenu() {
-    TdfsMRUFileList list(*settings_);
+    TRecentFilesList list(*settings_);
     list.SetFileMenu(menu_.get());
     list.AddFile("/d/a.nts");
     menu_.reset();
@@ -201,7 +201,7 @@ class TMRUFileListTest : public QObject {
   }
 
   void MenuEntryIsShortenedToCaptionWidth() {
-    TdfsMRUFileList list(*settings_);
+    TRecentFilesList list(*settings_);
     list.SetFileMenu(menu_.get());
     const QString deep = "/home/somebody/projects/morphometrics/2024/field-season/specimens.nts";
     list.AddFile(deep);
@@ -209,7 +209,7 @@ class TMRUFileListTest : public QObject {
     QVERIFY(caption.startsWith("&1 /.../"));
     QVERIFY(caption.endsWith("/specimens.nts"));
     const QFontMetrics metrics(menu_->font());
-    QVERIFY(metrics.horizontalAdvance(caption.mid(3)) <= TdfsMRUFileList::MaxCaptionWidth);
+    QVERIFY(metrics.horizontalAdvance(caption.mid(3)) <= TRecentFilesList::MaxCaptionWidth);
     QCOMPARE(list.MenuItems()[0]->toolTip(), deep);
   }
 
