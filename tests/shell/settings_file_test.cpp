@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "export/atomic_file.h"
-#include "export/write_fault_seam.h"
+#include "tests/support/write_fault_seam.h"
 #include "shell/integer_text.h"
 
 namespace {
