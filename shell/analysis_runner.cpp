@@ -1,7 +1,7 @@
 // The analysis run off the user-interface thread.
 #include "shell/analysis_runner.h"
 
-#include "diagnostics/diagnostics_run.h"
+#include <utility>
 
 TAnalysisRunner::TAnalysisRunner(QObject* parent) : QObject(parent) {}
 
@@ -13,20 +13,18 @@ TAnalysisRunner::~TAnalysisRunner() {
   }
 }
 
-void TAnalysisRunner::Start(const talvex::TAnalysisState& state,
-                            const talvex::TAnalysisOptions& options,
-                            const talvex::TDiagnosticsOptions& diagnosticsOptions,
-                            unsigned threads) {
+void TAnalysisRunner::Start(talvex::TRunData data, const talvex::TRunOptions& options) {
   Q_ASSERT(thread_ == nullptr);
-  state_ = state;
   listing_.Clear();
+  outcome_.reset();
   failure_ = nullptr;
-  diagnostics_ = talvex::TDiagnostics();
   cancel_ = false;
-  thread_ = QThread::create([this, options, diagnosticsOptions, threads] {
+  auto input = std::make_shared<talvex::TRunData>(std::move(data));
+  thread_ = QThread::create([this, input, options] {
     try {
-      diagnostics_ =
-          talvex::RunWithDiagnostics(state_, options, listing_, diagnosticsOptions, this, threads);
+      talvex::TAnalysis analysis;
+      analysis.Compute(std::move(*input), options, {this, &listing_});
+      outcome_ = analysis.Outcome();
     } catch (...) {
       failure_ = std::current_exception();
     }

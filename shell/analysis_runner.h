@@ -1,7 +1,8 @@
 // TAnalysisRunner: one analysis run on a worker thread, so that the window
-// stays responsive during the jackknife. The run works on its own copy of the
-// program's state and listing; the main window takes them over when the run
-// has finished, the results only when it completed.
+// stays responsive during the jackknife. The run goes through the core's
+// entry point (talvex/talvex.h) on its own copy of the data; the main
+// window takes the outcome when the run has completed, and the listing as
+// far as it was written when it failed.
 #pragma once
 
 #include <QObject>
@@ -10,10 +11,9 @@
 #include <exception>
 #include <memory>
 
-#include "analysis/analysis_state.h"
 #include "analysis/report_listing.h"
 #include "analysis/run_observer.h"
-#include "diagnostics/diagnostics.h"
+#include "talvex/talvex.h"
 
 class TAnalysisRunner : public QObject, private talvex::TRunObserver {
   Q_OBJECT
@@ -22,19 +22,16 @@ class TAnalysisRunner : public QObject, private talvex::TRunObserver {
   /// Cancels a run still going and waits for its thread.
   ~TAnalysisRunner() override;
 
-  /// Starts a run on a copy of `state`. `threads` = 0 uses every core.
-  /// The jackknife's reduced samples are collected into diagnostics.
-  void Start(const talvex::TAnalysisState& state, const talvex::TAnalysisOptions& options,
-             const talvex::TDiagnosticsOptions& diagnosticsOptions, unsigned threads = 0);
+  /// Starts a run of `data` with `options`.
+  void Start(talvex::TRunData data, const talvex::TRunOptions& options);
   bool Running() const { return thread_ != nullptr; }
   /// Asks the run to stop at its next check; it then ends like a failed run.
   void Cancel() { cancel_ = true; }
 
-  /// After Finished: the state after the run (its results are new only when
-  /// Failure() is null), the listing as far as it was written, the failure.
-  talvex::TAnalysisState& State() { return state_; }
+  /// After Finished: the completed run's outcome (null when it failed), the
+  /// listing as far as it was written, and the failure.
+  const std::shared_ptr<const talvex::TRunOutcome>& Outcome() const { return outcome_; }
   talvex::TReportListing& Listing() { return listing_; }
-  talvex::TDiagnostics& Diagnostics() { return diagnostics_; }
   std::exception_ptr Failure() const { return failure_; }
 
  signals:
@@ -48,9 +45,8 @@ class TAnalysisRunner : public QObject, private talvex::TRunObserver {
   bool CancelRequested() override { return cancel_; }
   void ThreadFinished();
 
-  talvex::TAnalysisState state_;
+  std::shared_ptr<const talvex::TRunOutcome> outcome_;
   talvex::TReportListing listing_;
-  talvex::TDiagnostics diagnostics_;
   std::exception_ptr failure_;
   std::atomic<bool> cancel_ = false;
   QThread* thread_ = nullptr;

@@ -207,14 +207,11 @@ void TMainForm::CreateActions() {
       makeItem(tr("&Number..."), "FactorsNumberItem", &TMainForm::FactorsNumberItemClick);
   runAnalysisItem_ =
       makeItem(tr("&Principal Components"), "RunAnalysisItem", &TMainForm::RunAnalysisItemClick);
-  plotScoresItem_ =
-      makeItem(tr("Component &Scores"), "PlotScoresItem", &TMainForm::PlotScoresItemClick);
-  plotVectorsItem_ =
-      makeItem(tr("Vector &Coefficients"), "PlotVectorsItem", &TMainForm::PlotVectorsItemClick);
-  plotScreeItem_ = makeItem(tr("Scree &Plot"), "PlotScreeItem", &TMainForm::PlotScreeItemClick);
-  plotBiplotItem_ = makeItem(tr("&Biplot"), "PlotBiplotItem", &TMainForm::PlotBiplotItemClick);
-  plotInfluenceItem_ =
-      makeItem(tr("&Influence Plot"), "PlotInfluenceItem", &TMainForm::PlotInfluenceItemClick);
+  for (const TPlotKindEntry& plot : PlotKinds()) {
+    QAction* item = makeItem(PlotMenuText(plot.kind), plot.menuName, nullptr);
+    connect(item, &QAction::triggered, this, [this, kind = plot.kind] { PlotItemClick(kind); });
+    plotItems_[plot.kind] = item;
+  }
   helpContentsItem_ =
       makeItem(tr("&Contents"), "HelpContentsItem", &TMainForm::HelpContentsItemClick);
   helpContentsItem_->setShortcut(QKeySequence(Qt::Key_F1));
@@ -279,12 +276,10 @@ void TMainForm::CreateMenus() {
   // Alt+D belongs to the Data... button.
   QMenu* display = menuBar()->addMenu(tr("D&isplay"));
   display->setObjectName(QStringLiteral("DisplayMenu"));
-  display->addAction(plotScoresItem_);
-  display->addAction(plotVectorsItem_);
-  display->addAction(plotScreeItem_);
-  display->addSeparator();
-  display->addAction(plotBiplotItem_);
-  display->addAction(plotInfluenceItem_);
+  for (const TPlotKindEntry& plot : PlotKinds()) {
+    if (plot.separatorBefore) display->addSeparator();
+    display->addAction(plotItems_.at(plot.kind));
+  }
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->setObjectName(QStringLiteral("HelpMenu"));
@@ -365,14 +360,14 @@ void TMainForm::CreateControls() {
   displayFrame_ = MakeGroup(client, QStringLiteral("DisplayFrame"), tr("Display"));
   scoresBtn_ = MakeButton(displayFrame_, QStringLiteral("ScoresBtn"), tr("&Scores"),
                           tr("Plot PCA scores"), ButtonSize);
-  BindButton(scoresBtn_, plotScoresItem_);
+  BindButton(scoresBtn_, plotItems_.at(TPlotKind::Scores));
   vectorsBtn_ = MakeButton(displayFrame_, QStringLiteral("VectorsBtn"), tr("&Vectors"),
                            tr("Plot vector coefficients"), ButtonSize);
-  BindButton(vectorsBtn_, plotVectorsItem_);
+  BindButton(vectorsBtn_, plotItems_.at(TPlotKind::Vectors));
   // Alt+P belongs to the PCA button.
   screeBtn_ = MakeButton(displayFrame_, QStringLiteral("ScreeBtn"), tr("Sc&ree Plot"),
                          tr("Plot eigenvalues"), ButtonSize);
-  BindButton(screeBtn_, plotScreeItem_);
+  BindButton(screeBtn_, plotItems_.at(TPlotKind::Scree));
   {
     auto* grid = GroupGrid(displayFrame_, {11, 0, 10, 9});
     grid->setHorizontalSpacing(10);
@@ -447,10 +442,17 @@ void TMainForm::WriteSettings() {
 
 bool TMainForm::Running() const { return runner_->Running(); }
 
+const talvex::TReportListing& TMainForm::Listing() const {
+  return outcome_ && listingFailure_.isEmpty() ? outcome_->Listing() : failedListing_;
+}
+
+QString TMainForm::DataFileName() const { return QFile::decodeName(state_.DataFileName().c_str()); }
+
 void TMainForm::UpdateCommandStates() {
   const bool running = runner_->Running();
   const bool dataLoaded = state_.DataLoaded();
-  const bool results = dataLoaded && state_.ResultsReady();
+  const bool results = dataLoaded && outcome_ != nullptr;
+  const bool diagnostics = results && outcome_->Diagnostics().available;
 
   // While a run goes on, nothing may load, run, change the data or close.
   // The buttons follow their menu items.
@@ -460,7 +462,7 @@ void TMainForm::UpdateCommandStates() {
 
   fileViewItem_->setEnabled(results);
   editCopyCommandLineItem_->setEnabled(results);
-  fileDiagnosticsItem_->setEnabled(results && diagnostics_.available);
+  fileDiagnosticsItem_->setEnabled(diagnostics);
   fileSaveMenu_->menuAction()->setEnabled(results);
   optionsClearFilesListItem_->setEnabled(recentFiles_->Count() >= 1);
   fileSaveDataItem_->setEnabled(dataLoaded);
@@ -470,10 +472,8 @@ void TMainForm::UpdateCommandStates() {
   }
   options_->OptionsJackknifeItem->setEnabled(dataLoaded);
   runAnalysisItem_->setEnabled(dataLoaded && !running);
-  for (QAction* item : {plotScoresItem_, plotVectorsItem_, plotScreeItem_, plotBiplotItem_}) {
-    item->setEnabled(results);
-  }
-  plotInfluenceItem_->setEnabled(results && diagnostics_.available);
+  for (const auto& [kind, item] : plotItems_)
+    item->setEnabled(results && PlotAvailable(kind, diagnostics));
 }
 
 // ---- The general error report and the window's own messages ----
@@ -560,7 +560,7 @@ bool TMainForm::LoadWithMessages(const QString& source, const std::function<void
     ShowFailure(failure);
     return false;
   }
-  dataHasOwnGroups_ = !state_.Data().groups.empty();
+  outcome_.reset();
   ApplyGroupsFromLabels();
   return true;
 }
@@ -572,7 +572,7 @@ void TMainForm::LoadSucceeded(const QString& path, bool fromFile) {
   lblName_->SetFullText(name);
   lblName_->setToolTip(fromFile ? QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())
                                 : path);
-  dataFileName_ = path;
+  failedListing_.Clear();
   listingFailure_.clear();
   if (fromFile) openDialogFile_ = path;
   ShowStatus();
@@ -584,7 +584,7 @@ void TMainForm::LoadSucceeded(const QString& path, bool fromFile) {
 QString TMainForm::DataFolder() const {
   if (!state_.DataLoaded() || state_.Source().kind == talvex::TSourceKind::PastedData)
     return QString();
-  return QFileInfo(dataFileName_).absolutePath();
+  return QFileInfo(DataFileName()).absolutePath();
 }
 
 void TMainForm::SetStatusText(const QString& text) {
@@ -608,7 +608,7 @@ void TMainForm::ShowStatus() {
     transformation = tr("natural logarithms");
   const QString data = state_.Source().kind == talvex::TSourceKind::PastedData
                            ? tr("Pasted data")
-                           : QFileInfo(dataFileName_).fileName();
+                           : QFileInfo(DataFileName()).fileName();
   const unsigned factors = unsigned(state_.FactorCount());
   SetStatusText(tr("%1: %2, %3, %4 %5%6")
                     .arg(data, method, transformation)
@@ -618,10 +618,10 @@ void TMainForm::ShowStatus() {
 }
 
 void TMainForm::EditCopyCommandLineItemClick() {
-  if (!state_.ResultsReady()) return;
+  if (!outcome_) return;
   Guarded([this] {
     QGuiApplication::clipboard()->setText(
-        QString::fromStdString(talvex::CommandLine(state_.Record())));
+        QString::fromStdString(talvex::CommandLine(outcome_->Record())));
     statusBar()->showMessage(tr("Command line copied to the clipboard"), 4000);
   });
 }
@@ -743,7 +743,7 @@ void TMainForm::FileSaveDataItemClick() {
     request.title = tr("Save Data As");
     request.filters = QStringList{tr("Data files (*.nts)")};
     request.defaultSuffix = QStringLiteral("nts");
-    request.initialFile = QFileInfo(dataFileName_).completeBaseName() + QStringLiteral(".nts");
+    request.initialFile = QFileInfo(DataFileName()).completeBaseName() + QStringLiteral(".nts");
     request.save = true;
     request.directory = DataFolder();
     const std::optional<QString> chosen = interaction_.ChooseFile(request);
@@ -764,7 +764,8 @@ void TMainForm::OptionsGroupsItemClick() {
 
 void TMainForm::ApplyGroupsFromLabels() {
   // Groups that the data brought stay; otherwise the labels give them on request.
-  if (!state_.DataLoaded() || dataHasOwnGroups_) return;
+  const bool ownGroups = !state_.Data().groups.empty() && !state_.Source().groupsFromLabels;
+  if (!state_.DataLoaded() || ownGroups) return;
   const bool fromLabels = optionsGroupsItem_->isChecked();
   state_.SetGroups(fromLabels ? talvex::GroupsFromLabels(state_.Data().objectLabels)
                               : std::vector<std::string>(),
@@ -809,11 +810,17 @@ void TMainForm::RunAnalysisItemClick() {
     runProgress_->show();
     cancelBtn_->show();
     cancelBtn_->setEnabled(true);
-    runOptions_ = options_->Options();
-    talvex::TDiagnosticsOptions diagnosticsOptions;
-    diagnosticsOptions.matchAxes = optionsMatchAxesItem_->isChecked();
+    talvex::TRunData data;
+    data.matrix = state_.Data();
+    data.path = state_.DataFileName();
+    data.source = state_.Source();
+    talvex::TRunOptions options;
+    options.analysis = options_->Options();
+    options.factorCount = state_.FactorCount();
+    options.diagnostics.matchAxes = optionsMatchAxesItem_->isChecked();
+    options.threads = runThreads_;
     lblWarnings_->hide();
-    runner_->Start(state_, runOptions_, diagnosticsOptions, runThreads_);
+    runner_->Start(std::move(data), options);
     UpdateCommandStates();
     cancelBtn_->setFocus();
   });
@@ -844,21 +851,20 @@ void TMainForm::RunEnded() {
   std::optional<TFailureReport> told;
   if (failure) told = DescribeFailure(failure);
   if (!failure) {
-    listing_ = std::move(runner_->Listing());
+    outcome_ = runner_->Outcome();
+    failedListing_.Clear();
     listingFailure_.clear();
-    state_ = std::move(runner_->State());
-    diagnostics_ = std::move(runner_->Diagnostics());
-    Guarded([this] { reportViewer_.RunCompleted(state_, listing_, diagnostics_); });
+    Guarded([this] { reportViewer_.RunCompleted(outcome_); });
   } else if (told->cancelled) {
-    if (state_.ResultsReady())
+    if (outcome_)
       told->message = tr("Analysis cancelled; the results of the previous run are kept");
   } else {
-    listing_ = std::move(runner_->Listing());
+    failedListing_ = std::move(runner_->Listing());
     listingFailure_ =
         tr("This listing is of a run that failed (%1) and stops where it failed. The plots, "
            "the diagnostics and the exports still show the previous run.")
             .arg(told->message);
-    Guarded([this] { reportViewer_.RunFailed(listing_, listingFailure_); });
+    Guarded([this] { reportViewer_.RunFailed(failedListing_, listingFailure_); });
   }
   ShowStatus();
   ShowWarningLine();
@@ -881,10 +887,10 @@ void TMainForm::RunEnded() {
 void TMainForm::ShowWarningLine() {
   // The diagnostics' warnings of the results shown, in a line that points to
   // the diagnostics; the whole text in its tool tip.
-  const std::vector<std::string>& warnings = diagnostics_.warnings;
-  const bool shown = state_.ResultsReady() && !warnings.empty();
+  const bool shown = outcome_ && !outcome_->Diagnostics().warnings.empty();
   lblWarnings_->setVisible(shown);
   if (!shown) return;
+  const std::vector<std::string>& warnings = outcome_->Diagnostics().warnings;
   QStringList lines;
   for (const std::string& warning : warnings) lines.append(QString::fromStdString(warning));
   lblWarnings_->setText(warnings.size() == 1
@@ -894,7 +900,8 @@ void TMainForm::ShowWarningLine() {
 }
 
 void TMainForm::ShowRunWarnings() {
-  const std::vector<std::string> warnings = talvex::TransformWarnings(state_.Data(), runOptions_);
+  const std::vector<std::string> warnings =
+      talvex::TransformWarnings(outcome_->Data(), outcome_->Record().options);
   if (warnings.empty()) return;
   QStringList lines;
   for (const std::string& warning : warnings) lines.append(QString::fromStdString(warning));
@@ -906,63 +913,43 @@ void TMainForm::ShowRunWarnings() {
 // ---- Results ----
 
 void TMainForm::FileViewItemClick() {
-  if (!state_.ResultsReady()) return;
-  Guarded([this] { reportViewer_.ShowListing(listing_, listingFailure_); });
+  if (!outcome_) return;
+  Guarded([this] { reportViewer_.ShowListing(Listing(), listingFailure_); });
 }
 
 void TMainForm::FileDiagnosticsItemClick() {
-  if (!state_.ResultsReady() || !diagnostics_.available) return;
+  if (!outcome_ || !outcome_->Diagnostics().available) return;
   Guarded([this] {
     reportViewer_.ShowDiagnostics(
-        talvex::DiagnosticsReport(diagnostics_, state_.Data(), &state_.Record()));
+        talvex::DiagnosticsReport(outcome_->Diagnostics(), outcome_->Data(), &outcome_->Record()));
   });
 }
 
 void TMainForm::SaveAllResultsItemClick() {
-  if (!state_.ResultsReady()) return;
+  if (!outcome_) return;
   Guarded([this] {
     TFileDialogRequest request;
     request.title = tr("Save All Results");
     request.filters =
         QStringList{tr("Excel Workbook, one sheet per table (*.xlsx)"), tr("JSON (*.json)")};
     request.defaultSuffix = QStringLiteral("xlsx");
-    request.initialFile = QFileInfo(dataFileName_).completeBaseName() + tr("-results.xlsx");
+    request.initialFile = QFileInfo(DataFileName()).completeBaseName() + tr("-results.xlsx");
     request.save = true;
     request.directory = DataFolder();
     const std::optional<QString> chosen = interaction_.ChooseFile(request);
     if (!chosen) return;
     TBusyCursor busy;
-    talvex::WriteAllResults(NativePath(*chosen), state_, diagnostics_);
+    talvex::WriteAllResults(NativePath(*chosen), outcome_->State(), outcome_->Diagnostics());
   });
 }
 
-void TMainForm::PlotScoresItemClick() {
-  if (!state_.ResultsReady()) return;
-  Guarded([this] { reportViewer_.ShowScoresPlot(state_); });
-}
-
-void TMainForm::PlotVectorsItemClick() {
-  if (!state_.ResultsReady()) return;
-  Guarded([this] { reportViewer_.ShowVectorsPlot(state_); });
-}
-
-void TMainForm::PlotScreeItemClick() {
-  if (!state_.ResultsReady()) return;
-  Guarded([this] { reportViewer_.ShowScreePlot(state_); });
-}
-
-void TMainForm::PlotBiplotItemClick() {
-  if (!state_.ResultsReady()) return;
-  Guarded([this] { reportViewer_.ShowBiplot(state_); });
-}
-
-void TMainForm::PlotInfluenceItemClick() {
-  if (!state_.ResultsReady() || !diagnostics_.available) return;
-  Guarded([this] { reportViewer_.ShowInfluencePlot(state_); });
+void TMainForm::PlotItemClick(TPlotKind kind) {
+  if (!outcome_ || !PlotAvailable(kind, outcome_->Diagnostics().available)) return;
+  Guarded([this, kind] { reportViewer_.ShowPlot(kind, outcome_, state_.FactorCount()); });
 }
 
 void TMainForm::ExportResults(bool scores) {
-  if (!state_.ResultsReady()) return;
+  if (!outcome_) return;
   Guarded([this, scores] {
     TFileDialogRequest request;
     request.title = tr("Save As");
@@ -981,8 +968,8 @@ void TMainForm::ExportResults(bool scores) {
     if (!chosen) return;
     saveFileName_ = *chosen;
     TBusyCursor busy;
-    const talvex::TDataMatrix& data = state_.Data();
-    const talvex::TAnalysisResults& results = state_.Results();
+    const talvex::TDataMatrix& data = outcome_->Data();
+    const talvex::TAnalysisResults& results = outcome_->Results();
     if (filter == labelledFilter) {
       // The rows say which object or variable they are, and the scores their group.
       if (scores) {

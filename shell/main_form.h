@@ -8,12 +8,14 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "analysis/analysis_state.h"
 #include "analysis/report_listing.h"
-#include "diagnostics/diagnostics.h"
+#include "drawing/plot_kinds.h"
 #include "shell/import_memory.h"
+#include "talvex/talvex.h"
 
 class QAction;
 class QGroupBox;
@@ -52,13 +54,18 @@ class TMainForm : public QMainWindow {
   void UpdateCommandStates();
 
   bool DataLoaded() const { return state_.DataLoaded(); }
-  bool ResultsReady() const { return state_.ResultsReady(); }
+  bool ResultsReady() const { return outcome_ != nullptr; }
   bool Running() const;
+  /// The loaded data, and the number of components the plots and exports show.
   const talvex::TAnalysisState& State() const { return state_; }
-  const talvex::TReportListing& Listing() const { return listing_; }
+  /// The last completed run; null before it, and after a load.
+  const std::shared_ptr<const talvex::TRunOutcome>& Outcome() const { return outcome_; }
+  /// The listing the report shows: the last completed run's, or the lines
+  /// of the run that failed after it.
+  const talvex::TReportListing& Listing() const;
   /// Not empty while the listing is of a run that failed.
   const QString& ListingFailure() const { return listingFailure_; }
-  const QString& DataFileName() const { return dataFileName_; }
+  QString DataFileName() const;
   TRecentFilesList& RecentFiles() const { return *recentFiles_; }
   TOptionMarks& OptionMarks() const { return *options_; }
   THelpWindow* HelpWindow() const { return helpWindow_; }
@@ -98,11 +105,7 @@ class TMainForm : public QMainWindow {
   void OptionsClearFilesListItemClick();
   void FactorsNumberItemClick();
   void RunAnalysisItemClick();
-  void PlotScoresItemClick();
-  void PlotVectorsItemClick();
-  void PlotScreeItemClick();
-  void PlotBiplotItemClick();
-  void PlotInfluenceItemClick();
+  void PlotItemClick(TPlotKind kind);
   void HelpContentsItemClick();
   void HelpSearchItemClick();
   void HelpAboutItemClick();
@@ -162,18 +165,15 @@ class TMainForm : public QMainWindow {
   TReportViewer& reportViewer_;
   TUserInteraction& interaction_;
 
-  talvex::TAnalysisState state_;
-  talvex::TReportListing listing_;
-  talvex::TDiagnostics diagnostics_;  // of the results shown
-  QString dataFileName_;
-  QString openDialogFile_;  // the Open dialog's own current file name
+  talvex::TAnalysisState state_;  // the loaded data; its results are never used
+  std::shared_ptr<const talvex::TRunOutcome> outcome_;
+  talvex::TReportListing failedListing_;  // the lines of the run that failed
+  QString openDialogFile_;                // the Open dialog's own current file name
   TImportMemory importMemory_;
-  bool dataHasOwnGroups_ = false;  // the loaded table had a group column
   QString saveFileName_;
   // Not empty while the listing is of a run that failed: what the report window says of it.
   QString listingFailure_;
   unsigned runThreads_ = 0;
-  talvex::TAnalysisOptions runOptions_;  // the options of the run in progress or last run
   bool closePending_ = false;
   bool shutDown_ = false;
 
@@ -207,11 +207,7 @@ class TMainForm : public QMainWindow {
   QAction* optionsClearFilesListItem_ = nullptr;
   QAction* factorsNumberItem_ = nullptr;
   QAction* runAnalysisItem_ = nullptr;
-  QAction* plotScoresItem_ = nullptr;
-  QAction* plotVectorsItem_ = nullptr;
-  QAction* plotScreeItem_ = nullptr;
-  QAction* plotBiplotItem_ = nullptr;
-  QAction* plotInfluenceItem_ = nullptr;
+  std::map<TPlotKind, QAction*> plotItems_;  // the Display menu, one item per kind
   QAction* helpContentsItem_ = nullptr;
   QAction* helpSearchItem_ = nullptr;
   QAction* helpAboutItem_ = nullptr;

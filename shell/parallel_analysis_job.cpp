@@ -3,12 +3,12 @@
 
 #include "analysis/analysed_data.h"
 
-talvex::TParallelAnalysisInput SnapshotAnalysisInput(const TPlotSnapshot& snapshot) {
-  const talvex::TAnalysisOptions& options = snapshot.Options();
+talvex::TParallelAnalysisInput PlotRunAnalysisInput(const TPlotRun& run) {
+  const talvex::TAnalysisOptions& options = run.Options();
   talvex::TParallelAnalysisInput input;
-  input.data = talvex::AnalysedData(snapshot.data, options.transformation);
-  input.objectCount = snapshot.data.objectCount;
-  input.variableCount = snapshot.data.variableCount;
+  input.data = talvex::AnalysedData(run.Data(), options.transformation);
+  input.objectCount = run.Data().objectCount;
+  input.variableCount = run.Data().variableCount;
   input.method = options.method;
   return input;
 }
@@ -22,14 +22,14 @@ TParallelAnalysisJob::~TParallelAnalysisJob() {
   delete thread_;
 }
 
-void TParallelAnalysisJob::Start(const TPlotSnapshot& snapshot) {
+void TParallelAnalysisJob::Start(const TPlotRun& run) {
   if (thread_) return;
   cancel_ = false;
   done_ = 0;
   result_.reset();
   failure_ = nullptr;
   // The input is made here, where a failure reaches the caller at once.
-  auto input = std::make_shared<talvex::TParallelAnalysisInput>(SnapshotAnalysisInput(snapshot));
+  auto input = std::make_shared<talvex::TParallelAnalysisInput>(PlotRunAnalysisInput(run));
   thread_ = QThread::create([this, input] {
     try {
       talvex::TParallelAnalysisSettings settings;

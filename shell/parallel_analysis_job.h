@@ -13,7 +13,7 @@
 
 #include "analysis/parallel_analysis.h"
 #include "analysis/run_observer.h"
-#include "drawing/plot_snapshot.h"
+#include "drawing/plot_run.h"
 
 class TParallelAnalysisJob : public QObject, private talvex::TRunObserver {
   Q_OBJECT
@@ -26,8 +26,8 @@ class TParallelAnalysisJob : public QObject, private talvex::TRunObserver {
   /// Cancels a job still going and waits for its thread.
   ~TParallelAnalysisJob() override;
 
-  /// Starts on the data of `snapshot`, as its run analysed them.
-  void Start(const TPlotSnapshot& snapshot);
+  /// Starts on the data of `run`, as its run analysed them.
+  void Start(const TPlotRun& run);
   bool Running() const { return thread_ != nullptr; }
   void Cancel() { cancel_ = true; }
   /// Iterations done so far (any thread may ask).
@@ -53,5 +53,5 @@ class TParallelAnalysisJob : public QObject, private talvex::TRunObserver {
   QThread* thread_ = nullptr;
 };
 
-/// The data of `snapshot` as its run analysed them, for the parallel analysis.
-talvex::TParallelAnalysisInput SnapshotAnalysisInput(const TPlotSnapshot& snapshot);
+/// The data of `run` as its run analysed them, for the parallel analysis.
+talvex::TParallelAnalysisInput PlotRunAnalysisInput(const TPlotRun& run);

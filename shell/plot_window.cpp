@@ -40,29 +40,10 @@ const QString PlotsSection = QStringLiteral("Plots");
 // The plots' first size at 1x scale: room for 20,000 points and a legend.
 constexpr QSize DefaultSize(800, 600);
 
-QString KindKey(TPlotKind kind) {
-  switch (kind) {
-    case TPlotKind::Scores:
-      return QStringLiteral("Scores");
-    case TPlotKind::Vectors:
-      return QStringLiteral("Vectors");
-    case TPlotKind::Scree:
-      return QStringLiteral("Scree");
-    case TPlotKind::Biplot:
-      return QStringLiteral("Biplot");
-    case TPlotKind::Influence:
-      return QStringLiteral("Influence");
-  }
-  return QString();
-}
+// Whether the window of `kind` offers the choices `offer`.
+bool Offers(TPlotKind kind, TPlotOffer offer) { return (PlotKindEntry(kind).offers & offer) != 0; }
 
-bool Scatter(TPlotKind kind) {
-  return kind == TPlotKind::Scores || kind == TPlotKind::Vectors || kind == TPlotKind::Biplot;
-}
-
-bool Labelled(TPlotKind kind) { return kind != TPlotKind::Scree; }
-
-bool Grouped(TPlotKind kind) { return kind == TPlotKind::Scores || kind == TPlotKind::Biplot; }
+QString KindKey(TPlotKind kind) { return QString::fromLatin1(PlotKindEntry(kind).name); }
 
 QAction* Checkable(const QString& text, QObject* parent, bool checked = false) {
   auto* action = new QAction(text, parent);
@@ -160,27 +141,27 @@ void TPlotWindow::CreateMenus() {
   QMenu* editMenu = menuBar()->addMenu(tr("&Edit"));
   editMenu->addAction(copyItem_);
   optionsMenu_ = menuBar()->addMenu(tr("&Options"));
-  if (Labelled(kind_)) {
+  if (Offers(kind_, OffersLabels)) {
     optionsMenu_->addAction(labelPointsItem_);
     optionsMenu_->addAction(labelNamesItem_);
   }
-  if (Grouped(kind_)) {
+  if (Offers(kind_, OffersGroups)) {
     optionsMenu_->addSeparator();
     regionMenu_ = optionsMenu_->addMenu(tr("Group &Regions"));
     regionMenu_->addActions(regionGroup_->actions());
     optionsMenu_->addAction(hullsItem_);
   }
-  if (kind_ == TPlotKind::Vectors || kind_ == TPlotKind::Scree) {
+  if (Offers(kind_, OffersErrorBars)) {
     optionsMenu_->addSeparator();
     optionsMenu_->addAction(errorBarsItem_);
   }
-  if (kind_ == TPlotKind::Scree) {
+  if (Offers(kind_, OffersScreeLines)) {
     optionsMenu_->addAction(referenceLinesItem_);
     optionsMenu_->addAction(parallelAnalysisItem_);
     optionsMenu_->addAction(percentBarsItem_);
     optionsMenu_->addAction(allEigenvaluesItem_);
   }
-  if (kind_ == TPlotKind::Biplot) optionsMenu_->addAction(correlationCircleItem_);
+  if (Offers(kind_, OffersCircle)) optionsMenu_->addAction(correlationCircleItem_);
   // Ctrl+L works wherever the window has focus, also while its menu is shut.
   addAction(labelPointsItem_);
 
@@ -215,7 +196,7 @@ void TPlotWindow::CreateLayout() {
   axes->addStretch();
   connect(spinX_, &QSpinBox::valueChanged, this, [this] { AxisChanged(true); });
   connect(spinY_, &QSpinBox::valueChanged, this, [this] { AxisChanged(false); });
-  axesPanel_->setVisible(Scatter(kind_));
+  axesPanel_->setVisible(Offers(kind_, OffersAxes));
 
   canvas_ = new TFigureCanvas(central);
   connect(resetViewItem_, &QAction::triggered, canvas_, &TFigureCanvas::ResetView);
@@ -328,32 +309,31 @@ TPlotChoices TPlotWindow::Choices() const {
 }
 
 void TPlotWindow::UpdateItems() {
-  const bool jackknife = snapshot_ && snapshot_->Jackknife();
+  const bool jackknife = run_ && run_->Jackknife();
   errorBarsItem_->setEnabled(jackknife);
-  const bool grouped = snapshot_ && !snapshot_->data.groups.empty();
+  const bool grouped = run_ && !run_->Data().groups.empty();
   if (regionMenu_) regionMenu_->setEnabled(grouped);
   hullsItem_->setEnabled(grouped);
-  correlationCircleItem_->setEnabled(snapshot_ && CorrelationCircleAvailable(*snapshot_));
-  parallelAnalysisItem_->setEnabled(snapshot_ && !percentBarsItem_->isChecked());
-  const bool printable = snapshot_ != nullptr;
+  correlationCircleItem_->setEnabled(run_ && CorrelationCircleAvailable(*run_));
+  parallelAnalysisItem_->setEnabled(run_ && !percentBarsItem_->isChecked());
+  const bool printable = run_ != nullptr;
   for (QAction* action : {saveAsItem_, printItem_, copyItem_}) action->setEnabled(printable);
 }
 
-void TPlotWindow::ShowSnapshot(std::shared_ptr<TPlotSnapshot> snapshot) {
-  const bool first = snapshot_ == nullptr;
+void TPlotWindow::ShowRun(std::shared_ptr<TPlotRun> run) {
+  const bool first = run_ == nullptr;
   // Titles the user wrote belong to the data and the numbers they were
   // written for: other data, or a run whose plot titles read otherwise,
   // brings back the plot's own.
-  const bool otherData =
-      !first && (snapshot->data.title != snapshot_->data.title ||
-                 snapshot->data.objectCount != snapshot_->data.objectCount ||
-                 snapshot->data.variableCount != snapshot_->data.variableCount ||
-                 snapshot->data.objectLabels != snapshot_->data.objectLabels ||
-                 snapshot->data.variableLabels != snapshot_->data.variableLabels);
+  const bool otherData = !first && (run->Data().title != run_->Data().title ||
+                                    run->Data().objectCount != run_->Data().objectCount ||
+                                    run->Data().variableCount != run_->Data().variableCount ||
+                                    run->Data().objectLabels != run_->Data().objectLabels ||
+                                    run->Data().variableLabels != run_->Data().variableLabels);
   const TFigureScene& before = canvas_->Scene();
   const QStringList ownTitles{before.title, before.xTitle, before.yTitle, before.note};
-  snapshot_ = std::move(snapshot);
-  const int top = int(snapshot_->OfferedComponents());
+  run_ = std::move(run);
+  const int top = int(run_->OfferedComponents());
   {
     const QSignalBlocker blockX(spinX_);
     const QSignalBlocker blockY(spinY_);
@@ -397,10 +377,10 @@ void TPlotWindow::AxisChanged(bool horizontal) {
 }
 
 void TPlotWindow::Redraw(bool keepView) {
-  if (!snapshot_) return;
+  if (!run_) return;
   Guarded([&] {
     UpdateItems();
-    canvas_->SetScene(BuildScene(kind_, *snapshot_, Choices()), keepView);
+    canvas_->SetScene(BuildScene(kind_, *run_, Choices()), keepView);
     // The title fields offer the plot's own texts until the user edits them.
     if (!titleEdit_->isModified()) titleEdit_->setText(canvas_->Scene().title);
     if (!xTitleEdit_->isModified()) xTitleEdit_->setText(canvas_->Scene().xTitle);
@@ -456,8 +436,8 @@ void TPlotWindow::PrinterSetupItemClick() {
 }
 
 void TPlotWindow::ParallelAnalysisItemClick() {
-  if (!snapshot_ || (job_ && job_->Running())) return;
-  if (snapshot_->results.tables.parallelAnalysis) {
+  if (!run_ || (job_ && job_->Running())) return;
+  if (run_->ParallelAnalysis()) {
     // Already made for this run: only make sure it shows.
     referenceLinesItem_->setChecked(true);
     return;
@@ -480,8 +460,8 @@ void TPlotWindow::ParallelAnalysisItemClick() {
     connect(timer, &QTimer::timeout, progress,
             [this, progress] { progress->setValue(int(job_->Done())); });
     connect(progress, &QProgressDialog::canceled, job_, &TParallelAnalysisJob::Cancel);
-    job_->Start(*snapshot_);
-    jobSnapshot_ = snapshot_;
+    job_->Start(*run_);
+    jobRun_ = run_;
     timer->start(100);
   });
 }
@@ -501,8 +481,8 @@ void TPlotWindow::ParallelAnalysisEnded() {
   }
   // The lines belong to the run they were made for, also when a newer run
   // has been shown meanwhile.
-  jobSnapshot_->results.tables.parallelAnalysis = job_->Result();
-  jobSnapshot_.reset();
+  jobRun_->SetParallelAnalysis(job_->Result());
+  jobRun_.reset();
   referenceLinesItem_->setChecked(true);
   Redraw(true);
 }

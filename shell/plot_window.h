@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "drawing/plot_builders.h"
-#include "drawing/plot_snapshot.h"
+#include "drawing/plot_run.h"
 
 class QAction;
 class QActionGroup;
@@ -40,11 +40,11 @@ class TPlotWindow : public QMainWindow {
   ~TPlotWindow() override;
 
   TPlotKind Kind() const noexcept { return kind_; }
-  /// Draws the plot of `snapshot`: the first time as the plot starts, later
+  /// Draws the plot of `run`: the first time as the plot starts, later
   /// (a new run) with the window's choices kept and the components limited
   /// to those the run offers.
-  void ShowSnapshot(std::shared_ptr<TPlotSnapshot> snapshot);
-  const TPlotSnapshot* Snapshot() const noexcept { return snapshot_.get(); }
+  void ShowRun(std::shared_ptr<TPlotRun> run);
+  const TPlotRun* ShownRun() const noexcept { return run_.get(); }
   /// Writes the window's place and choices into the settings.
   void SaveSettings();
 
@@ -91,7 +91,7 @@ class TPlotWindow : public QMainWindow {
   void CreateLayout();
   void ReadSettings();
   void UpdateItems();
-  /// Rebuilds the scene from the snapshot and the choices; `keepView` keeps
+  /// Rebuilds the scene from the run and the choices; `keepView` keeps
   /// the zoom and pan (only marks changed).
   void Redraw(bool keepView);
   /// A spinner moved: the other one gives way so that X and Y never show
@@ -114,10 +114,10 @@ class TPlotWindow : public QMainWindow {
   TSettingsFile& settings_;
   TReportInteraction& interaction_;
   TFigureInteraction& figureInteraction_;
-  std::shared_ptr<TPlotSnapshot> snapshot_;
+  std::shared_ptr<TPlotRun> run_;
   QPrinter printer_;
-  TParallelAnalysisJob* job_ = nullptr;         // made on first use
-  std::shared_ptr<TPlotSnapshot> jobSnapshot_;  // the run the job works for
+  TParallelAnalysisJob* job_ = nullptr;  // made on first use
+  std::shared_ptr<TPlotRun> jobRun_;     // the run the job works for
   QPointer<QProgressDialog> progress_;
   int lastX_ = 1;
   int lastY_ = 2;

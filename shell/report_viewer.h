@@ -4,10 +4,11 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
-#include "analysis/analysis_state.h"
 #include "analysis/report_listing.h"
-#include "diagnostics/diagnostics.h"
+#include "drawing/plot_kinds.h"
+#include "talvex/talvex.h"
 
 class TReportViewer {
  public:
@@ -19,19 +20,14 @@ class TReportViewer {
   /// File > View Diagnostics...: the diagnostics report of the last run, in
   /// a text window of its own.
   virtual void ShowDiagnostics(const talvex::TReportListing& report) = 0;
-  /// Display > Component Scores / Vector Coefficients / Scree Plot / Biplot /
-  /// Influence Plot: each plot of the last completed run in its own window.
-  /// The state's results and factor count are read, never changed.
-  virtual void ShowScoresPlot(const talvex::TAnalysisState& state) = 0;
-  virtual void ShowVectorsPlot(const talvex::TAnalysisState& state) = 0;
-  virtual void ShowScreePlot(const talvex::TAnalysisState& state) = 0;
-  virtual void ShowBiplot(const talvex::TAnalysisState& state) = 0;
-  virtual void ShowInfluencePlot(const talvex::TAnalysisState& state) = 0;
+  /// Display > (a plot kind): the plot `kind` of the completed run
+  /// `outcome` in its own window, showing `factorCount` components (the
+  /// count asked for now, which may differ from the run's).
+  virtual void ShowPlot(TPlotKind kind, const std::shared_ptr<const talvex::TRunOutcome>& outcome,
+                        talvex::TSize factorCount) = 0;
   /// A run completed: the windows that are open show its listing, report
   /// and plots from now on.
-  virtual void RunCompleted(const talvex::TAnalysisState& state,
-                            const talvex::TReportListing& listing,
-                            const talvex::TDiagnostics& diagnostics) = 0;
+  virtual void RunCompleted(const std::shared_ptr<const talvex::TRunOutcome>& outcome) = 0;
   /// A run failed: an open listing window shows what it wrote, with
   /// `failure` beside it; the plots and the diagnostics stay as they were.
   virtual void RunFailed(const talvex::TReportListing& listing, const QString& failure) = 0;

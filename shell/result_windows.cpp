@@ -48,75 +48,56 @@ void TResultWindows::ShowDiagnostics(const talvex::TReportListing& report) {
   window.Present();
 }
 
-void TResultWindows::ShowScoresPlot(const talvex::TAnalysisState& state) {
-  ShowPlot(TPlotKind::Scores, state);
-}
-void TResultWindows::ShowVectorsPlot(const talvex::TAnalysisState& state) {
-  ShowPlot(TPlotKind::Vectors, state);
-}
-void TResultWindows::ShowScreePlot(const talvex::TAnalysisState& state) {
-  ShowPlot(TPlotKind::Scree, state);
-}
-void TResultWindows::ShowBiplot(const talvex::TAnalysisState& state) {
-  ShowPlot(TPlotKind::Biplot, state);
-}
-void TResultWindows::ShowInfluencePlot(const talvex::TAnalysisState& state) {
-  ShowPlot(TPlotKind::Influence, state);
-}
-
-void TResultWindows::ShowPlot(TPlotKind kind, const talvex::TAnalysisState& state) {
+void TResultWindows::ShowPlot(TPlotKind kind,
+                              const std::shared_ptr<const talvex::TRunOutcome>& outcome,
+                              talvex::TSize factorCount) {
   // A plot shows the results with the number of components asked for now;
-  // a changed number makes a new snapshot that keeps what was computed on
-  // request (the parallel analysis).
-  if (!snapshot_ || snapshot_->factorCount != state.FactorCount()) {
-    auto snapshot = MakePlotSnapshot(state, runDiagnostics_ ? &*runDiagnostics_ : nullptr);
-    if (snapshot_)
-      snapshot->results.tables.parallelAnalysis = snapshot_->results.tables.parallelAnalysis;
-    snapshot_ = std::move(snapshot);
+  // a changed number makes a new plot run that keeps what was computed on
+  // request for the same outcome (the parallel analysis).
+  if (!run_ || run_->Outcome() != outcome || run_->FactorCount() != factorCount) {
+    auto run = std::make_shared<TPlotRun>(outcome, factorCount);
+    if (run_ && run_->Outcome() == outcome) run->SetParallelAnalysis(run_->ParallelAnalysis());
+    run_ = std::move(run);
     for (auto& [shownKind, window] : plots_)
-      if (window->isVisible()) window->ShowSnapshot(snapshot_);
+      if (window->isVisible()) window->ShowRun(run_);
   }
   std::unique_ptr<TPlotWindow>& window = plots_[kind];
   if (!window) {
     window = std::make_unique<TPlotWindow>(kind, settings_, interaction_, figureInteraction_);
-    window->ShowSnapshot(snapshot_);
-  } else if (window->Snapshot() != snapshot_.get()) {
-    window->ShowSnapshot(snapshot_);
+    window->ShowRun(run_);
+  } else if (window->ShownRun() != run_.get()) {
+    window->ShowRun(run_);
   }
   window->show();
   window->raise();
   window->activateWindow();
 }
 
-void TResultWindows::RunCompleted(const talvex::TAnalysisState& state,
-                                  const talvex::TReportListing& listing,
-                                  const talvex::TDiagnostics& diagnostics) {
-  runDiagnostics_.reset();
-  if (diagnostics.available) runDiagnostics_ = diagnostics;
-  snapshot_ = MakePlotSnapshot(state, runDiagnostics_ ? &*runDiagnostics_ : nullptr);
+void TResultWindows::RunCompleted(const std::shared_ptr<const talvex::TRunOutcome>& outcome) {
+  run_ = std::make_shared<TPlotRun>(outcome, outcome->FactorCount());
   if (listing_) {
-    listing_->SetLines(listing.Lines());
+    listing_->SetLines(outcome->Listing().Lines());
     listing_->SetFailure(QString());
   }
+  const talvex::TDiagnostics& diagnostics = outcome->Diagnostics();
   if (diagnostics_) {
     if (diagnostics.available)
       diagnostics_->SetLines(
-          talvex::DiagnosticsReport(diagnostics, state.Data(), &state.Record()).Lines());
+          talvex::DiagnosticsReport(diagnostics, outcome->Data(), &outcome->Record()).Lines());
     else
       diagnostics_->close();
   }
   for (auto& [kind, window] : plots_) {
     if (!window->isVisible()) continue;
-    if (kind == TPlotKind::Influence && !runDiagnostics_)
+    if (!PlotAvailable(kind, diagnostics.available))
       window->close();
     else
-      window->ShowSnapshot(snapshot_);
+      window->ShowRun(run_);
   }
 }
 
 void TResultWindows::DataReplaced() {
-  snapshot_.reset();
-  runDiagnostics_.reset();
+  run_.reset();
   if (listing_) listing_->close();
   if (diagnostics_) diagnostics_->close();
   for (auto& [kind, window] : plots_) window->close();

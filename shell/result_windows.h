@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "drawing/plot_builders.h"
-#include "drawing/plot_snapshot.h"
+#include "drawing/plot_run.h"
 #include "shell/report_viewer.h"
 
 class TFigureInteraction;
@@ -33,13 +33,9 @@ class TResultWindows : public QObject, public TReportViewer {
 
   void ShowListing(const talvex::TReportListing& listing, const QString& failure) override;
   void ShowDiagnostics(const talvex::TReportListing& report) override;
-  void ShowScoresPlot(const talvex::TAnalysisState& state) override;
-  void ShowVectorsPlot(const talvex::TAnalysisState& state) override;
-  void ShowScreePlot(const talvex::TAnalysisState& state) override;
-  void ShowBiplot(const talvex::TAnalysisState& state) override;
-  void ShowInfluencePlot(const talvex::TAnalysisState& state) override;
-  void RunCompleted(const talvex::TAnalysisState& state, const talvex::TReportListing& listing,
-                    const talvex::TDiagnostics& diagnostics) override;
+  void ShowPlot(TPlotKind kind, const std::shared_ptr<const talvex::TRunOutcome>& outcome,
+                talvex::TSize factorCount) override;
+  void RunCompleted(const std::shared_ptr<const talvex::TRunOutcome>& outcome) override;
   void RunFailed(const talvex::TReportListing& listing, const QString& failure) override;
   void DataReplaced() override;
   void SaveSettings() override;
@@ -50,7 +46,6 @@ class TResultWindows : public QObject, public TReportViewer {
   TPlotWindow* PlotWindow(TPlotKind kind) const;
 
  private:
-  void ShowPlot(TPlotKind kind, const talvex::TAnalysisState& state);
   TReportForm& TextWindow(std::unique_ptr<TReportForm>& window, const QString& key);
 
   TSettingsFile& settings_;
@@ -58,9 +53,8 @@ class TResultWindows : public QObject, public TReportViewer {
   std::unique_ptr<TFigureInteraction> ownFigureInteraction_;
   TReportInteraction& interaction_;
   TFigureInteraction& figureInteraction_;
-  // The last completed run's results as the plots draw them, and its diagnostics.
-  std::shared_ptr<TPlotSnapshot> snapshot_;
-  std::optional<talvex::TDiagnostics> runDiagnostics_;
+  // The last completed run as the plots draw it.
+  std::shared_ptr<TPlotRun> run_;
   std::unique_ptr<TReportForm> listing_;
   std::unique_ptr<TReportForm> diagnostics_;
   std::map<TPlotKind, std::unique_ptr<TPlotWindow>> plots_;

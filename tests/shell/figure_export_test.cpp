@@ -21,9 +21,9 @@
 #include <cerrno>
 #include <cmath>
 
-#include "tests/support/write_fault_seam.h"
 #include "shell/figure_print.h"
 #include "test_figure.h"
+#include "tests/support/write_fault_seam.h"
 
 namespace {
 

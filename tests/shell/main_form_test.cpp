@@ -46,7 +46,7 @@ const TNames Always = {"FileOpenItem",      "FileExitItem",
                        "CloseBtn",          "EditPasteItem",
                        "OptionsGroupsItem", "OptionsMatchAxesItem"};
 // Commands that need data.
-const TNames WithData = {"OptionsMethodItem",     "OptionsFactorsItem", "OptionsTransformItem",
+const TNames WithData = {"OptionsMethodItem",    "OptionsFactorsItem", "OptionsTransformItem",
                          "OptionsJackknifeItem", "RunAnalysisItem",    "TestBtn",
                          "FileSaveDataItem"};
 // Commands that need the results of a run.
@@ -497,6 +497,9 @@ class TMainFormTest : public QObject {
     QCOMPARE(viewer_->calls, QStringList({"listing", "vectors", "vectors", "scree", "scores",
                                           "biplot", "influence"}));
     QCOMPARE(viewer_->factorCount, 4u);
+    // The plots are handed the run itself, not a copy of it.
+    QVERIFY(viewer_->plotted != nullptr);
+    QCOMPARE(viewer_->plotted.get(), form_->Outcome().get());
   }
 
   void ResultWindowsFollowRunsAndLoads() {
@@ -575,15 +578,15 @@ class TMainFormTest : public QObject {
     QCOMPARE(seen.last(), ApplicationTitle);
     QVERIFY(form_->ResultsReady());
     QVERIFY(user_->messages.empty());
-    QCOMPARE(form_->State().Results().eigenvalues.Length(), 4u);
-    QVERIFY(form_->State().Results().eigenvalues.GetValue(1) > 2.0);
+    QCOMPARE(form_->Outcome()->Results().eigenvalues.Length(), 4u);
+    QVERIFY(form_->Outcome()->Results().eigenvalues.GetValue(1) > 2.0);
   }
 
   void CancelledRunKeepsEarlierResults() {
     OpenThroughDialog(BigData());
     form_->OptionMarks().OptionsJackknifeItem->setChecked(false);
     QVERIFY(RunToEnd());
-    const double firstEigenvalue = form_->State().Results().eigenvalues.GetValue(1);
+    const double firstEigenvalue = form_->Outcome()->Results().eigenvalues.GetValue(1);
     const std::vector<std::string> firstListing = form_->Listing().Lines();
     form_->OptionMarks().OptionsJackknifeItem->setChecked(true);
     form_->OptionMarks().MethodCovarianceItem->trigger();  // a different analysis
@@ -600,7 +603,7 @@ class TMainFormTest : public QObject {
              QString("Analysis cancelled; the results of the previous run are kept"));
     QCOMPARE(user_->beeps, 0);
     QVERIFY(form_->ResultsReady());
-    QCOMPARE(form_->State().Results().eigenvalues.GetValue(1), firstEigenvalue);
+    QCOMPARE(form_->Outcome()->Results().eigenvalues.GetValue(1), firstEigenvalue);
     // The report is the finished run's, line for line, and nothing is marked as failed.
     QCOMPARE(form_->Listing().Lines(), firstListing);
     QVERIFY(form_->ListingFailure().isEmpty());
@@ -609,7 +612,7 @@ class TMainFormTest : public QObject {
     QCOMPARE(viewer_->shownLines, firstListing);
     QVERIFY(viewer_->listingFailure.isEmpty());
     // The record, too, is the finished run's: correlations, as that run was made.
-    QCOMPARE(form_->State().Record().options.method, talvex::DispersionMethod::Correlation);
+    QCOMPARE(form_->Outcome()->Record().options.method, talvex::DispersionMethod::Correlation);
     QCOMPARE(form_->windowTitle(), ApplicationTitle);
     // The kept results came without the jackknife: no diagnostics.
     TNames expected = Join({Always, WithData, WithResults, WithRecentFiles});
@@ -621,7 +624,7 @@ class TMainFormTest : public QObject {
     OpenThroughDialog(Data("negative.nts"));
     QVERIFY(RunToEnd());  // raw data: fine
     QVERIFY(form_->ResultsReady());
-    const double trace = form_->State().Results().trace;
+    const double trace = form_->Outcome()->Results().trace;
     form_->OptionMarks().TransformNaturalItem->trigger();
     user_->Reset();
     QVERIFY(RunToEnd());
@@ -632,7 +635,7 @@ class TMainFormTest : public QObject {
     QVERIFY2(user_->messages[0].detail.contains("natural logarithm"),
              qPrintable(user_->messages[0].detail));
     QVERIFY(form_->ResultsReady());  // as before the run
-    QCOMPARE(form_->State().Results().trace, trace);
+    QCOMPARE(form_->Outcome()->Results().trace, trace);
     QVERIFY(!form_->Listing().Empty());  // the lines written before the fault
     // The report window says, outside the listing, that it shows a failed run.
     QVERIFY(viewer_->events.contains("run failed"));
@@ -826,7 +829,7 @@ class TMainFormTest : public QObject {
     QVERIFY(form_->ResultsReady());
     // Not a file in the working folder: the listing and the record say what it was.
     QCOMPARE(form_->Listing().Lines()[6], std::string("Input file name  - (pasted data)"));
-    QCOMPARE(form_->State().Record().source.kind, talvex::TSourceKind::PastedData);
+    QCOMPARE(form_->Outcome()->Record().source.kind, talvex::TSourceKind::PastedData);
     QCOMPARE(form_->findChild<TElidedLabel*>("StatusText")->FullText(),
              QString("Pasted data: correlation matrix, no transformation, 2 factors"));
 
@@ -963,10 +966,9 @@ class TMainFormTest : public QObject {
     OpenThroughDialog(Data("r06.nts"));
     for (const QString& name : clicks) Item(name.toLatin1().constData())->trigger();
     QStringList actual;
-    for (const char* name :
-         {"MethodCorrelationItem", "MethodCovarianceItem", "TransformRawItem",
-          "TransformDecimalItem", "TransformNaturalItem", "OptionsJackknifeItem", "FactorsAllItem",
-          "FactorsKaiserItem", "FactorsJoliffeItem"}) {
+    for (const char* name : {"MethodCorrelationItem", "MethodCovarianceItem", "TransformRawItem",
+                             "TransformDecimalItem", "TransformNaturalItem", "OptionsJackknifeItem",
+                             "FactorsAllItem", "FactorsKaiserItem", "FactorsJoliffeItem"}) {
       if (Item(name)->isChecked()) actual.append(name);
     }
     std::sort(actual.begin(), actual.end());

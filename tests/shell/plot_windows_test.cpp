@@ -17,7 +17,6 @@
 #include <cmath>
 #include <memory>
 
-#include "diagnostics/diagnostics_run.h"
 #include "numeric/student_t.h"
 #include "report_test_data.h"
 #include "scripted_figure_interaction.h"
@@ -37,15 +36,17 @@ const QColor Red(255, 0, 0);
 
 // iris with its species as groups, analysed with the diagnostics.
 struct TGroupedRun {
-  talvex::TAnalysisState state;
-  talvex::TReportListing listing;
-  talvex::TDiagnostics diagnostics;
+  std::shared_ptr<const talvex::TRunOutcome> outcome;
   explicit TGroupedRun(talvex::DispersionMethod method = talvex::DispersionMethod::Correlation) {
-    const std::string path = std::string(TALVEX_TEST_DATA) + "/iris_grouped.csv";
-    state.LoadData(talvex::ImportTable(path, talvex::TImportOptions()), path);
-    talvex::TAnalysisOptions options;
-    options.method = method;
-    diagnostics = talvex::RunWithDiagnostics(state, options, listing, {}, nullptr, 1);
+    talvex::TRunData data;
+    data.path = std::string(TALVEX_TEST_DATA) + "/iris_grouped.csv";
+    data.matrix = talvex::ImportTable(data.path, talvex::TImportOptions());
+    talvex::TRunOptions options;
+    options.analysis.method = method;
+    options.threads = 1;
+    talvex::TAnalysis analysis;
+    analysis.Compute(std::move(data), options);
+    outcome = analysis.Outcome();
   }
 };
 
@@ -93,31 +94,15 @@ class TPlotWindowsTest : public QObject {
     settings_ = std::make_unique<TSettingsFile>(SettingsPath());
     windows_ = std::make_unique<TResultWindows>(*settings_, interaction_, figureInteraction_);
   }
-  TPlotWindow& Show(TPlotKind kind, const talvex::TAnalysisState& state) {
-    switch (kind) {
-      case TPlotKind::Scores:
-        windows_->ShowScoresPlot(state);
-        break;
-      case TPlotKind::Vectors:
-        windows_->ShowVectorsPlot(state);
-        break;
-      case TPlotKind::Scree:
-        windows_->ShowScreePlot(state);
-        break;
-      case TPlotKind::Biplot:
-        windows_->ShowBiplot(state);
-        break;
-      case TPlotKind::Influence:
-        windows_->ShowInfluencePlot(state);
-        break;
-    }
+  TPlotWindow& Show(TPlotKind kind, const std::shared_ptr<const talvex::TRunOutcome>& outcome) {
+    windows_->ShowPlot(kind, outcome, outcome->FactorCount());
     TPlotWindow* window = windows_->PlotWindow(kind);
     Q_ASSERT(window);
     return *window;
   }
   TPlotWindow& ShowIris(TPlotKind kind) {
-    windows_->RunCompleted(iris_->state, iris_->listing, iris_->diagnostics);
-    return Show(kind, iris_->state);
+    windows_->RunCompleted(iris_->outcome);
+    return Show(kind, iris_->outcome);
   }
   // Draws the canvas as the screen would, so that its layout is known.
   static void Paint(TFigureCanvas& canvas) {
@@ -135,8 +120,8 @@ class TPlotWindowsTest : public QObject {
     qputenv("TALVEX_CONFIG_DIR", dir_.path().toUtf8());
     data_ = std::make_unique<TReportTestData>();
     iris_ = std::make_unique<TGroupedRun>();
-    QVERIFY(iris_->diagnostics.available);
-    QCOMPARE(iris_->state.Data().groups.size(), std::size_t(150));
+    QVERIFY(iris_->outcome->Diagnostics().available);
+    QCOMPARE(iris_->outcome->Data().groups.size(), std::size_t(150));
   }
   void init() {
     windows_.reset();
@@ -149,8 +134,8 @@ class TPlotWindowsTest : public QObject {
   }
 
   void scoresPlotStartsAsTheSpecifiedPlot() {
-    TPlotWindow& window = Show(TPlotKind::Scores, data_->state);
-    const auto& results = data_->state.Results();
+    TPlotWindow& window = Show(TPlotKind::Scores, data_->outcome);
+    const auto& results = data_->outcome->Results();
     QCOMPARE(window.windowTitle(), QString("Object Scores"));
     QVERIFY(window.isVisible());
     QVERIFY(!window.isModal());
@@ -242,8 +227,8 @@ class TPlotWindowsTest : public QObject {
   }
 
   void vectorsPlotHasJackknifeErrorBars() {
-    TPlotWindow& window = Show(TPlotKind::Vectors, data_->state);
-    const auto& results = data_->state.Results();
+    TPlotWindow& window = Show(TPlotKind::Vectors, data_->outcome);
+    const auto& results = data_->outcome->Results();
     const TFigureScene& scene = window.Canvas().Scene();
     QCOMPARE(window.windowTitle(), QString("Component Loadings"));
     QCOMPARE(scene.pointSets.size(), std::size_t(1));
@@ -268,8 +253,8 @@ class TPlotWindowsTest : public QObject {
   }
 
   void screePlotKeepsTheSpecifiedLineAndAddsReferences() {
-    TPlotWindow& window = Show(TPlotKind::Scree, data_->state);
-    const auto& results = data_->state.Results();
+    TPlotWindow& window = Show(TPlotKind::Scree, data_->outcome);
+    const auto& results = data_->outcome->Results();
     const TFigureScene& scene = window.Canvas().Scene();
     QCOMPARE(window.windowTitle(), QString("Plot of Eigenvalues"));
     QCOMPARE(scene.title, QString("Plot of Eigenvalues"));
@@ -318,13 +303,13 @@ class TPlotWindowsTest : public QObject {
     QVERIFY(job);
     QSignalSpy finished(job, &TParallelAnalysisJob::Finished);
     QVERIFY(finished.wait(120000));
-    const auto& lines = window.Snapshot()->results.tables.parallelAnalysis;
+    const auto& lines = window.ShownRun()->ParallelAnalysis();
     QVERIFY(lines);
     QCOMPARE(lines->size(), std::size_t(4));
     // Chance eigenvalues of four permuted variables: the first above 1,
     // below the first real eigenvalue of iris, the last below 1.
     QVERIFY(lines->front() > 1.0 &&
-            lines->front() < iris_->state.Results().eigenvalues.GetValue(1));
+            lines->front() < iris_->outcome->Results().eigenvalues.GetValue(1));
     QVERIFY(lines->back() < 1.0);
     bool drawn = false;
     for (const TScenePolyline& line : window.Canvas().Scene().lines)
@@ -333,7 +318,7 @@ class TPlotWindowsTest : public QObject {
   }
 
   void spinnersNeverShowOneComponentTwice() {
-    TPlotWindow& window = Show(TPlotKind::Scores, data_->state);
+    TPlotWindow& window = Show(TPlotKind::Scores, data_->outcome);
     QCOMPARE(window.SpinX().minimum(), 1);
     QCOMPARE(window.SpinX().maximum(), 4);
     QCOMPARE(window.SpinX().value(), 1);
@@ -343,14 +328,14 @@ class TPlotWindowsTest : public QObject {
     window.SpinY().setValue(4);
     window.SpinY().setValue(2);  // onto X
     QCOMPARE(window.SpinX().value(), 4);
-    const auto& scores = data_->state.Results().scores;
+    const auto& scores = data_->outcome->Results().scores;
     QCOMPARE(window.Canvas().Scene().items[0].at,
              QPointF(scores.GetValue(1, 4), scores.GetValue(1, 2)));
   }
 
   void labelPointsShowsExactlyWhatTheMarkSays() {
     // Checked at first, and then every point is labelled, with its name.
-    TPlotWindow& window = Show(TPlotKind::Vectors, data_->state);
+    TPlotWindow& window = Show(TPlotKind::Vectors, data_->outcome);
     Paint(window.Canvas());
     QVERIFY(window.LabelPointsItem().isChecked());
     QVERIFY(window.LabelNamesItem().isChecked());
@@ -368,7 +353,7 @@ class TPlotWindowsTest : public QObject {
     // Unchecked, the mark is kept for the next start, and the plot agrees.
     window.LabelPointsItem().trigger();
     NewWindows();
-    TPlotWindow& again = Show(TPlotKind::Scores, data_->state);
+    TPlotWindow& again = Show(TPlotKind::Scores, data_->outcome);
     QVERIFY(!again.LabelPointsItem().isChecked());
     Paint(again.Canvas());
     QVERIFY(again.Canvas().ShownLabels().empty());
@@ -428,7 +413,7 @@ class TPlotWindowsTest : public QObject {
 
   void biplotArrowsAndCorrelationCircle() {
     TPlotWindow& window = ShowIris(TPlotKind::Biplot);
-    const auto& results = iris_->state.Results();
+    const auto& results = iris_->outcome->Results();
     const TFigureScene& scene = window.Canvas().Scene();
     QCOMPARE(scene.arrows.size(), std::size_t(4));
     QCOMPARE(scene.items.size(), std::size_t(150));
@@ -469,16 +454,17 @@ class TPlotWindowsTest : public QObject {
     QCOMPARE(scene.items.size(), std::size_t(150));
     for (std::size_t i = 0; i < 150; ++i) {
       QCOMPARE(scene.items[i].at.x(), double(i + 1));
-      QCOMPARE(scene.items[i].at.y(), iris_->diagnostics.influence[i]);
+      QCOMPARE(scene.items[i].at.y(), iris_->outcome->Diagnostics().influence[i]);
     }
     QCOMPARE(scene.rules.size(), std::size_t(1));
-    QCOMPARE(scene.rules[0].y, iris_->diagnostics.influenceThreshold);
+    QCOMPARE(scene.rules[0].y, iris_->outcome->Diagnostics().influenceThreshold);
     // The most influential object and every one beyond the threshold carry
     // a label; the others are named only on hover.
-    const std::size_t first = iris_->diagnostics.influenceRanking.front() - 1;
+    const std::size_t first = iris_->outcome->Diagnostics().influenceRanking.front() - 1;
     QVERIFY(!scene.items[first].mark.isEmpty());
     for (std::size_t i = 0; i < 150; ++i) {
-      if (iris_->diagnostics.influence[i] > iris_->diagnostics.influenceThreshold)
+      if (iris_->outcome->Diagnostics().influence[i] >
+          iris_->outcome->Diagnostics().influenceThreshold)
         QVERIFY(!scene.items[i].mark.isEmpty());
     }
     QVERIFY(std::count_if(scene.items.begin(), scene.items.end(),
@@ -487,36 +473,36 @@ class TPlotWindowsTest : public QObject {
 
   void severalWindowsAtOnceFollowANewRun() {
     windows_->ShowListing(data_->listing, QString());
-    TPlotWindow& scores = Show(TPlotKind::Scores, data_->state);
-    TPlotWindow& scree = Show(TPlotKind::Scree, data_->state);
+    TPlotWindow& scores = Show(TPlotKind::Scores, data_->outcome);
+    TPlotWindow& scree = Show(TPlotKind::Scree, data_->outcome);
     QVERIFY(windows_->ListingWindow()->isVisible() && scores.isVisible() && scree.isVisible());
     QVERIFY(&scores != &scree);
     scores.SpinY().setValue(3);
     // A new run (iris now): the open windows redraw with their choices kept.
-    windows_->RunCompleted(iris_->state, iris_->listing, iris_->diagnostics);
+    windows_->RunCompleted(iris_->outcome);
     QCOMPARE(scores.Canvas().Scene().items.size(), std::size_t(150));
     QCOMPARE(scores.SpinY().value(), 3);
     QCOMPARE(scree.Canvas().Scene().items.size(), std::size_t(4));
-    QCOMPARE(windows_->ListingWindow()->Lines(), iris_->listing.Lines());
+    QCOMPARE(windows_->ListingWindow()->Lines(), iris_->outcome->Listing().Lines());
     // Other data loaded: the windows of the old results close.
     windows_->DataReplaced();
     QVERIFY(!scores.isVisible() && !scree.isVisible());
   }
 
   void windowsComeBackWhereTheyWereLeft() {
-    TPlotWindow& window = Show(TPlotKind::Scree, data_->state);
+    TPlotWindow& window = Show(TPlotKind::Scree, data_->outcome);
     window.resize(640, 420);
     window.PercentBarsItem().trigger();
     window.ReturnItem().trigger();
     QVERIFY(!window.isVisible());
     NewWindows();
-    TPlotWindow& again = Show(TPlotKind::Scree, data_->state);
+    TPlotWindow& again = Show(TPlotKind::Scree, data_->outcome);
     QCOMPARE(again.size(), QSize(640, 420));
     QVERIFY(again.PercentBarsItem().isChecked());
   }
 
   void titlesAndFontAreEditable() {
-    TPlotWindow& window = Show(TPlotKind::Scores, data_->state);
+    TPlotWindow& window = Show(TPlotKind::Scores, data_->outcome);
     window.TitlesItem().trigger();
     QVERIFY(window.TitlesPanel().isVisible());
     QCOMPARE(window.TitleEdit().text(), QString("Object Scores"));
@@ -540,26 +526,26 @@ class TPlotWindowsTest : public QObject {
   }
 
   void editedTitlesBelongToTheirData() {
-    TPlotWindow& window = Show(TPlotKind::Scores, data_->state);
+    TPlotWindow& window = Show(TPlotKind::Scores, data_->outcome);
     window.TitlesItem().trigger();
     QTest::keyClicks(&window.YTitleEdit(), " of morph");
     const QString edited = window.Canvas().YTitle();
     QVERIFY(edited.endsWith(" of morph"));
     // The same run shown again keeps the user's titles.
-    windows_->RunCompleted(data_->state, data_->listing, talvex::TDiagnostics());
-    Show(TPlotKind::Scores, data_->state);
+    windows_->RunCompleted(data_->outcome);
+    Show(TPlotKind::Scores, data_->outcome);
     QCOMPARE(window.Canvas().YTitle(), edited);
     // Other data bring back the plot's own titles, with their numbers.
-    windows_->RunCompleted(iris_->state, iris_->listing, iris_->diagnostics);
-    Show(TPlotKind::Scores, iris_->state);
-    QCOMPARE(window.Canvas().YTitle(), ExpectedTitle(iris_->state.Results(), 2));
-    QCOMPARE(window.YTitleEdit().text(), ExpectedTitle(iris_->state.Results(), 2));
+    windows_->RunCompleted(iris_->outcome);
+    Show(TPlotKind::Scores, iris_->outcome);
+    QCOMPARE(window.Canvas().YTitle(), ExpectedTitle(iris_->outcome->Results(), 2));
+    QCOMPARE(window.YTitleEdit().text(), ExpectedTitle(iris_->outcome->Results(), 2));
     QVERIFY(!window.YTitleEdit().isModified());
     // Also after the window was closed and opened again.
     QTest::keyClicks(&window.TitleEdit(), " of iris");
     window.close();
-    windows_->RunCompleted(data_->state, data_->listing, talvex::TDiagnostics());
-    Show(TPlotKind::Scores, data_->state);
+    windows_->RunCompleted(data_->outcome);
+    Show(TPlotKind::Scores, data_->outcome);
     QCOMPARE(window.Canvas().Title(), QString("Object Scores"));
   }
 
@@ -609,7 +595,7 @@ class TPlotWindowsTest : public QObject {
   }
 
   void copyAndPrintTheFigure() {
-    TPlotWindow& window = Show(TPlotKind::Scree, data_->state);
+    TPlotWindow& window = Show(TPlotKind::Scree, data_->outcome);
     // Copy: the size dialog's answer is the clipboard picture's size.
     TFigureSize size;
     size.width = 400;

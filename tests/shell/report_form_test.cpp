@@ -124,10 +124,10 @@ class TReportFormTest : public QObject {
 
   void aNewRunRewritesAnOpenListing() {
     ShowListing(data_->listing);
-    talvex::TReportListing next;
-    next.Append("the next run");
-    windows_->RunCompleted(data_->state, next, talvex::TDiagnostics());
-    QCOMPARE(form_->Memo().toPlainText(), QString("the next run"));
+    const TReportTestData next("morph.nts", 2);
+    QVERIFY(next.listing.Lines() != data_->listing.Lines());
+    windows_->RunCompleted(next.outcome);
+    QCOMPARE(form_->Lines(), next.listing.Lines());
   }
 
   // A failed run's listing is shown as such, outside its text: the caption
@@ -148,7 +148,7 @@ class TReportFormTest : public QObject {
     QCOMPARE(form_->Memo().toPlainText(), QString("TALVEX - Quorvane\nthe lines before the fault"));
     QCOMPARE(form_->Lines(), failed.Lines());
     // The next completed run's listing is no longer marked.
-    windows_->RunCompleted(data_->state, data_->listing, talvex::TDiagnostics());
+    windows_->RunCompleted(data_->outcome);
     QCOMPARE(form_->windowTitle(), QString("Report Listing"));
     QVERIFY(line->isHidden());
     // Shown anew with its mark, and again without.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -22,15 +23,16 @@ class TScriptedReportViewer : public TReportViewer {
     Call(QStringLiteral("diagnostics"));
     diagnosticsLines = report.Lines();
   }
-  void ShowScoresPlot(const talvex::TAnalysisState& state) override { Plot("scores", state); }
-  void ShowVectorsPlot(const talvex::TAnalysisState& state) override { Plot("vectors", state); }
-  void ShowScreePlot(const talvex::TAnalysisState& state) override { Plot("scree", state); }
-  void ShowBiplot(const talvex::TAnalysisState& state) override { Plot("biplot", state); }
-  void ShowInfluencePlot(const talvex::TAnalysisState& state) override { Plot("influence", state); }
-  void RunCompleted(const talvex::TAnalysisState&, const talvex::TReportListing&,
-                    const talvex::TDiagnostics& diagnostics) override {
+  void ShowPlot(TPlotKind kind, const std::shared_ptr<const talvex::TRunOutcome>& outcome,
+                talvex::TSize factors) override {
+    // Named as the tests know the kinds.
+    Call(QString::fromLatin1(PlotKindEntry(kind).name).toLower());
+    factorCount = factors;
+    plotted = outcome;
+  }
+  void RunCompleted(const std::shared_ptr<const talvex::TRunOutcome>& outcome) override {
     events.append(QStringLiteral("run completed"));
-    completedWithDiagnostics = diagnostics.available;
+    completedWithDiagnostics = outcome->Diagnostics().available;
   }
   void RunFailed(const talvex::TReportListing& listing, const QString& failure) override {
     events.append(QStringLiteral("run failed"));
@@ -47,6 +49,7 @@ class TScriptedReportViewer : public TReportViewer {
   QString listingFailure;
   std::vector<std::string> diagnosticsLines;
   unsigned factorCount = 0;
+  std::shared_ptr<const talvex::TRunOutcome> plotted;  // the run of the last plot shown
   bool completedWithDiagnostics = false;
   /// When set, the next view fails with this message.
   std::optional<std::string> failWith;
@@ -54,10 +57,6 @@ class TScriptedReportViewer : public TReportViewer {
   bool failForeign = false;
 
  private:
-  void Plot(const char* name, const talvex::TAnalysisState& state) {
-    Call(QString::fromLatin1(name));
-    factorCount = state.FactorCount();
-  }
   void Call(const QString& name) {
     calls.append(name);
     if (failWith) {

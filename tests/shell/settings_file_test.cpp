@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "export/atomic_file.h"
-#include "tests/support/write_fault_seam.h"
 #include "shell/integer_text.h"
+#include "tests/support/write_fault_seam.h"
 
 namespace {
 
