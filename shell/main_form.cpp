@@ -25,14 +25,10 @@
 
 #include "analysis/transform_warnings.h"
 #include "diagnostics/diagnostics_report.h"
-#include "export/all_results.h"
-#include "export/data_matrix_writer.h"
-#include "export/labelled_csv.h"
-#include "export/results_export.h"
 #include "input/data_reader.h"
-#include "input/data_refused.h"
 #include "shell/about_box.h"
 #include "shell/analysis_runner.h"
+#include "shell/data_loader.h"
 #include "shell/elided_label.h"
 #include "shell/error_report.h"
 #include "shell/help_file.h"
@@ -40,32 +36,15 @@
 #include "shell/mru_file_list.h"
 #include "shell/option_marks.h"
 #include "shell/report_viewer.h"
+#include "shell/result_files.h"
 #include "shell/settings_file.h"
 #include "shell/user_interaction.h"
-#include "tables/table_run_source.h"
+#include "shell/user_messages.h"
+#include "tables/table_import.h"
 
 namespace {
 
 std::string NativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-// The busy pointer for the length of a scope; a message box shown from the
-// scope gets the ordinary pointer back first (Restore).
-class TBusyCursor {
- public:
-  explicit TBusyCursor(Qt::CursorShape shape = Qt::WaitCursor) {
-    QApplication::setOverrideCursor(shape);
-  }
-  ~TBusyCursor() { Restore(); }
-  void Restore() {
-    if (active_) QApplication::restoreOverrideCursor();
-    active_ = false;
-  }
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
-
- private:
-  bool active_ = true;
-};
 
 // The settings key of Options > Groups from Object Labels.
 const QString GroupsFromLabelsKey = QStringLiteral("GroupsFromLabels");
@@ -129,7 +108,9 @@ TMainForm::TMainForm(TSettingsFile& settings, TReportViewer& reportViewer,
       settings_(settings),
       reportViewer_(reportViewer),
       interaction_(interaction),
-      importMemory_(settings) {
+      messages_(interaction),
+      loader_(state_, settings, interaction, messages_),
+      resultFiles_(interaction) {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(ApplicationTitle);
   setWindowIcon(QIcon(QStringLiteral(":/talvex/talvex.svg")));
@@ -476,96 +457,12 @@ void TMainForm::UpdateCommandStates() {
     item->setEnabled(results && PlotAvailable(kind, diagnostics));
 }
 
-// ---- The general error report and the window's own messages ----
-
-void TMainForm::Guarded(const std::function<void()>& command) {
-  try {
-    command();
-  } catch (...) {
-    ShowFailure(DescribeFailure(std::current_exception()));
-  }
-}
-
-void TMainForm::ShowFailure(const TFailureReport& failure) {
-  const QString& detail = failure.detail;
-  if (failure.cancelled) {
-    // The user's own decision: told, without alarm.
-    interaction_.ShowMessage(TMessageKind::Information, ApplicationTitle, failure.message,
-                             TMessageButton::Ok, detail);
-    return;
-  }
-  ShowError(failure.message, detail);
-}
-
-void TMainForm::ShowError(const QString& message, const QString& detail) {
-  interaction_.Beep();
-  interaction_.ShowMessage(TMessageKind::Error, ApplicationTitle, WithFullStop(message),
-                           TMessageButton::Ok, detail);
-}
-
-void TMainForm::ShowOwnMessage(bool error, const QString& title, const QString& text, bool okButton,
-                               const QString& detail) {
-  interaction_.Beep();
-  interaction_.ShowMessage(error ? TMessageKind::Error : TMessageKind::Information, title, text,
-                           okButton ? TMessageButton::Ok : TMessageButton::Cancel, detail);
-}
-
 // ---- Loading ----
 
-bool TMainForm::ReadData(const QString& path) {
-  const std::string native = NativePath(path);
-  const QString file =
-      tr("File: %1").arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
-  if (!talvex::IsTableFile(native)) return LoadWithMessages(file, [&] { state_.LoadFile(native); });
-
-  // A table: its roles are chosen (or confirmed) first; Cancel loads nothing.
-  const QString absolute = QFileInfo(path).absoluteFilePath();
-  TImportRequest request;
-  request.title = tr("Import %1").arg(QFileInfo(path).fileName());
-  request.run = [native](const talvex::TImportOptions& options, talvex::TImportReport* report) {
-    return talvex::ImportTable(native, options, report);
-  };
-  request.initial = importMemory_.Recall(absolute);
-  const std::optional<talvex::TImportOptions> chosen = interaction_.ChooseImport(request);
-  if (!chosen) return false;
-  if (!LoadWithMessages(file, [&] {
-        talvex::TImportReport report;
-        talvex::TDataMatrix data = talvex::ImportTable(native, *chosen, &report);
-        state_.LoadData(std::move(data), native, talvex::TableRunSource(native, *chosen, report));
-      }))
-    return false;
-  importMemory_.Remember(absolute, *chosen);
-  return true;
-}
-
-bool TMainForm::LoadWithMessages(const QString& source, const std::function<void()>& load) {
-  TBusyCursor busy;
-  // The reader's own detail names the file and the place; where it has none,
-  // the source is named here.
-  const auto detailOr = [&source](const QString& detail) {
-    return detail.isEmpty() ? source : detail;
-  };
-  try {
-    load();
-  } catch (const talvex::EDataRefused& refused) {
-    busy.Restore();
-    ShowOwnMessage(true, tr("Error"), QString::fromStdString(refused.Message()), false,
-                   detailOr(QString::fromStdString(refused.Detail())));
-    ShowOwnMessage(true, tr("Error"), tr("File error"), false, source);
-    return false;
-  } catch (...) {
-    busy.Restore();
-    TFailureReport failure = DescribeFailure(std::current_exception());
-    failure.detail = detailOr(failure.detail);
-    ShowFailure(failure);
-    return false;
-  }
+void TMainForm::LoadSucceeded(const QString& path, bool fromFile) {
+  // New data: the results of the old ones go, the groups follow the option.
   outcome_.reset();
   ApplyGroupsFromLabels();
-  return true;
-}
-
-void TMainForm::LoadSucceeded(const QString& path, bool fromFile) {
   reportViewer_.DataReplaced();
   ShowDataSize();
   const QString name = fromFile ? QFileInfo(path).fileName() : path;
@@ -619,7 +516,7 @@ void TMainForm::ShowStatus() {
 
 void TMainForm::EditCopyCommandLineItemClick() {
   if (!outcome_) return;
-  Guarded([this] {
+  messages_.Guarded([this] {
     QGuiApplication::clipboard()->setText(
         QString::fromStdString(talvex::CommandLine(outcome_->Record())));
     statusBar()->showMessage(tr("Command line copied to the clipboard"), 4000);
@@ -638,7 +535,7 @@ void TMainForm::ShowDataSize() {
 
 void TMainForm::FileOpenItemClick() {
   if (Running()) return;
-  Guarded([this] {
+  messages_.Guarded([this] {
     TFileDialogRequest request;
     request.title = tr("Open");
     request.filters = QStringList{
@@ -651,29 +548,29 @@ void TMainForm::FileOpenItemClick() {
     const std::optional<QString> chosen = interaction_.ChooseFile(request);
     if (!chosen) return;
     openDialogFile_ = *chosen;
-    if (!ReadData(*chosen)) return;
+    if (!loader_.LoadFile(*chosen)) return;
     recentFiles_->AddFile(QFileInfo(*chosen).absoluteFilePath());
     LoadSucceeded(*chosen);
   });
 }
 
 bool TMainForm::LoadPath(const QString& path) {
-  if (!ReadData(path)) return false;
+  if (!loader_.LoadFile(path)) return false;
   LoadSucceeded(path);
   return true;
 }
 
 void TMainForm::LoadFromPath(const QString& path) {
   if (Running()) return;
-  Guarded([&] { LoadPath(path); });
+  messages_.Guarded([&] { LoadPath(path); });
 }
 
 void TMainForm::RecentFilesMRUItemClick(const QString& fileName) {
   if (Running()) return;
-  Guarded([&] {
+  messages_.Guarded([&] {
     if (!QFileInfo::exists(fileName)) {
-      ShowOwnMessage(true, tr("Error"), QStringLiteral("File \"%1\" not found!").arg(fileName),
-                     true);
+      messages_.ShowOwnMessage(true, tr("Error"),
+                               QStringLiteral("File \"%1\" not found!").arg(fileName), true);
       return;
     }
     LoadPath(fileName);  // the list keeps its order
@@ -682,9 +579,10 @@ void TMainForm::RecentFilesMRUItemClick(const QString& fileName) {
 
 void TMainForm::DropFiles(const QStringList& paths) {
   if (Running() || paths.isEmpty()) return;
-  Guarded([&] {
+  messages_.Guarded([&] {
     if (paths.size() > 1) {
-      ShowOwnMessage(false, tr("Information"), tr("Hey! Only one file at a time..."), true);
+      messages_.ShowOwnMessage(false, tr("Information"), tr("Hey! Only one file at a time..."),
+                               true);
       return;
     }
     const QString path = QFileInfo(paths.front()).absoluteFilePath();
@@ -708,55 +606,21 @@ void TMainForm::dropEvent(QDropEvent* event) {
 
 void TMainForm::EditPasteItemClick() {
   if (Running()) return;
-  Guarded([this] {
-    const QString text = QGuiApplication::clipboard()->text();
-    if (text.trimmed().isEmpty()) {
-      ShowOwnMessage(false, tr("Information"),
-                     tr("The clipboard holds no table. Copy the cells in a spreadsheet first."),
-                     true);
-      return;
-    }
-    const std::string bytes = text.toStdString();
-    TImportRequest request;
-    request.title = tr("Paste Data");
-    request.run = [bytes](const talvex::TImportOptions& options, talvex::TImportReport* report) {
-      return talvex::ImportTableText(bytes, options, report);
-    };
-    const std::optional<talvex::TImportOptions> chosen = interaction_.ChooseImport(request);
-    if (!chosen) return;
-    const QString name = tr("Pasted data");
-    if (!LoadWithMessages(name, [&] {
-          talvex::TImportReport report;
-          talvex::TDataMatrix data = talvex::ImportTableText(bytes, *chosen, &report);
-          state_.LoadData(std::move(data), name.toStdString(),
-                          talvex::TableRunSource(std::string(), *chosen, report));
-        }))
-      return;
-    LoadSucceeded(name, false);
+  messages_.Guarded([this] {
+    if (loader_.LoadPasted(QGuiApplication::clipboard()->text()))
+      LoadSucceeded(TDataLoader::PastedDataName(), false);
   });
 }
 
 void TMainForm::FileSaveDataItemClick() {
   if (!state_.DataLoaded()) return;
-  Guarded([this] {
-    TFileDialogRequest request;
-    request.title = tr("Save Data As");
-    request.filters = QStringList{tr("Data files (*.nts)")};
-    request.defaultSuffix = QStringLiteral("nts");
-    request.initialFile = QFileInfo(DataFileName()).completeBaseName() + QStringLiteral(".nts");
-    request.save = true;
-    request.directory = DataFolder();
-    const std::optional<QString> chosen = interaction_.ChooseFile(request);
-    if (!chosen) return;
-    TBusyCursor busy;
-    talvex::WriteDataMatrixFile(NativePath(*chosen), state_.Data());
-  });
+  messages_.Guarded([this] { resultFiles_.SaveData(state_.Data(), DataFileName(), DataFolder()); });
 }
 
 // ---- Options ----
 
 void TMainForm::OptionsGroupsItemClick() {
-  Guarded([this] {
+  messages_.Guarded([this] {
     ApplyGroupsFromLabels();
     if (state_.DataLoaded()) ShowDataSize();
   });
@@ -773,7 +637,7 @@ void TMainForm::ApplyGroupsFromLabels() {
 }
 
 void TMainForm::OptionsClearFilesListItemClick() {
-  Guarded([this] {
+  messages_.Guarded([this] {
     recentFiles_->ClearAll();
     UpdateCommandStates();
     settings_.EraseSection(TRecentFilesList::AutoSaveKey);
@@ -784,15 +648,16 @@ void TMainForm::OptionsClearFilesListItemClick() {
 
 void TMainForm::FactorsNumberItemClick() {
   if (Running() || !state_.DataLoaded()) return;
-  Guarded([this] {
+  messages_.Guarded([this] {
     const int variables = int(std::min<talvex::TSize>(state_.Data().variableCount, INT_MAX));
     // A spin box over 1..p offers the current count; Cancel changes nothing.
     const std::optional<int> number = interaction_.InputNumber(
         tr("Factors"), tr("Number of Factors:"), int(state_.FactorCount()), 1, variables);
     if (!number) return;
     if (!state_.SetFactorCount(*number)) {
-      ShowOwnMessage(true, tr("Error"),
-                     tr("The number of factors must be between 1 and %1.").arg(variables), true);
+      messages_.ShowOwnMessage(true, tr("Error"),
+                               tr("The number of factors must be between 1 and %1.").arg(variables),
+                               true);
       return;
     }
     options_->ClearFactorRule();
@@ -804,7 +669,7 @@ void TMainForm::FactorsNumberItemClick() {
 
 void TMainForm::RunAnalysisItemClick() {
   if (Running() || !state_.DataLoaded()) return;
-  Guarded([this] {
+  messages_.Guarded([this] {
     QApplication::setOverrideCursor(Qt::BusyCursor);
     runProgress_->setRange(0, 0);
     runProgress_->show();
@@ -854,7 +719,7 @@ void TMainForm::RunEnded() {
     outcome_ = runner_->Outcome();
     failedListing_.Clear();
     listingFailure_.clear();
-    Guarded([this] { reportViewer_.RunCompleted(outcome_); });
+    messages_.Guarded([this] { reportViewer_.RunCompleted(outcome_); });
   } else if (told->cancelled) {
     if (outcome_)
       told->message = tr("Analysis cancelled; the results of the previous run are kept");
@@ -864,7 +729,7 @@ void TMainForm::RunEnded() {
         tr("This listing is of a run that failed (%1) and stops where it failed. The plots, "
            "the diagnostics and the exports still show the previous run.")
             .arg(told->message);
-    Guarded([this] { reportViewer_.RunFailed(failedListing_, listingFailure_); });
+    messages_.Guarded([this] { reportViewer_.RunFailed(failedListing_, listingFailure_); });
   }
   ShowStatus();
   ShowWarningLine();
@@ -877,7 +742,7 @@ void TMainForm::RunEnded() {
     return;
   }
   if (told) {
-    ShowFailure(*told);
+    messages_.ShowFailure(*told);
   } else {
     ShowRunWarnings();
   }
@@ -914,12 +779,12 @@ void TMainForm::ShowRunWarnings() {
 
 void TMainForm::FileViewItemClick() {
   if (!outcome_) return;
-  Guarded([this] { reportViewer_.ShowListing(Listing(), listingFailure_); });
+  messages_.Guarded([this] { reportViewer_.ShowListing(Listing(), listingFailure_); });
 }
 
 void TMainForm::FileDiagnosticsItemClick() {
   if (!outcome_ || !outcome_->Diagnostics().available) return;
-  Guarded([this] {
+  messages_.Guarded([this] {
     reportViewer_.ShowDiagnostics(
         talvex::DiagnosticsReport(outcome_->Diagnostics(), outcome_->Data(), &outcome_->Record()));
   });
@@ -927,65 +792,19 @@ void TMainForm::FileDiagnosticsItemClick() {
 
 void TMainForm::SaveAllResultsItemClick() {
   if (!outcome_) return;
-  Guarded([this] {
-    TFileDialogRequest request;
-    request.title = tr("Save All Results");
-    request.filters =
-        QStringList{tr("Excel Workbook, one sheet per table (*.xlsx)"), tr("JSON (*.json)")};
-    request.defaultSuffix = QStringLiteral("xlsx");
-    request.initialFile = QFileInfo(DataFileName()).completeBaseName() + tr("-results.xlsx");
-    request.save = true;
-    request.directory = DataFolder();
-    const std::optional<QString> chosen = interaction_.ChooseFile(request);
-    if (!chosen) return;
-    TBusyCursor busy;
-    talvex::WriteAllResults(NativePath(*chosen), outcome_->State(), outcome_->Diagnostics());
-  });
+  messages_.Guarded(
+      [this] { resultFiles_.SaveAllResults(*outcome_, DataFileName(), DataFolder()); });
 }
 
 void TMainForm::PlotItemClick(TPlotKind kind) {
   if (!outcome_ || !PlotAvailable(kind, outcome_->Diagnostics().available)) return;
-  Guarded([this, kind] { reportViewer_.ShowPlot(kind, outcome_, state_.FactorCount()); });
+  messages_.Guarded([this, kind] { reportViewer_.ShowPlot(kind, outcome_, state_.FactorCount()); });
 }
 
 void TMainForm::ExportResults(bool scores) {
   if (!outcome_) return;
-  Guarded([this, scores] {
-    TFileDialogRequest request;
-    request.title = tr("Save As");
-    const QString labelledFilter =
-        scores ? tr("CSV with labels and groups (*.csv)") : tr("CSV with labels (*.csv)");
-    request.filters =
-        QStringList{tr("Microsoft Excel (*.xls)"), tr("Comma Separated Values (*.csv)"),
-                    tr("System Data File (*.sdf)"), tr("Excel Workbook (*.xlsx)"), labelledFilter};
-    QString filter;
-    request.selectedFilter = &filter;
-    request.defaultSuffix = QStringLiteral("sdf");
-    request.initialFile = saveFileName_;
-    request.save = true;
-    request.directory = DataFolder();
-    const std::optional<QString> chosen = interaction_.ChooseFile(request);
-    if (!chosen) return;
-    saveFileName_ = *chosen;
-    TBusyCursor busy;
-    const talvex::TDataMatrix& data = outcome_->Data();
-    const talvex::TAnalysisResults& results = outcome_->Results();
-    if (filter == labelledFilter) {
-      // The rows say which object or variable they are, and the scores their group.
-      if (scores) {
-        talvex::ExportLabelledCsv(NativePath(*chosen), results.scores, data.objectCount,
-                                  state_.FactorCount(), data.objectLabels, "Object", &data.groups);
-      } else {
-        talvex::ExportLabelledCsv(NativePath(*chosen), results.eigenvectors, data.variableCount,
-                                  state_.FactorCount(), data.variableLabels, "Variable");
-      }
-    } else if (scores) {
-      talvex::ExportScores(NativePath(*chosen), results.scores, data.objectCount,
-                           state_.FactorCount(), data.objectLabels);
-    } else {
-      talvex::ExportVectors(NativePath(*chosen), results.eigenvectors, data.variableCount,
-                            state_.FactorCount(), data.variableLabels);
-    }
+  messages_.Guarded([this, scores] {
+    resultFiles_.SaveComponents(scores, *outcome_, state_.FactorCount(), DataFolder());
   });
 }
 
@@ -1030,13 +849,13 @@ void TMainForm::ShutDown() {
   shutDown_ = true;
   QObject::disconnect(focusConnection_);
   // Whatever fails here is told, and the program still ends.
-  Guarded([this] {
+  messages_.Guarded([this] {
     WriteSettings();
     reportViewer_.SaveSettings();
   });
   if (helpWindow_ != nullptr) helpWindow_->close();
   // A settings file that cannot be written is reported; the program still ends.
   if (!settings_.Save()) {
-    ShowError(QStringLiteral("Unable to write to %1").arg(settings_.Path()), QString());
+    messages_.ShowError(QStringLiteral("Unable to write to %1").arg(settings_.Path()), QString());
   }
 }

@@ -14,7 +14,9 @@
 #include "analysis/analysis_state.h"
 #include "analysis/report_listing.h"
 #include "drawing/plot_kinds.h"
-#include "shell/import_memory.h"
+#include "shell/data_loader.h"
+#include "shell/result_files.h"
+#include "shell/user_messages.h"
 #include "talvex/talvex.h"
 
 class QAction;
@@ -33,7 +35,6 @@ class TOptionMarks;
 class TReportViewer;
 class TSettingsFile;
 class TUserInteraction;
-struct TFailureReport;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -121,15 +122,6 @@ class TMainForm : public QMainWindow {
   /// The line in the Compute group that says the last run has warnings.
   void ShowWarningLine();
 
-  /// Reads `path` into the state; only a file that loads replaces what is
-  /// loaded. A refused file is told (its own message, then "File error"),
-  /// another failure goes to the general error report, both naming the file;
-  /// either gives false.
-  bool ReadData(const QString& path);
-  /// Runs `load`; a refused source is told (its own message, then "File
-  /// error"), another failure goes to the general error report, both naming
-  /// `source` where the failure does not. False when it did not load.
-  bool LoadWithMessages(const QString& source, const std::function<void()>& load);
   /// The end of every successful load; `fromFile` is false for pasted data.
   void LoadSucceeded(const QString& path, bool fromFile = true);
   /// The size line below the file name, with the number of groups.
@@ -146,18 +138,6 @@ class TMainForm : public QMainWindow {
   bool LoadPath(const QString& path);
   void ExportResults(bool scores);
 
-  /// Runs a command; a failure that escapes it goes to the general error report.
-  void Guarded(const std::function<void()>& command);
-  /// A failure as the user is told of it: a cancelled run as information,
-  /// anything else as the general error report, with its detail below.
-  void ShowFailure(const TFailureReport& failure);
-  /// The general error report: the message in a box titled with the
-  /// application title, with the full-stop rule, and the detail below it.
-  void ShowError(const QString& message, const QString& detail);
-  /// A message box of the main window itself, preceded by the error beep.
-  void ShowOwnMessage(bool error, const QString& title, const QString& text, bool okButton,
-                      const QString& detail = QString());
-
   THelpWindow* EnsureHelpWindow();
   void ShutDown();
 
@@ -165,12 +145,13 @@ class TMainForm : public QMainWindow {
   TReportViewer& reportViewer_;
   TUserInteraction& interaction_;
 
+  TUserMessages messages_;
   talvex::TAnalysisState state_;  // the loaded data; its results are never used
+  TDataLoader loader_;
+  TResultFiles resultFiles_;
   std::shared_ptr<const talvex::TRunOutcome> outcome_;
   talvex::TReportListing failedListing_;  // the lines of the run that failed
   QString openDialogFile_;                // the Open dialog's own current file name
-  TImportMemory importMemory_;
-  QString saveFileName_;
   // Not empty while the listing is of a run that failed: what the report window says of it.
   QString listingFailure_;
   unsigned runThreads_ = 0;
