@@ -14,6 +14,8 @@
 #include "drawing/plot_run.h"
 #include "shell/plots/plot_canvas.h"
 
+using talvex::desktop::TPlotCanvas;
+
 namespace {
 
 constexpr talvex::TSize Objects = 20000;

@@ -13,6 +13,7 @@
 #include "shell/settings/settings_file.h"
 
 int main(int argc, char* argv[]) {
+  using namespace talvex::desktop;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("talvex"));
   QApplication::setApplicationVersion(QStringLiteral(TALVEX_VERSION));

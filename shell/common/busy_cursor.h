@@ -4,6 +4,8 @@
 
 #include <QApplication>
 
+namespace talvex::desktop {
+
 class TBusyCursor {
  public:
   explicit TBusyCursor(Qt::CursorShape shape = Qt::WaitCursor) {
@@ -20,3 +22,5 @@ class TBusyCursor {
  private:
   bool active_ = true;
 };
+
+}  // namespace talvex::desktop

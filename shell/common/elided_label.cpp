@@ -1,6 +1,8 @@
 // The label that cuts its text to fit.
 #include "shell/common/elided_label.h"
 
+namespace talvex::desktop {
+
 TElidedLabel::TElidedLabel(QWidget* parent) : QLabel(parent) {
   setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 }
@@ -23,3 +25,5 @@ void TElidedLabel::resizeEvent(QResizeEvent* event) {
 void TElidedLabel::Elide() {
   setText(fontMetrics().elidedText(fullText_, Qt::ElideMiddle, contentsRect().width()));
 }
+
+}  // namespace talvex::desktop

@@ -5,6 +5,8 @@
 
 #include <QLabel>
 
+namespace talvex::desktop {
+
 class TElidedLabel : public QLabel {
   Q_OBJECT
  public:
@@ -25,3 +27,5 @@ class TElidedLabel : public QLabel {
 
   QString fullText_;
 };
+
+}  // namespace talvex::desktop

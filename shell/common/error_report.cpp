@@ -6,6 +6,8 @@
 #include "analysis/run_observer.h"
 #include "numeric/exception.h"
 
+namespace talvex::desktop {
+
 QString WithFullStop(const QString& message) {
   if (!message.isEmpty() && message.back() > u'.') return message + u'.';
   return message;
@@ -30,3 +32,5 @@ TFailureReport DescribeFailure(const std::exception_ptr& failure) {
   }
   return report;
 }
+
+}  // namespace talvex::desktop

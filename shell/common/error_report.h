@@ -5,6 +5,8 @@
 #include <QString>
 #include <exception>
 
+namespace talvex::desktop {
+
 /// The application title: the main window's caption and the title of the
 /// general error report.
 inline const QString ApplicationTitle = QStringLiteral("TALVEX for Windows");
@@ -24,3 +26,5 @@ struct TFailureReport {
 /// their detail, running out of memory with the containers' message, any
 /// other std::exception by its text.
 TFailureReport DescribeFailure(const std::exception_ptr& failure);
+
+}  // namespace talvex::desktop

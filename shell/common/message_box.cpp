@@ -5,6 +5,8 @@
 #include <QSpacerItem>
 #include <QStyle>
 
+namespace talvex::desktop {
+
 namespace {
 
 // Room for the title bar's buttons beside the title, in average characters.
@@ -30,3 +32,5 @@ void ExecMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& titl
   }
   box.exec();
 }
+
+}  // namespace talvex::desktop

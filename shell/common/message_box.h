@@ -5,9 +5,13 @@
 #include <QMessageBox>
 #include <QString>
 
+namespace talvex::desktop {
+
 /// Shows a modal box with one button. `detail`, when not empty, stands below
 /// the text. The box is never narrower than its title needs, so a short text
 /// ("File error") does not cut the title off.
 void ExecMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                     const QString& text, const QString& detail,
                     QMessageBox::StandardButton button = QMessageBox::Ok);
+
+}  // namespace talvex::desktop

@@ -6,9 +6,13 @@
 
 #include "numeric/exception.h"
 
+namespace talvex::desktop {
+
 void BeginPrintJob(QPainter& painter, QPrinter& printer) {
   if (painter.begin(&printer)) return;
   const QString target =
       printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
   throw talvex::EInOutError("Cannot print to " + target.toStdString());
 }
+
+}  // namespace talvex::desktop

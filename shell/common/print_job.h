@@ -5,6 +5,10 @@
 class QPainter;
 class QPrinter;
 
+namespace talvex::desktop {
+
 /// Begins painting on `printer`; raises talvex::EInOutError "Cannot print to
 /// NAME" (the printer's name, or the output file's) when it cannot.
 void BeginPrintJob(QPainter& painter, QPrinter& printer);
+
+}  // namespace talvex::desktop

@@ -9,6 +9,8 @@
 
 #include "shell/common/message_box.h"
 
+namespace talvex::desktop {
+
 void TQtUserInteraction::Beep() { QApplication::beep(); }
 
 void TQtUserInteraction::ShowMessage(TMessageKind kind, const QString& title, const QString& text,
@@ -59,3 +61,5 @@ std::optional<talvex::TImportOptions> TQtUserInteraction::ChooseImport(
 void TQtUserInteraction::ShowModal(QDialog& dialog) { dialog.exec(); }
 
 void TQtUserInteraction::OpenUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+
+}  // namespace talvex::desktop

@@ -4,6 +4,8 @@
 
 #include "shell/common/user_interaction.h"
 
+namespace talvex::desktop {
+
 class TQtUserInteraction : public TUserInteraction {
  public:
   void Beep() override;
@@ -16,3 +18,5 @@ class TQtUserInteraction : public TUserInteraction {
   void ShowModal(QDialog& dialog) override;
   void OpenUrl(const QUrl& url) override;
 };
+
+}  // namespace talvex::desktop

@@ -1,6 +1,8 @@
 // Shortening of paths for the recent-files menu.
 #include "shell/common/shorten_path.h"
 
+namespace talvex::desktop {
+
 QString ShortenPath(const QString& path, int width, const QFontMetrics& metrics, QChar separator) {
   const QString sep(separator);
   const QString ellipsis = QStringLiteral("...") + sep;
@@ -40,3 +42,5 @@ QString ShortenPath(const QString& path, int width, const QFontMetrics& metrics,
   }
   return result;
 }
+
+}  // namespace talvex::desktop

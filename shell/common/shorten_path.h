@@ -6,6 +6,8 @@
 #include <QFontMetrics>
 #include <QString>
 
+namespace talvex::desktop {
+
 /// `path` itself when it fits in `width` pixels of `metrics`; otherwise the
 /// first of its shorter forms that fits, cutting folders from the front:
 /// /home/ann/data/iris.nts, /.../ann/data/iris.nts, /.../data/iris.nts,
@@ -14,3 +16,5 @@
 /// alone is returned whole even when it is still too wide.
 QString ShortenPath(const QString& path, int width, const QFontMetrics& metrics,
                     QChar separator = u'/');
+
+}  // namespace talvex::desktop

@@ -14,6 +14,8 @@
 class QDialog;
 class QWidget;
 
+namespace talvex::desktop {
+
 /// What a file dialog is asked to be.
 struct TFileDialogRequest {
   QString title;
@@ -69,3 +71,5 @@ class TUserInteraction {
  protected:
   QWidget* dialogParent_ = nullptr;
 };
+
+}  // namespace talvex::desktop

@@ -5,6 +5,8 @@
 
 #include "shell/common/user_interaction.h"
 
+namespace talvex::desktop {
+
 void TUserMessages::Guarded(const std::function<void()>& command) {
   try {
     command();
@@ -36,3 +38,5 @@ void TUserMessages::ShowOwnMessage(bool error, const QString& title, const QStri
   interaction_.ShowMessage(error ? TMessageKind::Error : TMessageKind::Information, title, text,
                            okButton ? TMessageButton::Ok : TMessageButton::Cancel, detail);
 }
+
+}  // namespace talvex::desktop

@@ -10,6 +10,8 @@
 
 #include "shell/common/error_report.h"
 
+namespace talvex::desktop {
+
 class TUserInteraction;
 
 class TUserMessages {
@@ -31,3 +33,5 @@ class TUserMessages {
  private:
   TUserInteraction& interaction_;
 };
+
+}  // namespace talvex::desktop

@@ -15,6 +15,8 @@
 #define TALVEX_VERSION "1.0.0"
 #endif
 
+namespace talvex::desktop {
+
 TAboutBox::TAboutBox(TUserInteraction& interaction, QWidget* parent)
     : QDialog(parent), interaction_(interaction) {
   setObjectName(QStringLiteral("AboutBox"));
@@ -68,3 +70,5 @@ TAboutBox::TAboutBox(TUserInteraction& interaction, QWidget* parent)
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
+
+}  // namespace talvex::desktop

@@ -6,6 +6,9 @@
 
 class QLabel;
 class QPushButton;
+
+namespace talvex::desktop {
+
 class TUserInteraction;
 
 class TAboutBox : public QDialog {
@@ -23,3 +26,5 @@ class TAboutBox : public QDialog {
   QLabel* mailLink_;
   QPushButton* okButton_;
 };
+
+}  // namespace talvex::desktop

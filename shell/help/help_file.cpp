@@ -7,6 +7,8 @@
 #include <QResource>
 #include <algorithm>
 
+namespace talvex::desktop {
+
 namespace {
 
 const QString Root = QStringLiteral("/talvex-help");
@@ -91,3 +93,5 @@ void THelpFile::ReadIndex() {
     return a.term.compare(b.term, Qt::CaseInsensitive) < 0;
   });
 }
+
+}  // namespace talvex::desktop

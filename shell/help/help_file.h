@@ -10,6 +10,8 @@
 #include <QUrl>
 #include <vector>
 
+namespace talvex::desktop {
+
 class THelpFile {
  public:
   /// The file name of the help file.
@@ -61,3 +63,5 @@ class THelpFile {
   std::vector<TTopic> topics_;
   std::vector<TIndexEntry> index_;
 };
+
+}  // namespace talvex::desktop

@@ -15,6 +15,8 @@
 
 #include "shell/help/help_file.h"
 
+namespace talvex::desktop {
+
 namespace {
 
 constexpr int UrlRole = Qt::UserRole;
@@ -164,3 +166,5 @@ void THelpWindow::ShowIndex() {
   indexFilter_->setFocus();
   indexFilter_->selectAll();
 }
+
+}  // namespace talvex::desktop

@@ -10,6 +10,9 @@ class QTabWidget;
 class QTextBrowser;
 class QTreeWidget;
 class QUrl;
+
+namespace talvex::desktop {
+
 class THelpFile;
 
 class THelpWindow : public QWidget {
@@ -43,3 +46,5 @@ class THelpWindow : public QWidget {
   QListWidget* index_;
   QTextBrowser* browser_;
 };
+
+}  // namespace talvex::desktop

@@ -15,6 +15,8 @@
 #include "tables/table_import.h"
 #include "tables/table_run_source.h"
 
+namespace talvex::desktop {
+
 namespace {
 
 // The texts are the main window's, where the user meets them.
@@ -101,3 +103,5 @@ bool TDataLoader::LoadWithMessages(const QString& source, const std::function<vo
   }
   return true;
 }
+
+}  // namespace talvex::desktop

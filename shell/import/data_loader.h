@@ -17,6 +17,8 @@
 #include "analysis/analysis_state.h"
 #include "shell/import/import_memory.h"
 
+namespace talvex::desktop {
+
 class TSettingsFile;
 class TUserInteraction;
 class TUserMessages;
@@ -49,3 +51,5 @@ class TDataLoader {
   TUserMessages& messages_;
   TImportMemory importMemory_;
 };
+
+}  // namespace talvex::desktop

@@ -19,6 +19,8 @@
 #include "drawing/eight_bit_text.h"
 #include "numeric/exception.h"
 
+namespace talvex::desktop {
+
 namespace {
 
 using talvex::TColumnRole;
@@ -479,3 +481,5 @@ void TImportDialog::MissingChanged() {
   Refresh();
   IgnoreIdentifiers();
 }
+
+}  // namespace talvex::desktop

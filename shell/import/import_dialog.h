@@ -17,6 +17,8 @@ class QLabel;
 class QLineEdit;
 class QTableWidget;
 
+namespace talvex::desktop {
+
 /// Reads the table with the given options, filling the report even when it
 /// refuses the table (as ImportTable and ImportTableText do).
 using TImportRunner = std::function<talvex::TDataMatrix(const talvex::TImportOptions& options,
@@ -93,3 +95,5 @@ class TImportDialog : public QDialog {
   QLabel* note_ = nullptr;
   QDialogButtonBox* buttons_ = nullptr;
 };
+
+}  // namespace talvex::desktop

@@ -6,6 +6,8 @@
 
 #include "shell/settings/settings_file.h"
 
+namespace talvex::desktop {
+
 namespace {
 
 // A field's value, safe from the separators ';', '=', ',' and line ends.
@@ -101,3 +103,5 @@ void TImportMemory::Remember(const QString& path, const talvex::TImportOptions& 
   for (int i = 0; i < entries.size(); ++i)
     settings_.WriteString(Section, QStringLiteral("T%1").arg(i), entries[i]);
 }
+
+}  // namespace talvex::desktop

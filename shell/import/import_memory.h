@@ -7,6 +7,8 @@
 
 #include "tables/table_import.h"
 
+namespace talvex::desktop {
+
 class TSettingsFile;
 
 class TImportMemory {
@@ -31,3 +33,5 @@ class TImportMemory {
  private:
   TSettingsFile& settings_;
 };
+
+}  // namespace talvex::desktop

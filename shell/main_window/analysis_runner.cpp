@@ -3,6 +3,8 @@
 
 #include <utility>
 
+namespace talvex::desktop {
+
 TAnalysisRunner::TAnalysisRunner(QObject* parent) : QObject(parent) {}
 
 TAnalysisRunner::~TAnalysisRunner() {
@@ -45,3 +47,5 @@ void TAnalysisRunner::ThreadFinished() {
   thread_ = nullptr;
   emit Finished();
 }
+
+}  // namespace talvex::desktop

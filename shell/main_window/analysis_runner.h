@@ -15,6 +15,8 @@
 #include "analysis/run_observer.h"
 #include "talvex/talvex.h"
 
+namespace talvex::desktop {
+
 class TAnalysisRunner : public QObject, private talvex::TRunObserver {
   Q_OBJECT
  public:
@@ -51,3 +53,5 @@ class TAnalysisRunner : public QObject, private talvex::TRunObserver {
   std::atomic<bool> cancel_ = false;
   QThread* thread_ = nullptr;
 };
+
+}  // namespace talvex::desktop

@@ -39,6 +39,8 @@
 #include "shell/settings/settings_file.h"
 #include "tables/table_import.h"
 
+namespace talvex::desktop {
+
 namespace {
 
 std::string NativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
@@ -555,3 +557,5 @@ void TMainForm::ShutDown() {
     messages_.ShowError(QStringLiteral("Unable to write to %1").arg(settings_.Path()), QString());
   }
 }
+
+}  // namespace talvex::desktop

@@ -25,6 +25,9 @@ class QLabel;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+
+namespace talvex::desktop {
+
 class TAboutBox;
 class TAnalysisRunner;
 class TElidedLabel;
@@ -210,3 +213,5 @@ class TMainForm : public QMainWindow {
   QLabel* lblWarnings_ = nullptr;
   TElidedLabel* statusText_ = nullptr;
 };
+
+}  // namespace talvex::desktop

@@ -16,6 +16,8 @@
 #include "shell/main_window/option_marks.h"
 #include "shell/main_window/recent_files_list.h"
 
+namespace talvex::desktop {
+
 namespace {
 
 // The designed sizes: a window laid out at these sizes looks as designed at
@@ -320,3 +322,5 @@ void TMainForm::CreateControls() {
   setTabOrder(vectorsBtn_, screeBtn_);
   setTabOrder(screeBtn_, closeBtn_);
 }
+
+}  // namespace talvex::desktop

@@ -5,6 +5,8 @@
 
 #include "shell/settings/settings_file.h"
 
+namespace talvex::desktop {
+
 namespace {
 const QString OptionsSection = QStringLiteral("Options");
 }
@@ -134,3 +136,5 @@ talvex::TAnalysisOptions TOptionMarks::Options() const {
   options.jackknife = OptionsJackknifeItem->isChecked();
   return options;
 }
+
+}  // namespace talvex::desktop

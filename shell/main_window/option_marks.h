@@ -9,6 +9,8 @@
 
 #include "analysis/analysis_options.h"
 
+namespace talvex::desktop {
+
 class TSettingsFile;
 
 class TOptionMarks {
@@ -58,3 +60,5 @@ class TOptionMarks {
   void GroupClick(QAction* clicked, std::array<QAction*, 3> group);
   QAction* MakeItem(QObject* parent, const QString& text, const char* name);
 };
+
+}  // namespace talvex::desktop

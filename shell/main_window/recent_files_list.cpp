@@ -4,6 +4,8 @@
 #include "shell/common/shorten_path.h"
 #include "shell/settings/settings_file.h"
 
+namespace talvex::desktop {
+
 namespace {
 
 // The access keys of the entries, in list order; later entries get none.
@@ -128,3 +130,5 @@ void TRecentFilesList::SaveEntries() {
     settings_.WriteString(AutoSaveKey, QStringLiteral("F%1").arg(j), entries_[j]);
   }
 }
+
+}  // namespace talvex::desktop

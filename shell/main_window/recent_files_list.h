@@ -10,6 +10,8 @@
 #include <QPointer>
 #include <QStringList>
 
+namespace talvex::desktop {
+
 class TSettingsFile;
 class TRecentFilesList;
 
@@ -79,3 +81,5 @@ class TRecentFilesList : public QObject {
   QList<QPointer<TRecentFileItem>> items_;  // separator first, when there are entries
   bool itemsEnabled_ = true;
 };
+
+}  // namespace talvex::desktop

@@ -13,6 +13,8 @@
 #include "shell/common/busy_cursor.h"
 #include "shell/common/user_interaction.h"
 
+namespace talvex::desktop {
+
 namespace {
 
 // The texts are the main window's, where the user meets them.
@@ -91,3 +93,5 @@ void TResultFiles::SaveData(const talvex::TDataMatrix& data, const QString& data
   TBusyCursor busy;
   talvex::WriteDataMatrixFile(NativePath(*chosen), data);
 }
+
+}  // namespace talvex::desktop

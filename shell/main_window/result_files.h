@@ -15,6 +15,8 @@
 #include "numeric/sizes.h"
 #include "talvex/talvex.h"
 
+namespace talvex::desktop {
+
 class TUserInteraction;
 
 class TResultFiles {
@@ -36,3 +38,5 @@ class TResultFiles {
   TUserInteraction& interaction_;
   QString saveFileName_;  // the scores and vectors dialog's last choice
 };
+
+}  // namespace talvex::desktop

@@ -10,6 +10,8 @@
 #include "drawing/plot_kinds.h"
 #include "talvex/talvex.h"
 
+namespace talvex::desktop {
+
 class TResultViewer {
  public:
   virtual ~TResultViewer() = default;
@@ -36,3 +38,5 @@ class TResultViewer {
   /// At shut-down: the windows write their own settings.
   virtual void SaveSettings() = 0;
 };
+
+}  // namespace talvex::desktop

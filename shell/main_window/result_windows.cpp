@@ -7,6 +7,8 @@
 #include "shell/report/qt_report_interaction.h"
 #include "shell/report/report_form.h"
 
+namespace talvex::desktop {
+
 TResultWindows::TResultWindows(TSettingsFile& settings)
     : settings_(settings),
       ownInteraction_(std::make_unique<TQtReportInteraction>()),
@@ -113,3 +115,5 @@ TPlotWindow* TResultWindows::PlotWindow(TPlotKind kind) const {
   const auto found = plots_.find(kind);
   return found == plots_.end() ? nullptr : found->second.get();
 }
+
+}  // namespace talvex::desktop

@@ -14,6 +14,8 @@
 #include "drawing/plot_run.h"
 #include "shell/main_window/result_viewer.h"
 
+namespace talvex::desktop {
+
 class TPlotInteraction;
 class TPlotWindow;
 class TReportForm;
@@ -59,3 +61,5 @@ class TResultWindows : public QObject, public TResultViewer {
   std::unique_ptr<TReportForm> diagnostics_;
   std::map<TPlotKind, std::unique_ptr<TPlotWindow>> plots_;
 };
+
+}  // namespace talvex::desktop

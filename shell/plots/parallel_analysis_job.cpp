@@ -3,6 +3,8 @@
 
 #include "analysis/analysed_data.h"
 
+namespace talvex::desktop {
+
 talvex::TParallelAnalysisInput PlotRunAnalysisInput(const TPlotRun& run) {
   const talvex::TAnalysisOptions& options = run.Options();
   talvex::TParallelAnalysisInput input;
@@ -52,3 +54,5 @@ void TParallelAnalysisJob::ThreadFinished() {
   thread_ = nullptr;
   emit Finished();
 }
+
+}  // namespace talvex::desktop

@@ -15,6 +15,8 @@
 #include "analysis/run_observer.h"
 #include "drawing/plot_run.h"
 
+namespace talvex::desktop {
+
 class TParallelAnalysisJob : public QObject, private talvex::TRunObserver {
   Q_OBJECT
 
@@ -55,3 +57,5 @@ class TParallelAnalysisJob : public QObject, private talvex::TRunObserver {
 
 /// The data of `run` as its run analysed them, for the parallel analysis.
 talvex::TParallelAnalysisInput PlotRunAnalysisInput(const TPlotRun& run);
+
+}  // namespace talvex::desktop

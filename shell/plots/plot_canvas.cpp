@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace talvex::desktop {
+
 namespace {
 
 // How close (widget pixels) the pointer must come to a point to hover or select it.
@@ -243,3 +245,5 @@ void TPlotCanvas::keyPressEvent(QKeyEvent* event) {
       QWidget::keyPressEvent(event);
   }
 }
+
+}  // namespace talvex::desktop

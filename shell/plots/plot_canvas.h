@@ -13,6 +13,8 @@
 #include "drawing/figure_source.h"
 #include "figures/axis_ticks.h"
 
+namespace talvex::desktop {
+
 class TPlotCanvas : public QWidget, public TFigureSource {
   Q_OBJECT
 
@@ -105,3 +107,5 @@ class TPlotCanvas : public QWidget, public TFigureSource {
   bool pressed_ = false;
   bool dragged_ = false;
 };
+
+}  // namespace talvex::desktop

@@ -8,6 +8,8 @@
 #include "shell/plots/plot_interaction.h"
 #include "shell/settings/settings_file.h"
 
+namespace talvex::desktop {
+
 namespace {
 
 const QString Section = QStringLiteral("FigureExport");
@@ -94,3 +96,5 @@ bool AskAndCopyFigure(QWidget* parent, TPlotInteraction& interaction, TSettingsF
   PutFigureOnClipboard(source, size, title);
   return true;
 }
+
+}  // namespace talvex::desktop

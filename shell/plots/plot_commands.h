@@ -7,10 +7,14 @@
 #include <QString>
 
 class QWidget;
-class TPlotInteraction;
+
 class TFigureSource;
-class TSettingsFile;
 struct TFigureSize;
+
+namespace talvex::desktop {
+
+class TPlotInteraction;
+class TSettingsFile;
 
 /// The figure size remembered in `settings` (Width, Height, Unit, Dpi of
 /// [FigureExport]); 17 x 12 cm at 300 dpi when none, or an unusable one, is
@@ -38,3 +42,5 @@ bool AskAndSaveFigure(QWidget* parent, TPlotInteraction& interaction, TSettingsF
 /// False when the user cancels.
 bool AskAndCopyFigure(QWidget* parent, TPlotInteraction& interaction, TSettingsFile& settings,
                       const TFigureSource& source, const QString& title);
+
+}  // namespace talvex::desktop

@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 #include <iterator>
 
+namespace talvex::desktop {
+
 namespace {
 
 // The boxes accept more than a figure may have, so that a typed value stays
@@ -142,3 +144,5 @@ void TPlotExportDialog::UnitChanged(int index) {
   size_ = FigureSizeIn(size_, UnitBoxSettings[index].unit);
   ShowSize();
 }
+
+}  // namespace talvex::desktop

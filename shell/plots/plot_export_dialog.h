@@ -12,6 +12,8 @@ class QLabel;
 class QPushButton;
 class QSpinBox;
 
+namespace talvex::desktop {
+
 class TPlotExportDialog : public QDialog {
   Q_OBJECT
 
@@ -39,3 +41,5 @@ class TPlotExportDialog : public QDialog {
   QLabel* pixelsLabel_ = nullptr;
   QPushButton* okButton_ = nullptr;
 };
+
+}  // namespace talvex::desktop

@@ -11,6 +11,8 @@
 
 class QWidget;
 
+namespace talvex::desktop {
+
 /// What the figure's Save As dialog gave back: the name as the user left it
 /// and the file type chosen last.
 struct TFigureFileChoice {
@@ -32,3 +34,5 @@ class TPlotInteraction {
                                                              const QString& startPath,
                                                              TFigureFormat filter) = 0;
 };
+
+}  // namespace talvex::desktop

@@ -9,6 +9,8 @@
 #include "drawing/figure_source.h"
 #include "shell/common/print_job.h"
 
+namespace talvex::desktop {
+
 void PrintFigure(QPrinter& printer, const TFigureSource& source, const TFigureSize& size) {
   RequireDrawableSize(size);
   QPainter painter;
@@ -23,3 +25,5 @@ void PrintFigure(QPrinter& printer, const TFigureSource& source, const TFigureSi
   DrawFigureOnWhite(painter, QRectF(QPointF(0, 0), figure), source);
   painter.end();
 }
+
+}  // namespace talvex::desktop

@@ -30,6 +30,8 @@
 #include "shell/settings/settings_file.h"
 #include "shell/settings/window_place.h"
 
+namespace talvex::desktop {
+
 namespace {
 
 const QString OptionsSection = QStringLiteral("Options");
@@ -486,3 +488,5 @@ void TPlotWindow::ParallelAnalysisEnded() {
   referenceLinesItem_->setChecked(true);
   Redraw(true);
 }
+
+}  // namespace talvex::desktop

@@ -23,6 +23,9 @@ class QLineEdit;
 class QMenu;
 class QProgressDialog;
 class QSpinBox;
+
+namespace talvex::desktop {
+
 class TPlotCanvas;
 class TPlotInteraction;
 class TParallelAnalysisJob;
@@ -156,3 +159,5 @@ class TPlotWindow : public QMainWindow {
   QAction* zoomOutItem_ = nullptr;
   QAction* titlesItem_ = nullptr;
 };
+
+}  // namespace talvex::desktop

@@ -8,6 +8,8 @@
 #include "shell/common/error_report.h"
 #include "shell/plots/plot_export_dialog.h"
 
+namespace talvex::desktop {
+
 namespace {
 
 TFigureFormat FormatOfFilter(const QStringList& filters, const QString& filter,
@@ -60,3 +62,5 @@ std::optional<TFigureFileChoice> TQtPlotInteraction::AskFigureFileName(QWidget* 
     return std::nullopt;
   return choice;
 }
+
+}  // namespace talvex::desktop

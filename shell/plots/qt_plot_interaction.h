@@ -4,9 +4,13 @@
 
 #include "shell/plots/plot_interaction.h"
 
+namespace talvex::desktop {
+
 class TQtPlotInteraction final : public TPlotInteraction {
  public:
   bool AskFigureSize(QWidget* parent, TFigureSize& size) override;
   std::optional<TFigureFileChoice> AskFigureFileName(QWidget* parent, const QString& startPath,
                                                      TFigureFormat filter) override;
 };
+
+}  // namespace talvex::desktop

@@ -12,6 +12,8 @@
 #include "shell/common/error_report.h"
 #include "shell/common/message_box.h"
 
+namespace talvex::desktop {
+
 QString TQtReportInteraction::AskSaveFileName(QWidget* parent, const TSaveRequest& request) {
   QFileDialog dialog(parent, request.title);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -42,3 +44,5 @@ void TQtReportInteraction::ShowError(QWidget* parent, const QString& message,
                                      const QString& detail) {
   ExecMessageBox(parent, QMessageBox::Critical, ApplicationTitle, WithFullStop(message), detail);
 }
+
+}  // namespace talvex::desktop

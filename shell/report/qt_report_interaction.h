@@ -4,6 +4,8 @@
 
 #include "shell/report/report_interaction.h"
 
+namespace talvex::desktop {
+
 class TQtReportInteraction final : public TReportInteraction {
  public:
   QString AskSaveFileName(QWidget* parent, const TSaveRequest& request) override;
@@ -12,3 +14,5 @@ class TQtReportInteraction final : public TReportInteraction {
   void ShowInformation(QWidget* parent, const QString& text) override;
   void ShowError(QWidget* parent, const QString& message, const QString& detail) override;
 };
+
+}  // namespace talvex::desktop

@@ -17,6 +17,8 @@
 #include "shell/report/report_view.h"
 #include "shell/settings/window_place.h"
 
+namespace talvex::desktop {
+
 namespace {
 
 const QString TextFilter = QStringLiteral("Text files (*.txt)");
@@ -179,3 +181,5 @@ void TReportForm::Guarded(const std::function<void()>& command) {
     interaction_->ShowError(this, failure.message, failure.detail);
   }
 }
+
+}  // namespace talvex::desktop

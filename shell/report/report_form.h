@@ -13,6 +13,9 @@
 
 class QAction;
 class QLabel;
+
+namespace talvex::desktop {
+
 class TReportView;
 class TReportInteraction;
 class TSettingsFile;
@@ -88,3 +91,5 @@ class TReportForm : public QDialog {
   QAction* fileReturnItem_ = nullptr;
   QAction* editCopyItem_ = nullptr;
 };
+
+}  // namespace talvex::desktop

@@ -10,6 +10,8 @@
 class QPrinter;
 class QWidget;
 
+namespace talvex::desktop {
+
 /// What the Save As dialog is asked to offer.
 struct TSaveRequest {
   QString title;           // the dialog's caption
@@ -35,3 +37,5 @@ class TReportInteraction {
   /// (the cause, when known) stands below the message.
   virtual void ShowError(QWidget* parent, const QString& message, const QString& detail) = 0;
 };
+
+}  // namespace talvex::desktop

@@ -10,6 +10,8 @@
 
 #include "shell/common/print_job.h"
 
+namespace talvex::desktop {
+
 std::vector<TPrintedRun> LayoutListing(const QStringList& lines,
                                        const TListingPageMetrics& metrics) {
   std::vector<TPrintedRun> runs;
@@ -97,3 +99,5 @@ void PrintListing(QPrinter& printer, const QFont& viewFont, const QWidget& windo
   }
   painter.end();
 }
+
+}  // namespace talvex::desktop

@@ -13,6 +13,8 @@
 class QPrinter;
 class QWidget;
 
+namespace talvex::desktop {
+
 /// One piece of text at its place on a printed page (printer pixels, the
 /// top of the line; pages counted from 0).
 struct TPrintedRun {
@@ -46,3 +48,5 @@ int PrinterFontPointSize(int viewPointSize, int screenW, int printerW);
 /// Raises talvex::EInOutError when the print job cannot be started.
 void PrintListing(QPrinter& printer, const QFont& viewFont, const QWidget& window,
                   const QStringList& lines);
+
+}  // namespace talvex::desktop

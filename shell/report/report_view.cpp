@@ -6,6 +6,8 @@
 #include <QMimeData>
 #include <QTextCursor>
 
+namespace talvex::desktop {
+
 namespace {
 constexpr int ListingPixelSize = 13;
 }
@@ -47,3 +49,5 @@ QMimeData* TReportView::createMimeDataFromSelection() const {
   data->setText(text);
   return data;
 }
+
+}  // namespace talvex::desktop

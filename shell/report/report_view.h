@@ -6,6 +6,8 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 
+namespace talvex::desktop {
+
 class TReportView : public QPlainTextEdit {
   Q_OBJECT
 
@@ -26,3 +28,5 @@ class TReportView : public QPlainTextEdit {
  private:
   QStringList lines_;
 };
+
+}  // namespace talvex::desktop

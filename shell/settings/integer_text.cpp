@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <limits>
 
+namespace talvex::desktop {
+
 std::optional<int> IntegerFromText(const QString& text) {
   const QString s = text.trimmed();
   qsizetype i = 0;
@@ -43,3 +45,5 @@ std::optional<int> IntegerFromText(const QString& text) {
   }
   return static_cast<int>(result);
 }
+
+}  // namespace talvex::desktop

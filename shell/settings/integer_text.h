@@ -7,8 +7,12 @@
 #include <QString>
 #include <optional>
 
+namespace talvex::desktop {
+
 /// The integer written in `text`, or nothing when the text is not an integer
 /// or lies outside the 32-bit range. A hexadecimal value is read as a 32-bit
 /// pattern, so "0xFFFFFFFF" is -1, as the settings files of old programs
 /// store it.
 std::optional<int> IntegerFromText(const QString& text);
+
+}  // namespace talvex::desktop

@@ -9,6 +9,8 @@
 #include "numeric/exception.h"
 #include "shell/settings/integer_text.h"
 
+namespace talvex::desktop {
+
 QString TSettingsFile::DefaultPath() {
   QString dir = qEnvironmentVariable("TALVEX_CONFIG_DIR");
   if (dir.isEmpty()) dir = qEnvironmentVariable("XDG_CONFIG_HOME");
@@ -147,3 +149,5 @@ bool TSettingsFile::Save() {
     return false;
   }
 }
+
+}  // namespace talvex::desktop

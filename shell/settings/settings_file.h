@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+namespace talvex::desktop {
+
 class TSettingsFile {
  public:
   /// The settings file of this user: $TALVEX_CONFIG_DIR, else
@@ -68,3 +70,5 @@ class TSettingsFile {
   std::vector<TSection> sections_;
   QString savedText_;  // the file's text as last read or written
 };
+
+}  // namespace talvex::desktop

@@ -8,6 +8,8 @@
 
 #include "shell/settings/settings_file.h"
 
+namespace talvex::desktop {
+
 namespace {
 
 const QString WindowsSection = QStringLiteral("Windows");
@@ -53,3 +55,5 @@ void SaveWindowPlace(const QWidget& window, TSettingsFile& settings, const QStri
                            .arg(window.width())
                            .arg(window.height()));
 }
+
+}  // namespace talvex::desktop

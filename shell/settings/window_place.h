@@ -7,6 +7,9 @@
 #include <QString>
 
 class QWidget;
+
+namespace talvex::desktop {
+
 class TSettingsFile;
 
 /// Moves and sizes `window` as remembered under `key`; `firstSize` when
@@ -15,3 +18,5 @@ void RestoreWindowPlace(QWidget& window, const TSettingsFile& settings, const QS
                         QSize firstSize);
 /// Remembers `window`'s place and size under `key`.
 void SaveWindowPlace(const QWidget& window, TSettingsFile& settings, const QString& key);
+
+}  // namespace talvex::desktop

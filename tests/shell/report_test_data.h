@@ -13,6 +13,8 @@
 #include "analysis/report_listing.h"
 #include "talvex/talvex.h"
 
+namespace talvex::desktop {
+
 struct TReportTestData {
   std::shared_ptr<const talvex::TRunOutcome> outcome;
   talvex::TReportListing listing;  // the outcome's
@@ -50,3 +52,5 @@ struct TReportTestData {
     return percents;
   }
 };
+
+}  // namespace talvex::desktop

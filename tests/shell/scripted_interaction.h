@@ -13,6 +13,8 @@
 
 #include "shell/common/user_interaction.h"
 
+namespace talvex::desktop {
+
 class TScriptedInteraction : public TUserInteraction {
  public:
   struct TMessage {
@@ -99,3 +101,5 @@ class TScriptedInteraction : public TUserInteraction {
     return text;
   }
 };
+
+}  // namespace talvex::desktop

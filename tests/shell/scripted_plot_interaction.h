@@ -8,6 +8,8 @@
 
 #include "shell/plots/plot_interaction.h"
 
+namespace talvex::desktop {
+
 class TScriptedPlotInteraction final : public TPlotInteraction {
  public:
   struct TFileRequest {
@@ -40,3 +42,5 @@ class TScriptedPlotInteraction final : public TPlotInteraction {
     return answer;
   }
 };
+
+}  // namespace talvex::desktop

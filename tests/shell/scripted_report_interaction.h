@@ -12,6 +12,8 @@
 
 #include "shell/report/report_interaction.h"
 
+namespace talvex::desktop {
+
 class TScriptedReportInteraction final : public TReportInteraction {
  public:
   std::deque<QString> saveNames;  // next answers of the Save As dialog ("" = cancel)
@@ -48,3 +50,5 @@ class TScriptedReportInteraction final : public TReportInteraction {
     errorDetails.append(detail);
   }
 };
+
+}  // namespace talvex::desktop

@@ -11,6 +11,8 @@
 #include "numeric/exception.h"
 #include "shell/main_window/result_viewer.h"
 
+namespace talvex::desktop {
+
 class TScriptedResultViewer : public TResultViewer {
  public:
   void ShowListing(const talvex::TReportListing& listing, const QString& failure) override {
@@ -67,3 +69,5 @@ class TScriptedResultViewer : public TResultViewer {
     }
   }
 };
+
+}  // namespace talvex::desktop

@@ -10,6 +10,8 @@
 
 #include "drawing/figure_source.h"
 
+namespace talvex::desktop {
+
 class TTestFigure final : public TFigureSource {
  public:
   /// `mirrored` draws the diagonal the other way, a figure that the image
@@ -44,3 +46,5 @@ class TTestFigure final : public TFigureSource {
  private:
   bool mirrored_;
 };
+
+}  // namespace talvex::desktop

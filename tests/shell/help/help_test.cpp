@@ -19,6 +19,8 @@
 #include "shell/main_window/main_form.h"
 #include "shell/settings/settings_file.h"
 
+using namespace talvex::desktop;
+
 namespace {
 
 QString Slug(const QString& text) {

@@ -12,6 +12,8 @@
 #include <QTableWidget>
 #include <QtTest>
 
+using namespace talvex::desktop;
+
 namespace {
 
 std::string Data(const char* name) { return std::string(TALVEX_TEST_DATA) + "/" + name; }

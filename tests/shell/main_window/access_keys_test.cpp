@@ -26,6 +26,8 @@
 #include "shell/report/report_form.h"
 #include "shell/settings/settings_file.h"
 
+using namespace talvex::desktop;
+
 namespace {
 
 using TKeyUse = QMap<QString, QStringList>;  // "Alt+D" -> captions that use it

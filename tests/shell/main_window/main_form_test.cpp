@@ -33,6 +33,8 @@
 #include "shell/main_window/recent_files_list.h"
 #include "shell/settings/settings_file.h"
 
+using namespace talvex::desktop;
+
 namespace {
 
 using TNames = std::set<QString>;

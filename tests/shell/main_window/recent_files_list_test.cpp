@@ -13,6 +13,8 @@
 #include "shell/common/shorten_path.h"
 #include "shell/settings/settings_file.h"
 
+using namespace talvex::desktop;
+
 namespace {
 
 // Captions of the menu's actions, "-" for a separator.

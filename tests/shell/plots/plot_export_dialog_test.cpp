@@ -27,6 +27,8 @@
 #include "shell/settings/settings_file.h"
 #include "test_figure.h"
 
+using namespace talvex::desktop;
+
 namespace {
 
 template <typename T>

@@ -24,6 +24,8 @@
 #include "test_figure.h"
 #include "tests/support/write_fault_seam.h"
 
+using namespace talvex::desktop;
+
 namespace {
 
 const TFigureSize Journal;  // 17 x 12 cm at 300 dpi

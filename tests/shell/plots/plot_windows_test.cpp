@@ -29,6 +29,8 @@
 #include "shell/settings/settings_file.h"
 #include "tables/table_import.h"
 
+using namespace talvex::desktop;
+
 namespace {
 
 const QColor Blue(0, 0, 255);

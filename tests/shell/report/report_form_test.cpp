@@ -21,6 +21,8 @@
 #include "shell/report/report_view.h"
 #include "shell/settings/settings_file.h"
 
+using namespace talvex::desktop;
+
 namespace {
 
 QByteArray ReadAll(const QString& path) {

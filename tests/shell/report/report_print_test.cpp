@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+using namespace talvex::desktop;
+
 namespace {
 
 // Every character 10 wide, a line pitch of 10, eight-character tabs.

@@ -12,6 +12,8 @@
 #include "shell/settings/integer_text.h"
 #include "tests/support/write_fault_seam.h"
 
+using namespace talvex::desktop;
+
 namespace {
 
 void WriteText(const QString& path, const QByteArray& text) {
