@@ -16,8 +16,8 @@
 #include <system_error>
 #include <utility>
 
+#include "base/exception.h"
 #include "export/write_fault.h"
-#include "numeric/exception.h"
 
 namespace talvex {
 namespace {

@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QPrinter>
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 
 namespace talvex::desktop {
 

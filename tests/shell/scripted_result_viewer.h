@@ -8,7 +8,7 @@
 #include <string>
 #include <system_error>
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 #include "shell/main_window/result_viewer.h"
 
 namespace talvex::desktop {
