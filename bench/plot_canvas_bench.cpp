@@ -11,8 +11,8 @@
 #include <random>
 
 #include "drawing/plot_builders.h"
-#include "drawing/plot_snapshot.h"
-#include "shell/figure_canvas.h"
+#include "drawing/plot_run.h"
+#include "shell/plots/plot_canvas.h"
 
 namespace {
 
@@ -22,8 +22,8 @@ constexpr int Groups = 6;
 
 // A completed run on correlated random data with groups, as the program
 // would hold it.
-const TPlotSnapshot& Snapshot() {
-  static const std::shared_ptr<TPlotSnapshot> snapshot = [] {
+const TPlotRun& Snapshot() {
+  static const std::shared_ptr<TPlotRun> snapshot = [] {
     talvex::TDataMatrix data;
     data.objectCount = Objects;
     data.variableCount = Variables;
@@ -42,24 +42,26 @@ const TPlotSnapshot& Snapshot() {
     }
     for (talvex::TSize j = 1; j <= Variables; ++j)
       data.variableLabels.push_back("v" + std::to_string(j));
-    talvex::TAnalysisState state;
-    state.LoadData(std::move(data), "bench");
-    talvex::TAnalysisOptions options;
-    options.jackknife = false;
-    talvex::TReportListing listing;
-    state.Run(options, listing, nullptr, 1);
-    return MakePlotSnapshot(state, nullptr);
+    talvex::TRunData run;
+    run.matrix = std::move(data);
+    run.path = "bench";
+    talvex::TRunOptions options;
+    options.analysis.jackknife = false;
+    options.threads = 1;
+    talvex::TAnalysis analysis;
+    analysis.Compute(std::move(run), options);
+    return std::make_shared<TPlotRun>(analysis.Outcome(), analysis.Outcome()->FactorCount());
   }();
   return *snapshot;
 }
 
-void Draw(TFigureCanvas& canvas, QImage& image) {
+void Draw(TPlotCanvas& canvas, QImage& image) {
   canvas.render(&image);
   benchmark::DoNotOptimize(image.constBits());
 }
 
 void BM_BuildScoresScene(benchmark::State& state) {
-  const TPlotSnapshot& snapshot = Snapshot();
+  const TPlotRun& snapshot = Snapshot();
   TPlotChoices choices;
   choices.region = TGroupRegion(state.range(0));
   for (auto _ : state) benchmark::DoNotOptimize(BuildScene(TPlotKind::Scores, snapshot, choices));
@@ -68,8 +70,8 @@ BENCHMARK(BM_BuildScoresScene)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The window's first drawing: the scene handed over and drawn.
 void BM_FirstDrawing(benchmark::State& state) {
-  const TPlotSnapshot& snapshot = Snapshot();
-  TFigureCanvas canvas;
+  const TPlotRun& snapshot = Snapshot();
+  TPlotCanvas canvas;
   canvas.resize(800, 600);
   canvas.SetLabelAll(state.range(0) != 0);
   QImage image(canvas.size(), QImage::Format_ARGB32_Premultiplied);
@@ -81,7 +83,7 @@ void BM_FirstDrawing(benchmark::State& state) {
 BENCHMARK(BM_FirstDrawing)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // A canvas showing the scores plot, drawn once into `image`.
-void ShowScores(TFigureCanvas& canvas, QImage& image, bool labelled) {
+void ShowScores(TPlotCanvas& canvas, QImage& image, bool labelled) {
   canvas.resize(800, 600);
   canvas.SetLabelAll(labelled);
   canvas.SetScene(BuildScene(TPlotKind::Scores, Snapshot(), TPlotChoices()), false);
@@ -91,7 +93,7 @@ void ShowScores(TFigureCanvas& canvas, QImage& image, bool labelled) {
 
 // One wheel notch in and out again about a point, each drawn.
 void BM_ZoomStep(benchmark::State& state) {
-  TFigureCanvas canvas;
+  TPlotCanvas canvas;
   QImage image;
   ShowScores(canvas, image, state.range(0) != 0);
   bool in = true;
@@ -105,7 +107,7 @@ BENCHMARK(BM_ZoomStep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // One step of a drag (10 pixels), drawn.
 void BM_PanStep(benchmark::State& state) {
-  TFigureCanvas canvas;
+  TPlotCanvas canvas;
   QImage image;
   ShowScores(canvas, image, state.range(0) != 0);
   double step = 10;

@@ -9,7 +9,7 @@
 #include "drawing/figure_drawing.h"
 #include "drawing/figure_export.h"
 #include "drawing/plot_builders.h"
-#include "drawing/plot_snapshot.h"
+#include "drawing/plot_run.h"
 
 namespace talvex {
 
@@ -26,7 +26,7 @@ TFigureSize SizeOf(const TCliFigureOptions& options) {
   return size;
 }
 
-TPlotKind PlotKindOf(TCliFigureKind kind) {
+TPlotKind PlotKindOfFigure(TCliFigureKind kind) {
   switch (kind) {
     case TCliFigureKind::Scores:
       return TPlotKind::Scores;
@@ -65,21 +65,17 @@ void CheckFigureSize(const TCliOptions& options) {
 
 void CheckFigureComponents(const TCliOptions& options, TSize factorCount, TSize variableCount) {
   if (options.figures.empty()) return;
-  TPlotSnapshot offered;
-  offered.factorCount = factorCount;
-  const TSize variables = variableCount;
-  // As the snapshot will offer them: the factors, and the second one too.
-  TSize top = std::min(offered.factorCount, variables);
-  if (top < 2 && variables >= 2) top = 2;
+  // As the plots will offer them: the factors, and the second one too.
+  const TSize top = OfferedComponents(factorCount, variableCount);
   if (options.figure.x > top || options.figure.y > top)
     throw Exception("the figures' components must be between 1 and " + std::to_string(top));
 }
 
-bool WriteFigures(const TCliOptions& options, const TAnalysisState& state,
-                  const TDiagnostics& diagnostics, std::ostream& err) {
+bool WriteFigures(const TCliOptions& options, const std::shared_ptr<const TRunOutcome>& outcome,
+                  std::ostream& err) {
   if (options.figures.empty()) return true;
   const std::unique_ptr<QGuiApplication> application = GuiWithoutDisplay();
-  const std::shared_ptr<TPlotSnapshot> snapshot = MakePlotSnapshot(state, &diagnostics);
+  const TPlotRun run(outcome, outcome->FactorCount());
   const TFigureSize size = SizeOf(options.figure);
   bool allWritten = true;
   for (const TCliFigure& figure : options.figures) {
@@ -94,7 +90,7 @@ bool WriteFigures(const TCliOptions& options, const TAnalysisState& state,
     choices.hulls = options.figure.hulls;
     choices.correlationCircle = figure.kind == TCliFigureKind::CorrelationCircle;
     TFigureDrawing drawing;
-    drawing.SetScene(BuildScene(PlotKindOf(figure.kind), *snapshot, choices), false);
+    drawing.SetScene(BuildScene(PlotKindOfFigure(figure.kind), run, choices), false);
     drawing.SetLabelAll(options.figure.labels != TCliFigureLabels::None);
     try {
       SaveFigure(QFile::decodeName(figure.path.c_str()), drawing, size, drawing.Title());

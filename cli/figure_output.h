@@ -2,11 +2,11 @@
 // library at the size and resolution asked for, without a display.
 #pragma once
 
+#include <memory>
 #include <ostream>
 
-#include "analysis/analysis_state.h"
 #include "cli/cli_options.h"
-#include "diagnostics/diagnostics.h"
+#include "talvex/talvex.h"
 
 namespace talvex {
 
@@ -18,11 +18,11 @@ void CheckFigureSize(const TCliOptions& options);
 /// --figure-components names a component the run does not offer.
 void CheckFigureComponents(const TCliOptions& options, TSize factorCount, TSize variableCount);
 
-/// Draws every --figure of the completed run in `state` and writes it,
+/// Draws every --figure of the completed run `outcome` and writes it,
 /// each file whole or not at all. A figure that cannot be written
 /// (EFigureExport, EInOutError) is told on `err` and the others are still
 /// written; returns false when any failed.
-bool WriteFigures(const TCliOptions& options, const TAnalysisState& state,
-                  const TDiagnostics& diagnostics, std::ostream& err);
+bool WriteFigures(const TCliOptions& options, const std::shared_ptr<const TRunOutcome>& outcome,
+                  std::ostream& err);
 
 }  // namespace talvex

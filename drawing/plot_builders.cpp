@@ -1,4 +1,4 @@
-// The plots' scenes, built from a run's snapshot.
+// The plots' scenes, built from a completed run.
 #include "drawing/plot_builders.h"
 
 #include <QCoreApplication>
@@ -77,8 +77,8 @@ talvex::TRange FromZero(const TExtent& extent) {
   return range;
 }
 
-QString MarkText(const TPlotSnapshot& snapshot, bool object, TSize index, double x, bool names) {
-  if (names) return object ? snapshot.ObjectName(index) : snapshot.VariableName(index);
+QString MarkText(const TPlotRun& run, bool object, TSize index, double x, bool names) {
+  if (names) return object ? run.ObjectName(index) : run.VariableName(index);
   return MarkValueText(x);
 }
 
@@ -134,10 +134,10 @@ void AddGroupRegions(TFigureScene& scene,
 
 // The objects' scores on the chosen components, coloured by group when the
 // data have groups; the extent is widened to hold them.
-void AddScores(TFigureScene& scene, const TPlotSnapshot& snapshot, const TPlotChoices& choices,
-               TExtent& xs, TExtent& ys) {
-  const talvex::TFloatMatrix& scores = snapshot.results.scores;
-  const talvex::TGrouping grouping = talvex::GroupObjects(snapshot.data.groups);
+void AddScores(TFigureScene& scene, const TPlotRun& run, const TPlotChoices& choices, TExtent& xs,
+               TExtent& ys) {
+  const talvex::TFloatMatrix& scores = run.Results().scores;
+  const talvex::TGrouping grouping = talvex::GroupObjects(run.Data().groups);
   const bool grouped = !grouping.names.empty();
   const std::size_t groupCount = grouped ? grouping.names.size() : 1;
   std::vector<std::vector<talvex::TPlotPoint>> groupPoints(groupCount);
@@ -163,8 +163,8 @@ void AddScores(TFigureScene& scene, const TPlotSnapshot& snapshot, const TPlotCh
     const std::size_t g = grouped ? grouping.ofObject[i - 1] : 0;
     TSceneItem item;
     item.at = QPointF(x, y);
-    item.mark = MarkText(snapshot, true, i, x, choices.names);
-    item.name = snapshot.ObjectName(i);
+    item.mark = MarkText(run, true, i, x, choices.names);
+    item.name = run.ObjectName(i);
     if (grouped) item.group = FromEightBit(grouping.names[g]);
     item.details = QStringLiteral("%1: %2\n%3: %4").arg(xName, Number(x), yName, Number(y));
     scene.pointSets[firstSet + g].items.push_back(int(scene.items.size()));
@@ -175,10 +175,10 @@ void AddScores(TFigureScene& scene, const TPlotSnapshot& snapshot, const TPlotCh
   }
   if (grouped) {
     scene.legendTitle =
-        snapshot.data.groupName.empty() ? Tr("Group") : FromEightBit(snapshot.data.groupName);
+        run.Data().groupName.empty() ? Tr("Group") : FromEightBit(run.Data().groupName);
     // The objects without a group are no group: no region of their own.
-    if (std::find(snapshot.data.groups.begin(), snapshot.data.groups.end(), std::string()) !=
-        snapshot.data.groups.end())
+    if (std::find(run.Data().groups.begin(), run.Data().groups.end(), std::string()) !=
+        run.Data().groups.end())
       groupPoints.back().clear();
     AddGroupRegions(scene, groupPoints, colours, choices);
   }
@@ -189,9 +189,9 @@ void AddScores(TFigureScene& scene, const TPlotSnapshot& snapshot, const TPlotCh
     }
 }
 
-QString AxisTitle(const TPlotSnapshot& snapshot, TSize component) {
-  return ComponentAxisTitle(int(component), snapshot.results.eigenvalues.GetValue(component),
-                            snapshot.results.trace);
+QString AxisTitle(const TPlotRun& run, TSize component) {
+  return ComponentAxisTitle(int(component), run.Results().eigenvalues.GetValue(component),
+                            run.Results().trace);
 }
 
 // The standard error of coefficient j on axis a, when the jackknife
@@ -202,46 +202,49 @@ double CoefficientError(const talvex::TJackknifeResults* jackknife, TSize p, TSi
 }
 
 // A scatter plot of two components: its titles, equal units, zero lines.
-TFigureScene ComponentScene(TPlotKind kind, const TPlotSnapshot& snapshot,
-                            const TPlotChoices& choices) {
+TFigureScene ComponentScene(TPlotKind kind, const TPlotRun& run, const TPlotChoices& choices) {
   TFigureScene scene;
   scene.title = PlotCaption(kind);
-  scene.xTitle = AxisTitle(snapshot, choices.x);
-  scene.yTitle = AxisTitle(snapshot, choices.y);
+  scene.xTitle = AxisTitle(run, choices.x);
+  scene.yTitle = AxisTitle(run, choices.y);
   scene.equalAspect = true;
   scene.zeroLines = true;
   return scene;
 }
 
-TFigureScene ScoresScene(const TPlotSnapshot& snapshot, const TPlotChoices& choices) {
-  TFigureScene scene = ComponentScene(TPlotKind::Scores, snapshot, choices);
+}  // namespace
+
+TFigureScene ScoresScene(const TPlotRun& run, const TPlotChoices& choices) {
+  TFigureScene scene = ComponentScene(TPlotKind::Scores, run, choices);
   TExtent xs;
   TExtent ys;
-  AddScores(scene, snapshot, choices, xs, ys);
+  AddScores(scene, run, choices, xs, ys);
   scene.xRange = xs.Fit();
   scene.yRange = ys.Fit();
   return scene;
 }
 
+namespace {
+
 // The bars' quantile and its legend entry: the 95% intervals of the full
 // results, t with n - 1 degrees of freedom.
-double BarQuantile(const TPlotSnapshot& snapshot) {
-  return talvex::ErrorBarQuantile(snapshot.ObjectCount());
-}
+double BarQuantile(const TPlotRun& run) { return talvex::ErrorBarQuantile(run.ObjectCount()); }
 
 QString BarLegend(double z) {
   return Tr("95% jackknife interval (\u00b1%1 SE)").arg(QString::number(z, 'f', 3));
 }
 
-TFigureScene VectorsScene(const TPlotSnapshot& snapshot, const TPlotChoices& choices) {
-  TFigureScene scene = ComponentScene(TPlotKind::Vectors, snapshot, choices);
+}  // namespace
+
+TFigureScene VectorsScene(const TPlotRun& run, const TPlotChoices& choices) {
+  TFigureScene scene = ComponentScene(TPlotKind::Vectors, run, choices);
   TScenePointSet set;
   set.outline = VectorsColour;
   set.fill = VectorsColour;
-  const talvex::TFloatMatrix& vectors = snapshot.results.eigenvectors;
+  const talvex::TFloatMatrix& vectors = run.Results().eigenvectors;
   const TSize p = vectors.Rows();
-  const talvex::TJackknifeResults* jackknife = snapshot.Jackknife();
-  const double z = jackknife ? BarQuantile(snapshot) : 0.0;
+  const talvex::TJackknifeResults* jackknife = run.Jackknife();
+  const double z = jackknife ? BarQuantile(run) : 0.0;
   TExtent xs;
   TExtent ys;
   for (TSize j = 1; j <= p; ++j) {
@@ -249,8 +252,8 @@ TFigureScene VectorsScene(const TPlotSnapshot& snapshot, const TPlotChoices& cho
     const double y = vectors.GetValue(j, choices.y);
     TSceneItem item;
     item.at = QPointF(x, y);
-    item.mark = MarkText(snapshot, false, j, x, choices.names);
-    item.name = snapshot.VariableName(j);
+    item.mark = MarkText(run, false, j, x, choices.names);
+    item.name = run.VariableName(j);
     const double seX = CoefficientError(jackknife, p, choices.x, j);
     const double seY = CoefficientError(jackknife, p, choices.y, j);
     item.details = Tr("Component %1: %2").arg(choices.x).arg(Number(x));
@@ -281,14 +284,14 @@ TFigureScene VectorsScene(const TPlotSnapshot& snapshot, const TPlotChoices& cho
   return scene;
 }
 
-TFigureScene ScreeScene(const TPlotSnapshot& snapshot, const TPlotChoices& choices) {
+TFigureScene ScreeScene(const TPlotRun& run, const TPlotChoices& choices) {
   TFigureScene scene;
   scene.title = PlotCaption(TPlotKind::Scree);
   scene.integerTicksX = true;
-  const talvex::TFloatVector& eigenvalues = snapshot.results.eigenvalues;
+  const talvex::TFloatVector& eigenvalues = run.Results().eigenvalues;
   const TSize p = eigenvalues.Length();
-  const TSize k = choices.allEigenvalues ? p : std::min(snapshot.factorCount, p);
-  const double trace = snapshot.results.trace;
+  const TSize k = choices.allEigenvalues ? p : std::min(run.FactorCount(), p);
+  const double trace = run.Results().trace;
   TExtent ys;
   ys.Add(0);
   std::vector<double> values;
@@ -325,8 +328,8 @@ TFigureScene ScreeScene(const TPlotSnapshot& snapshot, const TPlotChoices& choic
   line.markers = true;
   line.markerFill = Qt::white;
   line.markerOutline = ScreeMarkerColour;
-  const talvex::TJackknifeResults* jackknife = snapshot.Jackknife();
-  const double z = jackknife ? BarQuantile(snapshot) : 0.0;
+  const talvex::TJackknifeResults* jackknife = run.Jackknife();
+  const double z = jackknife ? BarQuantile(run) : 0.0;
   for (TSize c = 1; c <= k; ++c) {
     const double value = values[c - 1];
     line.points.emplace_back(double(c), value);
@@ -358,7 +361,7 @@ TFigureScene ScreeScene(const TPlotSnapshot& snapshot, const TPlotChoices& choic
   scene.lines.push_back(std::move(line));
 
   if (choices.referenceLines) {
-    if (snapshot.Options().method == talvex::DispersionMethod::Correlation) {
+    if (run.Options().method == talvex::DispersionMethod::Correlation) {
       const double level = talvex::KaiserLevel(std::size_t(p), trace);
       scene.rules.push_back({level, KaiserColour, Qt::DashLine, Tr("Kaiser (mean eigenvalue)")});
       ys.Add(level);
@@ -373,7 +376,7 @@ TFigureScene ScreeScene(const TPlotSnapshot& snapshot, const TPlotChoices& choic
       ys.Add(stick[c - 1]);
     }
     scene.lines.push_back(std::move(broken));
-    if (const auto& parallel = snapshot.results.tables.parallelAnalysis) {
+    if (const auto& parallel = run.ParallelAnalysis()) {
       TScenePolyline line95;
       line95.colour = ParallelColour;
       line95.style = Qt::DotLine;
@@ -391,35 +394,35 @@ TFigureScene ScreeScene(const TPlotSnapshot& snapshot, const TPlotChoices& choic
   return scene;
 }
 
-TFigureScene BiplotScene(const TPlotSnapshot& snapshot, const TPlotChoices& choices) {
+TFigureScene BiplotScene(const TPlotRun& run, const TPlotChoices& choices) {
   TFigureScene scene;
   scene.equalAspect = true;
   scene.zeroLines = true;
-  const talvex::TFloatMatrix& vectors = snapshot.results.eigenvectors;
+  const talvex::TFloatMatrix& vectors = run.Results().eigenvectors;
   const TSize p = vectors.Rows();
   TExtent xs;
   TExtent ys;
   xs.Add(0);
   ys.Add(0);
-  if (choices.correlationCircle && CorrelationCircleAvailable(snapshot)) {
+  if (choices.correlationCircle && CorrelationCircleAvailable(run)) {
     // Under correlations a component's correlation with variable j is its
     // coefficient times the square root of its eigenvalue.
     scene.title = Tr("Correlation Circle");
-    scene.xTitle = AxisTitle(snapshot, choices.x);
-    scene.yTitle = AxisTitle(snapshot, choices.y);
+    scene.xTitle = AxisTitle(run, choices.x);
+    scene.yTitle = AxisTitle(run, choices.y);
     scene.unitCircle = true;
-    const double rootX = std::sqrt(std::max(0.0, snapshot.results.eigenvalues.GetValue(choices.x)));
-    const double rootY = std::sqrt(std::max(0.0, snapshot.results.eigenvalues.GetValue(choices.y)));
+    const double rootX = std::sqrt(std::max(0.0, run.Results().eigenvalues.GetValue(choices.x)));
+    const double rootY = std::sqrt(std::max(0.0, run.Results().eigenvalues.GetValue(choices.y)));
     for (TSize j = 1; j <= p; ++j)
       scene.arrows.push_back(
           {QPointF(vectors.GetValue(j, choices.x) * rootX, vectors.GetValue(j, choices.y) * rootY),
-           snapshot.VariableName(j), ArrowColour});
+           run.VariableName(j), ArrowColour});
     scene.xRange = {-1.0 - RangeMargin, 1.0 + RangeMargin};
     scene.yRange = scene.xRange;
     return scene;
   }
   scene.title = PlotCaption(TPlotKind::Biplot);
-  AddScores(scene, snapshot, choices, xs, ys);
+  AddScores(scene, run, choices, xs, ys);
   std::vector<talvex::TPlotPoint> scores;
   scores.reserve(scene.items.size());
   for (const TSceneItem& item : scene.items) scores.push_back({item.at.x(), item.at.y()});
@@ -429,21 +432,21 @@ TFigureScene BiplotScene(const TPlotSnapshot& snapshot, const TPlotChoices& choi
   const double scale = talvex::ArrowScale(scores, coefficients);
   for (TSize j = 1; j <= p; ++j) {
     const QPointF tip(coefficients[j - 1].x * scale, coefficients[j - 1].y * scale);
-    scene.arrows.push_back({tip, snapshot.VariableName(j), ArrowColour});
+    scene.arrows.push_back({tip, run.VariableName(j), ArrowColour});
     xs.Add(tip.x());
     ys.Add(tip.y());
   }
   // Which scaling the picture uses, as biplots conventionally state it: a
   // note under the title, so that the axis titles stay short.
   scene.note = Tr("Points: scores; arrows: coefficients \u00d7 %1").arg(Number(scale));
-  scene.xTitle = AxisTitle(snapshot, choices.x);
-  scene.yTitle = AxisTitle(snapshot, choices.y);
+  scene.xTitle = AxisTitle(run, choices.x);
+  scene.yTitle = AxisTitle(run, choices.y);
   scene.xRange = xs.Fit();
   scene.yRange = ys.Fit();
   return scene;
 }
 
-TFigureScene InfluenceScene(const TPlotSnapshot& snapshot, const TPlotChoices& choices) {
+TFigureScene InfluenceScene(const TPlotRun& run, const TPlotChoices& choices) {
   TFigureScene scene;
   scene.title = PlotCaption(TPlotKind::Influence);
   scene.xTitle = Tr("Object");
@@ -453,13 +456,13 @@ TFigureScene InfluenceScene(const TPlotSnapshot& snapshot, const TPlotChoices& c
   scene.integerTicksX = true;
   TExtent ys;
   ys.Add(0);
-  if (!snapshot.diagnostics) {
+  if (!run.Diagnostics()) {
     scene.xRange = CountRange(1);
     scene.yRange = FromZero(ys);
     return scene;
   }
-  const talvex::TInfluencePlot plot = talvex::MakeInfluencePlot(*snapshot.diagnostics);
-  const talvex::TGrouping grouping = talvex::GroupObjects(snapshot.data.groups);
+  const talvex::TInfluencePlot plot = talvex::MakeInfluencePlot(*run.Diagnostics());
+  const talvex::TGrouping grouping = talvex::GroupObjects(run.Data().groups);
   const bool grouped = !grouping.names.empty();
   const std::size_t groupCount = grouped ? grouping.names.size() : 1;
   for (std::size_t g = 0; g < groupCount; ++g) {
@@ -478,7 +481,7 @@ TFigureScene InfluenceScene(const TPlotSnapshot& snapshot, const TPlotChoices& c
     const TSize object = TSize(i + 1);
     TSceneItem item;
     item.at = QPointF(point.x, point.y);
-    item.name = snapshot.ObjectName(object);
+    item.name = run.ObjectName(object);
     // Only the objects the diagnostics single out are labelled; the
     // pointer names any other.
     const auto rank = std::find(plot.labelled.begin(), plot.labelled.end(), i);
@@ -501,41 +504,6 @@ TFigureScene InfluenceScene(const TPlotSnapshot& snapshot, const TPlotChoices& c
   return scene;
 }
 
-}  // namespace
-
-QString PlotCaption(TPlotKind kind) {
-  switch (kind) {
-    case TPlotKind::Scores:
-      return Tr("Object Scores");
-    case TPlotKind::Vectors:
-      return Tr("Component Loadings");
-    case TPlotKind::Scree:
-      return Tr("Plot of Eigenvalues");
-    case TPlotKind::Biplot:
-      return Tr("Biplot");
-    case TPlotKind::Influence:
-      return Tr("Influence of Each Object");
-  }
-  return QString();
-}
-
-bool CorrelationCircleAvailable(const TPlotSnapshot& snapshot) {
-  return snapshot.Options().method == talvex::DispersionMethod::Correlation;
-}
-
-TFigureScene BuildScene(TPlotKind kind, const TPlotSnapshot& snapshot,
-                        const TPlotChoices& choices) {
-  switch (kind) {
-    case TPlotKind::Scores:
-      return ScoresScene(snapshot, choices);
-    case TPlotKind::Vectors:
-      return VectorsScene(snapshot, choices);
-    case TPlotKind::Scree:
-      return ScreeScene(snapshot, choices);
-    case TPlotKind::Biplot:
-      return BiplotScene(snapshot, choices);
-    case TPlotKind::Influence:
-      return InfluenceScene(snapshot, choices);
-  }
-  return TFigureScene();
+bool CorrelationCircleAvailable(const TPlotRun& run) {
+  return run.Options().method == talvex::DispersionMethod::Correlation;
 }

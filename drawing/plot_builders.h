@@ -1,13 +1,13 @@
 // The scenes of the plots: what each plot shows of a run, given the choices
 // of its window (components, groups' regions, uncertainty marks, reference
-// lines). The geometry comes from figures/; nothing here draws.
+// lines). The geometry comes from figures/; nothing here draws. Each kind's
+// builder is named in the plot-kind table (plot_kinds.h).
 #pragma once
 
 #include "drawing/figure_scene.h"
-#include "drawing/plot_snapshot.h"
+#include "drawing/plot_kinds.h"
+#include "drawing/plot_run.h"
 #include "numeric/sizes.h"
-
-enum class TPlotKind { Scores, Vectors, Scree, Biplot, Influence };
 
 /// What is drawn around each group's points.
 enum class TGroupRegion { None, ConcentrationEllipse, MeanEllipse };
@@ -25,12 +25,16 @@ struct TPlotChoices {
   bool allEigenvalues = false;     // the scree plot beyond the factors asked for
 };
 
-/// The window caption and plot title of each kind as first shown.
-QString PlotCaption(TPlotKind kind);
+/// The scene of `kind` for `run`. The components must lie within the run's
+/// OfferedComponents (the window's spinners keep them there).
+TFigureScene BuildScene(TPlotKind kind, const TPlotRun& run, const TPlotChoices& choices);
 
-/// The scene of `kind` for `snapshot`. The components must lie within the
-/// snapshot's OfferedComponents (the window's spinners keep them there).
-TFigureScene BuildScene(TPlotKind kind, const TPlotSnapshot& snapshot, const TPlotChoices& choices);
+/// The builders, one per kind.
+TFigureScene ScoresScene(const TPlotRun& run, const TPlotChoices& choices);
+TFigureScene VectorsScene(const TPlotRun& run, const TPlotChoices& choices);
+TFigureScene ScreeScene(const TPlotRun& run, const TPlotChoices& choices);
+TFigureScene BiplotScene(const TPlotRun& run, const TPlotChoices& choices);
+TFigureScene InfluenceScene(const TPlotRun& run, const TPlotChoices& choices);
 
 /// Whether the run can show the correlation circle (correlation method).
-bool CorrelationCircleAvailable(const TPlotSnapshot& snapshot);
+bool CorrelationCircleAvailable(const TPlotRun& run);

@@ -11,14 +11,13 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <mutex>
 #include <optional>
 #include <random>
 #include <system_error>
 #include <utility>
 
 #include "base/exception.h"
-#include "export/write_fault_seam.h"
+#include "export/write_fault.h"
 
 namespace talvex {
 namespace {
@@ -63,16 +62,6 @@ int RegisterLive(const std::string& path) noexcept {
 
 void UnregisterLive(int slot) noexcept {
   if (slot >= 0) liveSlots[slot].state.store(SlotFree, std::memory_order_release);
-}
-
-std::mutex faultMutex;
-std::optional<TWriteFault> armedFault;
-std::atomic<bool> faultArmed{false};
-
-std::optional<TWriteFault> CurrentFault() {
-  if (!faultArmed.load(std::memory_order_acquire)) return std::nullopt;
-  std::lock_guard lock(faultMutex);
-  return armedFault;
 }
 
 std::string Reason(int error) { return std::error_code(error, std::generic_category()).message(); }
@@ -204,7 +193,7 @@ void TAtomicFile::Write(std::string_view bytes) {
 }
 
 void TAtomicFile::FlushBuffer() {
-  const std::optional<TWriteFault> fault = CurrentFault();
+  const std::optional<TWriteFault> fault = PendingWriteFault();
   const char* data = buffer_.data();
   std::size_t size = buffer_.size();
   while (size > 0) {
@@ -228,7 +217,7 @@ void TAtomicFile::FlushBuffer() {
 void TAtomicFile::Commit() {
   assert(fd_ >= 0 && "commit after commit or failure");
   FlushBuffer();
-  const std::optional<TWriteFault> fault = CurrentFault();
+  const std::optional<TWriteFault> fault = PendingWriteFault();
   if (fault && fault->stage == TWriteFaultStage::Sync) FailWrite(fault->error);
   if (::fsync(fd_) != 0) FailWrite(errno);
   const int closing = std::exchange(fd_, -1);
@@ -262,18 +251,6 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
   TAtomicFile file(path);
   file.Write(bytes);
   file.Commit();
-}
-
-TScopedWriteFault::TScopedWriteFault(const TWriteFault& fault) {
-  std::lock_guard lock(faultMutex);
-  armedFault = fault;
-  faultArmed.store(true, std::memory_order_release);
-}
-
-TScopedWriteFault::~TScopedWriteFault() {
-  std::lock_guard lock(faultMutex);
-  armedFault.reset();
-  faultArmed.store(false, std::memory_order_release);
 }
 
 }  // namespace talvex

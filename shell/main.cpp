@@ -6,11 +6,11 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "shell/help_file.h"
-#include "shell/main_form.h"
-#include "shell/qt_user_interaction.h"
-#include "shell/result_windows.h"
-#include "shell/settings_file.h"
+#include "shell/common/qt_user_interaction.h"
+#include "shell/help/help_file.h"
+#include "shell/main_window/main_form.h"
+#include "shell/main_window/result_windows.h"
+#include "shell/settings/settings_file.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);

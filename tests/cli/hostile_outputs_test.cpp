@@ -16,8 +16,8 @@
 #include <sstream>
 
 #include "cli_run.h"
-#include "export/write_fault_seam.h"
 #include "tests/support/small_file_system.h"
+#include "tests/support/write_fault_seam.h"
 
 namespace talvex {
 namespace {

@@ -14,27 +14,25 @@
 #include <memory>
 #include <random>
 
-#include "analysis/analysis_state.h"
-#include "analysis/report_listing.h"
-#include "diagnostics/diagnostics_run.h"
 #include "drawing/figure_drawing.h"
 #include "drawing/figure_export.h"
 #include "drawing/plot_builders.h"
-#include "drawing/plot_snapshot.h"
+#include "drawing/plot_run.h"
 #include "tables/table_import.h"
 
 namespace {
 
-// A run's snapshot, with diagnostics when the jackknife ran.
-std::shared_ptr<TPlotSnapshot> Analyse(talvex::TDataMatrix data, bool jackknife) {
-  talvex::TAnalysisState state;
-  state.LoadData(std::move(data), "data");
-  talvex::TAnalysisOptions options;
-  options.jackknife = jackknife;
-  talvex::TReportListing listing;
-  const talvex::TDiagnostics diagnostics =
-      talvex::RunWithDiagnostics(state, options, listing, {}, nullptr, 1);
-  return MakePlotSnapshot(state, &diagnostics);
+// A run as the plots read it, with diagnostics when the jackknife ran.
+std::shared_ptr<TPlotRun> Analyse(talvex::TDataMatrix data, bool jackknife) {
+  talvex::TRunData run;
+  run.matrix = std::move(data);
+  run.path = "data";
+  talvex::TRunOptions options;
+  options.analysis.jackknife = jackknife;
+  options.threads = 1;
+  talvex::TAnalysis analysis;
+  analysis.Compute(std::move(run), options);
+  return std::make_shared<TPlotRun>(analysis.Outcome(), analysis.Outcome()->FactorCount());
 }
 
 talvex::TDataMatrix Penguins() {
@@ -383,8 +381,8 @@ class TFigureLabelsTest : public QObject {
   }
 
  private:
-  std::shared_ptr<TPlotSnapshot> penguins_;
-  std::shared_ptr<TPlotSnapshot> iris_;
+  std::shared_ptr<TPlotRun> penguins_;
+  std::shared_ptr<TPlotRun> iris_;
 };
 
 QTEST_MAIN(TFigureLabelsTest)

@@ -14,9 +14,9 @@
 #include <random>
 
 #include "export/atomic_file.h"
-#include "export/write_fault_seam.h"
 #include "export_test_support.h"
 #include "input/data_reader.h"
+#include "tests/support/write_fault_seam.h"
 
 namespace talvex {
 namespace {

@@ -15,9 +15,9 @@
 
 #include "export/atomic_file.h"
 #include "export/results_export.h"
-#include "export/write_fault_seam.h"
 #include "export_test_support.h"
 #include "tests/support/small_file_system.h"
+#include "tests/support/write_fault_seam.h"
 
 namespace talvex {
 namespace {

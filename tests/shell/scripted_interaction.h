@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "shell/user_interaction.h"
+#include "shell/common/user_interaction.h"
 
 class TScriptedInteraction : public TUserInteraction {
  public:

@@ -10,7 +10,7 @@
 #include <deque>
 #include <system_error>
 
-#include "shell/report_interaction.h"
+#include "shell/report/report_interaction.h"
 
 class TScriptedReportInteraction final : public TReportInteraction {
  public:

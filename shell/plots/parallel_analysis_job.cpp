@@ -1,0 +1,54 @@
+// The parallel analysis off the interface thread.
+#include "shell/plots/parallel_analysis_job.h"
+
+#include "analysis/analysed_data.h"
+
+talvex::TParallelAnalysisInput PlotRunAnalysisInput(const TPlotRun& run) {
+  const talvex::TAnalysisOptions& options = run.Options();
+  talvex::TParallelAnalysisInput input;
+  input.data = talvex::AnalysedData(run.Data(), options.transformation);
+  input.objectCount = run.Data().objectCount;
+  input.variableCount = run.Data().variableCount;
+  input.method = options.method;
+  return input;
+}
+
+TParallelAnalysisJob::TParallelAnalysisJob(QObject* parent) : QObject(parent) {}
+
+TParallelAnalysisJob::~TParallelAnalysisJob() {
+  if (!thread_) return;
+  cancel_ = true;
+  thread_->wait();
+  delete thread_;
+}
+
+void TParallelAnalysisJob::Start(const TPlotRun& run) {
+  if (thread_) return;
+  cancel_ = false;
+  done_ = 0;
+  result_.reset();
+  failure_ = nullptr;
+  // The input is made here, where a failure reaches the caller at once.
+  auto input = std::make_shared<talvex::TParallelAnalysisInput>(PlotRunAnalysisInput(run));
+  thread_ = QThread::create([this, input] {
+    try {
+      talvex::TParallelAnalysisSettings settings;
+      settings.iterations = Iterations;
+      result_ = talvex::ParallelAnalysis(
+          *input, settings, [this](talvex::TSize done, talvex::TSize) { done_ = done; }, this);
+    } catch (...) {
+      failure_ = std::current_exception();
+    }
+  });
+  connect(thread_, &QThread::finished, this, &TParallelAnalysisJob::ThreadFinished,
+          Qt::QueuedConnection);
+  thread_->start();
+}
+
+void TParallelAnalysisJob::ThreadFinished() {
+  if (!thread_) return;
+  thread_->wait();
+  delete thread_;
+  thread_ = nullptr;
+  emit Finished();
+}
