@@ -300,6 +300,26 @@ const TOptionSpec Options[] = {
     {"--groups-from-labels", nullptr, nullptr,
      "groups from the object labels (before their trailing digits) when the data have none",
      [](TCliOptions& o, const std::string&, const std::string&) { o.groupsFromLabels = true; }},
+    {"--supplementary", nullptr, "FILE",
+     "objects placed on the axes without taking part, from a file with the same variables "
+     "(repeatable)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.supplementaryFiles.push_back(FileName(n, v));
+     }},
+    {"--supplementary-rows", nullptr, "COLUMN=VALUE[,VALUE...]",
+     "the objects whose COLUMN (group, label or a table's column) has a VALUE are supplementary",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       const std::size_t equals = v.find('=');
+       if (equals == std::string::npos || equals == 0 || equals + 1 == v.size())
+         throw ECliUsage("bad value '" + v + "' for " + n + " (COLUMN=VALUE[,VALUE...])");
+       o.supplementaryRowsColumn = v.substr(0, equals);
+       o.supplementaryRowsValues = ColumnList(n, v.substr(equals + 1));
+     }},
+    {"--supplementary-variables", nullptr, "LIST",
+     "tables: columns correlated with the components (numbers) or grouped (texts), not analysed",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.table.supplementaryColumns = ColumnList(n, v);
+     }},
     {"--save-data", nullptr, "OUT.nts", "write the loaded data as a data-matrix file",
      [](TCliOptions& o, const std::string& n, const std::string& v) {
        o.saveData = DataMatrixName(n, FileName(n, v));
@@ -425,6 +445,9 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
         "--header, --decimal-comma and --decimal-point apply to tables (.csv, .tsv, .txt, "
         ".xlsx, .ods) only");
   }
+  if (!files.empty() && !options.table.supplementaryColumns.empty() && !IsTableFile(files[0]))
+    throw ECliUsage(
+        "--supplementary-variables applies to tables (.csv, .tsv, .txt, .xlsx, .ods) only");
   if (files.size() > 1)
     throw ECliUsage("more than one data file: '" + files[0] + "', '" + files[1] + "'");
   if (files.empty()) {

@@ -62,9 +62,13 @@ struct TCliOptions {
   std::string file;  // the data file
   // Tables (csv, tsv, txt, xlsx, ods): what the user says of the columns.
   TImportOptions table;
-  bool tableOptionsGiven = false;   // some option above was given (tables only)
-  std::string saveData;             // write the loaded data as a data-matrix file; empty: no
-  bool groupsFromLabels = false;    // groups from the object labels when the data have none
+  bool tableOptionsGiven = false;  // some option above was given (tables only)
+  std::string saveData;            // write the loaded data as a data-matrix file; empty: no
+  bool groupsFromLabels = false;   // groups from the object labels when the data have none
+  // Supplementary items, placed on the axes without taking part.
+  std::vector<std::string> supplementaryFiles;  // objects of other files, matched by variable name
+  std::string supplementaryRowsColumn;          // rows picked by this column's value; empty: none
+  std::vector<std::string> supplementaryRowsValues;
   std::vector<TCliFigure> figures;  // the plots to draw, in order
   TCliFigureOptions figure;
   bool figureOptionsGiven = false;  // some --figure-... option was given
