@@ -237,7 +237,9 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   }
   if (!options.figures.empty())
     attempt([&] {
-      if (!WriteFigures(options, outcome.State(), outcome.Diagnostics(), err)) status = 1;
+      if (!WriteFigures(options, outcome.State(), outcome.Diagnostics(), err,
+                        &outcome.Supplementary()))
+        status = 1;
     });
   return status;
 }

@@ -101,6 +101,10 @@ constexpr TChoice<TCliFigureRegions> RegionChoices[] = {
     {"none", TCliFigureRegions::None},
     {"concentration", TCliFigureRegions::Concentration},
     {"mean", TCliFigureRegions::Mean}};
+constexpr TChoice<TCliSupplementaryMarks> SupplementaryMarkChoices[] = {
+    {"none", TCliSupplementaryMarks::None},
+    {"bars", TCliSupplementaryMarks::Bars},
+    {"ellipses", TCliSupplementaryMarks::Ellipses}};
 constexpr TChoice<TCliFigureLabels> LabelChoices[] = {{"none", TCliFigureLabels::None},
                                                       {"names", TCliFigureLabels::Names},
                                                       {"values", TCliFigureLabels::Values}};
@@ -365,6 +369,12 @@ const TOptionSpec Options[] = {
        o.figure.labels = Choose(n, v, LabelChoices);
        o.figureOptionsGiven = true;
      }},
+    {"--figure-supplementary", nullptr, "none|bars|ellipses",
+     "the supplementary objects' 95% jackknife error bars (default) or joint ellipses",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.figure.supplementary = Choose(n, v, SupplementaryMarkChoices);
+       o.figureOptionsGiven = true;
+     }},
     {"--check", nullptr, nullptr, "read and validate the file only",
      [](TCliOptions& o, const std::string&, const std::string&) { o.check = true; }},
     {"--threads", nullptr, "N", "worker threads for the jackknife (default and most: all cores)",
@@ -428,7 +438,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
   if (options.figureOptionsGiven && options.figures.empty())
     throw ECliUsage(
         "--figure-size, --figure-dpi, --figure-components, --figure-regions, "
-        "--figure-hulls and --figure-labels apply to --figure");
+        "--figure-hulls, --figure-labels and --figure-supplementary apply to --figure");
   for (const TCliFigure& figure : options.figures) {
     if (figure.kind == TCliFigureKind::Influence && !options.jackknife)
       throw ECliUsage("--figure influence needs the jackknife; leave out --no-jackknife");

@@ -20,6 +20,9 @@ enum class TCliFigureKind { Scores, Vectors, Scree, Biplot, Influence, Correlati
 /// What --figure-regions draws around each group's points.
 enum class TCliFigureRegions { None, Concentration, Mean };
 
+/// How --figure-supplementary draws the supplementary objects' uncertainty.
+enum class TCliSupplementaryMarks { None, Bars, Ellipses };
+
 /// What --figure-labels writes beside the points.
 enum class TCliFigureLabels { None, Names, Values };
 
@@ -39,6 +42,7 @@ struct TCliFigureOptions {
   TCliFigureRegions regions = TCliFigureRegions::None;
   bool hulls = false;
   TCliFigureLabels labels = TCliFigureLabels::Names;
+  TCliSupplementaryMarks supplementary = TCliSupplementaryMarks::Bars;
 };
 
 struct TCliOptions {

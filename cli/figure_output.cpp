@@ -76,10 +76,12 @@ void CheckFigureComponents(const TCliOptions& options, TSize factorCount, TSize 
 }
 
 bool WriteFigures(const TCliOptions& options, const TAnalysisState& state,
-                  const TDiagnostics& diagnostics, std::ostream& err) {
+                  const TDiagnostics& diagnostics, std::ostream& err,
+                  const TSupplementaryResults* supplementary) {
   if (options.figures.empty()) return true;
   const std::unique_ptr<QGuiApplication> application = GuiWithoutDisplay();
-  const std::shared_ptr<TPlotSnapshot> snapshot = MakePlotSnapshot(state, &diagnostics);
+  const std::shared_ptr<TPlotSnapshot> snapshot =
+      MakePlotSnapshot(state, &diagnostics, supplementary);
   const TFigureSize size = SizeOf(options.figure);
   bool allWritten = true;
   for (const TCliFigure& figure : options.figures) {
@@ -93,6 +95,11 @@ bool WriteFigures(const TCliOptions& options, const TAnalysisState& state,
                                                                          : TGroupRegion::None;
     choices.hulls = options.figure.hulls;
     choices.correlationCircle = figure.kind == TCliFigureKind::CorrelationCircle;
+    choices.supplementaryMarks = options.figure.supplementary == TCliSupplementaryMarks::Ellipses
+                                     ? TSupplementaryMarks::Ellipses
+                                 : options.figure.supplementary == TCliSupplementaryMarks::None
+                                     ? TSupplementaryMarks::None
+                                     : TSupplementaryMarks::ErrorBars;
     TFigureDrawing drawing;
     drawing.SetScene(BuildScene(PlotKindOf(figure.kind), *snapshot, choices), false);
     drawing.SetLabelAll(options.figure.labels != TCliFigureLabels::None);

@@ -7,6 +7,7 @@
 #include "analysis/analysis_state.h"
 #include "cli/cli_options.h"
 #include "diagnostics/diagnostics.h"
+#include "supplementary/supplementary_results.h"
 
 namespace talvex {
 
@@ -23,6 +24,7 @@ void CheckFigureComponents(const TCliOptions& options, TSize factorCount, TSize 
 /// (EFigureExport, EInOutError) is told on `err` and the others are still
 /// written; returns false when any failed.
 bool WriteFigures(const TCliOptions& options, const TAnalysisState& state,
-                  const TDiagnostics& diagnostics, std::ostream& err);
+                  const TDiagnostics& diagnostics, std::ostream& err,
+                  const TSupplementaryResults* supplementary = nullptr);
 
 }  // namespace talvex

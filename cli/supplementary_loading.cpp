@@ -2,6 +2,7 @@
 #include "cli/supplementary_loading.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "input/data_reader.h"
 #include "supplementary/supplementary_split.h"
@@ -45,6 +46,7 @@ TDataMatrix ReadSupplementaryFile(const TCliOptions& options, const std::string&
   TImportOptions table;
   table.missing = options.table.missing;
   table.missingMarkers = options.table.missingMarkers;
+  table.supplementaryObjects = true;
   return ImportTable(path, table);
 }
 
@@ -76,6 +78,14 @@ void LoadSupplementary(const TCliOptions& options, TRunData& run, const TImportR
     AddSupplementaryFile(supplementary.objects, run.matrix, ReadSupplementaryFile(options, path),
                          path);
   run.supplementary = std::move(supplementary);
+  run.source.supplementaryRowsColumn = options.supplementaryRowsColumn;
+  run.source.supplementaryRowsValues = options.supplementaryRowsValues;
+  // Absolute, as the data file is, so that the recorded command runs anywhere.
+  for (const std::string& path : options.supplementaryFiles) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    run.source.supplementaryFiles.push_back(error ? path : absolute.lexically_normal().string());
+  }
 }
 
 }  // namespace talvex

@@ -8,6 +8,7 @@
 
 #include "drawing/eight_bit_text.h"
 #include "drawing/plot_text.h"
+#include "drawing/supplementary_scene.h"
 #include "figures/biplot_scaling.h"
 #include "figures/group_regions.h"
 #include "figures/influence_plot.h"
@@ -218,6 +219,10 @@ TFigureScene ScoresScene(const TPlotSnapshot& snapshot, const TPlotChoices& choi
   TExtent xs;
   TExtent ys;
   AddScores(scene, snapshot, choices, xs, ys);
+  for (const QPointF& p : AddSupplementaryObjects(scene, snapshot, choices)) {
+    xs.Add(p.x());
+    ys.Add(p.y());
+  }
   scene.xRange = xs.Fit();
   scene.yRange = ys.Fit();
   return scene;
@@ -414,15 +419,21 @@ TFigureScene BiplotScene(const TPlotSnapshot& snapshot, const TPlotChoices& choi
       scene.arrows.push_back(
           {QPointF(vectors.GetValue(j, choices.x) * rootX, vectors.GetValue(j, choices.y) * rootY),
            snapshot.VariableName(j), ArrowColour});
+    AddSupplementaryArrows(scene, snapshot, choices, true, 1.0);
     scene.xRange = {-1.0 - RangeMargin, 1.0 + RangeMargin};
     scene.yRange = scene.xRange;
     return scene;
   }
   scene.title = PlotCaption(TPlotKind::Biplot);
   AddScores(scene, snapshot, choices, xs, ys);
+  // The arrows are scaled to the active scores only.
   std::vector<talvex::TPlotPoint> scores;
   scores.reserve(scene.items.size());
   for (const TSceneItem& item : scene.items) scores.push_back({item.at.x(), item.at.y()});
+  for (const QPointF& at : AddSupplementaryObjects(scene, snapshot, choices)) {
+    xs.Add(at.x());
+    ys.Add(at.y());
+  }
   std::vector<talvex::TPlotPoint> coefficients;
   for (TSize j = 1; j <= p; ++j)
     coefficients.push_back({vectors.GetValue(j, choices.x), vectors.GetValue(j, choices.y)});
@@ -430,6 +441,10 @@ TFigureScene BiplotScene(const TPlotSnapshot& snapshot, const TPlotChoices& choi
   for (TSize j = 1; j <= p; ++j) {
     const QPointF tip(coefficients[j - 1].x * scale, coefficients[j - 1].y * scale);
     scene.arrows.push_back({tip, snapshot.VariableName(j), ArrowColour});
+    xs.Add(tip.x());
+    ys.Add(tip.y());
+  }
+  for (const QPointF& tip : AddSupplementaryArrows(scene, snapshot, choices, false, scale)) {
     xs.Add(tip.x());
     ys.Add(tip.y());
   }

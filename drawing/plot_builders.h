@@ -9,6 +9,9 @@
 
 enum class TPlotKind { Scores, Vectors, Scree, Biplot, Influence };
 
+/// How the supplementary objects' jackknife uncertainty is drawn.
+enum class TSupplementaryMarks { None, ErrorBars, Ellipses };
+
 /// What is drawn around each group's points.
 enum class TGroupRegion { None, ConcentrationEllipse, MeanEllipse };
 
@@ -23,6 +26,7 @@ struct TPlotChoices {
   bool percentBars = false;        // the scree plot as % of trace bars
   bool correlationCircle = false;  // the biplot's correlation view
   bool allEigenvalues = false;     // the scree plot beyond the factors asked for
+  TSupplementaryMarks supplementaryMarks = TSupplementaryMarks::ErrorBars;
 };
 
 /// The window caption and plot title of each kind as first shown.

@@ -39,12 +39,14 @@ QString TPlotSnapshot::VariableName(talvex::TSize j) const {
   return LabelOr(data.variableLabels, j);
 }
 
-std::shared_ptr<TPlotSnapshot> MakePlotSnapshot(const talvex::TAnalysisState& state,
-                                                const talvex::TDiagnostics* diagnostics) {
+std::shared_ptr<TPlotSnapshot> MakePlotSnapshot(
+    const talvex::TAnalysisState& state, const talvex::TDiagnostics* diagnostics,
+    const talvex::TSupplementaryResults* supplementary) {
   auto snapshot = std::make_shared<TPlotSnapshot>();
   snapshot->data = state.Data();
   snapshot->results = state.Results();
   snapshot->factorCount = state.FactorCount();
   if (diagnostics && diagnostics->available) snapshot->diagnostics = *diagnostics;
+  if (supplementary && supplementary->available) snapshot->supplementary = *supplementary;
   return snapshot;
 }

@@ -14,6 +14,7 @@
 #include "analysis/analysis_state.h"
 #include "diagnostics/diagnostics.h"
 #include "input/data_matrix.h"
+#include "supplementary/supplementary_results.h"
 
 struct TPlotSnapshot {
   talvex::TDataMatrix data;  // as loaded (the analysis transforms it itself)
@@ -22,6 +23,8 @@ struct TPlotSnapshot {
   // When the jackknife ran. The scree plot's parallel analysis, made on
   // request, is kept in results.tables for every window of this run.
   std::optional<talvex::TDiagnostics> diagnostics;
+  // When the run placed supplementary items.
+  std::optional<talvex::TSupplementaryResults> supplementary;
 
   talvex::TSize ObjectCount() const noexcept { return results.scores.Rows(); }
   talvex::TSize VariableCount() const noexcept { return results.eigenvalues.Length(); }
@@ -39,7 +42,8 @@ struct TPlotSnapshot {
   QString VariableName(talvex::TSize j) const;
 };
 
-/// The snapshot of `state`'s completed run, with `diagnostics` when they
-/// are available.
-std::shared_ptr<TPlotSnapshot> MakePlotSnapshot(const talvex::TAnalysisState& state,
-                                                const talvex::TDiagnostics* diagnostics);
+/// The snapshot of `state`'s completed run, with `diagnostics` and the
+/// `supplementary` items when they are available.
+std::shared_ptr<TPlotSnapshot> MakePlotSnapshot(
+    const talvex::TAnalysisState& state, const talvex::TDiagnostics* diagnostics,
+    const talvex::TSupplementaryResults* supplementary = nullptr);

@@ -32,6 +32,11 @@ void TSupplementaryCollector::Start(const TJackknifeInput& input) {
   means_.assign(full_.size(), 0.0);
   squares_.assign(full_.size(), 0.0);
   axes_.resize(fullAxes_.size());
+  pairedAxes_ = std::min(k_, SupplementaryEllipseAxes);
+  pairedItems_ = placement_->Items() - items_.q;
+  coMoments_.assign(pairedItems_ * pairedAxes_ * (pairedAxes_ - (pairedAxes_ > 0)) / 2, 0.0);
+  deltas_.resize(pairedAxes_);
+  residuals_.resize(pairedAxes_);
   values_.resize(k_);
   // As the diagnostics do: the axes of eigenvalues that are zero to rounding
   // are not matched (any rotation of that space is as good).
@@ -41,6 +46,27 @@ void TSupplementaryCollector::Start(const TJackknifeInput& input) {
               : std::fabs(eigenvalues[0]) * double(p_) * std::numeric_limits<double>::epsilon();
   searched_ = 0;
   while (searched_ < k_ && eigenvalues[searched_] > nullLevel) ++searched_;
+}
+
+// The co-moments of each placed object's and group's pseudo-values on the
+// leading axes, updated as Welford's means are (before them): with d the
+// pseudo-value's deviation from the old mean, C(a, b) += d(a) (x(b) - new
+// mean(b)).
+void TSupplementaryCollector::AddCoMoments() {
+  const std::size_t rows = placement_->Items();
+  const double count = double(collected_), n = double(n_);
+  const std::size_t pairs = std::size_t(pairedAxes_) * (pairedAxes_ - (pairedAxes_ > 0)) / 2;
+  for (std::size_t r = 0; r < pairedItems_; ++r) {
+    for (TSize a = 0; a < pairedAxes_; ++a) {
+      const std::size_t s = std::size_t(a) * rows + r;
+      const double pseudo = n * full_[s] - (n - 1.0) * reduced_[s];
+      deltas_[a] = pseudo - means_[s];
+      residuals_[a] = pseudo - (means_[s] + deltas_[a] / count);
+    }
+    double* c = coMoments_.data() + r * pairs;
+    for (TSize a = 0; a < pairedAxes_; ++a)
+      for (TSize b = a + 1; b < pairedAxes_; ++b) *c++ += deltas_[a] * residuals_[b];
+  }
 }
 
 void TSupplementaryCollector::Collect(const TReducedSampleView& sample) {
@@ -60,6 +86,7 @@ void TSupplementaryCollector::Collect(const TReducedSampleView& sample) {
     values_[a - 1] = sample.values[source - 1];
   }
   placement_->Reduced(sample.object, axes_.data(), values_.data(), reduced_.data());
+  AddCoMoments();
   AddPseudoValues(means_.data(), squares_.data(), double(collected_), double(n_), full_.data(),
                   reduced_.data(), 1.0, full_.size());
   TakeFloatFaultFlags();

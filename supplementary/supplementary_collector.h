@@ -17,6 +17,7 @@
 #include "diagnostics/axis_matching.h"
 #include "supplementary/supplementary_input.h"
 #include "supplementary/supplementary_placement.h"
+#include "supplementary/supplementary_results.h"
 
 namespace talvex {
 
@@ -36,8 +37,15 @@ class TSupplementaryCollector final : public TJackknifeCollector {
   /// in TSupplementaryPlacement's order.
   const std::vector<double>& Means() const noexcept { return means_; }
   const std::vector<double>& Squares() const noexcept { return squares_; }
+  /// The number of leading axes whose pairs have co-moments, and the
+  /// co-moments (sums of products of deviations) of the objects' and groups'
+  /// pseudo-values: item r (0..m+g-1), pair at r * pairs + pair index.
+  TSize PairedAxes() const noexcept { return pairedAxes_; }
+  const std::vector<double>& CoMoments() const noexcept { return coMoments_; }
 
  private:
+  void AddCoMoments();
+
   const TPreparedSupplementary& items_;
   bool matchAxes_;
   bool started_ = false;
@@ -49,6 +57,10 @@ class TSupplementaryCollector final : public TJackknifeCollector {
   std::vector<double> axes_;      // p x k, the reduced sample's aligned axes
   std::vector<double> values_;    // k, their eigenvalues
   std::vector<double> means_, squares_;
+  TSize pairedAxes_ = 0;
+  std::size_t pairedItems_ = 0;
+  std::vector<double> coMoments_;
+  std::vector<double> deltas_, residuals_;  // pairedAxes_: x - old mean, x - new mean
   TAxisMatch match_;
 };
 

@@ -4,7 +4,9 @@
 // components, and the mean scores of each group.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "numeric/sizes.h"
@@ -32,7 +34,16 @@ struct TGroupMeans {
   std::vector<TSize> activeCounts;   // per level
   std::vector<TSize> supplementaryCounts;
   std::vector<TSupplementaryValue> means;  // level l, axis a at l * k + a - 1
+  /// The jackknife covariances of each level's means on two of the first
+  /// ellipseAxes axes (see TSupplementaryResults::PairIndex); empty without
+  /// a jackknife.
+  std::vector<double> covariances;
 };
+
+/// The leading axes whose pairs get jackknife covariances, for joint 95%
+/// ellipses of the objects and group means (a few numbers per item and
+/// sample; the plots' usual components).
+inline constexpr TSize SupplementaryEllipseAxes = 6;
 
 struct TSupplementaryResults {
   bool available = false;  // there were supplementary items and a completed run
@@ -45,6 +56,11 @@ struct TSupplementaryResults {
   std::vector<std::string> objectLabels;    // m
   std::vector<std::string> objectGroups;    // m, or empty
   std::vector<TSupplementaryValue> scores;  // object o (0-based), axis a at o * k + a - 1
+  /// min(k, SupplementaryEllipseAxes) after a jackknife, else 0.
+  TSize ellipseAxes = 0;
+  /// Jackknife covariance of object o's scores on axes a < b <= ellipseAxes
+  /// at o * Pairs() + PairIndex(a, b).
+  std::vector<double> scoreCovariances;
 
   std::vector<std::string> variableLabels;        // q
   std::vector<TSupplementaryValue> correlations;  // variable v, axis a at v * k + a - 1
@@ -60,6 +76,13 @@ struct TSupplementaryResults {
   }
   const TSupplementaryValue& Correlation(std::size_t variable, TSize axis) const {
     return correlations[variable * axisCount + axis - 1];
+  }
+  std::size_t Pairs() const { return std::size_t(ellipseAxes) * (ellipseAxes - 1) / 2; }
+  /// The pair of axes a != b, both 1..ellipseAxes, in either order.
+  std::size_t PairIndex(TSize a, TSize b) const {
+    if (a > b) std::swap(a, b);
+    // Pairs (1,2), (1,3), ..., (2,3), ...: those before row a, then b's place.
+    return std::size_t(a - 1) * (2 * ellipseAxes - a) / 2 + (b - a - 1);
   }
 };
 

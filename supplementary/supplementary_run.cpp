@@ -62,11 +62,22 @@ TSupplementaryResults PlaceSupplementary(const TPreparedSupplementary& items,
     return v;
   };
 
+  // The co-moments of an item's pseudo-values on two leading axes become the
+  // covariance of its estimates, as the squares become SE^2.
+  out.ellipseAxes = out.jackknife ? collector->PairedAxes() : 0;
+  const std::size_t pairs = out.Pairs();
+  const auto covariances = [&](std::size_t row, std::vector<double>& into) {
+    for (std::size_t c = 0; c < pairs; ++c)
+      into.push_back(collector->CoMoments()[row * pairs + c] / (double(n - 1) * double(n)));
+  };
+
   std::size_t row = 0;
   out.objectLabels = items.objectLabels;
   out.objectGroups = items.objectGroups;
-  for (std::size_t o = 0; o < items.m; ++o, ++row)
+  for (std::size_t o = 0; o < items.m; ++o, ++row) {
     for (TSize a = 1; a <= k; ++a) out.scores.push_back(value(row, a));
+    covariances(row, out.scoreCovariances);
+  }
   for (const TPreparedGrouping& grouping : items.groupings) {
     TGroupMeans& table = out.groups.emplace_back();
     table.grouping = grouping.name;
@@ -78,8 +89,10 @@ TSupplementaryResults PlaceSupplementary(const TPreparedSupplementary& items,
       if (level >= 0) ++table.activeCounts[std::size_t(level)];
     for (const int level : grouping.supplementaryLevel)
       if (level >= 0) ++table.supplementaryCounts[std::size_t(level)];
-    for (std::size_t l = 0; l < grouping.levels.size(); ++l, ++row)
+    for (std::size_t l = 0; l < grouping.levels.size(); ++l, ++row) {
       for (TSize a = 1; a <= k; ++a) table.means.push_back(value(row, a));
+      covariances(row, table.covariances);
+    }
   }
   out.variableLabels = items.variableLabels;
   for (std::size_t v = 0; v < items.q; ++v, ++row)

@@ -40,6 +40,9 @@ struct TImportOptions {
   /// (supplementary variables) or texts (qualitative ones); their cells go
   /// to the data's extraColumns. A missing number follows `missing`.
   std::vector<std::string> supplementaryColumns;
+  /// The table holds supplementary objects, placed on another table's axes:
+  /// one object is enough ("No complete object" when none is complete).
+  bool supplementaryObjects = false;
   TMissingPolicy missing = TMissingPolicy::Refuse;
   std::vector<std::string> missingMarkers = DefaultMissingMarkers();
 };

@@ -241,7 +241,7 @@ TEST(Supplementary, RowsArePickedByGroupOrLabel) {
   EXPECT_EQ(picked.values.Data()[399], data.values.Data()[399]);
 
   TDataMatrix byLabel = data;
-  SplitSupplementary(byLabel, {"label", {"setosa01", "virginica50"}});
+  SplitSupplementary(byLabel, {"label", {"setosa01", "virgin50"}});
   EXPECT_EQ(byLabel.objectCount, 148u);
   EXPECT_EQ(byLabel.objectLabels.front(), "setosa02");
 
