@@ -178,9 +178,8 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
   }
   const TSize n = objects.size();
   if (n == 0 && options.supplementaryObjects) {
-    Refuse("No complete object",
-           "none of the " + Plural(report.rowCount, "data row", "data rows") +
-               " has a value in every variable used");
+    Refuse("No complete object", "none of the " + Plural(report.rowCount, "data row", "data rows") +
+                                     " has a value in every variable used");
   }
   if (n < 2 && !options.supplementaryObjects) {
     Refuse("Fewer than two complete objects",
