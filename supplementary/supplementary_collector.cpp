@@ -31,7 +31,8 @@ void TSupplementaryCollector::Start(const TJackknifeInput& input) {
   reduced_.assign(full_.size(), 0.0);
   means_.assign(full_.size(), 0.0);
   squares_.assign(full_.size(), 0.0);
-  axes_.resize(fullAxes_.size());
+  sources_.resize(k_);
+  signs_.resize(k_);
   pairedAxes_ = std::min(k_, SupplementaryEllipseAxes);
   pairedItems_ = placement_->Items() - items_.q;
   coMoments_.assign(pairedItems_ * pairedAxes_ * (pairedAxes_ - (pairedAxes_ > 0)) / 2, 0.0);
@@ -77,15 +78,18 @@ void TSupplementaryCollector::Collect(const TReducedSampleView& sample) {
   if (matchAxes_) talvex::MatchAxes(fullAxes_, sample.axes, p_, k_, searched_, match_, sample.dots);
   for (TSize a = 1; a <= k_; ++a) {
     const TSize source = matchAxes_ ? match_.oneToOne[a - 1] : a;
-    const double* reduced = sample.axes.data() + std::size_t(source - 1) * p_;
     double sign = sample.signs[a - 1];
     if (source != a)
-      sign = DotProduct(fullAxes_.data() + std::size_t(a - 1) * p_, reduced, p_) < 0.0 ? -1.0 : 1.0;
-    double* axis = axes_.data() + std::size_t(a - 1) * p_;
-    for (TSize j = 0; j < p_; ++j) axis[j] = sign * reduced[j];
+      sign = DotProduct(fullAxes_.data() + std::size_t(a - 1) * p_,
+                        sample.axes.data() + std::size_t(source - 1) * p_, p_) < 0.0
+                 ? -1.0
+                 : 1.0;
+    sources_[a - 1] = source;
+    signs_[a - 1] = sign;
     values_[a - 1] = sample.values[source - 1];
   }
-  placement_->Reduced(sample.object, axes_.data(), values_.data(), reduced_.data());
+  placement_->Reduced(sample.object, sample.axes.data(), values_.data(), sources_.data(),
+                      signs_.data(), reduced_.data());
   AddCoMoments();
   AddPseudoValues(means_.data(), squares_.data(), double(collected_), double(n_), full_.data(),
                   reduced_.data(), 1.0, full_.size());

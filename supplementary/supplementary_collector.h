@@ -54,8 +54,9 @@ class TSupplementaryCollector final : public TJackknifeCollector {
   std::vector<double> fullAxes_;  // p x k
   std::vector<double> full_;      // the full sample's placed values
   std::vector<double> reduced_;   // one reduced sample's
-  std::vector<double> axes_;      // p x k, the reduced sample's aligned axes
-  std::vector<double> values_;    // k, their eigenvalues
+  std::vector<TSize> sources_;    // k: the reduced axis each shown axis is
+  std::vector<double> signs_;     // k: and its sign
+  std::vector<double> values_;    // k: and its eigenvalue
   std::vector<double> means_, squares_;
   TSize pairedAxes_ = 0;
   std::size_t pairedItems_ = 0;

@@ -77,7 +77,7 @@ TSupplementaryPlacement::TSupplementaryPlacement(const TPreparedSupplementary& i
 
   rows_ = m + groupRows + q;
   rowsBlock_.resize(rows_ * p);
-  weights_.resize(std::size_t(p) * k);
+  product_.resize(rows_ * k);
   scales_.resize(p);
   groupMember_.resize(groupRows);
   shift_.resize(p);
@@ -85,26 +85,30 @@ TSupplementaryPlacement::TSupplementaryPlacement(const TPreparedSupplementary& i
 }
 
 void TSupplementaryPlacement::Place(const double* axes, const double* eigenvalues,
-                                    const double* scales, double count, double* out) {
+                                    const TSize* sources, const double* signs, const double* scales,
+                                    double count, double* out) {
   const TSize p = p_, k = k_;
   const std::size_t rows = rows_;
-  for (TSize a = 0; a < k; ++a) {
-    const double* axis = axes + std::size_t(a) * p;
-    double* w = weights_.data() + std::size_t(a) * p;
-    if (method_ == DispersionMethod::Correlation) {
-      for (TSize j = 0; j < p; ++j) w[j] = axis[j] / scales[j];
-    } else {
-      for (TSize j = 0; j < p; ++j) w[j] = axis[j];
+  if (rows == 0) return;
+  // The rows, not the axes, are divided by the standard deviations: r p
+  // divisions instead of p k, and the axes go to the product as they are.
+  if (method_ == DispersionMethod::Correlation) {
+    for (TSize j = 0; j < p; ++j) {
+      double* column = rowsBlock_.data() + std::size_t(j) * rows;
+      for (std::size_t r = 0; r < rows; ++r) column[r] /= scales[j];
     }
   }
-  if (rows == 0) return;
-  Multiply(TSize(rows), k, p, rowsBlock_.data(), rows, weights_.data(), p, out, rows);
-  // The variables' covariances with the scores become correlations.
+  Multiply(TSize(rows), k, p, rowsBlock_.data(), rows, axes, p, product_.data(), rows);
+  // Each shown axis takes the product of its source axis, with its sign;
+  // the variables' covariances with the scores become correlations.
   const std::size_t firstVariable = rows - items_.q;
   for (TSize a = 0; a < k; ++a) {
+    const double* from = product_.data() + std::size_t(sources[a] - 1) * rows;
+    double* to = out + std::size_t(a) * rows;
+    for (std::size_t r = 0; r < rows; ++r) to[r] = signs[a] * from[r];
     for (std::size_t v = 0; v < items_.q; ++v) {
       const double spread = sumSquares_[v] * (count - 1.0) * eigenvalues[a];
-      double& value = out[std::size_t(a) * rows + firstVariable + v];
+      double& value = to[firstVariable + v];
       value = spread > 0.0 ? value / std::sqrt(spread) : std::numeric_limits<double>::quiet_NaN();
     }
   }
@@ -122,11 +126,14 @@ void TSupplementaryPlacement::Full(const double* axes, const double* eigenvalues
     for (std::size_t v = 0; v < q; ++v) column[m + groupRows + v] = crossProducts_[v * p + j];
   }
   for (std::size_t v = 0; v < q; ++v) sumSquares_[v] = variableSquares_[v];
-  Place(axes, eigenvalues, deviations_.data(), double(n_), out);
+  std::vector<TSize> sources(k_);
+  for (TSize a = 0; a < k_; ++a) sources[a] = a + 1;
+  const std::vector<double> signs(k_, 1.0);
+  Place(axes, eigenvalues, sources.data(), signs.data(), deviations_.data(), double(n_), out);
 }
 
 void TSupplementaryPlacement::Reduced(TSize left, const double* axes, const double* eigenvalues,
-                                      double* out) {
+                                      const TSize* sources, const double* signs, double* out) {
   const TSize n = n_, p = p_;
   const std::size_t rows = rows_, m = items_.m, q = items_.q;
   const std::size_t groupRows = groupCounts_.size();
@@ -163,7 +170,7 @@ void TSupplementaryPlacement::Reduced(TSize left, const double* axes, const doub
     const double y = variableCentred_[v * n + i];
     sumSquares_[v] = variableSquares_[v] - downdate * y * y;
   }
-  Place(axes, eigenvalues, scales_.data(), reduced, out);
+  Place(axes, eigenvalues, sources, signs, scales_.data(), reduced, out);
 }
 
 }  // namespace talvex

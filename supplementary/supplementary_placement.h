@@ -1,10 +1,8 @@
 // TSupplementaryPlacement: the arithmetic that puts the supplementary items
 // on one sample's axes, the full sample's or a reduced sample's.
 //
-// Every item is one row of p numbers times the sample's weights W (p x k,
-// W[j][a] = axis a's coefficient j divided by the sample's standard
-// deviation of variable j under correlations, the coefficient itself under
-// covariances):
+// Every item is one row of p numbers, divided by the sample's standard
+// deviations under correlations, times the sample's axes:
 //   an object:   its transformed values less the sample's means;
 //   a group:     the mean of its members' transformed values less the means
 //                (a group's mean score is the score of its members' mean);
@@ -16,8 +14,8 @@
 // sample's with the left-out object taken away (O(p) per item), so no
 // reduced data set is formed.
 //
-// Cost per sample: p k for W, (m + g + q) p for the rows and one BLAS product
-// of (m + g + q) x p by p x k.
+// Cost per sample: (m + g + q) p for the rows, one BLAS product of
+// (m + g + q) x p by p x k, and (m + g + q) k to sign and order its columns.
 #pragma once
 
 #include <vector>
@@ -47,16 +45,17 @@ class TSupplementaryPlacement {
   /// The full sample: `axes` p x k (axis a at (a - 1) * p), `eigenvalues` k.
   void Full(const double* axes, const double* eigenvalues, double* out);
 
-  /// The sample without active object `left` (1..n): `axes` p x k as above,
-  /// already aligned in sign, `eigenvalues` k, those of the given axes. A
-  /// value the sample leaves undefined (a group with no member left, an
-  /// axis without variance) comes out as NaN. May raise floating-point
-  /// status flags.
-  void Reduced(TSize left, const double* axes, const double* eigenvalues, double* out);
+  /// The sample without active object `left` (1..n): `axes` p x k as the
+  /// decomposition returned them; shown axis a is sources[a - 1] (1..k)
+  /// times signs[a - 1], with eigenvalue eigenvalues[a - 1]. A value the
+  /// sample leaves undefined (a group with no member left, an axis without
+  /// variance) comes out as NaN. May raise floating-point status flags.
+  void Reduced(TSize left, const double* axes, const double* eigenvalues, const TSize* sources,
+               const double* signs, double* out);
 
  private:
-  void Place(const double* axes, const double* eigenvalues, const double* scales, double count,
-             double* out);
+  void Place(const double* axes, const double* eigenvalues, const TSize* sources,
+             const double* signs, const double* scales, double count, double* out);
 
   const TPreparedSupplementary& items_;
   TSize n_, p_, k_;
@@ -73,7 +72,7 @@ class TSupplementaryPlacement {
   std::vector<double> variableCentred_;  // q x n: y - mean
   // Per sample.
   std::vector<double> rowsBlock_;                    // (m + g + q) x p, column-major
-  std::vector<double> weights_;                      // p x k
+  std::vector<double> product_;                      // (m + g + q) x k, column-major
   std::vector<double> scales_, shift_, sumSquares_;  // p, p, q
   std::vector<char> groupMember_;                    // g: the left-out object is a member
 };

@@ -57,12 +57,29 @@ def pca(X, method):
     return m, scale, w[::-1], V[:, ::-1]
 
 
-def place(X, rows, Y, groups, method, k, reference=None):
+def greedy(C):
+    """The one-to-one match of full axes (rows) to reduced axes (columns),
+    the largest |cosine| first."""
+    k = C.shape[0]
+    perm = [None] * k
+    used = set()
+    for flat in np.argsort(-C, axis=None, kind='stable'):
+        a, b = divmod(int(flat), k)
+        if perm[a] is None and b not in used:
+            perm[a] = b
+            used.add(b)
+    return perm
+
+
+def place(X, rows, Y, groups, method, k, reference=None, match=False):
     """Scores of `rows`, correlations of the columns of Y with the active
     scores, and the mean score of each group (list of (active indices,
-    supplementary indices)), on the first k axes of X's analysis."""
+    supplementary indices)), on the first k axes of X's analysis, matched
+    one-to-one to the reference axes first when `match`."""
     m, scale, w, V = pca(X, method)
     V = V[:, :k]
+    if match:
+        V = V[:, greedy(np.abs(reference.T @ V))]
     if reference is not None:
         V = V * np.where((V * reference).sum(0) < 0, -1.0, 1.0)
     active = ((X - m) / scale) @ V
@@ -73,7 +90,7 @@ def place(X, rows, Y, groups, method, k, reference=None):
     return V, sup, corr, means
 
 
-def jackknife(X, rows, Y, groups, method, k, V):
+def jackknife(X, rows, Y, groups, method, k, V, match=False):
     n = X.shape[0]
     _, sup, corr, means = place(X, rows, Y, groups, method, k, V)
     full = np.concatenate([sup.ravel(), corr.ravel(), means.ravel()])
@@ -83,7 +100,7 @@ def jackknife(X, rows, Y, groups, method, k, V):
         # Group members are renumbered in the reduced sample.
         index = np.cumsum(keep) - 1
         reduced_groups = [([index[j] for j in act if j != i], su) for act, su in groups]
-        _, s2, c2, m2 = place(X[keep], rows, Y[keep], reduced_groups, method, k, V)
+        _, s2, c2, m2 = place(X[keep], rows, Y[keep], reduced_groups, method, k, V, match)
         reduced = np.concatenate([s2.ravel(), c2.ravel(), m2.ravel()])
         pvs.append(n * full - (n - 1) * reduced)
     pvs = np.array(pvs)
@@ -115,13 +132,13 @@ def run(cli, work, arguments):
     return json.load(open(out))
 
 
-def check(label, doc, X, rows, Y, groups, method, transform):
+def check(label, doc, X, rows, Y, groups, method, transform, match=False):
     """Compares the JSON tables with numpy; X, rows transformed already."""
     ok = True
     n, p = X.shape
-    k = p
-    V = np.array([r[1:] for r in table(doc, 'Eigenvectors')['rows']], float)[:, :k]
-    full, estimate, se = jackknife(X, rows, Y, groups, method, k, V)
+    V = np.array([r[1:] for r in table(doc, 'Eigenvectors')['rows']], float)
+    k = V.shape[1]
+    full, estimate, se = jackknife(X, rows, Y, groups, method, k, V, match)
     t = t_quantile(n - 1, 0.975)
     ours = []
     if len(rows):
@@ -159,17 +176,34 @@ def main():
     write_csv(iris_csv, ['flower', 'species', 'SepalLen', 'SepalWid', 'PetalLen', 'PetalWid'],
               [['f%d' % (i + 1), species[i]] + ['%.17g' % v for v in values[i]] for i in range(150)])
     active = np.arange(100)
-    for method, transform in (('correlation', 'none'), ('covariance', 'log10')):
+    for method, transform, match in (('correlation', 'none', False), ('covariance', 'log10', False)):
         doc = run(cli, work, [iris_csv, '--method', method, '--transform', transform,
                               '--supplementary-rows', 'species=virginica',
-                              '--supplementary-variables', 'PetalWid'])
+                              '--supplementary-variables', 'PetalWid']
+                  + (['--match-axes'] if match else []))
         X = values[:, :3]
         if transform == 'log10':
             X = np.log10(X)
         Y = values[active, 3:4]
         groups = [(list(range(0, 50)), []), (list(range(50, 100)), []), ([], list(range(50)))]
-        ok &= check('iris %s %s' % (method, transform), doc, X[active], X[100:], Y, groups,
-                    method, transform)
+        ok &= check('iris %s %s%s' % (method, transform, ', matched axes' if match else ''), doc,
+                    X[active], X[100:], Y, groups, method, transform, match)
+
+    # All of iris active, three axes of the covariances of logarithms, with
+    # matched axes: the one-to-one match reorders the axes of some reduced
+    # samples there. Three outlying specimens from a second file.
+    specimens = np.array([[7.9, 4.6, 2.1, 0.6], [4.4, 2.2, 6.5, 2.6], [6.0, 3.0, 4.0, 1.0]])
+    fossils = os.path.join(work, 'fossils.csv')
+    write_csv(fossils, ['specimen', 'SepalLen', 'SepalWid', 'PetalLen', 'PetalWid'],
+              [['s%d' % i] + ['%.17g' % v for v in specimens[i]] for i in range(3)])
+    for match in (False, True):
+        doc = run(cli, work, [iris_path, '--groups-from-labels', '--method', 'covariance',
+                              '--transform', 'log10', '--factors', '3', '--supplementary', fossils]
+                  + (['--match-axes'] if match else []))
+        groups = [(list(range(g * 50, g * 50 + 50)), []) for g in range(3)]
+        ok &= check('iris, 3 axes, second file%s' % (', matched axes' if match else ''), doc,
+                    np.log10(values), np.log10(specimens), np.zeros((150, 0)), groups,
+                    'covariance', 'log10', match)
 
     # A random 40 x 8 table: objects whose "status" is "fossil" are
     # supplementary, two numeric columns are supplementary variables and a

@@ -75,6 +75,15 @@ TEST(Supplementary, NeverChangeTheListingOrTheResults) {
     EXPECT_EQ(s.groups[1].levels, (std::vector<std::string>{"river", "cave"}));
     EXPECT_EQ(s.groups[1].supplementaryCounts, (std::vector<TSize>{0, 1}));
     EXPECT_FALSE(plain.Outcome()->Supplementary().available);
+    EXPECT_EQ(s.matchAxes, matchAxes);
+    // The joint ellipses' covariances are covariances: within the product
+    // of the two standard errors.
+    ASSERT_EQ(s.ellipseAxes, 3u);
+    for (std::size_t o = 0; o < 2; ++o) {
+      const double cov = s.scoreCovariances[o * s.Pairs() + s.PairIndex(1, 3)];
+      EXPECT_NE(cov, 0.0);
+      EXPECT_LE(std::fabs(cov), s.Score(o, 1).standardError * s.Score(o, 3).standardError);
+    }
   }
 }
 
