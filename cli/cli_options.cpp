@@ -317,7 +317,16 @@ const TOptionSpec Options[] = {
        if (equals == std::string::npos || equals == 0 || equals + 1 == v.size())
          throw ECliUsage("bad value '" + v + "' for " + n + " (COLUMN=VALUE[,VALUE...])");
        o.supplementaryRowsColumn = v.substr(0, equals);
-       o.supplementaryRowsValues = ColumnList(n, v.substr(equals + 1));
+       o.supplementaryRowsValues.clear();
+       std::size_t start = equals + 1;
+       for (;;) {
+         const std::size_t comma = v.find(',', start);
+         o.supplementaryRowsValues.push_back(v.substr(start, comma - start));
+         if (o.supplementaryRowsValues.back().empty())
+           throw ECliUsage("bad value '" + v + "' for " + n + " (COLUMN=VALUE[,VALUE...])");
+         if (comma == std::string::npos) break;
+         start = comma + 1;
+       }
      }},
     {"--supplementary-variables", nullptr, "LIST",
      "tables: columns correlated with the components (numbers) or grouped (texts), not analysed",
