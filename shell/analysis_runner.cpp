@@ -1,7 +1,11 @@
 // The analysis run off the user-interface thread.
 #include "shell/analysis_runner.h"
 
+#include <optional>
+
 #include "diagnostics/diagnostics_run.h"
+#include "supplementary/supplementary_collector.h"
+#include "supplementary/supplementary_run.h"
 
 TAnalysisRunner::TAnalysisRunner(QObject* parent) : QObject(parent) {}
 
@@ -15,18 +19,26 @@ TAnalysisRunner::~TAnalysisRunner() {
 
 void TAnalysisRunner::Start(const talvex::TAnalysisState& state,
                             const talvex::TAnalysisOptions& options,
-                            const talvex::TDiagnosticsOptions& diagnosticsOptions,
-                            unsigned threads) {
+                            const talvex::TDiagnosticsOptions& diagnosticsOptions, unsigned threads,
+                            talvex::TSupplementaryData supplementary) {
   Q_ASSERT(thread_ == nullptr);
   state_ = state;
   listing_.Clear();
   failure_ = nullptr;
   diagnostics_ = talvex::TDiagnostics();
+  supplementary_ = talvex::TSupplementaryResults();
   cancel_ = false;
-  thread_ = QThread::create([this, options, diagnosticsOptions, threads] {
+  thread_ = QThread::create([this, options, diagnosticsOptions, threads,
+                             supplementary = std::move(supplementary)] {
     try {
-      diagnostics_ =
-          talvex::RunWithDiagnostics(state_, options, listing_, diagnosticsOptions, this, threads);
+      const talvex::TPreparedSupplementary items =
+          talvex::PrepareSupplementary(state_.Data(), supplementary, options.transformation);
+      std::optional<talvex::TSupplementaryCollector> collector;
+      if (!items.Empty()) collector.emplace(items, diagnosticsOptions.matchAxes);
+      diagnostics_ = talvex::RunWithDiagnostics(state_, options, listing_, diagnosticsOptions, this,
+                                                threads, collector ? &*collector : nullptr);
+      supplementary_ = talvex::PlaceSupplementary(items, state_.Data(), state_.Results(),
+                                                  collector ? &*collector : nullptr);
     } catch (...) {
       failure_ = std::current_exception();
     }

@@ -14,6 +14,8 @@
 #include "analysis/report_listing.h"
 #include "analysis/run_observer.h"
 #include "diagnostics/diagnostics.h"
+#include "supplementary/supplementary_data.h"
+#include "supplementary/supplementary_results.h"
 
 class TAnalysisRunner : public QObject, private talvex::TRunObserver {
   Q_OBJECT
@@ -23,9 +25,12 @@ class TAnalysisRunner : public QObject, private talvex::TRunObserver {
   ~TAnalysisRunner() override;
 
   /// Starts a run on a copy of `state`. `threads` = 0 uses every core.
-  /// The jackknife's reduced samples are collected into diagnostics.
+  /// The jackknife's reduced samples are collected into diagnostics, and
+  /// into the `supplementary` items' placement (refused ones fail the run
+  /// before it starts).
   void Start(const talvex::TAnalysisState& state, const talvex::TAnalysisOptions& options,
-             const talvex::TDiagnosticsOptions& diagnosticsOptions, unsigned threads = 0);
+             const talvex::TDiagnosticsOptions& diagnosticsOptions, unsigned threads = 0,
+             talvex::TSupplementaryData supplementary = {});
   bool Running() const { return thread_ != nullptr; }
   /// Asks the run to stop at its next check; it then ends like a failed run.
   void Cancel() { cancel_ = true; }
@@ -35,6 +40,7 @@ class TAnalysisRunner : public QObject, private talvex::TRunObserver {
   talvex::TAnalysisState& State() { return state_; }
   talvex::TReportListing& Listing() { return listing_; }
   talvex::TDiagnostics& Diagnostics() { return diagnostics_; }
+  talvex::TSupplementaryResults& Supplementary() { return supplementary_; }
   std::exception_ptr Failure() const { return failure_; }
 
  signals:
@@ -51,6 +57,7 @@ class TAnalysisRunner : public QObject, private talvex::TRunObserver {
   talvex::TAnalysisState state_;
   talvex::TReportListing listing_;
   talvex::TDiagnostics diagnostics_;
+  talvex::TSupplementaryResults supplementary_;
   std::exception_ptr failure_;
   std::atomic<bool> cancel_ = false;
   QThread* thread_ = nullptr;

@@ -42,6 +42,7 @@
 #include "shell/report_viewer.h"
 #include "shell/settings_file.h"
 #include "shell/user_interaction.h"
+#include "supplementary/supplementary_report.h"
 #include "tables/table_run_source.h"
 
 namespace {
@@ -176,6 +177,11 @@ void TMainForm::CreateActions() {
   };
   fileOpenItem_ = makeItem(tr("&Open Data..."), "FileOpenItem", &TMainForm::FileOpenItemClick);
   fileOpenItem_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+  fileAddSupplementaryItem_ =
+      makeItem(tr("Add S&upplementary Objects..."), "FileAddSupplementaryItem",
+               &TMainForm::FileAddSupplementaryItemClick);
+  fileAddSupplementaryItem_->setToolTip(
+      tr("Objects of another file, placed on the axes at the next run without changing them"));
   fileViewItem_ = makeItem(tr("&View Report..."), "FileViewItem", &TMainForm::FileViewItemClick);
   fileDiagnosticsItem_ = makeItem(tr("View Dia&gnostics..."), "FileDiagnosticsItem",
                                   &TMainForm::FileDiagnosticsItemClick);
@@ -229,6 +235,7 @@ void TMainForm::CreateMenus() {
   fileMenu_ = menuBar()->addMenu(tr("&File"));
   fileMenu_->setObjectName(QStringLiteral("FileMenu"));
   fileMenu_->addAction(fileOpenItem_);
+  fileMenu_->addAction(fileAddSupplementaryItem_);
   fileMenu_->addAction(fileViewItem_);
   fileMenu_->addAction(fileDiagnosticsItem_);
   fileMenu_->addSeparator();
@@ -460,10 +467,11 @@ void TMainForm::UpdateCommandStates() {
 
   fileViewItem_->setEnabled(results);
   editCopyCommandLineItem_->setEnabled(results);
-  fileDiagnosticsItem_->setEnabled(results && diagnostics_.available);
+  fileDiagnosticsItem_->setEnabled(results && (diagnostics_.available || supplementary_.available));
   fileSaveMenu_->menuAction()->setEnabled(results);
   optionsClearFilesListItem_->setEnabled(recentFiles_->Count() >= 1);
   fileSaveDataItem_->setEnabled(dataLoaded);
+  fileAddSupplementaryItem_->setEnabled(dataLoaded && !running);
   editPasteItem_->setEnabled(!running);
   for (QMenu* menu : {optionsMethodMenu_, optionsFactorsMenu_, optionsTransformMenu_}) {
     menu->menuAction()->setEnabled(dataLoaded);
@@ -567,6 +575,7 @@ bool TMainForm::LoadWithMessages(const QString& source, const std::function<void
 
 void TMainForm::LoadSucceeded(const QString& path, bool fromFile) {
   reportViewer_.DataReplaced();
+  supplementaryItems_.Clear();
   ShowDataSize();
   const QString name = fromFile ? QFileInfo(path).fileName() : path;
   lblName_->SetFullText(name);
@@ -813,7 +822,8 @@ void TMainForm::RunAnalysisItemClick() {
     talvex::TDiagnosticsOptions diagnosticsOptions;
     diagnosticsOptions.matchAxes = optionsMatchAxesItem_->isChecked();
     lblWarnings_->hide();
-    runner_->Start(state_, runOptions_, diagnosticsOptions, runThreads_);
+    runner_->Start(state_, runOptions_, diagnosticsOptions, runThreads_,
+                   supplementaryItems_.ForRun(state_.Data()));
     UpdateCommandStates();
     cancelBtn_->setFocus();
   });
@@ -848,7 +858,11 @@ void TMainForm::RunEnded() {
     listingFailure_.clear();
     state_ = std::move(runner_->State());
     diagnostics_ = std::move(runner_->Diagnostics());
-    Guarded([this] { reportViewer_.RunCompleted(state_, listing_, diagnostics_); });
+    supplementary_ = std::move(runner_->Supplementary());
+    Guarded([this] {
+      reportViewer_.SupplementaryPlaced(supplementary_);
+      reportViewer_.RunCompleted(state_, listing_, diagnostics_);
+    });
   } else if (told->cancelled) {
     if (state_.ResultsReady())
       told->message = tr("Analysis cancelled; the results of the previous run are kept");
@@ -911,10 +925,33 @@ void TMainForm::FileViewItemClick() {
 }
 
 void TMainForm::FileDiagnosticsItemClick() {
-  if (!state_.ResultsReady() || !diagnostics_.available) return;
+  if (!state_.ResultsReady() || !(diagnostics_.available || supplementary_.available)) return;
   Guarded([this] {
-    reportViewer_.ShowDiagnostics(
-        talvex::DiagnosticsReport(diagnostics_, state_.Data(), &state_.Record()));
+    talvex::TReportListing report =
+        talvex::DiagnosticsReport(diagnostics_, state_.Data(), &state_.Record());
+    talvex::AppendSupplementaryReport(report, supplementary_);
+    reportViewer_.ShowDiagnostics(report);
+  });
+}
+
+void TMainForm::FileAddSupplementaryItemClick() {
+  if (Running() || !state_.DataLoaded()) return;
+  Guarded([this] {
+    TFileDialogRequest request;
+    request.title = tr("Add Supplementary Objects");
+    request.filters = QStringList{tr("Data and tables (*.nts *.csv *.tsv *.txt *.xlsx *.ods)"),
+                                  tr("All files (*)")};
+    request.directory = DataFolder();
+    const std::optional<QString> chosen = interaction_.ChooseFile(request);
+    if (!chosen) return;
+    supplementaryItems_.AddFile(NativePath(*chosen), state_.Data());
+    interaction_.ShowMessage(
+        TMessageKind::Information, ApplicationTitle,
+        tr("%n supplementary object(s) will be placed on the axes at the next run.", nullptr,
+           int(supplementaryItems_.ObjectCount())),
+        TMessageButton::Ok,
+        tr("They take no part in the analysis; the diagnostics report, All Results and the "
+           "scores plot and biplot show them."));
   });
 }
 
@@ -932,7 +969,7 @@ void TMainForm::SaveAllResultsItemClick() {
     const std::optional<QString> chosen = interaction_.ChooseFile(request);
     if (!chosen) return;
     TBusyCursor busy;
-    talvex::WriteAllResults(NativePath(*chosen), state_, diagnostics_);
+    talvex::WriteAllResults(NativePath(*chosen), state_, diagnostics_, &supplementary_);
   });
 }
 

@@ -14,6 +14,8 @@
 #include "analysis/report_listing.h"
 #include "diagnostics/diagnostics.h"
 #include "shell/import_memory.h"
+#include "shell/supplementary_items.h"
+#include "supplementary/supplementary_results.h"
 
 class QAction;
 class QGroupBox;
@@ -86,6 +88,7 @@ class TMainForm : public QMainWindow {
 
   // Command handlers.
   void FileOpenItemClick();
+  void FileAddSupplementaryItemClick();
   void FileViewItemClick();
   void FileSaveDataItemClick();
   void FileDiagnosticsItemClick();
@@ -164,7 +167,9 @@ class TMainForm : public QMainWindow {
 
   talvex::TAnalysisState state_;
   talvex::TReportListing listing_;
-  talvex::TDiagnostics diagnostics_;  // of the results shown
+  talvex::TDiagnostics diagnostics_;             // of the results shown
+  talvex::TSupplementaryResults supplementary_;  // of the results shown
+  TSupplementaryItems supplementaryItems_;       // placed at the next run
   QString dataFileName_;
   QString openDialogFile_;  // the Open dialog's own current file name
   TImportMemory importMemory_;
@@ -193,6 +198,7 @@ class TMainForm : public QMainWindow {
   QMenu* optionsFactorsMenu_ = nullptr;
   QMenu* optionsTransformMenu_ = nullptr;
   QAction* fileOpenItem_ = nullptr;
+  QAction* fileAddSupplementaryItem_ = nullptr;
   QAction* fileViewItem_ = nullptr;
   QAction* saveScoresItem_ = nullptr;
   QAction* saveVectorsItem_ = nullptr;

@@ -8,6 +8,7 @@
 #include "analysis/analysis_state.h"
 #include "analysis/report_listing.h"
 #include "diagnostics/diagnostics.h"
+#include "supplementary/supplementary_results.h"
 
 class TReportViewer {
  public:
@@ -32,6 +33,9 @@ class TReportViewer {
   virtual void RunCompleted(const talvex::TAnalysisState& state,
                             const talvex::TReportListing& listing,
                             const talvex::TDiagnostics& diagnostics) = 0;
+  /// A run completed with supplementary items (told just before
+  /// RunCompleted): the plots of that run show them.
+  virtual void SupplementaryPlaced(const talvex::TSupplementaryResults&) {}
   /// A run failed: an open listing window shows what it wrote, with
   /// `failure` beside it; the plots and the diagnostics stay as they were.
   virtual void RunFailed(const talvex::TReportListing& listing, const QString& failure) = 0;

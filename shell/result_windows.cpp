@@ -6,6 +6,7 @@
 #include "shell/qt_figure_interaction.h"
 #include "shell/qt_report_interaction.h"
 #include "shell/report_form.h"
+#include "supplementary/supplementary_report.h"
 
 TResultWindows::TResultWindows(TSettingsFile& settings)
     : settings_(settings),
@@ -69,7 +70,8 @@ void TResultWindows::ShowPlot(TPlotKind kind, const talvex::TAnalysisState& stat
   // a changed number makes a new snapshot that keeps what was computed on
   // request (the parallel analysis).
   if (!snapshot_ || snapshot_->factorCount != state.FactorCount()) {
-    auto snapshot = MakePlotSnapshot(state, runDiagnostics_ ? &*runDiagnostics_ : nullptr);
+    auto snapshot = MakePlotSnapshot(state, runDiagnostics_ ? &*runDiagnostics_ : nullptr,
+                                     runSupplementary_ ? &*runSupplementary_ : nullptr);
     if (snapshot_)
       snapshot->results.tables.parallelAnalysis = snapshot_->results.tables.parallelAnalysis;
     snapshot_ = std::move(snapshot);
@@ -93,16 +95,19 @@ void TResultWindows::RunCompleted(const talvex::TAnalysisState& state,
                                   const talvex::TDiagnostics& diagnostics) {
   runDiagnostics_.reset();
   if (diagnostics.available) runDiagnostics_ = diagnostics;
-  snapshot_ = MakePlotSnapshot(state, runDiagnostics_ ? &*runDiagnostics_ : nullptr);
+  snapshot_ = MakePlotSnapshot(state, runDiagnostics_ ? &*runDiagnostics_ : nullptr,
+                               runSupplementary_ ? &*runSupplementary_ : nullptr);
   if (listing_) {
     listing_->SetLines(listing.Lines());
     listing_->SetFailure(QString());
   }
   if (diagnostics_) {
-    if (diagnostics.available)
-      diagnostics_->SetLines(
-          talvex::DiagnosticsReport(diagnostics, state.Data(), &state.Record()).Lines());
-    else
+    if (diagnostics.available || runSupplementary_) {
+      talvex::TReportListing report =
+          talvex::DiagnosticsReport(diagnostics, state.Data(), &state.Record());
+      if (runSupplementary_) talvex::AppendSupplementaryReport(report, *runSupplementary_);
+      diagnostics_->SetLines(report.Lines());
+    } else
       diagnostics_->close();
   }
   for (auto& [kind, window] : plots_) {
@@ -114,9 +119,15 @@ void TResultWindows::RunCompleted(const talvex::TAnalysisState& state,
   }
 }
 
+void TResultWindows::SupplementaryPlaced(const talvex::TSupplementaryResults& supplementary) {
+  runSupplementary_.reset();
+  if (supplementary.available) runSupplementary_ = supplementary;
+}
+
 void TResultWindows::DataReplaced() {
   snapshot_.reset();
   runDiagnostics_.reset();
+  runSupplementary_.reset();
   if (listing_) listing_->close();
   if (diagnostics_) diagnostics_->close();
   for (auto& [kind, window] : plots_) window->close();

@@ -40,6 +40,7 @@ class TResultWindows : public QObject, public TReportViewer {
   void ShowInfluencePlot(const talvex::TAnalysisState& state) override;
   void RunCompleted(const talvex::TAnalysisState& state, const talvex::TReportListing& listing,
                     const talvex::TDiagnostics& diagnostics) override;
+  void SupplementaryPlaced(const talvex::TSupplementaryResults& supplementary) override;
   void RunFailed(const talvex::TReportListing& listing, const QString& failure) override;
   void DataReplaced() override;
   void SaveSettings() override;
@@ -61,6 +62,8 @@ class TResultWindows : public QObject, public TReportViewer {
   // The last completed run's results as the plots draw them, and its diagnostics.
   std::shared_ptr<TPlotSnapshot> snapshot_;
   std::optional<talvex::TDiagnostics> runDiagnostics_;
+  // The supplementary items of the next completed run, then of the last.
+  std::optional<talvex::TSupplementaryResults> runSupplementary_;
   std::unique_ptr<TReportForm> listing_;
   std::unique_ptr<TReportForm> diagnostics_;
   std::map<TPlotKind, std::unique_ptr<TPlotWindow>> plots_;
