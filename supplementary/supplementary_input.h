@@ -20,7 +20,7 @@
 
 #include "analysis/analysis_options.h"
 #include "input/data_matrix.h"
-#include "numeric/exception.h"
+#include "base/exception.h"
 #include "supplementary/supplementary_data.h"
 
 namespace talvex {

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "analysis/listing_fields.h"
-#include "numeric/text_format.h"
+#include "base/text_format.h"
 
 namespace talvex {
 
