@@ -20,11 +20,7 @@
 #include "export/export_format.h"
 #include "export/labelled_csv.h"
 #include "export/results_export.h"
-<<<<<<< HEAD
-#include "base/file_name_case.h"
 #include "supplementary/supplementary_report.h"
-=======
->>>>>>> main
 
 namespace talvex {
 

@@ -99,7 +99,9 @@ std::vector<QPointF> AddSupplementaryObjects(TFigureScene& scene, const TPlotSna
     scene.pointSets[std::size_t(setOf[o])].items.push_back(int(scene.items.size()));
     scene.items.push_back(std::move(item));
     extent.emplace_back(vx.value, vy.value);
-    if (!s.jackknife || choices.supplementaryMarks == TSupplementaryMarks::None) continue;
+    if (!s.jackknife || !choices.errorBars ||
+        choices.supplementaryMarks == TSupplementaryMarks::None)
+      continue;
     const QColor colour = scene.pointSets[std::size_t(setOf[o])].outline;
     if (ellipses) {
       const double cov = s.scoreCovariances[o * s.Pairs() + s.PairIndex(choices.x, choices.y)];

@@ -947,8 +947,10 @@ void TMainForm::FileAddSupplementaryItemClick() {
     supplementaryItems_.AddFile(NativePath(*chosen), state_.Data());
     interaction_.ShowMessage(
         TMessageKind::Information, ApplicationTitle,
-        tr("%n supplementary object(s) will be placed on the axes at the next run.", nullptr,
-           int(supplementaryItems_.ObjectCount())),
+        supplementaryItems_.ObjectCount() == 1
+            ? tr("1 supplementary object will be placed on the axes at the next run.")
+            : tr("%1 supplementary objects will be placed on the axes at the next run.")
+                  .arg(supplementaryItems_.ObjectCount()),
         TMessageButton::Ok,
         tr("They take no part in the analysis; the diagnostics report, All Results and the "
            "scores plot and biplot show them."));

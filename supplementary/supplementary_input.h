@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "analysis/analysis_options.h"
-#include "input/data_matrix.h"
 #include "base/exception.h"
+#include "input/data_matrix.h"
 #include "supplementary/supplementary_data.h"
 
 namespace talvex {

@@ -83,9 +83,8 @@ TEST_F(CliSupplementary, TheListingIsTheActiveDatasAlone) {
   EXPECT_NE(report.find("virgin (0 + 50)"), std::string::npos);
   EXPECT_NE(report.find("Supplementary variables: correlations with the components"),
             std::string::npos);
-  EXPECT_NE(
-      report.find("--supplementary-rows species=virgin --supplementary-variables PetalWid"),
-      std::string::npos);
+  EXPECT_NE(report.find("--supplementary-rows species=virgin --supplementary-variables PetalWid"),
+            std::string::npos);
 }
 
 TEST_F(CliSupplementary, ObjectsOfAnotherFileLeaveTheListingAsItWas) {
