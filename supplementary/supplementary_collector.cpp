@@ -27,7 +27,11 @@ void TSupplementaryCollector::Start(const TJackknifeInput& input) {
   for (TSize a = 1; a <= k_; ++a)
     std::copy_n(input.eigenvectors.Column(a), p_, fullAxes_.begin() + std::size_t(a - 1) * p_);
   full_.assign(placement_->Size(), 0.0);
+  // What the placement raises is no fault of the jackknife's (see Collect).
+  const int before = TakeFloatFaultFlags();
   placement_->Full(fullAxes_.data(), input.eigenvalues.Data(), full_.data());
+  TakeFloatFaultFlags();
+  RaiseFloatFaultFlags(before);
   reduced_.assign(full_.size(), 0.0);
   means_.assign(full_.size(), 0.0);
   squares_.assign(full_.size(), 0.0);
