@@ -84,11 +84,13 @@ TSupplementaryData SplitSupplementary(TDataMatrix& data, const TSupplementaryRow
     }
   }
   const TSize m = TSize(std::count(picked.begin(), picked.end(), 1));
-  if (m == n)
+  // The active data's own size is the run's to judge; only a pick can take
+  // too many of them.
+  if (m > 0 && m == n)
     Refuse("All objects are supplementary", "column \"" + pick.column + "\" picks all " +
                                                 std::to_string(n) +
                                                 " objects; the axes need active ones");
-  if (n - m < 2)
+  if (m > 0 && n - m < 2)
     Refuse("Fewer than two active objects", "column \"" + pick.column + "\" leaves " +
                                                 std::to_string(n - m) + " of " + std::to_string(n) +
                                                 " objects active; the analysis needs two");

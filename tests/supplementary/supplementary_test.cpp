@@ -168,6 +168,27 @@ TEST(Supplementary, TheJackknifeIsTheSameOnAnyNumberOfThreads) {
   }
 }
 
+// A value that a sample leaves undefined is NaN; it never stops the run
+// nor reaches its status flags.
+TEST(Supplementary, UndefinedValuesAreNanAndNeverStopTheRun) {
+  TRunData data = Iris();
+  data.supplementary.variables.labels = {"constant"};
+  data.supplementary.variables.values.assign(150, 5.0);
+  TQualitativeVariable site{"site", std::vector<std::string>(150, "river"), {}};
+  site.activeLevels[7] = "solo";  // without object 8 the group has no member
+  data.supplementary.qualitative.push_back(site);
+  TAnalysis analysis;
+  analysis.Compute(std::move(data), {.factorCount = 2});
+  const TSupplementaryResults& s = analysis.Outcome()->Supplementary();
+  EXPECT_TRUE(std::isnan(s.Correlation(0, 1).value));
+  const TGroupMeans& sites = s.groups.back();
+  ASSERT_EQ(sites.levels, (std::vector<std::string>{"river", "solo"}));
+  EXPECT_TRUE(std::isfinite(sites.means[2].value));
+  EXPECT_TRUE(std::isnan(sites.means[2].standardError));
+  EXPECT_TRUE(std::isfinite(sites.means[0].standardError));
+  EXPECT_TRUE(analysis.Outcome()->Jackknife().has_value());
+}
+
 void ExpectRefused(const TDataMatrix& data, const TSupplementaryData& s, DataTransform transform,
                    const std::string& message, const std::string& detail) {
   try {
