@@ -129,6 +129,20 @@ const TCommandOption CommandOptions[] = {
        return Value(Joined(named, ","));
      }},
     {"--groups-from-labels", [](const TRunRecord& r) { return Flag(r.source.groupsFromLabels); }},
+    {"--supplementary-rows",
+     [](const TRunRecord& r) {
+       if (r.source.supplementaryRowsColumn.empty()) return Absent();
+       return Value(r.source.supplementaryRowsColumn + "=" +
+                    Joined(r.source.supplementaryRowsValues, ","));
+     }},
+    {"--supplementary-variables",
+     [](const TRunRecord& r) {
+       if (r.source.supplementaryColumns.empty()) return Absent();
+       std::vector<std::string> references;
+       for (const TRunColumn& column : r.source.supplementaryColumns)
+         references.push_back(column.Reference());
+       return Value(Joined(references, ","));
+     }},
     {"--method",
      [](const TRunRecord& r) {
        return r.options.method == DispersionMethod::Covariance ? Value(MethodName(r.options.method))
@@ -194,6 +208,8 @@ std::string CommandLine(const TRunRecord& record) {
     line += std::string(" ") + option.name;
     if (!value.flag) line += " " + ShellQuote(value.value);
   }
+  for (const std::string& file : record.source.supplementaryFiles)
+    line += " --supplementary " + ShellQuote(file);
   const std::string file = CommandFile(record);
   // A file whose name starts with '-' would read as an option.
   return line + (file.size() > 1 && file[0] == '-' ? " -- " : " ") + ShellQuote(file);
@@ -235,6 +251,16 @@ std::vector<std::pair<std::string, std::string>> RunRecordFields(const TRunRecor
     fields.emplace_back("Objects left out", leftOut.empty() ? "none" : Joined(leftOut, "; "));
   }
   if (s.groupsFromLabels) fields.emplace_back("Groups", "from the object labels");
+  if (!s.supplementaryRowsColumn.empty())
+    fields.emplace_back("Supplementary rows", s.supplementaryRowsColumn + " = " +
+                                                  Joined(s.supplementaryRowsValues, ", "));
+  if (!s.supplementaryColumns.empty()) {
+    std::vector<std::string> columns;
+    for (const TRunColumn& column : s.supplementaryColumns) columns.push_back(column.name);
+    fields.emplace_back("Supplementary columns", Joined(columns, ", "));
+  }
+  if (!s.supplementaryFiles.empty())
+    fields.emplace_back("Supplementary files", Joined(s.supplementaryFiles, ", "));
   fields.emplace_back("Method", MethodName(record.options.method));
   fields.emplace_back("Transformation", TransformName(record.options.transformation));
   fields.emplace_back("Factors", std::to_string(record.factorCount));

@@ -53,6 +53,11 @@ struct TRunSource {
   std::vector<std::string> missingMarkers;  // as the import used them
   std::vector<TLeftOutObject> leftOut;
   bool groupsFromLabels = false;  // groups taken from the object labels
+  // Supplementary items: placed on the axes, no part of the analysis.
+  std::vector<TRunColumn> supplementaryColumns;  // tables: columns marked supplementary
+  std::string supplementaryRowsColumn;           // rows picked by this column's value
+  std::vector<std::string> supplementaryRowsValues;
+  std::vector<std::string> supplementaryFiles;  // objects of other files, as named
 };
 
 /// The markers of a missing value when the user names none.

@@ -5,6 +5,8 @@
 #include <utility>
 
 #include "diagnostics/diagnostics_run.h"
+#include "supplementary/supplementary_collector.h"
+#include "supplementary/supplementary_run.h"
 
 namespace talvex {
 
@@ -16,14 +18,22 @@ TAnalysis& TAnalysis::Compute(TRunData data, const TRunOptions& options, const T
   if (!matrix.groups.empty() && matrix.groups.size() != matrix.objectCount)
     throw Exception("Groups must be given for every object");
   if (matrix.groups.empty()) data.source.groupsFromLabels = false;
+  // Bad supplementary input is refused before the run, which it never changes.
+  const TPreparedSupplementary supplementary =
+      PrepareSupplementary(matrix, data.supplementary, options.analysis.transformation);
+  std::optional<TSupplementaryCollector> collector;
+  if (!supplementary.Empty()) collector.emplace(supplementary, options.diagnostics.matchAxes);
   state.LoadData(std::move(data.matrix), data.path, std::move(data.source));
   if (options.factorCount != 0 &&
       !state.SetFactorCount(static_cast<long long>(options.factorCount)))
     throw Exception("The number of factors must be between 1 and " +
                     std::to_string(state.Data().variableCount));
   TReportListing& listing = hooks.listing != nullptr ? *hooks.listing : outcome->listing_;
-  outcome->diagnostics_ = RunWithDiagnostics(state, options.analysis, listing, options.diagnostics,
-                                             hooks.observer, options.threads);
+  outcome->diagnostics_ =
+      RunWithDiagnostics(state, options.analysis, listing, options.diagnostics, hooks.observer,
+                         options.threads, collector ? &*collector : nullptr);
+  outcome->supplementary_ = PlaceSupplementary(supplementary, state.Data(), state.Results(),
+                                               collector ? &*collector : nullptr);
   if (hooks.listing != nullptr) {
     for (const std::string& line : hooks.listing->Lines()) outcome->listing_.Append(line);
   }

@@ -13,12 +13,14 @@
 #include "cli/figure_output.h"
 #include "cli/listing_output.h"
 #include "cli/output_check.h"
+#include "cli/supplementary_loading.h"
 #include "diagnostics/diagnostics_report.h"
 #include "export/all_results.h"
 #include "export/data_matrix_writer.h"
 #include "export/export_format.h"
 #include "export/labelled_csv.h"
 #include "export/results_export.h"
+#include "supplementary/supplementary_report.h"
 
 namespace talvex {
 
@@ -72,6 +74,32 @@ unsigned ThreadsToUse(const TCliOptions& options, std::ostream& err) {
   return cores;
 }
 
+// What was placed, and where it can be read: the listing never shows it.
+void TellSupplementary(const TCliOptions& options, const TSupplementaryResults& supplementary,
+                       std::ostream& err) {
+  if (!supplementary.available) return;
+  const auto count = [](std::size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+  };
+  std::string placed;
+  if (!supplementary.objectLabels.empty())
+    placed +=
+        count(supplementary.objectLabels.size(), "supplementary object", "supplementary objects");
+  if (!supplementary.variableLabels.empty())
+    placed +=
+        (placed.empty() ? "" : ", ") + count(supplementary.variableLabels.size(),
+                                             "supplementary variable", "supplementary variables");
+  if (!supplementary.groups.empty())
+    placed += (placed.empty() ? "" : ", ") +
+              count(supplementary.groups.size(), "grouping", "groupings") + " with group means";
+  err << "talvex-cli: placed " << placed << '\n';
+  for (const std::string& warning : supplementary.warnings)
+    err << "talvex-cli: warning: " << warning << '\n';
+  if (options.diagnostics.empty() && options.results.empty() && options.figures.empty())
+    err << "talvex-cli: warning: the supplementary items are shown by --diagnostics, --results "
+           "and --figure, and none was given\n";
+}
+
 }  // namespace
 
 int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostream& err) {
@@ -97,6 +125,7 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
     data.groups = GroupsFromLabels(data.objectLabels);
     run.source.groupsFromLabels = !data.groups.empty();
   }
+  LoadSupplementary(options, run, import);
   // One output that cannot be written does not keep the others from being
   // written; each failure is told, and the status says that one failed.
   int status = 0;
@@ -164,6 +193,7 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   // What the diagnostics found is told whatever is written; it is no failure.
   for (const std::string& warning : outcome.Diagnostics().warnings)
     err << "talvex-cli: warning: " << warning << '\n';
+  TellSupplementary(options, outcome.Supplementary(), err);
   const TAnalysisResults& results = outcome.Results();
   const TDataMatrix& analysed = outcome.Data();
   const auto labelled = [&](const std::string& path) {
@@ -193,15 +223,15 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   }
   if (!options.diagnostics.empty()) {
     attempt([&] {
-      WriteFileAtomically(
-          options.diagnostics,
-          DiagnosticsReport(outcome.Diagnostics(), analysed, &outcome.Record()).Text("\n"));
+      TReportListing report = DiagnosticsReport(outcome.Diagnostics(), analysed, &outcome.Record());
+      AppendSupplementaryReport(report, outcome.Supplementary());
+      WriteFileAtomically(options.diagnostics, report.Text("\n"));
     });
   }
   if (!options.results.empty()) {
     attempt([&] {
-      for (const std::string& removed :
-           WriteAllResults(options.results, outcome.State(), outcome.Diagnostics()))
+      for (const std::string& removed : WriteAllResults(
+               options.results, outcome.State(), outcome.Diagnostics(), &outcome.Supplementary()))
         err << "talvex-cli: removed " << removed << ", left by an earlier run\n";
     });
   }

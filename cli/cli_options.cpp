@@ -101,6 +101,10 @@ constexpr TChoice<TCliFigureRegions> RegionChoices[] = {
     {"none", TCliFigureRegions::None},
     {"concentration", TCliFigureRegions::Concentration},
     {"mean", TCliFigureRegions::Mean}};
+constexpr TChoice<TCliSupplementaryMarks> SupplementaryMarkChoices[] = {
+    {"none", TCliSupplementaryMarks::None},
+    {"bars", TCliSupplementaryMarks::Bars},
+    {"ellipses", TCliSupplementaryMarks::Ellipses}};
 constexpr TChoice<TCliFigureLabels> LabelChoices[] = {{"none", TCliFigureLabels::None},
                                                       {"names", TCliFigureLabels::Names},
                                                       {"values", TCliFigureLabels::Values}};
@@ -300,6 +304,35 @@ const TOptionSpec Options[] = {
     {"--groups-from-labels", nullptr, nullptr,
      "groups from the object labels (before their trailing digits) when the data have none",
      [](TCliOptions& o, const std::string&, const std::string&) { o.groupsFromLabels = true; }},
+    {"--supplementary", nullptr, "FILE",
+     "objects placed on the axes without taking part, from a file with the same variables "
+     "(repeatable)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.supplementaryFiles.push_back(FileName(n, v));
+     }},
+    {"--supplementary-rows", nullptr, "COLUMN=VALUE[,VALUE...]",
+     "the objects whose COLUMN (group, label or a table's column) has a VALUE are supplementary",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       const std::size_t equals = v.find('=');
+       if (equals == std::string::npos || equals == 0 || equals + 1 == v.size())
+         throw ECliUsage("bad value '" + v + "' for " + n + " (COLUMN=VALUE[,VALUE...])");
+       o.supplementaryRowsColumn = v.substr(0, equals);
+       o.supplementaryRowsValues.clear();
+       std::size_t start = equals + 1;
+       for (;;) {
+         const std::size_t comma = v.find(',', start);
+         o.supplementaryRowsValues.push_back(v.substr(start, comma - start));
+         if (o.supplementaryRowsValues.back().empty())
+           throw ECliUsage("bad value '" + v + "' for " + n + " (COLUMN=VALUE[,VALUE...])");
+         if (comma == std::string::npos) break;
+         start = comma + 1;
+       }
+     }},
+    {"--supplementary-variables", nullptr, "LIST",
+     "tables: columns correlated with the components (numbers) or grouped (texts), not analysed",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.table.supplementaryColumns = ColumnList(n, v);
+     }},
     {"--save-data", nullptr, "OUT.nts", "write the loaded data as a data-matrix file",
      [](TCliOptions& o, const std::string& n, const std::string& v) {
        o.saveData = DataMatrixName(n, FileName(n, v));
@@ -343,6 +376,12 @@ const TOptionSpec Options[] = {
      "the points' labels (default names; left out where crowded)",
      [](TCliOptions& o, const std::string& n, const std::string& v) {
        o.figure.labels = Choose(n, v, LabelChoices);
+       o.figureOptionsGiven = true;
+     }},
+    {"--figure-supplementary", nullptr, "none|bars|ellipses",
+     "the supplementary objects' 95% jackknife error bars (default) or joint ellipses",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.figure.supplementary = Choose(n, v, SupplementaryMarkChoices);
        o.figureOptionsGiven = true;
      }},
     {"--check", nullptr, nullptr, "read and validate the file only",
@@ -408,7 +447,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
   if (options.figureOptionsGiven && options.figures.empty())
     throw ECliUsage(
         "--figure-size, --figure-dpi, --figure-components, --figure-regions, "
-        "--figure-hulls and --figure-labels apply to --figure");
+        "--figure-hulls, --figure-labels and --figure-supplementary apply to --figure");
   for (const TCliFigure& figure : options.figures) {
     if (figure.kind == TCliFigureKind::Influence && !options.jackknife)
       throw ECliUsage("--figure influence needs the jackknife; leave out --no-jackknife");
@@ -425,6 +464,9 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
         "--header, --decimal-comma and --decimal-point apply to tables (.csv, .tsv, .txt, "
         ".xlsx, .ods) only");
   }
+  if (!files.empty() && !options.table.supplementaryColumns.empty() && !IsTableFile(files[0]))
+    throw ECliUsage(
+        "--supplementary-variables applies to tables (.csv, .tsv, .txt, .xlsx, .ods) only");
   if (files.size() > 1)
     throw ECliUsage("more than one data file: '" + files[0] + "', '" + files[1] + "'");
   if (files.empty()) {

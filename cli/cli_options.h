@@ -20,6 +20,9 @@ enum class TCliFigureKind { Scores, Vectors, Scree, Biplot, Influence, Correlati
 /// What --figure-regions draws around each group's points.
 enum class TCliFigureRegions { None, Concentration, Mean };
 
+/// How --figure-supplementary draws the supplementary objects' uncertainty.
+enum class TCliSupplementaryMarks { None, Bars, Ellipses };
+
 /// What --figure-labels writes beside the points.
 enum class TCliFigureLabels { None, Names, Values };
 
@@ -39,6 +42,7 @@ struct TCliFigureOptions {
   TCliFigureRegions regions = TCliFigureRegions::None;
   bool hulls = false;
   TCliFigureLabels labels = TCliFigureLabels::Names;
+  TCliSupplementaryMarks supplementary = TCliSupplementaryMarks::Bars;
 };
 
 struct TCliOptions {
@@ -62,9 +66,13 @@ struct TCliOptions {
   std::string file;  // the data file
   // Tables (csv, tsv, txt, xlsx, ods): what the user says of the columns.
   TImportOptions table;
-  bool tableOptionsGiven = false;   // some option above was given (tables only)
-  std::string saveData;             // write the loaded data as a data-matrix file; empty: no
-  bool groupsFromLabels = false;    // groups from the object labels when the data have none
+  bool tableOptionsGiven = false;  // some option above was given (tables only)
+  std::string saveData;            // write the loaded data as a data-matrix file; empty: no
+  bool groupsFromLabels = false;   // groups from the object labels when the data have none
+  // Supplementary items, placed on the axes without taking part.
+  std::vector<std::string> supplementaryFiles;  // objects of other files, matched by variable name
+  std::string supplementaryRowsColumn;          // rows picked by this column's value; empty: none
+  std::vector<std::string> supplementaryRowsValues;
   std::vector<TCliFigure> figures;  // the plots to draw, in order
   TCliFigureOptions figure;
   bool figureOptionsGiven = false;  // some --figure-... option was given

@@ -89,6 +89,11 @@ bool WriteFigures(const TCliOptions& options, const std::shared_ptr<const TRunOu
                                                                          : TGroupRegion::None;
     choices.hulls = options.figure.hulls;
     choices.correlationCircle = figure.kind == TCliFigureKind::CorrelationCircle;
+    choices.supplementaryMarks = options.figure.supplementary == TCliSupplementaryMarks::Ellipses
+                                     ? TSupplementaryMarks::Ellipses
+                                 : options.figure.supplementary == TCliSupplementaryMarks::None
+                                     ? TSupplementaryMarks::None
+                                     : TSupplementaryMarks::ErrorBars;
     TFigureDrawing drawing;
     drawing.SetScene(BuildScene(PlotKindOfFigure(figure.kind), run, choices), false);
     drawing.SetLabelAll(options.figure.labels != TCliFigureLabels::None);

@@ -1,6 +1,7 @@
 // An analysis run that collects the jackknife's reduced samples.
 #include "diagnostics/diagnostics_run.h"
 
+#include "analysis/collector_pair.h"
 #include "diagnostics/diagnostics_collector.h"
 
 namespace talvex {
@@ -8,9 +9,13 @@ namespace talvex {
 TDiagnostics RunWithDiagnostics(TAnalysisState& state, const TAnalysisOptions& options,
                                 TReportListing& listing,
                                 const TDiagnosticsOptions& diagnosticsOptions,
-                                TRunObserver* observer, unsigned threads) {
+                                TRunObserver* observer, unsigned threads,
+                                TJackknifeCollector* also) {
   TDiagnosticsCollector collector(diagnosticsOptions.estimates);
-  state.Run(options, listing, observer, threads, options.jackknife ? &collector : nullptr,
+  TCollectorPair both(collector, also != nullptr ? *also : collector);
+  TJackknifeCollector* fed =
+      also != nullptr ? static_cast<TJackknifeCollector*>(&both) : &collector;
+  state.Run(options, listing, observer, threads, options.jackknife ? fed : nullptr,
             diagnosticsOptions.matchAxes);
   return ComputeDiagnostics(collector, state.Results(), diagnosticsOptions);
 }

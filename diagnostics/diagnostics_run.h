@@ -11,10 +11,12 @@ namespace talvex {
 
 /// Runs as state.Run(options, listing, observer, threads) and returns the
 /// run's diagnostics (not available when the jackknife is off). A failed or
-/// cancelled run raises as Run does and leaves the state as it was.
+/// cancelled run raises as Run does and leaves the state as it was. `also`,
+/// when given, receives the reduced samples too, after the diagnostics.
 TDiagnostics RunWithDiagnostics(TAnalysisState& state, const TAnalysisOptions& options,
                                 TReportListing& listing,
                                 const TDiagnosticsOptions& diagnosticsOptions = {},
-                                TRunObserver* observer = nullptr, unsigned threads = 0);
+                                TRunObserver* observer = nullptr, unsigned threads = 0,
+                                TJackknifeCollector* also = nullptr);
 
 }  // namespace talvex

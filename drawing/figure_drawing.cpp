@@ -659,8 +659,9 @@ void TFigureDrawing::DrawContent(QPainter& painter, const TLayout& layout, bool 
   for (const TSceneArrow& arrow : scene_.arrows) {
     const QPointF from = layout.Map(QPointF(0, 0));
     const QPointF to = layout.Map(arrow.tip);
-    painter.setPen(QPen(arrow.colour, 1.2 * ppt));
+    painter.setPen(QPen(arrow.colour, 1.2 * ppt, arrow.style));
     painter.drawLine(from, to);
+    painter.setPen(QPen(arrow.colour, 1.2 * ppt));
     const QPointF d = to - from;
     const double length = std::hypot(d.x(), d.y());
     if (length > 1e-9) {

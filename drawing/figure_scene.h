@@ -59,6 +59,7 @@ struct TSceneArrow {
   QPointF tip;
   QString label;
   QColor colour;
+  Qt::PenStyle style = Qt::SolidLine;  // the shaft's (dashed: a supplementary variable)
 };
 
 /// Error bars around a centre: +-dx across, +-dy up and down (0: none).

@@ -8,6 +8,7 @@
 
 #include "drawing/eight_bit_text.h"
 #include "drawing/plot_text.h"
+#include "drawing/supplementary_scene.h"
 #include "figures/biplot_scaling.h"
 #include "figures/group_regions.h"
 #include "figures/influence_plot.h"
@@ -219,6 +220,10 @@ TFigureScene ScoresScene(const TPlotRun& run, const TPlotChoices& choices) {
   TExtent xs;
   TExtent ys;
   AddScores(scene, run, choices, xs, ys);
+  for (const QPointF& p : AddSupplementaryObjects(scene, run, choices)) {
+    xs.Add(p.x());
+    ys.Add(p.y());
+  }
   scene.xRange = xs.Fit();
   scene.yRange = ys.Fit();
   return scene;
@@ -417,15 +422,21 @@ TFigureScene BiplotScene(const TPlotRun& run, const TPlotChoices& choices) {
       scene.arrows.push_back(
           {QPointF(vectors.GetValue(j, choices.x) * rootX, vectors.GetValue(j, choices.y) * rootY),
            run.VariableName(j), ArrowColour});
+    AddSupplementaryArrows(scene, run, choices, true, 1.0);
     scene.xRange = {-1.0 - RangeMargin, 1.0 + RangeMargin};
     scene.yRange = scene.xRange;
     return scene;
   }
   scene.title = PlotCaption(TPlotKind::Biplot);
   AddScores(scene, run, choices, xs, ys);
+  // The arrows are scaled to the active scores only.
   std::vector<talvex::TPlotPoint> scores;
   scores.reserve(scene.items.size());
   for (const TSceneItem& item : scene.items) scores.push_back({item.at.x(), item.at.y()});
+  for (const QPointF& at : AddSupplementaryObjects(scene, run, choices)) {
+    xs.Add(at.x());
+    ys.Add(at.y());
+  }
   std::vector<talvex::TPlotPoint> coefficients;
   for (TSize j = 1; j <= p; ++j)
     coefficients.push_back({vectors.GetValue(j, choices.x), vectors.GetValue(j, choices.y)});
@@ -433,6 +444,10 @@ TFigureScene BiplotScene(const TPlotRun& run, const TPlotChoices& choices) {
   for (TSize j = 1; j <= p; ++j) {
     const QPointF tip(coefficients[j - 1].x * scale, coefficients[j - 1].y * scale);
     scene.arrows.push_back({tip, run.VariableName(j), ArrowColour});
+    xs.Add(tip.x());
+    ys.Add(tip.y());
+  }
+  for (const QPointF& tip : AddSupplementaryArrows(scene, run, choices, false, scale)) {
     xs.Add(tip.x());
     ys.Add(tip.y());
   }

@@ -9,6 +9,9 @@
 #include "drawing/plot_run.h"
 #include "numeric/sizes.h"
 
+/// How the supplementary objects' jackknife uncertainty is drawn.
+enum class TSupplementaryMarks { None, ErrorBars, Ellipses };
+
 /// What is drawn around each group's points.
 enum class TGroupRegion { None, ConcentrationEllipse, MeanEllipse };
 
@@ -23,6 +26,7 @@ struct TPlotChoices {
   bool percentBars = false;        // the scree plot as % of trace bars
   bool correlationCircle = false;  // the biplot's correlation view
   bool allEigenvalues = false;     // the scree plot beyond the factors asked for
+  TSupplementaryMarks supplementaryMarks = TSupplementaryMarks::ErrorBars;
 };
 
 /// The scene of `kind` for `run`. The components must lie within the run's

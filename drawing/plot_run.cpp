@@ -28,6 +28,10 @@ const talvex::TDiagnostics* TPlotRun::Diagnostics() const noexcept {
   return outcome_->Diagnostics().available ? &outcome_->Diagnostics() : nullptr;
 }
 
+const talvex::TSupplementaryResults* TPlotRun::Supplementary() const noexcept {
+  return outcome_->Supplementary().available ? &outcome_->Supplementary() : nullptr;
+}
+
 talvex::TSize TPlotRun::ComponentCount() const noexcept {
   const talvex::TAnalysisResults& results = Results();
   return std::min(

@@ -26,6 +26,9 @@ class TPlotRun {
   talvex::TSize FactorCount() const noexcept { return factorCount_; }
   /// The diagnostics, when the jackknife ran; null otherwise.
   const talvex::TDiagnostics* Diagnostics() const noexcept;
+  /// The supplementary items placed on the axes, when the run had any;
+  /// null otherwise.
+  const talvex::TSupplementaryResults* Supplementary() const noexcept;
 
   /// The parallel analysis' percentile lines, once computed.
   const std::optional<std::vector<double>>& ParallelAnalysis() const noexcept {

@@ -14,6 +14,7 @@
 #include "export/atomic_file.h"
 #include "export/csv_text.h"
 #include "export/export_format.h"
+#include "export/supplementary_tables.h"
 #include "export/workbook_writer.h"
 
 namespace talvex {
@@ -147,13 +148,22 @@ std::string CsvOf(const TResultTable& table) {
 
 // The names a results folder may hold, whatever the run: the tables' names
 // as FileStem makes them.
-constexpr const char* ResultsFileNames[] = {"basic-statistics.csv",  "correlation-matrix.csv",
-                                            "covariance-matrix.csv", "eigenvalues.csv",
-                                            "eigenvectors.csv",      "scores.csv",
-                                            "correlations.csv",      "macs.csv",
-                                            "jk-eigenvalues.csv",    "jk-eigenvectors.csv",
-                                            "jk-macs.csv",           "influence.csv",
-                                            "axis-exchanges.csv"};
+constexpr const char* ResultsFileNames[] = {"basic-statistics.csv",
+                                            "correlation-matrix.csv",
+                                            "covariance-matrix.csv",
+                                            "eigenvalues.csv",
+                                            "eigenvectors.csv",
+                                            "scores.csv",
+                                            "correlations.csv",
+                                            "macs.csv",
+                                            "jk-eigenvalues.csv",
+                                            "jk-eigenvectors.csv",
+                                            "jk-macs.csv",
+                                            "influence.csv",
+                                            "axis-exchanges.csv",
+                                            "supplementary-scores.csv",
+                                            "supplementary-variables.csv",
+                                            "group-means.csv"};
 
 std::string FileStem(const std::string& name) {
   std::string stem;
@@ -187,7 +197,17 @@ std::string JsonOf(const std::vector<TResultTable>& tables) {
       "jackknife use Student's t with n - 1 degrees of freedom exactly; past the axes that the "
       "reduced samples determine (more variables than objects) they are not available (null). "
       "An eigenvalue left out of the influence (standard error 0, tied or exchanged) has null "
-      "influences.\"],\n  \"tables\": [";
+      "influences.\""
+      "]";
+  // The supplementary tables, when there are any, say what they are.
+  if (std::any_of(tables.begin(), tables.end(), [](const TResultTable& table) {
+        return table.name.rfind("Supplementary", 0) == 0 || table.name == "Group means";
+      }))
+    out.insert(out.size() - 1,
+               ", \"Supplementary scores, variables and group means are placed on the axes "
+               "without taking part in the analysis; their jackknife places them in every "
+               "reduced sample with its own means, standard deviations and aligned axes.\"");
+  out += ",\n  \"tables\": [";
   for (std::size_t t = 0; t < tables.size(); ++t) {
     const TResultTable& table = tables[t];
     out += (t ? ",\n    {" : "\n    {") + std::string("\"name\": ") + JsonString(table.name) +
@@ -219,7 +239,8 @@ bool IsFolder(const std::string& path) { return !path.empty() && path.back() == 
 }  // namespace
 
 std::vector<TResultTable> AllResultTables(const TAnalysisState& state,
-                                          const TDiagnostics& diagnostics) {
+                                          const TDiagnostics& diagnostics,
+                                          const TSupplementaryResults* supplementary) {
   if (!state.ResultsReady()) throw Exception("No results: run the analysis first");
   const TDataMatrix& data = state.Data();
   const TAnalysisResults& r = state.Results();
@@ -282,6 +303,7 @@ std::vector<TResultTable> AllResultTables(const TAnalysisState& state,
     tables.push_back(std::move(macs));
   }
   if (diagnostics.available) JackknifeTables(tables, data, diagnostics);
+  if (supplementary != nullptr) AppendSupplementaryTables(tables, *supplementary);
   return tables;
 }
 
@@ -317,9 +339,10 @@ void CheckAllResultsFit(const std::string& path, TSize objectCount, TSize variab
 }
 
 std::vector<std::string> WriteAllResults(const std::string& path, const TAnalysisState& state,
-                                         const TDiagnostics& diagnostics) {
+                                         const TDiagnostics& diagnostics,
+                                         const TSupplementaryResults* supplementary) {
   CheckAllResultsPath(path);
-  const std::vector<TResultTable> tables = AllResultTables(state, diagnostics);
+  const std::vector<TResultTable> tables = AllResultTables(state, diagnostics, supplementary);
   std::vector<std::string> removed;
   if (HasExtension(path, "json")) {
     WriteFileAtomically(path, JsonOf(tables));

@@ -9,6 +9,7 @@
 
 #include "analysis/analysis_state.h"
 #include "diagnostics/diagnostics.h"
+#include "supplementary/supplementary_results.h"
 
 namespace talvex {
 
@@ -33,9 +34,11 @@ struct TResultTable {
 /// have them), component-variable correlations,
 /// MACs (with allometry) and, when the diagnostics are available, the
 /// jackknife tables (estimate, SE, P, 95% interval), the influence table and
-/// the axis-exchange counts.
+/// the axis-exchange counts; then, when given and available, the
+/// supplementary items' tables (export/supplementary_tables.h).
 std::vector<TResultTable> AllResultTables(const TAnalysisState& state,
-                                          const TDiagnostics& diagnostics);
+                                          const TDiagnostics& diagnostics,
+                                          const TSupplementaryResults* supplementary = nullptr);
 
 /// Writes AllResultTables to `path`: "*.xlsx" a workbook, "*.json" JSON
 /// (shortest round-trip numbers; NaN and infinities as null, said in
@@ -48,7 +51,8 @@ std::vector<TResultTable> AllResultTables(const TAnalysisState& state,
 /// EInOutError when a file cannot be written; Exception when no results are
 /// ready.
 std::vector<std::string> WriteAllResults(const std::string& path, const TAnalysisState& state,
-                                         const TDiagnostics& diagnostics);
+                                         const TDiagnostics& diagnostics,
+                                         const TSupplementaryResults* supplementary = nullptr);
 
 /// The names of every file a results folder may hold.
 std::vector<std::string> AllResultsFileNames();

@@ -11,6 +11,16 @@
 
 namespace talvex {
 
+/// A column of a table read beside the data but not analysed: one cell text
+/// per object (empty for a missing one) and, when all of them are numbers
+/// (`numeric`), their values.
+struct TExtraColumn {
+  std::string name;
+  bool numeric = false;
+  std::vector<std::string> cells;
+  std::vector<double> numbers;  // numeric: one per object; empty otherwise
+};
+
 struct TDataMatrix {
   std::string title;
   TSize objectCount = 0;
@@ -26,6 +36,7 @@ struct TDataMatrix {
   std::vector<std::string> groups;  // one per object when the data have groups
   std::string groupName;            // the groups' column, when a column gave them
   std::vector<std::string> notes;   // lines for the listing's header ("3 objects ... left out")
+  std::vector<TExtraColumn> extraColumns;  // columns marked supplementary, in table order
 };
 
 /// How many groups `groups` (one name per object) hold: the distinct names,

@@ -115,6 +115,18 @@ void TakeSheet(TWorkbookSheet sheet, const TImportOptions& options, TImportRepor
                          std::to_string(report.sheetNames.size()) + ")");
 }
 
+// The first column of row r whose missing value keeps the row out: a
+// variable's, else a numeric supplementary column's; None when there is none.
+template <typename TIsMissing>
+std::size_t MissingColumn(const TTableLayout& layout, const TImportReport& report, std::size_t r,
+                          const TIsMissing& isMissing) {
+  for (const std::size_t c : layout.variables)
+    if (isMissing(r, c)) return c;
+  for (const std::size_t c : layout.supplementary)
+    if (report.columns[c].numeric && isMissing(r, c)) return c;
+  return TTableLayout::None;
+}
+
 // The data matrix of a grid whose layout is decided: objects are the data
 // rows, less those left out for missing values.
 TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
@@ -139,15 +151,14 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
         layout.labels != TTableLayout::None && !isMissing(r, layout.labels)
             ? trimmed(r, layout.labels)
             : std::string_view();
-    const auto missing = std::find_if(layout.variables.begin(), layout.variables.end(),
-                                      [&](std::size_t c) { return isMissing(r, c); });
-    if (missing != layout.variables.end()) {
+    const auto missing = MissingColumn(layout, report, r, isMissing);
+    if (missing != TTableLayout::None) {
       if (options.missing == TMissingPolicy::Refuse) {
         Refuse("Missing value in table",
                placeOf(row) + " (data row " + std::to_string(dataRow) +
                    (label.empty() ? std::string() : ", object \"" + std::string(label) + "\"") +
-                   "), column \"" + report.columns[*missing].name + "\": \"" +
-                   std::string(trimmed(r, *missing)) + "\" is a missing value");
+                   "), column \"" + report.columns[missing].name + "\": \"" +
+                   std::string(trimmed(r, missing)) + "\" is a missing value");
       }
       report.omittedRows.push_back(dataRow);
       report.omittedLabels.push_back(label.empty() ? placeOf(row) : std::string(label));
@@ -166,7 +177,11 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
     }
   }
   const TSize n = objects.size();
-  if (n < 2) {
+  if (n == 0 && options.supplementaryObjects) {
+    Refuse("No complete object", "none of the " + Plural(report.rowCount, "data row", "data rows") +
+                                     " has a value in every variable used");
+  }
+  if (n < 2 && !options.supplementaryObjects) {
     Refuse("Fewer than two complete objects",
            std::to_string(n) + " of " + Plural(report.rowCount, "data row", "data rows") +
                " with a value in every variable used; the analysis needs two");
@@ -191,6 +206,17 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
     if (layout.group != TTableLayout::None) {
       groups.emplace_back(isMissing(r, layout.group) ? std::string_view()
                                                      : trimmed(r, layout.group));
+    }
+  }
+  for (const std::size_t c : layout.supplementary) {
+    TExtraColumn& extra = data.extraColumns.emplace_back();
+    extra.name = report.columns[c].name;
+    extra.numeric = report.columns[c].numeric;
+    extra.cells.reserve(n);
+    for (const std::size_t r : objects) {
+      extra.cells.emplace_back(isMissing(r, c) ? std::string_view() : trimmed(r, c));
+      // Rows with a missing number were left out above.
+      if (extra.numeric) extra.numbers.push_back(*grid.Number(r, c, report.decimalComma));
     }
   }
   data.objectLabels = std::move(labels);

@@ -23,7 +23,7 @@ enum class TMissingPolicy {
 };
 
 /// What a column of the table is for.
-enum class TColumnRole { Labels, Group, Variable, Ignore };
+enum class TColumnRole { Labels, Group, Variable, Ignore, Supplementary };
 
 /// What the user says of a table. Everything left unset is detected.
 struct TImportOptions {
@@ -36,6 +36,13 @@ struct TImportOptions {
   std::string labelsColumn;
   std::string groupColumn;
   std::vector<std::string> variables;  // empty: every numeric column not given another role
+  /// Columns read beside the data but kept out of the analysis: numbers
+  /// (supplementary variables) or texts (qualitative ones); their cells go
+  /// to the data's extraColumns. A missing number follows `missing`.
+  std::vector<std::string> supplementaryColumns;
+  /// The table holds supplementary objects, placed on another table's axes:
+  /// one object is enough ("No complete object" when none is complete).
+  bool supplementaryObjects = false;
   TMissingPolicy missing = TMissingPolicy::Refuse;
   std::vector<std::string> missingMarkers = DefaultMissingMarkers();
 };

@@ -294,8 +294,23 @@ TTableLayout DecideLayout(const TCellGrid& grid, const TImportOptions& options, 
   const auto isGiven = [&](std::size_t c) {
     return std::find(given.begin(), given.end(), c) != given.end();
   };
+  // Supplementary columns are never detected as anything else either.
+  for (const std::string& reference : options.supplementaryColumns) {
+    const std::size_t c = FindColumn(reference, "supplementary", report.columns);
+    if (c == TTableLayout::None) continue;
+    if (isGiven(c))
+      Refuse("Column given two roles",
+             ColumnText(report.columns, c) + " is a variable and supplementary");
+    if (std::find(layout.supplementary.begin(), layout.supplementary.end(), c) ==
+        layout.supplementary.end())
+      layout.supplementary.push_back(c);
+  }
+  std::sort(layout.supplementary.begin(), layout.supplementary.end());
+  const auto isSupplementary = [&](std::size_t c) {
+    return std::binary_search(layout.supplementary.begin(), layout.supplementary.end(), c);
+  };
   const auto detectable = [&](std::size_t c) {
-    return isText(c) && !isGiven(c) && !otherNotation(c);
+    return isText(c) && !isGiven(c) && !otherNotation(c) && !isSupplementary(c);
   };
 
   // Labels and group: as given, or detected among the text columns.
@@ -326,8 +341,19 @@ TTableLayout DecideLayout(const TCellGrid& grid, const TImportOptions& options, 
   if (layout.labels != TTableLayout::None && layout.labels == layout.group)
     Refuse("Column given two roles",
            ColumnText(report.columns, layout.labels) + " is both labels and group");
+  for (const std::size_t c : {layout.labels, layout.group}) {
+    if (c != TTableLayout::None && isSupplementary(c))
+      Refuse("Column given two roles", ColumnText(report.columns, c) + " is supplementary and " +
+                                           (c == layout.labels ? "the labels" : "the group"));
+  }
+  for (const std::size_t c : layout.supplementary) {
+    if (counts[c].numbers > 0 && counts[c].texts > 0 && !isText(c))
+      Refuse("Text in a numeric column", textCellPlace(c));
+  }
 
-  const auto taken = [&](std::size_t c) { return c == layout.labels || c == layout.group; };
+  const auto taken = [&](std::size_t c) {
+    return c == layout.labels || c == layout.group || isSupplementary(c);
+  };
   if (!options.variables.empty()) {
     for (const std::size_t c : given) {
       if (taken(c))
@@ -363,6 +389,8 @@ TTableLayout DecideLayout(const TCellGrid& grid, const TImportOptions& options, 
   for (const std::size_t c : layout.variables) report.columns[c].role = TColumnRole::Variable;
   if (layout.labels != TTableLayout::None) report.columns[layout.labels].role = TColumnRole::Labels;
   if (layout.group != TTableLayout::None) report.columns[layout.group].role = TColumnRole::Group;
+  for (const std::size_t c : layout.supplementary)
+    report.columns[c].role = TColumnRole::Supplementary;
   return layout;
 }
 

@@ -18,7 +18,8 @@ struct TTableLayout {
   bool header = false;
   std::size_t labels = None;
   std::size_t group = None;
-  std::vector<std::size_t> variables;  // in table order, or in the order the user gave
+  std::vector<std::size_t> variables;      // in table order, or in the order the user gave
+  std::vector<std::size_t> supplementary;  // columns kept out of the analysis, in table order
 };
 
 /// Whether the trimmed `cell` is one of `markers`.
@@ -38,6 +39,7 @@ bool IsMissingCell(std::string_view cell, const std::vector<std::string>& marker
 /// numbers in another notation, or one given as a variable, is never the
 /// labels or the group. Raises EDataRefused with the place in Detail(): "No
 /// such column" for an override that names none, "Column given two roles",
+/// a supplementary column that is also a variable, the labels or the group,
 /// "Numbers in another notation" (a column mostly of numbers with thousands
 /// separators or the other decimal mark), "Text in a numeric column" (the
 /// first text cell of a variable, or of a column mostly of numbers), "Column

@@ -54,6 +54,8 @@ TRunSource TableRunSource(const std::string& path, const TImportOptions& options
     } else if (report.columns[c].role == TColumnRole::Group) {
       source.hasGroup = true;
       source.group = Column(report.columns, c);
+    } else if (report.columns[c].role == TColumnRole::Supplementary) {
+      source.supplementaryColumns.push_back(Column(report.columns, c));
     }
   }
   for (const std::size_t c : report.variableColumns)

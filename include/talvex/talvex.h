@@ -21,6 +21,8 @@
 // the jackknife ("Analysis cancelled", out of memory) and the diagnostics:
 //   "The number of factors must be between 1 and <p>"
 //   "Groups must be given for every object"
+// and those of the supplementary items (supplementary/supplementary_input.h),
+// raised before the run starts.
 #pragma once
 
 #include <memory>
@@ -36,6 +38,8 @@
 #include "analysis/run_record.h"
 #include "diagnostics/diagnostics.h"
 #include "input/data_matrix.h"
+#include "supplementary/supplementary_data.h"
+#include "supplementary/supplementary_results.h"
 
 namespace talvex {
 
@@ -50,6 +54,9 @@ struct TRunData {
   /// How the data were read, for the run record. Left as it is, the data
   /// came from the data-matrix file at `path`.
   TRunSource source = {};
+  /// Objects, variables and groupings placed on the axes without taking part
+  /// in the analysis; the listing never shows them.
+  TSupplementaryData supplementary = {};
 };
 
 /// The choices a run is made with.
@@ -89,6 +96,8 @@ class TRunOutcome {
   const TReportListing& Listing() const noexcept { return listing_; }
   const TRunRecord& Record() const noexcept { return state_.Record(); }
   TSize FactorCount() const noexcept { return state_.FactorCount(); }
+  /// The supplementary items on the shown axes (not `available` without any).
+  const TSupplementaryResults& Supplementary() const noexcept { return supplementary_; }
   /// The same run as the state the exports read.
   const TAnalysisState& State() const noexcept { return state_; }
 
@@ -97,6 +106,7 @@ class TRunOutcome {
   TAnalysisState state_;
   TDiagnostics diagnostics_;
   TReportListing listing_;
+  TSupplementaryResults supplementary_;
 };
 
 /// One analysis: Compute, then read the outcome.

@@ -29,7 +29,7 @@ using talvex::TMissingPolicy;
 
 // The roles in the order of the role boxes.
 constexpr TColumnRole Roles[] = {TColumnRole::Labels, TColumnRole::Group, TColumnRole::Variable,
-                                 TColumnRole::Ignore};
+                                 TColumnRole::Supplementary, TColumnRole::Ignore};
 
 QString RoleCaption(TColumnRole role) {
   switch (role) {
@@ -39,6 +39,8 @@ QString RoleCaption(TColumnRole role) {
       return QObject::tr("Group");
     case TColumnRole::Variable:
       return QObject::tr("Variable");
+    case TColumnRole::Supplementary:
+      return QObject::tr("Supplementary");
     default:
       return QObject::tr("Ignore");
   }
@@ -313,7 +315,7 @@ void TImportDialog::ShowPreview() {
       // chosen for it while the table is refused).
       const bool offered = report_.columns[c].numeric || role == TColumnRole::Labels ||
                            role == TColumnRole::Group || role == TColumnRole::Ignore ||
-                           role == shown;
+                           role == TColumnRole::Supplementary || role == shown;
       if (offered) box->addItem(RoleCaption(role), int(role));
     }
     box->setCurrentIndex(std::max(0, box->findData(int(shown))));
@@ -332,7 +334,7 @@ void TImportDialog::ShowPreview() {
 
 bool TImportDialog::RolesChosen() const {
   return !options_.labelsColumn.empty() || !options_.groupColumn.empty() ||
-         !options_.variables.empty();
+         !options_.variables.empty() || !options_.supplementaryColumns.empty();
 }
 
 TColumnRole TImportDialog::ShownRole(std::size_t c) const {
@@ -342,6 +344,9 @@ TColumnRole TImportDialog::ShownRole(std::size_t c) const {
   if (ColumnOf(options_.groupColumn) == column) return TColumnRole::Group;
   for (const std::string& variable : options_.variables) {
     if (ColumnOf(variable) == column) return TColumnRole::Variable;
+  }
+  for (const std::string& supplementary : options_.supplementaryColumns) {
+    if (ColumnOf(supplementary) == column) return TColumnRole::Supplementary;
   }
   // A role option left empty is detected; it is the report's.
   const TColumnRole detected = report_.columns[c].role;
@@ -356,7 +361,10 @@ void TImportDialog::SetRoles(const std::vector<TColumnRole>& roles) {
   options_.labelsColumn = "-";
   options_.groupColumn = "-";
   options_.variables.clear();
+  options_.supplementaryColumns.clear();
   for (std::size_t c = 0; c < roles.size(); ++c) {
+    if (roles[c] == TColumnRole::Supplementary)
+      options_.supplementaryColumns.push_back(ColumnNumber(c));
     if (roles[c] == TColumnRole::Labels) options_.labelsColumn = ColumnNumber(c);
     if (roles[c] == TColumnRole::Group) options_.groupColumn = ColumnNumber(c);
     if (roles[c] == TColumnRole::Variable) options_.variables.push_back(ColumnNumber(c));

@@ -37,6 +37,7 @@
 #include "shell/main_window/result_files.h"
 #include "shell/main_window/result_viewer.h"
 #include "shell/settings/settings_file.h"
+#include "supplementary/supplementary_report.h"
 #include "tables/table_import.h"
 
 namespace talvex::desktop {
@@ -132,6 +133,7 @@ void TMainForm::UpdateCommandStates() {
   const bool dataLoaded = state_.DataLoaded();
   const bool results = dataLoaded && outcome_ != nullptr;
   const bool diagnostics = results && outcome_->Diagnostics().available;
+  const bool supplementary = results && outcome_->Supplementary().available;
 
   // While a run goes on, nothing may load, run, change the data or close.
   // The buttons follow their menu items.
@@ -141,10 +143,11 @@ void TMainForm::UpdateCommandStates() {
 
   fileViewItem_->setEnabled(results);
   editCopyCommandLineItem_->setEnabled(results);
-  fileDiagnosticsItem_->setEnabled(diagnostics);
+  fileDiagnosticsItem_->setEnabled(diagnostics || supplementary);
   fileSaveMenu_->menuAction()->setEnabled(results);
   optionsClearFilesListItem_->setEnabled(recentFiles_->Count() >= 1);
   fileSaveDataItem_->setEnabled(dataLoaded);
+  fileAddSupplementaryItem_->setEnabled(dataLoaded && !running);
   editPasteItem_->setEnabled(!running);
   for (QMenu* menu : {optionsMethodMenu_, optionsFactorsMenu_, optionsTransformMenu_}) {
     menu->menuAction()->setEnabled(dataLoaded);
@@ -162,6 +165,7 @@ void TMainForm::LoadSucceeded(const QString& path, bool fromFile) {
   outcome_.reset();
   ApplyGroupsFromLabels();
   reportViewer_.DataReplaced();
+  supplementaryItems_.Clear();
   ShowDataSize();
   const QString name = fromFile ? QFileInfo(path).fileName() : path;
   lblName_->SetFullText(name);
@@ -377,6 +381,7 @@ void TMainForm::RunAnalysisItemClick() {
     data.matrix = state_.Data();
     data.path = state_.DataFileName();
     data.source = state_.Source();
+    data.supplementary = supplementaryItems_.ForRun(state_.Data());
     talvex::TRunOptions options;
     options.analysis = options_->Options();
     options.factorCount = state_.FactorCount();
@@ -481,10 +486,36 @@ void TMainForm::FileViewItemClick() {
 }
 
 void TMainForm::FileDiagnosticsItemClick() {
-  if (!outcome_ || !outcome_->Diagnostics().available) return;
+  if (!outcome_ || !(outcome_->Diagnostics().available || outcome_->Supplementary().available))
+    return;
   messages_.Guarded([this] {
-    reportViewer_.ShowDiagnostics(
-        talvex::DiagnosticsReport(outcome_->Diagnostics(), outcome_->Data(), &outcome_->Record()));
+    talvex::TReportListing report =
+        talvex::DiagnosticsReport(outcome_->Diagnostics(), outcome_->Data(), &outcome_->Record());
+    talvex::AppendSupplementaryReport(report, outcome_->Supplementary());
+    reportViewer_.ShowDiagnostics(report);
+  });
+}
+
+void TMainForm::FileAddSupplementaryItemClick() {
+  if (Running() || !state_.DataLoaded()) return;
+  messages_.Guarded([this] {
+    TFileDialogRequest request;
+    request.title = tr("Add Supplementary Objects");
+    request.filters = QStringList{tr("Data and tables (*.nts *.csv *.tsv *.txt *.xlsx *.ods)"),
+                                  tr("All files (*)")};
+    request.directory = DataFolder();
+    const std::optional<QString> chosen = interaction_.ChooseFile(request);
+    if (!chosen) return;
+    supplementaryItems_.AddFile(NativePath(*chosen), state_.Data());
+    interaction_.ShowMessage(
+        TMessageKind::Information, ApplicationTitle,
+        supplementaryItems_.ObjectCount() == 1
+            ? tr("1 supplementary object will be placed on the axes at the next run.")
+            : tr("%1 supplementary objects will be placed on the axes at the next run.")
+                  .arg(supplementaryItems_.ObjectCount()),
+        TMessageButton::Ok,
+        tr("They take no part in the analysis; the diagnostics report, All Results and the "
+           "scores plot and biplot show them."));
   });
 }
 

@@ -17,6 +17,7 @@
 #include "shell/common/user_messages.h"
 #include "shell/import/data_loader.h"
 #include "shell/main_window/result_files.h"
+#include "shell/main_window/supplementary_items.h"
 #include "talvex/talvex.h"
 
 class QAction;
@@ -97,6 +98,7 @@ class TMainForm : public QMainWindow {
 
   // Command handlers.
   void FileOpenItemClick();
+  void FileAddSupplementaryItemClick();
   void FileViewItemClick();
   void FileSaveDataItemClick();
   void FileDiagnosticsItemClick();
@@ -152,6 +154,7 @@ class TMainForm : public QMainWindow {
   talvex::TAnalysisState state_;  // the loaded data; its results are never used
   TDataLoader loader_;
   TResultFiles resultFiles_;
+  TSupplementaryItems supplementaryItems_;  // placed at the next run
   std::shared_ptr<const talvex::TRunOutcome> outcome_;
   talvex::TReportListing failedListing_;  // the lines of the run that failed
   QString openDialogFile_;                // the Open dialog's own current file name
@@ -177,6 +180,7 @@ class TMainForm : public QMainWindow {
   QMenu* optionsFactorsMenu_ = nullptr;
   QMenu* optionsTransformMenu_ = nullptr;
   QAction* fileOpenItem_ = nullptr;
+  QAction* fileAddSupplementaryItem_ = nullptr;
   QAction* fileViewItem_ = nullptr;
   QAction* saveScoresItem_ = nullptr;
   QAction* saveVectorsItem_ = nullptr;

@@ -79,6 +79,11 @@ void TMainForm::CreateActions() {
   };
   fileOpenItem_ = makeItem(tr("&Open Data..."), "FileOpenItem", &TMainForm::FileOpenItemClick);
   fileOpenItem_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+  fileAddSupplementaryItem_ =
+      makeItem(tr("Add S&upplementary Objects..."), "FileAddSupplementaryItem",
+               &TMainForm::FileAddSupplementaryItemClick);
+  fileAddSupplementaryItem_->setToolTip(
+      tr("Objects of another file, placed on the axes at the next run without changing them"));
   fileViewItem_ = makeItem(tr("&View Report..."), "FileViewItem", &TMainForm::FileViewItemClick);
   fileDiagnosticsItem_ = makeItem(tr("View Dia&gnostics..."), "FileDiagnosticsItem",
                                   &TMainForm::FileDiagnosticsItemClick);
@@ -129,6 +134,7 @@ void TMainForm::CreateMenus() {
   fileMenu_ = menuBar()->addMenu(tr("&File"));
   fileMenu_->setObjectName(QStringLiteral("FileMenu"));
   fileMenu_->addAction(fileOpenItem_);
+  fileMenu_->addAction(fileAddSupplementaryItem_);
   fileMenu_->addAction(fileViewItem_);
   fileMenu_->addAction(fileDiagnosticsItem_);
   fileMenu_->addSeparator();

@@ -76,7 +76,8 @@ void TResultFiles::SaveAllResults(const talvex::TRunOutcome& outcome, const QStr
   const std::optional<QString> chosen = interaction_.ChooseFile(request);
   if (!chosen) return;
   TBusyCursor busy;
-  talvex::WriteAllResults(NativePath(*chosen), outcome.State(), outcome.Diagnostics());
+  talvex::WriteAllResults(NativePath(*chosen), outcome.State(), outcome.Diagnostics(),
+                          &outcome.Supplementary());
 }
 
 void TResultFiles::SaveData(const talvex::TDataMatrix& data, const QString& dataFileName,

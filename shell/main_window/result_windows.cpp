@@ -6,6 +6,7 @@
 #include "shell/plots/qt_plot_interaction.h"
 #include "shell/report/qt_report_interaction.h"
 #include "shell/report/report_form.h"
+#include "supplementary/supplementary_report.h"
 
 namespace talvex::desktop {
 
@@ -83,10 +84,13 @@ void TResultWindows::RunCompleted(const std::shared_ptr<const talvex::TRunOutcom
   }
   const talvex::TDiagnostics& diagnostics = outcome->Diagnostics();
   if (diagnostics_) {
-    if (diagnostics.available)
-      diagnostics_->SetLines(
-          talvex::DiagnosticsReport(diagnostics, outcome->Data(), &outcome->Record()).Lines());
-    else
+    if (diagnostics.available || outcome->Supplementary().available) {
+      talvex::TReportListing report =
+          talvex::DiagnosticsReport(diagnostics, outcome->Data(), &outcome->Record());
+      if (outcome->Supplementary().available)
+        talvex::AppendSupplementaryReport(report, outcome->Supplementary());
+      diagnostics_->SetLines(report.Lines());
+    } else
       diagnostics_->close();
   }
   for (auto& [kind, window] : plots_) {

@@ -65,7 +65,7 @@ class TImportDialogTest : public QObject {
     QVERIFY(!dialog.SummaryLabel().text().contains("group"));
     QCOMPARE(dialog.Options().groupColumn, std::string("-"));
     QCOMPARE(dialog.Options().variables, (std::vector<std::string>{"3", "4", "5"}));
-    // A text column can only name, group or be left out.
+    // A text column can only name, group, be supplementary or be left out.
     QCOMPARE(species.findText("Variable"), -1);
 
     // Without any variable there is nothing to load.
@@ -73,6 +73,19 @@ class TImportDialogTest : public QObject {
       dialog.RoleBox(c).setCurrentIndex(dialog.RoleBox(c).findText("Ignore"));
     QVERIFY(!OkEnabled(dialog));
     QVERIFY(dialog.SummaryLabel().text().contains("variable"));
+  }
+
+  void ASupplementaryColumnIsKeptOutOfTheAnalysis() {
+    TImportDialog dialog("Import", FileRunner(Data("iris_grouped.csv")), {});
+    QComboBox& petalWidth = dialog.RoleBox(5);
+    petalWidth.setCurrentIndex(petalWidth.findText("Supplementary"));
+    QVERIFY2(dialog.SummaryLabel().text().startsWith("150 objects, 3 variables, 3 groups"),
+             qPrintable(dialog.SummaryLabel().text()));
+    QCOMPARE(dialog.Options().supplementaryColumns, (std::vector<std::string>{"6"}));
+    QCOMPARE(dialog.Options().variables, (std::vector<std::string>{"3", "4", "5"}));
+    QCOMPARE(RoleText(dialog, 5), QString("Supplementary"));
+    // A text column may be supplementary too: its groups get group means.
+    QVERIFY(dialog.RoleBox(1).findText("Supplementary") >= 0);
   }
 
   void MissingValuesAreRefusedUntilTheyMayBeLeftOut() {

@@ -309,8 +309,8 @@ class TMainFormTest : public QObject {
     QCOMPARE(top, QStringList({"&File", "&Edit", "&Options", "&Compute", "D&isplay", "&Help"}));
     const QList<QAction*> menus = form_->menuBar()->actions();
     QCOMPARE(captions(menus[0]->menu()),
-             QStringList({"&Open Data...", "&View Report...", "View Dia&gnostics...", "-", "&Save",
-                          "Save &Data As...", "-", "E&xit"}));
+             QStringList({"&Open Data...", "Add S&upplementary Objects...", "&View Report...",
+                          "View Dia&gnostics...", "-", "&Save", "Save &Data As...", "-", "E&xit"}));
     QCOMPARE(captions(Item("FileSaveItem")->menu()),
              QStringList({"&Component Scores...", "&Vector Coefficients...", "&All Results..."}));
     QCOMPARE(captions(menus[1]->menu()), QStringList({"&Paste Data", "Copy &Command Line"}));

@@ -1,0 +1,20 @@
+// The supplementary items of talvex-cli's command line: rows of the data
+// picked by a column's value, the columns marked supplementary, and the
+// objects of --supplementary files, all taken out of or matched against the
+// loaded data before the run.
+#pragma once
+
+#include "cli/cli_options.h"
+#include "tables/table_import.h"
+#include "talvex/talvex.h"
+
+namespace talvex {
+
+/// Fills run.supplementary and leaves run.matrix with the active objects
+/// only. `import` is what the data file's import reported (a table), used to
+/// find the labels' column and a column to pick rows by that the data do not
+/// carry (the table is then read again with it). Raises what the readers
+/// raise and ESupplementaryRefused (supplementary/supplementary_split.h).
+void LoadSupplementary(const TCliOptions& options, TRunData& run, const TImportReport& import);
+
+}  // namespace talvex

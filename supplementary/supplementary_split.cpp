@@ -1,0 +1,177 @@
+// Supplementary objects and variables taken from the data as read.
+#include "supplementary/supplementary_split.h"
+
+#include <algorithm>
+
+namespace talvex {
+
+namespace {
+
+[[noreturn]] void Refuse(const char* message, std::string detail) {
+  ESupplementaryRefused error(message);
+  error.SetDetail(std::move(detail));
+  throw error;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return text;
+}
+
+bool SameName(const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }
+
+std::string Quoted(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "\"" : ", \"") + name + "\"";
+  return text;
+}
+
+// The text of each object in the column rows are picked by.
+const std::vector<std::string>& PickColumn(const TDataMatrix& data,
+                                           const TSupplementaryRowPick& pick,
+                                           const std::string& labelsColumn,
+                                           std::size_t& extraIndex) {
+  extraIndex = data.extraColumns.size();
+  for (std::size_t c = 0; c < data.extraColumns.size(); ++c) {
+    if (data.extraColumns[c].name == pick.column) extraIndex = c;
+  }
+  if (extraIndex < data.extraColumns.size()) return data.extraColumns[extraIndex].cells;
+  if (!data.groups.empty() && ((!data.groupName.empty() && SameName(pick.column, data.groupName)) ||
+                               SameName(pick.column, "group")))
+    return data.groups;
+  if ((!labelsColumn.empty() && SameName(pick.column, labelsColumn)) ||
+      SameName(pick.column, "label") || SameName(pick.column, "labels"))
+    return data.objectLabels;
+  for (std::size_t c = 0; c < data.extraColumns.size(); ++c) {
+    if (SameName(data.extraColumns[c].name, pick.column)) {
+      extraIndex = c;
+      return data.extraColumns[c].cells;
+    }
+  }
+  std::vector<std::string> there{"label"};
+  if (!labelsColumn.empty()) there.push_back(labelsColumn);
+  if (!data.groups.empty()) there.push_back(data.groupName.empty() ? "group" : data.groupName);
+  for (const TExtraColumn& extra : data.extraColumns) there.push_back(extra.name);
+  Refuse("No such column",
+         "rows picked by column \"" + pick.column + "\"; rows can be picked by " + Quoted(there));
+}
+
+template <typename T>
+std::vector<T> Keep(const std::vector<T>& all, const std::vector<char>& picked, bool want) {
+  std::vector<T> kept;
+  for (std::size_t i = 0; i < all.size(); ++i)
+    if (bool(picked[i]) == want) kept.push_back(all[i]);
+  return kept;
+}
+
+}  // namespace
+
+TSupplementaryData SplitSupplementary(TDataMatrix& data, const TSupplementaryRowPick& pick,
+                                      const std::string& labelsColumn) {
+  const TSize n = data.objectCount, p = data.variableCount;
+  std::vector<char> picked(n, 0);
+  std::size_t pickExtra = data.extraColumns.size();
+  if (!pick.column.empty()) {
+    const std::vector<std::string>& texts = PickColumn(data, pick, labelsColumn, pickExtra);
+    for (const std::string& value : pick.values) {
+      bool found = false;
+      for (TSize i = 0; i < n; ++i) {
+        if (i < texts.size() && texts[i] == value) picked[i] = 1, found = true;
+      }
+      if (!found)
+        Refuse("No object has that value", "column \"" + pick.column + "\": \"" + value + "\"");
+    }
+  }
+  const TSize m = TSize(std::count(picked.begin(), picked.end(), 1));
+  // The active data's own size is the run's to judge; only a pick can take
+  // too many of them.
+  if (m > 0 && m == n)
+    Refuse("All objects are supplementary", "column \"" + pick.column + "\" picks all " +
+                                                std::to_string(n) +
+                                                " objects; the axes need active ones");
+  if (m > 0 && n - m < 2)
+    Refuse("Fewer than two active objects", "column \"" + pick.column + "\" leaves " +
+                                                std::to_string(n - m) + " of " + std::to_string(n) +
+                                                " objects active; the analysis needs two");
+
+  TSupplementaryData supplementary;
+  TSupplementaryObjects& objects = supplementary.objects;
+  std::vector<double> active;
+  active.reserve(std::size_t(n - m) * p);
+  for (TSize i = 0; i < n; ++i) {
+    const double* row = data.values.Data() + std::size_t(i) * p;
+    if (picked[i]) {
+      objects.labels.push_back(i < data.objectLabels.size() ? data.objectLabels[i]
+                                                            : "OBJ" + std::to_string(i + 1));
+      objects.values.insert(objects.values.end(), row, row + p);
+      if (!data.groups.empty()) objects.groups.push_back(data.groups[i]);
+      objects.places.push_back("object " + std::to_string(i + 1) + " of the data");
+    } else {
+      active.insert(active.end(), row, row + p);
+    }
+  }
+  std::vector<const TExtraColumn*> numeric;
+  for (std::size_t c = 0; c < data.extraColumns.size(); ++c) {
+    const TExtraColumn& extra = data.extraColumns[c];
+    if (c == pickExtra && pick.columnOnlyForPicking) continue;
+    if (extra.numeric) {
+      supplementary.variables.labels.push_back(extra.name);
+      numeric.push_back(&extra);
+    } else {
+      supplementary.qualitative.push_back(
+          {extra.name, Keep(extra.cells, picked, false), Keep(extra.cells, picked, true)});
+    }
+  }
+  supplementary.variables.values.reserve(std::size_t(n - m) * numeric.size());
+  for (TSize i = 0; i < n; ++i) {
+    if (picked[i]) continue;
+    for (const TExtraColumn* extra : numeric)
+      supplementary.variables.values.push_back(extra->numbers[i]);
+  }
+
+  // Nothing has failed: the data keep their active objects only.
+  if (m > 0) {
+    TFloatVector values(std::size_t(n - m) * p);
+    std::copy(active.begin(), active.end(), values.Data());
+    values.Extend(TSize(active.size()));
+    data.values = std::move(values);
+    data.objectLabels = Keep(data.objectLabels, picked, false);
+    if (!data.groups.empty()) data.groups = Keep(data.groups, picked, false);
+    data.objectCount = n - m;
+    data.valueCount = (n - m) * p;
+  }
+  data.extraColumns.clear();
+  return supplementary;
+}
+
+void AddSupplementaryFile(TSupplementaryObjects& objects, const TDataMatrix& active,
+                          const TDataMatrix& file, const std::string& fileName) {
+  const TSize p = active.variableCount, fileP = file.variableCount;
+  std::vector<TSize> columns(p);
+  for (TSize j = 0; j < p; ++j) {
+    const std::string& name = active.variableLabels[j];
+    TSize found = fileP;
+    for (TSize c = 0; c < fileP && found == fileP; ++c)
+      if (file.variableLabels[c] == name) found = c;
+    for (TSize c = 0; c < fileP && found == fileP; ++c)
+      if (SameName(file.variableLabels[c], name)) found = c;
+    if (found == fileP)
+      Refuse("Supplementary file lacks a variable",
+             fileName + ": no variable \"" + name + "\"; it has " + Quoted(file.variableLabels));
+    columns[j] = found;
+  }
+  const std::size_t before = objects.labels.size();
+  const bool groups = !active.groups.empty() && (!file.groups.empty() || !objects.groups.empty());
+  if (groups) objects.groups.resize(before);
+  for (TSize i = 0; i < file.objectCount; ++i) {
+    objects.labels.push_back(i < file.objectLabels.size() ? file.objectLabels[i]
+                                                          : "OBJ" + std::to_string(i + 1));
+    for (TSize j = 0; j < p; ++j)
+      objects.values.push_back(file.values.Data()[std::size_t(i) * fileP + columns[j]]);
+    if (groups) objects.groups.push_back(i < file.groups.size() ? file.groups[i] : std::string());
+    objects.places.push_back(fileName + ", object " + std::to_string(i + 1));
+  }
+}
+
+}  // namespace talvex
