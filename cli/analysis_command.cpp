@@ -19,6 +19,7 @@
 #include "export/labelled_csv.h"
 #include "export/results_export.h"
 #include "numeric/file_name_case.h"
+#include "talvex/all_results.h"
 
 namespace talvex {
 
@@ -201,7 +202,7 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   if (!options.results.empty()) {
     attempt([&] {
       for (const std::string& removed :
-           WriteAllResults(options.results, outcome.State(), outcome.Diagnostics()))
+           SaveAllResults(options.results, outcome))
         err << "talvex-cli: removed " << removed << ", left by an earlier run\n";
     });
   }
