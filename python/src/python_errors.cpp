@@ -54,9 +54,7 @@ void SetPlace(py::object& instance, const std::string& detail) {
 
 void Raise(PyObject* type, const std::string& message, const std::string& detail) {
   const std::string text = detail.empty() ? message : message + "\n" + detail;
-  py::object instance = py::reinterpret_steal<py::object>(
-      PyObject_CallFunction(type, "s#", text.data(), Py_ssize_t(text.size())));
-  if (!instance) throw py::error_already_set();
+  py::object instance = py::handle(type)(py::str(text));
   instance.attr("message") = message;
   instance.attr("detail") = detail;
   SetPlace(instance, detail);

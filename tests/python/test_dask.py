@@ -9,6 +9,8 @@ import talvex
 from conftest import IRIS, ROOT
 
 distributed = pytest.importorskip("distributed")
+# Debian's tornado warns of its own event-loop handling under distributed.
+pytestmark = pytest.mark.filterwarnings("ignore::DeprecationWarning")
 
 
 def example():
