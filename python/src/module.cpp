@@ -15,6 +15,7 @@
 #include "float_flags_guard.h"
 #include "python_errors.h"
 #include "python_observer.h"
+#include "analysis/transform_warnings.h"
 #include "talvex/all_results.h"
 #include "talvex/data_sources.h"
 #include "talvex/jackknife_parts.h"
@@ -120,6 +121,7 @@ TData Read(const std::string& path, const std::string& sheet, const std::string&
   }
   if (!decimalComma.is_none()) table.decimalComma = decimalComma.cast<bool>();
   if (!header.is_none()) table.header = header.cast<bool>();
+  if (!missingMarkers.is_none()) table.missingMarkers = Strings(missingMarkers);
   TFloatFlagsGuard flags;
   py::gil_scoped_release unlocked;
   return {std::make_shared<const TRunData>(ReadRunData(path, table))};
@@ -158,13 +160,19 @@ template <typename TWork>
 auto Observed(const py::object& progress, TWork work) {
   TPythonObserver observer(progress);
   TFloatFlagsGuard flags;
-  try {
-    py::gil_scoped_release unlocked;
-    return work(observer);
-  } catch (const ERunCancelled&) {
-    observer.RaiseStoredError();
-    throw;
-  }
+  auto result = [&] {
+    try {
+      py::gil_scoped_release unlocked;
+      return work(observer);
+    } catch (const ERunCancelled&) {
+      observer.RaiseStoredError();
+      throw;
+    }
+  }();
+  // Ctrl+C after the last poll, or a callback's error in a run that nothing
+  // could stop, is raised all the same: the signal was taken from Python.
+  observer.RaiseStoredError();
+  return result;
 }
 
 TOutcome Pca(const TData& data, const py::dict& given, const py::object& progress) {
@@ -196,7 +204,12 @@ py::dict Statistics(const std::vector<TJackknifeStatistic>& statistics, TSize ob
     se.push_back(s.standardError);
     p.push_back(s.probability);
   }
-  for (const auto& [low, high] : JackknifeIntervals(statistics, objectCount)) {
+  std::vector<std::pair<double, double>> intervals;
+  {
+    TFloatFlagsGuard flags;
+    intervals = JackknifeIntervals(statistics, objectCount);
+  }
+  for (const auto& [low, high] : intervals) {
     lower.push_back(low);
     upper.push_back(high);
   }
@@ -418,6 +431,16 @@ PYBIND11_MODULE(_core, m) {
                              })
       .def_property_readonly(
           "diagnostics", [](const TOutcome& o) { return DiagnosticsOf(o.outcome->Diagnostics()); })
+      .def_property_readonly("warnings",
+                             [](const TOutcome& o) {
+                               // What talvex-cli tells on standard error, in its order.
+                               const TRunOutcome& run = *o.outcome;
+                               std::vector<std::string> warnings =
+                                   TransformWarnings(run.Data(), run.Results().tables.options);
+                               for (const std::string& w : run.Diagnostics().warnings)
+                                 warnings.push_back(w);
+                               return warnings;
+                             })
       .def_property_readonly("command_line",
                              [](const TOutcome& o) { return CommandLine(o.outcome->Record()); });
 
@@ -461,7 +484,7 @@ PYBIND11_MODULE(_core, m) {
 
   m.def("read", &Read, py::arg("path"), py::arg("sheet"), py::arg("labels"), py::arg("group"),
         py::arg("variables"), py::arg("missing"), py::arg("separator"), py::arg("decimal_comma"),
-        py::arg("header"));
+        py::arg("header"), py::arg("missing_markers"));
   m.def("data_of_values", &OfValues, py::arg("values"), py::arg("object_labels"),
         py::arg("variable_names"), py::arg("groups"), py::arg("group_name"), py::arg("title"),
         py::arg("missing"));

@@ -15,6 +15,8 @@ Data can also come from numpy or pandas (``talvex.Data``). Errors are
 over processes or machines (see examples/dask_jackknife.py).
 """
 
+import warnings as _warnings
+
 import numpy as _np
 
 from . import _core
@@ -24,8 +26,14 @@ __version__ = _core.__version__
 
 __all__ = [
     "ArithmeticFault", "Cancelled", "Data", "DataError", "Error", "FileError", "JackknifePart",
-    "JackknifeResult", "Result", "jackknife_merge", "jackknife_part", "pca", "read",
+    "JackknifeResult", "Result", "TalvexWarning", "jackknife_merge", "jackknife_part", "pca",
+    "read",
 ]
+
+
+class TalvexWarning(UserWarning):
+    """What talvex-cli tells as a warning: values the decimal logarithms take
+    as 0, axes the jackknife's reduced samples exchanged, ..."""
 
 
 class Data:
@@ -114,18 +122,27 @@ class Data:
             self.title, self.object_count, self.variable_count)
 
 
+_SEPARATORS = {"comma": ",", "semicolon": ";", "tab": "\t", "space": " "}
+
+
 def read(path, sheet="", labels="", group="", variables=None, missing="refuse", separator=None,
-         decimal_comma=None, header=None):
+         decimal_comma=None, header=None, missing_markers=None):
     """Reads a data file as ``talvex-cli`` reads it: a table (.csv, .tsv, .txt,
     .xlsx, .ods) with its columns given or detected, anything else as a
     data-matrix file. Columns are named by heading or 1-based number; ``"-"``
-    is none. A refused file raises DataError with ``line`` and ``column``."""
+    is none; ``separator`` is a character or "comma", "semicolon", "tab",
+    "space"; ``missing_markers`` the cell texts that mean a missing value
+    (default "", NA, NaN, ., ?, -). A refused file raises DataError with
+    ``line`` and ``column``."""
     if variables is not None and isinstance(variables, str):
         variables = [v for v in variables.split(",") if v]
     if variables is not None:
         variables = [str(v) for v in variables]
+    separator = _SEPARATORS.get(separator, separator)
+    if missing_markers is not None:
+        missing_markers = [str(m) for m in missing_markers]
     return Data._wrap(_core.read(str(path), str(sheet), str(labels), str(group), variables,
-                                 missing, separator, decimal_comma, header))
+                                 missing, separator, decimal_comma, header, missing_markers))
 
 
 def _options(method="correlation", transform="none", factors=None, rule="all", jackknife=True,
@@ -153,7 +170,10 @@ def pca(data, method="correlation", transform="none", factors=None, rule="all", 
     and a few times a second in the jackknife. The run releases the GIL;
     Ctrl+C stops it within a second (KeyboardInterrupt)."""
     options = _options(method, transform, factors, rule, jackknife, match_axes, threads)
-    return Result(_core.pca(_core_data(data), options, progress))
+    result = Result(_core.pca(_core_data(data), options, progress))
+    for warning in result.warnings:
+        _warnings.warn(warning, TalvexWarning, stacklevel=2)
+    return result
 
 
 def jackknife_part(data, options=None, first=1, last=None, progress=None):
@@ -234,7 +254,7 @@ class Result:
     ``score_table``, ``correlation_table``, ``mac_table``, ``influence``,
     ``axis_exchanges`` and the rest of ``tables`` (every table --results
     writes); ``jackknife`` (a JackknifeResult, or None); ``diagnostics``;
-    ``listing()``; ``save_results(path)``."""
+    ``warnings``; ``listing()``; ``save_results(path)``."""
 
     def __init__(self, core):
         self._core = core
@@ -263,6 +283,8 @@ class Result:
     deviations = property(lambda self: self._core.deviations)
     macs = property(lambda self: self._core.macs)
     diagnostics = property(lambda self: self._core.diagnostics)
+    warnings = property(lambda self: self._core.warnings,
+                        doc="The warnings of the run, as talvex-cli tells them.")
     command_line = property(lambda self: self._core.command_line,
                             doc="The talvex-cli command line that makes the same run.")
 

@@ -135,3 +135,16 @@ def test_data_pickles_whole(iris):
     assert again.object_labels == iris.object_labels
     assert np.array_equal(again.values, iris.values)
     assert masked(talvex.pca(again).listing()) == masked(talvex.pca(iris).listing())
+
+
+def test_warnings_are_the_command_lines(cli, tmp_path):
+    path = tmp_path / "zeros.nts"
+    path.write_text("'zeros'\n1 5L 3L 0\na b c d e\nx y z\n"
+                    "1 2 3\n0 3 1\n2 1 2.5\n3 0.5 1\n4 2 0\n")
+    status, _, err = run_cli(cli, "--method", "covariance", "--transform", "log10", path)
+    told = [line[len("talvex-cli: warning: "):] for line in err.splitlines()
+            if line.startswith("talvex-cli: warning: ")]
+    assert status == 0 and told
+    with pytest.warns(talvex.TalvexWarning) as record:
+        result = talvex.pca(talvex.read(path), method="covariance", transform="log10")
+    assert [str(w.message) for w in record] == told == result.warnings
