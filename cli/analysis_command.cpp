@@ -201,8 +201,7 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   }
   if (!options.results.empty()) {
     attempt([&] {
-      for (const std::string& removed :
-           SaveAllResults(options.results, outcome))
+      for (const std::string& removed : SaveAllResults(options.results, outcome))
         err << "talvex-cli: removed " << removed << ", left by an earlier run\n";
     });
   }

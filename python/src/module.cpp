@@ -12,10 +12,10 @@
 #include <memory>
 #include <optional>
 
+#include "analysis/transform_warnings.h"
 #include "float_flags_guard.h"
 #include "python_errors.h"
 #include "python_observer.h"
-#include "analysis/transform_warnings.h"
 #include "talvex/all_results.h"
 #include "talvex/data_sources.h"
 #include "talvex/jackknife_parts.h"
