@@ -107,7 +107,8 @@ std::vector<std::string> Strings(const py::object& given) {
 
 TData Read(const std::string& path, const std::string& sheet, const std::string& labels,
            const std::string& group, const py::object& variables, const std::string& missing,
-           const py::object& separator, const py::object& decimalComma, const py::object& header) {
+           const py::object& separator, const py::object& decimalComma, const py::object& header,
+           const py::object& missingMarkers) {
   TImportOptions table;
   table.sheet = sheet;
   table.labelsColumn = labels;
