@@ -7,8 +7,8 @@
 #include <string>
 
 #include "analysis/run_observer.h"
+#include "base/exception.h"
 #include "input/data_refused.h"
-#include "numeric/exception.h"
 
 namespace talvex::python {
 
