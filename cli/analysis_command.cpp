@@ -21,6 +21,7 @@
 #include "export/labelled_csv.h"
 #include "export/results_export.h"
 #include "supplementary/supplementary_report.h"
+#include "talvex/all_results.h"
 
 namespace talvex {
 
@@ -230,8 +231,7 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   }
   if (!options.results.empty()) {
     attempt([&] {
-      for (const std::string& removed : WriteAllResults(
-               options.results, outcome.State(), outcome.Diagnostics(), &outcome.Supplementary()))
+      for (const std::string& removed : SaveAllResults(options.results, outcome))
         err << "talvex-cli: removed " << removed << ", left by an earlier run\n";
     });
   }

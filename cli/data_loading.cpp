@@ -2,21 +2,12 @@
 #include "cli/data_loading.h"
 
 #include "input/data_reader.h"
-#include "tables/table_run_source.h"
+#include "talvex/data_sources.h"
 
 namespace talvex {
 
 TRunData LoadDataFile(const TCliOptions& options, TImportReport* report) {
-  TRunData data{.path = options.file};
-  if (!IsTableFile(options.file)) {
-    ReadDataFile(options.file, data.matrix);
-    return data;
-  }
-  TImportReport read;
-  data.matrix = ImportTable(options.file, options.table, &read);
-  data.source = TableRunSource(options.file, options.table, read);
-  if (report != nullptr) *report = std::move(read);
-  return data;
+  return ReadRunData(options.file, options.table, report);
 }
 
 std::string CheckLine(const TDataMatrix& data, const TImportReport& report) {

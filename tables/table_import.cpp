@@ -403,6 +403,21 @@ TDataMatrix ImportTableText(std::string_view text, const TImportOptions& options
   }
 }
 
+TDataMatrix ImportTableGrid(const TCellGrid& grid, const TImportOptions& options,
+                            TImportReport* report) {
+  TImportReport read;
+  read.format = "cells";
+  read.decimalComma = options.decimalComma.value_or(false);
+  try {
+    TDataMatrix data = ImportGrid(grid, options, read);
+    if (report != nullptr) *report = std::move(read);
+    return data;
+  } catch (Exception&) {
+    if (report != nullptr) *report = std::move(read);
+    throw;
+  }
+}
+
 std::vector<std::string> GroupsFromLabels(const std::vector<std::string>& labels,
                                           std::optional<char> separator) {
   std::vector<std::string> groups;

@@ -13,6 +13,7 @@
 #include "analysis/run_record.h"
 #include "input/data_matrix.h"
 #include "numeric/sizes.h"
+#include "tables/cell_grid.h"
 
 namespace talvex {
 
@@ -110,6 +111,12 @@ TDataMatrix ImportTableBytes(std::string_view bytes, const std::string& format,
 
 /// The same for text copied from a spreadsheet (tab separated, usually).
 TDataMatrix ImportTableText(std::string_view text, const TImportOptions& options,
+                            TImportReport* report = nullptr);
+
+/// The same for a table whose cells a program made (a data frame handed over
+/// by a script): the grid's rows as they stand, with their places. The
+/// format reported is "cells"; the title is left empty.
+TDataMatrix ImportTableGrid(const TCellGrid& grid, const TImportOptions& options,
                             TImportReport* report = nullptr);
 
 /// Groups taken from object labels: each label's text before `separator` when
