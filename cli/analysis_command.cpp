@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "analysis/transform_warnings.h"
+#include "base/file_name_case.h"
 #include "cli/data_loading.h"
 #include "cli/failure_report.h"
 #include "cli/figure_output.h"
@@ -18,7 +19,6 @@
 #include "export/export_format.h"
 #include "export/labelled_csv.h"
 #include "export/results_export.h"
-#include "numeric/file_name_case.h"
 #include "numeric/sizes.h"
 
 namespace talvex {

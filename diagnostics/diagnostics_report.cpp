@@ -8,7 +8,7 @@
 #include <string>
 
 #include "analysis/listing_fields.h"
-#include "numeric/text_format.h"
+#include "base/text_format.h"
 
 namespace talvex {
 

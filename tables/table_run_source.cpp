@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <unordered_map>
 
-#include "numeric/file_name_case.h"
+#include "base/file_name_case.h"
 
 namespace talvex {
 
