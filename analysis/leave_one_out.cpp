@@ -10,6 +10,7 @@
 #include "numeric/blocked_principal_axes.h"
 #include "numeric/float_faults.h"
 #include "numeric/jacobi_eigenpairs.h"
+#include "numeric/lane_dot.h"
 #include "numeric/principal_axes.h"
 #include "numeric/statistics.h"
 #include "numeric/wide_vectors.h"
@@ -602,7 +603,14 @@ TSize TLeaveOneOut::DecomposeWide(TSize i, TWorkspace& ws, TSize axisCount) cons
       sums[a] = sum;
     }
     ws.weights.Extend(n, axes);
-    MultiplyTransposed(p, axes, n, source, lds, w, ldw, ws.vectors.Column(1), ws.vectors.MaxRows());
+    // A dot product per variable and axis, down C's contiguous columns: one
+    // pass over C, where a matrix product would first copy all of it.
+    const std::size_t ldv = ws.vectors.MaxRows();
+    double* vectors = ws.vectors.Column(1);
+    for (TSize j = 0; j < p; ++j) {
+      const double* column = source + std::size_t(j) * lds;
+      for (TSize a = 0; a < axes; ++a) vectors[j + a * ldv] = DotProduct(column, w + a * ldw, n);
+    }
     for (TSize a = 0; a < axes; ++a) {
       double* axis = ws.vectors.Column(a + 1);
       for (TSize j = 0; j < p; ++j) axis[j] -= shift[j] * sums[a];

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <string>
 
 #include "analysis/analysis_run.h"
 #include "analysis/analysis_state.h"
@@ -213,6 +214,46 @@ TEST(WideData, RunAndJackknifeAgreeWithThePlainWay) {
         EXPECT_NEAR(s.standardError, error, 1e-8) << a << " " << j;
       }
   }
+}
+
+// Cancel is heard inside the full-sample decomposition of wide data, which
+// no jackknife iteration follows: an observer that asks to stop once that
+// step has started stops the run there, and the results stay as they were.
+TEST(WideData, CancelStopsTheFullSampleDecomposition) {
+  class TStopAtDecomposition : public TRunObserver {
+   public:
+    void StepStarted(const char* step) override {
+      asking = asking || std::string(step) == "Eigen-decomposition";
+    }
+    bool CancelRequested() override {
+      polls += asking ? 1 : 0;
+      return asking;
+    }
+    bool asking = false;
+    int polls = 0;
+  } observer;
+  using namespace testing::option_names;
+  const TSize n = 6, p = 3000;
+  const TFloatMatrix x = FactorData(n, p, 2);
+  TDataMatrix data;
+  data.objectCount = n;
+  data.variableCount = p;
+  data.valueCount = n * p;
+  data.values = TFloatVector(n * p);
+  for (TSize i = 1; i <= n; ++i)
+    for (TSize j = 1; j <= p; ++j) data.values.SetValue((i - 1) * p + j, x.GetValue(i, j));
+  data.objectLabels.assign(n, "o");
+  data.variableLabels.assign(p, "v");
+  TAnalysisResults results;
+  results.trace = -1.0;
+  TReportListing listing;
+  TRunRequest request = testing::Request(testing::Options(Cov, Raw, false), 2);
+  request.observer = &observer;
+  EXPECT_THROW(RunAnalysis(request, data, results, listing), ERunCancelled);
+  EXPECT_EQ(observer.polls, 1);  // at the first checkpoint of the decomposition
+  EXPECT_EQ(results.trace, -1.0);
+  EXPECT_EQ(std::find(listing.Lines().begin(), listing.Lines().end(), "Eigenvalues"),
+            listing.Lines().end());
 }
 
 // Loading holds the data and sizes no results: 3 objects by 100,000
