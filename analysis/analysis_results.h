@@ -5,6 +5,7 @@
 #pragma once
 
 #include "analysis/result_tables.h"
+#include "numeric/decomposition_path.h"
 #include "numeric/float_matrix.h"
 #include "numeric/float_vector.h"
 #include "numeric/sizes.h"
@@ -17,15 +18,9 @@ struct TAnalysisResults {
   TFloatMatrix scores{0, 0};
   double trace = 0.0;
   TResultTables tables;
-
-  /// Fresh zero-filled containers for a newly loaded data set.
-  static TAnalysisResults Sized(TSize objectCount, TSize variableCount) {
-    TAnalysisResults results;
-    results.eigenvalues = TFloatVector(variableCount);
-    results.eigenvectors = TFloatMatrix(variableCount, variableCount);
-    results.scores = TFloatMatrix(objectCount, variableCount);
-    return results;
-  }
+  /// How the full sample was decomposed; beyond 255 variables eigenvectors
+  /// and scores hold only the columns shown (at least two where p allows).
+  TAxesRoute axesRoute = TAxesRoute::ExactScheme;
 };
 
 }  // namespace talvex

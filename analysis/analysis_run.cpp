@@ -19,6 +19,7 @@
 #include "numeric/principal_axes.h"
 #include "numeric/probability.h"
 #include "numeric/statistics.h"
+#include "numeric/wide_principal_axes.h"
 
 namespace talvex {
 
@@ -120,6 +121,7 @@ class TRunSteps {
                  FormatTime(request_.startTime, "%H:%M:%S"),
                  request_.dataFromFile ? AbsolutePath(request_.dataFileName) : PastedDataName,
                  data_.title, p_, n_, data_.notes);
+    if (Wide()) AppendWideNote(listing_, k_, p_);
     // The working copy of the data, objects in rows.
     x_ = DataColumns(data_);
     run_.tables.options = options_;
@@ -172,7 +174,14 @@ class TRunSteps {
     listing_.Append(method_ == DispersionMethod::Covariance ? "Covariance matrix"
                                                             : "Correlation matrix");
     listing_.AppendEmpty();
+    if (Wide()) {
+      // p (p + 1) / 2 numbers would be 50 million at 10,000 variables, and
+      // the matrix itself 800 MB: neither is made.
+      AppendWideDispersionNote(listing_, p_);
+      return;
+    }
     Step("Dispersion matrix");
+    dispersion_ = TFloatMatrix(p_, p_);
     DispersionMatrix(x_, n_, p_, dispersion_, method_);
     AppendLowerTriangle(listing_, labels_, dispersion_);
     run_.tables.dispersion = dispersion_;  // the decomposition works in its own copy
@@ -180,6 +189,10 @@ class TRunSteps {
 
   void Decomposition() {
     Step("Eigen-decomposition");
+    if (Wide()) {
+      WideDecomposition();
+      return;
+    }
     run_.eigenvalues = TFloatVector(p_);
     run_.eigenvectors = TFloatMatrix(p_, p_);
     TFloatVector offDiag(p_);
@@ -194,13 +207,40 @@ class TRunSteps {
     AppendLabelledTable(listing_, "Eigenvectors", labels_, run_.eigenvectors, k_, 4);
   }
 
+  // The full sample beyond the exact scheme's limit: only the axes shown
+  // (and a second for the score plot) are formed.
+  void WideDecomposition() {
+    TLeadingAxes axes =
+        LeadingPrincipalAxes(x_, n_, p_, method_, ScoreColumns(), [this] { StopIfAsked(); });
+    run_.trace = axes.trace;
+    run_.eigenvalues = std::move(axes.eigenvalues);
+    run_.eigenvectors = std::move(axes.eigenvectors);
+    run_.axesRoute = axes.route;
+    const double averageRoot = VectorMean(run_.eigenvalues, p_);
+    CheckFloatFaults();
+    AppendTrace(listing_, run_.trace, averageRoot);
+    AppendEigenvalueTable(
+        listing_,
+        EigenvalueRows(run_.eigenvalues, k_,
+                       FactorThreshold(options_.factorRule, method_, averageRoot), run_.trace));
+    AppendLabelledTable(listing_, "Eigenvectors", labels_, run_.eigenvectors, k_, 4);
+  }
+
+  void StopIfAsked() {
+    if (request_.observer != nullptr && request_.observer->CancelRequested()) throw ERunCancelled();
+  }
+
+  bool Wide() const { return p_ > ExactSchemeVariables; }
+
+  // A score plot needs two axes: with one component shown, the second
+  // column is computed as well, so the plot never shows a column of zeros.
+  TSize ScoreColumns() const { return std::min(p_, std::max<TSize>(k_, 2)); }
+
   void Scores() {
     Step("Component scores");
-    run_.scores = TFloatMatrix(n_, p_);
-    // A score plot needs two axes: with one component shown, the second
-    // column is computed as well, so the plot never shows a column of zeros.
-    ComponentScores(n_, p_, std::min(p_, std::max<TSize>(k_, 2)), run_.scores, run_.eigenvectors,
-                    x_, method_);
+    StopIfAsked();
+    run_.scores = TFloatMatrix(n_, Wide() ? ScoreColumns() : p_);
+    ComponentScores(n_, p_, ScoreColumns(), run_.scores, run_.eigenvectors, x_, method_);
     AppendLabelledTable(listing_, "Principal Component Scores", data_.objectLabels, run_.scores, k_,
                         3);
   }
@@ -256,7 +296,7 @@ class TRunSteps {
 
   TFloatMatrix x_{0, 0};
   TFloatVector sds_{p_};
-  TFloatMatrix dispersion_{p_, p_};
+  TFloatMatrix dispersion_{0, 0};
   TFloatVector macs_{0};
   double macOrientation_ = 1.0;
   std::optional<TJackknifeRun> jackknife_;

@@ -35,12 +35,12 @@ void TAnalysisState::LoadFile(const std::string& path) {
 }
 
 void TAnalysisState::LoadData(TDataMatrix data, const std::string& path, TRunSource source) {
-  TAnalysisResults results = TAnalysisResults::Sized(data.objectCount, data.variableCount);
+  // Loading holds the data; a run sizes what it computes.
   if (source.kind != TSourceKind::PastedData && source.path.empty())
     source.path = AbsoluteFilePath(path);
   data_ = std::move(data);
-  results_ = std::move(results);
-  factorCount_ = data_.variableCount;
+  results_ = TAnalysisResults{};
+  factorCount_ = DefaultFactorCount(data_.objectCount, data_.variableCount);
   resultsStamp_ = NewResultsStamp();
   dataFileName_ = path;
   source_ = std::move(source);

@@ -21,16 +21,15 @@ class TAnalysisState {
  public:
   /// Reads `path`. A refused or failing load changes nothing (the data,
   /// results and flags stay as they were) and its exception reaches the
-  /// caller. On success: new data, zero-filled results sized for it, the
-  /// factor count set to the number of variables, dataLoaded set and
-  /// resultsReady cleared.
+  /// caller. On success: new data, empty results (a run sizes what it
+  /// computes), the factor count set to DefaultFactorCount (sizes.h),
+  /// dataLoaded set and resultsReady cleared.
   void LoadFile(const std::string& path);
 
   /// Makes `data`, read by the caller from `path` (a table, pasted text),
   /// the loaded data set, as a successful LoadFile would; `source` says how
   /// it was read, for the run record (a data-matrix file at `path` when
-  /// left out). Raises EAllocateFailed before changing anything when the
-  /// results cannot be sized.
+  /// left out).
   void LoadData(TDataMatrix data, const std::string& path, TRunSource source = {});
 
   /// Runs the analysis on the loaded data with the current factor count.

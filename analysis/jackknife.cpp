@@ -33,7 +33,7 @@ namespace {
 // 20,000 samples of 20 variables from spending their time waking threads.
 constexpr std::size_t SlotBudget = std::size_t(1) << 20;
 constexpr std::size_t RingSlotsPerThread = 32;
-// The workers' own containers (about 2 p x p doubles each) stay below this
+// The workers' own containers (TLeaveOneOut::WorkspaceSize each) stay below this
 // many doubles (256 MB) whatever the thread count asked for.
 constexpr std::size_t WorkspaceBudget = std::size_t(32) << 20;
 
@@ -116,10 +116,10 @@ TJackknifeStatistic Finish(double mean, double squares, TSize n, Tail tail, doub
 
 // The worker threads of a run: as asked (0: one per core), never more than
 // the objects, and as many as the workspace budget allows (at least one).
-unsigned WorkerCount(unsigned asked, TSize n, TSize p, unsigned workspacesEach) {
+unsigned WorkerCount(unsigned asked, TSize n, TSize p, TSize k, unsigned workspacesEach) {
   unsigned threads = asked != 0 ? asked : std::max(1u, std::thread::hardware_concurrency());
   threads = unsigned(std::min<TSize>(threads, std::max<TSize>(n, 1)));
-  const std::size_t perWorkspace = (2 * std::size_t(p) * p + 4 * std::size_t(p)) * workspacesEach;
+  const std::size_t perWorkspace = TLeaveOneOut::WorkspaceSize(n, p, k) * workspacesEach;
   const std::size_t byBudget = std::max<std::size_t>(1, WorkspaceBudget / perWorkspace);
   return unsigned(std::min<std::size_t>(threads, byBudget));
 }
@@ -309,7 +309,7 @@ struct TJackknifeRun::TState {
         // other paths gain nothing from pairs.
         inPairs(method == DispersionMethod::Correlation && !leaveOneOut.ThroughObjects()),
         perWorker(inPairs ? 2 : 1),
-        threads(WorkerCount(settings.threads, n, p, perWorker)),
+        threads(WorkerCount(settings.threads, n, p, k, perWorker)),
         ring(RingSize(threads, n, p, k, inPairs), TReducedSample(p, k)) {
     workspaces.resize(std::size_t(threads) * perWorker);
   }
@@ -318,7 +318,7 @@ struct TJackknifeRun::TState {
   TLeaveOneOut::TWorkspace& Workspace(unsigned worker, unsigned which) {
     std::optional<TLeaveOneOut::TWorkspace>& ws =
         workspaces[std::size_t(worker) * perWorker + which];
-    if (!ws) ws.emplace(n, p);
+    if (!ws) ws.emplace(n, p, k);
     return *ws;
   }
 

@@ -4,11 +4,13 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "numeric/blas_products.h"
 #include "numeric/blocked_principal_axes.h"
 #include "numeric/float_faults.h"
 #include "numeric/jacobi_eigenpairs.h"
+#include "numeric/lane_dot.h"
 #include "numeric/principal_axes.h"
 #include "numeric/statistics.h"
 #include "numeric/wide_vectors.h"
@@ -35,9 +37,10 @@ constexpr double ResolvedFraction = 1e8 * std::numeric_limits<double>::epsilon()
 // The objects' products pay where the objects are clearly fewer than the
 // variables: forming and decomposing them costs about (n^2 + 10/3 n^3) and
 // the axes 2 n p k, against 10/3 p^3 for the p x p matrix; the two are about
-// even at n = 3p/4.
+// even at n = 3p/4. Beyond ExactSchemeVariables the wide path (see the
+// header) takes the objects' products instead wherever WideThroughObjects.
 bool ObjectsAreFewer(TSize n, TSize p) {
-  return n >= 4 && 4 * (std::size_t(n) - 1) <= 3 * std::size_t(p);
+  return (n >= 4 && 4 * (std::size_t(n) - 1) <= 3 * std::size_t(p)) || WideThroughObjects(n, p);
 }
 
 /// out[b] := (s[b] - d[c] d[b] - u[c] u[b]) / divisor for rows b = c..p-1
@@ -80,21 +83,32 @@ TALVEX_WIDE_VECTORS void DowndateAndScaleColumnByReciprocals(const double* __res
 
 }  // namespace
 
-TLeaveOneOut::TWorkspace::TWorkspace(TSize n, TSize p)
+TLeaveOneOut::TWorkspace::TWorkspace(TSize n, TSize p, TSize axisCount)
     // Where the objects' products are decomposed the p x p matrix is needed
-    // only by a reduced sample that must be recomputed from its rows.
+    // only by a reduced sample that must be recomputed from its rows, and on
+    // the wide path never.
     : work(ObjectsAreFewer(n, p) ? 0 : p, ObjectsAreFewer(n, p) ? 0 : p),
       offDiag(p),
       centred(p),
       rest(p),
-      rows(n > 0 ? n - 1 : 0, p),
+      rows(n > 0 && !WideThroughObjects(n, p) ? n - 1 : 0, p),
       values(p),
-      vectors(p, p),
+      vectors(p, WideThroughObjects(n, p) && axisCount > 0 ? std::min(axisCount, p) : p),
       objects(0, 0),
       products(0, 0),
       productValues(0),
       productVectors(0, 0),
-      inAxes(p) {}
+      inAxes(p),
+      allProducts(0, 0),
+      weights(0, 0),
+      meanShift(0),
+      alongShift(0) {}
+
+std::size_t TLeaveOneOut::WorkspaceSize(TSize n, TSize p, TSize k) {
+  const std::size_t np = std::size_t(n) * p, pp = std::size_t(p) * p;
+  if (WideThroughObjects(n, p)) return np + std::size_t(p) * k + 4 * std::size_t(n) * n + 6 * p;
+  return 2 * pp + 4 * std::size_t(p);
+}
 
 TLeaveOneOut::TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, DispersionMethod method)
     : data_(data),
@@ -104,7 +118,12 @@ TLeaveOneOut::TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, Dispersio
       throughObjects_(ObjectsAreFewer(n, p)),
       means_(p),
       residuals_(p),
-      crossProducts_(p, p) {
+      crossProducts_(WideThroughObjects(n, p) ? 0 : p, WideThroughObjects(n, p) ? 0 : p),
+      wide_(WideThroughObjects(n, p)),
+      centred_(0, 0),
+      squares_(0),
+      products_(0, 0),
+      residualImage_(0) {
   // Bounds are checked once here; the loops below use the column blocks.
   if (n > 0 && p > 0) data.GetValue(n, p);
   double* means = means_.Data();
@@ -121,6 +140,34 @@ TLeaveOneOut::TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, Dispersio
     residuals[j - 1] = sum;
   }
   means_.Extend(p);
+  if (wide_) {
+    centred_ = TFloatMatrix(n, p);
+    squares_ = TFloatVector(p);
+    for (TSize j = 1; j <= p; ++j) {
+      const double* x = data.Column(j);
+      double* c = centred_.Column(j);
+      double squares = 0.0;
+      for (TSize i = 0; i < n; ++i) {
+        c[i] = x[i] - means[j - 1];
+        squares += c[i] * c[i];
+      }
+      squares_.Data()[j - 1] = squares;
+    }
+    centred_.Extend(n, p);
+    squares_.Extend(p);
+    if (method == DispersionMethod::Covariance) {
+      products_ = TFloatMatrix(n, n);
+      ScaledOuterGramLower(n, p, 1.0, centred_.Column(1), centred_.MaxRows(), products_.Column(1),
+                           products_.MaxRows());
+      products_.Extend(n, n);
+      residualImage_ = TFloatVector(n);
+      Multiply(n, 1, p, centred_.Column(1), centred_.MaxRows(), residuals_.Data(), p,
+               residualImage_.Data(), n);
+      residualImage_.Extend(n);
+    }
+    CheckFloatFaults();
+    return;
+  }
   // The same sums, in the same order, as the full sample's dispersion matrix.
   CentredCrossProducts(data, n, p, means_, crossProducts_);
   CheckFloatFaults();
@@ -128,6 +175,10 @@ TLeaveOneOut::TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, Dispersio
 
 bool TLeaveOneOut::DispersionToDecompose(TSize i, TWorkspace& ws, TSize axisCount,
                                          TSize& determined) const {
+  if (wide_) {
+    determined = DecomposeWide(i, ws, axisCount);
+    return false;
+  }
   const bool downdate = Deviations(i, ws);
   if (downdate && throughObjects_) {
     determined = DecomposeThroughObjects(i, ws, axisCount);
@@ -233,6 +284,7 @@ void TLeaveOneOut::UseFullSampleAxes(const TFloatVector& values, const TFloatMat
   // small; one that comes of nearly dependent variables of like scales
   // (nearly as many variables as objects, say) they resolve no better, at
   // ten times the cost or more.
+  if (wide_) return;  // nothing of the full sample's axes is needed
   const TSize rank = Rank();
   if (method_ == DispersionMethod::Covariance && !throughObjects_ && rank > 0 &&
       values.Capacity() >= p_) {
@@ -419,6 +471,151 @@ TSize TLeaveOneOut::DecomposeThroughObjects(TSize i, TWorkspace& ws, TSize axisC
     MultiplyTransposed(p, axes, m, ws.objects.Column(1), ldy, ws.productVectors.Column(1),
                        ws.productVectors.MaxRows(), ws.vectors.Column(1), ws.vectors.MaxRows());
     ws.vectors.Extend(p, p);
+    SignedUnitAxesSummedInLanes(ws.vectors, p, axes);
+  }
+  CheckFloatFaults();
+  return rank;
+}
+
+void TLeaveOneOut::ScaleWide(TSize i, TWorkspace& ws) const {
+  const TSize n = n_, p = p_;
+  double* shift = ws.meanShift.Data();
+  double* v = ws.alongShift.Data();
+  std::fill_n(v, n, 0.0);
+  const double divisor = double(n) - 2.0;
+  for (TSize j = 0; j < p; ++j) {
+    const double* c = centred_.Column(j + 1);
+    const double full = squares_.Data()[j];
+    // The reduced sample's sum of squares about its own mean, downdated; where
+    // that cancels most of it, summed again from its rows.
+    double squares = full - c[i - 1] * c[i - 1] - (double(n) - 1.0) * shift[j] * shift[j];
+    if (!(squares > CancellationLimit * full)) {
+      squares = 0.0;
+      for (TSize k = 0; k < n; ++k)
+        if (k != i - 1) squares += (c[k] - shift[j]) * (c[k] - shift[j]);
+    }
+    const double scale = 1.0 / std::sqrt(squares / divisor);
+    double* z = ws.objects.Column(j + 1);
+    for (TSize k = 0; k < n; ++k) z[k] = c[k] * scale;
+    shift[j] *= scale;
+    // v = Z s, a column at a time while it is in the cache.
+    const double along = shift[j];
+    for (TSize k = 0; k < n; ++k) v[k] += z[k] * along;
+  }
+  ws.objects.Extend(n, p);
+  CheckFloatFaults();
+}
+
+TSize TLeaveOneOut::DecomposeWide(TSize i, TWorkspace& ws, TSize axisCount) const {
+  const TSize n = n_, m = n_ - 1, p = p_;
+  const TSize k = std::clamp<TSize>(axisCount, 1, p);
+  if (ws.products.MaxRows() < m || ws.weights.MaxCols() < k) {
+    ws.products = TFloatMatrix(m, m);
+    ws.productValues = TFloatVector(m);
+    ws.productVectors = TFloatMatrix(m, m);
+    ws.weights = TFloatMatrix(n, k);
+    ws.meanShift = TFloatVector(p);
+    ws.alongShift = TFloatVector(n);
+  }
+  if (method_ == DispersionMethod::Correlation &&
+      (ws.objects.MaxRows() < n || ws.objects.MaxCols() < p)) {
+    ws.objects = TFloatMatrix(n, p);
+    ws.allProducts = TFloatMatrix(n, n);
+  }
+  // s: the reduced sample's mean less the full sample's (exact for the
+  // rounded mean too: the residual sums are kept).
+  double* shift = ws.meanShift.Data();
+  for (TSize j = 0; j < p; ++j)
+    shift[j] = (residuals_.Data()[j] - centred_.Column(j + 1)[i - 1]) / (double(n) - 1.0);
+  const TSize left = i - 1;
+  const double* source = centred_.Column(1);
+  std::size_t lds = centred_.MaxRows();
+  const double* all = products_.Column(1);
+  std::size_t lda = products_.MaxRows();
+  if (method_ == DispersionMethod::Correlation) {
+    ScaleWide(i, ws);
+    source = ws.objects.Column(1);
+    lds = ws.objects.MaxRows();
+    ScaledOuterGramLower(n, p, 1.0, source, lds, ws.allProducts.Column(1),
+                         ws.allProducts.MaxRows());
+    all = ws.allProducts.Column(1);
+    lda = ws.allProducts.MaxRows();
+  }
+  double* v = ws.alongShift.Data();
+  if (method_ != DispersionMethod::Correlation) {
+    // v = C s = (C r - C c_i) / (n - 1): the full products' column i and the
+    // residuals' image, O(n) instead of a pass over C.
+    const double* along = residualImage_.Data();
+    for (TSize r = 0; r < n; ++r) {
+      const double product = r >= left ? all[r + left * lda] : all[left + r * lda];
+      v[r] = (along[r] - product) / (double(n) - 1.0);
+    }
+  }
+  double ss = 0.0;
+  for (TSize j = 0; j < p; ++j) ss += shift[j] * shift[j];
+
+  // The reduced products, lower triangle, divided as the dispersion is.
+  const double divisor = double(n) - 2.0;
+  double* reduced = ws.products.Column(1);
+  const std::size_t ldr = ws.products.MaxRows();
+  for (TSize l = 0, col = 0; l < n; ++l) {
+    if (l == left) continue;
+    for (TSize r = l, row = col; r < n; ++r) {
+      if (r == left) continue;
+      reduced[row + col * ldr] = (all[r + l * lda] - v[r] - v[l] + ss) / divisor;
+      ++row;
+    }
+    ++col;
+  }
+  ws.products.Extend(m, m);
+  CheckFloatFaults();
+
+  const TSize wanted = std::clamp<TSize>(k, 1, m - 1);
+  BlockedPrincipalAxesOf(ws.products, m, ws.trace, ws.offDiag, ws.productValues, ws.productVectors,
+                         wanted);
+  const double* mu = ws.productValues.Data();
+  const double floor = double(m) * std::numeric_limits<double>::epsilon() * mu[0];
+  TSize rank = 0;
+  while (rank < m - 1 && mu[rank] > floor) ++rank;
+  double* values = ws.values.Data();
+  std::copy_n(mu, rank, values);
+  std::fill(values + rank, values + p, 0.0);
+  ws.values.Extend(p);
+
+  // Each axis: Y^T u = C^T w - s (1^T u), up to its length.
+  const TSize axes = std::min(k, rank);
+  if (axes > 0) {
+    double* w = ws.weights.Column(1);
+    const std::size_t ldw = ws.weights.MaxRows();
+    std::vector<double> sums(axes);
+    for (TSize a = 0; a < axes; ++a) {
+      const double* u = ws.productVectors.Column(a + 1);
+      double sum = 0.0;
+      for (TSize r = 0, row = 0; r < n; ++r) {
+        if (r == left) {
+          w[r + a * ldw] = 0.0;
+          continue;
+        }
+        w[r + a * ldw] = u[row];
+        sum += u[row];
+        ++row;
+      }
+      sums[a] = sum;
+    }
+    ws.weights.Extend(n, axes);
+    // A dot product per variable and axis, down C's contiguous columns: one
+    // pass over C, where a matrix product would first copy all of it.
+    const std::size_t ldv = ws.vectors.MaxRows();
+    double* vectors = ws.vectors.Column(1);
+    for (TSize j = 0; j < p; ++j) {
+      const double* column = source + std::size_t(j) * lds;
+      for (TSize a = 0; a < axes; ++a) vectors[j + a * ldv] = DotProduct(column, w + a * ldw, n);
+    }
+    for (TSize a = 0; a < axes; ++a) {
+      double* axis = ws.vectors.Column(a + 1);
+      for (TSize j = 0; j < p; ++j) axis[j] -= shift[j] * sums[a];
+    }
+    ws.vectors.Extend(p, ws.vectors.MaxCols());
     SignedUnitAxesSummedInLanes(ws.vectors, p, axes);
   }
   CheckFloatFaults();

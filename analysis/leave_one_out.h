@@ -17,6 +17,18 @@
 // rows), which costs O(n^2 p) in place of O(p^3). Axes past the rank are
 // not determined by the reduced sample at all (see Decompose).
 //
+// Beyond ExactSchemeVariables with at least as many variables as objects
+// (WideThroughObjects), no p x p matrix is formed at all: the full sample's
+// centred data C and, under covariances, their n x n products G = C C^T are
+// kept, and the reduced sample's products are G without row and column i,
+// re-centred by the shift s of the mean: G_kl - v_k - v_l + s.s, v = C s, a
+// rank-two change costing O(n p) for v and O(n^2) for the rest. Under
+// correlations each reduced sample is scaled by its own standard deviations,
+// which no low-rank change follows: its products are formed again from the
+// scaled C (n^2 p). Either way the (n - 1) x (n - 1) matrix is decomposed,
+// and only the first axisCount axes are recovered, as C^T w - s (1^T u), w
+// the eigenvector u with a zero for object i: 2 n p k.
+//
 // Under the covariance method, given the full sample's axes V and
 // eigenvalues L, the reduced matrix is V ((n - 1) L - n / (n - 1) z z^T) V^T
 // / (n - 2) with z = V^T d: its eigenvalues follow from a secular equation
@@ -46,7 +58,9 @@ class TLeaveOneOut {
  public:
   /// Per-thread work containers, reused for every object a thread handles.
   struct TWorkspace {
-    explicit TWorkspace(TSize n, TSize p);
+    /// axisCount: the axes Decompose will be asked for (0: all p); only the
+    /// wide path (see the file comment) keeps fewer than p columns.
+    explicit TWorkspace(TSize n, TSize p, TSize axisCount = 0);
     TFloatMatrix
         work;  // p x p: the reduced dispersion matrix's lower triangle, then the solver's work
     TFloatVector offDiag;  // p
@@ -64,7 +78,15 @@ class TLeaveOneOut {
     // Where the full-sample axes are downdated:
     TFloatVector inAxes;  // p: z = V^T d
     TDowndateWork downdate;
+    // The wide path, made on first need:
+    TFloatMatrix allProducts;  // n x n: the scaled objects' products (correlations)
+    TFloatMatrix weights;      // n x k: the reduced eigenvectors, 0 for the object left out
+    TFloatVector meanShift;    // p: s
+    TFloatVector alongShift;   // n: v = C s
   };
+
+  /// About how many doubles one workspace holds for n x p data and k axes.
+  static std::size_t WorkspaceSize(TSize n, TSize p, TSize k);
 
   /// `data` (n x p) must outlive this object.
   TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, DispersionMethod method);
@@ -109,6 +131,9 @@ class TLeaveOneOut {
   TSize Determined(const TWorkspace& ws) const;
   void ZeroPastRank(TWorkspace& ws) const;
   TSize DecomposeThroughObjects(TSize i, TWorkspace& ws, TSize axisCount) const;
+  TSize DecomposeWide(TSize i, TWorkspace& ws, TSize axisCount) const;
+  /// Under correlations: s and the scaled C of sample i into ws.
+  void ScaleWide(TSize i, TWorkspace& ws) const;
   bool DecomposeByDowndate(TWorkspace& ws, TSize axisCount) const;
   /// d := x_i - m and u; false where the downdate would cancel most of a
   /// variance (the reduced sample is then recomputed from its rows).
@@ -128,7 +153,13 @@ class TLeaveOneOut {
   double residualLimit_ = 0.0;  // the rank-one form holds below it (see UseFullSampleAxes)
   TFloatVector means_;          // p
   TFloatVector residuals_;      // p: sums of x - m over all objects (rounding of m)
-  TFloatMatrix crossProducts_;  // p x p: sums of products of centred values
+  TFloatMatrix crossProducts_;  // p x p: sums of products of centred values (not when wide)
+  // The wide path (see the file comment):
+  bool wide_ = false;
+  TFloatMatrix centred_;        // n x p: C
+  TFloatVector squares_;        // p: the diagonal of C^T C
+  TFloatMatrix products_;       // n x n: C C^T, lower triangle (covariances)
+  TFloatVector residualImage_;  // n: C r (covariances)
 };
 
 }  // namespace talvex

@@ -85,6 +85,19 @@ void AppendLowerTriangle(TReportListing& listing, const TLabels& variableLabels,
   listing.AppendEmpty();
 }
 
+void AppendWideNote(TReportListing& listing, TSize k, TSize p) {
+  listing.Append("Components shown       = " + std::to_string(k) + " of " + std::to_string(p));
+  listing.Append("Beyond 255 variables 10 components are shown by default (fewer when the data");
+  listing.Append("determine fewer axes); the number of factors asks for more.");
+  listing.AppendEmpty();
+}
+
+void AppendWideDispersionNote(TReportListing& listing, TSize p) {
+  const unsigned long long values = (unsigned long long)p * (p + 1ull) / 2;
+  listing.Append("Not listed beyond 255 variables (" + std::to_string(values) + " values).");
+  listing.AppendEmpty();
+}
+
 void AppendTrace(TReportListing& listing, double trace, double averageRoot) {
   listing.Append("Trace = " + FixedText(7, trace));
   listing.Append("Average root = " + FixedText(7, averageRoot));

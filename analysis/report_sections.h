@@ -25,6 +25,13 @@ void AppendBasicStatistics(TReportListing& listing, const TLabels& variableLabel
                            const TFloatVector& means, const TFloatVector& sds);
 
 /// Row a: label, then d[a][1..a] as "%10.5f" fields each followed by a blank.
+/// Beyond 255 variables, after the header: the number of components shown
+/// and how the default was chosen.
+void AppendWideNote(TReportListing& listing, TSize k, TSize p);
+
+/// Beyond 255 variables, in place of the dispersion matrix's lower triangle.
+void AppendWideDispersionNote(TReportListing& listing, TSize p);
+
 void AppendLowerTriangle(TReportListing& listing, const TLabels& variableLabels,
                          const TFloatMatrix& d);
 

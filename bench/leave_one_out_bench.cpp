@@ -58,12 +58,9 @@ void BM_Jackknife(benchmark::State& state) {
   const TSize p = TSize(state.range(0)), n = TSize(state.range(1));
   const unsigned threads = unsigned(state.range(2));
   const TFloatMatrix data = SyntheticData(n, p);
-  TFloatMatrix work(p, p), vectors(p, p);
-  TFloatVector offDiag(p), values(p);
-  double trace = 0.0;
   talvex::ClearFloatFaults();
-  talvex::PrincipalAxes(n, p, data, talvex::DispersionMethod::Correlation, work, trace, offDiag,
-                        values, vectors);
+  const auto [trace, values, vectors] =
+      talvex::PrincipalAxes(n, p, data, talvex::DispersionMethod::Correlation);
   const talvex::TJackknifeInput input{
       {data, n, p, p, talvex::DispersionMethod::Correlation}, values, vectors, std::nullopt};
   for (auto _ : state) benchmark::DoNotOptimize(talvex::RunJackknife(input, {.threads = threads}));

@@ -38,14 +38,11 @@ TFloatMatrix CorrelatedData(TSize n, TSize p) {
 void BM_PrincipalAxes(benchmark::State& state) {
   const TSize p = TSize(state.range(0)), n = 2 * p;
   const TFloatMatrix data = CorrelatedData(n, p);
-  TFloatMatrix work(p, p), vectors(p, p);
-  TFloatVector off(p), values(p);
-  double trace = 0.0;
   talvex::ClearFloatFaults();
   for (auto _ : state) {
-    talvex::PrincipalAxes(n, p, data, talvex::DispersionMethod::Correlation, work, trace, off,
-                          values, vectors);
-    benchmark::DoNotOptimize(vectors.Column(1));
+    const talvex::TPrincipalAxes axes =
+        talvex::PrincipalAxes(n, p, data, talvex::DispersionMethod::Correlation);
+    benchmark::DoNotOptimize(axes.eigenvectors.Column(1));
   }
 }
 

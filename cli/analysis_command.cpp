@@ -20,6 +20,7 @@
 #include "export/export_format.h"
 #include "export/labelled_csv.h"
 #include "export/results_export.h"
+#include "numeric/sizes.h"
 #include "supplementary/supplementary_report.h"
 #include "talvex/all_results.h"
 
@@ -146,7 +147,9 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
     err << "talvex-cli: the number of factors must be between 1 and " << data.variableCount << '\n';
     return 1;
   }
-  const TSize factorCount = options.factors ? TSize(*options.factors) : data.variableCount;
+  const TSize factorCount = options.factors
+                                ? TSize(*options.factors)
+                                : DefaultFactorCount(data.objectCount, data.variableCount);
   CheckFigureComponents(options, factorCount, data.variableCount);
   if (!options.scores.empty()) CheckExportFits(options.scores, data.objectCount, factorCount);
   if (!options.vectors.empty()) CheckExportFits(options.vectors, data.variableCount, factorCount);

@@ -214,7 +214,9 @@ const TOptionSpec Options[] = {
      [](TCliOptions& o, const std::string& n, const std::string& v) {
        o.factorRule = Choose(n, v, RuleChoices);
      }},
-    {"--factors", nullptr, "N", "components shown (default: the number of variables)",
+    {"--factors", nullptr, "N",
+     "components shown (default: the number of variables; beyond 255 variables 10, "
+     "at most objects - 1)",
      [](TCliOptions& o, const std::string& n, const std::string& v) {
        o.factors = static_cast<TSize>(PositiveNumber(n, v, std::numeric_limits<TSize>::max()));
      }},

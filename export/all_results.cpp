@@ -260,16 +260,18 @@ std::vector<TResultTable> AllResultTables(const TAnalysisState& state,
                           Number(t.deviations.GetValue(j))});
   tables.push_back(std::move(basic));
 
+  // Beyond 255 variables a run keeps no p x p matrix (see analysis_run.cpp).
+  const bool withDispersion = t.dispersion.MaxRows() >= p && t.dispersion.MaxCols() >= p;
   TResultTable dispersion{
       t.options.method == DispersionMethod::Covariance ? "Covariance matrix" : "Correlation matrix",
       {"Variable"}};
   for (TSize j = 1; j <= p; ++j) dispersion.headings.push_back(Name(data.variableLabels, j));
-  for (TSize a = 1; a <= p; ++a) {
+  for (TSize a = 1; withDispersion && a <= p; ++a) {
     auto& row = dispersion.rows.emplace_back();
     row.push_back(Text(Name(data.variableLabels, a)));
     for (TSize b = 1; b <= p; ++b) row.push_back(Number(t.dispersion.GetValue(a, b)));
   }
-  tables.push_back(std::move(dispersion));
+  if (withDispersion) tables.push_back(std::move(dispersion));
 
   TResultTable values{"Eigenvalues", {"Axis", "Eigenvalue", "% Variance", "% Cumulative"}};
   double cumulative = 0.0;

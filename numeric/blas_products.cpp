@@ -138,6 +138,12 @@ void ScaledOuterGramLower(TSize m, TSize k, double alpha, const double* Z, std::
               Int(ldg));
 }
 
+void AddScaledOuterGramLower(TSize m, TSize k, double alpha, const double* Z, std::size_t ldz,
+                             double beta, double* G, std::size_t ldg) {
+  Use().dsyrk(CblasColMajor, CblasLower, CblasNoTrans, Int(m), Int(k), alpha, Z, Int(ldz), beta, G,
+              Int(ldg));
+}
+
 void MultiplyByUpperTriangularTransposed(TSize m, TSize n, const double* T, std::size_t ldt,
                                          double* B, std::size_t ldb) {
   if (m == 0 || n == 0) return;

@@ -42,6 +42,11 @@ void GramUpper(TSize m, TSize k, const double* V, std::size_t ldv, double* G, st
 void ScaledOuterGramLower(TSize m, TSize k, double alpha, const double* Z, std::size_t ldz,
                           double* G, std::size_t ldg);
 
+/// The lower triangle of G (m x m) := beta G + alpha Z Z^T, Z m x k: the
+/// Gram matrix of a wide Z in slices of its columns.
+void AddScaledOuterGramLower(TSize m, TSize k, double alpha, const double* Z, std::size_t ldz,
+                             double beta, double* G, std::size_t ldg);
+
 /// B (m x n) := B T^T, T upper triangular n x n.
 void MultiplyByUpperTriangularTransposed(TSize m, TSize n, const double* T, std::size_t ldt,
                                          double* B, std::size_t ldb);

@@ -23,6 +23,13 @@ enum class TFallbackCause : std::uint8_t {
   ResidualTooLarge,         // a vector's residual exceeded the limit
 };
 
+/// How a full sample's principal axes were found.
+enum class TAxesRoute : std::uint8_t {
+  ExactScheme,     // PrincipalAxesOf: up to ExactSchemeVariables
+  Dispersion,      // the p x p dispersion matrix by the blocked decomposition
+  ThroughObjects,  // the n x n products of the objects, axes recovered from them
+};
+
 struct TDecompositionPath {
   /// Vectors of T taken from their twisted factorisations alone.
   TSize twistedVectors = 0;

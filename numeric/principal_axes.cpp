@@ -497,14 +497,14 @@ void SignedUnitAxesSummedInLanes(TFloatMatrix& vectors, TSize p, TSize columns) 
   CheckFloatFaults();
 }
 
-void PrincipalAxes(TSize n, TSize p, const TFloatMatrix& data, DispersionMethod method,
-                   TFloatMatrix& work, double& trace, TFloatVector& offDiag,
-                   TFloatVector& eigenvalues, TFloatMatrix& eigenvectors) {
+TPrincipalAxes PrincipalAxes(TSize n, TSize p, const TFloatMatrix& data, DispersionMethod method) {
   detail::RequireReadable(data, n, p);
-  detail::RequireWritable(work, p, p);
-  RequireAxesContainers(p, offDiag, eigenvalues, eigenvectors);
+  TPrincipalAxes axes{0.0, TFloatVector(p), TFloatMatrix(p, p)};
+  TFloatMatrix work(p, p);
+  TFloatVector offDiag(p);
   DispersionMatrix(data, n, p, work, method);
-  PrincipalAxesOf(work, p, trace, offDiag, eigenvalues, eigenvectors);
+  PrincipalAxesOf(work, p, axes.trace, offDiag, axes.eigenvalues, axes.eigenvectors);
+  return axes;
 }
 
 }  // namespace talvex

@@ -40,9 +40,15 @@ void SignedUnitAxesSummedInLanes(TFloatMatrix& vectors, TSize p, TSize columns);
 void PrincipalAxesOf(TFloatMatrix& work, TSize p, double& trace, TFloatVector& offDiag,
                      TFloatVector& eigenvalues, TFloatMatrix& eigenvectors);
 
-/// DispersionMatrix of the n x p data into `work`, then PrincipalAxesOf.
-void PrincipalAxes(TSize n, TSize p, const TFloatMatrix& data, DispersionMethod method,
-                   TFloatMatrix& work, double& trace, TFloatVector& offDiag,
-                   TFloatVector& eigenvalues, TFloatMatrix& eigenvectors);
+/// The principal axes of a data matrix, as PrincipalAxes returns them.
+struct TPrincipalAxes {
+  double trace = 0.0;               // of the dispersion matrix
+  TFloatVector eigenvalues{0};      // p, descending
+  TFloatMatrix eigenvectors{0, 0};  // p x p, column j the axis of eigenvalue j
+};
+
+/// The DispersionMatrix of the n x p data, then PrincipalAxesOf, in
+/// containers of exactly p (and p x p) made for the result.
+TPrincipalAxes PrincipalAxes(TSize n, TSize p, const TFloatMatrix& data, DispersionMethod method);
 
 }  // namespace talvex

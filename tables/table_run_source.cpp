@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <filesystem>
+#include <unordered_map>
 
 #include "base/file_name_case.h"
 
@@ -10,23 +11,32 @@ namespace talvex {
 
 namespace {
 
+// How many columns carry each name, in any letter case: counted once, so
+// that 100,000 columns are not compared with one another.
+using TNameCounts = std::unordered_map<std::string, std::size_t>;
+
+TNameCounts NameCounts(const std::vector<TImportColumn>& columns) {
+  TNameCounts counts;
+  for (const TImportColumn& column : columns) ++counts[AsciiLower(column.name)];
+  return counts;
+}
+
 // Whether the column options would find column `c` by its name: a name that
 // reads as a number, means "none", splits a list or repeats (in any letter
 // case) is given by number instead.
-bool FoundByName(const std::vector<TImportColumn>& columns, std::size_t c) {
+bool FoundByName(const std::vector<TImportColumn>& columns, std::size_t c,
+                 const TNameCounts& counts) {
   const std::string& name = columns[c].name;
   if (name.empty() || name == "-" || name.find(',') != std::string::npos) return false;
   std::size_t number = 0;
   const auto read = std::from_chars(name.data(), name.data() + name.size(), number);
   if (read.ec == std::errc() && read.ptr == name.data() + name.size()) return false;
-  for (std::size_t other = 0; other < columns.size(); ++other) {
-    if (other != c && AsciiLower(columns[other].name) == AsciiLower(name)) return false;
-  }
-  return true;
+  return counts.at(AsciiLower(name)) == 1;
 }
 
-TRunColumn Column(const std::vector<TImportColumn>& columns, std::size_t c) {
-  return TRunColumn{columns[c].name, TSize(c + 1), FoundByName(columns, c)};
+TRunColumn Column(const std::vector<TImportColumn>& columns, std::size_t c,
+                  const TNameCounts& counts) {
+  return TRunColumn{columns[c].name, TSize(c + 1), FoundByName(columns, c, counts)};
 }
 
 }  // namespace
@@ -47,19 +57,20 @@ TRunSource TableRunSource(const std::string& path, const TImportOptions& options
   source.separator = report.sheetNames.empty() ? report.separator : 0;
   source.decimalComma = report.decimalComma;
   source.header = report.header;
+  const TNameCounts counts = NameCounts(report.columns);
   for (std::size_t c = 0; c < report.columns.size(); ++c) {
     if (report.columns[c].role == TColumnRole::Labels) {
       source.hasLabels = true;
-      source.labels = Column(report.columns, c);
+      source.labels = Column(report.columns, c, counts);
     } else if (report.columns[c].role == TColumnRole::Group) {
       source.hasGroup = true;
-      source.group = Column(report.columns, c);
+      source.group = Column(report.columns, c, counts);
     } else if (report.columns[c].role == TColumnRole::Supplementary) {
-      source.supplementaryColumns.push_back(Column(report.columns, c));
+      source.supplementaryColumns.push_back(Column(report.columns, c, counts));
     }
   }
   for (const std::size_t c : report.variableColumns)
-    source.variables.push_back(Column(report.columns, c));
+    source.variables.push_back(Column(report.columns, c, counts));
   source.omitMissing = options.missing == TMissingPolicy::Omit;
   source.missingMarkers = options.missingMarkers;
   for (std::size_t k = 0; k < report.omittedRows.size(); ++k) {

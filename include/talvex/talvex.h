@@ -62,7 +62,8 @@ struct TRunData {
 /// The choices a run is made with.
 struct TRunOptions {
   TAnalysisOptions analysis = {};
-  /// Components shown, 1..variableCount; 0 shows every variable's.
+  /// Components shown, 1..variableCount; 0: the default, every variable's up
+  /// to 255 variables, beyond that 10 or n - 1 when fewer (DefaultFactorCount).
   TSize factorCount = 0;
   /// What the diagnostics compute beside the listing's jackknife.
   TDiagnosticsOptions diagnostics = {};

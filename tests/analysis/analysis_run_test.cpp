@@ -225,11 +225,13 @@ TEST(AnalysisState, LoadRunAndFactorCount) {
   EXPECT_EQ(state.DataFileName(), FixturePath("morph.nts"));
   EXPECT_EQ(state.Results().scores.GetValue(1, 1), firstScore);
 
-  // A new load resets the factor count and the results.
+  // A new load resets the factor count and the results, which it leaves
+  // empty: a run sizes what it computes.
   state.LoadFile(FixturePath("r06.nts"));
   EXPECT_EQ(state.FactorCount(), 2u);
   EXPECT_FALSE(state.ResultsReady());
-  EXPECT_EQ(state.Results().scores.GetSize(), (TFloatMatrix::TExtent{5, 2}));
+  EXPECT_EQ(state.Results().scores.MaxRows(), 0u);
+  EXPECT_EQ(state.Results().eigenvectors.MaxRows(), 0u);
 }
 
 TEST(AnalysisState, OneComponentStillGivesTheScorePlotASecondAxis) {

@@ -37,10 +37,9 @@ TFullSample Decompose(const TDataMatrix& file, DispersionMethod method) {
   for (TSize i = 1; i <= n; ++i)
     for (TSize j = 1; j <= p; ++j)
       s.data.SetValue(i, j, std::log10(file.values.GetValue((i - 1) * p + j)));
-  TFloatMatrix work(p, p);
-  TFloatVector offDiag(p);
-  double trace = 0.0;
-  PrincipalAxes(n, p, s.data, method, work, trace, offDiag, s.values, s.vectors);
+  TPrincipalAxes axes = PrincipalAxes(n, p, s.data, method);
+  s.values = std::move(axes.eigenvalues);
+  s.vectors = std::move(axes.eigenvectors);
   return s;
 }
 
@@ -192,10 +191,7 @@ TEST(Jackknife, FaultsOfTheCallingThreadAloneAreReported) {
   TFloatMatrix x(2, 2);
   for (TSize i = 1; i <= 2; ++i)
     for (TSize j = 1; j <= 2; ++j) x.SetValue(i, j, data.values.GetValue((i - 1) * 2 + j));
-  TFloatMatrix work(2, 2), vectors(2, 2);
-  TFloatVector offDiag(2), values(2);
-  double trace = 0.0;
-  PrincipalAxes(2, 2, x, DispersionMethod::Correlation, work, trace, offDiag, values, vectors);
+  const auto [trace, values, vectors] = PrincipalAxes(2, 2, x, DispersionMethod::Correlation);
   const TJackknifeInput input =
       PlainInput(x, 2, 2, 2, DispersionMethod::Correlation, values, vectors);
   TRefusingStarter starter(0);
@@ -218,10 +214,8 @@ TEST(Jackknife, MoreVariablesThanObjects) {
   }
   for (DispersionMethod method : {DispersionMethod::Correlation, DispersionMethod::Covariance}) {
     SCOPED_TRACE(int(method));
-    TFloatMatrix work(p, p), vectors(p, p), reducedVectors(p, p), rows(n - 1, p);
-    TFloatVector values(p), reducedValues(p), offDiag(p);
-    double trace = 0.0;
-    PrincipalAxes(n, p, data, method, work, trace, offDiag, values, vectors);
+    TFloatMatrix rows(n - 1, p);
+    const auto [trace, values, vectors] = PrincipalAxes(n, p, data, method);
     const TJackknifeInput input = PlainInput(data, n, p, k, method, values, vectors);
     const TJackknifeResults results = RunJackknife(input, {.threads = 2});
 
@@ -230,7 +224,8 @@ TEST(Jackknife, MoreVariablesThanObjects) {
       for (TSize j = 1; j <= p; ++j)
         for (TSize i = 1, r = 1; i <= n; ++i)
           if (i != left) rows.SetValue(r++, j, data.GetValue(i, j));
-      PrincipalAxes(n - 1, p, rows, method, work, trace, offDiag, reducedValues, reducedVectors);
+      const auto [reducedTrace, reducedValues, reducedVectors] =
+          PrincipalAxes(n - 1, p, rows, method);
       for (TSize c = 1; c <= p; ++c)
         valueSums[c - 1] += n * values.GetValue(c) - (n - 1.0) * reducedValues.GetValue(c);
       for (TSize a = 1; a <= k; ++a) {

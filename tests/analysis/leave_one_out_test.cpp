@@ -38,9 +38,7 @@ void ExpectSameAxesAsRecomputed(const TFloatMatrix& x, TSize n, TSize p, Dispers
                                 double tolerance) {
   const TLeaveOneOut leaveOneOut(x, n, p, method);
   TLeaveOneOut::TWorkspace ws(n, p);
-  TFloatMatrix rows(n - 1, p), work(p, p), vectors(p, p);
-  TFloatVector offDiag(p), values(p);
-  double trace = 0.0;
+  TFloatMatrix rows(n - 1, p);
   for (TSize i = 1; i <= n; ++i) {
     SCOPED_TRACE(i);
     leaveOneOut.Decompose(i, ws, p);
@@ -49,7 +47,7 @@ void ExpectSameAxesAsRecomputed(const TFloatMatrix& x, TSize n, TSize p, Dispers
       for (TSize j = 1; j <= p; ++j) rows.SetValue(r, j, x.GetValue(k, j));
       ++r;
     }
-    PrincipalAxes(n - 1, p, rows, method, work, trace, offDiag, values, vectors);
+    const auto [trace, values, vectors] = PrincipalAxes(n - 1, p, rows, method);
     for (TSize c = 1; c <= p; ++c) {
       EXPECT_NEAR(ws.values.GetValue(c), values.GetValue(c), tolerance * values.GetValue(1));
       double dot = 0.0;
@@ -191,9 +189,7 @@ TEST(LeaveOneOut, FewerObjectsThanVariablesDecomposeTheirProducts) {
     const TLeaveOneOut leaveOneOut(x, n, p, method);
     ASSERT_TRUE(leaveOneOut.ThroughObjects());
     TLeaveOneOut::TWorkspace ws(n, p);
-    TFloatMatrix rows(n - 1, p), work(p, p), vectors(p, p);
-    TFloatVector offDiag(p), values(p);
-    double trace = 0.0;
+    TFloatMatrix rows(n - 1, p);
     for (TSize i : {TSize(1), TSize(5), n}) {
       SCOPED_TRACE(i);
       ASSERT_EQ(leaveOneOut.Decompose(i, ws, p), n - 2);
@@ -202,7 +198,7 @@ TEST(LeaveOneOut, FewerObjectsThanVariablesDecomposeTheirProducts) {
         for (TSize j = 1; j <= p; ++j) rows.SetValue(r, j, x.GetValue(k, j));
         ++r;
       }
-      PrincipalAxes(n - 1, p, rows, method, work, trace, offDiag, values, vectors);
+      const auto [trace, values, vectors] = PrincipalAxes(n - 1, p, rows, method);
       const double largest = values.GetValue(1);
       for (TSize c = 1; c <= n - 2; ++c) {
         EXPECT_NEAR(ws.values.GetValue(c), values.GetValue(c), 1e-12 * largest) << c;

@@ -23,12 +23,9 @@ inline TDataMatrix LoadFixture(const std::string& name) {
 // The full-sample eigenvalues and axes of x by the exact scheme.
 struct TFullSampleAxes {
   TFullSampleAxes(const TFloatMatrix& x, TSize n, TSize p, DispersionMethod method)
-      : axes(p, p), values(p) {
-    TFloatMatrix work(p, p);
-    TFloatVector offDiag(p);
-    double trace = 0.0;
-    PrincipalAxes(n, p, x, method, work, trace, offDiag, values, axes);
-  }
+      : TFullSampleAxes(PrincipalAxes(n, p, x, method)) {}
+  explicit TFullSampleAxes(TPrincipalAxes full)
+      : axes(std::move(full.eigenvectors)), values(std::move(full.eigenvalues)) {}
   TFloatMatrix axes;
   TFloatVector values;
 };

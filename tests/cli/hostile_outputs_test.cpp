@@ -206,10 +206,12 @@ TEST_F(CliOutputs, AFailedSaveDataStopsNoOtherOutput) {
 }
 
 TEST_F(CliOutputs, ResultsThatCannotFitAWorkbookAreRefusedBeforeTheRun) {
-  // 1,025 variables: the jackknife's eigenvectors need 1,025 x 1,025 rows.
+  // 1,025 variables, every component asked for: the jackknife's eigenvectors
+  // need 1,025 x 1,025 rows.
   const std::string nts = Path("wide.nts");
   WriteData(nts, 3, 1025);
-  const TRun run = RunInProcess({"--results", Path("r.xlsx"), "--report", Path("r.txt"), nts});
+  const TRun run = RunInProcess(
+      {"--factors", "1025", "--results", Path("r.xlsx"), "--report", Path("r.txt"), nts});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err.rfind("talvex-cli: --results: Too many rows or columns for an xlsx sheet in " +
                               Path("r.xlsx"),

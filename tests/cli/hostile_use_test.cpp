@@ -372,7 +372,8 @@ TEST_F(CliHostile, TooLittleMemoryForTheThreadsEndsWithAMessage) {
 TEST_F(CliHostile, XlsWiderThan256ColumnsIsRefusedBeforeTheRun) {
   const std::string data = Path("wide.nts");
   WriteData(data, 3, 257);
-  const TRun run = RunInProcess({"--no-jackknife", "--vectors", Path("v.xls"), data});
+  const TRun run =
+      RunInProcess({"--no-jackknife", "--factors", "257", "--vectors", Path("v.xls"), data});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
   EXPECT_NE(run.err.find("256 columns"), std::string::npos) << run.err;

@@ -223,16 +223,14 @@ std::vector<std::vector<double>> ReducedEigenvalues(const TDataMatrix& data,
   const TSize n = data.objectCount, p = data.variableCount;
   std::vector<std::vector<double>> values;
   for (TSize left = 1; left <= n; ++left) {
-    TFloatMatrix rows(n - 1, p), work(p, p), vectors(p, p);
-    TFloatVector offDiag(p), eigenvalues(p);
+    TFloatMatrix rows(n - 1, p);
     TSize r = 0;
     for (TSize i = 1; i <= n; ++i) {
       if (i == left) continue;
       ++r;
       for (TSize j = 1; j <= p; ++j) rows.SetValue(r, j, data.values.GetValue((i - 1) * p + j));
     }
-    double trace = 0.0;
-    PrincipalAxes(n - 1, p, rows, method, work, trace, offDiag, eigenvalues, vectors);
+    const TFloatVector eigenvalues = PrincipalAxes(n - 1, p, rows, method).eigenvalues;
     values.emplace_back(eigenvalues.Data(), eigenvalues.Data() + p);
   }
   return values;

@@ -248,10 +248,7 @@ TEST_F(PrincipalAxesTest, SortChoosesTheLaterOfEqualValues) {
 
 TEST_F(PrincipalAxesTest, OneVariable) {
   const TFloatMatrix data = MatrixOf({{1}, {2}, {4}});
-  TFloatMatrix work(1, 1), vectors(1, 1);
-  TFloatVector off(1), values(1);
-  double trace = 0.0;
-  PrincipalAxes(3, 1, data, DispersionMethod::Covariance, work, trace, off, values, vectors);
+  const auto [trace, values, vectors] = PrincipalAxes(3, 1, data, DispersionMethod::Covariance);
   EXPECT_DOUBLE_EQ(trace, 7.0 / 3.0);
   EXPECT_EQ(values.GetValue(1), trace);
   EXPECT_EQ(vectors.GetValue(1, 1), -1.0);
@@ -263,10 +260,7 @@ TEST_F(PrincipalAxesTest, TwoCorrelatedVariables) {
   DispersionMatrix(data, 5, 2, cor, DispersionMethod::Correlation);
   const double r = cor.GetValue(1, 2);
   ASSERT_GT(r, 0.0);
-  TFloatMatrix work(2, 2), vectors(2, 2);
-  TFloatVector off(2), values(2);
-  double trace = 0.0;
-  PrincipalAxes(5, 2, data, DispersionMethod::Correlation, work, trace, off, values, vectors);
+  const auto [trace, values, vectors] = PrincipalAxes(5, 2, data, DispersionMethod::Correlation);
   EXPECT_NEAR(values.GetValue(1), 1 + r, 1e-15);
   EXPECT_NEAR(values.GetValue(2), 1 - r, 1e-15);
   for (TSize i = 1; i <= 2; ++i)
@@ -284,12 +278,8 @@ TEST_F(PrincipalAxesTest, PropertiesOnRandomData) {
     for (TSize j = 1; j <= p; ++j) data.SetValue(i, j, 100.0 + j * common + normal(rng));
   }
   for (DispersionMethod method : {DispersionMethod::Covariance, DispersionMethod::Correlation}) {
-    TFloatMatrix work(p, p), vectors(p, p), dispersion(p, p);
-    vectors.Fill(1, 1, 0.0);  // a caller's earlier fill must not hide any element
-    TFloatVector off(p), values(p);
-    values.Fill(1, 0.0);
-    double trace = 0.0;
-    PrincipalAxes(n, p, data, method, work, trace, off, values, vectors);
+    TFloatMatrix dispersion(p, p);
+    const auto [trace, values, vectors] = PrincipalAxes(n, p, data, method);
     ASSERT_EQ(vectors.GetSize(), (TFloatMatrix::TExtent{p, p}));
     ASSERT_EQ(values.Length(), p);
     DispersionMatrix(data, n, p, dispersion, method);
@@ -388,19 +378,17 @@ TEST_F(PrincipalAxesTest, ContainersTooSmallAreRefusedBeforeAnyWork) {
   work.Fill(3, 3, 7.0);
   double trace = -1.0;
   ExpectThrowMessage<EOutOfBounds>(
-      [&] {
-        PrincipalAxes(4, 3, data, DispersionMethod::Covariance, work, trace, off, values,
-                      smallVectors);
-      },
+      [&] { PrincipalAxesOf(work, 3, trace, off, values, smallVectors); },
       "Array Reference Out of Bounds");
   ExpectThrowMessage<EOutOfBounds>(
-      [&] {
-        PrincipalAxes(4, 3, data, DispersionMethod::Covariance, work, trace, off, smallValues,
-                      vectors);
-      },
+      [&] { PrincipalAxesOf(work, 3, trace, off, smallValues, vectors); },
       "Array Reference Out of Bounds");
   EXPECT_EQ(work.GetValue(2, 2), 7.0);
   EXPECT_EQ(trace, -1.0);
+  // More objects than the data hold.
+  ExpectThrowMessage<EOutOfBounds>(
+      [&] { (void)PrincipalAxes(5, 3, data, DispersionMethod::Covariance); },
+      "Array Reference Out of Bounds");
 
   TFloatMatrix square = MatrixOf({{2, 1}, {1, 2}});
   TFloatVector d(2), e(1);
