@@ -64,6 +64,9 @@ struct TCliOptions {
   TImportOptions table;
   bool tableOptionsGiven = false;   // some option above was given (tables only)
   std::string saveData;             // write the loaded data as a data-matrix file; empty: no
+  bool saveDataImputed = false;     // --save-data may write imputed values
+  std::optional<TSize> imputeComponents;  // S of the imputation; absent: chosen
+  double maxMissingShare = DefaultMaxMissingShare;
   bool groupsFromLabels = false;    // groups from the object labels when the data have none
   std::vector<TCliFigure> figures;  // the plots to draw, in order
   TCliFigureOptions figure;

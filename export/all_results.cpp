@@ -12,6 +12,7 @@
 #include "export/atomic_file.h"
 #include "export/csv_text.h"
 #include "export/export_format.h"
+#include "export/imputation_tables.h"
 #include "export/workbook_writer.h"
 #include "numeric/eight_bit_text.h"
 #include "numeric/file_name_case.h"
@@ -153,7 +154,8 @@ constexpr const char* ResultsFileNames[] = {"basic-statistics.csv",  "correlatio
                                             "correlations.csv",      "macs.csv",
                                             "jk-eigenvalues.csv",    "jk-eigenvectors.csv",
                                             "jk-macs.csv",           "influence.csv",
-                                            "axis-exchanges.csv"};
+                                            "axis-exchanges.csv",    "imputation.csv",
+                                            "completed-data.csv",    "imputed-cells.csv"};
 
 std::string FileStem(const std::string& name) {
   std::string stem;
@@ -282,6 +284,7 @@ std::vector<TResultTable> AllResultTables(const TAnalysisState& state,
     tables.push_back(std::move(macs));
   }
   if (diagnostics.available) JackknifeTables(tables, data, diagnostics);
+  if (t.imputation) AppendImputationTables(tables, data, *t.imputation);
   return tables;
 }
 

@@ -141,7 +141,7 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
             : std::string_view();
     const auto missing = std::find_if(layout.variables.begin(), layout.variables.end(),
                                       [&](std::size_t c) { return isMissing(r, c); });
-    if (missing != layout.variables.end()) {
+    if (missing != layout.variables.end() && options.missing != TMissingPolicy::Impute) {
       if (options.missing == TMissingPolicy::Refuse) {
         Refuse("Missing value in table",
                placeOf(row) + " (data row " + std::to_string(dataRow) +
@@ -166,6 +166,9 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
     }
   }
   const TSize n = objects.size();
+  if (n < 2 && options.missing == TMissingPolicy::Impute) {
+    Refuse("Fewer than two objects", std::to_string(n) + " data rows; the analysis needs two");
+  }
   if (n < 2) {
     Refuse("Fewer than two complete objects",
            std::to_string(n) + " of " + Plural(report.rowCount, "data row", "data rows") +
@@ -180,9 +183,19 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
   std::vector<std::string> labels;
   labels.reserve(n);
   std::vector<std::string> groups;
+  if (options.missing == TMissingPolicy::Impute) data.missing.assign(data.valueCount, 0);
+  std::size_t cell = 0;
   for (const std::size_t r : objects) {
     // DecideLayout has made sure that every other cell of a variable is a number.
-    for (const std::size_t c : layout.variables) *value++ = *grid.Number(r, c, report.decimalComma);
+    for (const std::size_t c : layout.variables) {
+      if (options.missing == TMissingPolicy::Impute && isMissing(r, c)) {
+        data.missing[cell] = 1;
+        *value++ = 0.0;
+      } else {
+        *value++ = *grid.Number(r, c, report.decimalComma);
+      }
+      ++cell;
+    }
     if (layout.labels != TTableLayout::None && !isMissing(r, layout.labels)) {
       labels.emplace_back(trimmed(r, layout.labels));
     } else {
@@ -198,6 +211,8 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
     data.variableLabels.push_back(report.columns[c].name);
   report.variableColumns = layout.variables;
   report.groupCount = GroupCount(groups);
+  report.missingCells = data.MissingCount();
+  if (report.missingCells == 0) data.missing.clear();
   data.groups = std::move(groups);
   if (layout.group != TTableLayout::None) data.groupName = report.columns[layout.group].name;
   data.notes = report.notes;
@@ -313,6 +328,7 @@ std::string TImportReport::Summary() const {
     text +=
         "; " + Plural(omittedRows.size(), "object", "objects") + " with missing values left out";
   }
+  if (missingCells > 0) text += "; " + Plural(missingCells, "missing value", "missing values");
   return text;
 }
 

@@ -59,6 +59,7 @@ TRunSource TableRunSource(const std::string& path, const TImportOptions& options
   for (const std::size_t c : report.variableColumns)
     source.variables.push_back(Column(report.columns, c));
   source.omitMissing = options.missing == TMissingPolicy::Omit;
+  source.imputeMissing = options.missing == TMissingPolicy::Impute;
   source.missingMarkers = options.missingMarkers;
   for (std::size_t k = 0; k < report.omittedRows.size(); ++k) {
     source.leftOut.push_back(
