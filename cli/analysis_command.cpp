@@ -221,7 +221,9 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
     attempt([&] {
       WriteFileAtomically(
           options.diagnostics,
-          DiagnosticsReport(outcome.Diagnostics(), analysed, &outcome.Record()).Text("\n"));
+          DiagnosticsReport(outcome.Diagnostics(), analysed, &outcome.Record(),
+                            results.tables.imputation ? &*results.tables.imputation : nullptr)
+              .Text("\n"));
     });
   }
   if (!options.results.empty()) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "analysis/listing_fields.h"
+#include "diagnostics/imputation_section.h"
 #include "numeric/text_format.h"
 
 namespace talvex {
@@ -205,7 +206,7 @@ void Influence(TReportListing& out, const TDiagnostics& d, const TDataMatrix& da
 }  // namespace
 
 TReportListing DiagnosticsReport(const TDiagnostics& d, const TDataMatrix& data,
-                                 const TRunRecord* record) {
+                                 const TRunRecord* record, const TImputationResult* imputation) {
   TReportListing out;
   out.Append("TALVEX - Diagnostics of the jackknife");
   out.AppendEmpty();
@@ -218,6 +219,7 @@ TReportListing DiagnosticsReport(const TDiagnostics& d, const TDataMatrix& data,
       out.Append(field + std::string(width - field.size(), ' ') + "  " + value);
     out.AppendEmpty();
   }
+  if (imputation != nullptr) AppendImputationSection(out, data, *imputation);
   if (!d.available) {
     out.Append("No diagnostics: they come from the jackknife, which did not run.");
     return out;
