@@ -15,6 +15,8 @@ TAnalysis& TAnalysis::Compute(TRunData data, const TRunOptions& options, const T
   const TDataMatrix& matrix = data.matrix;
   if (!matrix.groups.empty() && matrix.groups.size() != matrix.objectCount)
     throw Exception("Groups must be given for every object");
+  if (!matrix.missing.empty() && matrix.missing.size() != matrix.valueCount)
+    throw Exception("The missing-value mask must have one flag per value");
   if (matrix.groups.empty()) data.source.groupsFromLabels = false;
   state.LoadData(std::move(data.matrix), data.path, std::move(data.source));
   if (options.factorCount != 0 &&
