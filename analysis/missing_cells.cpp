@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 
 namespace talvex {
 

@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "analysis/imputation_sweep.h"
-#include "numeric/exception.h"
+#include "base/exception.h"
 #include "numeric/float_faults.h"
 #include "numeric/statistics.h"
 

@@ -2,7 +2,7 @@
 #include "analysis/report_sections.h"
 
 #include "analysis/listing_fields.h"
-#include "numeric/text_format.h"
+#include "base/text_format.h"
 
 namespace talvex {
 

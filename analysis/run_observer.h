@@ -2,7 +2,7 @@
 // The run calls it from the thread that runs the analysis.
 #pragma once
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 #include "numeric/sizes.h"
 
 namespace talvex {

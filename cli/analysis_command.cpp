@@ -8,6 +8,7 @@
 
 #include "analysis/pca_imputation.h"
 #include "analysis/transform_warnings.h"
+#include "base/file_name_case.h"
 #include "cli/data_loading.h"
 #include "cli/failure_report.h"
 #include "cli/figure_output.h"
@@ -19,7 +20,6 @@
 #include "export/export_format.h"
 #include "export/labelled_csv.h"
 #include "export/results_export.h"
-#include "numeric/file_name_case.h"
 
 namespace talvex {
 

@@ -7,7 +7,7 @@
 #include <limits>
 #include <utility>
 
-#include "numeric/file_name_case.h"
+#include "base/file_name_case.h"
 
 namespace talvex {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "analysis/analysis_options.h"
+#include "base/exception.h"
 #include "numeric/dispersion_method.h"
-#include "numeric/exception.h"
 #include "numeric/sizes.h"
 #include "tables/table_import.h"
 

@@ -3,7 +3,7 @@
 
 #include <new>
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 
 namespace talvex {
 

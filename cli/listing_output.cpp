@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/exception.h"
 #include "cli/standard_output.h"
-#include "numeric/exception.h"
 
 namespace talvex {
 

@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/exception.h"
 #include "export/all_results.h"
 #include "export/export_format.h"
-#include "numeric/exception.h"
 
 namespace talvex {
 

@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 
 namespace talvex {
 

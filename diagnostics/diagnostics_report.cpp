@@ -8,8 +8,8 @@
 #include <string>
 
 #include "analysis/listing_fields.h"
+#include "base/text_format.h"
 #include "diagnostics/imputation_section.h"
-#include "numeric/text_format.h"
 
 namespace talvex {
 

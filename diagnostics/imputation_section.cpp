@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "numeric/text_format.h"
+#include "base/text_format.h"
 
 namespace talvex {
 

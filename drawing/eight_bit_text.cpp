@@ -1,7 +1,7 @@
 // Decoding of the core's 8-bit text for display.
 #include "drawing/eight_bit_text.h"
 
-#include "numeric/eight_bit_text.h"
+#include "base/eight_bit_text.h"
 
 QString FromEightBit(std::string_view bytes) {
   const std::string utf8 = talvex::Utf8FromEightBit(bytes);

@@ -12,8 +12,8 @@
 #include <QStringList>
 #include <memory>
 
+#include "base/exception.h"
 #include "drawing/figure_size.h"
-#include "numeric/exception.h"
 
 class QMimeData;
 class QPainter;

@@ -9,13 +9,13 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "base/eight_bit_text.h"
+#include "base/file_name_case.h"
 #include "export/atomic_file.h"
 #include "export/csv_text.h"
 #include "export/export_format.h"
 #include "export/imputation_tables.h"
 #include "export/workbook_writer.h"
-#include "numeric/eight_bit_text.h"
-#include "numeric/file_name_case.h"
 
 namespace talvex {
 

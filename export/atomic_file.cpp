@@ -17,8 +17,8 @@
 #include <system_error>
 #include <utility>
 
+#include "base/exception.h"
 #include "export/write_fault_seam.h"
-#include "numeric/exception.h"
 
 namespace talvex {
 namespace {

@@ -5,13 +5,13 @@
 
 namespace talvex {
 
-void TBOF::WriteBody(TMyWriter& writer) const {
+void TBOF::WriteBody(TLittleEndianWriter& writer) const {
   writer.WriteWord(0x0000);
   writer.WriteWord(0x0010);
   writer.WriteWord(0x0000);
 }
 
-void TDimension::WriteBody(TMyWriter& writer) const {
+void TDimension::WriteBody(TLittleEndianWriter& writer) const {
   writer.WriteWord(firstRow);
   writer.WriteWord(rowLimit);
   writer.WriteWord(firstCol);
@@ -39,18 +39,18 @@ std::array<std::uint8_t, 3> AttributeBytes(const TCellAttributes& attributes) {
   return bytes;
 }
 
-void TCell::WriteHead(TMyWriter& writer) const {
+void TCell::WriteHead(TLittleEndianWriter& writer) const {
   writer.WriteWord(row);  // the row comes first in the file
   writer.WriteWord(col);
   for (std::uint8_t b : attributes) writer.WriteByte(b);
 }
 
-void TDoubleCell::WriteBody(TMyWriter& writer) const {
+void TDoubleCell::WriteBody(TLittleEndianWriter& writer) const {
   WriteHead(writer);
   writer.WriteDouble(value);
 }
 
-void TStrCell::WriteBody(TMyWriter& writer) const {
+void TStrCell::WriteBody(TLittleEndianWriter& writer) const {
   assert(text.size() <= MaxLength);
   WriteHead(writer);
   writer.WriteByte(std::uint8_t(text.size()));

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "export/my_writer.h"
+#include "export/little_endian_writer.h"
 
 namespace talvex {
 
@@ -16,7 +16,7 @@ namespace talvex {
 class TMyPersistent {
  public:
   virtual ~TMyPersistent() = default;
-  virtual void WriteBody(TMyWriter& writer) const = 0;
+  virtual void WriteBody(TLittleEndianWriter& writer) const = 0;
 };
 
 /// A record with its BIFF identifier.
@@ -32,7 +32,7 @@ class TData : public TMyPersistent {
 class TBOF : public TData {
  public:
   TBOF() noexcept : TData(0x0809) {}
-  void WriteBody(TMyWriter& writer) const override;
+  void WriteBody(TLittleEndianWriter& writer) const override;
 };
 
 /// The sheet's extent. Always 0, 1000, 0, 100, whatever cells the sheet holds:
@@ -40,7 +40,7 @@ class TBOF : public TData {
 class TDimension : public TData {
  public:
   TDimension() noexcept : TData(0x0000) {}
-  void WriteBody(TMyWriter& writer) const override;
+  void WriteBody(TLittleEndianWriter& writer) const override;
 
   std::uint16_t firstRow = 0;
   std::uint16_t rowLimit = 1000;
@@ -78,14 +78,14 @@ class TCell : public TData {
 
  protected:
   using TData::TData;
-  void WriteHead(TMyWriter& writer) const;  // row, column, attribute bytes
+  void WriteHead(TLittleEndianWriter& writer) const;  // row, column, attribute bytes
 };
 
 /// NUMBER: a double.
 class TDoubleCell : public TCell {
  public:
   TDoubleCell() noexcept : TCell(0x0003) {}
-  void WriteBody(TMyWriter& writer) const override;
+  void WriteBody(TLittleEndianWriter& writer) const override;
 
   double value = 0.0;
 };
@@ -96,7 +96,7 @@ class TStrCell : public TCell {
   static constexpr std::size_t MaxLength = 255;
 
   TStrCell() noexcept : TCell(0x0004) {}
-  void WriteBody(TMyWriter& writer) const override;
+  void WriteBody(TLittleEndianWriter& writer) const override;
 
   std::string text;
 };

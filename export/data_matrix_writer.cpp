@@ -5,10 +5,10 @@
 #include <charconv>
 #include <cmath>
 
+#include "base/eight_bit_text.h"
+#include "base/exception.h"
+#include "base/text_format.h"
 #include "export/atomic_file.h"
-#include "numeric/eight_bit_text.h"
-#include "numeric/exception.h"
-#include "numeric/text_format.h"
 
 namespace talvex {
 namespace {

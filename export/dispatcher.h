@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "export/biff_records.h"
-#include "export/my_writer.h"
+#include "export/little_endian_writer.h"
 
 namespace talvex {
 
@@ -36,7 +36,7 @@ class TDispatcher {
 
  private:
   std::vector<std::unique_ptr<TData>> records_;
-  TMyWriter writer_;
+  TLittleEndianWriter writer_;
   std::ostream* stream_ = nullptr;
 };
 

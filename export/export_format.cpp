@@ -1,7 +1,7 @@
 // Format by file extension; see export_format.h.
 #include "export/export_format.h"
 
-#include "numeric/file_name_case.h"
+#include "base/file_name_case.h"
 
 namespace talvex {
 

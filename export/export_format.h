@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 
 namespace talvex {
 

@@ -3,9 +3,9 @@
 
 #include "export/atomic_file.h"
 #include "export/biff_records.h"
+#include "export/biff_sheet_file.h"
 #include "export/export_format.h"
 #include "export/scientific_text.h"
-#include "export/xls_file.h"
 #include "export/xlsx_table.h"
 
 namespace talvex {
@@ -59,7 +59,7 @@ void WriteText(const std::string& path, const std::vector<double>& values, TSize
 
 void WriteXls(const std::string& path, const std::vector<double>& values, TSize rowCount,
               TSize columnCount) {
-  TXLSfile sheet;
+  TBiffSheetFile sheet;
   sheet.SetFileName(path);
   const TCellAttributes none;
   for (TSize j = 1; j <= columnCount; ++j) {

@@ -32,7 +32,7 @@ void CheckExportFits(const std::string& path, TSize rowCount, TSize columnCount)
 ///   (ScientificText), each followed by a blank;
 /// - csv: "Axis1,Axis2,..." then each row's numbers joined by ",";
 ///   (both with CR LF after every line, the last included);
-/// - xls: the headings in row 1, the numbers from row 2 (TXLSfile);
+/// - xls: the headings in row 1, the numbers from row 2 (TBiffSheetFile);
 /// - xlsx: `labelHeading` in A1, the headings from B1, `rowLabels` from A2
 ///   (missing ones left empty), the numbers from B2, stored exactly.
 /// Only xlsx writes labels. Raises what CheckExportFits raises,

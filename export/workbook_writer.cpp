@@ -5,11 +5,11 @@
 #include <charconv>
 #include <cmath>
 
+#include "base/eight_bit_text.h"
+#include "base/exception.h"
+#include "base/file_name_case.h"
 #include "export/atomic_file.h"
 #include "export/zip_archive.h"
-#include "numeric/eight_bit_text.h"
-#include "numeric/exception.h"
-#include "numeric/file_name_case.h"
 
 namespace talvex {
 namespace {

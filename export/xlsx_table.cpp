@@ -3,8 +3,8 @@
 
 #include <cassert>
 
-#include "numeric/exception.h"
-#include "numeric/text_format.h"
+#include "base/exception.h"
+#include "base/text_format.h"
 
 namespace talvex {
 

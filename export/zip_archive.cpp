@@ -7,7 +7,7 @@
 #include <limits>
 #include <string_view>
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 
 namespace talvex {
 namespace {

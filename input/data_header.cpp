@@ -4,9 +4,9 @@
 #include <charconv>
 #include <limits>
 
+#include "base/exception.h"
+#include "base/text_format.h"
 #include "input/data_refused.h"
-#include "numeric/exception.h"
-#include "numeric/text_format.h"
 
 namespace talvex {
 

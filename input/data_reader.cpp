@@ -5,12 +5,12 @@
 #include <utility>
 #include <vector>
 
+#include "base/text_format.h"
 #include "input/byte_source.h"
 #include "input/data_header.h"
 #include "input/data_scanner.h"
 #include "input/decimal_value.h"
 #include "input/file_source.h"
-#include "numeric/text_format.h"
 
 namespace talvex {
 

@@ -4,7 +4,7 @@
 // it in an error box with a beep and then adds "File error".
 #pragma once
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 
 namespace talvex {
 

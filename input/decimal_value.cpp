@@ -3,7 +3,7 @@
 
 #include <charconv>
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 
 namespace talvex {
 

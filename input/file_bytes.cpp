@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 
 namespace talvex {
 

@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "base/exception.h"
 #include "input/file_bytes.h"
-#include "numeric/exception.h"
 
 namespace talvex {
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 
 namespace talvex {
 

@@ -5,7 +5,7 @@
 // as an element-by-element loop over it would read or write nothing.
 #pragma once
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 #include "numeric/float_matrix.h"
 #include "numeric/float_vector.h"
 

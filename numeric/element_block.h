@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 
 namespace talvex::detail {
 

@@ -6,7 +6,7 @@
 
 #include <cfenv>
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 
 namespace talvex {
 

@@ -9,8 +9,8 @@
 #include <memory>
 #include <utility>
 
+#include "base/exception.h"
 #include "numeric/element_block.h"
-#include "numeric/exception.h"
 #include "numeric/sizes.h"
 
 namespace talvex {

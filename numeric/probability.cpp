@@ -8,7 +8,7 @@
 #include <cmath>
 #include <string>
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 #include "numeric/float_faults.h"
 
 namespace talvex {

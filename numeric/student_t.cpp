@@ -8,7 +8,7 @@
 #include <exception>
 #include <string>
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 
 namespace talvex {
 

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "analysis/run_observer.h"
-#include "numeric/exception.h"
+#include "base/exception.h"
 
 QString WithFullStop(const QString& message) {
   if (!message.isEmpty() && message.back() > u'.') return message + u'.';

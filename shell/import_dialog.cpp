@@ -16,8 +16,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "base/exception.h"
 #include "drawing/eight_bit_text.h"
-#include "numeric/exception.h"
 
 namespace {
 

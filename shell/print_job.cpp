@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QPrinter>
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 
 void BeginPrintJob(QPainter& painter, QPrinter& printer) {
   if (painter.begin(&printer)) return;

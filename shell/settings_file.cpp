@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "base/exception.h"
 #include "export/atomic_file.h"
-#include "numeric/exception.h"
 #include "shell/integer_text.h"
 
 QString TSettingsFile::DefaultPath() {

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <utility>
 
+#include "base/file_name_case.h"
 #include "input/data_refused.h"
 #include "input/file_source.h"
-#include "numeric/file_name_case.h"
 #include "tables/cell_number.h"
 #include "tables/delimited_text.h"
 #include "tables/table_roles.h"

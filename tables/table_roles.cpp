@@ -9,8 +9,8 @@
 #include <unordered_set>
 #include <utility>
 
+#include "base/file_name_case.h"
 #include "input/data_refused.h"
-#include "numeric/file_name_case.h"
 #include "tables/cell_number.h"
 #include "tables/identifier_columns.h"
 

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <filesystem>
 
-#include "numeric/file_name_case.h"
+#include "base/file_name_case.h"
 
 namespace talvex {
 

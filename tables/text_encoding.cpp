@@ -1,7 +1,7 @@
 // A table's bytes as UTF-8; see text_encoding.h.
 #include "tables/text_encoding.h"
 
-#include "numeric/eight_bit_text.h"
+#include "base/eight_bit_text.h"
 
 namespace talvex {
 

@@ -10,7 +10,7 @@
 #include "analysis/missing_cells.h"
 #include "analysis/pca_imputation.h"
 #include "analysis/reimputed_samples.h"
-#include "numeric/exception.h"
+#include "base/exception.h"
 #include "numeric/float_faults.h"
 #include "numeric/statistics.h"
 #include "test_support.h"

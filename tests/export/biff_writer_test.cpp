@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "export/biff_records.h"
-#include "export/xls_file.h"
+#include "export/biff_sheet_file.h"
 #include "export_test_support.h"
 
 namespace talvex {
@@ -15,14 +15,14 @@ using testing::ReadFile;
 using testing::TestData;
 
 // The bytes of the one cell record that follows BOF and DIMENSIONS.
-std::string SingleCellRecord(TXLSfile& sheet) {
+std::string SingleCellRecord(TBiffSheetFile& sheet) {
   const std::string bytes = sheet.Bytes();
   return bytes.substr(22, bytes.size() - 22 - 4);
 }
 
 TEST(XlsFile, WorkedExampleIsByteForByte) {
   testing::TScratchFolder folder;
-  TXLSfile sheet;
+  TBiffSheetFile sheet;
   sheet.AddStrCell(1, 1, {}, "Axis1");
   sheet.AddDoubleCell(1, 2, {}, 1.5);
   sheet.SetFileName(folder / "example.xls");
@@ -37,7 +37,7 @@ TEST(XlsFile, WorkedExampleIsByteForByte) {
 }
 
 TEST(XlsFile, EmptySheetAndClear) {
-  TXLSfile sheet;
+  TBiffSheetFile sheet;
   const std::string empty = ReadFile(TestData("empty_sheet.xls"));
   ASSERT_EQ(empty.size(), 26u);
   EXPECT_EQ(sheet.Bytes(), empty);
@@ -55,7 +55,7 @@ TEST(XlsFile, EmptySheetAndClear) {
 }
 
 TEST(XlsFile, CellPositionIsStoredRowFirstAndZeroBased) {
-  TXLSfile sheet;
+  TBiffSheetFile sheet;
   sheet.AddDoubleCell(3, 10, {}, -2.0);
   const std::string record = SingleCellRecord(sheet);
   // id 3, length 15, row 9, column 2, three zero attribute bytes, -2.0.
@@ -65,13 +65,13 @@ TEST(XlsFile, CellPositionIsStoredRowFirstAndZeroBased) {
 }
 
 TEST(XlsFile, LabelLengths) {
-  TXLSfile empty;
+  TBiffSheetFile empty;
   empty.AddStrCell(1, 1, {}, "");
   EXPECT_EQ(SingleCellRecord(empty),
             std::string("\x04\x00\x08\x00\x00\x00\x00\x00\x00\x00\x00\x00", 12));
 
   // The length is one byte: a longer text is cut at 255 bytes.
-  TXLSfile longer;
+  TBiffSheetFile longer;
   longer.AddStrCell(1, 1, {}, std::string(300, 'a'));
   const std::string record = SingleCellRecord(longer);
   EXPECT_EQ(record.size(), 4u + 8u + 255u);
@@ -81,7 +81,7 @@ TEST(XlsFile, LabelLengths) {
 
 TEST(XlsFile, Utf8LabelsAreStoredInWindows1252) {
   const auto label = [](std::string_view text) {
-    TXLSfile sheet;
+    TBiffSheetFile sheet;
     sheet.AddStrCell(1, 1, {}, text);
     return SingleCellRecord(sheet).substr(12);
   };
@@ -101,7 +101,7 @@ TEST(XlsFile, Utf8LabelsAreStoredInWindows1252) {
 }
 
 TEST(XlsFile, DimensionsStayFixedBeyondThem) {
-  TXLSfile sheet;
+  TBiffSheetFile sheet;
   sheet.AddDoubleCell(200, 2000, {}, 1.0);
   sheet.AddDoubleCell(200, 2000, {}, 2.0);  // the same position twice: both written
   const std::string bytes = sheet.Bytes();
@@ -122,7 +122,7 @@ TEST_P(CellAttributeBytes, FollowTheFlags) {
   EXPECT_EQ(AttributeBytes(set), expected);
 
   // They reach the cell record as given.
-  TXLSfile sheet;
+  TBiffSheetFile sheet;
   sheet.AddStrCell(1, 1, set, "a");
   const std::string record = SingleCellRecord(sheet);
   EXPECT_EQ(std::uint8_t(record[8]), expected[0]);
@@ -154,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(XlsFile, UnwritableNameLeavesCellsForAnotherTry) {
   testing::TScratchFolder folder;
-  TXLSfile sheet;
+  TBiffSheetFile sheet;
   sheet.AddStrCell(1, 1, {}, "Axis1");
   sheet.AddDoubleCell(1, 2, {}, 1.5);
   const std::string missing = folder / "no-such-folder/sheet.xls";

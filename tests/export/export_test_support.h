@@ -15,7 +15,7 @@
 #include <string>
 #include <typeinfo>
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 
 namespace talvex::testing {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/exception.h"
 #include "numeric/blocked_principal_axes.h"
-#include "numeric/exception.h"
 #include "numeric/float_matrix.h"
 #include "numeric/float_vector.h"
 

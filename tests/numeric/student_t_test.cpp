@@ -12,7 +12,7 @@
 #include <cmath>
 #include <limits>
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 #include "numeric/probability.h"
 
 namespace talvex {

@@ -7,7 +7,7 @@
 #include <string>
 #include <system_error>
 
-#include "numeric/exception.h"
+#include "base/exception.h"
 #include "shell/report_viewer.h"
 
 class TScriptedReportViewer : public TReportViewer {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/eight_bit_text.h"
 #include "input/data_refused.h"
-#include "numeric/eight_bit_text.h"
 #include "tables/cell_number.h"
 #include "tables/text_encoding.h"
 

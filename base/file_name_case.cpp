@@ -1,5 +1,5 @@
 // Lower-casing and file extensions.
-#include "numeric/file_name_case.h"
+#include "base/file_name_case.h"
 
 namespace talvex {
 

@@ -1,11 +1,11 @@
 // Text routines of the fixed-width report, the reader and the export.
-#include "numeric/text_format.h"
+#include "base/text_format.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 
-#include "numeric/eight_bit_text.h"
+#include "base/eight_bit_text.h"
 
 namespace talvex {
 

@@ -1,6 +1,6 @@
 // The text routines: padding, runs, fixed-point rounding, character removal,
 // field splitting.
-#include "numeric/text_format.h"
+#include "base/text_format.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <limits>
 #include <string>
 
-#include "numeric/eight_bit_text.h"
+#include "base/eight_bit_text.h"
 
 namespace talvex {
 namespace {

@@ -1,6 +1,6 @@
-// TMyFiler and TMyWriter: the little-endian byte writer under the spreadsheet
-// records. Values go out at the stream's current position, least significant
-// byte first, whatever the host's byte order.
+// TByteSink and TLittleEndianWriter: the little-endian byte writer under
+// the spreadsheet records. Values go out at the stream's current position,
+// least significant byte first, whatever the host's byte order.
 #pragma once
 
 #include <cstdint>
@@ -10,9 +10,9 @@
 namespace talvex {
 
 /// Holds the output stream (not owned).
-class TMyFiler {
+class TByteSink {
  public:
-  explicit TMyFiler(std::ostream* stream = nullptr) noexcept : stream_(stream) {}
+  explicit TByteSink(std::ostream* stream = nullptr) noexcept : stream_(stream) {}
   void SetStream(std::ostream* stream) noexcept { stream_ = stream; }
   std::ostream* Stream() const noexcept { return stream_; }
 
@@ -20,9 +20,9 @@ class TMyFiler {
   std::ostream* stream_;
 };
 
-class TMyWriter : public TMyFiler {
+class TLittleEndianWriter : public TByteSink {
  public:
-  using TMyFiler::TMyFiler;
+  using TByteSink::TByteSink;
 
   void WriteByte(std::uint8_t b);
   void WriteWord(std::uint16_t w);

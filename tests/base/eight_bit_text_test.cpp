@@ -1,6 +1,6 @@
 // The one decoding of 8-bit text: valid UTF-8 kept, anything else read as
 // Windows-1252 with U+FFFD for its five unassigned bytes.
-#include "numeric/eight_bit_text.h"
+#include "base/eight_bit_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-// TXLSfile: a single-sheet spreadsheet file written as a bare stream of BIFF
-// records (BOF, DIMENSIONS, the cells in the order they were added, EOF).
+// TBiffSheetFile: a single-sheet spreadsheet file written as a bare stream of
+// BIFF records (BOF, DIMENSIONS, the cells in the order they were added, EOF).
 // The caller adds cells by 1-based column and row, sets FileName and writes.
 #pragma once
 
@@ -13,14 +13,14 @@
 
 namespace talvex {
 
-class TXLSfile {
+class TBiffSheetFile {
  public:
   /// The closing record of the file: EOF.
   static constexpr std::uint16_t EndOfFileId = 0x000A;
 
-  TXLSfile();
-  TXLSfile(const TXLSfile&) = delete;
-  TXLSfile& operator=(const TXLSfile&) = delete;
+  TBiffSheetFile();
+  TBiffSheetFile(const TBiffSheetFile&) = delete;
+  TBiffSheetFile& operator=(const TBiffSheetFile&) = delete;
 
   /// Drops every cell; the sheet is empty again (BOF and DIMENSIONS only).
   void Clear();

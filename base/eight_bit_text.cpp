@@ -1,5 +1,5 @@
 // Decoding of 8-bit text; see eight_bit_text.h.
-#include "numeric/eight_bit_text.h"
+#include "base/eight_bit_text.h"
 
 #include <cassert>
 
