@@ -97,8 +97,8 @@ void CheckImputable(const TDataMatrix& data, double maxShare) {
   }
   const double share = double(data.MissingCount()) / (double(n) * double(p));
   if (share > maxShare)
-    Refuse("Too many missing values", Percent(share) + " of the cells are missing; the most imputed is " +
-                                          Percent(maxShare));
+    Refuse("Too many missing values",
+           Percent(share) + " of the cells are missing; the most imputed is " + Percent(maxShare));
 }
 
 }  // namespace talvex

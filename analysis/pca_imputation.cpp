@@ -120,8 +120,7 @@ TSize MaxImputationComponents(TSize n, TSize p) {
 }
 
 TImputationSummary ImputeMissingCells(TFloatMatrix& x, const TMissingCells& missing,
-                                      DispersionMethod method,
-                                      std::optional<TSize> components,
+                                      DispersionMethod method, std::optional<TSize> components,
                                       std::vector<double>& cells) {
   const TSize n = missing.ObjectCount();
   const TSize p = missing.VariableCount();
@@ -162,8 +161,8 @@ TImputationSummary ImputeMissingCells(TFloatMatrix& x, const TMissingCells& miss
 
 std::string ImputationNote(const TImputationSummary& summary) {
   return Counted(summary.missingCount, "missing value", "missing values") +
-         " imputed by iterative PCA (" +
-         Counted(summary.components, "component", "components") + ")";
+         " imputed by iterative PCA (" + Counted(summary.components, "component", "components") +
+         ")";
 }
 
 std::vector<std::string> ImputationWarnings(const TImputationSummary& summary) {
@@ -171,10 +170,9 @@ std::vector<std::string> ImputationWarnings(const TImputationSummary& summary) {
   char change[32];
   std::snprintf(change, sizeof change, "%.3g", summary.finalChange);
   if (!summary.converged)
-    warnings.push_back("the imputation of the missing values stopped after " +
-                       std::to_string(summary.iterations) +
-                       " sweeps without converging (last change " + change +
-                       " standard deviations)");
+    warnings.push_back(
+        "the imputation of the missing values stopped after " + std::to_string(summary.iterations) +
+        " sweeps without converging (last change " + change + " standard deviations)");
   if (summary.reducedNotConverged > 0)
     warnings.push_back("the re-imputation of " +
                        Counted(summary.reducedNotConverged, "reduced sample", "reduced samples") +

@@ -58,7 +58,7 @@ struct TImputationSummary {
   bool converged = true;     // false: the iteration limit was reached
   // The jackknife's reduced samples, where it ran with imputation:
   TSize reducedSamples = 0;
-  TSize reducedNotConverged = 0;   // reduced samples that reached the limit
+  TSize reducedNotConverged = 0;  // reduced samples that reached the limit
   TSize reducedMostIterations = 0;
 };
 
@@ -80,8 +80,7 @@ TSize MaxImputationComponents(TSize n, TSize p);
 /// values in TMissingCells order. Raises the floating-point faults of the
 /// decompositions.
 TImputationSummary ImputeMissingCells(TFloatMatrix& x, const TMissingCells& missing,
-                                      DispersionMethod method,
-                                      std::optional<TSize> components,
+                                      DispersionMethod method, std::optional<TSize> components,
                                       std::vector<double>& cells);
 
 /// The listing's header note: "N missing values imputed by iterative PCA

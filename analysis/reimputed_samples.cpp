@@ -9,8 +9,7 @@
 
 namespace talvex {
 
-TReimputedSamples::TWorkspace::TWorkspace(TSize p, TSize components,
-                                          std::span<const double> centre)
+TReimputedSamples::TWorkspace::TWorkspace(TSize p, TSize components, std::span<const double> centre)
     : sums(centre), sweep(p, components), values(p), vectors(p, p) {}
 
 TReimputedSamples::TReimputedSamples(const TFloatMatrix& completed, const TMissingCells& missing,

@@ -62,9 +62,9 @@ struct TCliOptions {
   std::string file;  // the data file
   // Tables (csv, tsv, txt, xlsx, ods): what the user says of the columns.
   TImportOptions table;
-  bool tableOptionsGiven = false;   // some option above was given (tables only)
-  std::string saveData;             // write the loaded data as a data-matrix file; empty: no
-  bool saveDataImputed = false;     // --save-data may write imputed values
+  bool tableOptionsGiven = false;         // some option above was given (tables only)
+  std::string saveData;                   // write the loaded data as a data-matrix file; empty: no
+  bool saveDataImputed = false;           // --save-data may write imputed values
   std::optional<TSize> imputeComponents;  // S of the imputation; absent: chosen
   double maxMissingShare = DefaultMaxMissingShare;
   bool groupsFromLabels = false;    // groups from the object labels when the data have none

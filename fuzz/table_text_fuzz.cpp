@@ -25,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t pick = data[0];
   // Without a separator given, its bits pick imputation instead of omission.
   if (pick & 1)
-    options.missing = !(pick & 2) && (pick & 4) ? talvex::TMissingPolicy::Impute
-                                                : talvex::TMissingPolicy::Omit;
+    options.missing =
+        !(pick & 2) && (pick & 4) ? talvex::TMissingPolicy::Impute : talvex::TMissingPolicy::Omit;
   if (pick & 2) options.separator = ",;\t "[(pick >> 2) & 3];
   if (pick & 16) options.decimalComma = (pick & 32) != 0;
   if (pick & 64) options.header = (pick & 128) != 0;

@@ -47,8 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   talvex::TImportOptions options;
   // Decimal comma left to detection: its value bit picks imputation.
   if (pick & 4)
-    options.missing = !(pick & 8) && (pick & 16) ? talvex::TMissingPolicy::Impute
-                                                 : talvex::TMissingPolicy::Omit;
+    options.missing =
+        !(pick & 8) && (pick & 16) ? talvex::TMissingPolicy::Impute : talvex::TMissingPolicy::Omit;
   if (pick & 8) options.decimalComma = (pick & 16) != 0;
   if (pick & 32) options.header = (pick & 64) != 0;
   if (pick & 128) options.sheet = (pick & 16) ? "#2" : "2";

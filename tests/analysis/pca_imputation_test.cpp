@@ -1,6 +1,8 @@
 // The imputation of missing cells: the sums kept cell by cell, the refusals,
 // the fixed point, and the jackknife's re-imputed samples against reduced
 // data imputed from scratch.
+#include "analysis/pca_imputation.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +10,6 @@
 
 #include "analysis/imputation_sweep.h"
 #include "analysis/missing_cells.h"
-#include "analysis/pca_imputation.h"
 #include "analysis/reimputed_samples.h"
 #include "base/exception.h"
 #include "numeric/float_faults.h"

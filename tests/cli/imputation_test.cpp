@@ -61,11 +61,12 @@ TEST(Imputation, OptionsOutsideImputationAreUsageErrors) {
 }
 
 TEST(Imputation, RunRefusesWhatCannotBeImputed) {
-  TRun run = RunInProcess({"--missing", "impute", "--impute-max-share", "0.001",
-                           Table("iris_missing.csv")});
+  TRun run = RunInProcess(
+      {"--missing", "impute", "--impute-max-share", "0.001", Table("iris_missing.csv")});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("talvex-cli: Too many missing values\n"), std::string::npos) << run.err;
-  run = RunInProcess({"--missing", "impute", "--impute-components", "4", Table("iris_missing.csv")});
+  run =
+      RunInProcess({"--missing", "impute", "--impute-components", "4", Table("iris_missing.csv")});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("The number of imputation components must be between 0 and 3"),
             std::string::npos)
@@ -82,15 +83,15 @@ TEST(Imputation, SaveDataWritesImputedValuesOnlyWhenAsked) {
   const std::string saved =
       (std::filesystem::temp_directory_path() / "talvex_cli_imputed_iris.nts").string();
   std::filesystem::remove(saved);
-  TRun run = RunInProcess({"--missing", "impute", "--no-jackknife", "--save-data", saved,
-                           Table("iris_missing.csv")});
+  TRun run = RunInProcess(
+      {"--missing", "impute", "--no-jackknife", "--save-data", saved, Table("iris_missing.csv")});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("--save-data-imputed writes the imputed values"), std::string::npos)
       << run.err;
   EXPECT_NE(run.out.find("3 missing values imputed"), std::string::npos) << "the run still ran";
   EXPECT_FALSE(std::filesystem::exists(saved));
-  run = RunInProcess({"--check", "--missing", "impute", "--save-data", saved,
-                      Table("iris_missing.csv")});
+  run = RunInProcess(
+      {"--check", "--missing", "impute", "--save-data", saved, Table("iris_missing.csv")});
   EXPECT_EQ(run.status, 1);
   EXPECT_FALSE(std::filesystem::exists(saved));
 
