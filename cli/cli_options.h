@@ -62,15 +62,18 @@ struct TCliOptions {
   std::string file;  // the data file
   // Tables (csv, tsv, txt, xlsx, ods): what the user says of the columns.
   TImportOptions table;
-  bool tableOptionsGiven = false;         // some option above was given (tables only)
-  std::string saveData;                   // write the loaded data as a data-matrix file; empty: no
-  bool saveDataImputed = false;           // --save-data may write imputed values
-  std::optional<TSize> imputeComponents;  // S of the imputation; absent: chosen
-  double maxMissingShare = DefaultMaxMissingShare;
+  bool tableOptionsGiven = false;   // some option above was given (tables only)
+  std::string saveData;             // write the loaded data as a data-matrix file; empty: no
   bool groupsFromLabels = false;    // groups from the object labels when the data have none
   std::vector<TCliFigure> figures;  // the plots to draw, in order
   TCliFigureOptions figure;
   bool figureOptionsGiven = false;  // some --figure-... option was given
+
+  // Missing values imputed: --save-data may write them; S, absent: chosen;
+  // the largest share of the cells imputed.
+  bool saveDataImputed = false;
+  std::optional<TSize> imputeComponents;
+  double maxMissingShare = DefaultMaxMissingShare;
 };
 
 /// A command line that cannot be run: unknown option, missing or bad value,
