@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "numeric/dispersion_method.h"
 #include "numeric/sizes.h"
@@ -18,6 +19,10 @@ enum class DataTransform : std::uint8_t {
 
 // Which eigenvalues the eigenvalue table lists. FactorsNumber is the state
 // after the user chose a number of factors: it lists like FactorsAll.
+/// The share of the cells that may be missing when none is given: beyond it
+/// an imputation says more of its own model than of the objects.
+inline constexpr double DefaultMaxMissingShare = 0.5;
+
 enum class FactorRule : std::uint8_t { FactorsAll, FactorsKaiser, FactorsJoliffe, FactorsNumber };
 
 struct TAnalysisOptions {
@@ -25,6 +30,11 @@ struct TAnalysisOptions {
   DataTransform transformation = DataTransform::TransformRaw;
   FactorRule factorRule = FactorRule::FactorsAll;
   bool jackknife = true;
+  // Data with missing cells: S, the components the imputation keeps (none:
+  // chosen by generalised cross-validation), and the largest share of the
+  // cells it imputes.
+  std::optional<TSize> imputeComponents;
+  double maxMissingShare = DefaultMaxMissingShare;
 
   bool Transformed() const noexcept { return transformation != DataTransform::TransformRaw; }
   // The allometric coefficients are defined for log-transformed data under covariances.

@@ -13,6 +13,9 @@
 #include "analysis/allometry.h"
 #include "analysis/analysed_data.h"
 #include "analysis/jackknife.h"
+#include "analysis/missing_cells.h"
+#include "analysis/pca_imputation.h"
+#include "analysis/reimputed_samples.h"
 #include "analysis/report_sections.h"
 #include "analysis/run_fault_cause.h"
 #include "numeric/float_faults.h"
@@ -104,6 +107,7 @@ class TRunSteps {
     Correlations();
     Allometry();
     Jackknife();
+    run_.tables.imputation = std::move(imputation_);
     results = std::move(run_);
   }
 
@@ -117,10 +121,15 @@ class TRunSteps {
     listing_.Clear();
     if (k_ < 1 || k_ > p_)
       throw Exception("The number of factors must be between 1 and " + std::to_string(p_));
+    // The header names how many cells were imputed, and with how many
+    // components, so the imputation comes first.
+    ImputeMissingCells();
+    std::vector<std::string> notes = data_.notes;
+    if (imputation_) notes.push_back(ImputationNote(imputation_->summary));
     AppendHeader(listing_, FormatTime(request_.startTime, "%Y-%m-%d"),
                  FormatTime(request_.startTime, "%H:%M:%S"),
                  request_.dataFromFile ? AbsolutePath(request_.dataFileName) : PastedDataName,
-                 data_.title, p_, n_, data_.notes);
+                 data_.title, p_, n_, notes);
     if (Wide()) AppendWideNote(listing_, k_, p_);
     // The working copy of the data, objects in rows.
     x_ = DataColumns(data_);
@@ -128,10 +137,72 @@ class TRunSteps {
     run_.tables.factorCount = k_;
   }
 
+  // Data with missing cells: the imputation runs on the data as the
+  // analysis sees them, transformed, on a copy of its own. Where the
+  // transformation faults, nothing is imputed, and the run stops at the
+  // transformation as it would without missing cells.
+  void ImputeMissingCells() {
+    if (!data_.HasMissing()) return;
+    CheckImputable(data_, options_.maxMissingShare);
+    missing_ = TMissingCells(data_.missing, n_, p_);
+    completed_ = DataColumns(data_);
+    FillMissingCells(completed_, 1.0);
+    try {
+      talvex::TransformData(completed_, n_, p_, options_.transformation);
+    } catch (const Exception&) {
+      ClearFloatFaults();
+      completed_ = TFloatMatrix(0, 0);
+      return;
+    }
+    Step("Imputation");
+    TImputationResult imputation;
+    imputation.summary = talvex::ImputeMissingCells(completed_, missing_, method_,
+                                                    options_.imputeComponents, cells_);
+    imputation.values = data_.values;
+    for (const TSize i : missing_.Rows()) {
+      for (std::size_t c = missing_.First(i); c < missing_.Last(i); ++c) {
+        const TSize j = missing_.Column(c);
+        imputation.values.Data()[std::size_t(i) * p_ + j] = Untransformed(cells_[c]);
+      }
+    }
+    CheckFloatFaults();
+    imputation_ = std::move(imputation);
+  }
+
+  // A cell's value in the data's own units.
+  double Untransformed(double value) const {
+    switch (options_.transformation) {
+      case DataTransform::TransformDecimal:
+        return std::pow(10.0, value);
+      case DataTransform::TransformNatural:
+        return std::exp(value);
+      default:
+        return value;
+    }
+  }
+
+  // Missing cells hold `value` (1: every logarithm takes it without a fault).
+  void FillMissingCells(TFloatMatrix& x, double value) const {
+    for (const TSize i : missing_.Rows())
+      for (std::size_t c = missing_.First(i); c < missing_.Last(i); ++c)
+        x.Column(missing_.Column(c) + 1)[i] = value;
+  }
+
   void BasicStatistics() {
     Step("Basic statistics");
     TFloatVector means(p_);
-    ColumnMeansAndDeviations(x_, n_, p_, means, sds_);
+    if (data_.HasMissing()) {
+      // The raw data's statistics are those of the values measured.
+      std::vector<double> known, deviations;
+      KnownMeansAndDeviations(x_, missing_, known, deviations);
+      for (TSize j = 1; j <= p_; ++j) {
+        means.SetValue(j, known[j - 1]);
+        sds_.SetValue(j, deviations[j - 1]);
+      }
+      CheckFloatFaults();
+    } else {
+      ColumnMeansAndDeviations(x_, n_, p_, means, sds_);
+    }
     AppendBasicStatistics(listing_, labels_, means, sds_);
     run_.tables.means = means;
     run_.tables.deviations = sds_;
@@ -146,8 +217,14 @@ class TRunSteps {
                       ")" + " transformed");
     }
     listing_.AppendEmpty();
-    if (options_.Transformed()) {
-      talvex::TransformData(x_, n_, p_, options_.transformation);
+    if (data_.HasMissing()) FillMissingCells(x_, 1.0);
+    if (options_.Transformed()) talvex::TransformData(x_, n_, p_, options_.transformation);
+    if (imputation_) {
+      x_ = completed_;
+      if (options_.jackknife)
+        reimputed_.emplace(x_, missing_, cells_, imputation_->summary.components, method_);
+    }
+    if (options_.Transformed() || imputation_) {
       // The correlations with the components divide by the spread of the data analysed.
       TFloatVector means(p_);
       ColumnMeansAndDeviations(x_, n_, p_, means, sds_);
@@ -275,6 +352,11 @@ class TRunSteps {
                                     : std::nullopt};
     if (!jackknife_) jackknife_.emplace(JackknifeData(), JackknifeSettings());
     run_.tables.jackknife = jackknife_->Finish(input);
+    if (reimputed_) {
+      imputation_->summary.reducedSamples = n_;
+      imputation_->summary.reducedNotConverged = reimputed_->NotConverged();
+      imputation_->summary.reducedMostIterations = reimputed_->MostIterations();
+    }
     AppendJackknifeSections(listing_, labels_, *run_.tables.jackknife);
   }
 
@@ -282,7 +364,8 @@ class TRunSteps {
   TJackknifeSettings JackknifeSettings() const {
     return {.threads = request_.threads,
             .observer = request_.observer,
-            .collector = request_.collector};
+            .collector = request_.collector,
+            .reimputed = reimputed_ ? &*reimputed_ : nullptr};
   }
 
   const TRunRequest& request_;
@@ -299,6 +382,13 @@ class TRunSteps {
   TFloatMatrix dispersion_{0, 0};
   TFloatVector macs_{0};
   double macOrientation_ = 1.0;
+  // Missing cells: where they are, their imputed values, the completed
+  // analysed data, and the jackknife's re-imputed samples.
+  TMissingCells missing_;
+  std::vector<double> cells_;
+  TFloatMatrix completed_{0, 0};
+  std::optional<TImputationResult> imputation_;
+  std::optional<TReimputedSamples> reimputed_;
   std::optional<TJackknifeRun> jackknife_;
   TAnalysisResults run_;
 };

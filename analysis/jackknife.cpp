@@ -19,6 +19,7 @@
 #include "analysis/leave_one_out.h"
 #include "analysis/ordered_parallel_loop.h"
 #include "analysis/pseudo_values.h"
+#include "analysis/reimputed_samples.h"
 #include "numeric/float_faults.h"
 #include "numeric/probability.h"
 
@@ -307,11 +308,13 @@ struct TJackknifeRun::TState {
         // Correlation matrices are decomposed as they stand, two samples at a
         // time on each worker (their eigenvalue iterations interleave); the
         // other paths gain nothing from pairs.
-        inPairs(method == DispersionMethod::Correlation && !leaveOneOut.ThroughObjects()),
+        inPairs(method == DispersionMethod::Correlation && !leaveOneOut.ThroughObjects() &&
+                settings.reimputed == nullptr),
         perWorker(inPairs ? 2 : 1),
         threads(WorkerCount(settings.threads, n, p, k, perWorker)),
         ring(RingSize(threads, n, p, k, inPairs), TReducedSample(p, k)) {
     workspaces.resize(std::size_t(threads) * perWorker);
+    if (settings.reimputed != nullptr) reimputeSpaces.resize(threads);
   }
 
   // Each worker makes its own workspaces as it starts, as it does ring slots.
@@ -322,9 +325,16 @@ struct TJackknifeRun::TState {
     return *ws;
   }
 
+  TReimputedSamples::TWorkspace& ReimputeWorkspace(unsigned worker) {
+    std::optional<TReimputedSamples::TWorkspace>& ws = reimputeSpaces[worker];
+    if (!ws) ws.emplace(settings.reimputed->MakeWorkspace());
+    return *ws;
+  }
+
   // Only the determined axes are stored: the others are the full sample's,
   // which the consumer fills in.
-  void Store(TLeaveOneOut::TWorkspace& ws, TSize determined, TSize slot) {
+  template <class TWork>
+  void Store(TWork& ws, TSize determined, TSize slot) {
     TReducedSample& sample = ring[slot];
     sample.Make(p, k);
     std::copy_n(ws.values.Data(), p, sample.values.begin());
@@ -340,6 +350,11 @@ struct TJackknifeRun::TState {
 
   void Start() {
     auto decompose = [this](TSize object, unsigned worker, TSize slot) {
+      if (settings.reimputed != nullptr) {
+        TReimputedSamples::TWorkspace& ws = ReimputeWorkspace(worker);
+        Store(ws, settings.reimputed->Decompose(object, ws), slot);
+        return;
+      }
       TLeaveOneOut::TWorkspace& ws = Workspace(worker, 0);
       Store(ws, leaveOneOut.Decompose(object, ws, k), slot);
     };
@@ -368,6 +383,7 @@ struct TJackknifeRun::TState {
   unsigned threads;
   std::vector<TReducedSample> ring;
   std::vector<std::optional<TLeaveOneOut::TWorkspace>> workspaces;  // per worker, made by it
+  std::vector<std::optional<TReimputedSamples::TWorkspace>> reimputeSpaces;  // the same, imputed
   std::optional<TOrderedParallelLoop> loop;
 };
 

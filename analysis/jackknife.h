@@ -24,6 +24,8 @@
 
 namespace talvex {
 
+class TReimputedSamples;
+
 struct TJackknifeStatistic {
   double estimate = 0.0;  // mean of the pseudo-values
   double standardError = 0.0;
@@ -69,6 +71,9 @@ struct TJackknifeSettings {
   TThreadStarter& threadStarter = SystemThreadStarter();
   /// Receives every reduced sample in object order; none: nothing is collected.
   TJackknifeCollector* collector = nullptr;
+  /// Where the data's missing cells were imputed: each reduced sample is
+  /// imputed again (reimputed_samples.h), which does change the results.
+  const TReimputedSamples* reimputed = nullptr;
 };
 
 /// Which tail a jackknife probability takes.

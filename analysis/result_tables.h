@@ -8,6 +8,7 @@
 
 #include "analysis/analysis_options.h"
 #include "analysis/jackknife.h"
+#include "analysis/pca_imputation.h"
 #include "numeric/float_matrix.h"
 #include "numeric/float_vector.h"
 #include "numeric/sizes.h"
@@ -27,6 +28,9 @@ struct TResultTables {
   /// (analysis/parallel_analysis.h), when the user asked for them after the
   /// run; every run starts without.
   std::optional<std::vector<double>> parallelAnalysis;
+  /// When the data had missing cells: how they were imputed, and the data
+  /// completed.
+  std::optional<TImputationResult> imputation;
 };
 
 }  // namespace talvex

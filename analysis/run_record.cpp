@@ -1,6 +1,8 @@
 // The run record's fields and its command line.
 #include "analysis/run_record.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 #ifndef TALVEX_VERSION
@@ -56,6 +58,16 @@ std::string SeparatorName(char separator) {
 std::string Joined(const std::vector<std::string>& parts, const char* between) {
   std::string text;
   for (const std::string& part : parts) text += (text.empty() ? "" : between) + part;
+  return text;
+}
+
+// A share as the shortest text that reads back as the same number.
+std::string ShareText(double share) {
+  char text[32];
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, share);
+    if (std::strtod(text, nullptr) == share) break;
+  }
   return text;
 }
 
@@ -118,7 +130,20 @@ const TCommandOption CommandOptions[] = {
      }},
     {"--missing",
      [](const TRunRecord& r) {
-       return IsTable(r) && r.source.omitMissing ? Value("omit") : Absent();
+       if (!IsTable(r)) return Absent();
+       if (r.source.imputeMissing) return Value("impute");
+       return r.source.omitMissing ? Value("omit") : Absent();
+     }},
+    {"--impute-components",
+     [](const TRunRecord& r) {
+       return r.options.imputeComponents ? Value(std::to_string(*r.options.imputeComponents))
+                                         : Absent();
+     }},
+    {"--impute-max-share",
+     [](const TRunRecord& r) {
+       return r.options.maxMissingShare != DefaultMaxMissingShare
+                  ? Value(ShareText(r.options.maxMissingShare))
+                  : Absent();
      }},
     {"--missing-markers",
      [](const TRunRecord& r) {
@@ -238,8 +263,16 @@ std::vector<std::pair<std::string, std::string>> RunRecordFields(const TRunRecor
     std::vector<std::string> variables;
     for (const TRunColumn& column : s.variables) variables.push_back(column.name);
     fields.emplace_back("Variables", Joined(variables, ", "));
-    fields.emplace_back("Missing values",
-                        s.omitMissing ? "objects with missing values left out" : "refused");
+    fields.emplace_back("Missing values", s.imputeMissing ? "imputed by iterative PCA"
+                                          : s.omitMissing ? "objects with missing values left out"
+                                                          : "refused");
+    if (s.imputeMissing) {
+      fields.emplace_back("Imputation components",
+                          record.options.imputeComponents
+                              ? std::to_string(*record.options.imputeComponents)
+                              : "chosen by generalised cross-validation");
+      fields.emplace_back("Largest share imputed", ShareText(record.options.maxMissingShare));
+    }
     std::vector<std::string> markers{"(empty cell)"};
     for (const std::string& marker : s.missingMarkers)
       if (!marker.empty()) markers.push_back(marker);

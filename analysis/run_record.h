@@ -50,6 +50,7 @@ struct TRunSource {
   TRunColumn group;
   std::vector<TRunColumn> variables;
   bool omitMissing = false;                 // objects with missing values left out, not refused
+  bool imputeMissing = false;               // missing values kept and imputed, not refused
   std::vector<std::string> missingMarkers;  // as the import used them
   std::vector<TLeftOutObject> leftOut;
   bool groupsFromLabels = false;  // groups taken from the object labels

@@ -17,6 +17,8 @@ TAnalysis& TAnalysis::Compute(TRunData data, const TRunOptions& options, const T
   const TDataMatrix& matrix = data.matrix;
   if (!matrix.groups.empty() && matrix.groups.size() != matrix.objectCount)
     throw Exception("Groups must be given for every object");
+  if (!matrix.missing.empty() && matrix.missing.size() != matrix.valueCount)
+    throw Exception("The missing-value mask must have one flag per value");
   if (matrix.groups.empty()) data.source.groupsFromLabels = false;
   // Bad supplementary input is refused before the run, which it never changes.
   const TPreparedSupplementary supplementary =

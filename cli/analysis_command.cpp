@@ -6,6 +6,7 @@
 #include <ostream>
 #include <thread>
 
+#include "analysis/pca_imputation.h"
 #include "analysis/transform_warnings.h"
 #include "base/file_name_case.h"
 #include "cli/data_loading.h"
@@ -14,15 +15,14 @@
 #include "cli/listing_output.h"
 #include "cli/output_check.h"
 #include "cli/supplementary_loading.h"
-#include "diagnostics/diagnostics_report.h"
 #include "export/all_results.h"
 #include "export/data_matrix_writer.h"
 #include "export/export_format.h"
 #include "export/labelled_csv.h"
 #include "export/results_export.h"
 #include "numeric/sizes.h"
-#include "supplementary/supplementary_report.h"
 #include "talvex/all_results.h"
+#include "talvex/outcome_report.h"
 
 namespace talvex {
 
@@ -62,6 +62,8 @@ TAnalysisOptions AnalysisOptionsOf(const TCliOptions& cli) {
   options.transformation = cli.transformation;
   options.factorRule = cli.factorRule;
   options.jackknife = cli.jackknife;
+  options.imputeComponents = cli.imputeComponents;
+  options.maxMissingShare = cli.maxMissingShare;
   return options;
 }
 
@@ -139,7 +141,18 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
       status = 1;
     }
   };
-  if (!options.saveData.empty()) attempt([&] { WriteDataMatrixFile(options.saveData, data); });
+  // A data-matrix file cannot mark a missing value: imputed values are
+  // written only when asked for, after the run has made them.
+  const bool saveAfterRun = !options.saveData.empty() && data.HasMissing();
+  if (saveAfterRun && !options.saveDataImputed) {
+    attempt([&] {
+      throw Exception("--save-data: " + std::to_string(data.MissingCount()) +
+                      " values are missing, and a data-matrix file cannot mark them as imputed; "
+                      "--save-data-imputed writes the imputed values");
+    });
+  }
+  if (!options.saveData.empty() && !saveAfterRun)
+    attempt([&] { WriteDataMatrixFile(options.saveData, data); });
   // What the reader decided and the objects left out of a table are told
   // before the run.
   for (const std::string& note : data.notes) err << "talvex-cli: " << note << '\n';
@@ -200,6 +213,18 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   TellSupplementary(options, outcome.Supplementary(), err);
   const TAnalysisResults& results = outcome.Results();
   const TDataMatrix& analysed = outcome.Data();
+  if (const auto& imputation = results.tables.imputation) {
+    for (const std::string& warning : ImputationWarnings(imputation->summary))
+      err << "talvex-cli: warning: " << warning << '\n';
+    if (saveAfterRun && options.saveDataImputed) {
+      attempt([&] {
+        TDataMatrix completed = analysed;
+        completed.values = imputation->values;
+        completed.missing.clear();
+        WriteDataMatrixFile(options.saveData, completed);
+      });
+    }
+  }
   const auto labelled = [&](const std::string& path) {
     return options.labelled && HasExtension(path, "csv");
   };
@@ -227,9 +252,7 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
   }
   if (!options.diagnostics.empty()) {
     attempt([&] {
-      TReportListing report = DiagnosticsReport(outcome.Diagnostics(), analysed, &outcome.Record());
-      AppendSupplementaryReport(report, outcome.Supplementary());
-      WriteFileAtomically(options.diagnostics, report.Text("\n"));
+      WriteFileAtomically(options.diagnostics, OutcomeDiagnosticsReport(outcome).Text("\n"));
     });
   }
   if (!options.results.empty()) {

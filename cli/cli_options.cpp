@@ -58,7 +58,29 @@ std::string FileName(const std::string& option, const std::string& value) {
 }
 
 constexpr TChoice<TMissingPolicy> MissingChoices[] = {{"refuse", TMissingPolicy::Refuse},
-                                                      {"omit", TMissingPolicy::Omit}};
+                                                      {"omit", TMissingPolicy::Omit},
+                                                      {"impute", TMissingPolicy::Impute}};
+
+TSize WholeNumber(const std::string& option, const std::string& value) {
+  unsigned long long number = 0;
+  const char* last = value.data() + value.size();
+  const auto conversion = std::from_chars(value.data(), last, number);
+  if (value.empty() || conversion.ptr != last || conversion.ec != std::errc() ||
+      number > std::numeric_limits<TSize>::max())
+    throw ECliUsage("bad value '" + value + "' for " + option + " (a whole number from 0)");
+  return TSize(number);
+}
+
+double Share(const std::string& option, const std::string& value) {
+  double share = 0.0;
+  const char* last = value.data() + value.size();
+  const auto conversion = std::from_chars(value.data(), last, share);
+  if (value.empty() || conversion.ptr != last || conversion.ec != std::errc() || !(share > 0.0) ||
+      share > 1.0)
+    throw ECliUsage("bad value '" + value + "' for " + option +
+                    " (a share above 0 and at most 1, such as 0.3)");
+  return share;
+}
 constexpr TChoice<int> HeaderChoices[] = {{"yes", 1}, {"no", 0}, {"auto", -1}};
 constexpr TChoice<char> SeparatorChoices[] = {
     {"comma", ','}, {"semicolon", ';'}, {"tab", '\t'}, {"space", ' '}};
@@ -268,8 +290,9 @@ const TOptionSpec Options[] = {
        o.table.variables = ColumnList(n, v);
        o.tableOptionsGiven = true;
      }},
-    {"--missing", nullptr, "refuse|omit",
-     "tables: refuse missing values (default) or leave out their objects",
+    {"--missing", nullptr, "refuse|omit|impute",
+     "tables: refuse missing values (default), leave out their objects, or impute them by "
+     "iterative PCA",
      [](TCliOptions& o, const std::string& n, const std::string& v) {
        o.table.missing = Choose(n, v, MissingChoices);
        o.tableOptionsGiven = true;
@@ -338,6 +361,19 @@ const TOptionSpec Options[] = {
     {"--save-data", nullptr, "OUT.nts", "write the loaded data as a data-matrix file",
      [](TCliOptions& o, const std::string& n, const std::string& v) {
        o.saveData = DataMatrixName(n, FileName(n, v));
+     }},
+    {"--save-data-imputed", nullptr, nullptr,
+     "--save-data writes imputed values too (the file cannot mark them)",
+     [](TCliOptions& o, const std::string&, const std::string&) { o.saveDataImputed = true; }},
+    {"--impute-components", nullptr, "S",
+     "--missing impute: the components kept (default: chosen by generalised cross-validation)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.imputeComponents = WholeNumber(n, v);
+     }},
+    {"--impute-max-share", nullptr, "F",
+     "--missing impute: the largest share of missing cells imputed (default 0.5)",
+     [](TCliOptions& o, const std::string& n, const std::string& v) {
+       o.maxMissingShare = Share(n, v);
      }},
     {"--figure", nullptr, "KIND=OUT.{png,svg,pdf}",
      "draw a plot, repeatable; KIND: scores, vectors, scree, biplot, influence, "
@@ -469,6 +505,11 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
   if (!files.empty() && !options.table.supplementaryColumns.empty() && !IsTableFile(files[0]))
     throw ECliUsage(
         "--supplementary-variables applies to tables (.csv, .tsv, .txt, .xlsx, .ods) only");
+  if ((options.imputeComponents || options.maxMissingShare != DefaultMaxMissingShare) &&
+      options.table.missing != TMissingPolicy::Impute)
+    throw ECliUsage("--impute-components and --impute-max-share apply to --missing impute");
+  if (options.saveDataImputed && options.saveData.empty())
+    throw ECliUsage("--save-data-imputed applies to --save-data");
   if (files.size() > 1)
     throw ECliUsage("more than one data file: '" + files[0] + "', '" + files[1] + "'");
   if (files.empty()) {

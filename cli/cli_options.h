@@ -76,6 +76,12 @@ struct TCliOptions {
   std::vector<TCliFigure> figures;  // the plots to draw, in order
   TCliFigureOptions figure;
   bool figureOptionsGiven = false;  // some --figure-... option was given
+
+  // Missing values imputed: --save-data may write them; S, absent: chosen;
+  // the largest share of the cells imputed.
+  bool saveDataImputed = false;
+  std::optional<TSize> imputeComponents;
+  double maxMissingShare = DefaultMaxMissingShare;
 };
 
 /// A command line that cannot be run: unknown option, missing or bad value,

@@ -9,6 +9,7 @@
 
 #include "analysis/listing_fields.h"
 #include "base/text_format.h"
+#include "diagnostics/imputation_section.h"
 
 namespace talvex {
 
@@ -205,7 +206,7 @@ void Influence(TReportListing& out, const TDiagnostics& d, const TDataMatrix& da
 }  // namespace
 
 TReportListing DiagnosticsReport(const TDiagnostics& d, const TDataMatrix& data,
-                                 const TRunRecord* record) {
+                                 const TRunRecord* record, const TImputationResult* imputation) {
   TReportListing out;
   out.Append("TALVEX - Diagnostics of the jackknife");
   out.AppendEmpty();
@@ -218,6 +219,7 @@ TReportListing DiagnosticsReport(const TDiagnostics& d, const TDataMatrix& data,
       out.Append(field + std::string(width - field.size(), ' ') + "  " + value);
     out.AppendEmpty();
   }
+  if (imputation != nullptr) AppendImputationSection(out, data, *imputation);
   if (!d.available) {
     out.Append("No diagnostics: they come from the jackknife, which did not run.");
     return out;

@@ -3,6 +3,7 @@
 // full-results exports carry the same numbers for programs.
 #pragma once
 
+#include "analysis/pca_imputation.h"
 #include "analysis/report_listing.h"
 #include "analysis/run_record.h"
 #include "diagnostics/diagnostics.h"
@@ -17,8 +18,10 @@ inline constexpr TSize MostInfluentialShown = 10;
 /// The report's lines: the run record (when given), the warnings, axis
 /// exchanges, the listing's jackknife beside the matched-axes one,
 /// intervals, allometry and influence. `data` gives the labels. Without
-/// diagnostics (no jackknife) a short note.
+/// diagnostics (no jackknife) a short note. With `imputation` (data whose
+/// missing cells were imputed) its account follows the run record.
 TReportListing DiagnosticsReport(const TDiagnostics& diagnostics, const TDataMatrix& data,
-                                 const TRunRecord* record = nullptr);
+                                 const TRunRecord* record = nullptr,
+                                 const TImputationResult* imputation = nullptr);
 
 }  // namespace talvex

@@ -21,6 +21,8 @@ using talvex::TSize;
 
 // The specified colours of the plots without groups.
 const QColor ScoresColour(0, 0, 255);
+// The ring around objects with imputed cells: dark red, apart from the groups' palette.
+const QColor ImputedColour(170, 0, 0);
 const QColor VectorsColour(255, 0, 0);
 const QColor ScreeLineColour(0, 0, 255);
 const QColor ScreeMarkerColour(0, 128, 0);
@@ -133,6 +135,30 @@ void AddGroupRegions(TFigureScene& scene,
   }
 }
 
+// Objects with imputed cells: a ring around their marker, one legend
+// entry, and the hover naming the variables imputed.
+void AddImputedMarks(TFigureScene& scene, const TPlotRun& run) {
+  const talvex::TDataMatrix& data = run.Data();
+  if (!data.HasMissing() || scene.items.size() < data.objectCount) return;
+  const std::size_t first = scene.items.size() - data.objectCount;
+  TScenePointSet ring;
+  ring.legend = Tr("Imputed values");
+  ring.outline = ImputedColour;
+  ring.fill = Qt::transparent;
+  ring.size = 11.0;
+  const TSize p = data.variableCount;
+  for (TSize i = 0; i < data.objectCount; ++i) {
+    QStringList imputed;
+    for (TSize j = 1; j <= p; ++j)
+      if (data.missing[std::size_t(i) * p + j - 1] != 0) imputed.append(run.VariableName(j));
+    if (imputed.isEmpty()) continue;
+    TSceneItem& item = scene.items[first + i];
+    item.details += Tr("\nImputed: %1").arg(imputed.join(QStringLiteral(", ")));
+    ring.items.push_back(int(first + i));
+  }
+  scene.pointSets.push_back(std::move(ring));
+}
+
 // The objects' scores on the chosen components, coloured by group when the
 // data have groups; the extent is widened to hold them.
 void AddScores(TFigureScene& scene, const TPlotRun& run, const TPlotChoices& choices, TExtent& xs,
@@ -174,6 +200,7 @@ void AddScores(TFigureScene& scene, const TPlotRun& run, const TPlotChoices& cho
     xs.Add(x);
     ys.Add(y);
   }
+  AddImputedMarks(scene, run);
   if (grouped) {
     scene.legendTitle =
         run.Data().groupName.empty() ? Tr("Group") : FromEightBit(run.Data().groupName);

@@ -14,6 +14,7 @@
 #include "export/atomic_file.h"
 #include "export/csv_text.h"
 #include "export/export_format.h"
+#include "export/imputation_tables.h"
 #include "export/supplementary_tables.h"
 #include "export/workbook_writer.h"
 
@@ -163,7 +164,10 @@ constexpr const char* ResultsFileNames[] = {"basic-statistics.csv",
                                             "axis-exchanges.csv",
                                             "supplementary-scores.csv",
                                             "supplementary-variables.csv",
-                                            "group-means.csv"};
+                                            "group-means.csv",
+                                            "imputation.csv",
+                                            "completed-data.csv",
+                                            "imputed-cells.csv"};
 
 std::string FileStem(const std::string& name) {
   std::string stem;
@@ -305,6 +309,7 @@ std::vector<TResultTable> AllResultTables(const TAnalysisState& state,
     tables.push_back(std::move(macs));
   }
   if (diagnostics.available) JackknifeTables(tables, data, diagnostics);
+  if (t.imputation) AppendImputationTables(tables, data, *t.imputation);
   if (supplementary != nullptr) AppendSupplementaryTables(tables, *supplementary);
   return tables;
 }

@@ -1,13 +1,14 @@
 // Fuzz target of the delimited-text import: any bytes must either give a
 // consistent data matrix or raise one of the program's own exceptions. The
 // first byte picks the options a user could set, so that the overrides and
-// the omit policy are fuzzed with the detection.
+// the omit and impute policies are fuzzed with the detection.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz/missing_mask_checks.h"
 #include "tables/table_import.h"
 
 namespace {
@@ -22,7 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   talvex::TImportOptions options;
   const std::uint8_t pick = data[0];
-  if (pick & 1) options.missing = talvex::TMissingPolicy::Omit;
+  // Without a separator given, its bits pick imputation instead of omission.
+  if (pick & 1)
+    options.missing =
+        !(pick & 2) && (pick & 4) ? talvex::TMissingPolicy::Impute : talvex::TMissingPolicy::Omit;
   if (pick & 2) options.separator = ",;\t "[(pick >> 2) & 3];
   if (pick & 16) options.decimalComma = (pick & 32) != 0;
   if (pick & 64) options.header = (pick & 128) != 0;
@@ -48,5 +52,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // objects left out.
   Require(matrix.notes.size() == report.notes.size() + (report.omittedRows.empty() ? 0 : 1));
   for (const auto& label : matrix.objectLabels) Require(!label.empty());
+  talvex::fuzzing::RequireConsistentMask(matrix, report, options.missing);
   return 0;
 }

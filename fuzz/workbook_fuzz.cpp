@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "export/zip_archive.h"
+#include "fuzz/missing_mask_checks.h"
 #include "tables/table_import.h"
 
 namespace {
@@ -44,7 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const char* const only = std::getenv("TALVEX_FUZZ_FORMAT");
   const std::string format = only != nullptr ? only : (pick & 1) ? "ods" : "xlsx";
   talvex::TImportOptions options;
-  if (pick & 4) options.missing = talvex::TMissingPolicy::Omit;
+  // Decimal comma left to detection: its value bit picks imputation.
+  if (pick & 4)
+    options.missing =
+        !(pick & 8) && (pick & 16) ? talvex::TMissingPolicy::Impute : talvex::TMissingPolicy::Omit;
   if (pick & 8) options.decimalComma = (pick & 16) != 0;
   if (pick & 32) options.header = (pick & 64) != 0;
   if (pick & 128) options.sheet = (pick & 16) ? "#2" : "2";
@@ -74,5 +78,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(!report.sheet.empty() || !report.sheetNames.empty());
   Require(report.sheetNames.size() >= 1);
   for (const auto& label : matrix.objectLabels) Require(!label.empty());
+  talvex::fuzzing::RequireConsistentMask(matrix, report, options.missing);
   return 0;
 }

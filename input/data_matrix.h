@@ -3,6 +3,7 @@
 // row-major order, and the objects' groups where the data have them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,16 @@ struct TDataMatrix {
   std::string groupName;            // the groups' column, when a column gave them
   std::vector<std::string> notes;   // lines for the listing's header ("3 objects ... left out")
   std::vector<TExtraColumn> extraColumns;  // columns marked supplementary, in table order
+  // The missing cells of a table read with imputation: empty when every
+  // value was read, otherwise one flag per value, in the order of `values`,
+  // 1 where the cell is missing. A missing cell's value has no meaning (it
+  // holds 0); a floating-point mark would trip the fault checks.
+  std::vector<std::uint8_t> missing;
+
+  /// Whether any value is missing.
+  bool HasMissing() const noexcept;
+  /// How many values are missing.
+  TSize MissingCount() const noexcept;
 };
 
 /// How many groups `groups` (one name per object) hold: the distinct names,

@@ -119,9 +119,10 @@ void TakeSheet(TWorkbookSheet sheet, const TImportOptions& options, TImportRepor
 // variable's, else a numeric supplementary column's; None when there is none.
 template <typename TIsMissing>
 std::size_t MissingColumn(const TTableLayout& layout, const TImportReport& report, std::size_t r,
-                          const TIsMissing& isMissing) {
-  for (const std::size_t c : layout.variables)
-    if (isMissing(r, c)) return c;
+                          const TIsMissing& isMissing, bool variablesToo) {
+  if (variablesToo)
+    for (const std::size_t c : layout.variables)
+      if (isMissing(r, c)) return c;
   for (const std::size_t c : layout.supplementary)
     if (report.columns[c].numeric && isMissing(r, c)) return c;
   return TTableLayout::None;
@@ -151,7 +152,10 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
         layout.labels != TTableLayout::None && !isMissing(r, layout.labels)
             ? trimmed(r, layout.labels)
             : std::string_view();
-    const auto missing = MissingColumn(layout, report, r, isMissing);
+    // Imputation fills the variables' gaps; a gap in a supplementary column
+    // still leaves its row out.
+    const auto missing =
+        MissingColumn(layout, report, r, isMissing, options.missing != TMissingPolicy::Impute);
     if (missing != TTableLayout::None) {
       if (options.missing == TMissingPolicy::Refuse) {
         Refuse("Missing value in table",
@@ -181,6 +185,9 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
     Refuse("No complete object", "none of the " + Plural(report.rowCount, "data row", "data rows") +
                                      " has a value in every variable used");
   }
+  if (n < 2 && !options.supplementaryObjects && options.missing == TMissingPolicy::Impute) {
+    Refuse("Fewer than two objects", std::to_string(n) + " data rows; the analysis needs two");
+  }
   if (n < 2 && !options.supplementaryObjects) {
     Refuse("Fewer than two complete objects",
            std::to_string(n) + " of " + Plural(report.rowCount, "data row", "data rows") +
@@ -195,9 +202,19 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
   std::vector<std::string> labels;
   labels.reserve(n);
   std::vector<std::string> groups;
+  if (options.missing == TMissingPolicy::Impute) data.missing.assign(data.valueCount, 0);
+  std::size_t cell = 0;
   for (const std::size_t r : objects) {
     // DecideLayout has made sure that every other cell of a variable is a number.
-    for (const std::size_t c : layout.variables) *value++ = *grid.Number(r, c, report.decimalComma);
+    for (const std::size_t c : layout.variables) {
+      if (options.missing == TMissingPolicy::Impute && isMissing(r, c)) {
+        data.missing[cell] = 1;
+        *value++ = 0.0;
+      } else {
+        *value++ = *grid.Number(r, c, report.decimalComma);
+      }
+      ++cell;
+    }
     if (layout.labels != TTableLayout::None && !isMissing(r, layout.labels)) {
       labels.emplace_back(trimmed(r, layout.labels));
     } else {
@@ -224,6 +241,8 @@ TDataMatrix BuildData(const TCellGrid& grid, const TTableLayout& layout,
     data.variableLabels.push_back(report.columns[c].name);
   report.variableColumns = layout.variables;
   report.groupCount = GroupCount(groups);
+  report.missingCells = data.MissingCount();
+  if (report.missingCells == 0) data.missing.clear();
   data.groups = std::move(groups);
   if (layout.group != TTableLayout::None) data.groupName = report.columns[layout.group].name;
   data.notes = report.notes;
@@ -339,6 +358,7 @@ std::string TImportReport::Summary() const {
     text +=
         "; " + Plural(omittedRows.size(), "object", "objects") + " with missing values left out";
   }
+  if (missingCells > 0) text += "; " + Plural(missingCells, "missing value", "missing values");
   return text;
 }
 

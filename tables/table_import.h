@@ -21,6 +21,8 @@ namespace talvex {
 enum class TMissingPolicy {
   Refuse,  // the table is refused; the message names the first missing cell
   Omit,    // the object is left out (listwise); the report lists which
+  Impute,  // the object is kept and the data carry a mask of its missing cells;
+           // the run imputes them (analysis/pca_imputation.h)
 };
 
 /// What a column of the table is for.
@@ -75,6 +77,7 @@ struct TImportReport {
   std::vector<std::string> omittedNames;          // their labels, or OBJ and their data row
   std::vector<std::string> omittedPlaces;         // "line 5", "row 5"
   std::vector<std::size_t> variableColumns;       // 0-based, in the order of the data's variables
+  TSize missingCells = 0;                         // cells kept missing, to be imputed
   TSize groupCount = 0;
   /// What the reader decided that the user may want to know (the sheet read,
   /// a first row that could have been read either way): the data's notes

@@ -72,6 +72,7 @@ TRunSource TableRunSource(const std::string& path, const TImportOptions& options
   for (const std::size_t c : report.variableColumns)
     source.variables.push_back(Column(report.columns, c, counts));
   source.omitMissing = options.missing == TMissingPolicy::Omit;
+  source.imputeMissing = options.missing == TMissingPolicy::Impute;
   source.missingMarkers = options.missingMarkers;
   for (std::size_t k = 0; k < report.omittedRows.size(); ++k) {
     source.leftOut.push_back(

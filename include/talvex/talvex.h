@@ -21,8 +21,10 @@
 // the jackknife ("Analysis cancelled", out of memory) and the diagnostics:
 //   "The number of factors must be between 1 and <p>"
 //   "Groups must be given for every object"
-// and those of the supplementary items (supplementary/supplementary_input.h),
-// raised before the run starts.
+//   "The missing-value mask must have one flag per value"
+// those of the supplementary items (supplementary/supplementary_input.h),
+// raised before the run starts, and, for data with missing values, those of CheckImputable
+// (analysis/missing_cells.h) and ImputeMissingCells.
 #pragma once
 
 #include <memory>
@@ -44,8 +46,10 @@
 namespace talvex {
 
 /// The data of a run. `matrix` holds the values, the object and variable
-/// labels and the groups (one per object, or none); a mask of missing values
-/// will join them here.
+/// labels, the groups (one per object, or none) and the mask of missing
+/// values (`matrix.missing`: one flag per value, or none); a run imputes
+/// the missing cells (analysis/pca_imputation.h) with the options'
+/// `imputeComponents` and `maxMissingShare`.
 struct TRunData {
   TDataMatrix matrix = {};
   /// The file as the user named it; the listing prints it as an absolute

@@ -191,6 +191,7 @@ void TImportDialog::CreateControls() {
   missing_->setObjectName(QStringLiteral("MissingBox"));
   missing_->addItem(tr("Refuse the table"));
   missing_->addItem(tr("Leave out objects with missing values"));
+  missing_->addItem(tr("Impute by iterative PCA"));
   auto* missingLabel = new QLabel(tr("&Missing values:"), this);
   missingLabel->setBuddy(missing_);
   markers_ = new QLineEdit(this);
@@ -283,7 +284,9 @@ void TImportDialog::ShowDetected() {
   if (found != std::end(Separators)) separator_->setCurrentIndex(int(found - Separators));
   decimalComma_->setChecked(report_.decimalComma);
   header_->setChecked(report_.header);
-  missing_->setCurrentIndex(options_.missing == TMissingPolicy::Omit ? 1 : 0);
+  missing_->setCurrentIndex(options_.missing == TMissingPolicy::Impute ? 2
+                            : options_.missing == TMissingPolicy::Omit ? 1
+                                                                       : 0);
   markers_->setText(MarkersText(options_.missingMarkers));
   updating_ = false;
 }
@@ -484,7 +487,10 @@ void TImportDialog::RolesChanged() {
 
 void TImportDialog::MissingChanged() {
   if (updating_) return;
-  options_.missing = missing_->currentIndex() == 1 ? TMissingPolicy::Omit : TMissingPolicy::Refuse;
+  const int policy = missing_->currentIndex();
+  options_.missing = policy == 2   ? TMissingPolicy::Impute
+                     : policy == 1 ? TMissingPolicy::Omit
+                                   : TMissingPolicy::Refuse;
   options_.missingMarkers = MarkersFromText(markers_->text());
   Refresh();
   IgnoreIdentifiers();

@@ -46,6 +46,7 @@ QString TImportMemory::OptionsText(const talvex::TImportOptions& options) {
   if (!options.groupColumn.empty()) fields.append("group=" + Encode(options.groupColumn));
   if (!options.variables.empty()) fields.append("variables=" + EncodeList(options.variables));
   if (options.missing == talvex::TMissingPolicy::Omit) fields.append("missing=omit");
+  if (options.missing == talvex::TMissingPolicy::Impute) fields.append("missing=impute");
   fields.append("markers=" + EncodeList(options.missingMarkers));
   return fields.join(u';');
 }
@@ -73,8 +74,9 @@ talvex::TImportOptions TImportMemory::OptionsFromText(const QString& text) {
     } else if (name == "variables") {
       options.variables = DecodeList(value);
     } else if (name == "missing") {
-      options.missing =
-          value == "omit" ? talvex::TMissingPolicy::Omit : talvex::TMissingPolicy::Refuse;
+      options.missing = value == "omit"     ? talvex::TMissingPolicy::Omit
+                        : value == "impute" ? talvex::TMissingPolicy::Impute
+                                            : talvex::TMissingPolicy::Refuse;
     } else if (name == "markers") {
       options.missingMarkers = DecodeList(value);
     }

@@ -21,7 +21,6 @@
 #include <optional>
 
 #include "analysis/transform_warnings.h"
-#include "diagnostics/diagnostics_report.h"
 #include "input/data_reader.h"
 #include "shell/common/elided_label.h"
 #include "shell/common/error_report.h"
@@ -37,8 +36,8 @@
 #include "shell/main_window/result_files.h"
 #include "shell/main_window/result_viewer.h"
 #include "shell/settings/settings_file.h"
-#include "supplementary/supplementary_report.h"
 #include "tables/table_import.h"
+#include "talvex/outcome_report.h"
 
 namespace talvex::desktop {
 
@@ -133,7 +132,7 @@ void TMainForm::UpdateCommandStates() {
   const bool dataLoaded = state_.DataLoaded();
   const bool results = dataLoaded && outcome_ != nullptr;
   const bool diagnostics = results && outcome_->Diagnostics().available;
-  const bool supplementary = results && outcome_->Supplementary().available;
+  const bool report = results && talvex::HasDiagnosticsReport(*outcome_);
 
   // While a run goes on, nothing may load, run, change the data or close.
   // The buttons follow their menu items.
@@ -143,7 +142,7 @@ void TMainForm::UpdateCommandStates() {
 
   fileViewItem_->setEnabled(results);
   editCopyCommandLineItem_->setEnabled(results);
-  fileDiagnosticsItem_->setEnabled(diagnostics || supplementary);
+  fileDiagnosticsItem_->setEnabled(report);
   fileSaveMenu_->menuAction()->setEnabled(results);
   optionsClearFilesListItem_->setEnabled(recentFiles_->Count() >= 1);
   fileSaveDataItem_->setEnabled(dataLoaded);
@@ -486,14 +485,9 @@ void TMainForm::FileViewItemClick() {
 }
 
 void TMainForm::FileDiagnosticsItemClick() {
-  if (!outcome_ || !(outcome_->Diagnostics().available || outcome_->Supplementary().available))
-    return;
-  messages_.Guarded([this] {
-    talvex::TReportListing report =
-        talvex::DiagnosticsReport(outcome_->Diagnostics(), outcome_->Data(), &outcome_->Record());
-    talvex::AppendSupplementaryReport(report, outcome_->Supplementary());
-    reportViewer_.ShowDiagnostics(report);
-  });
+  if (!outcome_ || !talvex::HasDiagnosticsReport(*outcome_)) return;
+  messages_.Guarded(
+      [this] { reportViewer_.ShowDiagnostics(talvex::OutcomeDiagnosticsReport(*outcome_)); });
 }
 
 void TMainForm::FileAddSupplementaryItemClick() {

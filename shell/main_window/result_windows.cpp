@@ -1,12 +1,11 @@
 // The result windows: made on first request, kept, and redrawn by new runs.
 #include "shell/main_window/result_windows.h"
 
-#include "diagnostics/diagnostics_report.h"
 #include "shell/plots/plot_window.h"
 #include "shell/plots/qt_plot_interaction.h"
 #include "shell/report/qt_report_interaction.h"
 #include "shell/report/report_form.h"
-#include "supplementary/supplementary_report.h"
+#include "talvex/outcome_report.h"
 
 namespace talvex::desktop {
 
@@ -82,20 +81,15 @@ void TResultWindows::RunCompleted(const std::shared_ptr<const talvex::TRunOutcom
     listing_->SetLines(outcome->Listing().Lines());
     listing_->SetFailure(QString());
   }
-  const talvex::TDiagnostics& diagnostics = outcome->Diagnostics();
   if (diagnostics_) {
-    if (diagnostics.available || outcome->Supplementary().available) {
-      talvex::TReportListing report =
-          talvex::DiagnosticsReport(diagnostics, outcome->Data(), &outcome->Record());
-      if (outcome->Supplementary().available)
-        talvex::AppendSupplementaryReport(report, outcome->Supplementary());
-      diagnostics_->SetLines(report.Lines());
-    } else
+    if (talvex::HasDiagnosticsReport(*outcome))
+      diagnostics_->SetLines(talvex::OutcomeDiagnosticsReport(*outcome).Lines());
+    else
       diagnostics_->close();
   }
   for (auto& [kind, window] : plots_) {
     if (!window->isVisible()) continue;
-    if (!PlotAvailable(kind, diagnostics.available))
+    if (!PlotAvailable(kind, outcome->Diagnostics().available))
       window->close();
     else
       window->ShowRun(run_);

@@ -86,6 +86,32 @@ TEST(RunRecord, CommandLineOfATableNamesEveryChoice) {
   EXPECT_NE(CommandLine(record).find(" --rule joliffe "), std::string::npos);
 }
 
+TEST(RunRecord, ImputationIsRepeatedWithItsChoices) {
+  TRunRecord record = TableRecord();
+  record.source.omitMissing = false;
+  record.source.imputeMissing = true;
+  record.source.leftOut.clear();
+  EXPECT_EQ(
+      CommandLine(record),
+      "talvex-cli --separator semicolon --decimal-comma --header yes --labels - --group species "
+      "--variables 'bill length,8' --missing impute '/data/my penguins.csv'");
+  record.options.imputeComponents = 2;
+  record.options.maxMissingShare = 0.3;
+  EXPECT_NE(CommandLine(record).find(
+                " --missing impute --impute-components 2 --impute-max-share 0.3 '/data/my"),
+            std::string::npos)
+      << CommandLine(record);
+  const auto fields = RunRecordFields(record);
+  const auto value = [&fields](const std::string& name) {
+    for (const auto& [field, text] : fields)
+      if (field == name) return text;
+    return std::string("(absent)");
+  };
+  EXPECT_EQ(value("Missing values"), "imputed by iterative PCA");
+  EXPECT_EQ(value("Imputation components"), "2");
+  EXPECT_EQ(value("Largest share imputed"), "0.3");
+}
+
 TEST(RunRecord, CommandLineOfOtherSources) {
   TRunRecord record;
   record.source.path = "-data.nts";  // not to be read as an option

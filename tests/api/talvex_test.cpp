@@ -103,6 +103,14 @@ TEST(Analysis, RefusesWhatNoRunCanUse) {
   } catch (const Exception& e) {
     EXPECT_STREQ(e.what(), "Groups must be given for every object");
   }
+  TRunData masked = Iris();
+  masked.matrix.missing = {0, 1};
+  try {
+    analysis.Compute(std::move(masked), {});
+    FAIL() << "two flags for 600 values";
+  } catch (const Exception& e) {
+    EXPECT_STREQ(e.what(), "The missing-value mask must have one flag per value");
+  }
   EXPECT_EQ(analysis.Outcome(), nullptr);
 }
 

@@ -330,6 +330,41 @@ class TFigureLabelsTest : public QObject {
     }
   }
 
+  // Air quality with its gaps imputed: the objects with imputed cells, and
+  // only those, are ringed; the hover names what was imputed.
+  void imputedObjectsRingedAndNamed() {
+    talvex::TImportOptions options;
+    options.missing = talvex::TMissingPolicy::Impute;
+    const talvex::TDataMatrix data = talvex::ImportTable(
+        std::string(TALVEX_SOURCE_DIR) + "/tests/analysis/data/airquality.csv", options);
+    QVERIFY(data.HasMissing());
+    const auto snapshot = Analyse(data, false);
+    for (TPlotKind kind : {TPlotKind::Scores, TPlotKind::Biplot}) {
+      TPlotChoices choices;
+      choices.names = true;
+      const TFigureScene scene = BuildScene(kind, *snapshot, choices);
+      const TScenePointSet& ring = scene.pointSets.back();
+      QCOMPARE(ring.legend, QStringLiteral("Imputed values"));
+      std::size_t withMissing = 0;
+      for (talvex::TSize i = 0; i < data.objectCount; ++i) {
+        bool any = false;
+        for (talvex::TSize j = 0; j < data.variableCount; ++j)
+          any = any || data.missing[i * data.variableCount + j] != 0;
+        withMissing += any;
+      }
+      QCOMPARE(ring.items.size(), withMissing);
+      for (int i : ring.items)
+        QVERIFY2(scene.items[std::size_t(i)].details.contains("Imputed: "),
+                 qPrintable(scene.items[std::size_t(i)].details));
+      TFigureDrawing drawing;
+      drawing.SetScene(scene, false);
+      drawing.SetLabelAll(true);
+      std::size_t shown = 0;
+      CheckLabels(drawing, shown);
+      if (QTest::currentTestFailed()) return;
+    }
+  }
+
   void twentyThousandPointsThinnedNoneWrong() {
     const auto cloud = Analyse(Cloud(20000), false);
     TPlotChoices choices;

@@ -222,6 +222,33 @@ TEST(TableImport, MissingCellsAreRefusedOrLeftOut) {
   EXPECT_EQ(report.columns[4].missingCount, 1u);
 }
 
+// Kept for imputation: every object, the missing cells flagged and holding 0,
+// every other value as read.
+TEST(TableImport, MissingCellsAreMaskedForImputation) {
+  const TDataMatrix iris = Iris();
+  TImportOptions options;
+  options.missing = TMissingPolicy::Impute;
+  TImportReport report;
+  const TDataMatrix table = ImportTable(Fixture("iris_missing.csv"), options, &report);
+  ASSERT_EQ(table.objectCount, 150u);
+  ASSERT_EQ(table.missing.size(), table.valueCount);
+  EXPECT_EQ(table.MissingCount(), 3u);
+  EXPECT_EQ(report.missingCells, 3u);
+  EXPECT_TRUE(report.omittedRows.empty());
+  EXPECT_TRUE(table.notes.empty());
+  EXPECT_EQ(report.Summary(), "150 objects, 4 variables; 3 missing values");
+  for (std::size_t c = 0; c < table.valueCount; ++c) {
+    if (table.missing[c] != 0) {
+      EXPECT_EQ(table.values.Data()[c], 0.0);
+    } else {
+      EXPECT_EQ(table.values.Data()[c], iris.values.Data()[c]) << c;
+    }
+  }
+  EXPECT_EQ(table.missing[3 * 4 + 1], 1u);  // setosa04's SepalWid
+  // A table without a gap carries no mask.
+  EXPECT_TRUE(ImportTable(Fixture("iris_comma.csv"), options).missing.empty());
+}
+
 TEST(TableImport, LabelsBeyondAsciiAreKeptAsUtf8FromEitherEncoding) {
   const TDataMatrix iris = Iris();
   TImportReport utf8Report, cp1252Report;

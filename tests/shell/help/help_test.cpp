@@ -72,7 +72,8 @@ class THelpTest : public QObject {
     QCOMPARE(
         titles,
         QStringList({"Welcome to TALVEX", "Preparing a data file",
-                     "Opening spreadsheets and CSV files", "Analysis options",
+                     "Opening spreadsheets and CSV files",
+                     "Missing values: imputation by iterative PCA", "Analysis options",
                      "Running an analysis", "Reading the report", "Diagnostics of the jackknife",
                      "Supplementary objects and variables", "The plots", "Exporting results",
                      "The settings file", "The command-line program", "Messages"}));

@@ -100,6 +100,15 @@ class TImportDialogTest : public QObject {
     QVERIFY2(dialog.SummaryLabel().text().contains("148 objects"),
              qPrintable(dialog.SummaryLabel().text()));
     QCOMPARE(dialog.Report().omittedRows, (std::vector<talvex::TSize>{3, 60}));
+    // Imputed: every object kept, the cells counted.
+    dialog.MissingBox().setCurrentIndex(2);
+    QVERIFY(dialog.Loadable());
+    QCOMPARE(dialog.Options().missing, talvex::TMissingPolicy::Impute);
+    QVERIFY2(dialog.SummaryLabel().text().startsWith("150 objects"),
+             qPrintable(dialog.SummaryLabel().text()));
+    QVERIFY(dialog.Report().omittedRows.empty());
+    QVERIFY(dialog.Report().missingCells >= 2);
+    dialog.MissingBox().setCurrentIndex(1);
 
     // "NA" no longer a marker: that cell is text in a numeric column.
     dialog.MarkersEdit().setText("?");
