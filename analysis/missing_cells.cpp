@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "base/exception.h"
+#include "numeric/sizes.h"
 
 namespace talvex {
 
@@ -73,6 +74,11 @@ void CheckImputable(const TDataMatrix& data, double maxShare) {
   const TSize n = data.objectCount;
   const TSize p = data.variableCount;
   if (data.missing.size() != std::size_t(n) * p) return;
+  if (p > ExactSchemeVariables)
+    Refuse("Imputation is available up to 255 variables",
+           std::to_string(p) +
+               " variables; leave out the objects with missing values "
+               "(--missing omit) or fill the cells before the analysis");
   std::vector<TSize> known(p, 0);
   for (TSize i = 0; i < n; ++i) {
     TSize objectKnown = 0;

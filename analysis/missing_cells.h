@@ -11,6 +11,7 @@
 //   "Every value of a variable is missing"
 //   "Fewer than two values of a variable are known"
 //   "Too many missing values"
+//   "Imputation is available up to 255 variables"
 #pragma once
 
 #include <cstdint>
@@ -58,7 +59,9 @@ void KnownMeansAndDeviations(const TFloatMatrix& x, const TMissingCells& missing
 
 /// Refuses data whose missing cells cannot be imputed: an object or a
 /// variable with every value missing, a variable with fewer than two known
-/// values, or more than `maxShare` of the cells missing.
+/// values, more than `maxShare` of the cells missing, or more than
+/// ExactSchemeVariables variables (each sweep decomposes the p x p
+/// dispersion matrix, which wide data never form).
 void CheckImputable(const TDataMatrix& data, double maxShare);
 
 }  // namespace talvex

@@ -13,8 +13,8 @@ bool HasDiagnosticsReport(const TRunOutcome& outcome) noexcept {
 
 TReportListing OutcomeDiagnosticsReport(const TRunOutcome& outcome) {
   const auto& imputation = outcome.Results().tables.imputation;
-  TReportListing report = DiagnosticsReport(outcome.Diagnostics(), outcome.Data(), &outcome.Record(),
-                                            imputation ? &*imputation : nullptr);
+  TReportListing report = DiagnosticsReport(outcome.Diagnostics(), outcome.Data(),
+                                            &outcome.Record(), imputation ? &*imputation : nullptr);
   AppendSupplementaryReport(report, outcome.Supplementary());
   return report;
 }

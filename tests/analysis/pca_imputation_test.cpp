@@ -78,6 +78,11 @@ TEST(PcaImputation, RefusesWhatCannotBeImputed) {
   ExpectRefused(many, 0.2, "Too many missing values",
                 "32.5% of the cells are missing; the most imputed is 20.0%");
   EXPECT_NO_THROW(CheckImputable(many, 0.5));
+  // Wide data are refused before any p x p matrix is made.
+  TDataMatrix wide = PlaneData(4, 256, 3);
+  ExpectRefused(wide, 0.9, "Imputation is available up to 255 variables",
+                "256 variables; leave out the objects with missing values (--missing omit) or "
+                "fill the cells before the analysis");
 }
 
 TEST(PcaImputation, SumsKeptCellByCellEqualSumsFormedAgain) {
