@@ -19,7 +19,8 @@ constexpr TNames<FactorRule> Rules[] = {{"all", FactorRule::FactorsAll},
                                         {"kaiser", FactorRule::FactorsKaiser},
                                         {"joliffe", FactorRule::FactorsJoliffe}};
 constexpr TNames<TMissingPolicy> MissingPolicies[] = {{"refuse", TMissingPolicy::Refuse},
-                                                      {"omit", TMissingPolicy::Omit}};
+                                                      {"omit", TMissingPolicy::Omit},
+                                                      {"impute", TMissingPolicy::Impute}};
 
 template <typename T, std::size_t N>
 std::vector<std::string> NamesOf(const TNames<T> (&table)[N]) {

@@ -90,6 +90,13 @@ TRunOptions OptionsOf(const py::dict& given) {
     if (factors < 1) throw Exception("The number of factors must be at least 1");
     options.factorCount = TSize(factors);
   }
+  if (const py::object v = get("impute_components"); !v.is_none()) {
+    const long long components = v.cast<long long>();
+    if (components < 0) throw Exception("The number of imputation components must be at least 0");
+    options.analysis.imputeComponents = TSize(components);
+  }
+  if (const py::object v = get("impute_max_share"); !v.is_none())
+    options.analysis.maxMissingShare = v.cast<double>();
   if (const py::object v = get("match_axes"); !v.is_none())
     options.diagnostics.matchAxes = v.cast<bool>();
   if (const py::object v = get("threads"); !v.is_none()) {

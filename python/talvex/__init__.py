@@ -45,7 +45,8 @@ class Data:
     0, 1, 2, ...), the numeric columns the variables, and a categorical or
     text column the groups (``groups`` may name it). NaN is a missing value:
     refused (``missing="refuse"``, the error names the row and the column)
-    or its objects left out (``missing="omit"``), as tables are read.
+    or its objects left out (``missing="omit"``), or kept and imputed by
+    iterative PCA at the run (``missing="impute"``), as tables are read.
     """
 
     def __init__(self, values, labels=None, groups=None, names=None, missing="refuse", title=""):
@@ -146,9 +147,10 @@ def read(path, sheet="", labels="", group="", variables=None, missing="refuse", 
 
 
 def _options(method="correlation", transform="none", factors=None, rule="all", jackknife=True,
-             match_axes=False, threads=None):
+             match_axes=False, threads=None, impute_components=None, impute_max_share=None):
     return {"method": method, "transform": transform, "factors": factors, "rule": rule,
-            "jackknife": jackknife, "match_axes": match_axes, "threads": threads}
+            "jackknife": jackknife, "match_axes": match_axes, "threads": threads,
+            "impute_components": impute_components, "impute_max_share": impute_max_share}
 
 
 def _core_data(data):
@@ -158,7 +160,8 @@ def _core_data(data):
 
 
 def pca(data, method="correlation", transform="none", factors=None, rule="all", jackknife=True,
-        match_axes=False, threads=None, progress=None):
+        match_axes=False, threads=None, progress=None, impute_components=None,
+        impute_max_share=None):
     """Principal components analysis of ``data`` (a Data, or what Data takes).
 
     method: "correlation" or "covariance"; transform: "none", "log10" or
@@ -166,10 +169,15 @@ def pca(data, method="correlation", transform="none", factors=None, rule="all", 
     "joliffe" (the eigenvalues listed); jackknife: the leave-one-out
     estimates; match_axes: match the reduced samples' axes one-to-one in
     the diagnostics; threads: the jackknife's threads (default all cores);
+    impute_components, impute_max_share: for data read with
+    missing="impute", the components S of the iterative PCA (default chosen
+    by generalised cross-validation) and the largest share of missing cells
+    imputed (default 0.5);
     progress: None or a callable (step, done, total), called at each step
     and a few times a second in the jackknife. The run releases the GIL;
     Ctrl+C stops it within a second (KeyboardInterrupt)."""
-    options = _options(method, transform, factors, rule, jackknife, match_axes, threads)
+    options = _options(method, transform, factors, rule, jackknife, match_axes, threads,
+                       impute_components, impute_max_share)
     result = Result(_core.pca(_core_data(data), options, progress))
     for warning in result.warnings:
         _warnings.warn(warning, TalvexWarning, stacklevel=2)

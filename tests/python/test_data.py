@@ -1,6 +1,7 @@
 """Data from numpy and pandas, the labelled results, and the program's
 errors as Python exceptions."""
 import json
+import os
 import pickle
 
 import numpy as np
@@ -76,6 +77,17 @@ def test_nan_is_refused_or_left_out_as_the_command_line_does(cli, tmp_path):
     # The listings differ only in the input's name.
     strip = lambda text: [l for l in masked(text).splitlines() if not l.startswith("Input")]
     assert status == 0 and strip(listing) == strip(out)
+
+
+def test_imputed_cells_give_the_command_line_listing(cli):
+    # A frame with gaps, imputed by iterative PCA at the run, lists as the
+    # same table does through the command line.
+    air = os.path.join(os.path.dirname(__file__), "..", "analysis", "data", "airquality.csv")
+    status, out, _ = run_cli(cli, "--missing", "impute", "--impute-components", "2", air)
+    data = talvex.read(air, missing="impute")
+    listing = talvex.pca(data, impute_components=2).listing()
+    assert status == 0 and masked(listing) == masked(out)
+    assert "missing values imputed by iterative PCA (2 components)" in listing
 
 
 def test_a_refused_file_names_its_line_and_column(tmp_path):
