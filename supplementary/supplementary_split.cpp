@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "base/file_name_case.h"
+
 namespace talvex {
 
 namespace {
@@ -13,13 +15,7 @@ namespace {
   throw error;
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return text;
-}
-
-bool SameName(const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }
+bool SameName(const std::string& a, const std::string& b) { return AsciiLower(a) == AsciiLower(b); }
 
 std::string Quoted(const std::vector<std::string>& names) {
   std::string text;
@@ -95,12 +91,34 @@ TSupplementaryData SplitSupplementary(TDataMatrix& data, const TSupplementaryRow
                                                 std::to_string(n - m) + " of " + std::to_string(n) +
                                                 " objects active; the analysis needs two");
 
+  // Imputation fills the active objects' cells from the axes they make; a
+  // supplementary object takes no part in them, so its cells cannot be filled.
+  const bool masked = data.HasMissing();
+  for (TSize i = 0; masked && i < n; ++i) {
+    for (TSize j = 0; picked[i] && j < p; ++j) {
+      if (data.missing[std::size_t(i) * p + j] == 0) continue;
+      Refuse("Missing value in a supplementary object",
+             "object " + std::to_string(i + 1) +
+                 (i < data.objectLabels.size() ? " \"" + data.objectLabels[i] + "\"" : "") +
+                 ", variable " +
+                 (j < data.variableLabels.size() ? "\"" + data.variableLabels[j] + "\""
+                                                 : std::to_string(j + 1)) +
+                 ": only the active objects' missing values are imputed");
+    }
+  }
+
   TSupplementaryData supplementary;
   TSupplementaryObjects& objects = supplementary.objects;
   std::vector<double> active;
   active.reserve(std::size_t(n - m) * p);
+  std::vector<std::uint8_t> activeMissing;
+  if (masked) activeMissing.reserve(std::size_t(n - m) * p);
   for (TSize i = 0; i < n; ++i) {
     const double* row = data.values.Data() + std::size_t(i) * p;
+    if (masked && !picked[i]) {
+      const auto flags = data.missing.begin() + std::ptrdiff_t(std::size_t(i) * p);
+      activeMissing.insert(activeMissing.end(), flags, flags + std::ptrdiff_t(p));
+    }
     if (picked[i]) {
       objects.labels.push_back(i < data.objectLabels.size() ? data.objectLabels[i]
                                                             : "OBJ" + std::to_string(i + 1));
@@ -136,6 +154,7 @@ TSupplementaryData SplitSupplementary(TDataMatrix& data, const TSupplementaryRow
     std::copy(active.begin(), active.end(), values.Data());
     values.Extend(TSize(active.size()));
     data.values = std::move(values);
+    if (masked) data.missing = std::move(activeMissing);
     data.objectLabels = Keep(data.objectLabels, picked, false);
     if (!data.groups.empty()) data.groups = Keep(data.groups, picked, false);
     data.objectCount = n - m;

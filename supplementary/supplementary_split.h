@@ -8,6 +8,7 @@
 //   "No object has that value"      (a value picked that no object has)
 //   "All objects are supplementary"
 //   "Fewer than two active objects"
+//   "Missing value in a supplementary object" (imputation fills active objects only)
 //   "Supplementary file lacks a variable"
 #pragma once
 

@@ -4,6 +4,7 @@
 // refused with its place, before the run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -283,6 +284,24 @@ TEST(Supplementary, RowsArePickedByGroupOrLabel) {
   ExpectSplitRefused(
       data, {"site", {"cave"}}, "No such column",
       "rows picked by column \"site\"; rows can be picked by \"label\", \"species\"");
+
+  // Cells to impute: the active objects keep their flags in step with their
+  // values, and a supplementary object's gap cannot be filled.
+  TDataMatrix gaps = data;
+  gaps.missing.assign(600, 0);
+  gaps.missing[4 * 10 + 1] = 1;   // object 11, setosa
+  gaps.missing[4 * 120 + 2] = 1;  // object 121, virginica
+  TDataMatrix kept = gaps;
+  SplitSupplementary(kept, {"species", {"versicolor"}});
+  ASSERT_EQ(kept.missing.size(), 400u);
+  EXPECT_EQ(kept.missing[41], 1);
+  EXPECT_EQ(kept.missing[4 * 70 + 2], 1);
+  EXPECT_EQ(std::count(kept.missing.begin(), kept.missing.end(), 1), 2);
+  ExpectSplitRefused(gaps, {"species", {"virginica"}}, "Missing value in a supplementary object",
+                     "object 121 \"" + data.objectLabels[120] + "\", variable \"" +
+                         data.variableLabels[2] +
+                         "\": only the active objects' missing values "
+                         "are imputed");
 }
 
 TEST(Supplementary, AFileIsMatchedByVariableName) {
