@@ -274,6 +274,11 @@ class TRunSteps {
     run_.eigenvectors = TFloatMatrix(p_, p_);
     TFloatVector offDiag(p_);
     PrincipalAxesOf(dispersion_, p_, run_.trace, offDiag, run_.eigenvalues, run_.eigenvectors);
+    ListDecomposition();
+  }
+
+  // The trace, the eigenvalues and the shown axes' coefficients.
+  void ListDecomposition() {
     const double averageRoot = VectorMean(run_.eigenvalues, p_);
     CheckFloatFaults();
     AppendTrace(listing_, run_.trace, averageRoot);
@@ -293,14 +298,7 @@ class TRunSteps {
     run_.eigenvalues = std::move(axes.eigenvalues);
     run_.eigenvectors = std::move(axes.eigenvectors);
     run_.axesRoute = axes.route;
-    const double averageRoot = VectorMean(run_.eigenvalues, p_);
-    CheckFloatFaults();
-    AppendTrace(listing_, run_.trace, averageRoot);
-    AppendEigenvalueTable(
-        listing_,
-        EigenvalueRows(run_.eigenvalues, k_,
-                       FactorThreshold(options_.factorRule, method_, averageRoot), run_.trace));
-    AppendLabelledTable(listing_, "Eigenvectors", labels_, run_.eigenvectors, k_, 4);
+    ListDecomposition();
   }
 
   void StopIfAsked() {

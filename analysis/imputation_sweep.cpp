@@ -131,21 +131,25 @@ void SampleRow(const TImputedSample& sample, TSize i, std::span<double> row) {
     row[sample.missing.Column(c)] = sample.cells[c];
 }
 
+void ModelScores(const TImputedSample& sample, TSize i, TSize components, TSweepWork& w) {
+  const TSize p = TSize(w.means.size());
+  SampleRow(sample, i, w.row);
+  for (TSize j = 0; j < p; ++j) w.centred[j] = (w.row[j] - w.means[j]) / w.scales[j];
+  for (TSize k = 0; k < components; ++k) {
+    const double* v = w.vectors.Column(k + 1);
+    double t = 0.0;
+    for (TSize j = 0; j < p; ++j) t += w.centred[j] * v[j];
+    w.scores[k] = t * w.shrink[k];
+  }
+}
+
 double ImputationSweep(const TImputedSample& sample, TSize components, DispersionMethod method,
                        TImputationSums& sums, TSweepWork& w) {
-  const TSize p = TSize(w.means.size());
   ImputationModel(sums, components, method, w);
   double largest = 0.0;
   for (const TSize i : sample.missing.Rows()) {
     if (i == sample.leftOut) continue;
-    SampleRow(sample, i, w.row);
-    for (TSize j = 0; j < p; ++j) w.centred[j] = (w.row[j] - w.means[j]) / w.scales[j];
-    for (TSize k = 0; k < components; ++k) {
-      const double* v = w.vectors.Column(k + 1);
-      double t = 0.0;
-      for (TSize j = 0; j < p; ++j) t += w.centred[j] * v[j];
-      w.scores[k] = t * w.shrink[k];
-    }
+    ModelScores(sample, i, components, w);
     const std::size_t first = sample.missing.First(i);
     const std::size_t count = sample.missing.Last(i) - first;
     for (std::size_t c = 0; c < count; ++c) {

@@ -90,4 +90,8 @@ void ImputationModel(const TImputationSums& sums, TSize components, DispersionMe
 /// Object i's (0-based) current values into row (p).
 void SampleRow(const TImputedSample& sample, TSize i, std::span<double> row);
 
+/// Object i's row into work.row, standardised into work.centred, and its
+/// shrunk scores on the model's first `components` axes into work.scores.
+void ModelScores(const TImputedSample& sample, TSize i, TSize components, TSweepWork& work);
+
 }  // namespace talvex

@@ -84,14 +84,7 @@ double GeneralisedCrossValidation(const TFloatMatrix& x, const TMissingCells& mi
   ImputationModel(SumsOf(sample, KnownMeans(x, missing)), components, method, w);
   double squares = 0.0;
   for (TSize i = 0; i < n; ++i) {
-    SampleRow(sample, i, w.row);
-    for (TSize j = 0; j < p; ++j) w.centred[j] = (w.row[j] - w.means[j]) / w.scales[j];
-    for (TSize k = 0; k < components; ++k) {
-      const double* v = w.vectors.Column(k + 1);
-      double t = 0.0;
-      for (TSize j = 0; j < p; ++j) t += w.centred[j] * v[j];
-      w.scores[k] = t * w.shrink[k];
-    }
+    ModelScores(sample, i, components, w);
     std::size_t c = missing.First(i);
     for (TSize j = 0; j < p; ++j) {
       if (c < missing.Last(i) && missing.Column(c) == j) {
