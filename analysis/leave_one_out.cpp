@@ -584,42 +584,47 @@ TSize TLeaveOneOut::DecomposeWide(TSize i, TWorkspace& ws, TSize axisCount) cons
 
   // Each axis: Y^T u = C^T w - s (1^T u), up to its length.
   const TSize axes = std::min(k, rank);
-  if (axes > 0) {
-    double* w = ws.weights.Column(1);
-    const std::size_t ldw = ws.weights.MaxRows();
-    std::vector<double> sums(axes);
-    for (TSize a = 0; a < axes; ++a) {
-      const double* u = ws.productVectors.Column(a + 1);
-      double sum = 0.0;
-      for (TSize r = 0, row = 0; r < n; ++r) {
-        if (r == left) {
-          w[r + a * ldw] = 0.0;
-          continue;
-        }
-        w[r + a * ldw] = u[row];
-        sum += u[row];
-        ++row;
-      }
-      sums[a] = sum;
-    }
-    ws.weights.Extend(n, axes);
-    // A dot product per variable and axis, down C's contiguous columns: one
-    // pass over C, where a matrix product would first copy all of it.
-    const std::size_t ldv = ws.vectors.MaxRows();
-    double* vectors = ws.vectors.Column(1);
-    for (TSize j = 0; j < p; ++j) {
-      const double* column = source + std::size_t(j) * lds;
-      for (TSize a = 0; a < axes; ++a) vectors[j + a * ldv] = DotProduct(column, w + a * ldw, n);
-    }
-    for (TSize a = 0; a < axes; ++a) {
-      double* axis = ws.vectors.Column(a + 1);
-      for (TSize j = 0; j < p; ++j) axis[j] -= shift[j] * sums[a];
-    }
-    ws.vectors.Extend(p, ws.vectors.MaxCols());
-    SignedUnitAxesSummedInLanes(ws.vectors, p, axes);
-  }
+  if (axes > 0) WideAxes(left, source, lds, axes, ws);
   CheckFloatFaults();
   return rank;
+}
+
+void TLeaveOneOut::WideAxes(TSize left, const double* source, std::size_t lds, TSize axes,
+                            TWorkspace& ws) const {
+  const TSize n = n_, p = p_;
+  const double* shift = ws.meanShift.Data();
+  double* w = ws.weights.Column(1);
+  const std::size_t ldw = ws.weights.MaxRows();
+  std::vector<double> sums(axes);
+  for (TSize a = 0; a < axes; ++a) {
+    const double* u = ws.productVectors.Column(a + 1);
+    double sum = 0.0;
+    for (TSize r = 0, row = 0; r < n; ++r) {
+      if (r == left) {
+        w[r + a * ldw] = 0.0;
+        continue;
+      }
+      w[r + a * ldw] = u[row];
+      sum += u[row];
+      ++row;
+    }
+    sums[a] = sum;
+  }
+  ws.weights.Extend(n, axes);
+  // A dot product per variable and axis, down C's contiguous columns: one
+  // pass over C, where a matrix product would first copy all of it.
+  const std::size_t ldv = ws.vectors.MaxRows();
+  double* vectors = ws.vectors.Column(1);
+  for (TSize j = 0; j < p; ++j) {
+    const double* column = source + std::size_t(j) * lds;
+    for (TSize a = 0; a < axes; ++a) vectors[j + a * ldv] = DotProduct(column, w + a * ldw, n);
+  }
+  for (TSize a = 0; a < axes; ++a) {
+    double* axis = ws.vectors.Column(a + 1);
+    for (TSize j = 0; j < p; ++j) axis[j] -= shift[j] * sums[a];
+  }
+  ws.vectors.Extend(p, ws.vectors.MaxCols());
+  SignedUnitAxesSummedInLanes(ws.vectors, p, axes);
 }
 
 void TLeaveOneOut::RecomputedDispersion(TSize i, TWorkspace& ws) const {

@@ -132,6 +132,11 @@ class TLeaveOneOut {
   void ZeroPastRank(TWorkspace& ws) const;
   TSize DecomposeThroughObjects(TSize i, TWorkspace& ws, TSize axisCount) const;
   TSize DecomposeWide(TSize i, TWorkspace& ws, TSize axisCount) const;
+  /// The first `axes` axes of a wide reduced sample (its object `left`,
+  /// 0-based, out) from the product matrix's vectors, the (scaled) centred
+  /// columns `source` (leading dimension `lds`) and the mean shift.
+  void WideAxes(TSize left, const double* source, std::size_t lds, TSize axes,
+                TWorkspace& ws) const;
   /// Under correlations: s and the scaled C of sample i into ws.
   void ScaleWide(TSize i, TWorkspace& ws) const;
   bool DecomposeByDowndate(TWorkspace& ws, TSize axisCount) const;
