@@ -22,7 +22,8 @@ using testing::TFullSampleAxes;
 bool SameBits(const std::vector<TJackknifeStatistic>& a,
               const std::vector<TJackknifeStatistic>& b) {
   return a.size() == b.size() &&
-         std::memcmp(a.data(), b.data(), a.size() * sizeof(TJackknifeStatistic)) == 0;
+         (a.empty() ||
+          std::memcmp(a.data(), b.data(), a.size() * sizeof(TJackknifeStatistic)) == 0);
 }
 
 void ExpectSameBits(const TJackknifeResults& a, const TJackknifeResults& b) {
