@@ -32,11 +32,7 @@ const talvex::TSupplementaryResults* TPlotRun::Supplementary() const noexcept {
   return outcome_->Supplementary().available ? &outcome_->Supplementary() : nullptr;
 }
 
-talvex::TSize TPlotRun::ComponentCount() const noexcept {
-  const talvex::TAnalysisResults& results = Results();
-  return std::min(
-      {results.eigenvalues.Length(), results.scores.Cols(), results.eigenvectors.Cols()});
-}
+talvex::TSize TPlotRun::ComponentCount() const noexcept { return outcome_->ComponentCount(); }
 
 talvex::TSize OfferedComponents(talvex::TSize factorCount, talvex::TSize available) noexcept {
   talvex::TSize top = std::min(factorCount, available);

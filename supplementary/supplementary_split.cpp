@@ -23,28 +23,38 @@ std::string Quoted(const std::vector<std::string>& names) {
   return text;
 }
 
-// The text of each object in the column rows are picked by.
+// The text of each object in `column`, and the extra column's index
+// (data.extraColumns.size() for the group or the labels); null without it.
+const std::vector<std::string>* FindPickColumn(const TDataMatrix& data, const std::string& column,
+                                               const std::string& labelsColumn,
+                                               std::size_t& extraIndex) {
+  extraIndex = data.extraColumns.size();
+  for (std::size_t c = 0; c < data.extraColumns.size(); ++c) {
+    if (data.extraColumns[c].name == column) extraIndex = c;
+  }
+  if (extraIndex < data.extraColumns.size()) return &data.extraColumns[extraIndex].cells;
+  if (!data.groups.empty() &&
+      ((!data.groupName.empty() && SameName(column, data.groupName)) || SameName(column, "group")))
+    return &data.groups;
+  if ((!labelsColumn.empty() && SameName(column, labelsColumn)) || SameName(column, "label") ||
+      SameName(column, "labels"))
+    return &data.objectLabels;
+  for (std::size_t c = 0; c < data.extraColumns.size(); ++c) {
+    if (SameName(data.extraColumns[c].name, column)) {
+      extraIndex = c;
+      return &data.extraColumns[c].cells;
+    }
+  }
+  return nullptr;
+}
+
+// The same for the pick, refused without it.
 const std::vector<std::string>& PickColumn(const TDataMatrix& data,
                                            const TSupplementaryRowPick& pick,
                                            const std::string& labelsColumn,
                                            std::size_t& extraIndex) {
-  extraIndex = data.extraColumns.size();
-  for (std::size_t c = 0; c < data.extraColumns.size(); ++c) {
-    if (data.extraColumns[c].name == pick.column) extraIndex = c;
-  }
-  if (extraIndex < data.extraColumns.size()) return data.extraColumns[extraIndex].cells;
-  if (!data.groups.empty() && ((!data.groupName.empty() && SameName(pick.column, data.groupName)) ||
-                               SameName(pick.column, "group")))
-    return data.groups;
-  if ((!labelsColumn.empty() && SameName(pick.column, labelsColumn)) ||
-      SameName(pick.column, "label") || SameName(pick.column, "labels"))
-    return data.objectLabels;
-  for (std::size_t c = 0; c < data.extraColumns.size(); ++c) {
-    if (SameName(data.extraColumns[c].name, pick.column)) {
-      extraIndex = c;
-      return data.extraColumns[c].cells;
-    }
-  }
+  if (const auto* texts = FindPickColumn(data, pick.column, labelsColumn, extraIndex))
+    return *texts;
   std::vector<std::string> there{"label"};
   if (!labelsColumn.empty()) there.push_back(labelsColumn);
   if (!data.groups.empty()) there.push_back(data.groupName.empty() ? "group" : data.groupName);
@@ -62,6 +72,12 @@ std::vector<T> Keep(const std::vector<T>& all, const std::vector<char>& picked, 
 }
 
 }  // namespace
+
+const std::vector<std::string>* PickColumnTexts(const TDataMatrix& data, const std::string& column,
+                                                const std::string& labelsColumn) {
+  std::size_t extraIndex = 0;
+  return FindPickColumn(data, column, labelsColumn, extraIndex);
+}
 
 TSupplementaryData SplitSupplementary(TDataMatrix& data, const TSupplementaryRowPick& pick,
                                       const std::string& labelsColumn) {

@@ -27,6 +27,7 @@
 // (analysis/missing_cells.h) and ImputeMissingCells.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -101,6 +102,14 @@ class TRunOutcome {
   const TReportListing& Listing() const noexcept { return listing_; }
   const TRunRecord& Record() const noexcept { return state_.Record(); }
   TSize FactorCount() const noexcept { return state_.FactorCount(); }
+  /// The components the results hold scores and coefficients for: those the
+  /// run showed (at least two where the data have two, for the plots). A
+  /// front end that shows more must run again.
+  TSize ComponentCount() const noexcept {
+    const TAnalysisResults& results = Results();
+    return std::min(
+        {results.eigenvalues.Length(), results.scores.Cols(), results.eigenvectors.Cols()});
+  }
   /// The supplementary items on the shown axes (not `available` without any).
   const TSupplementaryResults& Supplementary() const noexcept { return supplementary_; }
   /// The same run as the state the exports read.

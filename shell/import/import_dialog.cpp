@@ -18,6 +18,8 @@
 
 #include "base/exception.h"
 #include "drawing/eight_bit_text.h"
+#include "shell/import/supplementary_rows_choice.h"
+#include "tables/table_run_source.h"
 
 namespace talvex::desktop {
 
@@ -146,13 +148,14 @@ long ColumnOf(const std::string& reference) {
 
 }  // namespace
 
-TImportDialog::TImportDialog(const QString& title, TImportRunner run, const TImportOptions& initial,
+TImportDialog::TImportDialog(const QString& title, TImportRunner run, const TTableChoice& initial,
                              QWidget* parent)
-    : QDialog(parent), run_(std::move(run)), options_(initial) {
+    : QDialog(parent), run_(std::move(run)), options_(initial.options) {
   setObjectName(QStringLiteral("ImportDialog"));
   setWindowTitle(title);
   setSizeGripEnabled(true);
   CreateControls();
+  rows_->SetRows(initial.rows);
   Refresh();
   IgnoreIdentifiers();
   resize(sizeHint().expandedTo(QSize(640, 420)));
@@ -205,6 +208,8 @@ void TImportDialog::CreateControls() {
   missingForm->addRow(missingLabel, missing_);
   missingForm->addRow(markersLabel, markers_);
 
+  rows_ = new TSupplementaryRowsChoice(this);
+
   note_ = new QLabel(this);
   note_->setObjectName(QStringLiteral("NoteLabel"));
   note_->setWordWrap(true);
@@ -224,6 +229,7 @@ void TImportDialog::CreateControls() {
   layout->addLayout(form);
   layout->addWidget(preview_, 1);
   layout->addLayout(missingForm);
+  layout->addWidget(rows_);
   layout->addWidget(note_);
   layout->addWidget(summary_);
   layout->addWidget(buttons_);
@@ -234,6 +240,14 @@ void TImportDialog::CreateControls() {
   connect(header_, &QCheckBox::toggled, this, &TImportDialog::ShapeChanged);
   connect(missing_, &QComboBox::currentIndexChanged, this, &TImportDialog::MissingChanged);
   connect(markers_, &QLineEdit::editingFinished, this, &TImportDialog::MissingChanged);
+  connect(rows_, &TSupplementaryRowsChoice::ColumnChanged, this, &TImportDialog::Refresh);
+  connect(rows_, &TSupplementaryRowsChoice::ValuesChanged, this, &TImportDialog::CheckRows);
+}
+
+TTableChoice TImportDialog::Choice() const {
+  TTableChoice choice(options_);
+  choice.rows = rows_->Rows();
+  return choice;
 }
 
 QComboBox& TImportDialog::RoleBox(int column) const {
@@ -244,25 +258,80 @@ QComboBox& TImportDialog::RoleBox(int column) const {
 
 void TImportDialog::Refresh() {
   report_ = talvex::TImportReport();
-  QString outcome;
+  pickData_.reset();
+  talvex::TDataMatrix data;
   try {
-    run_(options_, &report_);
-    loadable_ = true;
-    outcome = QString::fromStdString(report_.Summary());
+    data = run_(options_, &report_);
+    summaryText_ = QString::fromStdString(report_.Summary());
+    ShowOutcome(true, summaryText_);
   } catch (const talvex::Exception& e) {
-    loadable_ = false;
-    outcome = QString::fromStdString(e.Message());
-    if (!e.Detail().empty()) outcome += u'\n' + QString::fromStdString(e.Detail());
+    summaryText_ = QString::fromStdString(e.Message());
+    if (!e.Detail().empty()) summaryText_ += u'\n' + QString::fromStdString(e.Detail());
+    ShowOutcome(false, summaryText_);
   } catch (const std::exception& e) {
-    loadable_ = false;
-    outcome = QString::fromLocal8Bit(e.what());
+    summaryText_ = QString::fromLocal8Bit(e.what());
+    ShowOutcome(false, summaryText_);
   }
-  summary_->setText(outcome);
-  // A refusal is shown as such, not as a result to accept.
-  summary_->setStyleSheet(loadable_ ? QString() : QStringLiteral("color: #b00020;"));
-  buttons_->button(QDialogButtonBox::Ok)->setEnabled(loadable_);
   ShowDetected();
   ShowPreview();
+  rows_->SetColumns(report_);
+  if (loadable_) ReadPickColumn(std::move(data));
+  CheckRows();
+}
+
+void TImportDialog::ShowOutcome(bool loadable, const QString& text) {
+  loadable_ = loadable;
+  summary_->setText(text);
+  // A refusal is shown as such, not as a result to accept.
+  summary_->setStyleSheet(loadable ? QString() : QStringLiteral("color: #b00020;"));
+  buttons_->button(QDialogButtonBox::Ok)->setEnabled(loadable);
+}
+
+void TImportDialog::ReadPickColumn(talvex::TDataMatrix data) {
+  const std::string& column = rows_->Column();
+  if (column.empty()) {
+    rows_->SetValues({});
+    return;
+  }
+  // A column that is no part of the data is read beside them, as the
+  // loader will read it.
+  if (const auto again = talvex::PickColumnReading(options_, report_, column)) {
+    try {
+      data = run_(*again, nullptr);
+    } catch (const talvex::Exception& e) {
+      ShowOutcome(false, FromEightBit(e.Message() + "\n" + e.Detail()).trimmed());
+      return;
+    }
+  }
+  const talvex::TRunSource source = talvex::TableRunSource({}, options_, report_);
+  rows_->SetValues(
+      talvex::PickableValues(data, source.hasLabels ? source.labels.name : std::string(), column));
+  pickData_ = std::move(data);
+}
+
+void TImportDialog::CheckRows() {
+  if (!pickData_) return;
+  const talvex::TSupplementaryRows rows = rows_->Rows();
+  if (rows.Empty()) {
+    ShowOutcome(true, summaryText_);
+    return;
+  }
+  talvex::TRunData run;
+  run.matrix = *pickData_;
+  run.source = talvex::TableRunSource({}, options_, report_);
+  try {
+    talvex::PickSupplementaryRows(run, rows);
+  } catch (const talvex::Exception& e) {
+    ShowOutcome(false, FromEightBit(e.Message()) + u'\n' +
+                           tr("Supplementary rows: %1").arg(FromEightBit(e.Detail())));
+    return;
+  }
+  const std::size_t picked = run.supplementary.objects.labels.size();
+  const QString objects = picked == 1 ? tr("1 object") : tr("%1 objects").arg(picked);
+  ShowOutcome(true, summaryText_ + u'\n' +
+                        tr("Supplementary rows: %1 placed on the axes, %2 active")
+                            .arg(objects)
+                            .arg(run.matrix.objectCount));
 }
 
 void TImportDialog::ShowDetected() {
@@ -476,10 +545,8 @@ void TImportDialog::RolesChanged() {
   if (options_.variables.empty()) {
     // Without a variable there is nothing to analyse; an empty list would
     // mean "every numeric column" to the import.
-    loadable_ = false;
-    summary_->setText(tr("Choose at least one column as a variable."));
-    summary_->setStyleSheet(QStringLiteral("color: #b00020;"));
-    buttons_->button(QDialogButtonBox::Ok)->setEnabled(false);
+    pickData_.reset();
+    ShowOutcome(false, tr("Choose at least one column as a variable."));
     return;
   }
   Refresh();

@@ -121,8 +121,9 @@ class TMainForm : public QMainWindow {
   // The run's progress and end.
   void RunIteration(unsigned objectNumber, unsigned objectCount);
   void RunEnded();
-  /// What the completed run did to the data without stopping (values taken
-  /// as 0 by decimal logarithms), in one warning box.
+  /// What the completed run did without stopping (values taken as 0 by
+  /// decimal logarithms, an imputation that did not converge), in one
+  /// warning box (run_warnings.h).
   void ShowRunWarnings();
   /// The line in the Compute group that says the last run has warnings.
   void ShowWarningLine();

@@ -104,6 +104,15 @@ void TPlotWindow::CreateActions() {
   referenceLinesItem_ = Checkable(tr("Re&ference Lines"), this, true);
   percentBarsItem_ = Checkable(tr("&Percent of Trace Bars"), this);
   correlationCircleItem_ = Checkable(tr("Correlation &Circle"), this);
+  supplementaryGroup_ = new QActionGroup(this);
+  supplementaryBarsItem_ = Checkable(tr("95% Jackknife Error &Bars"), supplementaryGroup_, true);
+  supplementaryEllipsesItem_ = Checkable(tr("95% Jackknife &Ellipses"), supplementaryGroup_);
+  supplementaryNoMarksItem_ = Checkable(tr("No &Marks"), supplementaryGroup_);
+  // The one checked item redraws; the one unchecked on the way says nothing.
+  for (QAction* action : supplementaryGroup_->actions())
+    connect(action, &QAction::toggled, this, [this](bool checked) {
+      if (checked) Redraw(true);
+    });
   allEigenvaluesItem_ = Checkable(tr("All Eigen&values"), this);
   parallelAnalysisItem_ = new QAction(tr("Parallel &Analysis..."), this);
   connect(parallelAnalysisItem_, &QAction::triggered, this,
@@ -164,6 +173,11 @@ void TPlotWindow::CreateMenus() {
     optionsMenu_->addAction(allEigenvaluesItem_);
   }
   if (Offers(kind_, OffersCircle)) optionsMenu_->addAction(correlationCircleItem_);
+  if (Offers(kind_, OffersSupplementaryMarks)) {
+    optionsMenu_->addSeparator();
+    supplementaryMenu_ = optionsMenu_->addMenu(tr("&Supplementary Objects"));
+    supplementaryMenu_->addActions(supplementaryGroup_->actions());
+  }
   // Ctrl+L works wherever the window has focus, also while its menu is shut.
   addAction(labelPointsItem_);
 
@@ -264,6 +278,17 @@ void TPlotWindow::ReadSettings() {
       noRegionItem_->setChecked(true);
   }
   hullsItem_->setChecked(settings_.ReadInteger(PlotsSection, key + "Hulls", 0) != 0);
+  switch (settings_.ReadInteger(PlotsSection, key + "SupplementaryMarks",
+                                int(TSupplementaryMarks::ErrorBars))) {
+    case int(TSupplementaryMarks::Ellipses):
+      supplementaryEllipsesItem_->setChecked(true);
+      break;
+    case int(TSupplementaryMarks::None):
+      supplementaryNoMarksItem_->setChecked(true);
+      break;
+    default:
+      supplementaryBarsItem_->setChecked(true);
+  }
   errorBarsItem_->setChecked(settings_.ReadInteger(PlotsSection, key + "ErrorBars", 1) != 0);
   referenceLinesItem_->setChecked(settings_.ReadInteger(PlotsSection, key + "ReferenceLines", 1) !=
                                   0);
@@ -281,6 +306,7 @@ void TPlotWindow::SaveSettings() {
   const TPlotChoices choices = Choices();
   settings_.WriteInteger(PlotsSection, key + QStringLiteral("Regions"), int(choices.region));
   settings_.WriteInteger(PlotsSection, key + "Hulls", choices.hulls ? 1 : 0);
+  settings_.WriteInteger(PlotsSection, key + "SupplementaryMarks", int(choices.supplementaryMarks));
   settings_.WriteInteger(PlotsSection, key + "ErrorBars", choices.errorBars ? 1 : 0);
   settings_.WriteInteger(PlotsSection, key + "ReferenceLines", choices.referenceLines ? 1 : 0);
   settings_.WriteInteger(PlotsSection, key + "PercentBars", choices.percentBars ? 1 : 0);
@@ -307,6 +333,10 @@ TPlotChoices TPlotWindow::Choices() const {
   choices.percentBars = percentBarsItem_->isChecked();
   choices.correlationCircle = correlationCircleItem_->isChecked();
   choices.allEigenvalues = allEigenvaluesItem_->isChecked();
+  choices.supplementaryMarks =
+      supplementaryEllipsesItem_->isChecked()  ? TSupplementaryMarks::Ellipses
+      : supplementaryNoMarksItem_->isChecked() ? TSupplementaryMarks::None
+                                               : TSupplementaryMarks::ErrorBars;
   return choices;
 }
 
@@ -317,6 +347,11 @@ void TPlotWindow::UpdateItems() {
   if (regionMenu_) regionMenu_->setEnabled(grouped);
   hullsItem_->setEnabled(grouped);
   correlationCircleItem_->setEnabled(run_ && CorrelationCircleAvailable(*run_));
+  // Only supplementary objects placed by a jackknife have marks to switch.
+  const talvex::TSupplementaryResults* supplementary = run_ ? run_->Supplementary() : nullptr;
+  if (supplementaryMenu_)
+    supplementaryMenu_->setEnabled(supplementary && supplementary->jackknife &&
+                                   !supplementary->objectLabels.empty());
   parallelAnalysisItem_->setEnabled(run_ && !percentBarsItem_->isChecked());
   const bool printable = run_ != nullptr;
   for (QAction* action : {saveAsItem_, printItem_, copyItem_}) action->setEnabled(printable);

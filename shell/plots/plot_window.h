@@ -79,6 +79,11 @@ class TPlotWindow : public QMainWindow {
   QAction& ReferenceLinesItem() const noexcept { return *referenceLinesItem_; }
   QAction& PercentBarsItem() const noexcept { return *percentBarsItem_; }
   QAction& CorrelationCircleItem() const noexcept { return *correlationCircleItem_; }
+  /// Options > Supplementary Objects: how their jackknife uncertainty is drawn.
+  QMenu* SupplementaryMenu() const noexcept { return supplementaryMenu_; }
+  QAction& SupplementaryBarsItem() const noexcept { return *supplementaryBarsItem_; }
+  QAction& SupplementaryEllipsesItem() const noexcept { return *supplementaryEllipsesItem_; }
+  QAction& SupplementaryNoMarksItem() const noexcept { return *supplementaryNoMarksItem_; }
   QAction& AllEigenvaluesItem() const noexcept { return *allEigenvaluesItem_; }
   QAction& ParallelAnalysisItem() const noexcept { return *parallelAnalysisItem_; }
   QAction& ResetViewItem() const noexcept { return *resetViewItem_; }
@@ -137,6 +142,8 @@ class TPlotWindow : public QMainWindow {
   QMenu* optionsMenu_ = nullptr;
   QMenu* regionMenu_ = nullptr;
   QActionGroup* regionGroup_ = nullptr;
+  QMenu* supplementaryMenu_ = nullptr;
+  QActionGroup* supplementaryGroup_ = nullptr;
   QAction* saveAsItem_ = nullptr;
   QAction* printItem_ = nullptr;
   QAction* printerSetupItem_ = nullptr;
@@ -152,6 +159,9 @@ class TPlotWindow : public QMainWindow {
   QAction* referenceLinesItem_ = nullptr;
   QAction* percentBarsItem_ = nullptr;
   QAction* correlationCircleItem_ = nullptr;
+  QAction* supplementaryBarsItem_ = nullptr;
+  QAction* supplementaryEllipsesItem_ = nullptr;
+  QAction* supplementaryNoMarksItem_ = nullptr;
   QAction* allEigenvaluesItem_ = nullptr;
   QAction* parallelAnalysisItem_ = nullptr;
   QAction* resetViewItem_ = nullptr;

@@ -800,10 +800,10 @@ class TMainFormTest : public QObject {
     user_->Reset();
     form_->RecentFiles().MenuItems()[0]->trigger();
     QCOMPARE(user_->imports.size(), std::size_t(1));
-    QCOMPARE(user_->imports[0].initial.variables, chosen.variables);
+    QCOMPARE(user_->imports[0].initial.options.variables, chosen.variables);
     // The request reads the table as the dialog would.
     talvex::TImportReport report;
-    QCOMPARE(user_->imports[0].run(user_->imports[0].initial, &report).objectCount, 150u);
+    QCOMPARE(user_->imports[0].run(user_->imports[0].initial.options, &report).objectCount, 150u);
 
     // A refused table keeps what was loaded.
     user_->Reset();
