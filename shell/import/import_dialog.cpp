@@ -204,11 +204,11 @@ void TImportDialog::CreateControls() {
          "empty cells always do"));
   auto* markersLabel = new QLabel(tr("Missing value ma&rkers:"), this);
   markersLabel->setBuddy(markers_);
+  rows_ = new TSupplementaryRowsChoice(this);
   auto* missingForm = new QFormLayout;
   missingForm->addRow(missingLabel, missing_);
   missingForm->addRow(markersLabel, markers_);
-
-  rows_ = new TSupplementaryRowsChoice(this);
+  missingForm->addRow(&rows_->ColumnLabel(), rows_);
 
   note_ = new QLabel(this);
   note_->setObjectName(QStringLiteral("NoteLabel"));
@@ -229,7 +229,6 @@ void TImportDialog::CreateControls() {
   layout->addLayout(form);
   layout->addWidget(preview_, 1);
   layout->addLayout(missingForm);
-  layout->addWidget(rows_);
   layout->addWidget(note_);
   layout->addWidget(summary_);
   layout->addWidget(buttons_);

@@ -52,7 +52,6 @@ TSupplementaryRowsChoice::TSupplementaryRowsChoice(QWidget* parent) : QWidget(pa
 
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(columnLabel_, 0, Qt::AlignTop);
   layout->addWidget(column_, 0, Qt::AlignTop);
   layout->addSpacing(12);
   layout->addWidget(valuesLabel, 0, Qt::AlignTop);

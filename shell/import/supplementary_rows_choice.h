@@ -41,9 +41,10 @@ class TSupplementaryRowsChoice : public QWidget {
   /// chosen value the column no longer has is dropped.
   void SetValues(const std::vector<std::string>& values);
 
-  /// The parts, for the program's tests.
+  /// The parts, for the program's tests and the dialog's layout.
   QComboBox& ColumnBox() const noexcept { return *column_; }
   QListWidget& ValueList() const noexcept { return *values_; }
+  /// The column box's label, for the form the dialog lays it out in.
   QLabel& ColumnLabel() const noexcept { return *columnLabel_; }
 
  signals:

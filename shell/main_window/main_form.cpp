@@ -384,11 +384,7 @@ void TMainForm::RunAnalysisItemClick() {
   messages_.Guarded([this] {
     // The supplementary items are placed first: a choice they refuse leaves
     // the window as it was.
-    talvex::TRunData data;
-    data.matrix = state_.Data();
-    data.path = state_.DataFileName();
-    data.source = state_.Source();
-    supplementaryItems_.PlaceOn(data);
+    talvex::TRunData data = supplementaryItems_.NextRun(state_);
     talvex::TRunOptions options;
     options.analysis = options_->Options();
     options.factorCount = state_.FactorCount();

@@ -19,14 +19,6 @@ talvex::TImportOptions MissingAsForTheData(const talvex::TRunSource& source) {
   return table;
 }
 
-talvex::TRunData Loaded(const talvex::TAnalysisState& loaded) {
-  talvex::TRunData run;
-  run.matrix = loaded.Data();
-  run.path = loaded.DataFileName();
-  run.source = loaded.Source();
-  return run;
-}
-
 }  // namespace
 
 std::size_t TSupplementaryItems::AddFile(const std::string& path,
@@ -34,23 +26,21 @@ std::size_t TSupplementaryItems::AddFile(const std::string& path,
   TFile file{path, talvex::ReadSupplementaryObjects(path, MissingAsForTheData(loaded.Source()))};
   // Placed once now, as the run will place it, so that a file that does not
   // fit is refused here rather than at every run.
-  talvex::TRunData run = Loaded(loaded);
-  PlaceOn(run);
+  talvex::TRunData run = NextRun(loaded);
   talvex::AddSupplementaryObjects(run, file.objects, path);
   files_.push_back(std::move(file));
   return run.source.supplementaryFiles.back().objects.size();
 }
 
-std::size_t TSupplementaryItems::ObjectCount() const {
-  std::size_t count = 0;
-  for (const TFile& file : files_) count += file.objects.objectCount;
-  return count;
-}
-
-void TSupplementaryItems::PlaceOn(talvex::TRunData& run) const {
+talvex::TRunData TSupplementaryItems::NextRun(const talvex::TAnalysisState& loaded) const {
+  talvex::TRunData run;
+  run.matrix = loaded.Data();
+  run.path = loaded.DataFileName();
+  run.source = loaded.Source();
   talvex::PickSupplementaryRows(
       run, {run.source.supplementaryRowsColumn, run.source.supplementaryRowsValues});
   for (const TFile& file : files_) talvex::AddSupplementaryObjects(run, file.objects, file.path);
+  return run;
 }
 
 }  // namespace talvex::desktop

@@ -27,12 +27,12 @@ class TSupplementaryItems {
   /// (talvex/supplementary_sources.h); nothing is added then.
   std::size_t AddFile(const std::string& path, const talvex::TAnalysisState& loaded);
   void Clear() { files_.clear(); }
-  std::size_t ObjectCount() const;
 
-  /// Makes `run` (the loaded data, with their source) ready to run: the rows
-  /// its source picks and the columns read beside the data become
-  /// supplementary, and the files added place their objects.
-  void PlaceOn(talvex::TRunData& run) const;
+  /// The data of the next run of `loaded`: its data and their source, with
+  /// the rows the source picks and the columns read beside the data made
+  /// supplementary, and the objects of the files added. Raises what
+  /// talvex/supplementary_sources.h raises.
+  talvex::TRunData NextRun(const talvex::TAnalysisState& loaded) const;
 
  private:
   struct TFile {

@@ -2,6 +2,7 @@
 // columns rows can be picked by, their values, what the choice leaves
 // active, the refusals of a choice that leaves too few, and the choice
 // remembered with the table's other choices.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "import_dialog_driver.h"
 #include "shell/import/import_dialog.h"
 #include "shell/import/import_memory.h"
 #include "shell/import/supplementary_rows_choice.h"
@@ -18,18 +20,6 @@
 using namespace talvex::desktop;
 
 namespace {
-
-std::string Data(const char* name) { return std::string(TALVEX_TEST_DATA) + "/" + name; }
-
-TImportRunner FileRunner(const std::string& path) {
-  return [path](const talvex::TImportOptions& options, talvex::TImportReport* report) {
-    return talvex::ImportTable(path, options, report);
-  };
-}
-
-bool OkEnabled(const TImportDialog& dialog) {
-  return dialog.Buttons().button(QDialogButtonBox::Ok)->isEnabled();
-}
 
 QStringList Texts(const QComboBox& box) {
   QStringList texts;
@@ -57,7 +47,7 @@ class TSupplementaryRowsTest : public QObject {
 
  private slots:
   void RowsPickedByTheGroupLeaveTheOthersActive() {
-    TImportDialog dialog("Import", FileRunner(Data("iris_grouped.csv")), {});
+    TImportDialog dialog("Import", FileRunner(TestTable("iris_grouped.csv")), {});
     TSupplementaryRowsChoice& rows = dialog.RowsChoice();
     // The variables are not offered: rows are picked by what is not analysed.
     QCOMPARE(Texts(rows.ColumnBox()),
@@ -95,7 +85,7 @@ class TSupplementaryRowsTest : public QObject {
   }
 
   void TooFewActiveObjectsAreRefused() {
-    TImportDialog dialog("Import", FileRunner(Data("iris_grouped.csv")), {});
+    TImportDialog dialog("Import", FileRunner(TestTable("iris_grouped.csv")), {});
     QListWidget& values = dialog.RowsChoice().ValueList();
     dialog.RowsChoice().ColumnBox().setCurrentIndex(1);  // the labels
     QCOMPARE(values.count(), 150);
@@ -113,7 +103,7 @@ class TSupplementaryRowsTest : public QObject {
     // The species set to Ignore: no groups, but rows can still be picked by it.
     talvex::TImportOptions options;
     options.groupColumn = "-";
-    TImportDialog dialog("Import", FileRunner(Data("iris_grouped.csv")), options);
+    TImportDialog dialog("Import", FileRunner(TestTable("iris_grouped.csv")), options);
     TSupplementaryRowsChoice& rows = dialog.RowsChoice();
     QCOMPARE(Texts(rows.ColumnBox()), (QStringList{"(none)", "specimen (labels)", "species"}));
     rows.ColumnBox().setCurrentIndex(2);
@@ -128,7 +118,7 @@ class TSupplementaryRowsTest : public QObject {
   void RememberedRowsAreOfferedAndKept() {
     TTableChoice initial;
     initial.rows = {"species", {"virgin", "extinct"}};
-    TImportDialog dialog("Import", FileRunner(Data("iris_grouped.csv")), initial);
+    TImportDialog dialog("Import", FileRunner(TestTable("iris_grouped.csv")), initial);
     QCOMPARE(dialog.RowsChoice().ColumnBox().currentText(), QString("species (group)"));
     // A value the table no longer has is dropped; the others stay checked.
     QCOMPARE(dialog.Choice().rows.values, std::vector<std::string>{"virgin"});

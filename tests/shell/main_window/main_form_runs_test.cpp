@@ -15,9 +15,9 @@
 #include <QtTest>
 #include <memory>
 
+#include "analysis/pca_imputation.h"
 #include "drawing/plot_run.h"
-#include "scripted_interaction.h"
-#include "scripted_result_viewer.h"
+#include "main_form_driver.h"
 #include "shell/main_window/main_form.h"
 #include "shell/main_window/option_marks.h"
 #include "shell/main_window/recent_files_list.h"
@@ -29,18 +29,6 @@ namespace {
 
 QString Data(const char* name) { return QStringLiteral(TALVEX_TEST_DATA "/") + name; }
 
-QByteArray ReadText(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return QByteArray();
-  return file.readAll();
-}
-
-void WriteText(const QString& path, const QByteArray& text) {
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(text);
-}
-
 // The value of a field of the run record, or nothing.
 QString RecordField(const talvex::TRunRecord& record, const std::string& name) {
   for (const auto& [field, value] : talvex::RunRecordFields(record))
@@ -48,41 +36,12 @@ QString RecordField(const talvex::TRunRecord& record, const std::string& name) {
   return QString();
 }
 
-// The listing's lines but for the date and time, which follow the clock.
-QStringList Undated(const QStringList& lines) {
-  QStringList kept;
-  for (const QString& line : lines)
-    if (!line.startsWith("Date of analysis - ") && !line.startsWith("Time of analysis - "))
-      kept.append(line);
-  return kept;
-}
-
 }  // namespace
 
-class TMainFormRunsTest : public QObject {
+class TMainFormRunsTest : public QObject, private TMainFormDriver {
   Q_OBJECT
 
  private:
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<TSettingsFile> settings_;
-  std::unique_ptr<TScriptedInteraction> user_;
-  std::unique_ptr<TScriptedResultViewer> viewer_;
-  std::unique_ptr<TMainForm> form_;
-
-  QAction* Item(const char* name) const {
-    auto* item = form_->findChild<QAction*>(QString::fromLatin1(name));
-    if (item == nullptr) qFatal("no item %s", name);
-    return item;
-  }
-  void OpenThroughDialog(const QString& path) {
-    user_->fileAnswers.push_back(path);
-    Item("FileOpenItem")->trigger();
-  }
-  bool RunToEnd() {
-    QSignalSpy finished(form_.get(), &TMainForm::RunFinished);
-    Item("RunAnalysisItem")->trigger();
-    return finished.count() > 0 || finished.wait(120000);
-  }
   const talvex::TRunOutcome& Outcome() const { return *form_->Outcome(); }
 
   // n objects by p variables of pseudo-random values, as a data-matrix file.
@@ -111,51 +70,9 @@ class TMainFormRunsTest : public QObject {
     return path;
   }
 
-  // Runs the command line the window copies, and gives its listing's lines.
-  QStringList CommandLineListing() {
-    Item("EditCopyCommandLineItem")->trigger();
-    const QString command = QGuiApplication::clipboard()->text();
-    const QString listing = dir_->filePath("cli listing.txt");
-    QProcess shell;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("PATH", QFileInfo(QStringLiteral(TALVEX_CLI)).absolutePath() + ":" +
-                                   environment.value("PATH"));
-    shell.setProcessEnvironment(environment);
-    shell.start("sh", {"-c", command + " --report '" + listing + "'"});
-    if (!shell.waitForFinished(120000) || shell.exitCode() != 0) {
-      qWarning("%s: %s", qPrintable(command), shell.readAllStandardError().constData());
-      return {};
-    }
-    QStringList lines = QString::fromLatin1(ReadText(listing)).split("\r\n");
-    lines.removeLast();  // after the last line end
-    return lines;
-  }
-
-  QStringList DesktopListing() const {
-    QStringList lines;
-    for (const std::string& line : form_->Listing().Lines())
-      lines.append(QString::fromStdString(line));
-    return lines;
-  }
-
  private slots:
-  void init() {
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-    qputenv("TALVEX_CONFIG_DIR", dir_->path().toUtf8());
-    settings_ = std::make_unique<TSettingsFile>(TSettingsFile::DefaultPath());
-    user_ = std::make_unique<TScriptedInteraction>();
-    viewer_ = std::make_unique<TScriptedResultViewer>();
-    form_ = std::make_unique<TMainForm>(*settings_, *viewer_, *user_, QString());
-    form_->SetRunThreads(2);
-  }
-  void cleanup() {
-    form_.reset();
-    viewer_.reset();
-    user_.reset();
-    settings_.reset();
-    qunsetenv("TALVEX_CONFIG_DIR");
-  }
+  void init() { Begin(); }
+  void cleanup() { End(); }
 
   void RowsChosenInTheImportDialogReachTheRun_data() {
     QTest::addColumn<bool>("grouped");
@@ -183,9 +100,10 @@ class TMainFormRunsTest : public QObject {
     QVERIFY(!RecordField(Outcome().Record(), "Command line").contains("--supplementary-variables"));
 
     // The command line the window offers makes the same listing.
-    const QStringList cli = CommandLineListing();
-    QVERIFY(!cli.isEmpty());
-    QCOMPARE(Undated(cli), Undated(DesktopListing()));
+    const QString listing = dir_->filePath("cli listing.txt");
+    const QString failure = RunCopiedCommandLine("--report '" + listing + "'");
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QCOMPARE(WithoutDateAndTime(ListingLines(listing)), WithoutDateAndTime(DesktopListing()));
 
     // Reopened, the table offers the rows with its other choices.
     user_->Reset();
@@ -234,9 +152,10 @@ class TMainFormRunsTest : public QObject {
     // The command line reads the same file and makes the same listing.
     QVERIFY(
         RecordField(Outcome().Record(), "Command line").contains(" --supplementary " + fossils));
-    const QStringList cli = CommandLineListing();
-    QVERIFY(!cli.isEmpty());
-    QCOMPARE(Undated(cli), Undated(DesktopListing()));
+    const QString listing = dir_->filePath("cli listing.txt");
+    const QString failure = RunCopiedCommandLine("--report '" + listing + "'");
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QCOMPARE(WithoutDateAndTime(ListingLines(listing)), WithoutDateAndTime(DesktopListing()));
 
     // Other data forget the file.
     OpenThroughDialog(Data("iris.nts"));
@@ -258,6 +177,46 @@ class TMainFormRunsTest : public QObject {
     QVERIFY2(user_->messages[0].text.endsWith("(supplementary objects) was taken as 0"),
              qPrintable(user_->messages[0].text));
     QVERIFY(user_->messages[0].detail.contains("entered it as 0"));
+  }
+
+  void ImputationThatStopsShortIsWarnedAbout() {
+    // Three variables that move together, the third known for 2 objects of
+    // 800: each sweep of the imputation recovers little of what is missing,
+    // and the iteration limit comes first.
+    QByteArray text = "name,x1,x2,y\n";
+    quint32 seed = 2026;
+    const auto uniform = [&seed] {
+      seed = seed * 1664525u + 1013904223u;
+      return double(seed >> 8) / 16777216.0;
+    };
+    for (int i = 0; i < 800; ++i) {
+      const double a = uniform() * 2 - 1;
+      const double x1 = a + (uniform() - 0.5) * 0.1;
+      const double x2 = a + (uniform() - 0.5) * 0.1;
+      const double y = a + (uniform() - 0.5) * 0.1;
+      text += "o" + QByteArray::number(i + 1) + "," + QByteArray::number(x1, 'f', 6) + "," +
+              QByteArray::number(x2, 'f', 6) + "," +
+              (i < 2 ? QByteArray::number(y, 'f', 6) : QByteArray()) + "\n";
+    }
+    const QString path = dir_->filePath("slow.csv");
+    WriteText(path, text);
+    TTableChoice chosen;
+    chosen.options.missing = talvex::TMissingPolicy::Impute;
+    user_->importAnswers.push_back(chosen);
+    OpenThroughDialog(path);
+    form_->OptionMarks().OptionsJackknifeItem->setChecked(false);
+    user_->Reset();
+    QVERIFY(RunToEnd());
+    QVERIFY(form_->ResultsReady());
+    QVERIFY(!Outcome().Results().tables.imputation->summary.converged);
+    QCOMPARE(user_->messages.size(), std::size_t(1));
+    QCOMPARE(user_->messages[0].kind, TMessageKind::Warning);
+    QVERIFY2(user_->messages[0].text.startsWith(
+                 "the imputation of the missing values stopped after 10000 sweeps without "
+                 "converging (last change "),
+             qPrintable(user_->messages[0].text));
+    QVERIFY(user_->messages[0].detail.contains("diagnostics report"));
+    QVERIFY(!user_->messages[0].detail.contains("entered it as 0"));
   }
 
   void RaisedFactorsAskForAnotherRun_data() {
