@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -158,7 +159,11 @@ TImportDialog::TImportDialog(const QString& title, TImportRunner run, const TTab
   rows_->SetRows(initial.rows);
   Refresh();
   IgnoreIdentifiers();
-  resize(sizeHint().expandedTo(QSize(640, 420)));
+  // As large as its contents ask, but never beyond the screen (at 2x the
+  // preview gives way first, and OK stays in reach).
+  QSize size = sizeHint().expandedTo(QSize(640, 420));
+  if (const QScreen* shown = screen()) size = size.boundedTo(shown->availableGeometry().size());
+  resize(size);
 }
 
 void TImportDialog::CreateControls() {

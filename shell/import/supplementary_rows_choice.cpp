@@ -46,7 +46,7 @@ TSupplementaryRowsChoice::TSupplementaryRowsChoice(QWidget* parent) : QWidget(pa
   values_ = new QListWidget(this);
   values_->setObjectName(QStringLiteral("SupplementaryRowsValueList"));
   // A few lines, enough to see that the list scrolls.
-  values_->setMaximumHeight(values_->fontMetrics().height() * 5 + 8);
+  values_->setMaximumHeight(values_->fontMetrics().height() * 4 + 8);
   auto* valuesLabel = new QLabel(tr("&Values:"), this);
   valuesLabel->setBuddy(values_);
 

@@ -507,8 +507,7 @@ void TMainForm::FileAddSupplementaryItemClick() {
             ? tr("1 supplementary object of %1 will be placed on the axes at the next run.")
                   .arg(file)
             : tr("%1 supplementary objects of %2 will be placed on the axes at the next run.")
-                  .arg(added)
-                  .arg(file),
+                  .arg(QString::number(added), file),
         TMessageButton::Ok,
         tr("They take no part in the analysis; the diagnostics report, All Results and the "
            "scores plot and biplot show them, and the run record names the file."));
