@@ -724,17 +724,15 @@ void TFigureDrawing::DrawLabels(QPainter& painter, const TLayout& layout,
     talvex::TLabelObstacles marks = DrawnMarks(scene_, layout);
     if (!layout.legendBox.isEmpty()) marks.boxes.push_back(Box(layout.legendBox));
     // Each point's label touches the outline of its own marker.
-    std::vector<talvex::TMarkerReach> reaches(count,
-                                              talvex::CircleReach(layout.markerRadius));
+    std::vector<talvex::TMarkerReach> reaches(count, talvex::CircleReach(layout.markerRadius));
     for (const TScenePointSet& set : scene_.pointSets) {
       const talvex::TMarkerReach reach =
           talvex::MarkerReach(talvex::MarkerOutline(set.shape, set.size / 2 * ppt));
       for (int item : set.items)
         if (item >= 0 && std::size_t(item) < itemCount) reaches[std::size_t(item)] = reach;
     }
-    const std::vector<talvex::TPlacedLabel> placed =
-        talvex::PlaceLabels(anchors, sizes, placeable, Box(layout.plot), layout.markerRadius,
-                            marks, thorough, reaches);
+    const std::vector<talvex::TPlacedLabel> placed = talvex::PlaceLabels(
+        anchors, sizes, placeable, Box(layout.plot), layout.markerRadius, marks, thorough, reaches);
     for (std::size_t i : placeable) {
       const talvex::TPlacedLabel& label = placed[i];
       if (!label.shown) continue;

@@ -20,7 +20,10 @@ std::vector<TPlotPoint> MarkerOutline(TMarkerShape shape, double r) {
   const double h = r * std::sqrt(3.0) / 2.0;
   switch (shape) {
     case TMarkerShape::Square:
-      return {{-r * 0.85, -r * 0.85}, {r * 0.85, -r * 0.85}, {r * 0.85, r * 0.85}, {-r * 0.85, r * 0.85}};
+      return {{-r * 0.85, -r * 0.85},
+              {r * 0.85, -r * 0.85},
+              {r * 0.85, r * 0.85},
+              {-r * 0.85, r * 0.85}};
     case TMarkerShape::TriangleUp:
       return {{0, -r}, {h, r / 2}, {-h, r / 2}};
     case TMarkerShape::TriangleDown:

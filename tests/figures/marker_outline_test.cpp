@@ -1,20 +1,22 @@
 // A label touches each marker shape at the drawn outline: the reach computed
 // from the vertices and edges agrees with a dense sampling of the outline,
 // and a placed label keeps LabelGap from the outline, no more.
+#include "figures/marker_outline.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 
 #include "figures/label_placement.h"
-#include "figures/marker_outline.h"
 
 namespace talvex {
 namespace {
 
-constexpr TMarkerShape AllShapes[] = {
-    TMarkerShape::Circle,  TMarkerShape::Square, TMarkerShape::TriangleUp, TMarkerShape::Diamond,
-    TMarkerShape::TriangleDown, TMarkerShape::Cross, TMarkerShape::Plus, TMarkerShape::Star};
+constexpr TMarkerShape AllShapes[] = {TMarkerShape::Circle,       TMarkerShape::Square,
+                                      TMarkerShape::TriangleUp,   TMarkerShape::Diamond,
+                                      TMarkerShape::TriangleDown, TMarkerShape::Cross,
+                                      TMarkerShape::Plus,         TMarkerShape::Star};
 
 // The outline's edges, each cut into many points.
 std::vector<TPlotPoint> Sampled(const std::vector<TPlotPoint>& outline) {
@@ -47,7 +49,8 @@ TEST(MarkerOutline, ReachAgreesWithTheSampledOutline) {
     }
     for (int d = 0; d < 4; ++d) {
       EXPECT_NEAR(reach.toward[std::size_t(d)], extent[d], 1e-9) << int(shape) << " side " << d;
-      EXPECT_NEAR(reach.toward[std::size_t(4 + d)], corner[d], 0.01) << int(shape) << " corner " << d;
+      EXPECT_NEAR(reach.toward[std::size_t(4 + d)], corner[d], 0.01)
+          << int(shape) << " corner " << d;
     }
   }
   // A circle's reach is the radius, and its diagonal the radius over root 2.
