@@ -114,6 +114,23 @@ TEST(Analysis, RefusesWhatNoRunCanUse) {
   EXPECT_EQ(analysis.Outcome(), nullptr);
 }
 
+TEST(Analysis, TheComponentsComputedAreThoseShownAndASecondForThePlot) {
+  TAnalysis analysis;
+  analysis.Compute(Iris(), {.threads = 1});
+  const std::shared_ptr<const TRunOutcome> all = analysis.Outcome();
+  EXPECT_EQ(all->ComponentCount(), 4u);
+  const std::pair<TSize, TSize> shownAndComputed[] = {{1, 2}, {2, 2}, {3, 3}};
+  for (const auto& [shown, computed] : shownAndComputed) {
+    analysis.Compute(Iris(), {.factorCount = shown, .threads = 1});
+    const TRunOutcome& outcome = *analysis.Outcome();
+    EXPECT_EQ(outcome.ComponentCount(), computed) << shown;
+    // What it counts are the scores every component has when all are shown.
+    for (TSize c = 1; c <= computed; ++c)
+      for (TSize i = 1; i <= 150; ++i)
+        ASSERT_EQ(outcome.Results().scores.GetValue(i, c), all->Results().scores.GetValue(i, c));
+  }
+}
+
 TEST(Analysis, AFollowedListingGetsTheLinesAsTheyComeAndKeepsThemOnFailure) {
   TAnalysis analysis;
   TReportListing live;
