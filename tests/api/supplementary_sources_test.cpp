@@ -88,8 +88,9 @@ TEST_F(SupplementarySources, PickedRowsLeaveTheDataAndTheRecordNamesThem) {
   EXPECT_EQ(run.supplementary.objects.values[3], 4.9);
   EXPECT_EQ(run.source.supplementaryRowsColumn, "species");
   EXPECT_EQ(run.source.supplementaryRowsValues, (std::vector<std::string>{"cana", "alba"}));
-  EXPECT_NE(CommandLine(TRunRecord{run.source}).find("--supplementary-rows species=cana,alba "),
-            std::string::npos);
+  TRunRecord record;
+  record.source = run.source;
+  EXPECT_NE(CommandLine(record).find("--supplementary-rows species=cana,alba "), std::string::npos);
 }
 
 TEST_F(SupplementarySources, AColumnReadOnlyToPickByIsNoSupplementaryVariable) {
@@ -152,7 +153,8 @@ TEST_F(SupplementarySources, TheObjectsOfAnotherFileAreRecordedWithTheFile) {
   EXPECT_EQ(run.source.supplementaryFiles[0].path, fossils);
   EXPECT_EQ(run.source.supplementaryFiles[0].objects, (std::vector<std::string>{"f1", "f2"}));
 
-  TRunRecord record{run.source};
+  TRunRecord record;
+  record.source = run.source;
   EXPECT_NE(CommandLine(record).find(" --supplementary " + fossils + " "), std::string::npos);
   bool named = false;
   for (const auto& [field, value] : RunRecordFields(record)) {
