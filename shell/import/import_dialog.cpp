@@ -305,6 +305,9 @@ void TImportDialog::ReadPickColumn(talvex::TDataMatrix data) {
     } catch (const talvex::Exception& e) {
       ShowOutcome(false, FromEightBit(e.Message() + "\n" + e.Detail()).trimmed());
       return;
+    } catch (const std::exception& e) {
+      ShowOutcome(false, QString::fromLocal8Bit(e.what()));
+      return;
     }
   }
   const talvex::TRunSource source = talvex::TableRunSource({}, options_, report_);
@@ -321,13 +324,16 @@ void TImportDialog::CheckRows() {
     return;
   }
   talvex::TRunData run;
-  run.matrix = *pickData_;
-  run.source = talvex::TableRunSource({}, options_, report_);
   try {
+    run.matrix = *pickData_;
+    run.source = talvex::TableRunSource({}, options_, report_);
     talvex::PickSupplementaryRows(run, rows);
   } catch (const talvex::Exception& e) {
     ShowOutcome(false, FromEightBit(e.Message()) + u'\n' +
                            tr("Supplementary rows: %1").arg(FromEightBit(e.Detail())));
+    return;
+  } catch (const std::exception& e) {
+    ShowOutcome(false, QString::fromLocal8Bit(e.what()));
     return;
   }
   const std::size_t picked = run.supplementary.objects.labels.size();
