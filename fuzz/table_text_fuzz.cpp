@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "fuzz/missing_mask_checks.h"
+#include "fuzz/table_import_checks.h"
 #include "tables/table_import.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "export/zip_archive.h"
-#include "fuzz/missing_mask_checks.h"
+#include "fuzz/table_import_checks.h"
 #include "tables/table_import.h"
 
 namespace {
