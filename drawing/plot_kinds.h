@@ -11,6 +11,8 @@
 
 #include "drawing/figure_scene.h"
 
+namespace talvex::drawing {
+
 class TPlotRun;
 struct TPlotChoices;
 
@@ -63,3 +65,5 @@ QString PlotMenuText(TPlotKind kind);
 /// Whether `kind` can be shown for a run; `diagnostics` says whether the
 /// run has the jackknife's diagnostics.
 bool PlotAvailable(TPlotKind kind, bool diagnostics) noexcept;
+
+}  // namespace talvex::drawing

@@ -7,7 +7,7 @@
 #include <QListWidget>
 #include <algorithm>
 
-#include "drawing/eight_bit_text.h"
+#include "drawing/eight_bit_qstring.h"
 
 namespace talvex::desktop {
 
@@ -21,7 +21,7 @@ std::string BytesOf(const QVariant& data) { return data.toByteArray().toStdStrin
 
 // Rows are picked by a column the analysis does not use.
 QString ColumnCaption(const talvex::TImportColumn& column) {
-  const QString name = FromEightBit(column.name);
+  const QString name = drawing::FromEightBit(column.name);
   switch (column.role) {
     case talvex::TColumnRole::Labels:
       return TSupplementaryRowsChoice::tr("%1 (labels)").arg(name);
@@ -99,7 +99,7 @@ void TSupplementaryRowsChoice::SetValues(const std::vector<std::string>& values)
   values_->clear();
   std::vector<std::string> kept;
   for (const std::string& value : values) {
-    auto* item = new QListWidgetItem(FromEightBit(value), values_);
+    auto* item = new QListWidgetItem(drawing::FromEightBit(value), values_);
     item->setData(Qt::UserRole, Bytes(value));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
     const bool checked =

@@ -12,7 +12,7 @@
 #include <QTableWidget>
 #include <QtTest>
 
-#include "import_dialog_driver.h"
+#include "import/import_dialog_driver.h"
 
 using namespace talvex::desktop;
 

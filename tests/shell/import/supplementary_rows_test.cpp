@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "import_dialog_driver.h"
+#include "import/import_dialog_driver.h"
 #include "shell/import/import_dialog.h"
 #include "shell/import/import_memory.h"
 #include "shell/import/supplementary_rows_choice.h"

@@ -17,7 +17,7 @@
 
 #include "analysis/pca_imputation.h"
 #include "drawing/plot_run.h"
-#include "main_form_driver.h"
+#include "main_window/main_form_driver.h"
 #include "shell/main_window/main_form.h"
 #include "shell/main_window/option_marks.h"
 #include "shell/main_window/recent_files_list.h"
@@ -264,7 +264,7 @@ class TMainFormRunsTest : public QObject, private TMainFormDriver {
     }
     Item("PlotScoresItem")->trigger();
     QCOMPARE(viewer_->factorCount, unsigned(raised));
-    QCOMPARE(TPlotRun(viewer_->plotted, viewer_->factorCount).OfferedComponents(),
+    QCOMPARE(talvex::drawing::TPlotRun(viewer_->plotted, viewer_->factorCount).OfferedComponents(),
              talvex::TSize(computed));
 
     // The next run computes them, and they can be saved.

@@ -24,7 +24,7 @@
 #include <memory>
 #include <set>
 
-#include "main_form_driver.h"
+#include "main_window/main_form_driver.h"
 #include "shell/common/elided_label.h"
 #include "shell/common/error_report.h"
 #include "shell/help/about_box.h"

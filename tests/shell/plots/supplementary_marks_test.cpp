@@ -18,6 +18,7 @@
 #include "talvex/supplementary_sources.h"
 
 using namespace talvex::desktop;
+using namespace talvex::drawing;
 
 namespace {
 
