@@ -127,14 +127,20 @@ class TRunSteps {
     std::vector<std::string> notes = data_.notes;
     if (imputation_) notes.push_back(ImputationNote(imputation_->summary));
     AppendHeader(listing_, FormatTime(request_.startTime, "%Y-%m-%d"),
-                 FormatTime(request_.startTime, "%H:%M:%S"),
-                 request_.dataFromFile ? AbsolutePath(request_.dataFileName) : PastedDataName,
-                 data_.title, p_, n_, notes);
+                 FormatTime(request_.startTime, "%H:%M:%S"), InputName(), data_.title, p_, n_,
+                 notes);
     if (Wide()) AppendWideNote(listing_, k_, p_);
     // The working copy of the data, objects in rows.
     x_ = DataColumns(data_);
     run_.tables.options = options_;
     run_.tables.factorCount = k_;
+  }
+
+  // The listing's input file name: the file's absolute path, or the name
+  // of data that came from no file.
+  std::string InputName() const {
+    if (request_.dataFromFile) return AbsolutePath(request_.dataFileName);
+    return request_.dataName.empty() ? PastedDataName : request_.dataName;
   }
 
   // Data with missing cells: the imputation runs on the data as the
@@ -292,8 +298,14 @@ class TRunSteps {
   // The full sample beyond the exact scheme's limit: only the axes shown
   // (and a second for the score plot) are formed.
   void WideDecomposition() {
-    TLeadingAxes axes =
-        LeadingPrincipalAxes(x_, n_, p_, method_, ScoreColumns(), [this] { StopIfAsked(); });
+    TCheckpoint checkpoint;
+    if (request_.observer != nullptr) {
+      checkpoint = [observer = request_.observer](double share) {
+        observer->StepProgress(share);
+        if (observer->CancelRequested()) throw ERunCancelled();
+      };
+    }
+    TLeadingAxes axes = LeadingPrincipalAxes(x_, n_, p_, method_, ScoreColumns(), checkpoint);
     run_.trace = axes.trace;
     run_.eigenvalues = std::move(axes.eigenvalues);
     run_.eigenvectors = std::move(axes.eigenvectors);

@@ -129,7 +129,48 @@ TJackknifePart RunJackknifePart(const TJackknifeInput& in, TSize first, TSize la
   return part;
 }
 
-TJackknifeResults MergeJackknifeParts(std::span<const TJackknifePart* const> parts) {
+namespace {
+
+// The full sample as the one-piece loop's collector sees it, rebuilt from a
+// part: eigenvalues, the k axes and the allometry with the orientation the
+// run gave it (that of the size axis).
+struct TFullSample {
+  explicit TFullSample(const TJackknifePart& part)
+      : eigenvalues(part.variableCount),
+        axes(part.variableCount, part.axisCount),
+        macs(TSize(part.macs.size())) {
+    const TSize p = part.variableCount;
+    std::copy_n(part.eigenvalues.data(), p, eigenvalues.Data());
+    eigenvalues.Extend(p);
+    for (TSize a = 1; a <= part.axisCount; ++a)
+      std::copy_n(part.axes.data() + std::size_t(a - 1) * p, p, axes.Column(a));
+    axes.Extend(p, part.axisCount);
+    std::copy(part.macs.begin(), part.macs.end(), macs.Data());
+    macs.Extend(TSize(part.macs.size()));
+  }
+
+  TJackknifeInput Input(const TJackknifePart& part) const {
+    std::optional<TJackknifeAllometry> allometry;
+    if (!part.macs.empty())
+      allometry.emplace(TJackknifeAllometry{macs, SizeAxisOrientation(std::span<const double>(
+                                                      part.axes.data(), part.variableCount))});
+    return {{noData, part.objectCount, part.variableCount, part.axisCount,
+             DispersionMethod::Correlation},
+            eigenvalues,
+            axes,
+            allometry};
+  }
+
+  TFloatVector eigenvalues;
+  TFloatMatrix axes;
+  TFloatVector macs;
+  TFloatMatrix noData{0, 0};
+};
+
+}  // namespace
+
+TJackknifeResults MergeJackknifeParts(std::span<const TJackknifePart* const> parts,
+                                      TJackknifeCollector* collector) {
   if (parts.empty()) Mismatch("The jackknife's parts do not cover every object once", "no parts");
   std::vector<const TJackknifePart*> ordered(parts.begin(), parts.end());
   std::sort(ordered.begin(), ordered.end(),
@@ -164,6 +205,12 @@ TJackknifeResults MergeJackknifeParts(std::span<const TJackknifePart* const> par
   const std::size_t size = one.SampleSize();
   const bool allometry = !one.macs.empty();
   std::vector<double> means(size), squares(size);
+  std::optional<TFullSample> full;
+  const std::vector<double> plusOnes(k, 1.0);
+  if (collector != nullptr) {
+    full.emplace(one);
+    collector->Start(full->Input(one));
+  }
   // The samples are already aligned, so each is added with sign +1, which
   // gives the one-piece loop's pseudo-values bit for bit.
   for (const TJackknifePart* part : ordered) {
@@ -181,6 +228,12 @@ TJackknifeResults MergeJackknifeParts(std::span<const TJackknifePart* const> par
         AddPseudoValues(means.data() + at, squares.data() + at, double(object), double(n),
                         one.macs.data(), sample + at, 1.0, p);
       }
+      if (collector != nullptr)
+        collector->Collect({object,
+                            std::span<const double>(sample, p),
+                            std::span<const double>(sample + p, std::size_t(p) * k),
+                            plusOnes,
+                            {}});
     }
   }
   CheckFloatFaults();

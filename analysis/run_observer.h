@@ -19,7 +19,12 @@ class TRunObserver {
     (void)objectNumber;
     (void)objectCount;
   }
-  /// Polled between pieces of work; returning true stops the run with ERunCancelled.
+  /// Within a long step that has no objects to count (the eigen-decomposition
+  /// of more than ExactSchemeVariables variables), the share of its work
+  /// done, 0 to 1, at intervals of a fraction of a second.
+  virtual void StepProgress(double share) { (void)share; }
+  /// Polled between pieces of work, at the latest every fraction of a
+  /// second in the long loops; returning true stops the run with ERunCancelled.
   virtual bool CancelRequested() { return false; }
 };
 

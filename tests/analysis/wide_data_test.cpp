@@ -256,6 +256,70 @@ TEST(WideData, CancelStopsTheFullSampleDecomposition) {
             listing.Lines().end());
 }
 
+TDataMatrix DataOf(const TFloatMatrix& x, TSize n, TSize p) {
+  TDataMatrix data;
+  data.objectCount = n;
+  data.variableCount = p;
+  data.valueCount = n * p;
+  data.values = TFloatVector(n * p);
+  for (TSize i = 1; i <= n; ++i)
+    for (TSize j = 1; j <= p; ++j) data.values.SetValue((i - 1) * p + j, x.GetValue(i, j));
+  data.objectLabels.assign(n, "o");
+  data.variableLabels.assign(p, "v");
+  return data;
+}
+
+// The decomposition of wide data tells its progress from inside its loops,
+// rising to 1, and changes nothing by it; a cancel asked for part way
+// through the decomposition (here at three quarters, inside the reduction)
+// stops the run there, with the results as they were.
+TEST(WideData, DecompositionToldAndCancelledPartWay) {
+  class TFollow : public TRunObserver {
+   public:
+    explicit TFollow(double stopAt) : stopAt_(stopAt) {}
+    void StepStarted(const char* step) override {
+      inDecomposition_ = std::string(step) == "Eigen-decomposition";
+    }
+    void StepProgress(double share) override {
+      EXPECT_TRUE(inDecomposition_);
+      shares.push_back(share);
+    }
+    bool CancelRequested() override { return !shares.empty() && shares.back() > stopAt_; }
+    std::vector<double> shares;
+
+   private:
+    double stopAt_;
+    bool inDecomposition_ = false;
+  };
+  using namespace testing::option_names;
+  const TSize n = 300, p = 700;
+  const TDataMatrix data = DataOf(FactorData(n, p, 4), n, p);
+  TRunRequest request = testing::Request(testing::Options(Cor, Raw, false), 3);
+  TAnalysisResults plain, followed;
+  TReportListing listing;
+  RunAnalysis(request, data, plain, listing);
+
+  TFollow all(2.0);
+  request.observer = &all;
+  RunAnalysis(request, data, followed, listing);
+  ASSERT_GT(all.shares.size(), std::size_t(n - 128));
+  EXPECT_EQ(all.shares.back(), 1.0);
+  for (std::size_t i = 1; i < all.shares.size(); ++i) EXPECT_GE(all.shares[i], all.shares[i - 1]);
+  EXPECT_EQ(followed.trace, plain.trace);
+  for (TSize c = 1; c <= p; ++c)
+    ASSERT_EQ(followed.eigenvalues.GetValue(c), plain.eigenvalues.GetValue(c));
+
+  TFollow stopping(0.75);
+  request.observer = &stopping;
+  TAnalysisResults results;
+  results.trace = -1.0;
+  EXPECT_THROW(RunAnalysis(request, data, results, listing), ERunCancelled);
+  ASSERT_FALSE(stopping.shares.empty());
+  EXPECT_GT(stopping.shares.back(), 0.75);
+  EXPECT_LT(stopping.shares.back(), 1.0);
+  EXPECT_EQ(results.trace, -1.0);
+}
+
 // Loading holds the data and sizes no results: 3 objects by 100,000
 // variables load, with two components by default.
 TEST(WideData, LoadingSizesNoResults) {
