@@ -205,11 +205,11 @@ TJackknifeResults MergeJackknifeParts(std::span<const TJackknifePart* const> par
   const std::size_t size = one.SampleSize();
   const bool allometry = !one.macs.empty();
   std::vector<double> means(size), squares(size);
-  std::optional<TFullSample> full;
+  std::optional<TFullSample> fullSample;
   const std::vector<double> plusOnes(k, 1.0);
   if (collector != nullptr) {
-    full.emplace(one);
-    collector->Start(full->Input(one));
+    fullSample.emplace(one);
+    collector->Start(fullSample->Input(one));
   }
   // The samples are already aligned, so each is added with sign +1, which
   // gives the one-piece loop's pseudo-values bit for bit.

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 
 namespace talvex {
 
@@ -18,8 +19,8 @@ using TCheckpoint = std::function<void(double done)>;
 /// the whole, after the stages before it.
 class TStagedWork {
  public:
-  TStagedWork(const TCheckpoint& whole, double totalCost)
-      : whole_(whole), total_(totalCost > 0.0 ? totalCost : 1.0) {}
+  TStagedWork(TCheckpoint whole, double totalCost)
+      : whole_(std::move(whole)), total_(totalCost > 0.0 ? totalCost : 1.0) {}
 
   /// Reports `cost` more done (a stage without a checkpoint of its own).
   void Done(double cost) {
@@ -37,7 +38,7 @@ class TStagedWork {
  private:
   double Share(double done) const { return done >= total_ ? 1.0 : done / total_; }
 
-  const TCheckpoint& whole_;
+  TCheckpoint whole_;
   double total_;
   double done_ = 0.0;
 };

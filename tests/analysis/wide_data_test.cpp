@@ -294,7 +294,7 @@ TEST(WideData, DecompositionToldAndCancelledPartWay) {
   using namespace testing::option_names;
   const TSize n = 300, p = 700;
   const TDataMatrix data = DataOf(FactorData(n, p, 4), n, p);
-  TRunRequest request = testing::Request(testing::Options(Cor, Raw, false), 3);
+  TRunRequest request = testing::Request(testing::Options(Corr, Raw, false), 3);
   TAnalysisResults plain, followed;
   TReportListing listing;
   RunAnalysis(request, data, plain, listing);

@@ -65,7 +65,7 @@ void ExpectSameDiagnostics(const TDiagnostics& merged, const TDiagnostics& whole
 // samples exchange the first axes, and log-transformed under covariances
 // the allometry is jackknifed too.
 TRunData Exchanging() {
-  const TSize n = 40, p = 5;
+  const TSize n = 20, p = 5;
   std::mt19937_64 engine(7);
   std::uniform_real_distribution<double> uniform(1.0, 2.0);
   static std::vector<double> values;
@@ -93,9 +93,9 @@ TEST(JackknifeParts, MergedPartsCarryTheRunsDiagnostics) {
     ASSERT_FALSE(whole.Diagnostics().warnings.empty());
     ASSERT_GT(whole.Diagnostics().reorderedSamples, 0u);
 
-    const std::vector<TJackknifePart> parts{ComputeJackknifePart(data, options, 23, 40),
+    const std::vector<TJackknifePart> parts{ComputeJackknifePart(data, options, 15, 20),
                                             ComputeJackknifePart(data, options, 1, 9),
-                                            ComputeJackknifePart(data, options, 10, 22)};
+                                            ComputeJackknifePart(data, options, 10, 14)};
     const TMergedJackknife merged = MergeJackknifeParts(parts, options.diagnostics);
     ExpectSameJackknife(merged.jackknife, *whole.Jackknife());
     ExpectSameDiagnostics(merged.diagnostics, whole.Diagnostics());
@@ -109,7 +109,7 @@ TEST(JackknifeParts, DiagnosticsWithoutEstimatesAreTheRunsToo) {
   options.diagnostics.estimates = false;
   TAnalysis analysis;
   analysis.Compute(data, options);
-  const std::vector<TJackknifePart> parts{ComputeJackknifePart(data, options, 1, 40)};
+  const std::vector<TJackknifePart> parts{ComputeJackknifePart(data, options, 1, 20)};
   const TMergedJackknife merged = MergeJackknifeParts(parts, options.diagnostics);
   EXPECT_FALSE(merged.diagnostics.estimates);
   EXPECT_TRUE(merged.diagnostics.specified.eigenvalues.empty());

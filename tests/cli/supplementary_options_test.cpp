@@ -142,8 +142,8 @@ TEST_F(CliSupplementary, CheckRefusesWhatTheRunRefusesWithTheSameMessages) {
             "specimen,SepalLen,SepalWid,PetalLen,PetalWid\nfossil,7.9,0,2.1,1\n");
   // Six objects, five of one kind: picking them leaves one active object.
   WriteFile(dir_ / "six.csv",
-            "name,kind,a,b\no1,x,1,2\no2,y,2,1\no3,y,3,5\no4,y,4,3\n"
-            "o5,y,5,8\no6,y,6,5\n");
+            "name,kind,a,b\no1,x,1.5,2\no2,y,2.5,1\no3,y,3.5,5\no4,y,4.5,3\n"
+            "o5,y,5.5,8\no6,y,6.5,5\n");
   const std::string iris = Table("iris_grouped.csv");
   const std::vector<std::vector<std::string>> refused{
       {"--supplementary", (dir_ / "none.csv").string(), iris},

@@ -35,7 +35,9 @@ void ExpectRising(const std::vector<double>& shares) {
   for (std::size_t i = 0; i < shares.size(); ++i) {
     EXPECT_GE(shares[i], 0.0);
     EXPECT_LE(shares[i], 1.0);
-    if (i > 0) EXPECT_GE(shares[i], shares[i - 1]) << i;
+    if (i > 0) {
+      EXPECT_GE(shares[i], shares[i - 1]) << i;
+    }
   }
 }
 
@@ -105,7 +107,8 @@ TEST(WorkCheckpoint, StagesMapTheirSharesOntoTheWhole) {
 // throws three quarters of the way (inside the reduction, which follows the
 // products) stops the decomposition there.
 TEST(WorkCheckpoint, WideDecompositionToldAndStoppedInsideItsLoops) {
-  for (const auto& [n, p] : {std::pair<TSize, TSize>{300, 700}, {700, 400}}) {
+  const std::pair<TSize, TSize> shapes[] = {{300, 700}, {700, 400}};
+  for (const auto& [n, p] : shapes) {
     const TFloatMatrix x = RandomData(n, p, 5);
     ClearFloatFaults();
     const TLeadingAxes plain = LeadingPrincipalAxes(x, n, p, DispersionMethod::Correlation, 3);
