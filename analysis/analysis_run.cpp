@@ -242,10 +242,16 @@ class TRunSteps {
   // thread decomposes the full sample and writes its tables. Where that
   // fails (no memory for the workers), the full-sample results still come
   // first: the jackknife is started again, and fails, at its turn.
+  // Beyond the exact scheme the jackknife's preparation (the full sample's
+  // sums of the reduced samples) is a step of its own, which may be long and
+  // is followed and cancelled as it goes.
   void StartJackknife() {
     if (!options_.jackknife) return;
+    if (Wide()) Step("Jackknife preparation");
     try {
       jackknife_.emplace(JackknifeData(), JackknifeSettings());
+    } catch (const ERunCancelled&) {
+      throw;
     } catch (...) {
       ClearFloatFaults();
     }
@@ -298,14 +304,8 @@ class TRunSteps {
   // The full sample beyond the exact scheme's limit: only the axes shown
   // (and a second for the score plot) are formed.
   void WideDecomposition() {
-    TCheckpoint checkpoint;
-    if (request_.observer != nullptr) {
-      checkpoint = [observer = request_.observer](double share) {
-        observer->StepProgress(share);
-        if (observer->CancelRequested()) throw ERunCancelled();
-      };
-    }
-    TLeadingAxes axes = LeadingPrincipalAxes(x_, n_, p_, method_, ScoreColumns(), checkpoint);
+    TLeadingAxes axes = LeadingPrincipalAxes(x_, n_, p_, method_, ScoreColumns(),
+                                             ObservedCheckpoint(request_.observer));
     run_.trace = axes.trace;
     run_.eigenvalues = std::move(axes.eigenvalues);
     run_.eigenvectors = std::move(axes.eigenvectors);

@@ -3,6 +3,7 @@
 #include "analysis/jackknife_part.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <optional>
 #include <thread>
@@ -75,7 +76,10 @@ TJackknifePart RunJackknifePart(const TJackknifeInput& in, TSize first, TSize la
   part.samples.resize(std::size_t(objects) * size);
 
   // The loop's own decomposition, set up as the one-piece loop sets it up.
-  TLeaveOneOut leaveOneOut(in.data, n, p, in.method);
+  TLeaveOneOut leaveOneOut(in.data, n, p, in.method, PreparationCheckpoint(p, settings.observer));
+  // A stop ends the workers' long decompositions part way.
+  std::atomic<bool> stopping{false};
+  leaveOneOut.StopWhen(stopping);
   if (in.method != DispersionMethod::Correlation)
     leaveOneOut.UseFullSampleAxes(in.eigenvalues, in.eigenvectors);
   const unsigned threads = WorkerCount(settings.threads, objects, p);
@@ -121,7 +125,11 @@ TJackknifePart RunJackknifePart(const TJackknifeInput& in, TSize first, TSize la
     hooks.itemReached = [&observer, objects](TSize item) {
       observer.JackknifeIteration(item, objects);
     };
-    hooks.stopRequested = [&observer] { return observer.CancelRequested(); };
+    hooks.stopRequested = [&observer, &stopping] {
+      if (!observer.CancelRequested()) return false;
+      stopping.store(true, std::memory_order_relaxed);
+      return true;
+    };
   }
   RunOrderedParallelLoop({objects, threads, TSize(ring.size()), 0, 0}, settings.threadStarter,
                          compute, consume, hooks);

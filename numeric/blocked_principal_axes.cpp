@@ -139,18 +139,19 @@ TBlockedAxesCost BlockedAxesCost(TSize p, TSize axisCount) {
   return {4.0 / 3.0 * order * order * order, 30.0 * order * order, 2.0 * order * order * axes};
 }
 
-void BlockedPrincipalAxesOfTwo(const TBlockedAxesTask& first, const TBlockedAxesTask& second) {
+void BlockedPrincipalAxesOfTwo(const TBlockedAxesTask& first, const TBlockedAxesTask& second,
+                               const TCheckpoint& checkpoint) {
   const bool flush = first.p > FastArithmeticAbove;
   if (flush != (second.p > FastArithmeticAbove)) {
     // Each in its own arithmetic, as alone.
     BlockedPrincipalAxesOf(*first.work, first.p, *first.trace, *first.offDiag, *first.eigenvalues,
-                           *first.eigenvectors, first.axisCount);
+                           *first.eigenvectors, first.axisCount, checkpoint);
     BlockedPrincipalAxesOf(*second.work, second.p, *second.trace, *second.offDiag,
-                           *second.eigenvalues, *second.eigenvectors, second.axisCount);
+                           *second.eigenvalues, *second.eigenvectors, second.axisCount, checkpoint);
     return;
   }
   const TSubnormalsFlushed flushed(flush);
-  TBlockedAxes a(first), b(second);
+  TBlockedAxes a(first, checkpoint), b(second, checkpoint);
   if (TTridiagonalSolver::ValuesOfTwo(a.Solver(), a.Values(), b.Solver(), b.Values())) {
     a.Finish(TFallbackCause::None);
     b.Finish(TFallbackCause::None);

@@ -85,7 +85,9 @@ struct TBlockedAxesTask {
 /// the other: their tridiagonal eigenvalues are found together (the
 /// iterations interleave, each leaving the divider free for the other). A
 /// floating-point fault raises as BlockedPrincipalAxesOf would, but need not
-/// say which matrix it came from: where that matters, solve each alone.
-void BlockedPrincipalAxesOfTwo(const TBlockedAxesTask& first, const TBlockedAxesTask& second);
+/// say which matrix it came from: where that matters, solve each alone. The
+/// checkpoint is called within each reduction (with that reduction's share).
+void BlockedPrincipalAxesOfTwo(const TBlockedAxesTask& first, const TBlockedAxesTask& second,
+                               const TCheckpoint& checkpoint = {});
 
 }  // namespace talvex

@@ -320,6 +320,35 @@ TEST(WideData, DecompositionToldAndCancelledPartWay) {
   EXPECT_EQ(results.trace, -1.0);
 }
 
+// Beyond the exact scheme the jackknife's preparation is a step of its own,
+// told and cancelled part way like the decomposition (here the sums of the
+// route through the dispersion matrix): a cancel asked for at its first
+// share between 0 and 1 stops the run before the eigen-decomposition starts.
+TEST(WideData, JackknifePreparationToldAndCancelledPartWay) {
+  class TStopInPreparation : public TRunObserver {
+   public:
+    void StepStarted(const char* step) override { steps.push_back(step); }
+    void StepProgress(double share) override {
+      if (steps.back() == "Jackknife preparation" && share > 0.0 && share < 1.0) stop = true;
+    }
+    bool CancelRequested() override { return stop; }
+    std::vector<std::string> steps;
+    bool stop = false;
+  };
+  using namespace testing::option_names;
+  const TSize n = 700, p = 400;
+  const TDataMatrix data = DataOf(FactorData(n, p, 6), n, p);
+  TRunRequest request = testing::Request(testing::Options(Corr, Raw, true), 2, 1);
+  TStopInPreparation observer;
+  request.observer = &observer;
+  TAnalysisResults results;
+  TReportListing listing;
+  EXPECT_THROW(RunAnalysis(request, data, results, listing), ERunCancelled);
+  EXPECT_TRUE(observer.stop);
+  EXPECT_EQ(observer.steps,
+            (std::vector<std::string>{"Basic statistics", "Jackknife preparation"}));
+}
+
 // Loading holds the data and sizes no results: 3 objects by 100,000
 // variables load, with two components by default.
 TEST(WideData, LoadingSizesNoResults) {
