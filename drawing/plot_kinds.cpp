@@ -7,6 +7,8 @@
 
 #include "drawing/plot_builders.h"
 
+namespace talvex::drawing {
+
 namespace {
 
 constexpr unsigned ScatterOffers = OffersAxes | OffersLabels;
@@ -57,3 +59,5 @@ bool PlotAvailable(TPlotKind kind, bool diagnostics) noexcept {
 TFigureScene BuildScene(TPlotKind kind, const TPlotRun& run, const TPlotChoices& choices) {
   return PlotKindEntry(kind).build(run, choices);
 }
+
+}  // namespace talvex::drawing

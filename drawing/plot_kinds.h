@@ -11,6 +11,8 @@
 
 #include "drawing/figure_scene.h"
 
+namespace talvex::drawing {
+
 class TPlotRun;
 struct TPlotChoices;
 
@@ -62,3 +64,5 @@ QString PlotMenuText(TPlotKind kind);
 /// Whether `kind` can be shown for a run; `diagnostics` says whether the
 /// run has the jackknife's diagnostics.
 bool PlotAvailable(TPlotKind kind, bool diagnostics) noexcept;
+
+}  // namespace talvex::drawing

@@ -5,7 +5,9 @@
 #include <cassert>
 #include <string>
 
-#include "drawing/eight_bit_text.h"
+#include "drawing/eight_bit_qstring.h"
+
+namespace talvex::drawing {
 
 namespace {
 
@@ -45,7 +47,7 @@ talvex::TSize OfferedComponents(talvex::TSize factorCount, talvex::TSize availab
 }
 
 talvex::TSize TPlotRun::OfferedComponents() const noexcept {
-  return ::OfferedComponents(factorCount_, ComponentCount());
+  return drawing::OfferedComponents(factorCount_, ComponentCount());
 }
 
 const talvex::TJackknifeResults* TPlotRun::Jackknife() const noexcept {
@@ -55,3 +57,5 @@ const talvex::TJackknifeResults* TPlotRun::Jackknife() const noexcept {
 QString TPlotRun::ObjectName(talvex::TSize i) const { return LabelOr(Data().objectLabels, i); }
 
 QString TPlotRun::VariableName(talvex::TSize j) const { return LabelOr(Data().variableLabels, j); }
+
+}  // namespace talvex::drawing

@@ -17,7 +17,7 @@
 #include <algorithm>
 
 #include "base/exception.h"
-#include "drawing/eight_bit_text.h"
+#include "drawing/eight_bit_qstring.h"
 
 namespace talvex::desktop {
 
@@ -269,7 +269,7 @@ void TImportDialog::ShowDetected() {
   updating_ = true;
   const bool workbook = !report_.sheetNames.empty();
   sheet_->clear();
-  for (const std::string& name : report_.sheetNames) sheet_->addItem(FromEightBit(name));
+  for (const std::string& name : report_.sheetNames) sheet_->addItem(drawing::FromEightBit(name));
   const auto sheetIt =
       std::find(report_.sheetNames.begin(), report_.sheetNames.end(), report_.sheet);
   if (sheetIt != report_.sheetNames.end())
@@ -303,7 +303,7 @@ void TImportDialog::ShowPreview() {
   preview_->setRowCount(1 + rows);
   QStringList headings;
   for (const talvex::TImportColumn& column : report_.columns)
-    headings.append(FromEightBit(column.name));
+    headings.append(drawing::FromEightBit(column.name));
   preview_->setHorizontalHeaderLabels(headings);
   QStringList rowHeadings{tr("Role")};
   for (int r = 1; r <= rows; ++r) rowHeadings.append(QString::number(r));
@@ -327,7 +327,7 @@ void TImportDialog::ShowPreview() {
     for (int r = 0; r < rows; ++r) {
       const std::vector<std::string>& cells = report_.preview[first + std::size_t(r)];
       const QString text =
-          std::size_t(c) < cells.size() ? FromEightBit(cells[std::size_t(c)]) : QString();
+          std::size_t(c) < cells.size() ? drawing::FromEightBit(cells[std::size_t(c)]) : QString();
       preview_->setItem(r + 1, c, new QTableWidgetItem(text));
     }
   }
@@ -386,7 +386,7 @@ void TImportDialog::IgnoreIdentifiers() {
     if (identifier) {
       ignored.append(
           tr("\"%1\" (%2)")
-              .arg(FromEightBit(column.name), QString::fromStdString(column.identifier)));
+              .arg(drawing::FromEightBit(column.name), QString::fromStdString(column.identifier)));
     }
   }
   if (ignored.isEmpty() || !variableLeft) return;
@@ -441,7 +441,7 @@ void TImportDialog::KeepRoles(const std::vector<std::string>& before,
     for (std::size_t k = 0; k < probed.columns.size(); ++k) {
       if (probed.columns[k].name == before[std::size_t(c)]) return ColumnNumber(k);
     }
-    dropped.append(FromEightBit(before[std::size_t(c)]));
+    dropped.append(drawing::FromEightBit(before[std::size_t(c)]));
     return "-";
   };
   options_.labelsColumn = find(options_.labelsColumn);

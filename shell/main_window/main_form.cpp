@@ -519,7 +519,7 @@ void TMainForm::SaveAllResultsItemClick() {
       [this] { resultFiles_.SaveAllResults(*outcome_, DataFileName(), DataFolder()); });
 }
 
-void TMainForm::PlotItemClick(TPlotKind kind) {
+void TMainForm::PlotItemClick(drawing::TPlotKind kind) {
   if (!outcome_ || !PlotAvailable(kind, outcome_->Diagnostics().available)) return;
   messages_.Guarded([this, kind] { reportViewer_.ShowPlot(kind, outcome_, state_.FactorCount()); });
 }

@@ -111,7 +111,7 @@ class TMainForm : public QMainWindow {
   void OptionsClearFilesListItemClick();
   void FactorsNumberItemClick();
   void RunAnalysisItemClick();
-  void PlotItemClick(TPlotKind kind);
+  void PlotItemClick(drawing::TPlotKind kind);
   void HelpContentsItemClick();
   void HelpSearchItemClick();
   void HelpAboutItemClick();
@@ -195,7 +195,7 @@ class TMainForm : public QMainWindow {
   QAction* optionsClearFilesListItem_ = nullptr;
   QAction* factorsNumberItem_ = nullptr;
   QAction* runAnalysisItem_ = nullptr;
-  std::map<TPlotKind, QAction*> plotItems_;  // the Display menu, one item per kind
+  std::map<drawing::TPlotKind, QAction*> plotItems_;  // the Display menu, one item per kind
   QAction* helpContentsItem_ = nullptr;
   QAction* helpSearchItem_ = nullptr;
   QAction* helpAboutItem_ = nullptr;

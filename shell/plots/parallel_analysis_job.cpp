@@ -5,7 +5,7 @@
 
 namespace talvex::desktop {
 
-talvex::TParallelAnalysisInput PlotRunAnalysisInput(const TPlotRun& run) {
+talvex::TParallelAnalysisInput PlotRunAnalysisInput(const drawing::TPlotRun& run) {
   const talvex::TAnalysisOptions& options = run.Options();
   talvex::TParallelAnalysisInput input;
   input.data = talvex::AnalysedData(run.Data(), options.transformation);
@@ -24,7 +24,7 @@ TParallelAnalysisJob::~TParallelAnalysisJob() {
   delete thread_;
 }
 
-void TParallelAnalysisJob::Start(const TPlotRun& run) {
+void TParallelAnalysisJob::Start(const drawing::TPlotRun& run) {
   if (thread_) return;
   cancel_ = false;
   done_ = 0;

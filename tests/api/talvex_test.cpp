@@ -5,25 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "diagnostics/diagnostics_run.h"
-#include "input/data_reader.h"
+#include "tests/api/api_test_support.h"
 
 namespace talvex {
 namespace {
 
-TRunData Iris() {
-  TRunData data{.path = std::string(TALVEX_SOURCE_DIR) + "/examples/iris.nts"};
-  ReadDataFile(data.path, data.matrix);
-  return data;
-}
-
-// The listing but for its date and time, which follow the clock.
-std::vector<std::string> Undated(const std::vector<std::string>& lines) {
-  std::vector<std::string> kept;
-  for (const std::string& line : lines)
-    if (line.find("Date") == std::string::npos && line.find("Time") == std::string::npos)
-      kept.push_back(line);
-  return kept;
-}
+using testing::Iris;
+using testing::Undated;
 
 TEST(Analysis, MakesWhatTheStatesOwnRunMakes) {
   TAnalysisState state;
