@@ -243,19 +243,6 @@ TEST(WideData, CancelStopsTheFullSampleDecomposition) {
             listing.Lines().end());
 }
 
-TDataMatrix DataOf(const TFloatMatrix& x, TSize n, TSize p) {
-  TDataMatrix data;
-  data.objectCount = n;
-  data.variableCount = p;
-  data.valueCount = n * p;
-  data.values = TFloatVector(n * p);
-  for (TSize i = 1; i <= n; ++i)
-    for (TSize j = 1; j <= p; ++j) data.values.SetValue((i - 1) * p + j, x.GetValue(i, j));
-  data.objectLabels.assign(n, "o");
-  data.variableLabels.assign(p, "v");
-  return data;
-}
-
 // The decomposition of wide data tells its progress from inside its loops,
 // rising to 1, and changes nothing by it; a cancel asked for part way
 // through the decomposition (here at three quarters, inside the reduction)
@@ -280,7 +267,7 @@ TEST(WideData, DecompositionToldAndCancelledPartWay) {
   };
   using namespace testing::option_names;
   const TSize n = 300, p = 700;
-  const TDataMatrix data = DataOf(FactorData(n, p, 4), n, p);
+  const TDataMatrix data = Loaded(FactorData(n, p, 4), n, p);
   TRunRequest request = testing::Request(testing::Options(Corr, Raw, false), 3);
   TAnalysisResults plain, followed;
   TReportListing listing;
@@ -324,7 +311,7 @@ TEST(WideData, JackknifePreparationToldAndCancelledPartWay) {
   };
   using namespace testing::option_names;
   const TSize n = 700, p = 400;
-  const TDataMatrix data = DataOf(FactorData(n, p, 6), n, p);
+  const TDataMatrix data = Loaded(FactorData(n, p, 6), n, p);
   TRunRequest request = testing::Request(testing::Options(Corr, Raw, true), 2, 1);
   TStopInPreparation observer;
   request.observer = &observer;
