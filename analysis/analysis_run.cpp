@@ -128,14 +128,20 @@ class TRunSteps {
     std::vector<std::string> notes = data_.notes;
     if (imputation_) notes.push_back(ImputationNote(imputation_->summary));
     AppendHeader(listing_, FormatTime(request_.startTime, "%Y-%m-%d"),
-                 FormatTime(request_.startTime, "%H:%M:%S"),
-                 request_.dataFromFile ? AbsolutePath(request_.dataFileName) : PastedDataName,
-                 data_.title, p_, n_, notes);
+                 FormatTime(request_.startTime, "%H:%M:%S"), InputName(), data_.title, p_, n_,
+                 notes);
     if (Wide()) AppendWideNote(listing_, k_, p_);
     // The working copy of the data, objects in rows.
     x_ = DataColumns(data_);
     run_.tables.options = options_;
     run_.tables.factorCount = k_;
+  }
+
+  // The listing's input file name: the file's absolute path, or the name
+  // of data that came from no file.
+  std::string InputName() const {
+    if (request_.dataFromFile) return AbsolutePath(request_.dataFileName);
+    return request_.dataName.empty() ? PastedDataName : request_.dataName;
   }
 
   // Data with missing cells: the imputation runs on the data as the
@@ -237,10 +243,16 @@ class TRunSteps {
   // thread decomposes the full sample and writes its tables. Where that
   // fails (no memory for the workers), the full-sample results still come
   // first: the jackknife is started again, and fails, at its turn.
+  // Beyond the exact scheme the jackknife's preparation (the full sample's
+  // sums of the reduced samples) is a step of its own, which may be long and
+  // is followed and cancelled as it goes.
   void StartJackknife() {
     if (!options_.jackknife) return;
+    if (Wide()) Step("Jackknife preparation");
     try {
       jackknife_.emplace(JackknifeData(), JackknifeSettings());
+    } catch (const ERunCancelled&) {
+      throw;
     } catch (...) {
       ClearFloatFaults();
     }
@@ -293,8 +305,8 @@ class TRunSteps {
   // The full sample beyond the exact scheme's limit: only the axes shown
   // (and a second for the score plot) are formed.
   void WideDecomposition() {
-    TLeadingAxes axes =
-        LeadingPrincipalAxes(x_, n_, p_, method_, ScoreColumns(), [this] { StopIfAsked(); });
+    TLeadingAxes axes = LeadingPrincipalAxes(x_, n_, p_, method_, ScoreColumns(),
+                                             ObservedCheckpoint(request_.observer));
     run_.trace = axes.trace;
     run_.eigenvalues = std::move(axes.eigenvalues);
     run_.eigenvectors = std::move(axes.eigenvectors);

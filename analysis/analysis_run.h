@@ -18,14 +18,16 @@ struct TRunRequest {
   TAnalysisOptions options;
   TSize factorCount = 0;     // k: components shown, 1..variableCount
   std::string dataFileName;  // printed as an absolute path
-  bool dataFromFile = true;  // false: pasted data, printed as PastedDataName
+  bool dataFromFile = true;  // false: data from no file, printed as dataName
+  std::string dataName;      // data from no file: their name; empty: PastedDataName
   std::chrono::system_clock::time_point startTime = std::chrono::system_clock::now();
   unsigned threads = 0;  // jackknife worker threads; 0: all cores
   TRunObserver* observer = nullptr;
   TJackknifeCollector* collector = nullptr;  // receives the jackknife's reduced samples
 };
 
-/// What the listing names as the input file of pasted data.
+/// What the listing names as the input file of data from no file that have
+/// no name of their own (pasted data).
 inline constexpr const char* PastedDataName = "(pasted data)";
 
 /// `when` in local time as strftime's `format` gives it: the listing's date

@@ -57,6 +57,7 @@ void TAnalysisState::Run(const TAnalysisOptions& options, TReportListing& listin
   request.factorCount = factorCount_;
   request.dataFileName = dataFileName_;
   request.dataFromFile = source_.kind != TSourceKind::PastedData;
+  request.dataName = source_.name;
   request.threads = threads;
   request.observer = observer;
   request.collector = collector;

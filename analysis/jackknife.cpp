@@ -3,6 +3,7 @@
 #include "analysis/jackknife.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <exception>
 #include <functional>
@@ -304,7 +305,7 @@ struct TJackknifeRun::TState {
         k(in.axisCount),
         method(in.method),
         settings(runSettings),
-        leaveOneOut(in.data, n, p, method),
+        leaveOneOut(in.data, n, p, method, PreparationCheckpoint(p, runSettings.observer)),
         // Correlation matrices are decomposed as they stand, two samples at a
         // time on each worker (their eigenvalue iterations interleave); the
         // other paths gain nothing from pairs.
@@ -315,7 +316,12 @@ struct TJackknifeRun::TState {
         ring(RingSize(threads, n, p, k, inPairs), TReducedSample(p, k)) {
     workspaces.resize(std::size_t(threads) * perWorker);
     if (settings.reimputed != nullptr) reimputeSpaces.resize(threads);
+    leaveOneOut.StopWhen(stopping);
   }
+
+  // However the run ends, the workers' long decompositions stop part way
+  // before the loop (declared last, so destroyed first) joins them.
+  ~TState() { stopping.store(true, std::memory_order_relaxed); }
 
   // Each worker makes its own workspaces as it starts, as it does ring slots.
   TLeaveOneOut::TWorkspace& Workspace(unsigned worker, unsigned which) {
@@ -377,6 +383,7 @@ struct TJackknifeRun::TState {
   TSize n, p, k;
   DispersionMethod method;
   TJackknifeSettings settings;
+  std::atomic<bool> stopping{false};
   TLeaveOneOut leaveOneOut;
   bool inPairs;
   unsigned perWorker;

@@ -3,6 +3,7 @@
 #include "analysis/jackknife_part.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <optional>
 #include <thread>
@@ -75,7 +76,10 @@ TJackknifePart RunJackknifePart(const TJackknifeInput& in, TSize first, TSize la
   part.samples.resize(std::size_t(objects) * size);
 
   // The loop's own decomposition, set up as the one-piece loop sets it up.
-  TLeaveOneOut leaveOneOut(in.data, n, p, in.method);
+  TLeaveOneOut leaveOneOut(in.data, n, p, in.method, PreparationCheckpoint(p, settings.observer));
+  // A stop ends the workers' long decompositions part way.
+  std::atomic<bool> stopping{false};
+  leaveOneOut.StopWhen(stopping);
   if (in.method != DispersionMethod::Correlation)
     leaveOneOut.UseFullSampleAxes(in.eigenvalues, in.eigenvectors);
   const unsigned threads = WorkerCount(settings.threads, objects, p);
@@ -121,7 +125,11 @@ TJackknifePart RunJackknifePart(const TJackknifeInput& in, TSize first, TSize la
     hooks.itemReached = [&observer, objects](TSize item) {
       observer.JackknifeIteration(item, objects);
     };
-    hooks.stopRequested = [&observer] { return observer.CancelRequested(); };
+    hooks.stopRequested = [&observer, &stopping] {
+      if (!observer.CancelRequested()) return false;
+      stopping.store(true, std::memory_order_relaxed);
+      return true;
+    };
   }
   RunOrderedParallelLoop({objects, threads, TSize(ring.size()), 0, 0}, settings.threadStarter,
                          compute, consume, hooks);
@@ -129,7 +137,48 @@ TJackknifePart RunJackknifePart(const TJackknifeInput& in, TSize first, TSize la
   return part;
 }
 
-TJackknifeResults MergeJackknifeParts(std::span<const TJackknifePart* const> parts) {
+namespace {
+
+// The full sample as the one-piece loop's collector sees it, rebuilt from a
+// part: eigenvalues, the k axes and the allometry with the orientation the
+// run gave it (that of the size axis).
+struct TFullSample {
+  explicit TFullSample(const TJackknifePart& part)
+      : eigenvalues(part.variableCount),
+        axes(part.variableCount, part.axisCount),
+        macs(TSize(part.macs.size())) {
+    const TSize p = part.variableCount;
+    std::copy_n(part.eigenvalues.data(), p, eigenvalues.Data());
+    eigenvalues.Extend(p);
+    for (TSize a = 1; a <= part.axisCount; ++a)
+      std::copy_n(part.axes.data() + std::size_t(a - 1) * p, p, axes.Column(a));
+    axes.Extend(p, part.axisCount);
+    std::copy(part.macs.begin(), part.macs.end(), macs.Data());
+    macs.Extend(TSize(part.macs.size()));
+  }
+
+  TJackknifeInput Input(const TJackknifePart& part) const {
+    std::optional<TJackknifeAllometry> allometry;
+    if (!part.macs.empty())
+      allometry.emplace(TJackknifeAllometry{macs, SizeAxisOrientation(std::span<const double>(
+                                                      part.axes.data(), part.variableCount))});
+    return {{noData, part.objectCount, part.variableCount, part.axisCount,
+             DispersionMethod::Correlation},
+            eigenvalues,
+            axes,
+            allometry};
+  }
+
+  TFloatVector eigenvalues;
+  TFloatMatrix axes;
+  TFloatVector macs;
+  TFloatMatrix noData{0, 0};
+};
+
+}  // namespace
+
+TJackknifeResults MergeJackknifeParts(std::span<const TJackknifePart* const> parts,
+                                      TJackknifeCollector* collector) {
   if (parts.empty()) Mismatch("The jackknife's parts do not cover every object once", "no parts");
   std::vector<const TJackknifePart*> ordered(parts.begin(), parts.end());
   std::sort(ordered.begin(), ordered.end(),
@@ -164,6 +213,12 @@ TJackknifeResults MergeJackknifeParts(std::span<const TJackknifePart* const> par
   const std::size_t size = one.SampleSize();
   const bool allometry = !one.macs.empty();
   std::vector<double> means(size), squares(size);
+  std::optional<TFullSample> fullSample;
+  const std::vector<double> plusOnes(k, 1.0);
+  if (collector != nullptr) {
+    fullSample.emplace(one);
+    collector->Start(fullSample->Input(one));
+  }
   // The samples are already aligned, so each is added with sign +1, which
   // gives the one-piece loop's pseudo-values bit for bit.
   for (const TJackknifePart* part : ordered) {
@@ -181,6 +236,12 @@ TJackknifeResults MergeJackknifeParts(std::span<const TJackknifePart* const> par
         AddPseudoValues(means.data() + at, squares.data() + at, double(object), double(n),
                         one.macs.data(), sample + at, 1.0, p);
       }
+      if (collector != nullptr)
+        collector->Collect({object,
+                            std::span<const double>(sample, p),
+                            std::span<const double>(sample + p, std::size_t(p) * k),
+                            plusOnes,
+                            {}});
     }
   }
   CheckFloatFaults();

@@ -49,7 +49,12 @@ TJackknifePart RunJackknifePart(const TJackknifeInput& input, TSize first, TSize
                                 const TJackknifeSettings& settings = {});
 
 /// The jackknife of the whole loop from parts that cover objects 1..n once,
-/// in any order.
-TJackknifeResults MergeJackknifeParts(std::span<const TJackknifePart* const> parts);
+/// in any order. A `collector` (the diagnostics) receives every reduced
+/// sample in object order, as from the one-piece loop, and learns the same:
+/// the axes come already aligned, with signs +1 and no dots (each sign times
+/// its axis is the same, bit for bit). The input its Start receives holds
+/// the full sample's eigenvalues, first k axes and allometry, but no data.
+TJackknifeResults MergeJackknifeParts(std::span<const TJackknifePart* const> parts,
+                                      TJackknifeCollector* collector = nullptr);
 
 }  // namespace talvex

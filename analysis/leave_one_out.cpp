@@ -110,7 +110,8 @@ std::size_t TLeaveOneOut::WorkspaceSize(TSize n, TSize p, TSize k) {
   return 2 * pp + 4 * std::size_t(p);
 }
 
-TLeaveOneOut::TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, DispersionMethod method)
+TLeaveOneOut::TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, DispersionMethod method,
+                           const TCheckpoint& checkpoint)
     : data_(data),
       n_(n),
       p_(p),
@@ -157,8 +158,17 @@ TLeaveOneOut::TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, Dispersio
     squares_.Extend(p);
     if (method == DispersionMethod::Covariance) {
       products_ = TFloatMatrix(n, n);
-      ScaledOuterGramLower(n, p, 1.0, centred_.Column(1), centred_.MaxRows(), products_.Column(1),
-                           products_.MaxRows());
+      // In one product where it is short (its sums as they always were),
+      // else in slices of the variables between checkpoints.
+      const TSize slice = double(n) * double(n) * double(p) / 2.0 <= WorkPerPiece
+                              ? p
+                              : TSize(std::max(16.0, WorkPerPiece / (double(n) * double(n))));
+      for (TSize first = 0; first < p; first += slice) {
+        const TSize columns = std::min(slice, p - first);
+        AddScaledOuterGramLower(n, columns, 1.0, centred_.Column(first + 1), centred_.MaxRows(),
+                                first == 0 ? 0.0 : 1.0, products_.Column(1), products_.MaxRows());
+        if (checkpoint) checkpoint(double(first + columns) / double(p));
+      }
       products_.Extend(n, n);
       residualImage_ = TFloatVector(n);
       Multiply(n, 1, p, centred_.Column(1), centred_.MaxRows(), residuals_.Data(), p,
@@ -169,7 +179,7 @@ TLeaveOneOut::TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, Dispersio
     return;
   }
   // The same sums, in the same order, as the full sample's dispersion matrix.
-  CentredCrossProducts(data, n, p, means_, crossProducts_);
+  CentredCrossProducts(data, n, p, means_, crossProducts_, checkpoint);
   CheckFloatFaults();
 }
 
@@ -243,7 +253,8 @@ void TLeaveOneOut::ZeroPastRank(TWorkspace& ws) const {
 TSize TLeaveOneOut::Decompose(TSize i, TWorkspace& ws, TSize axisCount) const {
   TSize determined = 0;
   if (DispersionToDecompose(i, ws, axisCount, determined)) {
-    BlockedPrincipalAxesOf(ws.work, p_, ws.trace, ws.offDiag, ws.values, ws.vectors, axisCount);
+    BlockedPrincipalAxesOf(ws.work, p_, ws.trace, ws.offDiag, ws.values, ws.vectors, axisCount,
+                           Stopping());
     ZeroPastRank(ws);
     determined = Determined(ws);
   }
@@ -260,10 +271,11 @@ std::pair<TSize, TSize> TLeaveOneOut::DecomposeTwo(TSize i, TWorkspace& wsI, TSi
                             &ws.values, &ws.vectors, axisCount};
   };
   if (formedI && formedJ) {
-    BlockedPrincipalAxesOfTwo(task(wsI), task(wsJ));
+    BlockedPrincipalAxesOfTwo(task(wsI), task(wsJ), Stopping());
   } else if (formedI || formedJ) {
     TWorkspace& ws = formedI ? wsI : wsJ;
-    BlockedPrincipalAxesOf(ws.work, p_, ws.trace, ws.offDiag, ws.values, ws.vectors, axisCount);
+    BlockedPrincipalAxesOf(ws.work, p_, ws.trace, ws.offDiag, ws.values, ws.vectors, axisCount,
+                           Stopping());
   }
   if (formedI) {
     ZeroPastRank(wsI);
@@ -470,7 +482,7 @@ TSize TLeaveOneOut::ProductEigenvalues(TWorkspace& ws, TSize m, TSize axisCount)
   // are determined, fewer where the objects themselves are dependent.
   const TSize wanted = std::clamp<TSize>(axisCount, 1, m - 1);
   BlockedPrincipalAxesOf(ws.products, m, ws.trace, ws.offDiag, ws.productValues, ws.productVectors,
-                         wanted);
+                         wanted, Stopping());
   const double* mu = ws.productValues.Data();
   const double floor = double(m) * std::numeric_limits<double>::epsilon() * mu[0];
   TSize rank = 0;
@@ -635,6 +647,20 @@ void TLeaveOneOut::RecomputedDispersion(TSize i, TWorkspace& ws) const {
   }
   ws.rows.Extend(n_ - 1, p_);
   DispersionMatrix(ws.rows, n_ - 1, p_, ws.work, method_);
+}
+
+void TLeaveOneOut::StopWhen(const std::atomic<bool>& stop) { stop_ = &stop; }
+
+TCheckpoint TLeaveOneOut::Stopping() const {
+  // Up to the exact scheme's variables a decomposition is short: no pause.
+  if (stop_ == nullptr || std::max(n_, p_) <= ExactSchemeVariables) return {};
+  return [stop = stop_](double) {
+    if (stop->load(std::memory_order_relaxed)) throw ERunCancelled();
+  };
+}
+
+TCheckpoint PreparationCheckpoint(TSize p, TRunObserver* observer) {
+  return p > ExactSchemeVariables ? ObservedCheckpoint(observer) : TCheckpoint();
 }
 
 }  // namespace talvex

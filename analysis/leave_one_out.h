@@ -45,12 +45,15 @@
 // accuracy, at ten times the cost or more.
 #pragma once
 
+#include <atomic>
 #include <utility>
 
+#include "analysis/run_observer.h"
 #include "numeric/dispersion_method.h"
 #include "numeric/float_matrix.h"
 #include "numeric/float_vector.h"
 #include "numeric/rank_one_downdate.h"
+#include "numeric/work_checkpoint.h"
 
 namespace talvex {
 
@@ -88,8 +91,16 @@ class TLeaveOneOut {
   /// About how many doubles one workspace holds for n x p data and k axes.
   static std::size_t WorkspaceSize(TSize n, TSize p, TSize k);
 
-  /// `data` (n x p) must outlive this object.
-  TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, DispersionMethod method);
+  /// `data` (n x p) must outlive this object. The full sample's sums (n p^2
+  /// / 2, or n^2 p through the objects) are told to `checkpoint`, when
+  /// given, as they are formed (work_checkpoint.h).
+  TLeaveOneOut(const TFloatMatrix& data, TSize n, TSize p, DispersionMethod method,
+               const TCheckpoint& checkpoint = {});
+
+  /// Decompositions that take long (beyond ExactSchemeVariables) stop part
+  /// way with ERunCancelled once `stop` is set, so that a loop that ends
+  /// early need not wait for its workers' samples; `stop` must outlive this.
+  void StopWhen(const std::atomic<bool>& stop);
 
   /// Eigenvalues and eigenvectors of the sample without object i (1..n) into
   /// ws.values (all p) and ws.vectors (the first axisCount columns, 1..p;
@@ -121,6 +132,8 @@ class TLeaveOneOut {
   bool ThroughObjects() const noexcept { return throughObjects_; }
 
  private:
+  TCheckpoint Stopping() const;
+
   /// Forms sample i's matrix in ws.work where it is to be decomposed as it
   /// stands (true); otherwise decomposes the sample another way (false).
   /// determined := the number of axes the sample determines.
@@ -151,6 +164,7 @@ class TLeaveOneOut {
   void RecomputedDispersion(TSize i, TWorkspace& ws) const;
 
   const TFloatMatrix& data_;
+  const std::atomic<bool>* stop_ = nullptr;
   TSize n_;
   TSize p_;
   DispersionMethod method_;
@@ -170,5 +184,11 @@ class TLeaveOneOut {
   TFloatMatrix products_;       // n x n: C C^T, lower triangle (covariances)
   TFloatVector residualImage_;  // n: C r (covariances)
 };
+
+/// The checkpoint of TLeaveOneOut's sums for data of p variables: beyond
+/// ExactSchemeVariables, where they may take long, the observer follows
+/// and may cancel them (ObservedCheckpoint); up to it they are formed
+/// without a pause.
+TCheckpoint PreparationCheckpoint(TSize p, TRunObserver* observer);
 
 }  // namespace talvex

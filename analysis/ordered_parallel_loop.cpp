@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cassert>
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <memory>
@@ -19,6 +20,9 @@
 namespace talvex {
 
 namespace {
+
+// How often a stop is polled while the calling thread waits for an item.
+constexpr std::chrono::milliseconds StopPollInterval(100);
 
 // What the workers and the calling thread share: which slots hold a finished
 // item, its failure if it failed, and how far the consumer has got.
@@ -65,12 +69,24 @@ class TRing {
     done_.notify_all();
   }
 
-  /// Blocks until `item` is in its slot; raises its failure.
-  void WaitFor(TSize item, const TOrderedLoopHooks& hooks) {
+  /// Blocks until `item` is in its slot; raises its failure. Where it may
+  /// stop, a stop is polled while it waits, so that a long item does not
+  /// keep it waiting.
+  void WaitFor(TSize item, const TOrderedLoopHooks& hooks, bool mayStop) {
     const TSize slot = SlotOf(item);
     {
       std::unique_lock lock(mutex_);
-      done_.wait(lock, [&] { return bool(ready_[slot]); });
+      const auto ready = [&] { return bool(ready_[slot]); };
+      if (!mayStop || !hooks.stopRequested) {
+        done_.wait(lock, ready);
+      } else {
+        while (!done_.wait_for(lock, StopPollInterval, ready)) {
+          lock.unlock();
+          const bool stop = hooks.stopRequested();
+          lock.lock();
+          if (stop) throw ERunCancelled();
+        }
+      }
     }
     if (hooks.itemReached) hooks.itemReached(item);
     if (errors_[slot]) std::rethrow_exception(errors_[slot]);
@@ -207,7 +223,8 @@ unsigned TOrderedParallelLoop::Consume(const TConsumeItem& consume,
   const bool alone = state.pool.empty();
   for (TSize item = 1; item <= n; ++item) {
     if (alone) state.ring.Fill(item, item, 0, state.compute, state.computeTwo);
-    state.ring.WaitFor(item, hooks);
+    // As after a consumed item, a stop is not heard on the way to the last.
+    state.ring.WaitFor(item, hooks, item < n);
     consume(item, state.ring.SlotOf(item));
     if (item < n && hooks.stopRequested && hooks.stopRequested()) throw ERunCancelled();
     state.ring.Release(item);

@@ -46,8 +46,9 @@ struct TOrderedLoopHooks {
   /// Each item as the calling thread takes it up, before its result is
   /// consumed or its failure raised (progress).
   std::function<void(TSize item)> itemReached;
-  /// Polled after each consumed item but the last; true stops the loop with
-  /// ERunCancelled.
+  /// Polled after each consumed item but the last, and every tenth of a
+  /// second while the calling thread waits for an item but the last (a long
+  /// one); true stops the loop with ERunCancelled.
   std::function<bool()> stopRequested;
 };
 

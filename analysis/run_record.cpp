@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <optional>
 
+#include "analysis/choice_names.h"
+
 #ifndef TALVEX_VERSION
 #define TALVEX_VERSION "unknown"
 #endif
@@ -13,31 +15,16 @@ namespace talvex {
 
 namespace {
 
-const char* MethodName(DispersionMethod method) {
-  return method == DispersionMethod::Covariance ? "covariance" : "correlation";
-}
+const char* MethodName(DispersionMethod method) { return ChoiceName(MethodChoices(), method); }
 
 const char* TransformName(DataTransform transformation) {
-  switch (transformation) {
-    case DataTransform::TransformDecimal:
-      return "log10";
-    case DataTransform::TransformNatural:
-      return "ln";
-    default:
-      return "none";
-  }
+  return ChoiceName(TransformChoices(), transformation);
 }
 
 // FactorsNumber lists like FactorsAll; the count itself goes to --factors.
 const char* RuleName(FactorRule rule) {
-  switch (rule) {
-    case FactorRule::FactorsKaiser:
-      return "kaiser";
-    case FactorRule::FactorsJoliffe:
-      return "joliffe";
-    default:
-      return "all";
-  }
+  return ChoiceName(RuleChoices(),
+                    rule == FactorRule::FactorsNumber ? FactorRule::FactorsAll : rule);
 }
 
 std::string SeparatorName(char separator) {
@@ -198,7 +185,8 @@ std::string CommandFile(const TRunRecord& record) {
 }
 
 std::string SourceText(const TRunSource& source) {
-  return source.kind == TSourceKind::PastedData ? "pasted data" : source.path;
+  if (source.kind != TSourceKind::PastedData) return source.path;
+  return source.name.empty() ? "pasted data" : source.name;
 }
 
 std::string ColumnText(const TRunColumn& column) {

@@ -45,6 +45,7 @@ struct TSupplementaryFile {
 struct TRunSource {
   TSourceKind kind = TSourceKind::DataMatrixFile;
   std::string path;    // absolute; empty for pasted data
+  std::string name;    // data from no file (PastedData): their name; empty: pasted data
   std::string format;  // tables: "csv", "xlsx", "ods", "clipboard", ...
   std::string sheet;   // workbooks: the sheet read
   char separator = 0;  // text tables

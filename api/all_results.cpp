@@ -3,12 +3,21 @@
 
 namespace talvex {
 
+namespace {
+
+TCompletedRun CompletedRun(const TRunOutcome& outcome) {
+  return {outcome.Data(), outcome.Results(), outcome.Record()};
+}
+
+}  // namespace
+
 std::vector<TResultTable> OutcomeTables(const TRunOutcome& outcome) {
-  return AllResultTables(outcome.State(), outcome.Diagnostics(), &outcome.Supplementary());
+  return AllResultTables(CompletedRun(outcome), outcome.Diagnostics(), &outcome.Supplementary());
 }
 
 std::vector<std::string> SaveAllResults(const std::string& path, const TRunOutcome& outcome) {
-  return WriteAllResults(path, outcome.State(), outcome.Diagnostics(), &outcome.Supplementary());
+  return WriteAllResults(path, CompletedRun(outcome), outcome.Diagnostics(),
+                         &outcome.Supplementary());
 }
 
 }  // namespace talvex

@@ -108,6 +108,7 @@ TRunData RunDataOfValues(const TValueTable& table, TMissingPolicy missing, TImpo
   data.matrix = ImportTableGrid(GridOf(table), options, &read);
   data.matrix.title = table.title;
   data.source = TableRunSource("", options, read);
+  data.source.name = table.name;
   if (report != nullptr) *report = std::move(read);
   return data;
 }

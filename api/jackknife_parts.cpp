@@ -4,6 +4,7 @@
 
 #include "analysis/allometry.h"
 #include "analysis/analysed_data.h"
+#include "diagnostics/diagnostics_collector.h"
 #include "numeric/student_t.h"
 
 namespace talvex {
@@ -36,11 +37,22 @@ TJackknifePart ComputeJackknifePart(TRunData data, const TRunOptions& options, T
                           {.threads = options.threads, .observer = hooks.observer});
 }
 
-TJackknifeResults MergeJackknifeParts(std::span<const TJackknifePart> parts) {
+TMergedJackknife MergeJackknifeParts(std::span<const TJackknifePart* const> parts,
+                                     const TDiagnosticsOptions& options) {
+  TDiagnosticsCollector collector(options.estimates);
+  TMergedJackknife merged;
+  merged.jackknife = MergeJackknifeParts(parts, &collector);
+  const TJackknifePart& one = *parts.front();
+  merged.diagnostics = ComputeDiagnostics(collector, one.eigenvalues, merged.jackknife, options);
+  return merged;
+}
+
+TMergedJackknife MergeJackknifeParts(std::span<const TJackknifePart> parts,
+                                     const TDiagnosticsOptions& options) {
   std::vector<const TJackknifePart*> each;
   each.reserve(parts.size());
   for (const TJackknifePart& part : parts) each.push_back(&part);
-  return MergeJackknifeParts(std::span<const TJackknifePart* const>(each));
+  return MergeJackknifeParts(std::span<const TJackknifePart* const>(each), options);
 }
 
 std::vector<std::pair<double, double>> JackknifeIntervals(

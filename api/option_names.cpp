@@ -1,58 +1,46 @@
-// The choices' names, one table per kind.
+// The choices' names, read from one table per kind.
 #include "talvex/option_names.h"
-
-#include <utility>
 
 namespace talvex {
 
 namespace {
 
+constexpr TChoiceName<TMissingPolicy> MissingPolicies[] = {{"refuse", TMissingPolicy::Refuse},
+                                                           {"omit", TMissingPolicy::Omit},
+                                                           {"impute", TMissingPolicy::Impute}};
+
 template <typename T>
-using TNames = std::pair<const char*, T>;
-
-constexpr TNames<DispersionMethod> Methods[] = {{"correlation", DispersionMethod::Correlation},
-                                                {"covariance", DispersionMethod::Covariance}};
-constexpr TNames<DataTransform> Transforms[] = {{"none", DataTransform::TransformRaw},
-                                                {"log10", DataTransform::TransformDecimal},
-                                                {"ln", DataTransform::TransformNatural}};
-constexpr TNames<FactorRule> Rules[] = {{"all", FactorRule::FactorsAll},
-                                        {"kaiser", FactorRule::FactorsKaiser},
-                                        {"joliffe", FactorRule::FactorsJoliffe}};
-constexpr TNames<TMissingPolicy> MissingPolicies[] = {{"refuse", TMissingPolicy::Refuse},
-                                                      {"omit", TMissingPolicy::Omit},
-                                                      {"impute", TMissingPolicy::Impute}};
-
-template <typename T, std::size_t N>
-std::vector<std::string> NamesOf(const TNames<T> (&table)[N]) {
+std::vector<std::string> NamesOf(std::span<const TChoiceName<T>> table) {
   std::vector<std::string> names;
-  for (const auto& [name, value] : table) names.emplace_back(name);
+  for (const TChoiceName<T>& choice : table) names.emplace_back(choice.name);
   return names;
 }
 
-template <typename T, std::size_t N>
-T Named(const TNames<T> (&table)[N], const std::string& name, const char* what) {
-  for (const auto& [known, value] : table)
-    if (name == known) return value;
-  std::string accepted;
-  for (const auto& [known, value] : table)
-    accepted += (accepted.empty() ? "" : ", ") + std::string(known);
-  throw Exception("Unknown " + std::string(what) + " '" + name + "' (one of: " + accepted + ")");
+template <typename T>
+T Named(std::span<const TChoiceName<T>> table, const std::string& name, const char* what) {
+  if (const T* value = ChoiceNamed(table, name)) return *value;
+  throw Exception("Unknown " + std::string(what) + " '" + name +
+                  "' (one of: " + JoinedChoiceNames(table, ", ") + ")");
 }
 
 }  // namespace
 
-DispersionMethod MethodNamed(const std::string& name) { return Named(Methods, name, "method"); }
-DataTransform TransformNamed(const std::string& name) {
-  return Named(Transforms, name, "transformation");
+std::span<const TChoiceName<TMissingPolicy>> MissingPolicyChoices() { return MissingPolicies; }
+
+DispersionMethod MethodNamed(const std::string& name) {
+  return Named(MethodChoices(), name, "method");
 }
-FactorRule RuleNamed(const std::string& name) { return Named(Rules, name, "rule"); }
+DataTransform TransformNamed(const std::string& name) {
+  return Named(TransformChoices(), name, "transformation");
+}
+FactorRule RuleNamed(const std::string& name) { return Named(RuleChoices(), name, "rule"); }
 TMissingPolicy MissingPolicyNamed(const std::string& name) {
-  return Named(MissingPolicies, name, "missing-value policy");
+  return Named(MissingPolicyChoices(), name, "missing-value policy");
 }
 
-std::vector<std::string> MethodNames() { return NamesOf(Methods); }
-std::vector<std::string> TransformNames() { return NamesOf(Transforms); }
-std::vector<std::string> RuleNames() { return NamesOf(Rules); }
-std::vector<std::string> MissingPolicyNames() { return NamesOf(MissingPolicies); }
+std::vector<std::string> MethodNames() { return NamesOf(MethodChoices()); }
+std::vector<std::string> TransformNames() { return NamesOf(TransformChoices()); }
+std::vector<std::string> RuleNames() { return NamesOf(RuleChoices()); }
+std::vector<std::string> MissingPolicyNames() { return NamesOf(MissingPolicyChoices()); }
 
 }  // namespace talvex

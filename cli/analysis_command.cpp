@@ -29,8 +29,8 @@ namespace talvex {
 namespace {
 
 // Progress of the run on standard error: each step on a line of its own, and
-// the leave-one-out loop's count, redrawn at most a few times a second so
-// that a fast run does not spend its time printing.
+// the leave-one-out loop's count or a long step's percentage, redrawn at most
+// a few times a second so that a fast run does not spend its time printing.
 class TProgressLine : public TRunObserver {
  public:
   explicit TProgressLine(std::ostream& err) : err_(err) {}
@@ -40,19 +40,30 @@ class TProgressLine : public TRunObserver {
   void StepStarted(const char* step) override {
     if (shown_) err_ << '\n';
     shown_ = false;
+    step_ = step;
     err_ << step << '\n' << std::flush;
   }
   void JackknifeIteration(TSize object, TSize count) override {
-    const auto now = std::chrono::steady_clock::now();
-    if (object != count && shown_ && now - last_ < std::chrono::milliseconds(200)) return;
-    last_ = now;
-    shown_ = true;
+    if (!Redraw(object == count)) return;
     err_ << "\rJackknife: object " << object << " of " << count << std::flush;
+  }
+  void StepProgress(double share) override {
+    if (!Redraw(share >= 1.0)) return;
+    err_ << '\r' << step_ << ": " << int(std::clamp(share, 0.0, 1.0) * 100.0) << '%' << std::flush;
   }
 
  private:
+  bool Redraw(bool last) {
+    const auto now = std::chrono::steady_clock::now();
+    if (!last && shown_ && now - last_ < std::chrono::milliseconds(200)) return false;
+    last_ = now;
+    shown_ = true;
+    return true;
+  }
+
   std::ostream& err_;
   std::chrono::steady_clock::time_point last_;
+  std::string step_;
   bool shown_ = false;
 };
 
@@ -82,20 +93,11 @@ unsigned ThreadsToUse(const TCliOptions& options, std::ostream& err) {
 void TellSupplementary(const TCliOptions& options, const TSupplementaryResults& supplementary,
                        std::ostream& err) {
   if (!supplementary.available) return;
-  const auto count = [](std::size_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-  };
-  std::string placed;
-  if (!supplementary.objectLabels.empty())
-    placed +=
-        count(supplementary.objectLabels.size(), "supplementary object", "supplementary objects");
-  if (!supplementary.variableLabels.empty())
-    placed +=
-        (placed.empty() ? "" : ", ") + count(supplementary.variableLabels.size(),
-                                             "supplementary variable", "supplementary variables");
-  if (!supplementary.groups.empty())
-    placed += (placed.empty() ? "" : ", ") +
-              count(supplementary.groups.size(), "grouping", "groupings") + " with group means";
+  std::string placed =
+      SupplementaryCounts(supplementary.objectLabels.size(), supplementary.variableLabels.size());
+  if (const std::size_t groupings = supplementary.groups.size(); groupings != 0)
+    placed += (placed.empty() ? "" : ", ") + std::to_string(groupings) +
+              (groupings == 1 ? " grouping" : " groupings") + " with group means";
   err << "talvex-cli: placed " << placed << '\n';
   for (const std::string& warning : supplementary.warnings)
     err << "talvex-cli: warning: " << warning << '\n';
@@ -125,10 +127,7 @@ int RunAnalysisCommand(const TCliOptions& options, std::ostream& out, std::ostre
           << ") and is analysed as a variable; --variables names the variables to analyse\n";
     }
   }
-  if (options.groupsFromLabels && data.groups.empty()) {
-    data.groups = GroupsFromLabels(data.objectLabels);
-    run.source.groupsFromLabels = !data.groups.empty();
-  }
+  ApplyGroupsFromLabels(options, run);
   LoadSupplementary(options, run, import);
   // One output that cannot be written does not keep the others from being
   // written; each failure is told, and the status says that one failed.

@@ -5,29 +5,27 @@
 #include <cctype>
 #include <charconv>
 #include <limits>
+#include <span>
 #include <utility>
 
 #include "base/file_name_case.h"
+#include "talvex/option_names.h"
 
 namespace talvex {
 
 namespace {
 
 template <typename T>
-struct TChoice {
-  const char* name;
-  T value;
-};
+T Choose(const std::string& option, const std::string& value,
+         std::span<const TChoiceName<T>> choices) {
+  if (const T* chosen = ChoiceNamed(choices, value)) return *chosen;
+  throw ECliUsage("bad value '" + value + "' for " + option +
+                  " (one of: " + JoinedChoiceNames(choices, ", ") + ")");
+}
 
 template <typename T, std::size_t N>
-T Choose(const std::string& option, const std::string& value, const TChoice<T> (&choices)[N]) {
-  std::string accepted;
-  for (const auto& choice : choices) {
-    if (value == choice.name) return choice.value;
-    accepted += accepted.empty() ? "" : ", ";
-    accepted += choice.name;
-  }
-  throw ECliUsage("bad value '" + value + "' for " + option + " (one of: " + accepted + ")");
+T Choose(const std::string& option, const std::string& value, const TChoiceName<T> (&choices)[N]) {
+  return Choose(option, value, std::span<const TChoiceName<T>>(choices));
 }
 
 unsigned long long PositiveNumber(const std::string& option, const std::string& value,
@@ -43,23 +41,10 @@ unsigned long long PositiveNumber(const std::string& option, const std::string& 
   return number;
 }
 
-constexpr TChoice<DispersionMethod> MethodChoices[] = {
-    {"correlation", DispersionMethod::Correlation}, {"covariance", DispersionMethod::Covariance}};
-constexpr TChoice<DataTransform> TransformChoices[] = {{"none", DataTransform::TransformRaw},
-                                                       {"log10", DataTransform::TransformDecimal},
-                                                       {"ln", DataTransform::TransformNatural}};
-constexpr TChoice<FactorRule> RuleChoices[] = {{"all", FactorRule::FactorsAll},
-                                               {"kaiser", FactorRule::FactorsKaiser},
-                                               {"joliffe", FactorRule::FactorsJoliffe}};
-
 std::string FileName(const std::string& option, const std::string& value) {
   if (value.empty()) throw ECliUsage("option '" + option + "' needs a file name");
   return value;
 }
-
-constexpr TChoice<TMissingPolicy> MissingChoices[] = {{"refuse", TMissingPolicy::Refuse},
-                                                      {"omit", TMissingPolicy::Omit},
-                                                      {"impute", TMissingPolicy::Impute}};
 
 TSize WholeNumber(const std::string& option, const std::string& value) {
   unsigned long long number = 0;
@@ -81,8 +66,8 @@ double Share(const std::string& option, const std::string& value) {
                     " (a share above 0 and at most 1, such as 0.3)");
   return share;
 }
-constexpr TChoice<int> HeaderChoices[] = {{"yes", 1}, {"no", 0}, {"auto", -1}};
-constexpr TChoice<char> SeparatorChoices[] = {
+constexpr TChoiceName<int> HeaderChoices[] = {{"yes", 1}, {"no", 0}, {"auto", -1}};
+constexpr TChoiceName<char> SeparatorChoices[] = {
     {"comma", ','}, {"semicolon", ';'}, {"tab", '\t'}, {"space", ' '}};
 
 std::string NonEmpty(const std::string& option, const std::string& value) {
@@ -112,24 +97,24 @@ std::vector<std::string> ColumnList(const std::string& option, const std::string
   }
 }
 
-constexpr TChoice<TCliFigureKind> FigureKindChoices[] = {
+constexpr TChoiceName<TCliFigureKind> FigureKindChoices[] = {
     {"scores", TCliFigureKind::Scores},
     {"vectors", TCliFigureKind::Vectors},
     {"scree", TCliFigureKind::Scree},
     {"biplot", TCliFigureKind::Biplot},
     {"influence", TCliFigureKind::Influence},
     {"correlation-circle", TCliFigureKind::CorrelationCircle}};
-constexpr TChoice<TCliFigureRegions> RegionChoices[] = {
+constexpr TChoiceName<TCliFigureRegions> RegionChoices[] = {
     {"none", TCliFigureRegions::None},
     {"concentration", TCliFigureRegions::Concentration},
     {"mean", TCliFigureRegions::Mean}};
-constexpr TChoice<TCliSupplementaryMarks> SupplementaryMarkChoices[] = {
+constexpr TChoiceName<TCliSupplementaryMarks> SupplementaryMarkChoices[] = {
     {"none", TCliSupplementaryMarks::None},
     {"bars", TCliSupplementaryMarks::Bars},
     {"ellipses", TCliSupplementaryMarks::Ellipses}};
-constexpr TChoice<TCliFigureLabels> LabelChoices[] = {{"none", TCliFigureLabels::None},
-                                                      {"names", TCliFigureLabels::Names},
-                                                      {"values", TCliFigureLabels::Values}};
+constexpr TChoiceName<TCliFigureLabels> LabelChoices[] = {{"none", TCliFigureLabels::None},
+                                                          {"names", TCliFigureLabels::Names},
+                                                          {"values", TCliFigureLabels::Values}};
 
 // The extension of a path's last component, in lower case, without the dot.
 std::string LowerExtension(const std::string& path) {
@@ -226,15 +211,15 @@ struct TOptionSpec {
 const TOptionSpec Options[] = {
     {"--method", nullptr, "correlation|covariance", "dispersion matrix (default correlation)",
      [](TCliOptions& o, const std::string& n, const std::string& v) {
-       o.method = Choose(n, v, MethodChoices);
+       o.method = Choose(n, v, MethodChoices());
      }},
     {"--transform", nullptr, "none|log10|ln", "transformation of the data (default none)",
      [](TCliOptions& o, const std::string& n, const std::string& v) {
-       o.transformation = Choose(n, v, TransformChoices);
+       o.transformation = Choose(n, v, TransformChoices());
      }},
     {"--rule", nullptr, "all|kaiser|joliffe", "which eigenvalues are listed (default all)",
      [](TCliOptions& o, const std::string& n, const std::string& v) {
-       o.factorRule = Choose(n, v, RuleChoices);
+       o.factorRule = Choose(n, v, RuleChoices());
      }},
     {"--factors", nullptr, "N",
      "components shown (default: the number of variables; beyond 255 variables 10, "
@@ -294,7 +279,7 @@ const TOptionSpec Options[] = {
      "tables: refuse missing values (default), leave out their objects, or impute them by "
      "iterative PCA",
      [](TCliOptions& o, const std::string& n, const std::string& v) {
-       o.table.missing = Choose(n, v, MissingChoices);
+       o.table.missing = Choose(n, v, MissingPolicyChoices());
        o.tableOptionsGiven = true;
      }},
     {"--separator", nullptr, "C", "tables: comma, semicolon, tab, space or the character",

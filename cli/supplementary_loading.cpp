@@ -5,6 +5,29 @@
 
 namespace talvex {
 
+bool HasSupplementaryOptions(const TCliOptions& options) {
+  return !options.supplementaryFiles.empty() || !options.supplementaryRowsColumn.empty() ||
+         !options.table.supplementaryColumns.empty();
+}
+
+void ApplyGroupsFromLabels(const TCliOptions& options, TRunData& run) {
+  if (!options.groupsFromLabels || !run.matrix.groups.empty()) return;
+  run.matrix.groups = GroupsFromLabels(run.matrix.objectLabels);
+  run.source.groupsFromLabels = !run.matrix.groups.empty();
+}
+
+std::string SupplementaryCounts(std::size_t objects, std::size_t variables) {
+  const auto count = [](std::size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+  };
+  std::string text;
+  if (objects != 0) text += count(objects, "supplementary object", "supplementary objects");
+  if (variables != 0)
+    text += (text.empty() ? "" : ", ") +
+            count(variables, "supplementary variable", "supplementary variables");
+  return text;
+}
+
 void LoadSupplementary(const TCliOptions& options, TRunData& run, const TImportReport& import) {
   const TSupplementaryRows rows{options.supplementaryRowsColumn, options.supplementaryRowsValues};
   if (!rows.Empty() && IsTableFile(options.file)) {

@@ -17,4 +17,15 @@ namespace talvex {
 /// raise and ESupplementaryRefused (supplementary/supplementary_split.h).
 void LoadSupplementary(const TCliOptions& options, TRunData& run, const TImportReport& import);
 
+/// Whether the command line names supplementary items.
+bool HasSupplementaryOptions(const TCliOptions& options);
+
+/// The groups from the object labels, for --groups-from-labels and data
+/// without groups; before LoadSupplementary, which may pick rows by them.
+void ApplyGroupsFromLabels(const TCliOptions& options, TRunData& run);
+
+/// "50 supplementary objects, 1 supplementary variable": the non-zero counts
+/// joined, as the command line tells them.
+std::string SupplementaryCounts(std::size_t objects, std::size_t variables);
+
 }  // namespace talvex

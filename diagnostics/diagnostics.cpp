@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
+#include <span>
 
 #include "numeric/student_t.h"
 
@@ -136,11 +137,10 @@ TSize DeterminedAxes(TSize n, TSize p) { return p + 1 <= n ? p : (n >= 2 ? n - 2
 
 // The standardised influence of every object on each shown eigenvalue, and
 // why an eigenvalue is left out of it.
-void Influence(const TDiagnosticsCollector& collector, const TAnalysisResults& results,
+void Influence(const TDiagnosticsCollector& collector, std::span<const double> full,
                TDiagnostics& d) {
   const TSize n = d.objectCount, k = d.axisCount, p = d.variableCount;
-  const TFloatVector& full = results.eigenvalues;
-  const double largest = p > 0 ? std::fabs(full.GetValue(1)) : 0.0;
+  const double largest = p > 0 ? std::fabs(full[0]) : 0.0;
   const double roundingLevel = double(n) * std::numeric_limits<double>::epsilon() * largest;
   d.eigenvalueInfluence.assign(std::size_t(n) * k, NotAvailable);
   d.influenceExcluded.assign(k, TInfluenceExclusion::None);
@@ -164,14 +164,12 @@ void Influence(const TDiagnosticsCollector& collector, const TAnalysisResults& r
     // The jackknife's SE is sqrt(n - 1) times this root mean square, and its
     // estimate full - (n - 1) mean change.
     const double rms = std::sqrt(squares / double(n));
-    const double estimate = full.GetValue(a) - (double(n) - 1.0) * mean;
+    const double estimate = full[a - 1] - (double(n) - 1.0) * mean;
     const double se = std::sqrt(double(n) - 1.0) * rms;
-    const bool tied =
-        (a > 1 && std::fabs(full.GetValue(a - 1) - full.GetValue(a)) <= roundingLevel) ||
-        (a < p && std::fabs(full.GetValue(a) - full.GetValue(a + 1)) <= roundingLevel);
+    const bool tied = (a > 1 && std::fabs(full[a - 2] - full[a - 1]) <= roundingLevel) ||
+                      (a < p && std::fabs(full[a - 1] - full[a]) <= roundingLevel);
     TInfluenceExclusion& excluded = d.influenceExcluded[a - 1];
-    if (a > d.determinedAxes ||
-        StandardErrorBeyondRounding(se, estimate, full.GetValue(a), n) == 0.0) {
+    if (a > d.determinedAxes || StandardErrorBeyondRounding(se, estimate, full[a - 1], n) == 0.0) {
       excluded = TInfluenceExclusion::NoSpread;
     } else if (tied) {
       excluded = TInfluenceExclusion::Tied;
@@ -229,8 +227,18 @@ const char* VerdictText(TAllometryVerdict verdict) {
 TDiagnostics ComputeDiagnostics(const TDiagnosticsCollector& collector,
                                 const TAnalysisResults& results,
                                 const TDiagnosticsOptions& options) {
+  if (!results.tables.jackknife || !collector.Complete()) return {};
+  return ComputeDiagnostics(
+      collector, std::span<const double>(results.eigenvalues.Data(), collector.VariableCount()),
+      *results.tables.jackknife, options);
+}
+
+TDiagnostics ComputeDiagnostics(const TDiagnosticsCollector& collector,
+                                std::span<const double> eigenvalues,
+                                const TJackknifeResults& jackknife,
+                                const TDiagnosticsOptions& options) {
   TDiagnostics d;
-  if (!results.tables.jackknife || !collector.Complete()) return d;
+  if (!collector.Complete()) return d;
   const TSize n = collector.ObjectCount();
   const TSize p = collector.VariableCount();
   const TSize k = collector.AxisCount();
@@ -239,7 +247,6 @@ TDiagnostics ComputeDiagnostics(const TDiagnosticsCollector& collector,
   d.variableCount = p;
   d.axisCount = k;
   d.matchAxes = options.matchAxes;
-  const TJackknifeResults& jackknife = *results.tables.jackknife;
   d.estimates = options.estimates;
   if (options.estimates) {
     d.specified = jackknife;
@@ -269,7 +276,7 @@ TDiagnostics ComputeDiagnostics(const TDiagnosticsCollector& collector,
       }
     }
   }
-  Influence(collector, results, d);
+  Influence(collector, eigenvalues, d);
 
   // Intervals and allometry, of the estimates in use; none past the
   // determined axes.

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -127,6 +128,14 @@ struct TDiagnostics {
 /// saw no complete loop) the result is not available.
 TDiagnostics ComputeDiagnostics(const TDiagnosticsCollector& collector,
                                 const TAnalysisResults& results,
+                                const TDiagnosticsOptions& options);
+
+/// The same from the full sample's p eigenvalues and the listing's
+/// jackknife, where no run's results are at hand (a jackknife merged from
+/// parts).
+TDiagnostics ComputeDiagnostics(const TDiagnosticsCollector& collector,
+                                std::span<const double> eigenvalues,
+                                const TJackknifeResults& jackknife,
                                 const TDiagnosticsOptions& options);
 
 /// The P values of the full results, from Student's t exactly with n - 1

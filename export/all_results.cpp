@@ -242,19 +242,23 @@ bool IsFolder(const std::string& path) { return !path.empty() && path.back() == 
 
 }  // namespace
 
-std::vector<TResultTable> AllResultTables(const TAnalysisState& state,
+TCompletedRun CompletedRun(const TAnalysisState& state) {
+  if (!state.ResultsReady()) throw Exception("No results: run the analysis first");
+  return {state.Data(), state.Results(), state.Record()};
+}
+
+std::vector<TResultTable> AllResultTables(const TCompletedRun& completed,
                                           const TDiagnostics& diagnostics,
                                           const TSupplementaryResults* supplementary) {
-  if (!state.ResultsReady()) throw Exception("No results: run the analysis first");
-  const TDataMatrix& data = state.Data();
-  const TAnalysisResults& r = state.Results();
+  const TDataMatrix& data = completed.data;
+  const TAnalysisResults& r = completed.results;
   const TResultTables& t = r.tables;
   const TSize n = data.objectCount, p = data.variableCount, k = t.factorCount;
   std::vector<TResultTable> tables;
 
   // How the results were made comes first.
   TResultTable run{"Run", {"Field", "Value"}};
-  for (auto& [field, value] : RunRecordFields(state.Record()))
+  for (auto& [field, value] : RunRecordFields(completed.record))
     run.rows.push_back({Text(std::move(field)), Text(std::move(value))});
   tables.push_back(std::move(run));
 
@@ -345,11 +349,11 @@ void CheckAllResultsFit(const std::string& path, TSize objectCount, TSize variab
   }
 }
 
-std::vector<std::string> WriteAllResults(const std::string& path, const TAnalysisState& state,
+std::vector<std::string> WriteAllResults(const std::string& path, const TCompletedRun& run,
                                          const TDiagnostics& diagnostics,
                                          const TSupplementaryResults* supplementary) {
   CheckAllResultsPath(path);
-  const std::vector<TResultTable> tables = AllResultTables(state, diagnostics, supplementary);
+  const std::vector<TResultTable> tables = AllResultTables(run, diagnostics, supplementary);
   std::vector<std::string> removed;
   if (HasExtension(path, "json")) {
     WriteFileAtomically(path, JsonOf(tables));

@@ -28,6 +28,18 @@ struct TResultTable {
   std::vector<std::vector<TResultCell>> rows = {};
 };
 
+/// What the tables are made of: the data, results and record of one
+/// completed run (a run outcome's, or a state's through CompletedRun).
+struct TCompletedRun {
+  const TDataMatrix& data;
+  const TAnalysisResults& results;
+  const TRunRecord& record;
+};
+
+/// The last run of `state`; raises Exception "No results: run the analysis
+/// first" when it has none.
+TCompletedRun CompletedRun(const TAnalysisState& state);
+
 /// The tables of a completed run, in this order: the run record (field and
 /// value), basic statistics, dispersion matrix, eigenvalues (with % and
 /// cumulative %), eigenvectors, scores (object labels, groups when the data
@@ -36,8 +48,7 @@ struct TResultTable {
 /// jackknife tables (estimate, SE, P, 95% interval), the influence table and
 /// the axis-exchange counts; then, when given and available, the
 /// supplementary items' tables (export/supplementary_tables.h).
-std::vector<TResultTable> AllResultTables(const TAnalysisState& state,
-                                          const TDiagnostics& diagnostics,
+std::vector<TResultTable> AllResultTables(const TCompletedRun& run, const TDiagnostics& diagnostics,
                                           const TSupplementaryResults* supplementary = nullptr);
 
 /// Writes AllResultTables to `path`: "*.xlsx" a workbook, "*.json" JSON
@@ -48,9 +59,8 @@ std::vector<TResultTable> AllResultTables(const TAnalysisState& state,
 /// removed, so that the folder holds one run's tables; texts that a
 /// spreadsheet would take for a formula neutralised, see CsvText). Returns
 /// the files removed. Raises EUnknownExportFormat for any other path and
-/// EInOutError when a file cannot be written; Exception when no results are
-/// ready.
-std::vector<std::string> WriteAllResults(const std::string& path, const TAnalysisState& state,
+/// EInOutError when a file cannot be written.
+std::vector<std::string> WriteAllResults(const std::string& path, const TCompletedRun& run,
                                          const TDiagnostics& diagnostics,
                                          const TSupplementaryResults* supplementary = nullptr);
 

@@ -4,6 +4,7 @@
 #include <cblas.h>
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -129,6 +130,26 @@ void GramUpper(TSize m, TSize k, const double* V, std::size_t ldv, double* G, st
   if (k == 0) return;
   Use().dsyrk(CblasColMajor, CblasUpper, CblasTrans, Int(k), Int(m), 1.0, V, Int(ldv), 0.0, G,
               Int(ldg));
+}
+
+void GramUpperInPieces(TSize m, TSize k, const double* V, std::size_t ldv, double* G,
+                       std::size_t ldg, const TCheckpoint& checkpoint, double piece) {
+  if (double(m) * double(k) * double(k) / 2.0 <= piece) {
+    GramUpper(m, k, V, ldv, G, ldg);
+    if (checkpoint) checkpoint(1.0);
+    return;
+  }
+  // A block of w columns costs at most m k w.
+  const TSize width = TSize(std::clamp(piece / (double(m) * double(k)), 16.0, double(k)));
+  for (TSize first = 0; first < k; first += width) {
+    const TSize columns = std::min(width, k - first);
+    const double* block = V + std::size_t(first) * ldv;
+    double* into = G + std::size_t(first) * ldg;
+    if (first > 0) MultiplyTransposed(first, columns, m, V, ldv, block, ldv, into, ldg);
+    GramUpper(m, columns, block, ldv, into + first, ldg);
+    const double done = double(first + columns) / double(k);
+    if (checkpoint) checkpoint(done * done);
+  }
 }
 
 void ScaledOuterGramLower(TSize m, TSize k, double alpha, const double* Z, std::size_t ldz,

@@ -11,8 +11,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "numeric/sizes.h"
+#include "numeric/work_checkpoint.h"
 
 namespace talvex {
 
@@ -37,6 +39,18 @@ void MultiplySymmetricLower(TSize n, const double* A, std::size_t lda, const dou
 
 /// The upper triangle of G (k x k) := V^T V, V m x k.
 void GramUpper(TSize m, TSize k, const double* V, std::size_t ldv, double* G, std::size_t ldg);
+
+/// The multiply-adds of one piece of a long product between two checkpoints:
+/// a fraction of a second on one core.
+constexpr double WorkPerPiece = double(std::uint64_t(1) << 31);
+
+/// GramUpper in pieces of about `piece` multiply-adds: blocks of G's columns,
+/// the rows above each block by a plain product and its own triangle by its
+/// Gram matrix, with the share of the triangle done told to `checkpoint`
+/// after each (which may throw to stop). A product within one piece is made
+/// by GramUpper alone, with its sums.
+void GramUpperInPieces(TSize m, TSize k, const double* V, std::size_t ldv, double* G,
+                       std::size_t ldg, const TCheckpoint& checkpoint, double piece);
 
 /// The lower triangle of G (m x m) := alpha Z Z^T, Z m x k.
 void ScaledOuterGramLower(TSize m, TSize k, double alpha, const double* Z, std::size_t ldz,

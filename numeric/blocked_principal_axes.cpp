@@ -24,9 +24,10 @@ namespace talvex {
 namespace {
 
 /// The reduction by panels where they pay, in one pass per step below.
-void ReduceLower(double* A, std::size_t ld, TSize n, double* diagonal, double* coupling) {
+void ReduceLower(double* A, std::size_t ld, TSize n, double* diagonal, double* coupling,
+                 const TCheckpoint& checkpoint = {}) {
   if (n > PanelCrossover) {
-    ReduceLowerPanels(A, ld, n, diagonal, coupling);
+    ReduceLowerPanels(A, ld, n, diagonal, coupling, checkpoint);
   } else {
     ReduceLowerBlocked(A, ld, n, diagonal, coupling);
   }
@@ -56,7 +57,7 @@ namespace {
 /// tridiagonal eigenvalues (alone or beside another's), then Finish.
 class TBlockedAxes {
  public:
-  explicit TBlockedAxes(const TBlockedAxesTask& task)
+  explicit TBlockedAxes(const TBlockedAxesTask& task, const TCheckpoint& reduction = {})
       : task_(task),
         p_(task.p),
         axes_(std::min(std::max<TSize>(task.axisCount, 1), task.p)),
@@ -68,7 +69,7 @@ class TBlockedAxes {
     detail::RequireWritable(*task.eigenvalues, p_);
     detail::RequireWritable(*task.eigenvectors, p_, p_);
     *task.trace = MatrixTrace(work, p_);
-    ReduceLower(work.Column(1), work.MaxRows(), p_, diagonal_.data(), coupling_.data());
+    ReduceLower(work.Column(1), work.MaxRows(), p_, diagonal_.data(), coupling_.data(), reduction);
     CheckFloatFaults();
     solver_.emplace(diagonal_.data(), coupling_.data(), p_);
   }
@@ -117,24 +118,40 @@ class TBlockedAxes {
 
 TDecompositionPath BlockedPrincipalAxesOf(TFloatMatrix& work, TSize p, double& trace,
                                           TFloatVector& offDiag, TFloatVector& eigenvalues,
-                                          TFloatMatrix& eigenvectors, TSize axisCount) {
+                                          TFloatMatrix& eigenvectors, TSize axisCount,
+                                          const TCheckpoint& checkpoint) {
   const TSubnormalsFlushed flushed(p > FastArithmeticAbove);
-  TBlockedAxes axes({&work, p, &trace, &offDiag, &eigenvalues, &eigenvectors, axisCount});
-  return axes.Finish(axes.Solver().Values(axes.Values()));
+  const TBlockedAxesCost cost = BlockedAxesCost(p, axisCount);
+  TStagedWork stages(checkpoint, cost.Total());
+  TBlockedAxes decomposition({&work, p, &trace, &offDiag, &eigenvalues, &eigenvectors, axisCount},
+                             stages.Stage(cost.reduction));
+  stages.Done(cost.reduction);
+  const TFallbackCause valuesCause = decomposition.Solver().Values(decomposition.Values());
+  stages.Done(cost.tridiagonal);
+  const TDecompositionPath path = decomposition.Finish(valuesCause);
+  stages.Done(cost.back);
+  return path;
 }
 
-void BlockedPrincipalAxesOfTwo(const TBlockedAxesTask& first, const TBlockedAxesTask& second) {
+TBlockedAxesCost BlockedAxesCost(TSize p, TSize axisCount) {
+  const double order = double(p);
+  const double axes = double(std::clamp<TSize>(axisCount, 1, std::max<TSize>(p, 1)));
+  return {4.0 / 3.0 * order * order * order, 30.0 * order * order, 2.0 * order * order * axes};
+}
+
+void BlockedPrincipalAxesOfTwo(const TBlockedAxesTask& first, const TBlockedAxesTask& second,
+                               const TCheckpoint& checkpoint) {
   const bool flush = first.p > FastArithmeticAbove;
   if (flush != (second.p > FastArithmeticAbove)) {
     // Each in its own arithmetic, as alone.
     BlockedPrincipalAxesOf(*first.work, first.p, *first.trace, *first.offDiag, *first.eigenvalues,
-                           *first.eigenvectors, first.axisCount);
+                           *first.eigenvectors, first.axisCount, checkpoint);
     BlockedPrincipalAxesOf(*second.work, second.p, *second.trace, *second.offDiag,
-                           *second.eigenvalues, *second.eigenvectors, second.axisCount);
+                           *second.eigenvalues, *second.eigenvectors, second.axisCount, checkpoint);
     return;
   }
   const TSubnormalsFlushed flushed(flush);
-  TBlockedAxes a(first), b(second);
+  TBlockedAxes a(first, checkpoint), b(second, checkpoint);
   if (TTridiagonalSolver::ValuesOfTwo(a.Solver(), a.Values(), b.Solver(), b.Values())) {
     a.Finish(TFallbackCause::None);
     b.Finish(TFallbackCause::None);

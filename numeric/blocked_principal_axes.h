@@ -31,6 +31,7 @@
 #include "numeric/decomposition_path.h"
 #include "numeric/float_matrix.h"
 #include "numeric/float_vector.h"
+#include "numeric/work_checkpoint.h"
 
 namespace talvex {
 
@@ -50,10 +51,24 @@ TDecompositionPath BlockedPrincipalAxesOf(TFloatMatrix& work, TSize p, double& t
 /// columns 1..axisCount of `eigenvectors` are as above, the others are left
 /// with no meaning (where the QL rotations take over, all p are formed).
 /// All p eigenvalues are formed in any case. The vectors of T and the
-/// transformation back cost in proportion to axisCount.
+/// transformation back cost in proportion to axisCount. A checkpoint, when
+/// given, is told the share done within the reduction (after each column
+/// beyond PanelCrossover variables) and after each later stage.
 TDecompositionPath BlockedPrincipalAxesOf(TFloatMatrix& work, TSize p, double& trace,
                                           TFloatVector& offDiag, TFloatVector& eigenvalues,
-                                          TFloatMatrix& eigenvectors, TSize axisCount);
+                                          TFloatMatrix& eigenvectors, TSize axisCount,
+                                          const TCheckpoint& checkpoint = {});
+
+/// The operations of BlockedPrincipalAxesOf's stages, roughly, for the
+/// progress its checkpoint is told: the reduction 4/3 p^3, the tridiagonal
+/// eigenvalues and vectors some tens of p^2, the way back 2 p^2 k.
+struct TBlockedAxesCost {
+  double reduction = 0.0;
+  double tridiagonal = 0.0;
+  double back = 0.0;
+  double Total() const { return reduction + tridiagonal + back; }
+};
+TBlockedAxesCost BlockedAxesCost(TSize p, TSize axisCount);
 
 /// The arguments of one BlockedPrincipalAxesOf.
 struct TBlockedAxesTask {
@@ -70,7 +85,9 @@ struct TBlockedAxesTask {
 /// the other: their tridiagonal eigenvalues are found together (the
 /// iterations interleave, each leaving the divider free for the other). A
 /// floating-point fault raises as BlockedPrincipalAxesOf would, but need not
-/// say which matrix it came from: where that matters, solve each alone.
-void BlockedPrincipalAxesOfTwo(const TBlockedAxesTask& first, const TBlockedAxesTask& second);
+/// say which matrix it came from: where that matters, solve each alone. The
+/// checkpoint is called within each reduction (with that reduction's share).
+void BlockedPrincipalAxesOfTwo(const TBlockedAxesTask& first, const TBlockedAxesTask& second,
+                               const TCheckpoint& checkpoint = {});
 
 }  // namespace talvex

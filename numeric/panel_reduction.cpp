@@ -144,8 +144,15 @@ double Reflect(double* column, TSize j, TSize n) {
 
 /// Reduces columns j0..j0+PanelWidth-1 with the trailing matrix as it was at
 /// the panel's start; W (leading dimension n) receives the q of each.
+// The share of the 4/3 n^3 operations of the reduction done once its first
+// `columns` columns are reduced: 1 - (the trailing order / n)^3.
+double ReducedShare(TSize columns, TSize n) {
+  const double left = double(n - columns) / double(n);
+  return 1.0 - left * left * left;
+}
+
 void ReducePanel(double* A, std::size_t ld, TSize n, TSize j0, double* W, double* diagonal,
-                 double* coupling, std::vector<double>& y) {
+                 double* coupling, std::vector<double>& y, const TCheckpoint& checkpoint) {
   const double* V = A + j0 * ld;  // the panel's reflections, column s = reflection j0 + s
   double byV[PanelWidth], byQ[PanelWidth];
   for (TSize t = 0; t < PanelWidth; ++t) {
@@ -169,16 +176,18 @@ void ReducePanel(double* A, std::size_t ld, TSize n, TSize j0, double* W, double
     double* q = W + std::size_t(t) * n;
     std::fill(q, q + j + 1, 0.0);
     for (TSize r = j + 1; r < n; ++r) q[r] = y[r] - half * v[r];
+    if (checkpoint) checkpoint(ReducedShare(j + 1, n));
   }
 }
 
 }  // namespace
 
-void ReduceLowerPanels(double* A, std::size_t ld, TSize n, double* diagonal, double* coupling) {
+void ReduceLowerPanels(double* A, std::size_t ld, TSize n, double* diagonal, double* coupling,
+                       const TCheckpoint& checkpoint) {
   std::vector<double> W(std::size_t(n) * PanelWidth), y(n);
   TSize j0 = 0;
   for (; n - j0 > PanelCrossover; j0 += PanelWidth) {
-    ReducePanel(A, ld, n, j0, W.data(), diagonal, coupling, y);
+    ReducePanel(A, ld, n, j0, W.data(), diagonal, coupling, y, checkpoint);
     const TSize next = j0 + PanelWidth;
     SubtractSymmetricRank2k(n - next, PanelWidth, A + j0 * ld + next, ld, W.data() + next, n,
                             A + next * ld + next, ld);

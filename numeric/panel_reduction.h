@@ -13,6 +13,7 @@
 #include <cstddef>
 
 #include "numeric/sizes.h"
+#include "numeric/work_checkpoint.h"
 
 namespace talvex {
 
@@ -30,7 +31,10 @@ static_assert(PanelCrossover == FastArithmeticAbove,
 /// The contract of ReduceLowerBlocked (blocked_reflections.h): T = Q^T A Q,
 /// diagonal[i] := T[i][i], coupling[i] := T[i+1][i], the reflections left in
 /// the lower triangle of A, stored alike, so that everything that reads them
-/// works unchanged. Agrees with ReduceLowerBlocked up to rounding.
-void ReduceLowerPanels(double* A, std::size_t ld, TSize n, double* diagonal, double* coupling);
+/// works unchanged. Agrees with ReduceLowerBlocked up to rounding. The
+/// checkpoint, when given, is called after each column of a panel (one pass
+/// over the trailing matrix) with the share of the reduction's work done.
+void ReduceLowerPanels(double* A, std::size_t ld, TSize n, double* diagonal, double* coupling,
+                       const TCheckpoint& checkpoint = {});
 
 }  // namespace talvex

@@ -135,7 +135,7 @@ void ColumnMeansAndDeviations(const TFloatMatrix& data, TSize n, TSize p, TFloat
 }
 
 void CentredCrossProducts(const TFloatMatrix& data, TSize n, TSize p, const TFloatVector& means,
-                          TFloatMatrix& result) {
+                          TFloatMatrix& result, const TCheckpoint& checkpoint) {
   detail::RequireReadable(data, n, p);
   detail::RequireReadable(means, p);
   detail::RequireWritable(result, p, p);
@@ -172,6 +172,11 @@ void CentredCrossProducts(const TFloatMatrix& data, TSize n, TSize p, const TFlo
       const double* d = deviations.Column(i);
       for (TSize f = f0; f <= f1; ++f)
         AddProducts(result.Column(f) + (f - 1), d + (f - 1), d[f - 1], p - f + 1);
+    }
+    if (checkpoint) {
+      // The share of the lower triangle's columns done.
+      const double left = double(p - f1) / double(p);
+      checkpoint(1.0 - left * left);
     }
   }
   // Each sum was formed once, in the lower triangle; the product of two

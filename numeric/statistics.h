@@ -8,6 +8,7 @@
 #include "numeric/dispersion_method.h"
 #include "numeric/float_matrix.h"
 #include "numeric/float_vector.h"
+#include "numeric/work_checkpoint.h"
 
 namespace talvex {
 
@@ -34,8 +35,10 @@ void ColumnMeansAndDeviations(const TFloatMatrix& data, TSize n, TSize p, TFloat
 /// order, of the products of the deviations of columns e and f from means[e]
 /// and means[f] (p means, as CentredMean gives them). Divided by n - 1 they
 /// are the covariance matrix; the leave-one-out downdate starts from them.
+/// The checkpoint, when given, is told the share done after each band of a
+/// few columns (work_checkpoint.h).
 void CentredCrossProducts(const TFloatMatrix& data, TSize n, TSize p, const TFloatVector& means,
-                          TFloatMatrix& result);
+                          TFloatMatrix& result, const TCheckpoint& checkpoint = {});
 
 /// result (p x p, both triangles) := covariance (divisor n - 1) or correlation
 /// matrix of the n x p data.

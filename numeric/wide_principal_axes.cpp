@@ -16,13 +16,13 @@ namespace talvex {
 
 namespace {
 
-// Columns of the data per product, between two checkpoints: a few hundred
-// million operations at most, well under a second.
+// Columns of the data per product through the objects: 2048 up to 1024
+// objects, fewer beyond, so that a piece stays within WorkPerPiece.
 constexpr TSize ColumnsPerSlice = 2048;
 
-void Check(const TCheckpoint& checkpoint) {
-  CheckFloatFaults();
-  if (checkpoint) checkpoint();
+TSize SliceColumns(TSize n) {
+  const double columns = WorkPerPiece / (double(n) * double(n));
+  return TSize(std::clamp(columns, 16.0, double(ColumnsPerSlice)));
 }
 
 /// z := the data centred by column (CentredMean), and under correlations
@@ -70,13 +70,19 @@ TLeadingAxes ThroughDispersion(const TFloatMatrix& data, TSize n, TSize p, Dispe
                                TSize axisCount, const TCheckpoint& checkpoint) {
   TLeadingAxes result;
   result.route = TAxesRoute::Dispersion;
+  const double products = double(n) * double(p) * double(p);
+  const double decomposition = BlockedAxesCost(p, axisCount).Total();
+  TStagedWork stages(checkpoint, products + decomposition);
   {
     // The cross-products of the centred data (under correlations already
     // standardised, so only rounding keeps the diagonal from 1).
     const TFloatMatrix z = CentredColumns(data, n, p, DispersionMethod::Covariance);
+    stages.Done(0.0);
     TFloatMatrix work(p, p);
-    GramUpper(n, p, z.Column(1), z.MaxRows(), work.Column(1), work.MaxRows());
-    Check(checkpoint);
+    GramUpperInPieces(n, p, z.Column(1), z.MaxRows(), work.Column(1), work.MaxRows(),
+                      stages.Stage(products), WorkPerPiece);
+    CheckFloatFaults();
+    stages.Done(products);
     const double divisor = double(n) - 1.0;
     std::vector<double> scale(p, 1.0 / divisor);
     if (method == DispersionMethod::Correlation)
@@ -91,12 +97,14 @@ TLeadingAxes ThroughDispersion(const TFloatMatrix& data, TSize n, TSize p, Dispe
       }
     }
     work.Extend(p, p);
-    Check(checkpoint);
+    CheckFloatFaults();
     TFloatVector offDiag(p);
     result.eigenvalues = TFloatVector(p);
     TFloatMatrix vectors(p, p);
-    BlockedPrincipalAxesOf(work, p, result.trace, offDiag, result.eigenvalues, vectors, axisCount);
-    Check(checkpoint);
+    BlockedPrincipalAxesOf(work, p, result.trace, offDiag, result.eigenvalues, vectors, axisCount,
+                           stages.Stage(decomposition));
+    CheckFloatFaults();
+    stages.Done(decomposition);
     result.eigenvectors = TFloatMatrix(p, axisCount);
     for (TSize a = 1; a <= axisCount; ++a)
       std::copy_n(vectors.Column(a), p, result.eigenvectors.Column(a));
@@ -111,25 +119,35 @@ TLeadingAxes ThroughObjects(const TFloatMatrix& data, TSize n, TSize p, Dispersi
                             TSize axisCount, const TCheckpoint& checkpoint) {
   TLeadingAxes result;
   result.route = TAxesRoute::ThroughObjects;
+  // The centring leaves one zero eigenvalue among the n: at most n - 1 axes.
+  const TSize wanted = std::clamp<TSize>(axisCount, 1, n);
+  const double gram = double(n) * double(n) * double(p);
+  const double decomposition = BlockedAxesCost(n, wanted).Total();
+  const double recovery = 2.0 * double(n) * double(p) * double(axisCount);
+  TStagedWork stages(checkpoint, gram + decomposition + recovery);
   const TFloatMatrix z = CentredColumns(data, n, p, method);
-  Check(checkpoint);
+  stages.Done(0.0);
   const std::size_t ldz = z.MaxRows();
   TFloatMatrix products(n, n);
   const double alpha = 1.0 / (double(n) - 1.0);
-  for (TSize first = 0; first < p; first += ColumnsPerSlice) {
-    const TSize columns = std::min(ColumnsPerSlice, p - first);
+  const TSize slice = SliceColumns(n);
+  const TCheckpoint slices = stages.Stage(gram);
+  for (TSize first = 0; first < p; first += slice) {
+    const TSize columns = std::min(slice, p - first);
     AddScaledOuterGramLower(n, columns, alpha, z.Column(first + 1), ldz, first == 0 ? 0.0 : 1.0,
                             products.Column(1), products.MaxRows());
-    Check(checkpoint);
+    CheckFloatFaults();
+    if (slices) slices(double(first + columns) / double(p));
   }
   products.Extend(n, n);
+  stages.Done(gram);
 
-  // The centring leaves one zero eigenvalue among the n: at most n - 1 axes.
-  const TSize wanted = std::clamp<TSize>(axisCount, 1, n);
   TFloatVector offDiag(n), mu(n);
   TFloatMatrix u(n, n);
-  BlockedPrincipalAxesOf(products, n, result.trace, offDiag, mu, u, wanted);
-  Check(checkpoint);
+  BlockedPrincipalAxesOf(products, n, result.trace, offDiag, mu, u, wanted,
+                         stages.Stage(decomposition));
+  CheckFloatFaults();
+  stages.Done(decomposition);
   result.rank = RankOf(mu.Data(), n, std::min(n - 1, p));
   result.eigenvalues = TFloatVector(p);
   double* values = result.eigenvalues.Data();
@@ -147,7 +165,8 @@ TLeadingAxes ThroughObjects(const TFloatMatrix& data, TSize n, TSize p, Dispersi
   result.eigenvectors.Extend(p, axisCount);
   UnitColumns(result.eigenvectors, p, shown);
   TurnByLargestCoefficient(result.eigenvectors, p, shown);
-  Check(checkpoint);
+  CheckFloatFaults();
+  stages.Done(recovery);
   return result;
 }
 

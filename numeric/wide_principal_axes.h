@@ -14,12 +14,11 @@
 // by them and are returned as zero vectors.
 #pragma once
 
-#include <functional>
-
 #include "numeric/decomposition_path.h"
 #include "numeric/dispersion_method.h"
 #include "numeric/float_matrix.h"
 #include "numeric/float_vector.h"
+#include "numeric/work_checkpoint.h"
 
 namespace talvex {
 
@@ -32,14 +31,13 @@ struct TLeadingAxes {
   TAxesRoute route = TAxesRoute::Dispersion;
 };
 
-/// Called between the stages of a long decomposition; it may throw to stop.
-using TCheckpoint = std::function<void()>;
-
 /// The principal axes of the n x p data (n >= 2) under `method`, the first
 /// axisCount (1..p) of them with their vectors, by the route the sizes
 /// choose (WideThroughObjects). Floating-point faults raise as
 /// CheckFloatFaults does (a constant variable under correlations: division
-/// by zero).
+/// by zero). The checkpoint is told the share of the whole work done (the
+/// products, the decomposition, the axes) at intervals of a fraction of a
+/// second (work_checkpoint.h).
 TLeadingAxes LeadingPrincipalAxes(const TFloatMatrix& data, TSize n, TSize p,
                                   DispersionMethod method, TSize axisCount,
                                   const TCheckpoint& checkpoint = {});

@@ -40,6 +40,9 @@ struct TValueTable {
   std::vector<std::string> groups;         // n, or empty: no groups
   std::string groupName;                   // the groups' heading; "Group" when empty
   std::string title;                       // the listing's title
+  /// What the listing ("Input file name") and the run record call the data,
+  /// which come from no file; empty: "(pasted data)".
+  std::string name;
 };
 
 /// The data of `table`, imported as a table with a header row, a labels

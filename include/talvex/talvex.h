@@ -55,7 +55,8 @@ namespace talvex {
 struct TRunData {
   TDataMatrix matrix = {};
   /// The file as the user named it; the listing prints it as an absolute
-  /// path. Pasted data name none (source.kind is PastedData).
+  /// path. Data from no file name none (source.kind is PastedData; the
+  /// listing names them by source.name, "(pasted data)" without one).
   std::string path;
   /// How the data were read, for the run record. Left as it is, the data
   /// came from the data-matrix file at `path`.
@@ -115,8 +116,6 @@ class TRunOutcome {
   }
   /// The supplementary items on the shown axes (not `available` without any).
   const TSupplementaryResults& Supplementary() const noexcept { return supplementary_; }
-  /// The same run as the state the exports read.
-  const TAnalysisState& State() const noexcept { return state_; }
 
  private:
   friend class TAnalysis;
@@ -125,6 +124,11 @@ class TRunOutcome {
   TReportListing listing_;
   TSupplementaryResults supplementary_;
 };
+
+/// Refuses `data` and `options` as Compute does before a run starts, with
+/// the same messages (the groups, the missing-value mask, the supplementary
+/// items, the number of factors), for a caller that checks without running.
+void CheckRunData(const TRunData& data, const TRunOptions& options);
 
 /// One analysis: Compute, then read the outcome.
 class TAnalysis {

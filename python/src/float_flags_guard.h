@@ -23,4 +23,23 @@ class TFloatFlagsGuard {
   std::fexcept_t saved_;
 };
 
+/// The core's floating-point environment set aside while Python code runs
+/// in the middle of a run (signal handlers, the progress callback): Python
+/// gets the default environment, without the flushing of subnormals some of
+/// the core's stages switch on, and the flags its code raises are not taken
+/// for faults of the core's arithmetic.
+class TCoreFloatEnvironmentAside {
+ public:
+  TCoreFloatEnvironmentAside() noexcept {
+    std::fegetenv(&core_);
+    std::fesetenv(FE_DFL_ENV);
+  }
+  ~TCoreFloatEnvironmentAside() { std::fesetenv(&core_); }
+  TCoreFloatEnvironmentAside(const TCoreFloatEnvironmentAside&) = delete;
+  TCoreFloatEnvironmentAside& operator=(const TCoreFloatEnvironmentAside&) = delete;
+
+ private:
+  std::fenv_t core_;
+};
+
 }  // namespace talvex::python

@@ -41,10 +41,12 @@ struct TOutcome {
   std::shared_ptr<const TRunOutcome> outcome;
 };
 
-// A part of a jackknife with the names of the variables it concerns.
+// A part of a jackknife with the names of the variables it concerns and
+// the diagnostics' choice of its run, which the merge makes them with.
 struct TPart {
   TJackknifePart part;
   std::vector<std::string> variableNames;
+  bool matchAxes = false;
 };
 
 TArray Vector(const double* values, std::size_t count) {
@@ -138,7 +140,7 @@ TData Read(const std::string& path, const std::string& sheet, const std::string&
 TData OfValues(const py::array_t<double, py::array::forcecast>& values,
                const py::object& objectLabels, const py::object& variableNames,
                const py::object& groups, const std::string& groupName, const std::string& title,
-               const std::string& missing) {
+               const std::string& name, const std::string& missing) {
   if (values.ndim() != 2) throw py::value_error("the values must be a two-dimensional array");
   // A column-major array (a data frame's columns) is taken as it lies.
   const bool columnMajor =
@@ -156,6 +158,7 @@ TData OfValues(const py::array_t<double, py::array::forcecast>& values,
   table.groups = Strings(groups);
   table.groupName = groupName;
   table.title = title;
+  table.name = name;
   const TMissingPolicy policy = MissingPolicyNamed(missing);
   TFloatFlagsGuard flags;
   py::gil_scoped_release unlocked;
@@ -201,7 +204,7 @@ TPart Part(const TData& data, const py::dict& given, long long first, long long 
   return Observed(progress, [&](TPythonObserver& observer) {
     return TPart{ComputeJackknifePart(*data.run, options, TSize(first), TSize(last),
                                       {.observer = &observer}),
-                 data.run->matrix.variableLabels};
+                 data.run->matrix.variableLabels, options.diagnostics.matchAxes};
   });
 }
 
@@ -239,20 +242,45 @@ py::dict JackknifeTables(const TJackknifeResults& results, TSize objectCount) {
   return tables;
 }
 
+py::dict DiagnosticsOf(const TDiagnostics& d) {
+  py::dict out;
+  out["available"] = d.available;
+  if (!d.available) return out;
+  const TSize n = d.objectCount, k = d.axisCount;
+  out["influence"] = Vector(d.influence);
+  out["eigenvalue_influence"] = Rows(d.eigenvalueInfluence, n, k);
+  out["cosines"] = Rows(d.cosines, n, k);
+  out["angles"] = Rows(d.angles, n, k);
+  std::vector<TSize> exchanged;
+  for (const TAxisExchanges& e : d.exchanges) exchanged.push_back(e.exchanged);
+  out["exchanged"] = exchanged;
+  out["influence_ranking"] = d.influenceRanking;
+  out["influence_threshold"] = d.influenceThreshold;
+  out["determined_axes"] = d.determinedAxes;
+  out["warnings"] = d.warnings;
+  out["match_axes"] = d.matchAxes;
+  return out;
+}
+
 py::dict Merge(const std::vector<const TPart*>& parts) {
   if (parts.empty()) throw py::value_error("no parts to merge");
-  std::vector<TJackknifePart> each;
-  TJackknifeResults results;
+  TDiagnosticsOptions options;
+  options.matchAxes = parts.front()->matchAxes;
+  for (const TPart* part : parts)
+    if (part->matchAxes != options.matchAxes)
+      throw py::value_error("the parts were computed with different match_axes");
+  TMergedJackknife results;
   {
     TFloatFlagsGuard flags;
     std::vector<const TJackknifePart*> pointers;
     for (const TPart* part : parts) pointers.push_back(&part->part);
     py::gil_scoped_release unlocked;
-    results = MergeJackknifeParts(std::span<const TJackknifePart* const>(pointers));
+    results = MergeJackknifeParts(std::span<const TJackknifePart* const>(pointers), options);
   }
-  py::dict merged = JackknifeTables(results, parts.front()->part.objectCount);
+  py::dict merged = JackknifeTables(results.jackknife, parts.front()->part.objectCount);
   merged["variable_names"] = parts.front()->variableNames;
   merged["object_count"] = parts.front()->part.objectCount;
+  merged["diagnostics"] = DiagnosticsOf(results.diagnostics);
   return merged;
 }
 
@@ -282,26 +310,6 @@ py::list Tables(const TRunOutcome& outcome) {
   return list;
 }
 
-py::dict DiagnosticsOf(const TDiagnostics& d) {
-  py::dict out;
-  out["available"] = d.available;
-  if (!d.available) return out;
-  const TSize n = d.objectCount, k = d.axisCount;
-  out["influence"] = Vector(d.influence);
-  out["eigenvalue_influence"] = Rows(d.eigenvalueInfluence, n, k);
-  out["cosines"] = Rows(d.cosines, n, k);
-  out["angles"] = Rows(d.angles, n, k);
-  std::vector<TSize> exchanged;
-  for (const TAxisExchanges& e : d.exchanges) exchanged.push_back(e.exchanged);
-  out["exchanged"] = exchanged;
-  out["influence_ranking"] = d.influenceRanking;
-  out["influence_threshold"] = d.influenceThreshold;
-  out["determined_axes"] = d.determinedAxes;
-  out["warnings"] = d.warnings;
-  out["match_axes"] = d.matchAxes;
-  return out;
-}
-
 }  // namespace
 
 PYBIND11_MODULE(_core, m) {
@@ -323,6 +331,11 @@ PYBIND11_MODULE(_core, m) {
       .def_property_readonly("title", [](const TData& d) { return d.run->matrix.title; })
       .def_property_readonly("notes", [](const TData& d) { return d.run->matrix.notes; })
       .def_property_readonly("path", [](const TData& d) { return d.run->path; })
+      .def_property_readonly("name",
+                             [](const TData& d) {
+                               // What the listing calls the data: the file, or the name given.
+                               return d.run->path.empty() ? d.run->source.name : d.run->path;
+                             })
       .def_property_readonly(
           "values",
           [](const TData& d) {
@@ -336,7 +349,7 @@ PYBIND11_MODULE(_core, m) {
             return py::make_tuple(x.objectCount, x.variableCount,
                                   Vector(x.values.Data(), x.valueCount), x.objectLabels,
                                   x.variableLabels, x.groups, x.groupName, x.title, x.notes,
-                                  d.run->path);
+                                  d.run->path, d.run->source.name);
           },
           [](const py::tuple& t) {
             auto run = std::make_shared<TRunData>();
@@ -357,7 +370,10 @@ PYBIND11_MODULE(_core, m) {
             x.title = t[7].cast<std::string>();
             x.notes = t[8].cast<std::vector<std::string>>();
             run->path = t[9].cast<std::string>();
-            if (run->path.empty()) run->source.kind = TSourceKind::PastedData;
+            if (run->path.empty()) {
+              run->source.kind = TSourceKind::PastedData;
+              if (t.size() > 10) run->source.name = t[10].cast<std::string>();
+            }
             return TData{std::move(run)};
           }));
 
@@ -468,7 +484,7 @@ PYBIND11_MODULE(_core, m) {
             const TJackknifePart& j = p.part;
             return py::make_tuple(j.objectCount, j.variableCount, j.axisCount, j.first, j.last,
                                   Vector(j.eigenvalues), Vector(j.axes), Vector(j.macs),
-                                  Vector(j.samples), p.variableNames);
+                                  Vector(j.samples), p.variableNames, p.matchAxes);
           },
           [](const py::tuple& t) {
             const auto values = [](const py::handle& h) {
@@ -487,6 +503,7 @@ PYBIND11_MODULE(_core, m) {
             j.macs = values(t[7]);
             j.samples = values(t[8]);
             p.variableNames = t[9].cast<std::vector<std::string>>();
+            p.matchAxes = t.size() > 10 && t[10].cast<bool>();
             return p;
           }));
 
@@ -495,7 +512,7 @@ PYBIND11_MODULE(_core, m) {
         py::arg("header"), py::arg("missing_markers"));
   m.def("data_of_values", &OfValues, py::arg("values"), py::arg("object_labels"),
         py::arg("variable_names"), py::arg("groups"), py::arg("group_name"), py::arg("title"),
-        py::arg("missing"));
+        py::arg("name"), py::arg("missing"));
   m.def("pca", &Pca, py::arg("data"), py::arg("options"), py::arg("progress"));
   m.def("jackknife_part", &Part, py::arg("data"), py::arg("options"), py::arg("first"),
         py::arg("last"), py::arg("progress"));

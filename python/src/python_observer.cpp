@@ -1,6 +1,10 @@
 // Progress and cancelling of a run called from Python.
 #include "python_observer.h"
 
+#include <algorithm>
+
+#include "float_flags_guard.h"
+
 namespace talvex::python {
 
 namespace py = pybind11;
@@ -10,6 +14,9 @@ namespace {
 // How often the interpreter is asked about signals and the callback told:
 // well within the second a Ctrl+C may take, and rare enough not to slow the run.
 constexpr std::chrono::milliseconds PollInterval(100);
+
+// A step's share of its work is told to the callback as done of this total.
+constexpr TSize ShareScale = 1000;
 
 }  // namespace
 
@@ -26,6 +33,7 @@ TPythonObserver::~TPythonObserver() {
 void TPythonObserver::Poll(bool tell, const std::string& step, TSize done, TSize total) {
   if (errorType_ != nullptr) return;
   py::gil_scoped_acquire lock;
+  const TCoreFloatEnvironmentAside aside;
   if (PyErr_CheckSignals() == 0 && tell && !progress_.is_none()) {
     try {
       progress_(step, done, total);
@@ -47,6 +55,13 @@ void TPythonObserver::JackknifeIteration(TSize objectNumber, TSize objectCount) 
   if (objectNumber != objectCount && now - last_ < PollInterval) return;
   last_ = now;
   Poll(true, step_, objectNumber, objectCount);
+}
+
+void TPythonObserver::StepProgress(double share) {
+  const auto now = std::chrono::steady_clock::now();
+  if (share < 1.0 && now - last_ < PollInterval) return;
+  last_ = now;
+  Poll(true, step_, TSize(std::clamp(share, 0.0, 1.0) * ShareScale), ShareScale);
 }
 
 bool TPythonObserver::CancelRequested() {

@@ -25,6 +25,8 @@ class TPythonObserver : public TRunObserver {
 
   void StepStarted(const char* step) override;
   void JackknifeIteration(TSize objectNumber, TSize objectCount) override;
+  /// Told as (step, thousandths done, 1000).
+  void StepProgress(double share) override;
   bool CancelRequested() override;
 
   /// Raises the Python error that stopped the run, if one did (call with the

@@ -40,18 +40,25 @@ class TalvexWarning(UserWarning):
 class Data:
     """The data of a run: values (objects by variables), labels and groups.
 
-    ``Data(values, labels=None, groups=None, names=None, missing="refuse")``
-    takes a two-dimensional numpy array or a pandas DataFrame. From a
+    ``Data(values, labels=None, groups=None, names=None, missing="refuse",
+    title="", name=None)`` takes a two-dimensional numpy array or a pandas
+    DataFrame. From a
     DataFrame the index gives the object labels (unless it is the default
     0, 1, 2, ...), the numeric columns the variables, and a categorical or
     text column the groups (``groups`` may name it). NaN is a missing value:
     refused (``missing="refuse"``, the error names the row and the column)
     or its objects left out (``missing="omit"``), or kept and imputed by
     iterative PCA at the run (``missing="impute"``), as tables are read.
+    ``name`` is what the listing gives as the input file name and the
+    results as the source, where a file read names itself; by default
+    "(pandas DataFrame)" or "(numpy array)". ``title`` is the listing's
+    title line ("DataFrame" by default for a DataFrame).
     """
 
-    def __init__(self, values, labels=None, groups=None, names=None, missing="refuse", title=""):
+    def __init__(self, values, labels=None, groups=None, names=None, missing="refuse", title="",
+                 name=None):
         group_name = ""
+        kind = "(numpy array)"
         # A DataFrame means pandas is loaded already: numpy users are not made
         # to wait for its import (a third of a second) on their first call.
         pd = _sys.modules.get("pandas")
@@ -77,6 +84,7 @@ class Data:
             if names is None:
                 names = frame.columns
             values = frame.to_numpy(dtype=float)
+            kind = "(pandas DataFrame)"
             if not title:
                 title = "DataFrame"
         if groups is not None:
@@ -86,7 +94,7 @@ class Data:
             _np.asarray(values, dtype=float),
             None if labels is None else [str(x) for x in labels],
             None if names is None else [str(x) for x in names],
-            groups, group_name, title, missing)
+            groups, group_name, title, kind if name is None else str(name), missing)
 
     @classmethod
     def _wrap(cls, core):
@@ -106,6 +114,8 @@ class Data:
     variable_names = property(lambda self: self._core.variable_names)
     groups = property(lambda self: self._core.groups or None)
     title = property(lambda self: self._core.title)
+    name = property(lambda self: self._core.name,
+                    doc="The file read, or the name the listing gives data from no file.")
     notes = property(lambda self: self._core.notes, doc="What the reader decided or left out.")
     values = property(lambda self: self._core.values, doc="The values, objects by variables.")
 
@@ -200,7 +210,9 @@ def jackknife_part(data, options=None, first=1, last=None, progress=None):
 
 def jackknife_merge(parts):
     """The jackknife of the whole run from parts that cover every object
-    once, in any order: equal bit for bit to ``pca(...).jackknife``."""
+    once, in any order: equal bit for bit to ``pca(...).jackknife``, and
+    its ``diagnostics`` to ``pca(...).diagnostics`` (made with the parts'
+    match_axes)."""
     return JackknifeResult(_core.jackknife_merge(list(parts)))
 
 
@@ -208,7 +220,9 @@ class JackknifeResult:
     """Jackknife estimates with standard errors, P and 95% intervals (t with
     n - 1 degrees of freedom), as DataFrames and arrays: ``eigenvalues``
     (by axis), ``eigenvectors`` (by axis and variable), ``macs`` (by
-    variable, None without allometry); ``arrays`` holds the numpy arrays."""
+    variable, None without allometry); ``arrays`` holds the numpy arrays.
+    Merged from parts, ``diagnostics`` holds what ``Result.diagnostics``
+    holds for a whole run (None on ``Result.jackknife``)."""
 
     _COLUMNS = [("estimate", "Estimate"), ("se", "SE"), ("p", "P"), ("lower", "Lower 95%"),
                 ("upper", "Upper 95%")]
@@ -218,6 +232,7 @@ class JackknifeResult:
         self._names = list(variable_names if variable_names is not None
                            else tables["variable_names"])
         self.axis_count = int(tables["axis_count"])
+        self.diagnostics = tables.get("diagnostics")
 
     def _frame(self, kind, index):
         import pandas as pd

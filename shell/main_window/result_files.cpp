@@ -6,12 +6,12 @@
 #include <QFileInfo>
 #include <optional>
 
-#include "export/all_results.h"
 #include "export/data_matrix_writer.h"
 #include "export/labelled_csv.h"
 #include "export/results_export.h"
 #include "shell/common/busy_cursor.h"
 #include "shell/common/user_interaction.h"
+#include "talvex/all_results.h"
 
 namespace talvex::desktop {
 
@@ -88,8 +88,7 @@ void TResultFiles::SaveAllResults(const talvex::TRunOutcome& outcome, const QStr
   const std::optional<QString> chosen = interaction_.ChooseFile(request);
   if (!chosen) return;
   TBusyCursor busy;
-  talvex::WriteAllResults(NativePath(*chosen), outcome.State(), outcome.Diagnostics(),
-                          &outcome.Supplementary());
+  talvex::SaveAllResults(NativePath(*chosen), outcome);
 }
 
 void TResultFiles::SaveData(const talvex::TDataMatrix& data, const QString& dataFileName,

@@ -243,6 +243,86 @@ TEST(WideData, CancelStopsTheFullSampleDecomposition) {
             listing.Lines().end());
 }
 
+// The decomposition of wide data tells its progress from inside its loops,
+// rising to 1, and changes nothing by it; a cancel asked for part way
+// through the decomposition (here at three quarters, inside the reduction)
+// stops the run there, with the results as they were.
+TEST(WideData, DecompositionToldAndCancelledPartWay) {
+  class TFollow : public TRunObserver {
+   public:
+    explicit TFollow(double stopAt) : stopAt_(stopAt) {}
+    void StepStarted(const char* step) override {
+      inDecomposition_ = std::string(step) == "Eigen-decomposition";
+    }
+    void StepProgress(double share) override {
+      EXPECT_TRUE(inDecomposition_);
+      shares.push_back(share);
+    }
+    bool CancelRequested() override { return !shares.empty() && shares.back() > stopAt_; }
+    std::vector<double> shares;
+
+   private:
+    double stopAt_;
+    bool inDecomposition_ = false;
+  };
+  using namespace testing::option_names;
+  const TSize n = 300, p = 700;
+  const TDataMatrix data = Loaded(FactorData(n, p, 4), n, p);
+  TRunRequest request = testing::Request(testing::Options(Corr, Raw, false), 3);
+  TAnalysisResults plain, followed;
+  TReportListing listing;
+  RunAnalysis(request, data, plain, listing);
+
+  TFollow all(2.0);
+  request.observer = &all;
+  RunAnalysis(request, data, followed, listing);
+  ASSERT_GT(all.shares.size(), std::size_t(n - 128));
+  EXPECT_EQ(all.shares.back(), 1.0);
+  for (std::size_t i = 1; i < all.shares.size(); ++i) EXPECT_GE(all.shares[i], all.shares[i - 1]);
+  EXPECT_EQ(followed.trace, plain.trace);
+  for (TSize c = 1; c <= p; ++c)
+    ASSERT_EQ(followed.eigenvalues.GetValue(c), plain.eigenvalues.GetValue(c));
+
+  TFollow stopping(0.75);
+  request.observer = &stopping;
+  TAnalysisResults results;
+  results.trace = -1.0;
+  EXPECT_THROW(RunAnalysis(request, data, results, listing), ERunCancelled);
+  ASSERT_FALSE(stopping.shares.empty());
+  EXPECT_GT(stopping.shares.back(), 0.75);
+  EXPECT_LT(stopping.shares.back(), 1.0);
+  EXPECT_EQ(results.trace, -1.0);
+}
+
+// Beyond the exact scheme the jackknife's preparation is a step of its own,
+// told and cancelled part way like the decomposition (here the sums of the
+// route through the dispersion matrix): a cancel asked for at its first
+// share between 0 and 1 stops the run before the eigen-decomposition starts.
+TEST(WideData, JackknifePreparationToldAndCancelledPartWay) {
+  class TStopInPreparation : public TRunObserver {
+   public:
+    void StepStarted(const char* step) override { steps.push_back(step); }
+    void StepProgress(double share) override {
+      if (steps.back() == "Jackknife preparation" && share > 0.0 && share < 1.0) stop = true;
+    }
+    bool CancelRequested() override { return stop; }
+    std::vector<std::string> steps;
+    bool stop = false;
+  };
+  using namespace testing::option_names;
+  const TSize n = 700, p = 400;
+  const TDataMatrix data = Loaded(FactorData(n, p, 6), n, p);
+  TRunRequest request = testing::Request(testing::Options(Corr, Raw, true), 2, 1);
+  TStopInPreparation observer;
+  request.observer = &observer;
+  TAnalysisResults results;
+  TReportListing listing;
+  EXPECT_THROW(RunAnalysis(request, data, results, listing), ERunCancelled);
+  EXPECT_TRUE(observer.stop);
+  EXPECT_EQ(observer.steps,
+            (std::vector<std::string>{"Basic statistics", "Jackknife preparation"}));
+}
+
 // Loading holds the data and sizes no results: 3 objects by 100,000
 // variables load, with two components by default.
 TEST(WideData, LoadingSizesNoResults) {

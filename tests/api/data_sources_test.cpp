@@ -119,7 +119,7 @@ TEST(JackknifeParts, MergedThroughTheEntryPointTheyAreTheRunsJackknife) {
   const TJackknifeResults& whole = *analysis.Outcome()->Jackknife();
   const std::vector<TJackknifePart> parts{ComputeJackknifePart(iris, options, 51, 150),
                                           ComputeJackknifePart(iris, options, 1, 50)};
-  const TJackknifeResults merged = MergeJackknifeParts(parts);
+  const TJackknifeResults merged = MergeJackknifeParts(parts).jackknife;
   const auto same = [](const std::vector<TJackknifeStatistic>& a,
                        const std::vector<TJackknifeStatistic>& b) {
     return a.size() == b.size() &&

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "talvex/option_names.h"
+
 namespace talvex {
 namespace {
 
@@ -81,6 +83,20 @@ TEST(CliOptions, HelpAndVersionNeedNoFile) {
   EXPECT_TRUE(ParseCliOptions({"--help"}).help);
   EXPECT_TRUE(ParseCliOptions({"-h"}).help);
   EXPECT_TRUE(ParseCliOptions({"--version"}).version);
+}
+
+// --help shows the choices the parser takes: the run's names, one table.
+TEST(CliOptions, HelpShowsTheChoicesOfTheNameTables) {
+  const std::string help = HelpText();
+  const auto shows = [&](const std::string& option, const std::string& choices) {
+    EXPECT_NE(help.find("  " + option + " " + choices + " "), std::string::npos) << option;
+  };
+  shows("--method", JoinedChoiceNames(MethodChoices(), "|"));
+  shows("--transform", JoinedChoiceNames(TransformChoices(), "|"));
+  shows("--rule", JoinedChoiceNames(RuleChoices(), "|"));
+  shows("--missing", JoinedChoiceNames(MissingPolicyChoices(), "|"));
+  for (const TChoiceName<TMissingPolicy>& choice : MissingPolicyChoices())
+    EXPECT_EQ(ParseCliOptions({"--missing", choice.name, "t.csv"}).table.missing, choice.value);
 }
 
 TEST(CliOptions, DoubleDashEndsTheOptions) {

@@ -142,5 +142,51 @@ TEST_F(CliSupplementary, BadChoicesAreRefusedWithTheirPlace) {
   EXPECT_EQ(run.status, 2);
 }
 
+TEST_F(CliSupplementary, CheckRefusesWhatTheRunRefusesWithTheSameMessages) {
+  WriteFile(dir_ / "short.csv", "specimen,SepalLen,SepalWid,PetalLen\nfossil,7.9,4.6,2.1\n");
+  WriteFile(dir_ / "zero.csv",
+            "specimen,SepalLen,SepalWid,PetalLen,PetalWid\nfossil,7.9,0,2.1,1\n");
+  // Six objects, five of one kind: picking them leaves one active object.
+  WriteFile(dir_ / "six.csv",
+            "name,kind,a,b\no1,x,1.5,2\no2,y,2.5,1\no3,y,3.5,5\no4,y,4.5,3\n"
+            "o5,y,5.5,8\no6,y,6.5,5\n");
+  const std::string iris = Table("iris_grouped.csv");
+  const std::vector<std::vector<std::string>> refused{
+      {"--supplementary", (dir_ / "none.csv").string(), iris},
+      {"--supplementary", (dir_ / "short.csv").string(), iris},
+      {"--transform", "ln", "--supplementary", (dir_ / "zero.csv").string(), iris},
+      {"--supplementary-rows", "species=virginca", iris},
+      {"--supplementary-rows", "colour=red", iris},
+      {"--supplementary-rows", "species=setosa,versi,virgin", iris},
+      {"--supplementary-variables", "PetalWidth", iris},
+      {"--labels", "name", "--group", "kind", "--supplementary-rows", "kind=y",
+       (dir_ / "six.csv").string()},
+      {"--labels", "name", "--group", "kind", "--supplementary-rows", "kind=x,y",
+       (dir_ / "six.csv").string()},
+  };
+  for (std::vector<std::string> arguments : refused) {
+    const TRun run = RunInProcess(arguments);
+    arguments.insert(arguments.begin(), "--check");
+    const TRun check = RunInProcess(arguments);
+    EXPECT_EQ(run.status, 1) << arguments.back();
+    EXPECT_EQ(check.status, run.status) << run.err;
+    EXPECT_EQ(check.err, run.err);
+    EXPECT_EQ(check.out, "");
+  }
+  EXPECT_NE(RunInProcess(refused[7]).err.find("Fewer than two active objects"), std::string::npos);
+
+  // Accepted, the check counts the items the run would place; the line and
+  // the groups are those of the file as read.
+  TRun check = RunInProcess({"--check", "--supplementary-rows", "species=virgin",
+                             "--supplementary-variables", "PetalWid", iris});
+  EXPECT_EQ(check.status, 0) << check.err;
+  EXPECT_EQ(check.out,
+            "150 objects, 3 descriptors, 3 groups\n50 supplementary objects, 1 supplementary "
+            "variable\n");
+  check = RunInProcess({"--check", "--supplementary", (dir_ / "zero.csv").string(), iris});
+  EXPECT_EQ(check.status, 0) << check.err;
+  EXPECT_EQ(check.out, "150 objects, 4 descriptors, 3 groups\n1 supplementary object\n");
+}
+
 }  // namespace
 }  // namespace talvex

@@ -95,10 +95,11 @@ TEST(AllResults, TheWorkbookHoldsOneSheetPerTableAndTheScoresCellByCell) {
   TRun run;
   RunOn(run, Data(9, 3), {"g1", "g1", "g2", "g2", "g2", "g3", "g3", "g3", "g3"});
   TScratchFolder folder;
-  WriteAllResults(folder / "all.xlsx", run.state, run.diagnostics);
+  WriteAllResults(folder / "all.xlsx", CompletedRun(run.state), run.diagnostics);
   const std::string bytes = ReadFile(folder / "all.xlsx");
 
-  const std::vector<TResultTable> tables = AllResultTables(run.state, run.diagnostics);
+  const std::vector<TResultTable> tables =
+      AllResultTables(CompletedRun(run.state), run.diagnostics);
   const TWorkbookSheet first = ReadXlsxSheet(bytes, "");
   EXPECT_EQ(first.sheetNames, AllTables);
   ASSERT_EQ(tables.size(), AllTables.size());
@@ -131,7 +132,7 @@ TEST(AllResults, TheCsvFolderHasOneLabelledFilePerTable) {
   RunOn(run, Data(9, 3));
   TScratchFolder folder;
   // A folder that does not exist yet is made.
-  WriteAllResults(folder / "out/", run.state, run.diagnostics);
+  WriteAllResults(folder / "out/", CompletedRun(run.state), run.diagnostics);
   std::set<std::string> files;
   for (const auto& entry : std::filesystem::directory_iterator(folder / "out"))
     files.insert(entry.path().filename().string());
@@ -188,10 +189,10 @@ TEST(AllResults, NumbersThatAreNotFiniteAreEmptyCellsAndJsonNulls) {
   ASSERT_TRUE(std::isnan(mac.probability));
   TScratchFolder folder;
 
-  WriteAllResults(folder / "csv/", run.state, run.diagnostics);
+  WriteAllResults(folder / "csv/", CompletedRun(run.state), run.diagnostics);
   EXPECT_EQ(Lines(ReadFile(folder / "csv/jk-macs.csv"))[1], "v1,1,0,,1,1,,isometry");
 
-  WriteAllResults(folder / "all.json", run.state, run.diagnostics);
+  WriteAllResults(folder / "all.json", CompletedRun(run.state), run.diagnostics);
   const std::string json = ReadFile(folder / "all.json");
   EXPECT_NE(json.find("{\"name\": \"JK MACs\", \"columns\": [\"Variable\", \"Estimate\", \"SE\", "
                       "\"P one-sided\", \"Lower 95%\", \"Upper 95%\", \"P two-sided\", "
@@ -211,7 +212,7 @@ TEST(AllResults, NumbersThatAreNotFiniteAreEmptyCellsAndJsonNulls) {
   EXPECT_EQ(json.find("inf", tables), std::string::npos);
 
   // The workbook keeps a cell for it, as text.
-  WriteAllResults(folder / "all.xlsx", run.state, run.diagnostics);
+  WriteAllResults(folder / "all.xlsx", CompletedRun(run.state), run.diagnostics);
   const TWorkbookSheet sheet = ReadXlsxSheet(ReadFile(folder / "all.xlsx"), "JK MACs");
   ASSERT_EQ(sheet.grid.rows.size(), 2u);
   EXPECT_EQ(sheet.grid.RowCells(1),
@@ -222,7 +223,7 @@ TEST(AllResults, WhatIsRefused) {
   TRun run;
   RunOn(run, Data(6, 2));
   TScratchFolder folder;
-  EXPECT_THROW_MSG(WriteAllResults(folder / "all.txt", run.state, run.diagnostics),
+  EXPECT_THROW_MSG(WriteAllResults(folder / "all.txt", CompletedRun(run.state), run.diagnostics),
                    EUnknownExportFormat,
                    "Cannot write all results to " + (folder / "all.txt") +
                        ": the name must end in .xlsx, .json or / (a folder of CSV files)");
@@ -231,11 +232,12 @@ TEST(AllResults, WhatIsRefused) {
                    "or / (a folder of CSV files)");
   TAnalysisState notRun;
   notRun.LoadData(Data(6, 2), "data.nts");
-  EXPECT_THROW_MSG(WriteAllResults(folder / "none.json", notRun, TDiagnostics{}), Exception,
-                   "No results: run the analysis first");
+  EXPECT_THROW_MSG(WriteAllResults(folder / "none.json", CompletedRun(notRun), TDiagnostics{}),
+                   Exception, "No results: run the analysis first");
   // A folder where a file stands cannot be made.
   testing::WriteFile(folder / "file", "x");
-  EXPECT_THROW(WriteAllResults(folder / "file/", run.state, run.diagnostics), EInOutError);
+  EXPECT_THROW(WriteAllResults(folder / "file/", CompletedRun(run.state), run.diagnostics),
+               EInOutError);
   EXPECT_EQ(folder.Listing(), (std::set<std::string>{"file"}));
 
   // Without the jackknife the tables stop before the jackknife's.
@@ -244,7 +246,8 @@ TEST(AllResults, WhatIsRefused) {
   options.jackknife = false;
   const TDiagnostics none = RunWithDiagnostics(run.state, options, listing);
   std::vector<std::string> names;
-  for (const TResultTable& table : AllResultTables(run.state, none)) names.push_back(table.name);
+  for (const TResultTable& table : AllResultTables(CompletedRun(run.state), none))
+    names.push_back(table.name);
   EXPECT_EQ(names, (std::vector<std::string>{"Run", "Basic statistics", "Correlation matrix",
                                              "Eigenvalues", "Eigenvectors", "Scores",
                                              "Component-variable correlations"}));

@@ -160,3 +160,21 @@ def test_warnings_are_the_command_lines(cli, tmp_path):
     with pytest.warns(talvex.TalvexWarning) as record:
         result = talvex.pca(talvex.read(path), method="covariance", transform="log10")
     assert [str(w.message) for w in record] == told == result.warnings
+
+
+def test_data_from_values_are_named_as_given_or_by_their_kind(tmp_path):
+    values = np.array([[1.0, 2.0, 3.0], [2.0, 1.0, 4.0], [3.0, 5.0, 1.0], [4.0, 3.0, 2.0]])
+    named = talvex.pca(talvex.Data(values, name="field survey 2024"), jackknife=False)
+    assert "Input file name  - field survey 2024\n" in named.listing()
+    assert named.run_record.loc["Source", "Value"] == "field survey 2024"
+    assert "Input file name  - (numpy array)\n" in talvex.pca(values, jackknife=False).listing()
+    frame = pd.DataFrame(values, columns=["a", "b", "c"])
+    data = talvex.Data(frame)
+    assert data.name == "(pandas DataFrame)"
+    assert "Input file name  - (pandas DataFrame)\n" in talvex.pca(data, jackknife=False).listing()
+    # The name goes with the data to another process.
+    again = pickle.loads(pickle.dumps(talvex.Data(values, name="survey")))
+    assert again.name == "survey"
+    assert "Input file name  - survey\n" in talvex.pca(again, jackknife=False).listing()
+    # A file read is named by its path, whatever the data frame's default.
+    assert talvex.read(IRIS).name == IRIS

@@ -1,4 +1,5 @@
-"""The jackknife in parts: merged, it is the one-piece run's, bit for bit."""
+"""The jackknife in parts: merged, it is the one-piece run's, bit for bit,
+with the same diagnostics."""
 import pickle
 import random
 
@@ -42,6 +43,29 @@ def test_parts_of_a_larger_set_merge_bit_for_bit(synthetic):
                           equal_nan=True)
 
 
+def same_diagnostics(a, b):
+    assert a.keys() == b.keys()
+    for key in a:
+        if isinstance(a[key], np.ndarray):
+            assert np.array_equal(a[key], b[key], equal_nan=True), key
+        else:
+            assert a[key] == b[key], key
+
+
+@pytest.mark.parametrize("match_axes", [False, True])
+def test_merged_parts_carry_the_whole_runs_diagnostics(synthetic, match_axes):
+    # Many shown axes of similar size: the reduced samples exchange some.
+    data = talvex.read(synthetic(120, 30))
+    options = {"factors": 12, "match_axes": match_axes}
+    whole = talvex.pca(data, **options).diagnostics
+    assert whole["available"] and any(whole["exchanged"])
+    parts = [pickle.loads(pickle.dumps(talvex.jackknife_part(data, options, first, last)))
+             for first, last in split(120, 3, seed=match_axes)]
+    merged = talvex.jackknife_merge(reversed(parts))
+    assert merged.diagnostics["match_axes"] == match_axes
+    same_diagnostics(merged.diagnostics, whole)
+
+
 def test_parts_that_do_not_fit_are_refused():
     data = talvex.read(IRIS)
     a = talvex.jackknife_part(data, {}, 1, 70)
@@ -58,3 +82,6 @@ def test_parts_that_do_not_fit_are_refused():
         talvex.jackknife_merge([a, other])
     with pytest.raises(ValueError):
         talvex.jackknife_part(data, {}, 0, 10)
+    matched = talvex.jackknife_part(data, {"match_axes": True}, 71, 150)
+    with pytest.raises(ValueError, match="match_axes"):
+        talvex.jackknife_merge([a, matched])

@@ -34,6 +34,45 @@ def test_ctrl_c_cancels_a_large_run_within_a_second(large):
     assert stopped < 2.0
 
 
+@pytest.fixture(scope="module")
+def wide():
+    rng = np.random.default_rng(5)
+    return talvex.Data(rng.normal(size=(200, 20000)) + rng.normal(size=(200, 1)), name="wide")
+
+
+def test_ctrl_c_cancels_a_wide_run_within_a_second(wide):
+    # The full sample's decomposition of 20,000 variables and the jackknife
+    # after it are followed inside their loops.
+    fired = []
+
+    def interrupt():
+        fired.append(time.monotonic())
+        os.kill(os.getpid(), signal.SIGINT)
+
+    timer = threading.Timer(0.5, interrupt)
+    timer.start()
+    with pytest.raises(KeyboardInterrupt):
+        talvex.pca(wide, threads=1)
+    stopped = time.monotonic()
+    timer.join()
+    assert fired and stopped - fired[0] < 1.0
+
+
+def test_the_wide_decomposition_tells_its_progress(wide):
+    seen = []
+
+    def progress(step, done, total):
+        seen.append((step, done, total))
+        if step == "Jackknife":
+            raise RuntimeError("enough")
+
+    with pytest.raises(RuntimeError, match="enough"):
+        talvex.pca(wide, threads=1, progress=progress)
+    shares = [(done, total) for step, done, total in seen if step == "Eigen-decomposition"]
+    assert shares[-1] == (1000, 1000)
+    assert all(total == 1000 or (done, total) == (0, 0) for done, total in shares)
+
+
 def test_progress_is_told_and_may_stop_the_run(large):
     seen = []
 
