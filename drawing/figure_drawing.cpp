@@ -49,31 +49,9 @@ double PixelsPerPoint(const QPainter& painter) {
 }
 
 QPolygonF MarkerPolygon(talvex::TMarkerShape shape, double r) {
-  const double h = r * std::sqrt(3.0) / 2.0;
-  switch (shape) {
-    case talvex::TMarkerShape::Square:
-      return QPolygonF({{-r * 0.85, -r * 0.85},
-                        {r * 0.85, -r * 0.85},
-                        {r * 0.85, r * 0.85},
-                        {-r * 0.85, r * 0.85}});
-    case talvex::TMarkerShape::TriangleUp:
-      return QPolygonF({{0, -r}, {h, r / 2}, {-h, r / 2}});
-    case talvex::TMarkerShape::TriangleDown:
-      return QPolygonF({{0, r}, {h, -r / 2}, {-h, -r / 2}});
-    case talvex::TMarkerShape::Diamond:
-      return QPolygonF({{0, -r}, {r, 0}, {0, r}, {-r, 0}});
-    case talvex::TMarkerShape::Star: {
-      QPolygonF star;
-      for (int i = 0; i < 10; ++i) {
-        const double radius = i % 2 == 0 ? r * 1.1 : r * 0.45;
-        const double angle = -std::numbers::pi / 2 + i * std::numbers::pi / 5;
-        star << QPointF(radius * std::cos(angle), radius * std::sin(angle));
-      }
-      return star;
-    }
-    default:
-      return QPolygonF();
-  }
+  QPolygonF polygon;
+  for (const talvex::TPlotPoint& v : talvex::MarkerOutline(shape, r)) polygon << QPointF(v.x, v.y);
+  return polygon;
 }
 
 // One marker centred on `at`, radius `r` device pixels, with the painter's
@@ -699,7 +677,8 @@ void TFigureDrawing::DrawLabels(QPainter& painter, const TLayout& layout,
     return scene_.numbers[i - itemCount - arrowCount].text;
   };
   // Priority: the variables' names, the points the plot singles out, the
-  // numbers, the reader's selection, then every other point when asked.
+  // reader's selection, the numbers, then every other point when asked. The
+  // first three are names the reader must see: they search the farthest.
   std::vector<std::size_t> order;
   std::vector<bool> queued(count, false);
   const auto queue = [&](std::size_t i) {
@@ -715,35 +694,45 @@ void TFigureDrawing::DrawLabels(QPainter& painter, const TLayout& layout,
     return scene_.items[a].singledRank < scene_.items[b].singledRank;
   });
   for (std::size_t i : singled) queue(i);
+  for (int i : selection_)
+    if (i >= 0 && std::size_t(i) < itemCount) queue(std::size_t(i));
+  const std::size_t mustRead = order.size();
   for (std::size_t i = 0; i < itemCount; ++i)
     if (scene_.items[i].alwaysLabelled) queue(i);
   for (std::size_t k = itemCount + arrowCount; k < count; ++k) queue(k);
-  for (int i : selection_) queue(std::size_t(i));
   if (labelAll_)
     for (std::size_t i = 0; i < itemCount; ++i) queue(i);
 
   std::vector<talvex::TPlotPoint> anchors(count);
   std::vector<talvex::TPlotPoint> sizes(count);
   for (std::size_t i = 0; i < count; ++i) anchors[i] = Point(anchorOf(i));
+  // Labels are placed by the ink of their text, not by the font's line box:
+  // the line box's room for accents and descenders would leave a visible gap
+  // between a touching label and its point.
+  std::vector<QRectF> ink(count);
   std::vector<std::size_t> placeable;
-  for (std::size_t i : order) {
+  std::size_t thorough = 0;  // of placeable, the names that must be read
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    const std::size_t i = order[k];
     if (!layout.plot.contains(anchorOf(i)) || textOf(i).isEmpty()) continue;
     placeable.push_back(i);
-    sizes[i] = {metrics.horizontalAdvance(textOf(i)) + 2, metrics.height()};
+    if (k < mustRead) ++thorough;
+    ink[i] = metrics.tightBoundingRect(textOf(i)).adjusted(-1, -1, 1, 1);
+    sizes[i] = {ink[i].width(), ink[i].height()};
   }
   if (!placeable.empty()) {
     talvex::TLabelObstacles marks = DrawnMarks(scene_, layout);
     if (!layout.legendBox.isEmpty()) marks.boxes.push_back(Box(layout.legendBox));
-    // The variables' names and the points singled out search the farthest.
-    std::size_t thorough = 0;
-    for (std::size_t i : placeable)
-      if ((i >= itemCount && i < itemCount + arrowCount) ||
-          (i < itemCount && scene_.items[i].singledOut))
-        ++thorough;
-      else
-        break;
+    // Each point's label touches the outline of its own marker.
+    std::vector<talvex::TMarkerReach> reaches(count, talvex::CircleReach(layout.markerRadius));
+    for (const TScenePointSet& set : scene_.pointSets) {
+      const talvex::TMarkerReach reach =
+          talvex::MarkerReach(talvex::MarkerOutline(set.shape, set.size / 2 * ppt));
+      for (int item : set.items)
+        if (item >= 0 && std::size_t(item) < itemCount) reaches[std::size_t(item)] = reach;
+    }
     const std::vector<talvex::TPlacedLabel> placed = talvex::PlaceLabels(
-        anchors, sizes, placeable, Box(layout.plot), layout.markerRadius, marks, thorough);
+        anchors, sizes, placeable, Box(layout.plot), layout.markerRadius, marks, thorough, reaches);
     for (std::size_t i : placeable) {
       const talvex::TPlacedLabel& label = placed[i];
       if (!label.shown) continue;
@@ -758,7 +747,7 @@ void TFigureDrawing::DrawLabels(QPainter& painter, const TLayout& layout,
                          QPointF(label.leaderTo.x, label.leaderTo.y));
       }
       painter.setPen(colour);
-      painter.drawText(box, Qt::AlignCenter, textOf(i));
+      painter.drawText(box.topLeft() - ink[i].topLeft(), textOf(i));
       drawn.labels.push_back({i < itemCount ? int(i) : -1, textOf(i), box, label.leader,
                               QPointF(label.leaderFrom.x, label.leaderFrom.y),
                               QPointF(label.leaderTo.x, label.leaderTo.y)});

@@ -73,13 +73,14 @@ bool SegmentsCross(const TSegment& a, const TSegment& b) {
 
 /// The touching candidate `index` (0..7) for a label of size `size` at
 /// `anchor`: right, left, above, below, upper right, upper left, lower
-/// right, lower left.
-TLabelBox Candidate(const TPlotPoint& anchor, const TPlotPoint& size, double markerRadius,
+/// right, lower left, LabelGap beyond the marker's reach that way.
+TLabelBox Candidate(const TPlotPoint& anchor, const TPlotPoint& size, const TMarkerReach& reach,
                     int index) {
   const double w = size.x;
   const double h = size.y;
-  const double d = markerRadius + LabelGap;
-  const double dd = d * std::numbers::sqrt2 / 2;  // a diagonal's offset on each axis
+  const double d = reach.toward[std::size_t(index)] + LabelGap;
+  // On a diagonal the gap is shared by the two axes.
+  const double dd = reach.toward[std::size_t(index)] + LabelGap * std::numbers::sqrt2 / 2;
   const double x = anchor.x;
   const double y = anchor.y;
   switch (index) {
@@ -203,7 +204,10 @@ class TMarkerGrid {
   }
 
   /// Whether `box` meets the marker of any anchor.
-  bool Covers(const TLabelBox& box) const {
+  /// Whether the box meets the marker circle of any anchor but `own` (whose
+  /// own outline the candidates keep clear of by construction). A cell wholly
+  /// inside the box holds only anchors inside it, never `own`'s.
+  bool Covers(const TLabelBox& box, std::size_t own) const {
     if (r_ == 0.0) return false;
     const auto [c0, c1] =
         cells_.WhollyInside(box.left, box.Right(), cells_.Left(), cells_.Columns());
@@ -214,7 +218,7 @@ class TMarkerGrid {
            column <= cells_.Column(box.Right() + r_); ++column) {
         const std::size_t cell = cells_.At(column, row);
         for (std::uint32_t k = first_[cell]; k < first_[cell + 1]; ++k)
-          if (CoversMarker(box, anchors_[index_[k]], r_)) return true;
+          if (index_[k] != own && CoversMarker(box, anchors_[index_[k]], r_)) return true;
       }
     }
     return false;
@@ -424,9 +428,11 @@ std::vector<TPlacedLabel> PlaceLabels(const std::vector<TPlotPoint>& anchors,
                                       const std::vector<TPlotPoint>& sizes,
                                       const std::vector<std::size_t>& order,
                                       const TLabelBox& bounds, double markerRadius,
-                                      const TLabelObstacles& obstacles, std::size_t thoroughCount) {
+                                      const TLabelObstacles& obstacles, std::size_t thoroughCount,
+                                      const std::vector<TMarkerReach>& reaches) {
   std::vector<TPlacedLabel> placed(anchors.size());
   const double r = std::isfinite(markerRadius) ? std::max(markerRadius, 0.0) : 0.0;
+  const TMarkerReach circle = CircleReach(r);
   if (!(bounds.width > 0.0) || !(bounds.height > 0.0) || !std::isfinite(bounds.left) ||
       !std::isfinite(bounds.top) || !std::isfinite(bounds.width) || !std::isfinite(bounds.height))
     return placed;
@@ -436,8 +442,8 @@ std::vector<TPlacedLabel> PlaceLabels(const std::vector<TPlotPoint>& anchors,
   TSegmentGrid drawn(bounds, cell);
   for (const TSegment& segment : obstacles.segments) drawn.Add(segment);
   TSegmentGrid leaders(bounds, cell);
-  const auto free = [&](const TLabelBox& box) {
-    if (!Inside(box, bounds) || markers.Covers(box) || labels.Overlaps(box) ||
+  const auto free = [&](const TLabelBox& box, std::size_t own) {
+    if (!Inside(box, bounds) || markers.Covers(box, own) || labels.Overlaps(box) ||
         drawn.MeetsBox(box) || leaders.MeetsBox(box))
       return false;
     return std::none_of(obstacles.boxes.begin(), obstacles.boxes.end(),
@@ -454,8 +460,8 @@ std::vector<TPlacedLabel> PlaceLabels(const std::vector<TPlotPoint>& anchors,
     if (!Finite(anchor) || !Finite(size) || size.x < 0.0 || size.y < 0.0) continue;
     bool done = false;
     for (int c = 0; c < TouchingCount && !done; ++c) {
-      const TLabelBox box = Candidate(anchor, size, r, c);
-      if (!free(box)) continue;
+      const TLabelBox box = Candidate(anchor, size, i < reaches.size() ? reaches[i] : circle, c);
+      if (!free(box, i)) continue;
       // The own anchor must be the nearest: no other within the own
       // distance and a little more.
       if (markers.OtherWithin(box, i, DistanceToBox(anchor, box) + NearestMargin)) continue;
@@ -471,7 +477,7 @@ std::vector<TPlacedLabel> PlaceLabels(const std::vector<TPlotPoint>& anchors,
       const int directions = thorough ? 2 * LeaderDirections : LeaderDirections;
       for (int direction = 0; direction < directions && !done; ++direction) {
         const TLabelBox box = LeaderCandidate(anchor, size, distance, direction, directions);
-        if (!free(box)) continue;
+        if (!free(box, i)) continue;
         if (markers.OtherWithin(box, i, LeaderClearance * r + LabelGap + NearestMargin)) continue;
         // From the marker's rim towards the nearest point of the box.
         const TPlotPoint to{std::clamp(anchor.x, box.left, box.Right()),

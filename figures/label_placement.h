@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "figures/marker_outline.h"
 #include "figures/plot_point.h"
 
 namespace talvex {
@@ -62,7 +63,9 @@ constexpr double LabelGap = 2.0;
 
 /// Places each label (size given) near its anchor (screen pixels, y down).
 /// First it tries the places touching the marker (right, left, above,
-/// below, the four diagonals, at markerRadius + LabelGap): such a place is
+/// below, the four diagonals, LabelGap beyond the marker's reach that way:
+/// `reaches`, one per anchor, from its outline; a circle of markerRadius
+/// where none is given): such a place is
 /// taken only when the label's own anchor is nearer to it than any other
 /// anchor. Then places farther out (two to five label heights, in sixteen
 /// directions), joined to the marker by a leader line, with a clear margin
@@ -93,7 +96,8 @@ std::vector<TPlacedLabel> PlaceLabels(const std::vector<TPlotPoint>& anchors,
                                       const std::vector<std::size_t>& order,
                                       const TLabelBox& bounds, double markerRadius,
                                       const TLabelObstacles& obstacles = {},
-                                      std::size_t thoroughCount = 0);
+                                      std::size_t thoroughCount = 0,
+                                      const std::vector<TMarkerReach>& reaches = {});
 
 /// Scree point numbers: which of the boxes (in order of component) to show
 /// so that none overlap; the first and the last are preferred, then the

@@ -15,6 +15,7 @@ Data can also come from numpy or pandas (``talvex.Data``). Errors are
 over processes or machines (see examples/dask_jackknife.py).
 """
 
+import sys as _sys
 import warnings as _warnings
 
 import numpy as _np
@@ -51,10 +52,9 @@ class Data:
 
     def __init__(self, values, labels=None, groups=None, names=None, missing="refuse", title=""):
         group_name = ""
-        try:
-            import pandas as pd
-        except ImportError:  # numpy alone serves
-            pd = None
+        # A DataFrame means pandas is loaded already: numpy users are not made
+        # to wait for its import (a third of a second) on their first call.
+        pd = _sys.modules.get("pandas")
         if pd is not None and isinstance(values, pd.DataFrame):
             frame = values
             if isinstance(groups, str):

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPolygonF>
 #include <QTest>
 #include <QXmlStreamReader>
 #include <cmath>
@@ -80,6 +81,7 @@ struct TSvgText {
 struct TSvgMarker {
   QPointF centre;
   double radius = 0;
+  QPolygonF outline;  // a polygon marker's; empty for a circle
 };
 struct TSvgLine {
   QPointF from;
@@ -130,12 +132,12 @@ TSvgFigure ParseSvg(const QByteArray& svg) {
       const double x = a.value("x").toDouble();
       const double y = a.value("y").toDouble();
       const QString text = xml.readElementText();
-      figure.texts.push_back({text, QRectF(x, y - metrics.ascent(), metrics.horizontalAdvance(text),
-                                           metrics.height())});
+      // The ink a reader sees, not the font's line box.
+      figure.texts.push_back({text, metrics.tightBoundingRect(text).translated(x, y)});
     } else if (name == QLatin1String("circle")) {
       const double r = a.value("r").toDouble();
       if (r < 30 && fill != QLatin1String("none"))
-        figure.markers.push_back({{a.value("cx").toDouble(), a.value("cy").toDouble()}, r});
+        figure.markers.push_back({{a.value("cx").toDouble(), a.value("cy").toDouble()}, r, {}});
     } else if (name == QLatin1String("path")) {
       std::vector<QPointF> points = Points(a.value("d").toString());
       if (points.size() > 1 && points.front() == points.back()) points.pop_back();
@@ -147,8 +149,9 @@ TSvgFigure ParseSvg(const QByteArray& svg) {
         sum += p;
       }
       if (bounds.width() < 40 && bounds.height() < 40 && points.size() <= 10)
-        figure.markers.push_back(
-            {sum / double(points.size()), std::max(bounds.width(), bounds.height()) / 2});
+        figure.markers.push_back({sum / double(points.size()),
+                                  std::max(bounds.width(), bounds.height()) / 2,
+                                  QPolygonF(QList<QPointF>(points.begin(), points.end()))});
     } else if (name == QLatin1String("polyline")) {
       const std::vector<QPointF> points = Points(a.value("points").toString());
       if (points.size() != 2) continue;
@@ -268,7 +271,11 @@ void CheckLabels(const TFigureDrawing& drawing, std::size_t& pointLabels) {
     for (std::size_t b = a + 1; b < labels.size(); ++b)
       QVERIFY(!labels[a].adjusted(0.5, 0.5, -0.5, -0.5).intersects(labels[b]));
   for (const TSvgMarker& m : svg.markers) {
-    for (const QRectF& box : labels) QVERIFY(Distance(m.centre, box) >= m.radius - 0.5);
+    // A label may touch a polygon marker's outline, never cross it.
+    for (const QRectF& box : labels)
+      QVERIFY(m.outline.isEmpty()
+                  ? Distance(m.centre, box) >= m.radius - 0.5
+                  : !m.outline.intersects(QPolygonF(box.adjusted(0.5, 0.5, -0.5, -0.5))));
     if (!svg.legend.isEmpty()) QVERIFY(Distance(m.centre, svg.legend) >= m.radius - 0.5);
   }
 }
