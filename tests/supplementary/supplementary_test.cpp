@@ -169,7 +169,6 @@ TEST(Supplementary, ItemsArePlacedOnTheCompletedData) {
       data.supplementary.variables.values.push_back(Row(data.matrix, i)[0]);
     TRunOptions options{.factorCount = 4};
     options.analysis.method = method;
-    options.analysis.transformation = DataTransform::TransformDecimal;
     options.analysis.jackknife = false;
     TAnalysis analysis;
     analysis.Compute(std::move(data), options);
