@@ -82,16 +82,20 @@ void TImputationSums::Dispersion(DispersionMethod method, TFloatMatrix& work) co
   }
   if (method == DispersionMethod::Correlation) {
     std::vector<double> scale(p_);
-    for (TSize a = 0; a < p_; ++a) {
-      const double variance = work.Column(a + 1)[a];
-      scale[a] = variance > 0.0 ? 1.0 / std::sqrt(variance) : 1.0;
-    }
-    for (TSize b = 0; b < p_; ++b) {
-      double* column = work.Column(b + 1);
-      for (TSize a = 0; a < p_; ++a) column[a] *= scale[a] * scale[b];
-    }
+    ScaleToCorrelations(work, p_, scale);
   }
   work.Extend(p_, p_);
+}
+
+void ScaleToCorrelations(TFloatMatrix& work, TSize p, std::span<double> scale) {
+  for (TSize a = 0; a < p; ++a) {
+    const double variance = work.Column(a + 1)[a];
+    scale[a] = variance > 0.0 ? 1.0 / std::sqrt(variance) : 1.0;
+  }
+  for (TSize b = 0; b < p; ++b) {
+    double* column = work.Column(b + 1);
+    for (TSize a = 0; a < p; ++a) column[a] *= scale[a] * scale[b];
+  }
 }
 
 TSweepWork::TSweepWork(TSize p, TSize components)

@@ -60,6 +60,10 @@ class TImputationSums {
   std::vector<double> products_;  // p x p, row-major: sums of (x - c)(x - c)^T
 };
 
+/// A covariance matrix (both triangles of work, p x p) made a correlation
+/// matrix; a variable without spread keeps unit scale. `scale` (p) is work.
+void ScaleToCorrelations(TFloatMatrix& work, TSize p, std::span<double> scale);
+
 /// The work containers of a sweep, reused from one sweep to the next.
 struct TSweepWork {
   TSweepWork(TSize p, TSize components);

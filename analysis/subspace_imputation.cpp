@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/imputation_sweep.h"
 #include "numeric/jacobi_eigenpairs.h"
 #include "numeric/lane_dot.h"
 #include "numeric/principal_axes.h"
@@ -584,17 +585,8 @@ void TSubspaceImputation::Dispersion(TSize leftOut, TWorkspace& ws, TFloatMatrix
       work.Column(a + 1)[b] = value;
     }
   }
-  if (method_ == DispersionMethod::Correlation) {
-    std::vector<double>& scale = ws.leftRow;  // no longer needed
-    for (TSize a = 0; a < p; ++a) {
-      const double variance = work.Column(a + 1)[a];
-      scale[a] = variance > 0.0 ? 1.0 / std::sqrt(variance) : 1.0;
-    }
-    for (TSize b = 0; b < p; ++b) {
-      double* column = work.Column(b + 1);
-      for (TSize a = 0; a < p; ++a) column[a] *= scale[a] * scale[b];
-    }
-  }
+  // ws.leftRow is no longer needed: it serves as the scales.
+  if (method_ == DispersionMethod::Correlation) ScaleToCorrelations(work, p, ws.leftRow);
   work.Extend(p, p);
 }
 
