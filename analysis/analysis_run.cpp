@@ -12,6 +12,7 @@
 
 #include "analysis/allometry.h"
 #include "analysis/analysed_data.h"
+#include "analysis/computed_components.h"
 #include "analysis/jackknife.h"
 #include "analysis/missing_cells.h"
 #include "analysis/pca_imputation.h"
@@ -309,7 +310,7 @@ class TRunSteps {
 
   // A score plot needs two axes: with one component shown, the second
   // column is computed as well, so the plot never shows a column of zeros.
-  TSize ScoreColumns() const { return std::min(p_, std::max<TSize>(k_, 2)); }
+  TSize ScoreColumns() const { return ComputedComponents(k_, p_); }
 
   void Scores() {
     Step("Component scores");

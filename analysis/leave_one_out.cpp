@@ -451,6 +451,21 @@ TSize TLeaveOneOut::DecomposeThroughObjects(TSize i, TWorkspace& ws, TSize axisC
   ws.products.Extend(m, m);
   CheckFloatFaults();
 
+  const TSize rank = ProductEigenvalues(ws, m, axisCount);
+
+  // Each axis is Y^T u, up to its length, which SignedUnitAxes sets.
+  const TSize axes = std::min(axisCount, rank);
+  if (axes > 0) {
+    MultiplyTransposed(p, axes, m, ws.objects.Column(1), ldy, ws.productVectors.Column(1),
+                       ws.productVectors.MaxRows(), ws.vectors.Column(1), ws.vectors.MaxRows());
+    ws.vectors.Extend(p, p);
+    SignedUnitAxesSummedInLanes(ws.vectors, p, axes);
+  }
+  CheckFloatFaults();
+  return rank;
+}
+
+TSize TLeaveOneOut::ProductEigenvalues(TWorkspace& ws, TSize m, TSize axisCount) const {
   // The centring leaves one zero eigenvalue among the m: at most m - 1 axes
   // are determined, fewer where the objects themselves are dependent.
   const TSize wanted = std::clamp<TSize>(axisCount, 1, m - 1);
@@ -462,18 +477,8 @@ TSize TLeaveOneOut::DecomposeThroughObjects(TSize i, TWorkspace& ws, TSize axisC
   while (rank < m - 1 && mu[rank] > floor) ++rank;
   double* values = ws.values.Data();
   std::copy_n(mu, rank, values);
-  std::fill(values + rank, values + p, 0.0);
-  ws.values.Extend(p);
-
-  // Each axis is Y^T u, up to its length, which SignedUnitAxes sets.
-  const TSize axes = std::min(axisCount, rank);
-  if (axes > 0) {
-    MultiplyTransposed(p, axes, m, ws.objects.Column(1), ldy, ws.productVectors.Column(1),
-                       ws.productVectors.MaxRows(), ws.vectors.Column(1), ws.vectors.MaxRows());
-    ws.vectors.Extend(p, p);
-    SignedUnitAxesSummedInLanes(ws.vectors, p, axes);
-  }
-  CheckFloatFaults();
+  std::fill(values + rank, values + p_, 0.0);
+  ws.values.Extend(p_);
   return rank;
 }
 
@@ -570,17 +575,7 @@ TSize TLeaveOneOut::DecomposeWide(TSize i, TWorkspace& ws, TSize axisCount) cons
   ws.products.Extend(m, m);
   CheckFloatFaults();
 
-  const TSize wanted = std::clamp<TSize>(k, 1, m - 1);
-  BlockedPrincipalAxesOf(ws.products, m, ws.trace, ws.offDiag, ws.productValues, ws.productVectors,
-                         wanted);
-  const double* mu = ws.productValues.Data();
-  const double floor = double(m) * std::numeric_limits<double>::epsilon() * mu[0];
-  TSize rank = 0;
-  while (rank < m - 1 && mu[rank] > floor) ++rank;
-  double* values = ws.values.Data();
-  std::copy_n(mu, rank, values);
-  std::fill(values + rank, values + p, 0.0);
-  ws.values.Extend(p);
+  const TSize rank = ProductEigenvalues(ws, m, k);
 
   // Each axis: Y^T u = C^T w - s (1^T u), up to its length.
   const TSize axes = std::min(k, rank);

@@ -132,6 +132,10 @@ class TLeaveOneOut {
   void ZeroPastRank(TWorkspace& ws) const;
   TSize DecomposeThroughObjects(TSize i, TWorkspace& ws, TSize axisCount) const;
   TSize DecomposeWide(TSize i, TWorkspace& ws, TSize axisCount) const;
+  /// Both routes through the objects: decomposes the m x m reduced products
+  /// in ws.products for up to `axisCount` axes; their eigenvalues within the
+  /// rank they determine go to ws.values, 0 past it (p in all). Returns the rank.
+  TSize ProductEigenvalues(TWorkspace& ws, TSize m, TSize axisCount) const;
   /// The first `axes` axes of a wide reduced sample (its object `left`,
   /// 0-based, out) from the product matrix's vectors, the (scaled) centred
   /// columns `source` (leading dimension `lds`) and the mean shift.

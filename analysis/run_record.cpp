@@ -233,8 +233,8 @@ std::string CommandLine(const TRunRecord& record) {
     line += std::string(" ") + option.name;
     if (!value.flag) line += " " + ShellQuote(value.value);
   }
-  for (const std::string& file : record.source.supplementaryFiles)
-    line += " --supplementary " + ShellQuote(file);
+  for (const TSupplementaryFile& file : record.source.supplementaryFiles)
+    line += " --supplementary " + ShellQuote(file.path);
   const std::string file = CommandFile(record);
   // A file whose name starts with '-' would read as an option.
   return line + (file.size() > 1 && file[0] == '-' ? " -- " : " ") + ShellQuote(file);
@@ -292,8 +292,14 @@ std::vector<std::pair<std::string, std::string>> RunRecordFields(const TRunRecor
     for (const TRunColumn& column : s.supplementaryColumns) columns.push_back(column.name);
     fields.emplace_back("Supplementary columns", Joined(columns, ", "));
   }
-  if (!s.supplementaryFiles.empty())
-    fields.emplace_back("Supplementary files", Joined(s.supplementaryFiles, ", "));
+  if (!s.supplementaryFiles.empty()) {
+    std::vector<std::string> files;
+    for (const TSupplementaryFile& file : s.supplementaryFiles)
+      files.push_back(file.path + " (" + std::to_string(file.objects.size()) +
+                      (file.objects.size() == 1 ? " object" : " objects") +
+                      (file.objects.empty() ? "" : ": " + Joined(file.objects, ", ")) + ")");
+    fields.emplace_back("Supplementary files", Joined(files, "; "));
+  }
   fields.emplace_back("Method", MethodName(record.options.method));
   fields.emplace_back("Transformation", TransformName(record.options.transformation));
   fields.emplace_back("Factors", std::to_string(record.factorCount));

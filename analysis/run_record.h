@@ -34,6 +34,12 @@ struct TLeftOutObject {
   std::string place;  // where the table shows it: "line 5", "row 5"
 };
 
+/// A file of supplementary objects, and the objects it placed.
+struct TSupplementaryFile {
+  std::string path;                  // absolute
+  std::vector<std::string> objects;  // their labels, in the file's order
+};
+
 /// Where the data came from and how they were read. A data-matrix file has
 /// only `kind` and `path`.
 struct TRunSource {
@@ -58,7 +64,7 @@ struct TRunSource {
   std::vector<TRunColumn> supplementaryColumns;  // tables: columns marked supplementary
   std::string supplementaryRowsColumn;           // rows picked by this column's value
   std::vector<std::string> supplementaryRowsValues;
-  std::vector<std::string> supplementaryFiles;  // objects of other files, as named
+  std::vector<TSupplementaryFile> supplementaryFiles;  // objects of other files
 };
 
 /// The markers of a missing value when the user names none.

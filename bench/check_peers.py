@@ -24,7 +24,7 @@ SETS = [(60, 8), (40, 25), (12, 30)]
 def plain_peer(path):
     """The plain peer's functions, without running its main()."""
     source = open(path).read()
-    namespace = {'__name__': 'plain_peer'}
+    namespace = {'__name__': 'plain_peer', '__file__': path}
     exec(compile(source.replace('\nmain()\n', '\n'), path, 'exec'), namespace)
     return namespace
 

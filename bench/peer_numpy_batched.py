@@ -18,24 +18,14 @@ Usage: peer_numpy_batched.py FILE corr|cov [--budget MiB] [--dump OUT.npz]
 Prints the line peer_numpy.py prints; --dump also saves every estimate and
 standard error."""
 import argparse
+import os
+import sys
+
 import numpy as np
 
-
-def read_nts(path):
-    """Title and comment lines (quoted) and blank lines come first, then the header
-    '1 n[L] p[L] 0', optional labels, then n*p values in row order."""
-    text = open(path, 'rb').read().decode('latin-1').replace('\r\n', '\n').replace('\r', '\n')
-    lines = text.split('\n')
-    k = 0
-    while lines[k].strip() == '' or lines[k].strip()[0] in '\'"':
-        k += 1
-    head = lines[k].split()
-    r, c = head[1], head[2]
-    n = int(r.replace('L', '').replace('l', ''))
-    p = int(c.replace('L', '').replace('l', ''))
-    tokens = '\n'.join(lines[k + 1:]).split()
-    i = (n if 'L' in r.upper() else 0) + (p if 'L' in c.upper() else 0)
-    return np.array(tokens[i:i + n * p], dtype=float).reshape(n, p)
+# The data file as the numpy checks of the tests read it.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'tests', 'support'))
+from data_matrix_values import read_values as read_nts  # noqa: E402
 
 
 class Moments:

@@ -8,25 +8,14 @@ and their mean and standard error taken at the end.
 Usage: peer_numpy_wide.py DATA corr|cov [K] [OUT.npz]
 OUT receives the full-sample eigenvalues and first K axes and the jackknife
 estimates and standard errors (eigenvalues, K axes), for bench/check_wide."""
+import os
 import sys
+
 import numpy as np
 
-def read_nts(path):
-    """Title and comment lines (quoted) and blank lines come first, then the header
-    '1 n[L] p[L] 0', optional labels, then n*p values in row order."""
-    text = open(path, 'rb').read().decode('latin-1').replace('\r\n', '\n').replace('\r', '\n')
-    lines = text.split('\n')
-    k = 0
-    while lines[k].strip() == '' or lines[k].strip()[0] in '\'"':
-        k += 1
-    head = lines[k].split()
-    r, c = head[1], head[2]
-    n = int(r.replace('L', '').replace('l', '')); p = int(c.replace('L', '').replace('l', ''))
-    toks = '\n'.join(lines[k + 1:]).split()
-    i = 0
-    if 'L' in r.upper(): i += n
-    if 'L' in c.upper(): i += p
-    return np.array([float(t) for t in toks[i:i + n * p]]).reshape(n, p)
+# The data file as the numpy checks of the tests read it.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'tests', 'support'))
+from data_matrix_values import read_values as read_nts  # noqa: E402
 
 
 def axes(X, method, K):

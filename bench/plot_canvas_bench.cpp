@@ -15,6 +15,10 @@
 #include "shell/plots/plot_canvas.h"
 
 using talvex::desktop::TPlotCanvas;
+using talvex::drawing::TGroupRegion;
+using talvex::drawing::TPlotChoices;
+using talvex::drawing::TPlotKind;
+using talvex::drawing::TPlotRun;
 
 namespace {
 

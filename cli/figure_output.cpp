@@ -15,32 +15,32 @@ namespace talvex {
 
 namespace {
 
-TFigureSize SizeOf(const TCliFigureOptions& options) {
-  TFigureSize size;
+drawing::TFigureSize SizeOf(const TCliFigureOptions& options) {
+  drawing::TFigureSize size;
   size.width = options.width;
   size.height = options.height;
-  size.unit = options.unit == 'i'   ? TLengthUnit::Inches
-              : options.unit == 'p' ? TLengthUnit::Pixels
-                                    : TLengthUnit::Centimetres;
+  size.unit = options.unit == 'i'   ? drawing::TLengthUnit::Inches
+              : options.unit == 'p' ? drawing::TLengthUnit::Pixels
+                                    : drawing::TLengthUnit::Centimetres;
   size.dpi = int(options.dpi);
   return size;
 }
 
-TPlotKind PlotKindOfFigure(TCliFigureKind kind) {
+drawing::TPlotKind PlotKindOfFigure(TCliFigureKind kind) {
   switch (kind) {
     case TCliFigureKind::Scores:
-      return TPlotKind::Scores;
+      return drawing::TPlotKind::Scores;
     case TCliFigureKind::Vectors:
-      return TPlotKind::Vectors;
+      return drawing::TPlotKind::Vectors;
     case TCliFigureKind::Scree:
-      return TPlotKind::Scree;
+      return drawing::TPlotKind::Scree;
     case TCliFigureKind::Biplot:
     case TCliFigureKind::CorrelationCircle:
-      return TPlotKind::Biplot;
+      return drawing::TPlotKind::Biplot;
     case TCliFigureKind::Influence:
-      return TPlotKind::Influence;
+      return drawing::TPlotKind::Influence;
   }
-  return TPlotKind::Scores;
+  return drawing::TPlotKind::Scores;
 }
 
 // The figures need QtGui's fonts and painters, not a display: Qt's
@@ -66,7 +66,7 @@ void CheckFigureSize(const TCliOptions& options) {
 void CheckFigureComponents(const TCliOptions& options, TSize factorCount, TSize variableCount) {
   if (options.figures.empty()) return;
   // As the plots will offer them: the factors, and the second one too.
-  const TSize top = OfferedComponents(factorCount, variableCount);
+  const TSize top = drawing::OfferedComponents(factorCount, variableCount);
   if (options.figure.x > top || options.figure.y > top)
     throw Exception("the figures' components must be between 1 and " + std::to_string(top));
 }
@@ -75,30 +75,32 @@ bool WriteFigures(const TCliOptions& options, const std::shared_ptr<const TRunOu
                   std::ostream& err) {
   if (options.figures.empty()) return true;
   const std::unique_ptr<QGuiApplication> application = GuiWithoutDisplay();
-  const TPlotRun run(outcome, outcome->FactorCount());
-  const TFigureSize size = SizeOf(options.figure);
+  const drawing::TPlotRun run(outcome, outcome->FactorCount());
+  const drawing::TFigureSize size = SizeOf(options.figure);
   bool allWritten = true;
   for (const TCliFigure& figure : options.figures) {
-    TPlotChoices choices;
+    drawing::TPlotChoices choices;
     choices.x = options.figure.x;
     choices.y = options.figure.y;
     choices.names = options.figure.labels != TCliFigureLabels::Values;
     choices.region = options.figure.regions == TCliFigureRegions::Concentration
-                         ? TGroupRegion::ConcentrationEllipse
-                     : options.figure.regions == TCliFigureRegions::Mean ? TGroupRegion::MeanEllipse
-                                                                         : TGroupRegion::None;
+                         ? drawing::TGroupRegion::ConcentrationEllipse
+                     : options.figure.regions == TCliFigureRegions::Mean
+                         ? drawing::TGroupRegion::MeanEllipse
+                         : drawing::TGroupRegion::None;
     choices.hulls = options.figure.hulls;
     choices.correlationCircle = figure.kind == TCliFigureKind::CorrelationCircle;
     choices.supplementaryMarks = options.figure.supplementary == TCliSupplementaryMarks::Ellipses
-                                     ? TSupplementaryMarks::Ellipses
+                                     ? drawing::TSupplementaryMarks::Ellipses
                                  : options.figure.supplementary == TCliSupplementaryMarks::None
-                                     ? TSupplementaryMarks::None
-                                     : TSupplementaryMarks::ErrorBars;
-    TFigureDrawing drawing;
-    drawing.SetScene(BuildScene(PlotKindOfFigure(figure.kind), run, choices), false);
-    drawing.SetLabelAll(options.figure.labels != TCliFigureLabels::None);
+                                     ? drawing::TSupplementaryMarks::None
+                                     : drawing::TSupplementaryMarks::ErrorBars;
+    drawing::TFigureDrawing figureDrawing;
+    figureDrawing.SetScene(BuildScene(PlotKindOfFigure(figure.kind), run, choices), false);
+    figureDrawing.SetLabelAll(options.figure.labels != TCliFigureLabels::None);
     try {
-      SaveFigure(QFile::decodeName(figure.path.c_str()), drawing, size, drawing.Title());
+      SaveFigure(QFile::decodeName(figure.path.c_str()), figureDrawing, size,
+                 figureDrawing.Title());
     } catch (const std::exception& e) {
       ReportFailure(err, e);
       allWritten = false;

@@ -10,22 +10,11 @@
 #include "analysis/listing_fields.h"
 #include "base/text_format.h"
 #include "diagnostics/imputation_section.h"
+#include "diagnostics/report_fields.h"
 
 namespace talvex {
 
 namespace {
-
-// x right-aligned in `width` with `decimals` decimals; "nan" and "inf" for
-// values that are not finite (never "-nan").
-// The listing's own field formatting (as printf's "%*.*f" in the C locale,
-// through integer arithmetic where that is exact): a report of many
-// thousand rows costs about what the listing's tables cost.
-std::string Number(double x, int decimals, int width = 10) {
-  if (std::isinf(x)) return PadLeft(x > 0 ? "inf" : "-inf", ' ', width);
-  std::string text;
-  AppendFloatField(text, x, width, decimals);
-  return text;
-}
 
 std::string Count(std::size_t x, int width) { return PadLeft(std::to_string(x), ' ', width); }
 
@@ -34,21 +23,15 @@ std::string Label(const std::vector<std::string>& labels, TSize index, int width
   return PadRight(label, ' ', width);
 }
 
-void Title(TReportListing& out, const std::string& title) {
-  out.Append(title);
-  out.Append(std::string(title.size(), '-'));
-  out.AppendEmpty();
-}
-
 void Warnings(TReportListing& out, const TDiagnostics& d) {
-  Title(out, "Warnings");
+  ReportTitle(out, "Warnings");
   if (d.warnings.empty()) out.Append("None: no shown axis was exchanged in any reduced sample.");
   for (const std::string& warning : d.warnings) out.Append("* " + warning + ".");
   out.AppendEmpty();
 }
 
 void Exchanges(TReportListing& out, const TDiagnostics& d) {
-  Title(out, "Axis exchanges");
+  ReportTitle(out, "Axis exchanges");
   out.Append("A reduced sample exchanged an axis when another axis matches the full-sample");
   out.Append("axis better, or when its |cosine| with it is below 0.9.");
   out.AppendEmpty();
@@ -67,7 +50,7 @@ void Exchanges(TReportListing& out, const TDiagnostics& d) {
               std::to_string(e.withAxis[BeyondShownAxes]) + ";";
     if (e.withAxis[a] != 0) with += " turned: " + std::to_string(e.withAxis[a]) + ";";
     if (!with.empty()) with.pop_back();
-    out.Append(Count(a, 4) + Count(e.exchanged, 11) + Number(lowest, 4, 14) +
+    out.Append(Count(a, 4) + Count(e.exchanged, 11) + ReportNumber(lowest, 4, 14) +
                (with.empty() ? "" : " " + with));
   }
   out.AppendEmpty();
@@ -77,14 +60,14 @@ void Exchanges(TReportListing& out, const TDiagnostics& d) {
 }
 
 void SideBySide(TReportListing& out, const TDiagnostics& d, const TDataMatrix& data) {
-  Title(out, "Jackknife as listed and with axes matched before aligning signs");
+  ReportTitle(out, "Jackknife as listed and with axes matched before aligning signs");
   out.Append("JK Eigenvalues");
   out.Append("   i    Listed        SE    Matched        SE");
   for (TSize c = 1; c <= d.variableCount; ++c) {
     const TJackknifeStatistic& s = d.specified.eigenvalues[c - 1];
     const TJackknifeStatistic& m = d.matched.eigenvalues[c - 1];
-    out.Append(Count(c, 4) + Number(s.estimate, 6) + Number(s.standardError, 6) + " " +
-               Number(m.estimate, 6) + Number(m.standardError, 6));
+    out.Append(Count(c, 4) + ReportNumber(s.estimate, 6) + ReportNumber(s.standardError, 6) + " " +
+               ReportNumber(m.estimate, 6) + ReportNumber(m.standardError, 6));
   }
   out.AppendEmpty();
   out.Append("JK Eigenvectors");
@@ -94,9 +77,9 @@ void SideBySide(TReportListing& out, const TDiagnostics& d, const TDataMatrix& d
       const std::size_t at = std::size_t(a - 1) * d.variableCount + (j - 1);
       const TJackknifeStatistic& s = d.specified.vectors[at];
       const TJackknifeStatistic& m = d.matched.vectors[at];
-      out.Append(Label(data.variableLabels, j, 12) + Number(s.estimate, 4) +
-                 Number(s.standardError, 4) + " " + Number(m.estimate, 4) +
-                 Number(m.standardError, 4));
+      out.Append(Label(data.variableLabels, j, 12) + ReportNumber(s.estimate, 4) +
+                 ReportNumber(s.standardError, 4) + " " + ReportNumber(m.estimate, 4) +
+                 ReportNumber(m.standardError, 4));
     }
     out.AppendEmpty();
   }
@@ -106,19 +89,19 @@ void SideBySide(TReportListing& out, const TDiagnostics& d, const TDataMatrix& d
     for (TSize j = 1; j <= d.variableCount; ++j) {
       const TJackknifeStatistic& s = d.specified.macs[j - 1];
       const TJackknifeStatistic& m = d.matched.macs[j - 1];
-      out.Append(Label(data.variableLabels, j, 12) + Number(s.estimate, 4) +
-                 Number(s.standardError, 4) + " " + Number(m.estimate, 4) +
-                 Number(m.standardError, 4));
+      out.Append(Label(data.variableLabels, j, 12) + ReportNumber(s.estimate, 4) +
+                 ReportNumber(s.standardError, 4) + " " + ReportNumber(m.estimate, 4) +
+                 ReportNumber(m.standardError, 4));
     }
     out.AppendEmpty();
   }
 }
 
 void Intervals(TReportListing& out, const TDiagnostics& d, const TDataMatrix& data) {
-  Title(out, "95% confidence intervals");
+  ReportTitle(out, "95% confidence intervals");
   out.Append("Estimate +/- t(" + std::to_string(d.objectCount - 1) +
-             ", 0.975) * SE, t = " + Number(d.tQuantile, 6, 0) + " (Student's t); estimates " +
-             (d.matchAxes ? "with matched axes." : "as listed."));
+             ", 0.975) * SE, t = " + ReportNumber(d.tQuantile, 6, 0) +
+             " (Student's t); estimates " + (d.matchAxes ? "with matched axes." : "as listed."));
   if (d.determinedAxes < d.variableCount)
     out.Append("From axis " + std::to_string(d.determinedAxes + 1) +
                " on the reduced samples do not determine the jackknife: no intervals (nan).");
@@ -128,8 +111,8 @@ void Intervals(TReportListing& out, const TDiagnostics& d, const TDataMatrix& da
   out.Append("   i  Estimate     Lower     Upper");
   for (TSize c = 1; c <= d.variableCount; ++c) {
     const TInterval& v = d.eigenvalueIntervals[c - 1];
-    out.Append(Count(c, 4) + Number(e.eigenvalues[c - 1].estimate, 6) + Number(v.lower, 6) +
-               Number(v.upper, 6));
+    out.Append(Count(c, 4) + ReportNumber(e.eigenvalues[c - 1].estimate, 6) +
+               ReportNumber(v.lower, 6) + ReportNumber(v.upper, 6));
   }
   out.AppendEmpty();
   out.Append("Eigenvectors");
@@ -138,8 +121,8 @@ void Intervals(TReportListing& out, const TDiagnostics& d, const TDataMatrix& da
     for (TSize j = 1; j <= d.variableCount; ++j) {
       const std::size_t at = std::size_t(a - 1) * d.variableCount + (j - 1);
       const TInterval& v = d.vectorIntervals[at];
-      out.Append(Label(data.variableLabels, j, 12) + Number(e.vectors[at].estimate, 4) +
-                 Number(v.lower, 4) + Number(v.upper, 4));
+      out.Append(Label(data.variableLabels, j, 12) + ReportNumber(e.vectors[at].estimate, 4) +
+                 ReportNumber(v.lower, 4) + ReportNumber(v.upper, 4));
     }
     out.AppendEmpty();
   }
@@ -147,25 +130,25 @@ void Intervals(TReportListing& out, const TDiagnostics& d, const TDataMatrix& da
 
 void Allometry(TReportListing& out, const TDiagnostics& d, const TDataMatrix& data) {
   if (d.allometry.empty()) return;
-  Title(out, "Allometry: the MAC's against isometry (1)");
+  ReportTitle(out, "Allometry: the MAC's against isometry (1)");
   out.Append("Variable           MAC     Lower     Upper  P 1-sided  P 2-sided  Verdict at 5%");
   const TJackknifeResults& e = d.Estimates();
   for (TSize j = 1; j <= d.variableCount; ++j) {
     const TAllometryTest& t = d.allometry[j - 1];
-    out.Append(Label(data.variableLabels, j, 12) + Number(e.macs[j - 1].estimate, 4) +
-               Number(t.interval.lower, 4) + Number(t.interval.upper, 4) +
-               Number(t.oneSided, 4, 11) + Number(t.twoSided, 4, 11) + "  " +
+    out.Append(Label(data.variableLabels, j, 12) + ReportNumber(e.macs[j - 1].estimate, 4) +
+               ReportNumber(t.interval.lower, 4) + ReportNumber(t.interval.upper, 4) +
+               ReportNumber(t.oneSided, 4, 11) + ReportNumber(t.twoSided, 4, 11) + "  " +
                VerdictText(t.verdict));
   }
   out.AppendEmpty();
 }
 
 void Influence(TReportListing& out, const TDiagnostics& d, const TDataMatrix& data) {
-  Title(out, "Influence of each object");
+  ReportTitle(out, "Influence of each object");
   out.Append("dL: the jackknife's influence of the object on a shown eigenvalue,");
   out.Append("(n - 1) (mean of the reduced values - value without the object), divided by its");
   out.Append("root mean square over all objects (positive: the object adds to the eigenvalue).");
-  out.Append("Influence: the largest |dL|. Threshold: " + Number(d.influenceThreshold, 1, 0) +
+  out.Append("Influence: the largest |dL|. Threshold: " + ReportNumber(d.influenceThreshold, 1, 0) +
              ", three times the root mean square.");
   out.Append("angle: degrees between the full-sample axis and the reduced one.");
   std::string left;
@@ -190,12 +173,12 @@ void Influence(TReportListing& out, const TDiagnostics& d, const TDataMatrix& da
     if (over) ++beyond;
     if (rank > MostInfluentialShown && !over) break;
     std::string row = Count(i, 4) + "  " + Label(data.objectLabels, i, 10) +
-                      Number(d.influence[i - 1], 4, 11) + (over ? "*" : " ");
+                      ReportNumber(d.influence[i - 1], 4, 11) + (over ? "*" : " ");
     for (TSize a = 1; a <= d.axisCount; ++a) {
       const double u = d.eigenvalueInfluence[d.At(i, a)];
-      row += std::isnan(u) ? PadLeft("-", ' ', 9) : Number(u, 3, 9);
+      row += std::isnan(u) ? PadLeft("-", ' ', 9) : ReportNumber(u, 3, 9);
     }
-    for (TSize a = 1; a <= d.axisCount; ++a) row += Number(d.angles[d.At(i, a)], 2, 9);
+    for (TSize a = 1; a <= d.axisCount; ++a) row += ReportNumber(d.angles[d.At(i, a)], 2, 9);
     out.Append(row);
   }
   out.AppendEmpty();

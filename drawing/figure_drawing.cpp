@@ -16,6 +16,8 @@
 #include "figures/label_placement.h"
 #include "figures/legend_place.h"
 
+namespace talvex::drawing {
+
 namespace {
 
 // Sizes in points (1/72 inch), converted for each device.
@@ -848,3 +850,5 @@ TDrawnFigure TFigureDrawing::Draw(QPainter& painter, const QRectF& area, bool on
 void TFigureDrawing::DrawFigure(QPainter& painter, const QRectF& area) const {
   Draw(painter, area, false);
 }
+
+}  // namespace talvex::drawing

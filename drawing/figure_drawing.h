@@ -14,6 +14,8 @@
 #include "drawing/figure_source.h"
 #include "figures/axis_ticks.h"
 
+namespace talvex::drawing {
+
 /// What one drawing put where (device pixels of its painter).
 struct TDrawnFigure {
   QRectF plot;  // the plot area
@@ -109,3 +111,5 @@ class TFigureDrawing : public TFigureSource {
   double fontSize_ = 9.0;
   std::vector<int> selection_;
 };
+
+}  // namespace talvex::drawing

@@ -20,6 +20,8 @@
 #include "drawing/figure_source.h"
 #include "export/atomic_file.h"
 
+namespace talvex::drawing {
+
 namespace {
 
 constexpr double MetresPerInch = 0.0254;
@@ -199,3 +201,5 @@ void PutFigureOnClipboard(const TFigureSource& source, const TFigureSize& size,
                           const QString& title) {
   QGuiApplication::clipboard()->setMimeData(FigureMimeData(source, size, title).release());
 }
+
+}  // namespace talvex::drawing

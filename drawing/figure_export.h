@@ -1,7 +1,7 @@
 // A figure leaving the program: drawn through its TFigureSource at a chosen
 // physical size and resolution, as a PNG that carries its DPI, an SVG or a
 // PDF file, or as a picture on the clipboard (the printed page is the
-// desktop's: shell/figure_print.h). Every output starts from a white
+// desktop's: shell/plots/plot_print.h). Every output starts from a white
 // background and draws the same figure. QtGui only: the command line
 // draws its figures with these functions too.
 #pragma once
@@ -18,6 +18,9 @@
 class QMimeData;
 class QPainter;
 class QRectF;
+
+namespace talvex::drawing {
+
 class TFigureSource;
 
 /// The file formats a figure can be saved in, in the order the Save As
@@ -76,3 +79,5 @@ std::unique_ptr<QMimeData> FigureMimeData(const TFigureSource& source, const TFi
 /// Puts FigureMimeData on the application's clipboard.
 void PutFigureOnClipboard(const TFigureSource& source, const TFigureSize& size,
                           const QString& title);
+
+}  // namespace talvex::drawing

@@ -1,8 +1,8 @@
 // TFigureScene: what one plot shows, in data units, ready to be drawn:
 // the points with their names and groups, lines, arrows, error bars, bars,
-// reference lines and the titles. The plot builders make it from a run's
-// snapshot and the window's choices; the canvas only draws it, so the same
-// scene reaches the screen, the files and the printer.
+// reference lines and the titles, whatever the kind of plot. The plot
+// builders make it from a run and the window's choices; the drawing only
+// draws it, so the same scene reaches the screen, the files and the printer.
 #pragma once
 
 #include <QColor>
@@ -12,6 +12,8 @@
 
 #include "figures/axis_ticks.h"
 #include "figures/group_style.h"
+
+namespace talvex::drawing {
 
 /// One object or variable: where it stands and what the user can learn of it.
 struct TSceneItem {
@@ -116,3 +118,5 @@ struct TFigureScene {
   QString legendTitle;     // above the legend's entries (the group column)
   QString note;            // a line under the title (the biplot's arrow scale)
 };
+
+}  // namespace talvex::drawing

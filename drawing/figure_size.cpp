@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+namespace talvex::drawing {
+
 namespace {
 
 constexpr double CentimetresPerInch = 2.54;
@@ -83,3 +85,5 @@ bool LengthUnitFromKey(const QString& key, TLengthUnit& unit) {
   }
   return false;
 }
+
+}  // namespace talvex::drawing

@@ -7,6 +7,8 @@
 #include <QSizeF>
 #include <QString>
 
+namespace talvex::drawing {
+
 enum class TLengthUnit { Centimetres, Inches, Pixels };
 
 struct TFigureSize {
@@ -42,3 +44,5 @@ QString FigureSizeProblem(const TFigureSize& size);
 QString LengthUnitKey(TLengthUnit unit);
 /// The unit of a short name; false when `key` names none (any letter case).
 bool LengthUnitFromKey(const QString& key, TLengthUnit& unit);
+
+}  // namespace talvex::drawing

@@ -5,6 +5,8 @@
 class QPainter;
 class QRectF;
 
+namespace talvex::drawing {
+
 class TFigureSource {
  public:
   virtual ~TFigureSource() = default;
@@ -13,3 +15,5 @@ class TFigureSource {
   /// so the figure looks the same on screen, in a 300-dpi PNG, an SVG and a PDF.
   virtual void DrawFigure(QPainter& painter, const QRectF& area) const = 0;
 };
+
+}  // namespace talvex::drawing

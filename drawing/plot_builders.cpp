@@ -6,14 +6,16 @@
 #include <cmath>
 #include <limits>
 
-#include "drawing/eight_bit_text.h"
+#include "drawing/eight_bit_qstring.h"
+#include "drawing/plot_supplementary.h"
 #include "drawing/plot_text.h"
-#include "drawing/supplementary_scene.h"
 #include "figures/biplot_scaling.h"
 #include "figures/group_regions.h"
 #include "figures/influence_plot.h"
 #include "figures/scree_lines.h"
 #include "figures/uncertainty_marks.h"
+
+namespace talvex::drawing {
 
 namespace {
 
@@ -549,3 +551,5 @@ TFigureScene InfluenceScene(const TPlotRun& run, const TPlotChoices& choices) {
 bool CorrelationCircleAvailable(const TPlotRun& run) {
   return run.Options().method == talvex::DispersionMethod::Correlation;
 }
+
+}  // namespace talvex::drawing

@@ -9,6 +9,8 @@
 #include "drawing/plot_run.h"
 #include "numeric/sizes.h"
 
+namespace talvex::drawing {
+
 /// How the supplementary objects' jackknife uncertainty is drawn.
 enum class TSupplementaryMarks { None, ErrorBars, Ellipses };
 
@@ -42,3 +44,5 @@ TFigureScene InfluenceScene(const TPlotRun& run, const TPlotChoices& choices);
 
 /// Whether the run can show the correlation circle (correlation method).
 bool CorrelationCircleAvailable(const TPlotRun& run);
+
+}  // namespace talvex::drawing

@@ -7,6 +7,8 @@
 
 #include "drawing/plot_builders.h"
 
+namespace talvex::drawing {
+
 namespace {
 
 constexpr unsigned ScatterOffers = OffersAxes | OffersLabels;
@@ -15,7 +17,7 @@ constexpr unsigned ScatterOffers = OffersAxes | OffersLabels;
 constexpr TPlotKindEntry Kinds[] = {
     {TPlotKind::Scores, QT_TRANSLATE_NOOP("TPlotWindow", "Object Scores"), ScoresScene,
      QT_TRANSLATE_NOOP("TMainForm", "Component &Scores"), "PlotScoresItem", false,
-     TPlotNeeds::Results, "Scores", ScatterOffers | OffersGroups},
+     TPlotNeeds::Results, "Scores", ScatterOffers | OffersGroups | OffersSupplementaryMarks},
     {TPlotKind::Vectors, QT_TRANSLATE_NOOP("TPlotWindow", "Component Loadings"), VectorsScene,
      QT_TRANSLATE_NOOP("TMainForm", "Vector &Coefficients"), "PlotVectorsItem", false,
      TPlotNeeds::Results, "Vectors", ScatterOffers | OffersErrorBars},
@@ -24,7 +26,7 @@ constexpr TPlotKindEntry Kinds[] = {
      "Scree", OffersErrorBars | OffersScreeLines},
     {TPlotKind::Biplot, QT_TRANSLATE_NOOP("TPlotWindow", "Biplot"), BiplotScene,
      QT_TRANSLATE_NOOP("TMainForm", "&Biplot"), "PlotBiplotItem", true, TPlotNeeds::Results,
-     "Biplot", ScatterOffers | OffersGroups | OffersCircle},
+     "Biplot", ScatterOffers | OffersGroups | OffersCircle | OffersSupplementaryMarks},
     {TPlotKind::Influence, QT_TRANSLATE_NOOP("TPlotWindow", "Influence of Each Object"),
      InfluenceScene, QT_TRANSLATE_NOOP("TMainForm", "&Influence Plot"), "PlotInfluenceItem", false,
      TPlotNeeds::Diagnostics, "Influence", OffersLabels},
@@ -57,3 +59,5 @@ bool PlotAvailable(TPlotKind kind, bool diagnostics) noexcept {
 TFigureScene BuildScene(TPlotKind kind, const TPlotRun& run, const TPlotChoices& choices) {
   return PlotKindEntry(kind).build(run, choices);
 }
+
+}  // namespace talvex::drawing

@@ -11,6 +11,8 @@
 
 #include "drawing/figure_scene.h"
 
+namespace talvex::drawing {
+
 class TPlotRun;
 struct TPlotChoices;
 
@@ -24,12 +26,13 @@ enum class TPlotNeeds {
 
 /// The groups of choices a plot window offers for the kind, as flags.
 enum TPlotOffer : unsigned {
-  OffersAxes = 1u << 0,        // components on the axes (the spinners)
-  OffersLabels = 1u << 1,      // Label Points, Label with Names
-  OffersGroups = 1u << 2,      // Group Regions, Convex Hulls
-  OffersErrorBars = 1u << 3,   // Error Bars
-  OffersScreeLines = 1u << 4,  // reference lines, parallel analysis, bars, all eigenvalues
-  OffersCircle = 1u << 5,      // Correlation Circle
+  OffersAxes = 1u << 0,                // components on the axes (the spinners)
+  OffersLabels = 1u << 1,              // Label Points, Label with Names
+  OffersGroups = 1u << 2,              // Group Regions, Convex Hulls
+  OffersErrorBars = 1u << 3,           // Error Bars
+  OffersScreeLines = 1u << 4,          // reference lines, parallel analysis, bars, all eigenvalues
+  OffersCircle = 1u << 5,              // Correlation Circle
+  OffersSupplementaryMarks = 1u << 6,  // the supplementary objects' error bars or ellipses
 };
 
 using TSceneBuilder = TFigureScene (*)(const TPlotRun& run, const TPlotChoices& choices);
@@ -62,3 +65,5 @@ QString PlotMenuText(TPlotKind kind);
 /// Whether `kind` can be shown for a run; `diagnostics` says whether the
 /// run has the jackknife's diagnostics.
 bool PlotAvailable(TPlotKind kind, bool diagnostics) noexcept;
+
+}  // namespace talvex::drawing

@@ -5,7 +5,9 @@
 #include <cassert>
 #include <string>
 
-#include "drawing/eight_bit_text.h"
+#include "drawing/eight_bit_qstring.h"
+
+namespace talvex::drawing {
 
 namespace {
 
@@ -32,11 +34,7 @@ const talvex::TSupplementaryResults* TPlotRun::Supplementary() const noexcept {
   return outcome_->Supplementary().available ? &outcome_->Supplementary() : nullptr;
 }
 
-talvex::TSize TPlotRun::ComponentCount() const noexcept {
-  const talvex::TAnalysisResults& results = Results();
-  return std::min(
-      {results.eigenvalues.Length(), results.scores.Cols(), results.eigenvectors.Cols()});
-}
+talvex::TSize TPlotRun::ComponentCount() const noexcept { return outcome_->ComponentCount(); }
 
 talvex::TSize OfferedComponents(talvex::TSize factorCount, talvex::TSize available) noexcept {
   talvex::TSize top = std::min(factorCount, available);
@@ -45,7 +43,7 @@ talvex::TSize OfferedComponents(talvex::TSize factorCount, talvex::TSize availab
 }
 
 talvex::TSize TPlotRun::OfferedComponents() const noexcept {
-  return ::OfferedComponents(factorCount_, ComponentCount());
+  return drawing::OfferedComponents(factorCount_, ComponentCount());
 }
 
 const talvex::TJackknifeResults* TPlotRun::Jackknife() const noexcept {
@@ -55,3 +53,5 @@ const talvex::TJackknifeResults* TPlotRun::Jackknife() const noexcept {
 QString TPlotRun::ObjectName(talvex::TSize i) const { return LabelOr(Data().objectLabels, i); }
 
 QString TPlotRun::VariableName(talvex::TSize j) const { return LabelOr(Data().variableLabels, j); }
+
+}  // namespace talvex::drawing

@@ -14,6 +14,8 @@
 
 #include "talvex/talvex.h"
 
+namespace talvex::drawing {
+
 class TPlotRun {
  public:
   /// The plots of `outcome` (not null) showing `factorCount` components.
@@ -63,3 +65,5 @@ class TPlotRun {
 /// `available` computed: the count, and the second one as well when one was
 /// asked for and there is a second.
 talvex::TSize OfferedComponents(talvex::TSize factorCount, talvex::TSize available) noexcept;
+
+}  // namespace talvex::drawing

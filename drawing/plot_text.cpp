@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+namespace talvex::drawing {
+
 QString ComponentAxisTitle(int component, double eigenvalue, double trace) {
   const QString percent = QString::asprintf("%5.2f", eigenvalue * 100 / trace).trimmed();
   return QStringLiteral("Component %1 (%2%)").arg(component).arg(percent);
@@ -20,3 +22,5 @@ QString MarkValueText(double value) {
   if (value < 0 && text != QLatin1String("0")) text.prepend(QLatin1Char('-'));
   return text;
 }
+
+}  // namespace talvex::drawing

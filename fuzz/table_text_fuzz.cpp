@@ -2,22 +2,14 @@
 // consistent data matrix or raise one of the program's own exceptions. The
 // first byte picks the options a user could set, so that the overrides and
 // the omit and impute policies are fuzzed with the detection.
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
-#include "fuzz/missing_mask_checks.h"
+#include "fuzz/table_import_checks.h"
 #include "tables/table_import.h"
 
-namespace {
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
+using talvex::fuzzing::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
@@ -38,20 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const talvex::Exception&) {
     return 0;
   }
-  Require(matrix.objectCount >= 2 && matrix.variableCount >= 1);
-  Require(std::uint64_t{matrix.objectCount} * matrix.variableCount == matrix.valueCount);
-  Require(matrix.objectLabels.size() == matrix.objectCount);
-  Require(matrix.variableLabels.size() == matrix.variableCount);
-  Require(matrix.groups.empty() || matrix.groups.size() == matrix.objectCount);
-  Require(matrix.values.Length() == matrix.valueCount);
-  for (std::size_t k = 0; k < matrix.valueCount; ++k)
-    Require(std::isfinite(matrix.values.Data()[k]));
-  Require(report.rowCount == matrix.objectCount + report.omittedRows.size());
+  talvex::fuzzing::RequireConsistentTable(matrix, report);
   Require(report.omittedRows.size() == report.omittedLabels.size());
   // The reader's own notes (a first row that could be either), then the
   // objects left out.
   Require(matrix.notes.size() == report.notes.size() + (report.omittedRows.empty() ? 0 : 1));
-  for (const auto& label : matrix.objectLabels) Require(!label.empty());
   talvex::fuzzing::RequireConsistentMask(matrix, report, options.missing);
   return 0;
 }

@@ -5,7 +5,6 @@
 // ("name", NUL, "content", NUL, ...) zipped here, so that the fuzzer reaches
 // the XML without having to forge checksums. TALVEX_FUZZ_FORMAT=xlsx or ods
 // in the environment holds the format whatever the first byte says.
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,14 +13,12 @@
 #include <vector>
 
 #include "export/zip_archive.h"
-#include "fuzz/missing_mask_checks.h"
+#include "fuzz/table_import_checks.h"
 #include "tables/table_import.h"
 
-namespace {
+using talvex::fuzzing::Require;
 
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
+namespace {
 
 std::string ZipOfParts(std::string_view framed) {
   std::vector<talvex::TZipEntry> entries;
@@ -66,18 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const talvex::Exception&) {
     return 0;
   }
-  Require(matrix.objectCount >= 2 && matrix.variableCount >= 1);
-  Require(std::uint64_t{matrix.objectCount} * matrix.variableCount == matrix.valueCount);
-  Require(matrix.objectLabels.size() == matrix.objectCount);
-  Require(matrix.variableLabels.size() == matrix.variableCount);
-  Require(matrix.groups.empty() || matrix.groups.size() == matrix.objectCount);
-  Require(matrix.values.Length() == matrix.valueCount);
-  for (std::size_t k = 0; k < matrix.valueCount; ++k)
-    Require(std::isfinite(matrix.values.Data()[k]));
-  Require(report.rowCount == matrix.objectCount + report.omittedRows.size());
+  talvex::fuzzing::RequireConsistentTable(matrix, report);
   Require(!report.sheet.empty() || !report.sheetNames.empty());
   Require(report.sheetNames.size() >= 1);
-  for (const auto& label : matrix.objectLabels) Require(!label.empty());
   talvex::fuzzing::RequireConsistentMask(matrix, report, options.missing);
   return 0;
 }

@@ -5,16 +5,11 @@
 #include <map>
 
 #include "numeric/probability.h"
+#include "supplementary/supplementary_refusal.h"
 
 namespace talvex {
 
 namespace {
-
-[[noreturn]] void Refuse(const char* message, std::string detail) {
-  ESupplementaryRefused error(message);
-  error.SetDetail(std::move(detail));
-  throw error;
-}
 
 std::string VariableName(const TDataMatrix& data, TSize j) {
   return j < data.variableLabels.size() ? data.variableLabels[j] : "VAR" + std::to_string(j + 1);
@@ -39,30 +34,31 @@ void PrepareObjects(const TDataMatrix& data, const TSupplementaryObjects& object
   const TSize p = prepared.p;
   const std::size_t m = objects.labels.size();
   if (objects.values.size() != m * p)
-    Refuse("Supplementary objects need a value for every variable",
-           std::to_string(m) + " objects and " + std::to_string(p) + " variables, but " +
-               std::to_string(objects.values.size()) + " values");
+    RefuseSupplementary("Supplementary objects need a value for every variable",
+                        std::to_string(m) + " objects and " + std::to_string(p) +
+                            " variables, but " + std::to_string(objects.values.size()) + " values");
   if (!objects.groups.empty() && objects.groups.size() != m)
-    Refuse("Supplementary groups must be given for every object",
-           std::to_string(objects.groups.size()) + " groups for " + std::to_string(m) +
-               " supplementary objects");
+    RefuseSupplementary("Supplementary groups must be given for every object",
+                        std::to_string(objects.groups.size()) + " groups for " + std::to_string(m) +
+                            " supplementary objects");
   std::vector<TSize> zeroCounts(p, 0);
   prepared.objectRows.resize(m * p);
   for (std::size_t o = 0; o < m; ++o) {
     for (TSize j = 0; j < p; ++j) {
       const double value = objects.values[o * p + j];
       if (!std::isfinite(value))
-        Refuse("Missing value in a supplementary object",
-               ObjectPlace(objects, o) + ", variable \"" + VariableName(data, j) + "\"");
+        RefuseSupplementary(
+            "Missing value in a supplementary object",
+            ObjectPlace(objects, o) + ", variable \"" + VariableName(data, j) + "\"");
       double transformed = value;
       if (transformation == DataTransform::TransformDecimal) {
         if (!(value > 0.0)) ++zeroCounts[j];
         transformed = Log10OrZero(value);
       } else if (transformation == DataTransform::TransformNatural) {
         if (!(value > 0.0))
-          Refuse("Natural logarithm of a value <= 0 in a supplementary object",
-                 ObjectPlace(objects, o) + ", variable \"" + VariableName(data, j) +
-                     "\": " + NumberText(value));
+          RefuseSupplementary("Natural logarithm of a value <= 0 in a supplementary object",
+                              ObjectPlace(objects, o) + ", variable \"" + VariableName(data, j) +
+                                  "\": " + NumberText(value));
         transformed = std::log(value);
       }
       prepared.objectRows[o * p + j] = transformed;
@@ -85,16 +81,17 @@ void PrepareVariables(const TSupplementaryVariables& variables, TPreparedSupplem
   const TSize n = prepared.n;
   const std::size_t q = variables.labels.size();
   if (variables.values.size() != q * n)
-    Refuse("Supplementary variables need a value for every object",
-           std::to_string(q) + " variables and " + std::to_string(n) + " objects, but " +
-               std::to_string(variables.values.size()) + " values");
+    RefuseSupplementary("Supplementary variables need a value for every object",
+                        std::to_string(q) + " variables and " + std::to_string(n) +
+                            " objects, but " + std::to_string(variables.values.size()) + " values");
   prepared.variableColumns.resize(q * n);
   for (std::size_t v = 0; v < q; ++v) {
     for (TSize i = 0; i < n; ++i) {
       const double value = variables.values[std::size_t(i) * q + v];
       if (!std::isfinite(value))
-        Refuse("Missing value in a supplementary variable",
-               "variable \"" + variables.labels[v] + "\", object " + std::to_string(i + 1));
+        RefuseSupplementary(
+            "Missing value in a supplementary variable",
+            "variable \"" + variables.labels[v] + "\", object " + std::to_string(i + 1));
       prepared.variableColumns[v * n + i] = value;
     }
   }
@@ -143,8 +140,8 @@ TPreparedSupplementary PrepareSupplementary(const TDataMatrix& data,
   for (const TQualitativeVariable& variable : supplementary.qualitative) {
     if (variable.activeLevels.size() != prepared.n ||
         (!variable.supplementaryLevels.empty() && variable.supplementaryLevels.size() != m))
-      Refuse("A qualitative supplementary variable needs a level for every object",
-             "variable \"" + variable.name + "\"");
+      RefuseSupplementary("A qualitative supplementary variable needs a level for every object",
+                          "variable \"" + variable.name + "\"");
     const std::vector<std::string> none(m);
     prepared.groupings.push_back(
         Grouping(variable.name, true, variable.activeLevels,

@@ -6,23 +6,11 @@
 
 #include "analysis/listing_fields.h"
 #include "base/text_format.h"
+#include "diagnostics/report_fields.h"
 
 namespace talvex {
 
 namespace {
-
-std::string Number(double x, int decimals, int width = 10) {
-  if (std::isinf(x)) return PadLeft(x > 0 ? "inf" : "-inf", ' ', width);
-  std::string text;
-  AppendFloatField(text, x, width, decimals);
-  return text;
-}
-
-void Title(TReportListing& out, const std::string& title) {
-  out.Append(title);
-  out.Append(std::string(title.size(), '-'));
-  out.AppendEmpty();
-}
 
 std::size_t LabelWidth(const std::vector<std::string>& labels) {
   std::size_t width = 11;
@@ -43,10 +31,10 @@ void AxisBlocks(TReportListing& out, const TSupplementaryResults& r,
     out.Append(title);
     for (std::size_t i = 0; i < labels.size(); ++i) {
       const TSupplementaryValue& v = values[i * r.axisCount + a - 1];
-      std::string line = PadRight(labels[i], ' ', TSize(width)) + Number(v.value, decimals);
+      std::string line = PadRight(labels[i], ' ', TSize(width)) + ReportNumber(v.value, decimals);
       if (r.jackknife)
-        line += Number(v.estimate, decimals) + Number(v.standardError, decimals) +
-                Number(v.lower, decimals) + Number(v.upper, decimals);
+        line += ReportNumber(v.estimate, decimals) + ReportNumber(v.standardError, decimals) +
+                ReportNumber(v.lower, decimals) + ReportNumber(v.upper, decimals);
       out.Append(line);
     }
     out.AppendEmpty();
@@ -57,7 +45,7 @@ void AxisBlocks(TReportListing& out, const TSupplementaryResults& r,
 
 void AppendSupplementaryReport(TReportListing& out, const TSupplementaryResults& r) {
   if (!r.available) return;
-  Title(out, "Supplementary items");
+  ReportTitle(out, "Supplementary items");
   out.Append("Placed on the shown axes without taking part in the analysis: the first column");
   out.Append("is the full sample's value.");
   if (r.jackknife) {
@@ -67,7 +55,7 @@ void AppendSupplementaryReport(TReportListing& out, const TSupplementaryResults&
                (r.matchAxes ? " (matched one-to-one first)" : "") +
                "; estimate and SE from the pseudo-values;");
     out.Append("95% interval estimate +/- t(" + std::to_string(r.objectCount - 1) +
-               ", 0.975) * SE, t = " + Number(r.tQuantile, 6, 0) + ".");
+               ", 0.975) * SE, t = " + ReportNumber(r.tQuantile, 6, 0) + ".");
   } else {
     out.Append("Without the jackknife there are no standard errors.");
   }

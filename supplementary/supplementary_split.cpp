@@ -4,16 +4,11 @@
 #include <algorithm>
 
 #include "base/file_name_case.h"
+#include "supplementary/supplementary_refusal.h"
 
 namespace talvex {
 
 namespace {
-
-[[noreturn]] void Refuse(const char* message, std::string detail) {
-  ESupplementaryRefused error(message);
-  error.SetDetail(std::move(detail));
-  throw error;
-}
 
 bool SameName(const std::string& a, const std::string& b) { return AsciiLower(a) == AsciiLower(b); }
 
@@ -23,34 +18,44 @@ std::string Quoted(const std::vector<std::string>& names) {
   return text;
 }
 
-// The text of each object in the column rows are picked by.
+// The text of each object in `column`, and the extra column's index
+// (data.extraColumns.size() for the group or the labels); null without it.
+const std::vector<std::string>* FindPickColumn(const TDataMatrix& data, const std::string& column,
+                                               const std::string& labelsColumn,
+                                               std::size_t& extraIndex) {
+  extraIndex = data.extraColumns.size();
+  for (std::size_t c = 0; c < data.extraColumns.size(); ++c) {
+    if (data.extraColumns[c].name == column) extraIndex = c;
+  }
+  if (extraIndex < data.extraColumns.size()) return &data.extraColumns[extraIndex].cells;
+  if (!data.groups.empty() &&
+      ((!data.groupName.empty() && SameName(column, data.groupName)) || SameName(column, "group")))
+    return &data.groups;
+  if ((!labelsColumn.empty() && SameName(column, labelsColumn)) || SameName(column, "label") ||
+      SameName(column, "labels"))
+    return &data.objectLabels;
+  for (std::size_t c = 0; c < data.extraColumns.size(); ++c) {
+    if (SameName(data.extraColumns[c].name, column)) {
+      extraIndex = c;
+      return &data.extraColumns[c].cells;
+    }
+  }
+  return nullptr;
+}
+
+// The same for the pick, refused without it.
 const std::vector<std::string>& PickColumn(const TDataMatrix& data,
                                            const TSupplementaryRowPick& pick,
                                            const std::string& labelsColumn,
                                            std::size_t& extraIndex) {
-  extraIndex = data.extraColumns.size();
-  for (std::size_t c = 0; c < data.extraColumns.size(); ++c) {
-    if (data.extraColumns[c].name == pick.column) extraIndex = c;
-  }
-  if (extraIndex < data.extraColumns.size()) return data.extraColumns[extraIndex].cells;
-  if (!data.groups.empty() && ((!data.groupName.empty() && SameName(pick.column, data.groupName)) ||
-                               SameName(pick.column, "group")))
-    return data.groups;
-  if ((!labelsColumn.empty() && SameName(pick.column, labelsColumn)) ||
-      SameName(pick.column, "label") || SameName(pick.column, "labels"))
-    return data.objectLabels;
-  for (std::size_t c = 0; c < data.extraColumns.size(); ++c) {
-    if (SameName(data.extraColumns[c].name, pick.column)) {
-      extraIndex = c;
-      return data.extraColumns[c].cells;
-    }
-  }
+  if (const auto* texts = FindPickColumn(data, pick.column, labelsColumn, extraIndex))
+    return *texts;
   std::vector<std::string> there{"label"};
   if (!labelsColumn.empty()) there.push_back(labelsColumn);
   if (!data.groups.empty()) there.push_back(data.groupName.empty() ? "group" : data.groupName);
   for (const TExtraColumn& extra : data.extraColumns) there.push_back(extra.name);
-  Refuse("No such column",
-         "rows picked by column \"" + pick.column + "\"; rows can be picked by " + Quoted(there));
+  RefuseSupplementary("No such column", "rows picked by column \"" + pick.column +
+                                            "\"; rows can be picked by " + Quoted(there));
 }
 
 template <typename T>
@@ -62,6 +67,12 @@ std::vector<T> Keep(const std::vector<T>& all, const std::vector<char>& picked, 
 }
 
 }  // namespace
+
+const std::vector<std::string>* PickColumnTexts(const TDataMatrix& data, const std::string& column,
+                                                const std::string& labelsColumn) {
+  std::size_t extraIndex = 0;
+  return FindPickColumn(data, column, labelsColumn, extraIndex);
+}
 
 TSupplementaryData SplitSupplementary(TDataMatrix& data, const TSupplementaryRowPick& pick,
                                       const std::string& labelsColumn) {
@@ -76,20 +87,21 @@ TSupplementaryData SplitSupplementary(TDataMatrix& data, const TSupplementaryRow
         if (i < texts.size() && texts[i] == value) picked[i] = 1, found = true;
       }
       if (!found)
-        Refuse("No object has that value", "column \"" + pick.column + "\": \"" + value + "\"");
+        RefuseSupplementary("No object has that value",
+                            "column \"" + pick.column + "\": \"" + value + "\"");
     }
   }
   const TSize m = TSize(std::count(picked.begin(), picked.end(), 1));
   // The active data's own size is the run's to judge; only a pick can take
   // too many of them.
   if (m > 0 && m == n)
-    Refuse("All objects are supplementary", "column \"" + pick.column + "\" picks all " +
-                                                std::to_string(n) +
-                                                " objects; the axes need active ones");
+    RefuseSupplementary("All objects are supplementary", "column \"" + pick.column +
+                                                             "\" picks all " + std::to_string(n) +
+                                                             " objects; the axes need active ones");
   if (m > 0 && n - m < 2)
-    Refuse("Fewer than two active objects", "column \"" + pick.column + "\" leaves " +
-                                                std::to_string(n - m) + " of " + std::to_string(n) +
-                                                " objects active; the analysis needs two");
+    RefuseSupplementary("Fewer than two active objects",
+                        "column \"" + pick.column + "\" leaves " + std::to_string(n - m) + " of " +
+                            std::to_string(n) + " objects active; the analysis needs two");
 
   // Imputation fills the active objects' cells from the axes they make; a
   // supplementary object takes no part in them, so its cells cannot be filled.
@@ -97,13 +109,14 @@ TSupplementaryData SplitSupplementary(TDataMatrix& data, const TSupplementaryRow
   for (TSize i = 0; masked && i < n; ++i) {
     for (TSize j = 0; picked[i] && j < p; ++j) {
       if (data.missing[std::size_t(i) * p + j] == 0) continue;
-      Refuse("Missing value in a supplementary object",
-             "object " + std::to_string(i + 1) +
-                 (i < data.objectLabels.size() ? " \"" + data.objectLabels[i] + "\"" : "") +
-                 ", variable " +
-                 (j < data.variableLabels.size() ? "\"" + data.variableLabels[j] + "\""
-                                                 : std::to_string(j + 1)) +
-                 ": only the active objects' missing values are imputed");
+      RefuseSupplementary(
+          "Missing value in a supplementary object",
+          "object " + std::to_string(i + 1) +
+              (i < data.objectLabels.size() ? " \"" + data.objectLabels[i] + "\"" : "") +
+              ", variable " +
+              (j < data.variableLabels.size() ? "\"" + data.variableLabels[j] + "\""
+                                              : std::to_string(j + 1)) +
+              ": only the active objects' missing values are imputed");
     }
   }
 
@@ -176,8 +189,9 @@ void AddSupplementaryFile(TSupplementaryObjects& objects, const TDataMatrix& act
     for (TSize c = 0; c < fileP && found == fileP; ++c)
       if (SameName(file.variableLabels[c], name)) found = c;
     if (found == fileP)
-      Refuse("Supplementary file lacks a variable",
-             fileName + ": no variable \"" + name + "\"; it has " + Quoted(file.variableLabels));
+      RefuseSupplementary(
+          "Supplementary file lacks a variable",
+          fileName + ": no variable \"" + name + "\"; it has " + Quoted(file.variableLabels));
     columns[j] = found;
   }
   const std::size_t before = objects.labels.size();

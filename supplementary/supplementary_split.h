@@ -33,6 +33,12 @@ struct TSupplementaryRowPick {
   bool columnOnlyForPicking = false;
 };
 
+/// The text of each object in the column `column` that rows can be picked by
+/// (as TSupplementaryRowPick::column finds it), or null when `data` have no
+/// such column.
+const std::vector<std::string>* PickColumnTexts(const TDataMatrix& data, const std::string& column,
+                                                const std::string& labelsColumn = {});
+
 /// Takes the picked rows out of `data` into supplementary objects and turns
 /// its extra columns into supplementary variables (numbers) and qualitative
 /// ones (texts); `data` keeps the active objects only, and no extra columns.

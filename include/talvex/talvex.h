@@ -27,6 +27,7 @@
 // (analysis/missing_cells.h) and ImputeMissingCells.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,6 +35,7 @@
 #include "analysis/analysis_options.h"
 #include "analysis/analysis_results.h"
 #include "analysis/analysis_state.h"
+#include "analysis/computed_components.h"
 #include "analysis/jackknife.h"
 #include "analysis/report_listing.h"
 #include "analysis/run_observer.h"
@@ -101,6 +103,16 @@ class TRunOutcome {
   const TReportListing& Listing() const noexcept { return listing_; }
   const TRunRecord& Record() const noexcept { return state_.Record(); }
   TSize FactorCount() const noexcept { return state_.FactorCount(); }
+  /// The components the results hold scores and coefficients for: those the
+  /// run showed, and a second for the score plot (ComputedComponents,
+  /// analysis/computed_components.h). The scores' columns beyond are not
+  /// computed (their place holds zeros): a front end that shows more must
+  /// run again.
+  TSize ComponentCount() const noexcept {
+    const TAnalysisResults& results = Results();
+    return std::min({ComputedComponents(results.tables.factorCount, results.eigenvalues.Length()),
+                     results.scores.Cols(), results.eigenvectors.Cols()});
+  }
   /// The supplementary items on the shown axes (not `available` without any).
   const TSupplementaryResults& Supplementary() const noexcept { return supplementary_; }
   /// The same run as the state the exports read.

@@ -51,11 +51,10 @@ std::optional<int> TQtUserInteraction::InputNumber(const QString& title, const Q
   return number;
 }
 
-std::optional<talvex::TImportOptions> TQtUserInteraction::ChooseImport(
-    const TImportRequest& request) {
+std::optional<TTableChoice> TQtUserInteraction::ChooseImport(const TImportRequest& request) {
   TImportDialog dialog(request.title, request.run, request.initial, dialogParent_);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return dialog.Options();
+  return dialog.Choice();
 }
 
 void TQtUserInteraction::ShowModal(QDialog& dialog) { dialog.exec(); }

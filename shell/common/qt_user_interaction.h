@@ -14,7 +14,7 @@ class TQtUserInteraction : public TUserInteraction {
   std::optional<QString> ChooseFile(const TFileDialogRequest& request) override;
   std::optional<int> InputNumber(const QString& title, const QString& prompt, int value,
                                  int minimum, int maximum) override;
-  std::optional<talvex::TImportOptions> ChooseImport(const TImportRequest& request) override;
+  std::optional<TTableChoice> ChooseImport(const TImportRequest& request) override;
   void ShowModal(QDialog& dialog) override;
   void OpenUrl(const QUrl& url) override;
 };

@@ -34,7 +34,7 @@ enum class TMessageKind { Error, Warning, Information };
 struct TImportRequest {
   QString title;
   TImportRunner run;
-  talvex::TImportOptions initial;  // remembered for this file, or the defaults
+  TTableChoice initial;  // remembered for this file, or the defaults
 };
 
 /// The one button a message box of this program has.
@@ -57,9 +57,9 @@ class TUserInteraction {
   /// when the user cancels.
   virtual std::optional<int> InputNumber(const QString& title, const QString& prompt, int value,
                                          int minimum, int maximum) = 0;
-  /// The import options the user settles on for a table, or nothing when
-  /// the user cancels.
-  virtual std::optional<talvex::TImportOptions> ChooseImport(const TImportRequest& request) = 0;
+  /// What the user settles on for a table (its import options and its
+  /// supplementary rows), or nothing when the user cancels.
+  virtual std::optional<TTableChoice> ChooseImport(const TImportRequest& request) = 0;
   /// Shows `dialog` modally and returns when it is closed.
   virtual void ShowModal(QDialog& dialog) = 0;
   /// Hands a link (mailto:, file:) to the desktop.

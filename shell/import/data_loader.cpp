@@ -14,6 +14,7 @@
 #include "shell/common/user_messages.h"
 #include "tables/table_import.h"
 #include "tables/table_run_source.h"
+#include "talvex/supplementary_sources.h"
 
 namespace talvex::desktop {
 
@@ -43,13 +44,9 @@ bool TDataLoader::LoadFile(const QString& path) {
     return talvex::ImportTable(native, options, report);
   };
   request.initial = importMemory_.Recall(absolute);
-  const std::optional<talvex::TImportOptions> chosen = interaction_.ChooseImport(request);
+  const std::optional<TTableChoice> chosen = interaction_.ChooseImport(request);
   if (!chosen) return false;
-  if (!LoadWithMessages(file, [&] {
-        talvex::TImportReport report;
-        talvex::TDataMatrix data = talvex::ImportTable(native, *chosen, &report);
-        state_.LoadData(std::move(data), native, talvex::TableRunSource(native, *chosen, report));
-      }))
+  if (!LoadWithMessages(file, [&] { LoadTable(request.run, native, native, *chosen); }))
     return false;
   importMemory_.Remember(absolute, *chosen);
   return true;
@@ -68,15 +65,27 @@ bool TDataLoader::LoadPasted(const QString& text) {
   request.run = [bytes](const talvex::TImportOptions& options, talvex::TImportReport* report) {
     return talvex::ImportTableText(bytes, options, report);
   };
-  const std::optional<talvex::TImportOptions> chosen = interaction_.ChooseImport(request);
+  const std::optional<TTableChoice> chosen = interaction_.ChooseImport(request);
   if (!chosen) return false;
   const QString name = PastedDataName();
-  return LoadWithMessages(name, [&] {
-    talvex::TImportReport report;
-    talvex::TDataMatrix data = talvex::ImportTableText(bytes, *chosen, &report);
-    state_.LoadData(std::move(data), name.toStdString(),
-                    talvex::TableRunSource(std::string(), *chosen, report));
-  });
+  return LoadWithMessages(
+      name, [&] { LoadTable(request.run, std::string(), name.toStdString(), *chosen); });
+}
+
+void TDataLoader::LoadTable(const TImportRunner& read, const std::string& path,
+                            const std::string& name, const TTableChoice& choice) {
+  talvex::TImportReport report;
+  talvex::TDataMatrix data = read(choice.options, &report);
+  talvex::TRunSource source = talvex::TableRunSource(path, choice.options, report);
+  if (!choice.rows.Empty()) {
+    // The column rows are picked by rides beside the data when it is no
+    // part of them, as the command line reads it; the runs pick the rows.
+    if (const auto again = talvex::PickColumnReading(choice.options, report, choice.rows.column))
+      data = read(*again, nullptr);
+    source.supplementaryRowsColumn = choice.rows.column;
+    source.supplementaryRowsValues = choice.rows.values;
+  }
+  state_.LoadData(std::move(data), name, std::move(source));
 }
 
 bool TDataLoader::LoadWithMessages(const QString& source, const std::function<void()>& load) {

@@ -1,9 +1,9 @@
 // TDataLoader: every way data come into the program (a data-matrix file, a
 // table through its import dialog, text pasted from the clipboard), each
 // read aside and made the loaded data only when it has read whole. A table
-// offers the roles chosen for it last time (TImportMemory). What a load does
-// to the window afterwards (the name, the size line, the commands) is the
-// main window's business.
+// offers the roles and supplementary rows chosen for it last time
+// (TImportMemory). What a load does to the window afterwards (the name, the
+// size line, the commands) is the main window's business.
 //
 // Messages it shows: a refused source's own message and then "File error"
 // (both naming the source where the reader does not), or the general error
@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "analysis/analysis_state.h"
+#include "shell/import/import_dialog.h"
 #include "shell/import/import_memory.h"
 
 namespace talvex::desktop {
@@ -45,6 +46,11 @@ class TDataLoader {
   /// error"), another failure goes to the general error report, both naming
   /// `source` where the failure does not. False when it did not load.
   bool LoadWithMessages(const QString& source, const std::function<void()>& load);
+  /// Reads a table with `read` as `choice` says and makes it the loaded data
+  /// (`path`: the file, empty for pasted text; `name`: what the data go by).
+  /// The rows it picks are recorded in the source for the runs to place.
+  void LoadTable(const TImportRunner& read, const std::string& path, const std::string& name,
+                 const TTableChoice& choice);
 
   talvex::TAnalysisState& state_;
   TUserInteraction& interaction_;

@@ -12,12 +12,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "base/exception.h"
-#include "drawing/eight_bit_text.h"
+#include "drawing/eight_bit_qstring.h"
+#include "shell/import/supplementary_rows_choice.h"
+#include "tables/table_run_source.h"
 
 namespace talvex::desktop {
 
@@ -146,16 +149,21 @@ long ColumnOf(const std::string& reference) {
 
 }  // namespace
 
-TImportDialog::TImportDialog(const QString& title, TImportRunner run, const TImportOptions& initial,
+TImportDialog::TImportDialog(const QString& title, TImportRunner run, const TTableChoice& initial,
                              QWidget* parent)
-    : QDialog(parent), run_(std::move(run)), options_(initial) {
+    : QDialog(parent), run_(std::move(run)), options_(initial.options) {
   setObjectName(QStringLiteral("ImportDialog"));
   setWindowTitle(title);
   setSizeGripEnabled(true);
   CreateControls();
+  rows_->SetRows(initial.rows);
   Refresh();
   IgnoreIdentifiers();
-  resize(sizeHint().expandedTo(QSize(640, 420)));
+  // As large as its contents ask, but never beyond the screen (at 2x the
+  // preview gives way first, and OK stays in reach).
+  QSize size = sizeHint().expandedTo(QSize(640, 420));
+  if (const QScreen* shown = screen()) size = size.boundedTo(shown->availableGeometry().size());
+  resize(size);
 }
 
 void TImportDialog::CreateControls() {
@@ -201,9 +209,11 @@ void TImportDialog::CreateControls() {
          "empty cells always do"));
   auto* markersLabel = new QLabel(tr("Missing value ma&rkers:"), this);
   markersLabel->setBuddy(markers_);
+  rows_ = new TSupplementaryRowsChoice(this);
   auto* missingForm = new QFormLayout;
   missingForm->addRow(missingLabel, missing_);
   missingForm->addRow(markersLabel, markers_);
+  missingForm->addRow(&rows_->ColumnLabel(), rows_);
 
   note_ = new QLabel(this);
   note_->setObjectName(QStringLiteral("NoteLabel"));
@@ -234,6 +244,14 @@ void TImportDialog::CreateControls() {
   connect(header_, &QCheckBox::toggled, this, &TImportDialog::ShapeChanged);
   connect(missing_, &QComboBox::currentIndexChanged, this, &TImportDialog::MissingChanged);
   connect(markers_, &QLineEdit::editingFinished, this, &TImportDialog::MissingChanged);
+  connect(rows_, &TSupplementaryRowsChoice::ColumnChanged, this, &TImportDialog::Refresh);
+  connect(rows_, &TSupplementaryRowsChoice::ValuesChanged, this, &TImportDialog::CheckRows);
+}
+
+TTableChoice TImportDialog::Choice() const {
+  TTableChoice choice(options_);
+  choice.rows = rows_->Rows();
+  return choice;
 }
 
 QComboBox& TImportDialog::RoleBox(int column) const {
@@ -244,32 +262,93 @@ QComboBox& TImportDialog::RoleBox(int column) const {
 
 void TImportDialog::Refresh() {
   report_ = talvex::TImportReport();
-  QString outcome;
+  pickData_.reset();
+  talvex::TDataMatrix data;
   try {
-    run_(options_, &report_);
-    loadable_ = true;
-    outcome = QString::fromStdString(report_.Summary());
+    data = run_(options_, &report_);
+    summaryText_ = QString::fromStdString(report_.Summary());
+    ShowOutcome(true, summaryText_);
   } catch (const talvex::Exception& e) {
-    loadable_ = false;
-    outcome = QString::fromStdString(e.Message());
-    if (!e.Detail().empty()) outcome += u'\n' + QString::fromStdString(e.Detail());
+    summaryText_ = QString::fromStdString(e.Message());
+    if (!e.Detail().empty()) summaryText_ += u'\n' + QString::fromStdString(e.Detail());
+    ShowOutcome(false, summaryText_);
   } catch (const std::exception& e) {
-    loadable_ = false;
-    outcome = QString::fromLocal8Bit(e.what());
+    summaryText_ = QString::fromLocal8Bit(e.what());
+    ShowOutcome(false, summaryText_);
   }
-  summary_->setText(outcome);
-  // A refusal is shown as such, not as a result to accept.
-  summary_->setStyleSheet(loadable_ ? QString() : QStringLiteral("color: #b00020;"));
-  buttons_->button(QDialogButtonBox::Ok)->setEnabled(loadable_);
   ShowDetected();
   ShowPreview();
+  rows_->SetColumns(report_);
+  if (loadable_) ReadPickColumn(std::move(data));
+  CheckRows();
+}
+
+void TImportDialog::ShowOutcome(bool loadable, const QString& text) {
+  loadable_ = loadable;
+  summary_->setText(text);
+  // A refusal is shown as such, not as a result to accept.
+  summary_->setStyleSheet(loadable ? QString() : QStringLiteral("color: #b00020;"));
+  buttons_->button(QDialogButtonBox::Ok)->setEnabled(loadable);
+}
+
+void TImportDialog::ReadPickColumn(talvex::TDataMatrix data) {
+  const std::string& column = rows_->Column();
+  if (column.empty()) {
+    rows_->SetValues({});
+    return;
+  }
+  // A column that is no part of the data is read beside them, as the
+  // loader will read it.
+  if (const auto again = talvex::PickColumnReading(options_, report_, column)) {
+    try {
+      data = run_(*again, nullptr);
+    } catch (const talvex::Exception& e) {
+      ShowOutcome(false, drawing::FromEightBit(e.Message() + "\n" + e.Detail()).trimmed());
+      return;
+    } catch (const std::exception& e) {
+      ShowOutcome(false, QString::fromLocal8Bit(e.what()));
+      return;
+    }
+  }
+  const talvex::TRunSource source = talvex::TableRunSource({}, options_, report_);
+  rows_->SetValues(
+      talvex::PickableValues(data, source.hasLabels ? source.labels.name : std::string(), column));
+  pickData_ = std::move(data);
+}
+
+void TImportDialog::CheckRows() {
+  if (!pickData_) return;
+  const talvex::TSupplementaryRows rows = rows_->Rows();
+  if (rows.Empty()) {
+    ShowOutcome(true, summaryText_);
+    return;
+  }
+  talvex::TRunData run;
+  try {
+    run.matrix = *pickData_;
+    run.source = talvex::TableRunSource({}, options_, report_);
+    talvex::PickSupplementaryRows(run, rows);
+  } catch (const talvex::Exception& e) {
+    ShowOutcome(false, drawing::FromEightBit(e.Message()) + u'\n' +
+                           tr("Supplementary rows: %1").arg(drawing::FromEightBit(e.Detail())));
+    return;
+  } catch (const std::exception& e) {
+    ShowOutcome(false, QString::fromLocal8Bit(e.what()));
+    return;
+  }
+  const std::size_t picked = run.supplementary.objects.labels.size();
+  const QString objects = picked == 1 ? tr("1 object") : tr("%1 objects").arg(picked);
+  ShowOutcome(true, summaryText_ + u'\n' +
+                        tr("Supplementary rows: %1 placed on the axes, %2 active")
+                            .arg(objects)
+                            .arg(run.matrix.objectCount));
 }
 
 void TImportDialog::ShowDetected() {
   updating_ = true;
   const bool workbook = !report_.sheetNames.empty();
   sheet_->clear();
-  for (const std::string& name : report_.sheetNames) sheet_->addItem(FromEightBit(name));
+  for (const std::string& name : report_.sheetNames) sheet_->addItem(drawing::FromEightBit(name));
   const auto sheetIt =
       std::find(report_.sheetNames.begin(), report_.sheetNames.end(), report_.sheet);
   if (sheetIt != report_.sheetNames.end())
@@ -303,7 +382,7 @@ void TImportDialog::ShowPreview() {
   preview_->setRowCount(1 + rows);
   QStringList headings;
   for (const talvex::TImportColumn& column : report_.columns)
-    headings.append(FromEightBit(column.name));
+    headings.append(drawing::FromEightBit(column.name));
   preview_->setHorizontalHeaderLabels(headings);
   QStringList rowHeadings{tr("Role")};
   for (int r = 1; r <= rows; ++r) rowHeadings.append(QString::number(r));
@@ -327,7 +406,7 @@ void TImportDialog::ShowPreview() {
     for (int r = 0; r < rows; ++r) {
       const std::vector<std::string>& cells = report_.preview[first + std::size_t(r)];
       const QString text =
-          std::size_t(c) < cells.size() ? FromEightBit(cells[std::size_t(c)]) : QString();
+          std::size_t(c) < cells.size() ? drawing::FromEightBit(cells[std::size_t(c)]) : QString();
       preview_->setItem(r + 1, c, new QTableWidgetItem(text));
     }
   }
@@ -386,7 +465,7 @@ void TImportDialog::IgnoreIdentifiers() {
     if (identifier) {
       ignored.append(
           tr("\"%1\" (%2)")
-              .arg(FromEightBit(column.name), QString::fromStdString(column.identifier)));
+              .arg(drawing::FromEightBit(column.name), QString::fromStdString(column.identifier)));
     }
   }
   if (ignored.isEmpty() || !variableLeft) return;
@@ -441,7 +520,7 @@ void TImportDialog::KeepRoles(const std::vector<std::string>& before,
     for (std::size_t k = 0; k < probed.columns.size(); ++k) {
       if (probed.columns[k].name == before[std::size_t(c)]) return ColumnNumber(k);
     }
-    dropped.append(FromEightBit(before[std::size_t(c)]));
+    dropped.append(drawing::FromEightBit(before[std::size_t(c)]));
     return "-";
   };
   options_.labelsColumn = find(options_.labelsColumn);
@@ -476,10 +555,8 @@ void TImportDialog::RolesChanged() {
   if (options_.variables.empty()) {
     // Without a variable there is nothing to analyse; an empty list would
     // mean "every numeric column" to the import.
-    loadable_ = false;
-    summary_->setText(tr("Choose at least one column as a variable."));
-    summary_->setStyleSheet(QStringLiteral("color: #b00020;"));
-    buttons_->button(QDialogButtonBox::Ok)->setEnabled(false);
+    pickData_.reset();
+    ShowOutcome(false, tr("Choose at least one column as a variable."));
     return;
   }
   Refresh();

@@ -2,7 +2,6 @@
 #include "shell/import/import_memory.h"
 
 #include <QStringList>
-#include <QUrl>
 
 #include "shell/settings/settings_file.h"
 
@@ -11,12 +10,13 @@ namespace talvex::desktop {
 namespace {
 
 // A field's value, safe from the separators ';', '=', ',' and line ends.
+// Byte for byte: the table's names and cells are 8-bit text, not UTF-8.
 QString Encode(const std::string& value) {
-  return QString::fromLatin1(QUrl::toPercentEncoding(QString::fromStdString(value)));
+  return QString::fromLatin1(QByteArray::fromStdString(value).toPercentEncoding());
 }
 
 std::string Decode(const QString& text) {
-  return QUrl::fromPercentEncoding(text.toLatin1()).toStdString();
+  return QByteArray::fromPercentEncoding(text.toLatin1()).toStdString();
 }
 
 QString EncodeList(const std::vector<std::string>& values) {
@@ -36,7 +36,8 @@ constexpr char16_t PathEnd = u'\t';
 
 }  // namespace
 
-QString TImportMemory::OptionsText(const talvex::TImportOptions& options) {
+QString TImportMemory::ChoiceText(const TTableChoice& choice) {
+  const talvex::TImportOptions& options = choice.options;
   QStringList fields;
   if (options.separator) fields.append("separator=" + Encode(std::string(1, *options.separator)));
   if (options.decimalComma) fields.append(QString("decimalComma=%1").arg(*options.decimalComma));
@@ -48,11 +49,16 @@ QString TImportMemory::OptionsText(const talvex::TImportOptions& options) {
   if (options.missing == talvex::TMissingPolicy::Omit) fields.append("missing=omit");
   if (options.missing == talvex::TMissingPolicy::Impute) fields.append("missing=impute");
   fields.append("markers=" + EncodeList(options.missingMarkers));
+  if (!choice.rows.Empty()) {
+    fields.append("rows=" + Encode(choice.rows.column));
+    fields.append("rowValues=" + EncodeList(choice.rows.values));
+  }
   return fields.join(u';');
 }
 
-talvex::TImportOptions TImportMemory::OptionsFromText(const QString& text) {
-  talvex::TImportOptions options;
+TTableChoice TImportMemory::ChoiceFromText(const QString& text) {
+  TTableChoice choice;
+  talvex::TImportOptions& options = choice.options;
   for (const QString& field : text.split(u';', Qt::SkipEmptyParts)) {
     const qsizetype equals = field.indexOf(u'=');
     if (equals < 0) continue;
@@ -79,24 +85,30 @@ talvex::TImportOptions TImportMemory::OptionsFromText(const QString& text) {
                                             : talvex::TMissingPolicy::Refuse;
     } else if (name == "markers") {
       options.missingMarkers = DecodeList(value);
+    } else if (name == "rows") {
+      choice.rows.column = Decode(value);
+    } else if (name == "rowValues") {
+      choice.rows.values = DecodeList(value);
     }
   }
-  return options;
+  // Rows are picked by a column and at least one value, or not at all.
+  if (choice.rows.column.empty() || choice.rows.values.empty()) choice.rows = {};
+  return choice;
 }
 
-talvex::TImportOptions TImportMemory::Recall(const QString& path) const {
+TTableChoice TImportMemory::Recall(const QString& path) const {
   for (const QString& key : settings_.Keys(Section)) {
     const QString entry = settings_.ReadString(Section, key);
     const qsizetype end = entry.indexOf(PathEnd);
-    if (end > 0 && entry.left(end) == path) return OptionsFromText(entry.mid(end + 1));
+    if (end > 0 && entry.left(end) == path) return ChoiceFromText(entry.mid(end + 1));
   }
   return {};
 }
 
-void TImportMemory::Remember(const QString& path, const talvex::TImportOptions& options) {
+void TImportMemory::Remember(const QString& path, const TTableChoice& choice) {
   // Newest first; the table's earlier entry and the oldest beyond the
   // maximum go.
-  QStringList entries{path + PathEnd + OptionsText(options)};
+  QStringList entries{path + PathEnd + ChoiceText(choice)};
   for (const QString& key : settings_.Keys(Section)) {
     const QString entry = settings_.ReadString(Section, key);
     if (entry.section(PathEnd, 0, 0) != path && entries.size() < Maximum) entries.append(entry);

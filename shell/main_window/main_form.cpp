@@ -20,7 +20,6 @@
 #include <climits>
 #include <optional>
 
-#include "analysis/transform_warnings.h"
 #include "input/data_reader.h"
 #include "shell/common/elided_label.h"
 #include "shell/common/error_report.h"
@@ -35,6 +34,7 @@
 #include "shell/main_window/recent_files_list.h"
 #include "shell/main_window/result_files.h"
 #include "shell/main_window/result_viewer.h"
+#include "shell/main_window/run_warnings.h"
 #include "shell/settings/settings_file.h"
 #include "tables/table_import.h"
 #include "talvex/outcome_report.h"
@@ -363,6 +363,17 @@ void TMainForm::FactorsNumberItemClick() {
     }
     options_->ClearFactorRule();
     ShowStatus();
+    // The results shown hold only the components their run computed.
+    if (outcome_ && talvex::TSize(*number) > outcome_->ComponentCount()) {
+      interaction_.ShowMessage(
+          TMessageKind::Information, tr("Factors"),
+          tr("The results shown hold %1 components. Run the analysis again to compute %2.")
+              .arg(outcome_->ComponentCount())
+              .arg(*number),
+          TMessageButton::Ok,
+          tr("Until then the plots offer the components computed, and the scores and vectors "
+             "cannot be saved with more."));
+    }
   });
 }
 
@@ -371,21 +382,19 @@ void TMainForm::FactorsNumberItemClick() {
 void TMainForm::RunAnalysisItemClick() {
   if (Running() || !state_.DataLoaded()) return;
   messages_.Guarded([this] {
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-    runProgress_->setRange(0, 0);
-    runProgress_->show();
-    cancelBtn_->show();
-    cancelBtn_->setEnabled(true);
-    talvex::TRunData data;
-    data.matrix = state_.Data();
-    data.path = state_.DataFileName();
-    data.source = state_.Source();
-    data.supplementary = supplementaryItems_.ForRun(state_.Data());
+    // The supplementary items are placed first: a choice they refuse leaves
+    // the window as it was.
+    talvex::TRunData data = supplementaryItems_.NextRun(state_);
     talvex::TRunOptions options;
     options.analysis = options_->Options();
     options.factorCount = state_.FactorCount();
     options.diagnostics.matchAxes = optionsMatchAxesItem_->isChecked();
     options.threads = runThreads_;
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    runProgress_->setRange(0, 0);
+    runProgress_->show();
+    cancelBtn_->show();
+    cancelBtn_->setEnabled(true);
     lblWarnings_->hide();
     runner_->Start(std::move(data), options);
     UpdateCommandStates();
@@ -454,27 +463,17 @@ void TMainForm::RunEnded() {
 void TMainForm::ShowWarningLine() {
   // The diagnostics' warnings of the results shown, in a line that points to
   // the diagnostics; the whole text in its tool tip.
-  const bool shown = outcome_ && !outcome_->Diagnostics().warnings.empty();
-  lblWarnings_->setVisible(shown);
-  if (!shown) return;
-  const std::vector<std::string>& warnings = outcome_->Diagnostics().warnings;
-  QStringList lines;
-  for (const std::string& warning : warnings) lines.append(QString::fromStdString(warning));
-  lblWarnings_->setText(warnings.size() == 1
-                            ? tr("1 warning: see the diagnostics")
-                            : tr("%1 warnings: see the diagnostics").arg(warnings.size()));
-  lblWarnings_->setToolTip(lines.join(u'\n'));
+  const TRunWarnings line = outcome_ ? DiagnosticsWarnings(*outcome_) : TRunWarnings();
+  lblWarnings_->setVisible(!line.Empty());
+  lblWarnings_->setText(line.detail);
+  lblWarnings_->setToolTip(line.lines.join(u'\n'));
 }
 
 void TMainForm::ShowRunWarnings() {
-  const std::vector<std::string> warnings =
-      talvex::TransformWarnings(outcome_->Data(), outcome_->Record().options);
-  if (warnings.empty()) return;
-  QStringList lines;
-  for (const std::string& warning : warnings) lines.append(QString::fromStdString(warning));
-  interaction_.ShowMessage(TMessageKind::Warning, ApplicationTitle, lines.join(u'\n'),
-                           TMessageButton::Ok,
-                           tr("The analysis is complete; these values entered it as 0."));
+  const TRunWarnings warnings = RunWarnings(*outcome_);
+  if (warnings.Empty()) return;
+  interaction_.ShowMessage(TMessageKind::Warning, ApplicationTitle, warnings.lines.join(u'\n'),
+                           TMessageButton::Ok, warnings.detail);
 }
 
 // ---- Results ----
@@ -500,16 +499,18 @@ void TMainForm::FileAddSupplementaryItemClick() {
     request.directory = DataFolder();
     const std::optional<QString> chosen = interaction_.ChooseFile(request);
     if (!chosen) return;
-    supplementaryItems_.AddFile(NativePath(*chosen), state_.Data());
+    const std::size_t added = supplementaryItems_.AddFile(NativePath(*chosen), state_);
+    const QString file = QFileInfo(*chosen).fileName();
     interaction_.ShowMessage(
         TMessageKind::Information, ApplicationTitle,
-        supplementaryItems_.ObjectCount() == 1
-            ? tr("1 supplementary object will be placed on the axes at the next run.")
-            : tr("%1 supplementary objects will be placed on the axes at the next run.")
-                  .arg(supplementaryItems_.ObjectCount()),
+        added == 1
+            ? tr("1 supplementary object of %1 will be placed on the axes at the next run.")
+                  .arg(file)
+            : tr("%1 supplementary objects of %2 will be placed on the axes at the next run.")
+                  .arg(QString::number(added), file),
         TMessageButton::Ok,
         tr("They take no part in the analysis; the diagnostics report, All Results and the "
-           "scores plot and biplot show them."));
+           "scores plot and biplot show them, and the run record names the file."));
   });
 }
 
@@ -519,7 +520,7 @@ void TMainForm::SaveAllResultsItemClick() {
       [this] { resultFiles_.SaveAllResults(*outcome_, DataFileName(), DataFolder()); });
 }
 
-void TMainForm::PlotItemClick(TPlotKind kind) {
+void TMainForm::PlotItemClick(drawing::TPlotKind kind) {
   if (!outcome_ || !PlotAvailable(kind, outcome_->Diagnostics().available)) return;
   messages_.Guarded([this, kind] { reportViewer_.ShowPlot(kind, outcome_, state_.FactorCount()); });
 }

@@ -111,7 +111,7 @@ class TMainForm : public QMainWindow {
   void OptionsClearFilesListItemClick();
   void FactorsNumberItemClick();
   void RunAnalysisItemClick();
-  void PlotItemClick(TPlotKind kind);
+  void PlotItemClick(drawing::TPlotKind kind);
   void HelpContentsItemClick();
   void HelpSearchItemClick();
   void HelpAboutItemClick();
@@ -121,8 +121,9 @@ class TMainForm : public QMainWindow {
   // The run's progress and end.
   void RunIteration(unsigned objectNumber, unsigned objectCount);
   void RunEnded();
-  /// What the completed run did to the data without stopping (values taken
-  /// as 0 by decimal logarithms), in one warning box.
+  /// What the completed run did without stopping (values taken as 0 by
+  /// decimal logarithms, an imputation that did not converge), in one
+  /// warning box (run_warnings.h).
   void ShowRunWarnings();
   /// The line in the Compute group that says the last run has warnings.
   void ShowWarningLine();
@@ -195,7 +196,7 @@ class TMainForm : public QMainWindow {
   QAction* optionsClearFilesListItem_ = nullptr;
   QAction* factorsNumberItem_ = nullptr;
   QAction* runAnalysisItem_ = nullptr;
-  std::map<TPlotKind, QAction*> plotItems_;  // the Display menu, one item per kind
+  std::map<drawing::TPlotKind, QAction*> plotItems_;  // the Display menu, one item per kind
   QAction* helpContentsItem_ = nullptr;
   QAction* helpSearchItem_ = nullptr;
   QAction* helpAboutItem_ = nullptr;

@@ -115,7 +115,7 @@ void TMainForm::CreateActions() {
       makeItem(tr("&Number..."), "FactorsNumberItem", &TMainForm::FactorsNumberItemClick);
   runAnalysisItem_ =
       makeItem(tr("&Principal Components"), "RunAnalysisItem", &TMainForm::RunAnalysisItemClick);
-  for (const TPlotKindEntry& plot : PlotKinds()) {
+  for (const drawing::TPlotKindEntry& plot : drawing::PlotKinds()) {
     QAction* item = makeItem(PlotMenuText(plot.kind), plot.menuName, nullptr);
     connect(item, &QAction::triggered, this, [this, kind = plot.kind] { PlotItemClick(kind); });
     plotItems_[plot.kind] = item;
@@ -185,7 +185,7 @@ void TMainForm::CreateMenus() {
   // Alt+D belongs to the Data... button.
   QMenu* display = menuBar()->addMenu(tr("D&isplay"));
   display->setObjectName(QStringLiteral("DisplayMenu"));
-  for (const TPlotKindEntry& plot : PlotKinds()) {
+  for (const drawing::TPlotKindEntry& plot : drawing::PlotKinds()) {
     if (plot.separatorBefore) display->addSeparator();
     display->addAction(plotItems_.at(plot.kind));
   }
@@ -269,14 +269,14 @@ void TMainForm::CreateControls() {
   displayFrame_ = MakeGroup(client, QStringLiteral("DisplayFrame"), tr("Display"));
   scoresBtn_ = MakeButton(displayFrame_, QStringLiteral("ScoresBtn"), tr("&Scores"),
                           tr("Plot PCA scores"), ButtonSize);
-  BindButton(scoresBtn_, plotItems_.at(TPlotKind::Scores));
+  BindButton(scoresBtn_, plotItems_.at(drawing::TPlotKind::Scores));
   vectorsBtn_ = MakeButton(displayFrame_, QStringLiteral("VectorsBtn"), tr("&Vectors"),
                            tr("Plot vector coefficients"), ButtonSize);
-  BindButton(vectorsBtn_, plotItems_.at(TPlotKind::Vectors));
+  BindButton(vectorsBtn_, plotItems_.at(drawing::TPlotKind::Vectors));
   // Alt+P belongs to the PCA button.
   screeBtn_ = MakeButton(displayFrame_, QStringLiteral("ScreeBtn"), tr("Sc&ree Plot"),
                          tr("Plot eigenvalues"), ButtonSize);
-  BindButton(screeBtn_, plotItems_.at(TPlotKind::Scree));
+  BindButton(screeBtn_, plotItems_.at(drawing::TPlotKind::Scree));
   {
     auto* grid = GroupGrid(displayFrame_, {11, 0, 10, 9});
     grid->setHorizontalSpacing(10);

@@ -26,6 +26,18 @@ std::string NativePath(const QString& path) { return QFile::encodeName(path).toS
 
 void TResultFiles::SaveComponents(bool scores, const talvex::TRunOutcome& outcome,
                                   talvex::TSize factorCount, const QString& folder) {
+  // The run computed only the components it showed; a count raised since
+  // asks for columns the results do not hold.
+  const talvex::TSize computed = outcome.ComponentCount();
+  if (factorCount > computed) {
+    interaction_.ShowMessage(
+        TMessageKind::Error, Tr("Error"),
+        Tr("The results hold %1 components. Run the analysis again to save %2.")
+            .arg(computed)
+            .arg(factorCount),
+        TMessageButton::Ok, Tr("The number of factors was raised after the last run."));
+    return;
+  }
   TFileDialogRequest request;
   request.title = Tr("Save As");
   const QString labelledFilter =

@@ -6,7 +6,8 @@
 //
 // Messages: those of the exports (export/results_export.h,
 // export/labelled_csv.h, export/all_results.h, export/data_matrix_writer.h),
-// raised to the caller.
+// raised to the caller; "The results hold <k> components. Run the analysis
+// again to save <m>." shown for more components than a run computed.
 #pragma once
 
 #include <QString>
@@ -24,7 +25,8 @@ class TResultFiles {
   explicit TResultFiles(TUserInteraction& interaction) : interaction_(interaction) {}
 
   /// File > Save > Component Scores... (`scores`) or Vector Coefficients...:
-  /// the first `factorCount` components of `outcome`.
+  /// the first `factorCount` components of `outcome`. More components than
+  /// the run computed are refused with a message, before any dialog.
   void SaveComponents(bool scores, const talvex::TRunOutcome& outcome, talvex::TSize factorCount,
                       const QString& folder);
   /// File > Save > All Results...; the first name offered follows `dataFileName`.

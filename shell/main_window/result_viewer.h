@@ -25,7 +25,8 @@ class TResultViewer {
   /// Display > (a plot kind): the plot `kind` of the completed run
   /// `outcome` in its own window, showing `factorCount` components (the
   /// count asked for now, which may differ from the run's).
-  virtual void ShowPlot(TPlotKind kind, const std::shared_ptr<const talvex::TRunOutcome>& outcome,
+  virtual void ShowPlot(drawing::TPlotKind kind,
+                        const std::shared_ptr<const talvex::TRunOutcome>& outcome,
                         talvex::TSize factorCount) = 0;
   /// A run completed: the windows that are open show its listing, report
   /// and plots from now on.

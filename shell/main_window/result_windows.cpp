@@ -50,14 +50,14 @@ void TResultWindows::ShowDiagnostics(const talvex::TReportListing& report) {
   window.Present();
 }
 
-void TResultWindows::ShowPlot(TPlotKind kind,
+void TResultWindows::ShowPlot(drawing::TPlotKind kind,
                               const std::shared_ptr<const talvex::TRunOutcome>& outcome,
                               talvex::TSize factorCount) {
   // A plot shows the results with the number of components asked for now;
   // a changed number makes a new plot run that keeps what was computed on
   // request for the same outcome (the parallel analysis).
   if (!run_ || run_->Outcome() != outcome || run_->FactorCount() != factorCount) {
-    auto run = std::make_shared<TPlotRun>(outcome, factorCount);
+    auto run = std::make_shared<drawing::TPlotRun>(outcome, factorCount);
     if (run_ && run_->Outcome() == outcome) run->SetParallelAnalysis(run_->ParallelAnalysis());
     run_ = std::move(run);
     for (auto& [shownKind, window] : plots_)
@@ -76,7 +76,7 @@ void TResultWindows::ShowPlot(TPlotKind kind,
 }
 
 void TResultWindows::RunCompleted(const std::shared_ptr<const talvex::TRunOutcome>& outcome) {
-  run_ = std::make_shared<TPlotRun>(outcome, outcome->FactorCount());
+  run_ = std::make_shared<drawing::TPlotRun>(outcome, outcome->FactorCount());
   if (listing_) {
     listing_->SetLines(outcome->Listing().Lines());
     listing_->SetFailure(QString());
@@ -109,7 +109,7 @@ void TResultWindows::SaveSettings() {
   for (auto& [kind, window] : plots_) window->SaveSettings();
 }
 
-TPlotWindow* TResultWindows::PlotWindow(TPlotKind kind) const {
+TPlotWindow* TResultWindows::PlotWindow(drawing::TPlotKind kind) const {
   const auto found = plots_.find(kind);
   return found == plots_.end() ? nullptr : found->second.get();
 }

@@ -35,7 +35,7 @@ class TResultWindows : public QObject, public TResultViewer {
 
   void ShowListing(const talvex::TReportListing& listing, const QString& failure) override;
   void ShowDiagnostics(const talvex::TReportListing& report) override;
-  void ShowPlot(TPlotKind kind, const std::shared_ptr<const talvex::TRunOutcome>& outcome,
+  void ShowPlot(drawing::TPlotKind kind, const std::shared_ptr<const talvex::TRunOutcome>& outcome,
                 talvex::TSize factorCount) override;
   void RunCompleted(const std::shared_ptr<const talvex::TRunOutcome>& outcome) override;
   void RunFailed(const talvex::TReportListing& listing, const QString& failure) override;
@@ -45,7 +45,7 @@ class TResultWindows : public QObject, public TResultViewer {
   /// The windows made so far (null until first shown), for the tests.
   TReportForm* ListingWindow() const { return listing_.get(); }
   TReportForm* DiagnosticsWindow() const { return diagnostics_.get(); }
-  TPlotWindow* PlotWindow(TPlotKind kind) const;
+  TPlotWindow* PlotWindow(drawing::TPlotKind kind) const;
 
  private:
   TReportForm& TextWindow(std::unique_ptr<TReportForm>& window, const QString& key);
@@ -56,10 +56,10 @@ class TResultWindows : public QObject, public TResultViewer {
   TReportInteraction& interaction_;
   TPlotInteraction& figureInteraction_;
   // The last completed run as the plots draw it.
-  std::shared_ptr<TPlotRun> run_;
+  std::shared_ptr<drawing::TPlotRun> run_;
   std::unique_ptr<TReportForm> listing_;
   std::unique_ptr<TReportForm> diagnostics_;
-  std::map<TPlotKind, std::unique_ptr<TPlotWindow>> plots_;
+  std::map<drawing::TPlotKind, std::unique_ptr<TPlotWindow>> plots_;
 };
 
 }  // namespace talvex::desktop

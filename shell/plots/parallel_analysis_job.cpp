@@ -3,7 +3,7 @@
 
 namespace talvex::desktop {
 
-talvex::TParallelAnalysisInput PlotRunAnalysisInput(const TPlotRun& run) {
+talvex::TParallelAnalysisInput PlotRunAnalysisInput(const drawing::TPlotRun& run) {
   return talvex::ParallelAnalysisInput(run.Data(), run.Results());
 }
 
@@ -16,7 +16,7 @@ TParallelAnalysisJob::~TParallelAnalysisJob() {
   delete thread_;
 }
 
-void TParallelAnalysisJob::Start(const TPlotRun& run) {
+void TParallelAnalysisJob::Start(const drawing::TPlotRun& run) {
   if (thread_) return;
   cancel_ = false;
   done_ = 0;

@@ -29,7 +29,7 @@ class TParallelAnalysisJob : public QObject, private talvex::TRunObserver {
   ~TParallelAnalysisJob() override;
 
   /// Starts on the data of `run`, as its run analysed them.
-  void Start(const TPlotRun& run);
+  void Start(const drawing::TPlotRun& run);
   bool Running() const { return thread_ != nullptr; }
   void Cancel() { cancel_ = true; }
   /// Iterations done so far (any thread may ask).
@@ -56,6 +56,6 @@ class TParallelAnalysisJob : public QObject, private talvex::TRunObserver {
 };
 
 /// The data of `run` as its run analysed them, for the parallel analysis.
-talvex::TParallelAnalysisInput PlotRunAnalysisInput(const TPlotRun& run);
+talvex::TParallelAnalysisInput PlotRunAnalysisInput(const drawing::TPlotRun& run);
 
 }  // namespace talvex::desktop

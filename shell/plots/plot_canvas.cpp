@@ -29,7 +29,7 @@ TPlotCanvas::TPlotCanvas(QWidget* parent) : QWidget(parent) {
   setMinimumSize(200, 150);
 }
 
-void TPlotCanvas::SetScene(TFigureScene scene, bool keepView) {
+void TPlotCanvas::SetScene(drawing::TFigureScene scene, bool keepView) {
   drawing_.SetScene(std::move(scene), keepView);
   update();
 }
@@ -110,7 +110,7 @@ int TPlotCanvas::ItemAt(QPointF at) const {
   if (drawn_.plot.isEmpty() || !drawn_.plot.contains(at)) return -1;
   int best = -1;
   double bestDistance = PickRadius * PickRadius;
-  const std::vector<TSceneItem>& items = Scene().items;
+  const std::vector<drawing::TSceneItem>& items = Scene().items;
   for (std::size_t i = 0; i < items.size(); ++i) {
     const QPointF p = ToPixels(items[i].at) - at;
     const double d = p.x() * p.x() + p.y() * p.y();
@@ -120,7 +120,7 @@ int TPlotCanvas::ItemAt(QPointF at) const {
     }
   }
   // An arrow's head nearer than any point is the arrow's, not a point's.
-  for (const TSceneArrow& arrow : Scene().arrows) {
+  for (const drawing::TSceneArrow& arrow : Scene().arrows) {
     const QPointF p = ToPixels(arrow.tip) - at;
     if (p.x() * p.x() + p.y() * p.y() < bestDistance) return -1;
   }
@@ -128,9 +128,9 @@ int TPlotCanvas::ItemAt(QPointF at) const {
 }
 
 QString TPlotCanvas::HoverText(int item) const {
-  const std::vector<TSceneItem>& items = Scene().items;
+  const std::vector<drawing::TSceneItem>& items = Scene().items;
   if (item < 0 || std::size_t(item) >= items.size()) return QString();
-  const TSceneItem& it = items[std::size_t(item)];
+  const drawing::TSceneItem& it = items[std::size_t(item)];
   QString text = it.name;
   if (!it.group.isEmpty()) text += QStringLiteral(" (%1)").arg(it.group);
   if (!it.details.isEmpty()) text += QLatin1Char('\n') + it.details;
@@ -141,9 +141,9 @@ QString TPlotCanvas::HoverTextAt(QPointF at) const {
   const int item = ItemAt(at);
   if (item >= 0) return HoverText(item);
   if (drawn_.plot.isEmpty() || !drawn_.plot.contains(at)) return QString();
-  const TSceneArrow* nearest = nullptr;
+  const drawing::TSceneArrow* nearest = nullptr;
   double bestDistance = PickRadius * PickRadius;
-  for (const TSceneArrow& arrow : Scene().arrows) {
+  for (const drawing::TSceneArrow& arrow : Scene().arrows) {
     const QPointF p = ToPixels(arrow.tip) - at;
     const double d = p.x() * p.x() + p.y() * p.y();
     if (d <= bestDistance) {
@@ -162,7 +162,7 @@ void TPlotCanvas::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   drawn_ = drawing_.Draw(painter, QRectF(rect()), true);
   shownLabels_.clear();
-  for (const TDrawnFigure::TLabel& label : drawn_.labels)
+  for (const drawing::TDrawnFigure::TLabel& label : drawn_.labels)
     if (label.item >= 0) shownLabels_.push_back({label.item, label.box});
 }
 

@@ -15,7 +15,7 @@
 
 namespace talvex::desktop {
 
-class TPlotCanvas : public QWidget, public TFigureSource {
+class TPlotCanvas : public QWidget, public drawing::TFigureSource {
   Q_OBJECT
 
  public:
@@ -24,10 +24,10 @@ class TPlotCanvas : public QWidget, public TFigureSource {
   /// Shows `scene`. With `keepView` the zoom and pan stay (the same plot
   /// redrawn with other marks); otherwise the view is the scene's own.
   /// The selection is kept when the scene has the same items.
-  void SetScene(TFigureScene scene, bool keepView);
-  const TFigureScene& Scene() const noexcept { return drawing_.Scene(); }
+  void SetScene(drawing::TFigureScene scene, bool keepView);
+  const drawing::TFigureScene& Scene() const noexcept { return drawing_.Scene(); }
   /// What the window, the files and the printer draw.
-  const TFigureDrawing& Drawing() const noexcept { return drawing_; }
+  const drawing::TFigureDrawing& Drawing() const noexcept { return drawing_; }
 
   /// Every point labelled (labels that would overlap are left out), or only
   /// the selected ones.
@@ -82,7 +82,7 @@ class TPlotCanvas : public QWidget, public TFigureSource {
 
   void DrawFigure(QPainter& painter, const QRectF& area) const override;
   /// The last drawing on screen.
-  const TDrawnFigure& Drawn() const noexcept { return drawn_; }
+  const drawing::TDrawnFigure& Drawn() const noexcept { return drawn_; }
 
  signals:
   void SelectionChanged();
@@ -97,9 +97,9 @@ class TPlotCanvas : public QWidget, public TFigureSource {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  TFigureDrawing drawing_;
+  drawing::TFigureDrawing drawing_;
   // Of the last drawing on screen, for the mouse.
-  TDrawnFigure drawn_;
+  drawing::TDrawnFigure drawn_;
   std::vector<TShownLabel> shownLabels_;
 
   QPointF pressAt_;

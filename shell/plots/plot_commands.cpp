@@ -32,11 +32,12 @@ bool ReadLength(const TSettingsFile& settings, const QString& key, double& value
   return ok;
 }
 
-TFigureFormat RememberedFormat(const TSettingsFile& settings) {
+drawing::TFigureFormat RememberedFormat(const TSettingsFile& settings) {
   try {
-    return FigureFormatOf(QStringLiteral("figure.") + settings.ReadString(Section, FormatKey));
-  } catch (const EFigureExport&) {
-    return TFigureFormat::Png;
+    return drawing::FigureFormatOf(QStringLiteral("figure.") +
+                                   settings.ReadString(Section, FormatKey));
+  } catch (const drawing::EFigureExport&) {
+    return drawing::TFigureFormat::Png;
   }
 }
 
@@ -48,17 +49,17 @@ QString StartPath(const TSettingsFile& settings, const QString& baseName) {
 
 }  // namespace
 
-TFigureSize ReadFigureSize(const TSettingsFile& settings) {
-  TFigureSize size;
+drawing::TFigureSize ReadFigureSize(const TSettingsFile& settings) {
+  drawing::TFigureSize size;
   if (!ReadLength(settings, WidthKey, size.width) ||
       !ReadLength(settings, HeightKey, size.height) ||
       !LengthUnitFromKey(settings.ReadString(Section, UnitKey), size.unit))
     return {};
-  size.dpi = settings.ReadInteger(Section, DpiKey, TFigureSize().dpi);
-  return FigureSizeProblem(size).isEmpty() ? size : TFigureSize();
+  size.dpi = settings.ReadInteger(Section, DpiKey, drawing::TFigureSize().dpi);
+  return FigureSizeProblem(size).isEmpty() ? size : drawing::TFigureSize();
 }
 
-void WriteFigureSize(TSettingsFile& settings, const TFigureSize& size) {
+void WriteFigureSize(TSettingsFile& settings, const drawing::TFigureSize& size) {
   settings.WriteString(Section, WidthKey, LengthText(size.width));
   settings.WriteString(Section, HeightKey, LengthText(size.height));
   settings.WriteString(Section, UnitKey, LengthUnitKey(size.unit));
@@ -66,8 +67,8 @@ void WriteFigureSize(TSettingsFile& settings, const TFigureSize& size) {
 }
 
 bool AskFigureSize(QWidget* parent, TPlotInteraction& interaction, TSettingsFile& settings,
-                   TFigureSize& size) {
-  TFigureSize chosen = ReadFigureSize(settings);
+                   drawing::TFigureSize& size) {
+  drawing::TFigureSize chosen = ReadFigureSize(settings);
   if (!interaction.AskFigureSize(parent, chosen)) return false;
   WriteFigureSize(settings, chosen);
   size = chosen;
@@ -75,13 +76,14 @@ bool AskFigureSize(QWidget* parent, TPlotInteraction& interaction, TSettingsFile
 }
 
 bool AskAndSaveFigure(QWidget* parent, TPlotInteraction& interaction, TSettingsFile& settings,
-                      const TFigureSource& source, const QString& title, const QString& baseName) {
+                      const drawing::TFigureSource& source, const QString& title,
+                      const QString& baseName) {
   const std::optional<TFigureFileChoice> choice = interaction.AskFigureFileName(
       parent, StartPath(settings, baseName), RememberedFormat(settings));
   if (!choice || choice->name.isEmpty()) return false;
   const QString fileName = FigureFileNameWithExtension(choice->name, choice->filter);
-  const TFigureFormat format = FigureFormatOf(fileName);
-  TFigureSize size;
+  const drawing::TFigureFormat format = drawing::FigureFormatOf(fileName);
+  drawing::TFigureSize size;
   if (!AskFigureSize(parent, interaction, settings, size)) return false;
   SaveFigure(fileName, source, size, title);
   settings.WriteString(Section, FormatKey, FigureFormatExtension(format));
@@ -90,8 +92,8 @@ bool AskAndSaveFigure(QWidget* parent, TPlotInteraction& interaction, TSettingsF
 }
 
 bool AskAndCopyFigure(QWidget* parent, TPlotInteraction& interaction, TSettingsFile& settings,
-                      const TFigureSource& source, const QString& title) {
-  TFigureSize size;
+                      const drawing::TFigureSource& source, const QString& title) {
+  drawing::TFigureSize size;
   if (!AskFigureSize(parent, interaction, settings, size)) return false;
   PutFigureOnClipboard(source, size, title);
   return true;

@@ -8,8 +8,10 @@
 
 class QWidget;
 
+namespace talvex::drawing {
 class TFigureSource;
 struct TFigureSize;
+}  // namespace talvex::drawing
 
 namespace talvex::desktop {
 
@@ -19,15 +21,15 @@ class TSettingsFile;
 /// The figure size remembered in `settings` (Width, Height, Unit, Dpi of
 /// [FigureExport]); 17 x 12 cm at 300 dpi when none, or an unusable one, is
 /// stored.
-TFigureSize ReadFigureSize(const TSettingsFile& settings);
+drawing::TFigureSize ReadFigureSize(const TSettingsFile& settings);
 /// Remembers `size` in `settings` (the caller saves the file).
-void WriteFigureSize(TSettingsFile& settings, const TFigureSize& size);
+void WriteFigureSize(TSettingsFile& settings, const drawing::TFigureSize& size);
 
 /// The size dialog opened on the remembered size; the accepted size is
 /// remembered and given in `size`. False, `size` untouched, when the user
 /// cancels.
 bool AskFigureSize(QWidget* parent, TPlotInteraction& interaction, TSettingsFile& settings,
-                   TFigureSize& size);
+                   drawing::TFigureSize& size);
 
 /// Save As: the file dialog (in the folder and with the file type used last,
 /// the name `baseName`), then the size dialog, then the file, written whole
@@ -36,11 +38,12 @@ bool AskFigureSize(QWidget* parent, TPlotInteraction& interaction, TSettingsFile
 /// extension is not offered (before the size is asked) and
 /// talvex::EInOutError when the file cannot be written.
 bool AskAndSaveFigure(QWidget* parent, TPlotInteraction& interaction, TSettingsFile& settings,
-                      const TFigureSource& source, const QString& title, const QString& baseName);
+                      const drawing::TFigureSource& source, const QString& title,
+                      const QString& baseName);
 
 /// Copy: the size dialog, then the figure on the clipboard at that size.
 /// False when the user cancels.
 bool AskAndCopyFigure(QWidget* parent, TPlotInteraction& interaction, TSettingsFile& settings,
-                      const TFigureSource& source, const QString& title);
+                      const drawing::TFigureSource& source, const QString& title);
 
 }  // namespace talvex::desktop

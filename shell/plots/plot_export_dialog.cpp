@@ -21,18 +21,19 @@ namespace {
 constexpr double MaxBoxValue = 100000.0;
 
 struct TUnitBoxSetting {
-  TLengthUnit unit;
+  drawing::TLengthUnit unit;
   const char* name;
   int decimals;
   double step;
 };
 constexpr TUnitBoxSetting UnitBoxSettings[] = {
-    {TLengthUnit::Centimetres, QT_TRANSLATE_NOOP("TPlotExportDialog", "centimetres"), 2, 0.5},
-    {TLengthUnit::Inches, QT_TRANSLATE_NOOP("TPlotExportDialog", "inches"), 3, 0.25},
-    {TLengthUnit::Pixels, QT_TRANSLATE_NOOP("TPlotExportDialog", "pixels"), 0, 10},
+    {drawing::TLengthUnit::Centimetres, QT_TRANSLATE_NOOP("TPlotExportDialog", "centimetres"), 2,
+     0.5},
+    {drawing::TLengthUnit::Inches, QT_TRANSLATE_NOOP("TPlotExportDialog", "inches"), 3, 0.25},
+    {drawing::TLengthUnit::Pixels, QT_TRANSLATE_NOOP("TPlotExportDialog", "pixels"), 0, 10},
 };
 
-const TUnitBoxSetting& UnitBoxSettingOf(TLengthUnit unit) {
+const TUnitBoxSetting& UnitBoxSettingOf(drawing::TLengthUnit unit) {
   for (const TUnitBoxSetting& setting : UnitBoxSettings) {
     if (setting.unit == unit) return setting;
   }
@@ -49,7 +50,7 @@ QDoubleSpinBox* NewLengthBox(QWidget* parent, const QString& name) {
 
 }  // namespace
 
-TPlotExportDialog::TPlotExportDialog(const TFigureSize& size, QWidget* parent)
+TPlotExportDialog::TPlotExportDialog(const drawing::TFigureSize& size, QWidget* parent)
     : QDialog(parent), size_(size) {
   setObjectName(QStringLiteral("FigureExportDialog"));
   setWindowTitle(tr("Figure Size"));
@@ -65,7 +66,7 @@ void TPlotExportDialog::CreateLayout() {
   for (const TUnitBoxSetting& setting : UnitBoxSettings) unitBox_->addItem(tr(setting.name));
   dpiBox_ = new QSpinBox(this);
   dpiBox_->setObjectName(QStringLiteral("DpiBox"));
-  dpiBox_->setRange(MinFigureDpi, MaxFigureDpi);
+  dpiBox_->setRange(drawing::MinFigureDpi, drawing::MaxFigureDpi);
   dpiBox_->setSuffix(tr(" dpi"));
   dpiBox_->setSingleStep(50);
   pixelsLabel_ = new QLabel(this);
@@ -131,7 +132,7 @@ void TPlotExportDialog::ShowPixels() {
     return;
   }
   const QSize pixels = FigurePixelSize(size_);
-  const TFigureSize centimetres = FigureSizeIn(size_, TLengthUnit::Centimetres);
+  const drawing::TFigureSize centimetres = FigureSizeIn(size_, drawing::TLengthUnit::Centimetres);
   pixelsLabel_->setText(tr("%1 x %2 pixels (%3 x %4 cm)")
                             .arg(pixels.width())
                             .arg(pixels.height())

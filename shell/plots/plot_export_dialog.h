@@ -20,11 +20,11 @@ class TPlotExportDialog : public QDialog {
  public:
   /// Opens on `size`. OK is enabled only for a size FigureSizeProblem
   /// accepts; the pixel line then says why not.
-  explicit TPlotExportDialog(const TFigureSize& size, QWidget* parent = nullptr);
+  explicit TPlotExportDialog(const drawing::TFigureSize& size, QWidget* parent = nullptr);
 
   /// The size as chosen, in the chosen unit; not rounded to the boxes'
   /// decimals, so switching units back and forth keeps the numbers.
-  const TFigureSize& Size() const noexcept { return size_; }
+  const drawing::TFigureSize& Size() const noexcept { return size_; }
 
  private:
   void CreateLayout();
@@ -33,7 +33,7 @@ class TPlotExportDialog : public QDialog {
   void ShowPixels();
   void UnitChanged(int index);
 
-  TFigureSize size_;
+  drawing::TFigureSize size_;
   QDoubleSpinBox* widthBox_ = nullptr;
   QDoubleSpinBox* heightBox_ = nullptr;
   QComboBox* unitBox_ = nullptr;

@@ -17,7 +17,7 @@ namespace talvex::desktop {
 /// and the file type chosen last.
 struct TFigureFileChoice {
   QString name;
-  TFigureFormat filter = TFigureFormat::Png;
+  drawing::TFigureFormat filter = drawing::TFigureFormat::Png;
 };
 
 class TPlotInteraction {
@@ -26,13 +26,13 @@ class TPlotInteraction {
 
   /// The figure-size dialog, opened on `size`; true, with the user's choice
   /// in `size`, when the user accepts it.
-  virtual bool AskFigureSize(QWidget* parent, TFigureSize& size) = 0;
+  virtual bool AskFigureSize(QWidget* parent, drawing::TFigureSize& size) = 0;
   /// The Save As dialog for a figure, offering FigureFileFilters() with
   /// `filter` preselected and `startPath` filled in; the dialog asks before
   /// an existing file is replaced. Nothing when the user cancels.
   virtual std::optional<TFigureFileChoice> AskFigureFileName(QWidget* parent,
                                                              const QString& startPath,
-                                                             TFigureFormat filter) = 0;
+                                                             drawing::TFigureFormat filter) = 0;
 };
 
 }  // namespace talvex::desktop

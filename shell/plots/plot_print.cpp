@@ -11,7 +11,8 @@
 
 namespace talvex::desktop {
 
-void PrintFigure(QPrinter& printer, const TFigureSource& source, const TFigureSize& size) {
+void PrintFigure(QPrinter& printer, const drawing::TFigureSource& source,
+                 const drawing::TFigureSize& size) {
   RequireDrawableSize(size);
   QPainter painter;
   BeginPrintJob(painter, printer);

@@ -5,7 +5,9 @@
 
 class QPrinter;
 
+namespace talvex::drawing {
 class TFigureSource;
+}
 
 namespace talvex::desktop {
 
@@ -13,6 +15,7 @@ namespace talvex::desktop {
 /// size, then scaled as a whole (text too) to fill the printable area with its
 /// proportions kept, centred across the page and at its top. Raises
 /// talvex::EInOutError when the print job cannot be started.
-void PrintFigure(QPrinter& printer, const TFigureSource& source, const TFigureSize& size);
+void PrintFigure(QPrinter& printer, const drawing::TFigureSource& source,
+                 const drawing::TFigureSize& size);
 
 }  // namespace talvex::desktop

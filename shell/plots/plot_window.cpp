@@ -43,9 +43,11 @@ const QString PlotsSection = QStringLiteral("Plots");
 constexpr QSize DefaultSize(800, 600);
 
 // Whether the window of `kind` offers the choices `offer`.
-bool Offers(TPlotKind kind, TPlotOffer offer) { return (PlotKindEntry(kind).offers & offer) != 0; }
+bool Offers(drawing::TPlotKind kind, drawing::TPlotOffer offer) {
+  return (PlotKindEntry(kind).offers & offer) != 0;
+}
 
-QString KindKey(TPlotKind kind) { return QString::fromLatin1(PlotKindEntry(kind).name); }
+QString KindKey(drawing::TPlotKind kind) { return QString::fromLatin1(PlotKindEntry(kind).name); }
 
 QAction* Checkable(const QString& text, QObject* parent, bool checked = false) {
   auto* action = new QAction(text, parent);
@@ -56,8 +58,9 @@ QAction* Checkable(const QString& text, QObject* parent, bool checked = false) {
 
 }  // namespace
 
-TPlotWindow::TPlotWindow(TPlotKind kind, TSettingsFile& settings, TReportInteraction& interaction,
-                         TPlotInteraction& figureInteraction, QWidget* parent)
+TPlotWindow::TPlotWindow(drawing::TPlotKind kind, TSettingsFile& settings,
+                         TReportInteraction& interaction, TPlotInteraction& figureInteraction,
+                         QWidget* parent)
     : QMainWindow(parent),
       kind_(kind),
       settings_(settings),
@@ -104,6 +107,15 @@ void TPlotWindow::CreateActions() {
   referenceLinesItem_ = Checkable(tr("Re&ference Lines"), this, true);
   percentBarsItem_ = Checkable(tr("&Percent of Trace Bars"), this);
   correlationCircleItem_ = Checkable(tr("Correlation &Circle"), this);
+  supplementaryGroup_ = new QActionGroup(this);
+  supplementaryBarsItem_ = Checkable(tr("95% Jackknife Error &Bars"), supplementaryGroup_, true);
+  supplementaryEllipsesItem_ = Checkable(tr("95% Jackknife &Ellipses"), supplementaryGroup_);
+  supplementaryNoMarksItem_ = Checkable(tr("No &Marks"), supplementaryGroup_);
+  // The one checked item redraws; the one unchecked on the way says nothing.
+  for (QAction* action : supplementaryGroup_->actions())
+    connect(action, &QAction::toggled, this, [this](bool checked) {
+      if (checked) Redraw(true);
+    });
   allEigenvaluesItem_ = Checkable(tr("All Eigen&values"), this);
   parallelAnalysisItem_ = new QAction(tr("Parallel &Analysis..."), this);
   connect(parallelAnalysisItem_, &QAction::triggered, this,
@@ -143,27 +155,32 @@ void TPlotWindow::CreateMenus() {
   QMenu* editMenu = menuBar()->addMenu(tr("&Edit"));
   editMenu->addAction(copyItem_);
   optionsMenu_ = menuBar()->addMenu(tr("&Options"));
-  if (Offers(kind_, OffersLabels)) {
+  if (Offers(kind_, drawing::OffersLabels)) {
     optionsMenu_->addAction(labelPointsItem_);
     optionsMenu_->addAction(labelNamesItem_);
   }
-  if (Offers(kind_, OffersGroups)) {
+  if (Offers(kind_, drawing::OffersGroups)) {
     optionsMenu_->addSeparator();
     regionMenu_ = optionsMenu_->addMenu(tr("Group &Regions"));
     regionMenu_->addActions(regionGroup_->actions());
     optionsMenu_->addAction(hullsItem_);
   }
-  if (Offers(kind_, OffersErrorBars)) {
+  if (Offers(kind_, drawing::OffersErrorBars)) {
     optionsMenu_->addSeparator();
     optionsMenu_->addAction(errorBarsItem_);
   }
-  if (Offers(kind_, OffersScreeLines)) {
+  if (Offers(kind_, drawing::OffersScreeLines)) {
     optionsMenu_->addAction(referenceLinesItem_);
     optionsMenu_->addAction(parallelAnalysisItem_);
     optionsMenu_->addAction(percentBarsItem_);
     optionsMenu_->addAction(allEigenvaluesItem_);
   }
-  if (Offers(kind_, OffersCircle)) optionsMenu_->addAction(correlationCircleItem_);
+  if (Offers(kind_, drawing::OffersCircle)) optionsMenu_->addAction(correlationCircleItem_);
+  if (Offers(kind_, drawing::OffersSupplementaryMarks)) {
+    optionsMenu_->addSeparator();
+    supplementaryMenu_ = optionsMenu_->addMenu(tr("&Supplementary Objects"));
+    supplementaryMenu_->addActions(supplementaryGroup_->actions());
+  }
   // Ctrl+L works wherever the window has focus, also while its menu is shut.
   addAction(labelPointsItem_);
 
@@ -198,7 +215,7 @@ void TPlotWindow::CreateLayout() {
   axes->addStretch();
   connect(spinX_, &QSpinBox::valueChanged, this, [this] { AxisChanged(true); });
   connect(spinY_, &QSpinBox::valueChanged, this, [this] { AxisChanged(false); });
-  axesPanel_->setVisible(Offers(kind_, OffersAxes));
+  axesPanel_->setVisible(Offers(kind_, drawing::OffersAxes));
 
   canvas_ = new TPlotCanvas(central);
   connect(resetViewItem_, &QAction::triggered, canvas_, &TPlotCanvas::ResetView);
@@ -264,6 +281,17 @@ void TPlotWindow::ReadSettings() {
       noRegionItem_->setChecked(true);
   }
   hullsItem_->setChecked(settings_.ReadInteger(PlotsSection, key + "Hulls", 0) != 0);
+  switch (settings_.ReadInteger(PlotsSection, key + "SupplementaryMarks",
+                                int(drawing::TSupplementaryMarks::ErrorBars))) {
+    case int(drawing::TSupplementaryMarks::Ellipses):
+      supplementaryEllipsesItem_->setChecked(true);
+      break;
+    case int(drawing::TSupplementaryMarks::None):
+      supplementaryNoMarksItem_->setChecked(true);
+      break;
+    default:
+      supplementaryBarsItem_->setChecked(true);
+  }
   errorBarsItem_->setChecked(settings_.ReadInteger(PlotsSection, key + "ErrorBars", 1) != 0);
   referenceLinesItem_->setChecked(settings_.ReadInteger(PlotsSection, key + "ReferenceLines", 1) !=
                                   0);
@@ -278,9 +306,10 @@ void TPlotWindow::ReadSettings() {
 void TPlotWindow::SaveSettings() {
   const QString key = KindKey(kind_);
   SaveWindowPlace(*this, settings_, key);
-  const TPlotChoices choices = Choices();
+  const drawing::TPlotChoices choices = Choices();
   settings_.WriteInteger(PlotsSection, key + QStringLiteral("Regions"), int(choices.region));
   settings_.WriteInteger(PlotsSection, key + "Hulls", choices.hulls ? 1 : 0);
+  settings_.WriteInteger(PlotsSection, key + "SupplementaryMarks", int(choices.supplementaryMarks));
   settings_.WriteInteger(PlotsSection, key + "ErrorBars", choices.errorBars ? 1 : 0);
   settings_.WriteInteger(PlotsSection, key + "ReferenceLines", choices.referenceLines ? 1 : 0);
   settings_.WriteInteger(PlotsSection, key + "PercentBars", choices.percentBars ? 1 : 0);
@@ -293,20 +322,24 @@ void TPlotWindow::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);
 }
 
-TPlotChoices TPlotWindow::Choices() const {
-  TPlotChoices choices;
+drawing::TPlotChoices TPlotWindow::Choices() const {
+  drawing::TPlotChoices choices;
   choices.x = talvex::TSize(std::max(1, spinX_->value()));
   choices.y = talvex::TSize(std::max(1, spinY_->value()));
   choices.names = labelNamesItem_->isChecked();
-  choices.region = concentrationItem_->isChecked() ? TGroupRegion::ConcentrationEllipse
-                   : meanEllipseItem_->isChecked() ? TGroupRegion::MeanEllipse
-                                                   : TGroupRegion::None;
+  choices.region = concentrationItem_->isChecked() ? drawing::TGroupRegion::ConcentrationEllipse
+                   : meanEllipseItem_->isChecked() ? drawing::TGroupRegion::MeanEllipse
+                                                   : drawing::TGroupRegion::None;
   choices.hulls = hullsItem_->isChecked();
   choices.errorBars = errorBarsItem_->isChecked();
   choices.referenceLines = referenceLinesItem_->isChecked();
   choices.percentBars = percentBarsItem_->isChecked();
   choices.correlationCircle = correlationCircleItem_->isChecked();
   choices.allEigenvalues = allEigenvaluesItem_->isChecked();
+  choices.supplementaryMarks =
+      supplementaryEllipsesItem_->isChecked()  ? drawing::TSupplementaryMarks::Ellipses
+      : supplementaryNoMarksItem_->isChecked() ? drawing::TSupplementaryMarks::None
+                                               : drawing::TSupplementaryMarks::ErrorBars;
   return choices;
 }
 
@@ -317,12 +350,17 @@ void TPlotWindow::UpdateItems() {
   if (regionMenu_) regionMenu_->setEnabled(grouped);
   hullsItem_->setEnabled(grouped);
   correlationCircleItem_->setEnabled(run_ && CorrelationCircleAvailable(*run_));
+  // Only supplementary objects placed by a jackknife have marks to switch.
+  const talvex::TSupplementaryResults* supplementary = run_ ? run_->Supplementary() : nullptr;
+  if (supplementaryMenu_)
+    supplementaryMenu_->setEnabled(supplementary && supplementary->jackknife &&
+                                   !supplementary->objectLabels.empty());
   parallelAnalysisItem_->setEnabled(run_ && !percentBarsItem_->isChecked());
   const bool printable = run_ != nullptr;
   for (QAction* action : {saveAsItem_, printItem_, copyItem_}) action->setEnabled(printable);
 }
 
-void TPlotWindow::ShowRun(std::shared_ptr<TPlotRun> run) {
+void TPlotWindow::ShowRun(std::shared_ptr<drawing::TPlotRun> run) {
   const bool first = run_ == nullptr;
   // Titles the user wrote belong to the data and the numbers they were
   // written for: other data, or a run whose plot titles read otherwise,
@@ -332,7 +370,7 @@ void TPlotWindow::ShowRun(std::shared_ptr<TPlotRun> run) {
                                     run->Data().variableCount != run_->Data().variableCount ||
                                     run->Data().objectLabels != run_->Data().objectLabels ||
                                     run->Data().variableLabels != run_->Data().variableLabels);
-  const TFigureScene& before = canvas_->Scene();
+  const drawing::TFigureScene& before = canvas_->Scene();
   const QStringList ownTitles{before.title, before.xTitle, before.yTitle, before.note};
   run_ = std::move(run);
   const int top = int(run_->OfferedComponents());
@@ -352,7 +390,7 @@ void TPlotWindow::ShowRun(std::shared_ptr<TPlotRun> run) {
   }
   UpdateItems();
   Redraw(false);
-  const TFigureScene& after = canvas_->Scene();
+  const drawing::TFigureScene& after = canvas_->Scene();
   if (otherData || ownTitles != QStringList{after.title, after.xTitle, after.yTitle, after.note})
     ResetTitles();
 }
@@ -424,11 +462,11 @@ void TPlotWindow::PrintItemClick() {
     if (!interaction_.AskPrint(this, printer_)) return;
     // The page shows the figure as the window shows it, laid out at the
     // window's size on the screen and scaled to the page.
-    TFigureSize shape;
-    shape.unit = TLengthUnit::Pixels;
+    drawing::TFigureSize shape;
+    shape.unit = drawing::TLengthUnit::Pixels;
     shape.width = canvas_->width();
     shape.height = canvas_->height();
-    shape.dpi = std::clamp(canvas_->logicalDpiX(), MinFigureDpi, MaxFigureDpi);
+    shape.dpi = std::clamp(canvas_->logicalDpiX(), drawing::MinFigureDpi, drawing::MaxFigureDpi);
     PrintFigure(printer_, *canvas_, shape);
   });
 }

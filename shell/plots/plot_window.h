@@ -38,16 +38,16 @@ class TPlotWindow : public QMainWindow {
  public:
   /// `interaction` (printer dialogs and message boxes), `figureInteraction`
   /// (file and size dialogs) and `settings` must outlive the window.
-  TPlotWindow(TPlotKind kind, TSettingsFile& settings, TReportInteraction& interaction,
+  TPlotWindow(drawing::TPlotKind kind, TSettingsFile& settings, TReportInteraction& interaction,
               TPlotInteraction& figureInteraction, QWidget* parent = nullptr);
   ~TPlotWindow() override;
 
-  TPlotKind Kind() const noexcept { return kind_; }
+  drawing::TPlotKind Kind() const noexcept { return kind_; }
   /// Draws the plot of `run`: the first time as the plot starts, later
   /// (a new run) with the window's choices kept and the components limited
   /// to those the run offers.
-  void ShowRun(std::shared_ptr<TPlotRun> run);
-  const TPlotRun* ShownRun() const noexcept { return run_.get(); }
+  void ShowRun(std::shared_ptr<drawing::TPlotRun> run);
+  const drawing::TPlotRun* ShownRun() const noexcept { return run_.get(); }
   /// Writes the window's place and choices into the settings.
   void SaveSettings();
 
@@ -79,11 +79,16 @@ class TPlotWindow : public QMainWindow {
   QAction& ReferenceLinesItem() const noexcept { return *referenceLinesItem_; }
   QAction& PercentBarsItem() const noexcept { return *percentBarsItem_; }
   QAction& CorrelationCircleItem() const noexcept { return *correlationCircleItem_; }
+  /// Options > Supplementary Objects: how their jackknife uncertainty is drawn.
+  QMenu* SupplementaryMenu() const noexcept { return supplementaryMenu_; }
+  QAction& SupplementaryBarsItem() const noexcept { return *supplementaryBarsItem_; }
+  QAction& SupplementaryEllipsesItem() const noexcept { return *supplementaryEllipsesItem_; }
+  QAction& SupplementaryNoMarksItem() const noexcept { return *supplementaryNoMarksItem_; }
   QAction& AllEigenvaluesItem() const noexcept { return *allEigenvaluesItem_; }
   QAction& ParallelAnalysisItem() const noexcept { return *parallelAnalysisItem_; }
   QAction& ResetViewItem() const noexcept { return *resetViewItem_; }
   QAction& TitlesItem() const noexcept { return *titlesItem_; }
-  TPlotChoices Choices() const;
+  drawing::TPlotChoices Choices() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -113,14 +118,14 @@ class TPlotWindow : public QMainWindow {
   /// Runs a command; any failure that escapes it goes to the error box.
   void Guarded(const std::function<void()>& command);
 
-  const TPlotKind kind_;
+  const drawing::TPlotKind kind_;
   TSettingsFile& settings_;
   TReportInteraction& interaction_;
   TPlotInteraction& figureInteraction_;
-  std::shared_ptr<TPlotRun> run_;
+  std::shared_ptr<drawing::TPlotRun> run_;
   QPrinter printer_;
-  TParallelAnalysisJob* job_ = nullptr;  // made on first use
-  std::shared_ptr<TPlotRun> jobRun_;     // the run the job works for
+  TParallelAnalysisJob* job_ = nullptr;        // made on first use
+  std::shared_ptr<drawing::TPlotRun> jobRun_;  // the run the job works for
   QPointer<QProgressDialog> progress_;
   int lastX_ = 1;
   int lastY_ = 2;
@@ -137,6 +142,8 @@ class TPlotWindow : public QMainWindow {
   QMenu* optionsMenu_ = nullptr;
   QMenu* regionMenu_ = nullptr;
   QActionGroup* regionGroup_ = nullptr;
+  QMenu* supplementaryMenu_ = nullptr;
+  QActionGroup* supplementaryGroup_ = nullptr;
   QAction* saveAsItem_ = nullptr;
   QAction* printItem_ = nullptr;
   QAction* printerSetupItem_ = nullptr;
@@ -152,6 +159,9 @@ class TPlotWindow : public QMainWindow {
   QAction* referenceLinesItem_ = nullptr;
   QAction* percentBarsItem_ = nullptr;
   QAction* correlationCircleItem_ = nullptr;
+  QAction* supplementaryBarsItem_ = nullptr;
+  QAction* supplementaryEllipsesItem_ = nullptr;
+  QAction* supplementaryNoMarksItem_ = nullptr;
   QAction* allEigenvaluesItem_ = nullptr;
   QAction* parallelAnalysisItem_ = nullptr;
   QAction* resetViewItem_ = nullptr;

@@ -12,25 +12,24 @@ namespace talvex::desktop {
 
 namespace {
 
-TFigureFormat FormatOfFilter(const QStringList& filters, const QString& filter,
-                             TFigureFormat fallback) {
+drawing::TFigureFormat FormatOfFilter(const QStringList& filters, const QString& filter,
+                                      drawing::TFigureFormat fallback) {
   const qsizetype index = filters.indexOf(filter);
-  return index < 0 ? fallback : TFigureFormat(index);
+  return index < 0 ? fallback : drawing::TFigureFormat(index);
 }
 
 }  // namespace
 
-bool TQtPlotInteraction::AskFigureSize(QWidget* parent, TFigureSize& size) {
+bool TQtPlotInteraction::AskFigureSize(QWidget* parent, drawing::TFigureSize& size) {
   TPlotExportDialog dialog(size, parent);
   if (dialog.exec() != QDialog::Accepted) return false;
   size = dialog.Size();
   return true;
 }
 
-std::optional<TFigureFileChoice> TQtPlotInteraction::AskFigureFileName(QWidget* parent,
-                                                                       const QString& startPath,
-                                                                       TFigureFormat filter) {
-  const QStringList filters = FigureFileFilters();
+std::optional<TFigureFileChoice> TQtPlotInteraction::AskFigureFileName(
+    QWidget* parent, const QString& startPath, drawing::TFigureFormat filter) {
+  const QStringList filters = drawing::FigureFileFilters();
   QFileDialog dialog(parent, QObject::tr("Save As"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);

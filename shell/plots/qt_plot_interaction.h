@@ -8,9 +8,9 @@ namespace talvex::desktop {
 
 class TQtPlotInteraction final : public TPlotInteraction {
  public:
-  bool AskFigureSize(QWidget* parent, TFigureSize& size) override;
+  bool AskFigureSize(QWidget* parent, drawing::TFigureSize& size) override;
   std::optional<TFigureFileChoice> AskFigureFileName(QWidget* parent, const QString& startPath,
-                                                     TFigureFormat filter) override;
+                                                     drawing::TFigureFormat filter) override;
 };
 
 }  // namespace talvex::desktop

@@ -9,7 +9,7 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
-#include "drawing/eight_bit_text.h"
+#include "drawing/eight_bit_qstring.h"
 #include "export/atomic_file.h"
 #include "shell/common/error_report.h"
 #include "shell/report/qt_report_interaction.h"
@@ -128,7 +128,7 @@ void TReportForm::SetLines(const std::vector<std::string>& lines) {
   listingLines_ = lines;
   QStringList text;
   text.reserve(qsizetype(listingLines_.size()));
-  for (const std::string& line : listingLines_) text.append(FromEightBit(line));
+  for (const std::string& line : listingLines_) text.append(drawing::FromEightBit(line));
   memo_->SetLines(text);
 }
 

@@ -17,21 +17,16 @@
 #include "numeric/principal_axes.h"
 #include "numeric/sizes.h"
 #include "test_support.h"
+#include "tests/support/factor_data.h"
 
 namespace talvex {
 namespace {
 
+using testing::Dot;
+
+// n x p data with a common factor, so the leading eigenvalues stand apart.
 TFloatMatrix FactorData(TSize n, TSize p, unsigned seed) {
-  std::mt19937 rng(seed);
-  std::normal_distribution<double> normal;
-  TFloatMatrix x(n, p);
-  for (TSize i = 1; i <= n; ++i) {
-    const double common = 3.0 * normal(rng), second = 1.5 * normal(rng);
-    for (TSize j = 1; j <= p; ++j)
-      x.SetValue(i, j,
-                 50.0 + (1.0 + 0.01 * j) * common + std::sin(double(j)) * second + normal(rng));
-  }
-  return x;
+  return testing::FactorData(n, p, seed, 0.01);
 }
 
 TFloatMatrix WithoutObject(const TFloatMatrix& x, TSize n, TSize p, TSize left) {
@@ -42,10 +37,19 @@ TFloatMatrix WithoutObject(const TFloatMatrix& x, TSize n, TSize p, TSize left) 
   return rows;
 }
 
-double Dot(const TFloatMatrix& a, TSize ca, const TFloatMatrix& b, TSize cb, TSize p) {
-  double dot = 0.0;
-  for (TSize j = 1; j <= p; ++j) dot += a.GetValue(j, ca) * b.GetValue(j, cb);
-  return dot;
+// The n x p values of x as loaded data, objects and variables numbered.
+TDataMatrix Loaded(const TFloatMatrix& x, TSize n, TSize p) {
+  TDataMatrix data;
+  data.objectCount = n;
+  data.variableCount = p;
+  data.valueCount = n * p;
+  data.values = TFloatVector(n * p);
+  for (TSize i = 1; i <= n; ++i) {
+    data.objectLabels.push_back("o" + std::to_string(i));
+    for (TSize j = 1; j <= p; ++j) data.values.SetValue((i - 1) * p + j, x.GetValue(i, j));
+  }
+  for (TSize j = 1; j <= p; ++j) data.variableLabels.push_back("v" + std::to_string(j));
+  return data;
 }
 
 struct TShape {
@@ -141,16 +145,7 @@ TEST(WideData, RunAndJackknifeAgreeWithThePlainWay) {
   using namespace testing::option_names;
   const TSize n = 10, p = 300;
   const TFloatMatrix x = FactorData(n, p, 21);
-  TDataMatrix data;
-  data.objectCount = n;
-  data.variableCount = p;
-  data.valueCount = n * p;
-  data.values = TFloatVector(n * p);
-  for (TSize i = 1; i <= n; ++i) {
-    data.objectLabels.push_back("o" + std::to_string(i));
-    for (TSize j = 1; j <= p; ++j) data.values.SetValue((i - 1) * p + j, x.GetValue(i, j));
-  }
-  for (TSize j = 1; j <= p; ++j) data.variableLabels.push_back("v" + std::to_string(j));
+  const TDataMatrix data = Loaded(x, n, p);
   const TSize k = DefaultFactorCount(n, p);
   ASSERT_EQ(k, 9u);  // n - 1 axes at most
   for (DispersionMethod method : {Corr, Cov}) {
@@ -235,15 +230,7 @@ TEST(WideData, CancelStopsTheFullSampleDecomposition) {
   using namespace testing::option_names;
   const TSize n = 6, p = 3000;
   const TFloatMatrix x = FactorData(n, p, 2);
-  TDataMatrix data;
-  data.objectCount = n;
-  data.variableCount = p;
-  data.valueCount = n * p;
-  data.values = TFloatVector(n * p);
-  for (TSize i = 1; i <= n; ++i)
-    for (TSize j = 1; j <= p; ++j) data.values.SetValue((i - 1) * p + j, x.GetValue(i, j));
-  data.objectLabels.assign(n, "o");
-  data.variableLabels.assign(p, "v");
+  const TDataMatrix data = Loaded(x, n, p);
   TAnalysisResults results;
   results.trace = -1.0;
   TReportListing listing;

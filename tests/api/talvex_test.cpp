@@ -5,25 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "diagnostics/diagnostics_run.h"
-#include "input/data_reader.h"
+#include "tests/api/api_test_support.h"
 
 namespace talvex {
 namespace {
 
-TRunData Iris() {
-  TRunData data{.path = std::string(TALVEX_SOURCE_DIR) + "/examples/iris.nts"};
-  ReadDataFile(data.path, data.matrix);
-  return data;
-}
-
-// The listing but for its date and time, which follow the clock.
-std::vector<std::string> Undated(const std::vector<std::string>& lines) {
-  std::vector<std::string> kept;
-  for (const std::string& line : lines)
-    if (line.find("Date") == std::string::npos && line.find("Time") == std::string::npos)
-      kept.push_back(line);
-  return kept;
-}
+using testing::Iris;
+using testing::Undated;
 
 TEST(Analysis, MakesWhatTheStatesOwnRunMakes) {
   TAnalysisState state;
@@ -112,6 +100,23 @@ TEST(Analysis, RefusesWhatNoRunCanUse) {
     EXPECT_STREQ(e.what(), "The missing-value mask must have one flag per value");
   }
   EXPECT_EQ(analysis.Outcome(), nullptr);
+}
+
+TEST(Analysis, TheComponentsComputedAreThoseShownAndASecondForThePlot) {
+  TAnalysis analysis;
+  analysis.Compute(Iris(), {.threads = 1});
+  const std::shared_ptr<const TRunOutcome> all = analysis.Outcome();
+  EXPECT_EQ(all->ComponentCount(), 4u);
+  const std::pair<TSize, TSize> shownAndComputed[] = {{1, 2}, {2, 2}, {3, 3}};
+  for (const auto& [shown, computed] : shownAndComputed) {
+    analysis.Compute(Iris(), {.factorCount = shown, .threads = 1});
+    const TRunOutcome& outcome = *analysis.Outcome();
+    EXPECT_EQ(outcome.ComponentCount(), computed) << shown;
+    // What it counts are the scores every component has when all are shown.
+    for (TSize c = 1; c <= computed; ++c)
+      for (TSize i = 1; i <= 150; ++i)
+        ASSERT_EQ(outcome.Results().scores.GetValue(i, c), all->Results().scores.GetValue(i, c));
+  }
 }
 
 TEST(Analysis, AFollowedListingGetsTheLinesAsTheyComeAndKeepsThemOnFailure) {

@@ -15,6 +15,7 @@
 #include <set>
 #include <sstream>
 
+#include "cli_files.h"
 #include "cli_run.h"
 #include "tests/support/small_file_system.h"
 #include "tests/support/write_fault_seam.h"
@@ -23,33 +24,11 @@ namespace talvex {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ReadFile;
 using testing::RunInProcess;
 using testing::TRun;
-
-std::string ReadFile(const fs::path& path) {
-  std::stringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-// A data-matrix file of n objects and p variables with some spread, the
-// labels given (or OBJ1, ...).
-void WriteData(const fs::path& path, int n, int p, const std::vector<std::string>& labels = {}) {
-  std::ostringstream text;
-  text << "1 " << n << "L " << p << "L 0\n";
-  for (int i = 0; i < n; ++i)
-    text << (labels.empty() ? "OBJ" + std::to_string(i + 1) : labels[i]) << '\n';
-  for (int j = 0; j < p; ++j) text << "V" << j + 1 << '\n';
-  for (int i = 0; i < n; ++i) {
-    for (int j = 0; j < p; ++j) text << ((i * 7919 + j * 104729) % 1000) / 10.0 + j << ' ';
-    text << '\n';
-  }
-  WriteFile(path, text.str());
-}
+using testing::WriteFile;
+using testing::WriteLabelledData;
 
 class CliOutputs : public ::testing::Test {
  protected:
@@ -76,7 +55,7 @@ TEST_F(CliOutputs, AResultsFolderNeverReplacesTheDataOrAnotherOutput) {
   WriteFile(data, "label,a,b\np,1,2\nq,3,5\nr,4,4\ns,2,9\n");
   const std::string original = ReadFile(data);
   const std::string nts = Path("data.nts");
-  WriteData(nts, 6, 3);
+  WriteLabelledData(nts, 6, 3);
   fs::create_directory(Path("linked"));
   fs::create_symlink("../data.nts", Path("linked/eigenvalues.csv"));
   const std::vector<std::vector<std::string>> cases = {
@@ -97,7 +76,7 @@ TEST_F(CliOutputs, AResultsFolderNeverReplacesTheDataOrAnotherOutput) {
 
 TEST_F(CliOutputs, ALinkToAFileNotYetThereIsThatFile) {
   const std::string nts = Path("data.nts");
-  WriteData(nts, 6, 3);
+  WriteLabelledData(nts, 6, 3);
   fs::create_symlink("o.txt", Path("link.txt"));
   const TRun run =
       RunInProcess({"--report", Path("o.txt"), "--diagnostics", Path("link.txt"), nts});
@@ -118,7 +97,7 @@ TEST_F(CliOutputs, ALinkToAFileNotYetThereIsThatFile) {
 
 TEST_F(CliOutputs, AResultsFolderHoldsOneRunsTablesOnly) {
   const std::string nts = Path("data.nts");
-  WriteData(nts, 8, 3);
+  WriteLabelledData(nts, 8, 3);
   const std::string out = Path("out/");
   ASSERT_EQ(RunInProcess({"--report", Path("r1.txt"), "--results", out, nts}).status, 0);
   ASSERT_TRUE(fs::exists(Path("out/jk-eigenvalues.csv")));
@@ -142,7 +121,7 @@ TEST_F(CliOutputs, AResultsFolderHoldsOneRunsTablesOnly) {
   // A run whose writing fails leaves the folder as the last run left it:
   // nothing is put in place before every table is written.
   const std::string scores = ReadFile(Path("out/scores.csv"));
-  WriteData(nts, 9, 3);
+  WriteLabelledData(nts, 9, 3);
   {
     TScopedWriteFault fault({TWriteFaultStage::Sync, 0, EIO});
     const TRun failed = RunInProcess({"--report", "-", "--results", out, nts});
@@ -155,7 +134,7 @@ TEST_F(CliOutputs, AResultsFolderHoldsOneRunsTablesOnly) {
 
 TEST_F(CliOutputs, ABrokenPipeLosesNoOtherOutput) {
   const std::string nts = Path("data.nts");
-  WriteData(nts, 8, 3);
+  WriteLabelledData(nts, 8, 3);
   int pipeEnds[2];
   ASSERT_EQ(::pipe(pipeEnds), 0);
   ::close(pipeEnds[0]);  // the reader is gone before the first line
@@ -181,7 +160,7 @@ TEST_F(CliOutputs, ABrokenPipeLosesNoOtherOutput) {
 
 TEST_F(CliOutputs, AFailedSaveDataStopsNoOtherOutput) {
   const std::string nts = Path("data.nts");
-  WriteData(nts, 3000, 5);
+  WriteLabelledData(nts, 3000, 5);
   const std::string mountPoint = Path("full");
   fs::create_directory(mountPoint);
   const int status = testing::InSmallFileSystem(mountPoint, "16k", [&] {
@@ -209,7 +188,7 @@ TEST_F(CliOutputs, ResultsThatCannotFitAWorkbookAreRefusedBeforeTheRun) {
   // 1,025 variables, every component asked for: the jackknife's eigenvectors
   // need 1,025 x 1,025 rows.
   const std::string nts = Path("wide.nts");
-  WriteData(nts, 3, 1025);
+  WriteLabelledData(nts, 3, 1025);
   const TRun run = RunInProcess(
       {"--factors", "1025", "--results", Path("r.xlsx"), "--report", Path("r.txt"), nts});
   EXPECT_EQ(run.status, 1);
@@ -223,7 +202,7 @@ TEST_F(CliOutputs, ResultsThatCannotFitAWorkbookAreRefusedBeforeTheRun) {
 
 TEST_F(CliOutputs, LabelsThatLookLikeFormulasAreNeutralisedInCsv) {
   const std::string nts = Path("data.nts");
-  WriteData(nts, 5, 3, {"=HYPERLINK(1)", "+SUM(A1)", "-5", "@cmd", "plain"});
+  WriteLabelledData(nts, 5, 3, {"=HYPERLINK(1)", "+SUM(A1)", "-5", "@cmd", "plain"});
   ASSERT_EQ(RunInProcess({"--no-jackknife", "--report", Path("r.txt"), "--results", Path("out/"),
                           "--labelled", "--scores", Path("s.csv"), nts})
                 .status,

@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "cli/interrupt_cleanup.h"
+#include "cli_files.h"
 #include "cli_run.h"
 #include "export/atomic_file.h"
 #include "tests/support/small_file_system.h"
@@ -29,32 +30,14 @@ namespace talvex {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ReadFile;
 using testing::RunInProcess;
 using testing::TRun;
+using testing::WriteData;
+using testing::WriteFile;
 
 std::string Iris() { return std::string(TALVEX_SOURCE_DIR) + "/examples/iris.nts"; }
 std::string R06() { return std::string(TALVEX_SOURCE_DIR) + "/tests/analysis/data/r06.nts"; }
-
-std::string ReadFile(const fs::path& path) {
-  std::stringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-// A data file of n objects and p variables with some spread.
-void WriteData(const fs::path& path, int n, int p) {
-  std::ostringstream text;
-  text << "1 " << n << ' ' << p << " 0\n";
-  for (int i = 0; i < n; ++i) {
-    for (int j = 0; j < p; ++j) text << ((i * 7919 + j * 104729) % 1000) / 10.0 + j << ' ';
-    text << '\n';
-  }
-  WriteFile(path, text.str());
-}
 
 // Standard output whose every write fails as on a full disk.
 class TFullBuffer : public std::streambuf {

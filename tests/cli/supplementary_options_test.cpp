@@ -129,6 +129,12 @@ TEST_F(CliSupplementary, BadChoicesAreRefusedWithTheirPlace) {
                          (dir_ / "zero.csv").string() + ", object 1), variable \"SepalWid\": 0"),
             std::string::npos)
       << run.err;
+  // A variable stays one: rows are not picked by a column the analysis uses.
+  run = RunInProcess({"--supplementary-rows", "SepalLen=5.1", Table("iris_grouped.csv")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("No such column\ntalvex-cli: rows picked by column \"SepalLen\""),
+            std::string::npos)
+      << run.err;
   run = RunInProcess({"--supplementary-rows", "species", Table("iris_grouped.csv")});
   EXPECT_EQ(run.status, 2);
   run = RunInProcess(

@@ -21,6 +21,8 @@
 #include "drawing/plot_run.h"
 #include "tables/table_import.h"
 
+using namespace talvex::drawing;
+
 namespace {
 
 // A run as the plots read it, with diagnostics when the jackknife ran.

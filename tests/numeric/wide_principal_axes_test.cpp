@@ -12,28 +12,16 @@
 #include "numeric/float_faults.h"
 #include "numeric/principal_axes.h"
 #include "numeric_test_support.h"
+#include "tests/support/factor_data.h"
 
 namespace talvex {
 namespace {
 
+using testing::Dot;
+
 // n x p data with a common factor, so the leading eigenvalues stand apart.
 TFloatMatrix FactorData(TSize n, TSize p, unsigned seed) {
-  std::mt19937 rng(seed);
-  std::normal_distribution<double> normal;
-  TFloatMatrix x(n, p);
-  for (TSize i = 1; i <= n; ++i) {
-    const double common = 3.0 * normal(rng), second = 1.5 * normal(rng);
-    for (TSize j = 1; j <= p; ++j)
-      x.SetValue(i, j,
-                 50.0 + (1.0 + 0.05 * j) * common + std::sin(double(j)) * second + normal(rng));
-  }
-  return x;
-}
-
-double Dot(const TFloatMatrix& a, TSize ca, const TFloatMatrix& b, TSize cb, TSize p) {
-  double dot = 0.0;
-  for (TSize j = 1; j <= p; ++j) dot += a.GetValue(j, ca) * b.GetValue(j, cb);
-  return dot;
+  return testing::FactorData(n, p, seed, 0.05);
 }
 
 // The eigenvalues within `rank` agree with the exact scheme's to 1e-12 of

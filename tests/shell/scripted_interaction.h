@@ -53,10 +53,10 @@ class TScriptedInteraction : public TUserInteraction {
     if (answer) return std::clamp(*answer, minimum, maximum);
     return answer;
   }
-  std::optional<talvex::TImportOptions> ChooseImport(const TImportRequest& request) override {
+  std::optional<TTableChoice> ChooseImport(const TImportRequest& request) override {
     imports.push_back(request);
     if (importAnswers.empty()) return std::nullopt;
-    std::optional<talvex::TImportOptions> answer = importAnswers.front();
+    std::optional<TTableChoice> answer = importAnswers.front();
     importAnswers.pop_front();
     return answer;
   }
@@ -89,7 +89,7 @@ class TScriptedInteraction : public TUserInteraction {
   QString filterAnswer;                         // the filter a file dialog reports as chosen
   std::deque<std::optional<int>> inputAnswers;  // nothing = Cancel
   std::vector<TImportRequest> imports;
-  std::deque<std::optional<talvex::TImportOptions>> importAnswers;  // nothing = Cancel
+  std::deque<std::optional<TTableChoice>> importAnswers;  // nothing = Cancel
 
  private:
   static std::optional<QString> Next(std::deque<std::optional<QString>>& queue) {

@@ -14,24 +14,24 @@ class TScriptedPlotInteraction final : public TPlotInteraction {
  public:
   struct TFileRequest {
     QString startPath;
-    TFigureFormat filter;
+    drawing::TFigureFormat filter;
   };
-  std::deque<TFigureFileChoice> fileAnswers;           // an empty name = the user cancels
-  std::deque<std::optional<TFigureSize>> sizeAnswers;  // nothing = the user cancels
+  std::deque<TFigureFileChoice> fileAnswers;                    // an empty name = the user cancels
+  std::deque<std::optional<drawing::TFigureSize>> sizeAnswers;  // nothing = the user cancels
   std::vector<TFileRequest> fileRequests;
-  std::vector<TFigureSize> sizeRequests;  // the size each size dialog opened on
+  std::vector<drawing::TFigureSize> sizeRequests;  // the size each size dialog opened on
 
-  bool AskFigureSize(QWidget*, TFigureSize& size) override {
+  bool AskFigureSize(QWidget*, drawing::TFigureSize& size) override {
     sizeRequests.push_back(size);
     if (sizeAnswers.empty()) return false;
-    const std::optional<TFigureSize> answer = sizeAnswers.front();
+    const std::optional<drawing::TFigureSize> answer = sizeAnswers.front();
     sizeAnswers.pop_front();
     if (!answer) return false;
     size = *answer;
     return true;
   }
   std::optional<TFigureFileChoice> AskFigureFileName(QWidget*, const QString& startPath,
-                                                     TFigureFormat filter) override {
+                                                     drawing::TFigureFormat filter) override {
     fileRequests.push_back({startPath, filter});
     if (fileAnswers.empty() || fileAnswers.front().name.isEmpty()) {
       if (!fileAnswers.empty()) fileAnswers.pop_front();

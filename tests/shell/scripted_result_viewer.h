@@ -25,7 +25,7 @@ class TScriptedResultViewer : public TResultViewer {
     Call(QStringLiteral("diagnostics"));
     diagnosticsLines = report.Lines();
   }
-  void ShowPlot(TPlotKind kind, const std::shared_ptr<const talvex::TRunOutcome>& outcome,
+  void ShowPlot(drawing::TPlotKind kind, const std::shared_ptr<const talvex::TRunOutcome>& outcome,
                 talvex::TSize factors) override {
     // Named as the tests know the kinds.
     Call(QString::fromLatin1(PlotKindEntry(kind).name).toLower());

@@ -12,7 +12,7 @@
 
 namespace talvex::desktop {
 
-class TTestFigure final : public TFigureSource {
+class TTestFigure final : public drawing::TFigureSource {
  public:
   /// `mirrored` draws the diagonal the other way, a figure that the image
   /// comparisons must tell apart from the plain one.

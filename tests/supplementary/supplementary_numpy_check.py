@@ -15,34 +15,16 @@ objects given as a second file. Exits 77 (skipped) without numpy.
 Usage: supplementary_numpy_check.py TALVEX_CLI IRIS_FILE"""
 import csv
 import json
-import math
 import os
 import subprocess
 import sys
 import tempfile
 
-try:
-    import numpy as np
-except ImportError:
-    sys.exit(77)
-
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+# First: without numpy it exits 77 (skipped).
+from numpy_check_support import (np, compare, greedy, pseudo_value_jackknife,  # noqa: E402
+                                 t_quantile, table_rows)
 from data_matrix_values import read_values  # noqa: E402
-
-
-def t_quantile(df, p):
-    """t(df, p) by bisection on Simpson's integral of the t density."""
-    c = math.exp(math.lgamma((df + 1) / 2) - math.lgamma(df / 2)) / math.sqrt(df * math.pi)
-    x = np.linspace(0.0, 1.0, 20001)
-
-    def cdf(t):
-        f = c * (1 + (x * t) ** 2 / df) ** (-(df + 1) / 2) * t
-        return 0.5 + (f[0] + f[-1] + 4 * f[1:-1:2].sum() + 2 * f[2:-1:2].sum()) / 60000
-    lo, hi = 0.0, 50.0
-    for _ in range(100):
-        mid = (lo + hi) / 2
-        lo, hi = (mid, hi) if cdf(mid) < p else (lo, mid)
-    return (lo + hi) / 2
 
 
 def pca(X, method):
@@ -55,20 +37,6 @@ def pca(X, method):
     w, V = np.linalg.eigh(C)
     scale = s if method == 'correlation' else np.ones_like(s)
     return m, scale, w[::-1], V[:, ::-1]
-
-
-def greedy(C):
-    """The one-to-one match of full axes (rows) to reduced axes (columns),
-    the largest |cosine| first."""
-    k = C.shape[0]
-    perm = [None] * k
-    used = set()
-    for flat in np.argsort(-C, axis=None, kind='stable'):
-        a, b = divmod(int(flat), k)
-        if perm[a] is None and b not in used:
-            perm[a] = b
-            used.add(b)
-    return perm
 
 
 def place(X, rows, Y, groups, method, k, reference=None, match=False):
@@ -103,23 +71,8 @@ def jackknife(X, rows, Y, groups, method, k, V, match=False):
         _, s2, c2, m2 = place(X[keep], rows, Y[keep], reduced_groups, method, k, V, match)
         reduced = np.concatenate([s2.ravel(), c2.ravel(), m2.ravel()])
         pvs.append(n * full - (n - 1) * reduced)
-    pvs = np.array(pvs)
-    estimate = pvs.mean(0)
-    se = np.sqrt(((pvs - estimate) ** 2).sum(0) / (n * (n - 1)))
+    estimate, se = pseudo_value_jackknife(pvs)
     return full, estimate, se
-
-
-def table(doc, name):
-    return next(t for t in doc['tables'] if t['name'] == name)
-
-
-def compare(name, ours, theirs, tolerance):
-    ours = np.asarray(ours, float)
-    theirs = np.asarray(theirs, float)
-    worst = np.max(np.abs(ours - theirs) / np.maximum(1.0, np.abs(theirs)))
-    ok = bool(worst <= tolerance)
-    print('%-52s max deviation %.3g %s' % (name, worst, 'ok' if ok else 'FAIL'))
-    return ok
 
 
 def run(cli, work, arguments):
@@ -136,17 +89,17 @@ def check(label, doc, X, rows, Y, groups, method, transform, match=False):
     """Compares the JSON tables with numpy; X, rows transformed already."""
     ok = True
     n, p = X.shape
-    V = np.array([r[1:] for r in table(doc, 'Eigenvectors')['rows']], float)
+    V = np.array([r[1:] for r in table_rows(doc, 'Eigenvectors')], float)
     k = V.shape[1]
     full, estimate, se = jackknife(X, rows, Y, groups, method, k, V, match)
     t = t_quantile(n - 1, 0.975)
     ours = []
     if len(rows):
-        ours += table(doc, 'Supplementary scores')['rows']
+        ours += table_rows(doc, 'Supplementary scores')
     if Y.shape[1]:
-        ours += table(doc, 'Supplementary variables')['rows']
+        ours += table_rows(doc, 'Supplementary variables')
     if groups:
-        ours += table(doc, 'Group means')['rows']
+        ours += table_rows(doc, 'Group means')
     # Each row ends with axis, value, estimate, SE, lower, upper.
     values = np.array([r[-6:] for r in ours], float)
     ok &= compare(label + ': values', values[:, 1], full, 1e-10)

@@ -8,27 +8,16 @@
 #include <cmath>
 #include <limits>
 
-#include "input/data_reader.h"
 #include "supplementary/supplementary_input.h"
 #include "supplementary/supplementary_split.h"
 #include "talvex/talvex.h"
+#include "tests/api/api_test_support.h"
 
 namespace talvex {
 namespace {
 
-TRunData Iris() {
-  TRunData data{.path = std::string(TALVEX_SOURCE_DIR) + "/examples/iris.nts"};
-  ReadDataFile(data.path, data.matrix);
-  return data;
-}
-
-std::vector<std::string> Undated(const std::vector<std::string>& lines) {
-  std::vector<std::string> kept;
-  for (const std::string& line : lines)
-    if (line.find("Date") == std::string::npos && line.find("Time") == std::string::npos)
-      kept.push_back(line);
-  return kept;
-}
+using testing::Iris;
+using testing::Undated;
 
 std::vector<double> Row(const TDataMatrix& data, TSize i) {
   const double* row = data.values.Data() + std::size_t(i - 1) * data.variableCount;

@@ -12,23 +12,13 @@
 #include <QTableWidget>
 #include <QtTest>
 
+#include "import/import_dialog_driver.h"
+
 using namespace talvex::desktop;
 
 namespace {
 
-std::string Data(const char* name) { return std::string(TALVEX_TEST_DATA) + "/" + name; }
-
-TImportRunner FileRunner(const std::string& path) {
-  return [path](const talvex::TImportOptions& options, talvex::TImportReport* report) {
-    return talvex::ImportTable(path, options, report);
-  };
-}
-
 QString RoleText(TImportDialog& dialog, int column) { return dialog.RoleBox(column).currentText(); }
-
-bool OkEnabled(const TImportDialog& dialog) {
-  return dialog.Buttons().button(QDialogButtonBox::Ok)->isEnabled();
-}
 
 }  // namespace
 
@@ -37,7 +27,7 @@ class TImportDialogTest : public QObject {
 
  private slots:
   void ShowsWhatWasDetected() {
-    TImportDialog dialog("Import", FileRunner(Data("iris_grouped.csv")), {});
+    TImportDialog dialog("Import", FileRunner(TestTable("iris_grouped.csv")), {});
     QVERIFY(dialog.Loadable());
     QVERIFY(OkEnabled(dialog));
     QCOMPARE(dialog.SeparatorBox().currentText(), QString("Comma"));
@@ -54,7 +44,7 @@ class TImportDialogTest : public QObject {
   }
 
   void RolesChangeWhatWouldBeLoaded() {
-    TImportDialog dialog("Import", FileRunner(Data("iris_grouped.csv")), {});
+    TImportDialog dialog("Import", FileRunner(TestTable("iris_grouped.csv")), {});
     // No groups, and one variable fewer.
     QComboBox& species = dialog.RoleBox(1);
     species.setCurrentIndex(species.findText("Ignore"));
@@ -76,7 +66,7 @@ class TImportDialogTest : public QObject {
   }
 
   void ASupplementaryColumnIsKeptOutOfTheAnalysis() {
-    TImportDialog dialog("Import", FileRunner(Data("iris_grouped.csv")), {});
+    TImportDialog dialog("Import", FileRunner(TestTable("iris_grouped.csv")), {});
     QComboBox& petalWidth = dialog.RoleBox(5);
     petalWidth.setCurrentIndex(petalWidth.findText("Supplementary"));
     QVERIFY2(dialog.SummaryLabel().text().startsWith("150 objects, 3 variables, 3 groups"),
@@ -89,7 +79,7 @@ class TImportDialogTest : public QObject {
   }
 
   void MissingValuesAreRefusedUntilTheyMayBeLeftOut() {
-    TImportDialog dialog("Import", FileRunner(Data("iris_missing.csv")), {});
+    TImportDialog dialog("Import", FileRunner(TestTable("iris_missing.csv")), {});
     QVERIFY(!dialog.Loadable());
     QVERIFY(!OkEnabled(dialog));
     QVERIFY2(!dialog.SummaryLabel().text().isEmpty(), "the refusal is shown");
@@ -117,7 +107,7 @@ class TImportDialogTest : public QObject {
   }
 
   void TheSeparatorCanBeOverridden() {
-    TImportDialog dialog("Import", FileRunner(Data("iris_grouped.csv")), {});
+    TImportDialog dialog("Import", FileRunner(TestTable("iris_grouped.csv")), {});
     dialog.SeparatorBox().setCurrentIndex(dialog.SeparatorBox().findText("Semicolon"));
     QCOMPARE(dialog.Options().separator, std::optional<char>(';'));
     // One column of text: nothing numeric to analyse.
@@ -129,7 +119,8 @@ class TImportDialogTest : public QObject {
   // user chose survives the decimal mark and the header row being switched
   // off and on, also while the table cannot be read in between.
   void ChosenRolesSurviveChangesOfTheTablesShape() {
-    TImportDialog dialog("Import", FileRunner(Data("../../tables/data/iris_semicolon.csv")), {});
+    TImportDialog dialog("Import", FileRunner(TestTable("../../tables/data/iris_semicolon.csv")),
+                         {});
     QVERIFY(dialog.Loadable());
     QComboBox& petalWidth = dialog.RoleBox(4);
     petalWidth.setCurrentIndex(petalWidth.findText("Ignore"));
@@ -154,7 +145,7 @@ class TImportDialogTest : public QObject {
   // Another separator gives other columns: a choice whose column is gone is
   // dropped, and the dialog says so.
   void DroppedRolesAreTold() {
-    TImportDialog dialog("Import", FileRunner(Data("iris_grouped.csv")), {});
+    TImportDialog dialog("Import", FileRunner(TestTable("iris_grouped.csv")), {});
     QComboBox& species = dialog.RoleBox(1);
     species.setCurrentIndex(species.findText("Ignore"));
     dialog.SeparatorBox().setCurrentIndex(dialog.SeparatorBox().findText("Semicolon"));
@@ -166,7 +157,7 @@ class TImportDialogTest : public QObject {
 
   // Crossing the row of role boxes with the arrow keys changes no role.
   void ArrowKeysMoveAcrossTheRolesWithoutChangingThem() {
-    TImportDialog dialog("Import", FileRunner(Data("iris_grouped.csv")), {});
+    TImportDialog dialog("Import", FileRunner(TestTable("iris_grouped.csv")), {});
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QComboBox& first = dialog.RoleBox(2);
@@ -190,7 +181,7 @@ class TImportDialogTest : public QObject {
   // Penguins: the year would put three stripes into the scores plot; it is
   // offered as Ignore, with a note, once the table can be read.
   void IdentifierColumnsAreOfferedAsIgnore() {
-    TImportDialog dialog("Import", FileRunner(Data("../../tables/data/penguins.csv")), {});
+    TImportDialog dialog("Import", FileRunner(TestTable("../../tables/data/penguins.csv")), {});
     QVERIFY(!dialog.Loadable());  // missing values
     dialog.MissingBox().setCurrentIndex(1);
     QVERIFY(dialog.Loadable());
@@ -208,7 +199,7 @@ class TImportDialogTest : public QObject {
     talvex::TImportOptions initial;
     initial.groupColumn = "-";
     initial.variables = {"3", "4"};
-    TImportDialog dialog("Import", FileRunner(Data("iris_grouped.csv")), initial);
+    TImportDialog dialog("Import", FileRunner(TestTable("iris_grouped.csv")), initial);
     QCOMPARE(RoleText(dialog, 1), QString("Ignore"));
     QCOMPARE(RoleText(dialog, 4), QString("Ignore"));
     QVERIFY2(dialog.SummaryLabel().text().startsWith("150 objects, 2 variables"),

@@ -27,6 +27,7 @@
 #include "shell/settings/settings_file.h"
 
 using namespace talvex::desktop;
+using namespace talvex::drawing;
 
 namespace {
 

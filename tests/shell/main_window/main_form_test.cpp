@@ -24,8 +24,7 @@
 #include <memory>
 #include <set>
 
-#include "scripted_interaction.h"
-#include "scripted_result_viewer.h"
+#include "main_window/main_form_driver.h"
 #include "shell/common/elided_label.h"
 #include "shell/common/error_report.h"
 #include "shell/help/about_box.h"
@@ -65,22 +64,6 @@ TNames Join(std::initializer_list<TNames> groups) {
   return all;
 }
 
-QByteArray ReadText(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return QByteArray();
-  return file.readAll();
-}
-
-// The lines of a listing without the two that change from run to run.
-QStringList WithoutDateAndTime(const QStringList& lines) {
-  QStringList kept;
-  for (const QString& line : lines) {
-    if (!line.startsWith("Date of analysis - ") && !line.startsWith("Time of analysis - "))
-      kept.append(line);
-  }
-  return kept;
-}
-
 // All Results as JSON without the run's date and time.
 QByteArray ResultsWithoutDateAndTime(const QString& path) {
   QStringList kept;
@@ -90,24 +73,12 @@ QByteArray ResultsWithoutDateAndTime(const QString& path) {
   return kept.join(u'\n').toUtf8();
 }
 
-void WriteText(const QString& path, const QByteArray& text) {
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(text);
-}
-
 }  // namespace
 
-class TMainFormTest : public QObject {
+class TMainFormTest : public QObject, private TMainFormDriver {
   Q_OBJECT
 
  private:
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<TSettingsFile> settings_;
-  std::unique_ptr<TScriptedInteraction> user_;
-  std::unique_ptr<TScriptedResultViewer> viewer_;
-  std::unique_ptr<TMainForm> form_;
-
   QString SettingsPath() const { return dir_->filePath("TALVEX.INI"); }
 
   // A data set whose jackknife takes long enough for a Cancel or a close to
@@ -128,21 +99,6 @@ class TMainFormTest : public QObject {
     return path;
   }
 
-  // A fresh program over the settings file as it stands.
-  void Start(const QString& helpFile = QString()) {
-    form_.reset();
-    settings_ = std::make_unique<TSettingsFile>(TSettingsFile::DefaultPath());
-    user_ = std::make_unique<TScriptedInteraction>();
-    viewer_ = std::make_unique<TScriptedResultViewer>();
-    form_ = std::make_unique<TMainForm>(*settings_, *viewer_, *user_, helpFile);
-    form_->SetRunThreads(2);
-  }
-
-  QAction* Item(const char* name) const {
-    auto* item = form_->findChild<QAction*>(QString::fromLatin1(name));
-    if (item == nullptr) qFatal("no item %s", name);
-    return item;
-  }
   QPushButton* Button(const char* name) const {
     auto* button = form_->findChild<QPushButton*>(QString::fromLatin1(name));
     if (button == nullptr) qFatal("no button %s", name);
@@ -166,32 +122,9 @@ class TMainFormTest : public QObject {
     return enabled;
   }
 
-  void OpenThroughDialog(const QString& path) {
-    user_->fileAnswers.push_back(path);
-    Item("FileOpenItem")->trigger();
-  }
-
-  // Runs the analysis and waits for its end.
-  bool RunToEnd() {
-    QSignalSpy finished(form_.get(), &TMainForm::RunFinished);
-    Item("RunAnalysisItem")->trigger();
-    return finished.count() > 0 || finished.wait(120000);
-  }
-
  private slots:
-  void init() {
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-    qputenv("TALVEX_CONFIG_DIR", dir_->path().toUtf8());
-    Start();
-  }
-  void cleanup() {
-    form_.reset();
-    viewer_.reset();
-    user_.reset();
-    settings_.reset();
-    qunsetenv("TALVEX_CONFIG_DIR");
-  }
+  void init() { Begin(); }
+  void cleanup() { End(); }
 
   void WindowLooksAsDesigned() {
     QCOMPARE(form_->windowTitle(), ApplicationTitle);
@@ -724,26 +657,11 @@ class TMainFormTest : public QObject {
     Item("SaveAllResultsItem")->trigger();
     QVERIFY(QFile::exists(desktopResults));
 
-    Item("EditCopyCommandLineItem")->trigger();
-    const QString command = QGuiApplication::clipboard()->text();
-    QVERIFY2(command.startsWith("talvex-cli "), qPrintable(command));
     const QString listing = dir_->filePath("cli listing.txt");
     const QString results = dir_->filePath("cli.json");
-    QProcess shell;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("PATH", QFileInfo(QStringLiteral(TALVEX_CLI)).absolutePath() + ":" +
-                                   environment.value("PATH"));
-    shell.setProcessEnvironment(environment);
-    shell.start("sh", {"-c", command + " --report '" + listing + "' --results " + results});
-    QVERIFY(shell.waitForFinished(120000));
-    QVERIFY2(shell.exitCode() == 0, shell.readAllStandardError().constData());
-
-    QStringList desktopLines;
-    for (const std::string& line : form_->Listing().Lines())
-      desktopLines.append(QString::fromStdString(line));
-    QStringList cliLines = QString::fromLatin1(ReadText(listing)).split("\r\n");
-    cliLines.removeLast();  // after the last line end
-    QCOMPARE(WithoutDateAndTime(cliLines), WithoutDateAndTime(desktopLines));
+    const QString failure = RunCopiedCommandLine("--report '" + listing + "' --results " + results);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QCOMPARE(WithoutDateAndTime(ListingLines(listing)), WithoutDateAndTime(DesktopListing()));
     QCOMPARE(ResultsWithoutDateAndTime(results), ResultsWithoutDateAndTime(desktopResults));
     // The record in All Results is the one the command line was made from.
     QVERIFY(ReadText(results).contains("\"Command line\""));
@@ -800,10 +718,10 @@ class TMainFormTest : public QObject {
     user_->Reset();
     form_->RecentFiles().MenuItems()[0]->trigger();
     QCOMPARE(user_->imports.size(), std::size_t(1));
-    QCOMPARE(user_->imports[0].initial.variables, chosen.variables);
+    QCOMPARE(user_->imports[0].initial.options.variables, chosen.variables);
     // The request reads the table as the dialog would.
     talvex::TImportReport report;
-    QCOMPARE(user_->imports[0].run(user_->imports[0].initial, &report).objectCount, 150u);
+    QCOMPARE(user_->imports[0].run(user_->imports[0].initial.options, &report).objectCount, 150u);
 
     // A refused table keeps what was loaded.
     user_->Reset();

@@ -28,6 +28,7 @@
 #include "test_figure.h"
 
 using namespace talvex::desktop;
+using namespace talvex::drawing;
 
 namespace {
 

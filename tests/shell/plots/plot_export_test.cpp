@@ -25,6 +25,7 @@
 #include "tests/support/write_fault_seam.h"
 
 using namespace talvex::desktop;
+using namespace talvex::drawing;
 
 namespace {
 

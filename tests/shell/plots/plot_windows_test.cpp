@@ -30,6 +30,7 @@
 #include "tables/table_import.h"
 
 using namespace talvex::desktop;
+using namespace talvex::drawing;
 
 namespace {
 

@@ -1,14 +1,16 @@
 // Supplementary objects and variables in the plots.
-#include "drawing/supplementary_scene.h"
+#include "drawing/plot_supplementary.h"
 
 #include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 
-#include "drawing/eight_bit_text.h"
+#include "drawing/eight_bit_qstring.h"
 #include "figures/group_style.h"
 #include "figures/jackknife_ellipse.h"
 #include "figures/uncertainty_marks.h"
+
+namespace talvex::drawing {
 
 namespace {
 
@@ -174,3 +176,5 @@ std::vector<QPointF> AddSupplementaryArrows(TFigureScene& scene, const TPlotRun&
   }
   return tips;
 }
+
+}  // namespace talvex::drawing

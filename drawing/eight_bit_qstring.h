@@ -6,4 +6,8 @@
 #include <QString>
 #include <string_view>
 
+namespace talvex::drawing {
+
 QString FromEightBit(std::string_view bytes);
+
+}  // namespace talvex::drawing

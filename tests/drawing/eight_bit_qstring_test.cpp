@@ -2,7 +2,7 @@
 // 0x80..0xFF, the text on screen equals the text of the workbook's cell (read
 // with an XML parser from the written file), and matches Windows-1252 with
 // U+FFFD where that code page assigns nothing.
-#include "drawing/eight_bit_text.h"
+#include "drawing/eight_bit_qstring.h"
 
 #include <QStringDecoder>
 #include <QTest>
@@ -11,6 +11,8 @@
 #include "export/xlsx_table.h"
 #include "tests/export/export_test_support.h"
 #include "tests/export/zip_reader.h"
+
+using namespace talvex::drawing;
 
 namespace {
 
@@ -74,4 +76,4 @@ class TEightBitTextTest : public QObject {
 };
 
 QTEST_APPLESS_MAIN(TEightBitTextTest)
-#include "eight_bit_text_test.moc"
+#include "eight_bit_qstring_test.moc"

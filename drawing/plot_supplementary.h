@@ -10,6 +10,8 @@
 #include "drawing/plot_builders.h"
 #include "drawing/plot_run.h"
 
+namespace talvex::drawing {
+
 /// Adds the run's supplementary objects on the chosen components to a
 /// scores plot or biplot `scene` whose active objects were drawn with the
 /// run's groups. Returns the points the plot's ranges must hold.
@@ -23,3 +25,5 @@ std::vector<QPointF> AddSupplementaryObjects(TFigureScene& scene, const TPlotRun
 std::vector<QPointF> AddSupplementaryArrows(TFigureScene& scene, const TPlotRun& run,
                                             const TPlotChoices& choices, bool correlations,
                                             double scale);
+
+}  // namespace talvex::drawing
