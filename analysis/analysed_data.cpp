@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "analysis/result_tables.h"
+#include "base/exception.h"
 #include "numeric/float_faults.h"
 #include "numeric/probability.h"
 
@@ -35,6 +37,23 @@ void TransformData(TFloatMatrix& x, TSize n, TSize p, DataTransform transformati
 TFloatMatrix AnalysedData(const TDataMatrix& data, DataTransform transformation) {
   TFloatMatrix x = DataColumns(data);
   TransformData(x, data.objectCount, data.variableCount, transformation);
+  return x;
+}
+
+TFloatMatrix AnalysedData(const TDataMatrix& data, const TResultTables& tables) {
+  const TSize n = data.objectCount, p = data.variableCount;
+  TFloatMatrix x = DataColumns(data);
+  if (data.HasMissing()) {
+    // Only the run that imputed these data knows their cells.
+    if (!tables.imputation || tables.imputation->values.Length() != std::size_t(n) * p)
+      throw Exception("The data have missing values that their results did not impute");
+    const double* completed = tables.imputation->values.Data();
+    for (TSize i = 0; i < n; ++i)
+      for (TSize j = 0; j < p; ++j)
+        if (data.missing[std::size_t(i) * p + j] != 0)
+          x.Column(j + 1)[i] = completed[std::size_t(i) * p + j];
+  }
+  TransformData(x, n, p, tables.options.transformation);
   return x;
 }
 

@@ -1,7 +1,8 @@
 // The data as a run analyses them: the loaded values copied into a working
 // matrix (objects in rows) and transformed by the chosen logarithm. The run
-// and the computations made after it from the same data (parallel analysis)
-// form them in this one way.
+// and the computations made after it from the same data (parallel analysis,
+// supplementary items) form them in this one way; after the run, with the
+// cells it imputed in place of the missing ones.
 #pragma once
 
 #include "analysis/analysis_options.h"
@@ -9,6 +10,8 @@
 #include "numeric/float_matrix.h"
 
 namespace talvex {
+
+struct TResultTables;
 
 /// The n x p values of `data`, objects in rows.
 TFloatMatrix DataColumns(const TDataMatrix& data);
@@ -20,5 +23,11 @@ void TransformData(TFloatMatrix& x, TSize n, TSize p, DataTransform transformati
 
 /// DataColumns, then TransformData.
 TFloatMatrix AnalysedData(const TDataMatrix& data, DataTransform transformation);
+
+/// The data as the run that made `tables` analysed them: its cells imputed
+/// (TImputationResult::values) where values are missing, then transformed
+/// by its transformation. A missing cell's stored value (no meaning) never
+/// enters.
+TFloatMatrix AnalysedData(const TDataMatrix& data, const TResultTables& tables);
 
 }  // namespace talvex

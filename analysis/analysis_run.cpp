@@ -367,6 +367,7 @@ class TRunSteps {
       imputation_->summary.reducedSamples = n_;
       imputation_->summary.reducedNotConverged = reimputed_->NotConverged();
       imputation_->summary.reducedMostIterations = reimputed_->MostIterations();
+      imputation_->summary.reducedIterations = reimputed_->TotalIterations();
     }
     AppendJackknifeSections(listing_, labels_, *run_.tables.jackknife);
   }

@@ -4,9 +4,17 @@
 #include <algorithm>
 #include <cmath>
 
+#include "numeric/float_faults.h"
 #include "numeric/principal_axes.h"
 
 namespace talvex {
+
+namespace {
+
+// The sums are formed again from the rows every so many sweeps.
+constexpr TSize RefreshEvery = 64;
+
+}  // namespace
 
 TImputationSums::TImputationSums(std::span<const double> centre)
     : p_(TSize(centre.size())),
@@ -74,16 +82,20 @@ void TImputationSums::Dispersion(DispersionMethod method, TFloatMatrix& work) co
   }
   if (method == DispersionMethod::Correlation) {
     std::vector<double> scale(p_);
-    for (TSize a = 0; a < p_; ++a) {
-      const double variance = work.Column(a + 1)[a];
-      scale[a] = variance > 0.0 ? 1.0 / std::sqrt(variance) : 1.0;
-    }
-    for (TSize b = 0; b < p_; ++b) {
-      double* column = work.Column(b + 1);
-      for (TSize a = 0; a < p_; ++a) column[a] *= scale[a] * scale[b];
-    }
+    ScaleToCorrelations(work, p_, scale);
   }
   work.Extend(p_, p_);
+}
+
+void ScaleToCorrelations(TFloatMatrix& work, TSize p, std::span<double> scale) {
+  for (TSize a = 0; a < p; ++a) {
+    const double variance = work.Column(a + 1)[a];
+    scale[a] = variance > 0.0 ? 1.0 / std::sqrt(variance) : 1.0;
+  }
+  for (TSize b = 0; b < p; ++b) {
+    double* column = work.Column(b + 1);
+    for (TSize a = 0; a < p; ++a) column[a] *= scale[a] * scale[b];
+  }
 }
 
 TSweepWork::TSweepWork(TSize p, TSize components)
@@ -165,6 +177,38 @@ double ImputationSweep(const TImputedSample& sample, TSize components, Dispersio
     sums.ChangeCells(w.row, std::span(w.columns.data(), count), std::span(w.delta.data(), count));
   }
   return largest;
+}
+
+TImputationSums SampleSums(const TImputedSample& sample, std::span<const double> centre) {
+  const TSize n = sample.missing.ObjectCount();
+  TImputationSums sums(centre);
+  std::vector<double> row(centre.size());
+  for (TSize i = 0; i < n; ++i) {
+    if (i == sample.leftOut) continue;
+    SampleRow(sample, i, row);
+    sums.AddRow(row, 1.0);
+  }
+  return sums;
+}
+
+TSweepRun SweepUntilStationary(const TImputedSample& sample, TSize components,
+                               DispersionMethod method, double tolerance, TSize limit,
+                               TImputationSums& sums, TSweepWork& work) {
+  TSweepRun run;
+  while (run.sweeps < limit) {
+    if (run.sweeps > 0 && run.sweeps % RefreshEvery == 0) {
+      sums.MeansAndDeviations(work.means, work.deviations);
+      sums = SampleSums(sample, work.means);
+    }
+    run.change = ImputationSweep(sample, components, method, sums, work);
+    ++run.sweeps;
+    CheckFloatFaults();
+    if (run.change < tolerance) {
+      run.converged = true;
+      break;
+    }
+  }
+  return run;
 }
 
 }  // namespace talvex

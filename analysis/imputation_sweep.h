@@ -16,6 +16,10 @@
 // Cost of a sweep: one p x p decomposition, O(q p S) for the q objects with
 // missing cells, and O(p) per changed cell to keep the sums, so a sample's
 // dispersion never needs its n rows again.
+//
+// These sweeps define the fixed point. The way there goes faster by
+// subspace sweeps (subspace_imputation.h); the full sample always ends with
+// these, and a reduced sample falls back to them where that way fails.
 #pragma once
 
 #include <span>
@@ -56,6 +60,10 @@ class TImputationSums {
   std::vector<double> products_;  // p x p, row-major: sums of (x - c)(x - c)^T
 };
 
+/// A covariance matrix (both triangles of work, p x p) made a correlation
+/// matrix; a variable without spread keeps unit scale. `scale` (p) is work.
+void ScaleToCorrelations(TFloatMatrix& work, TSize p, std::span<double> scale);
+
 /// The work containers of a sweep, reused from one sweep to the next.
 struct TSweepWork {
   TSweepWork(TSize p, TSize components);
@@ -93,5 +101,22 @@ void SampleRow(const TImputedSample& sample, TSize i, std::span<double> row);
 /// Object i's row into work.row, standardised into work.centred, and its
 /// shrunk scores on the model's first `components` axes into work.scores.
 void ModelScores(const TImputedSample& sample, TSize i, TSize components, TSweepWork& work);
+
+/// The sums of the sample's rows as its cells stand, about `centre`.
+TImputationSums SampleSums(const TImputedSample& sample, std::span<const double> centre);
+
+/// How a run of sweeps ended.
+struct TSweepRun {
+  TSize sweeps = 0;
+  double change = 0.0;  // the last sweep's largest change, standard deviations
+  bool converged = false;
+};
+
+/// Sweeps until the largest change is below `tolerance` or `limit` sweeps
+/// have been made, forming the sums again from the rows every so often so
+/// that the rounding of many small changes never adds up.
+TSweepRun SweepUntilStationary(const TImputedSample& sample, TSize components,
+                               DispersionMethod method, double tolerance, TSize limit,
+                               TImputationSums& sums, TSweepWork& work);
 
 }  // namespace talvex

@@ -358,7 +358,7 @@ struct TJackknifeRun::TState {
     auto decompose = [this](TSize object, unsigned worker, TSize slot) {
       if (settings.reimputed != nullptr) {
         TReimputedSamples::TWorkspace& ws = ReimputeWorkspace(worker);
-        Store(ws, settings.reimputed->Decompose(object, ws), slot);
+        Store(ws, settings.reimputed->Decompose(object, ws, k), slot);
         return;
       }
       TLeaveOneOut::TWorkspace& ws = Workspace(worker, 0);

@@ -40,6 +40,8 @@ class TMissingCells {
   std::size_t Last(TSize row) const noexcept { return rowStart_[row + 1]; }
   /// The 0-based variable of cell `cell`.
   TSize Column(std::size_t cell) const noexcept { return columns_[cell]; }
+  /// The variables of all cells, in order.
+  const std::vector<TSize>& Columns() const noexcept { return columns_; }
   /// The 0-based objects that have a missing cell, in order.
   const std::vector<TSize>& Rows() const noexcept { return rows_; }
 

@@ -96,16 +96,20 @@ unsigned WorkerCount(unsigned asked, TSize iterations, TSize n, TSize p) {
 
 }  // namespace
 
+TParallelAnalysisInput ParallelAnalysisInput(const TDataMatrix& data,
+                                             const TAnalysisResults& results) {
+  TParallelAnalysisInput input;
+  input.data = AnalysedData(data, results.tables);
+  input.objectCount = data.objectCount;
+  input.variableCount = data.variableCount;
+  input.method = results.tables.options.method;
+  return input;
+}
+
 TParallelAnalysisInput ParallelAnalysisInput(const TAnalysisState& state) {
   if (!state.ResultsReady())
     throw Exception("Parallel analysis needs the results of a run: run the analysis first");
-  const TDataMatrix& data = state.Data();
-  const TAnalysisOptions& options = state.Results().tables.options;
-  TParallelAnalysisInput input;
-  input.data = AnalysedData(data, options.transformation);
-  input.objectCount = data.objectCount;
-  input.variableCount = data.variableCount;
-  input.method = options.method;
+  TParallelAnalysisInput input = ParallelAnalysisInput(state.Data(), state.Results());
   input.resultsStamp = state.ResultsStamp();
   return input;
 }

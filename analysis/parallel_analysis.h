@@ -37,8 +37,14 @@ struct TParallelAnalysisInput {
   std::uint64_t resultsStamp = 0;
 };
 
-/// The loaded data transformed as the state's last run transformed them,
-/// with that run's method. Raises Exception when the state has no results.
+/// The data as the run that made `results` analysed them (transformed, and
+/// with its imputed cells where values are missing: a permuted column must
+/// not carry the missing cells' meaningless stored values), with its method.
+TParallelAnalysisInput ParallelAnalysisInput(const TDataMatrix& data,
+                                             const TAnalysisResults& results);
+
+/// The same for the state's last run, with its results' stamp. Raises
+/// Exception when the state has no results.
 TParallelAnalysisInput ParallelAnalysisInput(const TAnalysisState& state);
 
 constexpr std::uint64_t DefaultParallelAnalysisSeed = 20240617;

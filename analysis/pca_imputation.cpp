@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "analysis/imputation_sweep.h"
+#include "analysis/subspace_imputation.h"
 #include "base/exception.h"
 #include "numeric/float_faults.h"
 #include "numeric/statistics.h"
@@ -15,27 +16,11 @@ namespace talvex {
 
 namespace {
 
-// The sums are formed again from the rows every so many sweeps, so that the
-// rounding of many small changes never adds up.
-constexpr TSize RefreshEvery = 64;
-
 // The column means of the known values, as the imputation's start.
 std::vector<double> KnownMeans(const TFloatMatrix& x, const TMissingCells& missing) {
   std::vector<double> means, deviations;
   KnownMeansAndDeviations(x, missing, means, deviations);
   return means;
-}
-
-TImputationSums SumsOf(const TImputedSample& sample, std::span<const double> centre) {
-  const TSize n = sample.missing.ObjectCount();
-  TImputationSums sums(centre);
-  std::vector<double> row(centre.size());
-  for (TSize i = 0; i < n; ++i) {
-    if (i == sample.leftOut) continue;
-    SampleRow(sample, i, row);
-    sums.AddRow(row, 1.0);
-  }
-  return sums;
 }
 
 struct TConvergence {
@@ -44,30 +29,29 @@ struct TConvergence {
   bool converged = false;
 };
 
-// Sweeps from the column means until the change is below the tolerance.
+// From the column means, subspace sweeps most of the way, then plain sweeps
+// until the change is below the tolerance: the fixed point is the plain
+// sweep's, whichever way led to it.
 TConvergence Impute(const TFloatMatrix& x, const TMissingCells& missing, TSize components,
                     DispersionMethod method, std::vector<double>& cells) {
   const std::vector<double> start = KnownMeans(x, missing);
   cells.resize(missing.Count());
   for (std::size_t c = 0; c < cells.size(); ++c) cells[c] = start[missing.Column(c)];
-  const TImputedSample sample{x, missing, cells, missing.ObjectCount()};
+  const TSize n = missing.ObjectCount();
+  const TSubspaceImputation subspace(x, missing, cells, components, method);
+  TSubspaceImputation::TWorkspace ws = subspace.MakeWorkspace();
+  const TSubspaceImputation::TOutcome fast =
+      subspace.Solve(n, subspace.LeadingAxes(), ImputationTolerance, SubspaceSweepLimit, ws);
+  CheckFloatFaults();
+  // Where the subspace sweeps failed the plain ones start again from the
+  // column means.
+  if (fast.converged) subspace.Cells(ws, cells);
+  const TImputedSample sample{x, missing, cells, n};
   TSweepWork work(missing.VariableCount(), components);
-  TImputationSums sums = SumsOf(sample, start);
-  TConvergence result;
-  while (result.iterations < ImputationIterationLimit) {
-    if (result.iterations > 0 && result.iterations % RefreshEvery == 0) {
-      sums.MeansAndDeviations(work.means, work.deviations);
-      sums = SumsOf(sample, work.means);
-    }
-    result.change = ImputationSweep(sample, components, method, sums, work);
-    ++result.iterations;
-    CheckFloatFaults();
-    if (result.change < ImputationTolerance) {
-      result.converged = true;
-      break;
-    }
-  }
-  return result;
+  TImputationSums sums = SampleSums(sample, start);
+  const TSweepRun plain = SweepUntilStationary(sample, components, method, ImputationTolerance,
+                                               ImputationIterationLimit - fast.sweeps, sums, work);
+  return {fast.sweeps + plain.sweeps, plain.change, plain.converged};
 }
 
 // N RSS / (N - p - S (n - 1 + p - S))^2 of a converged imputation.
@@ -81,7 +65,7 @@ double GeneralisedCrossValidation(const TFloatMatrix& x, const TMissingCells& mi
   if (!(known - parameters > 0.0)) return std::numeric_limits<double>::infinity();
   const TImputedSample sample{x, missing, cells, n};
   TSweepWork w(p, components);
-  ImputationModel(SumsOf(sample, KnownMeans(x, missing)), components, method, w);
+  ImputationModel(SampleSums(sample, KnownMeans(x, missing)), components, method, w);
   double squares = 0.0;
   for (TSize i = 0; i < n; ++i) {
     ModelScores(sample, i, components, w);

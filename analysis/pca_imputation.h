@@ -16,8 +16,12 @@
 // denominator is not positive (as many parameters as known cells) is not
 // eligible.
 //
-// Cost: per sweep one p x p decomposition and O(q p S) for the q objects
-// with missing cells; choosing S repeats the imputation for each candidate.
+// The way to the fixed point is subspace sweeps (subspace_imputation.h),
+// then plain sweeps (imputation_sweep.h) until the change is below the
+// tolerance, so that the cells are the plain sweep's fixed point whichever
+// way led there. Cost: per subspace sweep O(R p S) for the R objects with
+// missing cells, per plain sweep one p x p decomposition besides (the last
+// one or two); choosing S repeats the imputation for each candidate.
 //
 // Message ImputeMissingCells raises besides those of CheckImputable:
 //   "The number of imputation components must be between 0 and <m>"
@@ -60,6 +64,7 @@ struct TImputationSummary {
   TSize reducedSamples = 0;
   TSize reducedNotConverged = 0;  // reduced samples that reached the limit
   TSize reducedMostIterations = 0;
+  TSize reducedIterations = 0;  // the sweeps of all of them
 };
 
 /// What a run with imputed cells keeps for its exports and plots.

@@ -49,6 +49,8 @@ void AppendImputationTables(std::vector<TResultTable>& tables, const TDataMatrix
     field("Reduced samples re-imputed", Number(double(s.reducedSamples)));
     field("Reduced samples not converged", Number(double(s.reducedNotConverged)));
     field("Most sweeps of a reduced sample", Number(double(s.reducedMostIterations)));
+    field("Mean sweeps of a reduced sample",
+          Number(double(s.reducedIterations) / double(s.reducedSamples)));
   }
   field("Note", Text("Imputed values are predictions of the model, not measurements; the change "
                      "is below " +

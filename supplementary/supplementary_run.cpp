@@ -33,7 +33,7 @@ TSupplementaryResults PlaceSupplementary(const TPreparedSupplementary& items,
   out.warnings = items.warnings;
 
   // The analysed data, their means and deviations, formed as the run forms them.
-  const TFloatMatrix x = AnalysedData(data, options.transformation);
+  const TFloatMatrix x = AnalysedData(data, results.tables);
   TFloatVector means(p), deviations(p);
   ColumnMeansAndDeviations(x, n, p, means, deviations);
   TSupplementaryPlacement placement(items, x, means.Data(), deviations.Data(), k, options.method);

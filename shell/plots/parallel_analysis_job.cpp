@@ -1,18 +1,10 @@
 // The parallel analysis off the interface thread.
 #include "shell/plots/parallel_analysis_job.h"
 
-#include "analysis/analysed_data.h"
-
 namespace talvex::desktop {
 
 talvex::TParallelAnalysisInput PlotRunAnalysisInput(const drawing::TPlotRun& run) {
-  const talvex::TAnalysisOptions& options = run.Options();
-  talvex::TParallelAnalysisInput input;
-  input.data = talvex::AnalysedData(run.Data(), options.transformation);
-  input.objectCount = run.Data().objectCount;
-  input.variableCount = run.Data().variableCount;
-  input.method = options.method;
-  return input;
+  return talvex::ParallelAnalysisInput(run.Data(), run.Results());
 }
 
 TParallelAnalysisJob::TParallelAnalysisJob(QObject* parent) : QObject(parent) {}

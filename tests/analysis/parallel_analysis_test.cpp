@@ -131,6 +131,45 @@ TEST(ParallelAnalysis, InputIsTheDataTheRunAnalysed) {
       EXPECT_EQ(input.data.GetValue(i, j), Log10OrZero(data.values.GetValue((i - 1) * 3 + j)));
 }
 
+// Data with imputed cells: the columns permuted are the completed ones, so
+// the lines are those of the completed data loaded as if measured whole,
+// whatever the missing cells hold; the trace is kept as for measured data.
+TEST(ParallelAnalysis, ImputedCellsArePermutedNotTheirStoredValues) {
+  TDataMatrix data = RandomData(60, 5, 31, 1.2, 10.0);
+  data.missing.assign(data.valueCount, 0);
+  for (std::size_t c = 2; c < data.missing.size(); c += 7) {
+    data.missing[c] = 1;
+    data.values.Data()[c] = 0.0;  // what a reader leaves in a missing cell
+  }
+  for (DataTransform transform : {Raw, Log10}) {
+    for (DispersionMethod method : {Cov, Corr}) {
+      const TAnalysisState state = RunState(data, Options(method, transform, false));
+      ASSERT_TRUE(state.Results().tables.imputation);
+      TDataMatrix completed = data;
+      completed.values = state.Results().tables.imputation->values;
+      completed.missing.clear();
+      const TParallelAnalysisInput input = ParallelAnalysisInput(state);
+      const TParallelAnalysisInput measured =
+          ParallelAnalysisInput(RunState(completed, Options(method, transform, false)));
+      for (TSize i = 1; i <= 60; ++i)
+        for (TSize j = 1; j <= 5; ++j)
+          EXPECT_NEAR(input.data.GetValue(i, j), measured.data.GetValue(i, j), 1e-13);
+      const std::vector<double> lines = ParallelAnalysis(input, Settings(20, 2));
+      const std::vector<double> measuredLines = ParallelAnalysis(measured, Settings(20, 2));
+      for (std::size_t c = 0; c < 5; ++c)
+        EXPECT_NEAR(lines[c], measuredLines[c], 1e-10 * measuredLines[0]);
+      TParallelAnalysisSettings once = Settings(1, 1);
+      once.percentile = 50;
+      const std::vector<double> one = ParallelAnalysis(input, once);
+      EXPECT_NEAR(std::accumulate(one.begin(), one.end(), 0.0), state.Results().trace,
+                  1e-12 * state.Results().trace);
+    }
+  }
+  // Results that imputed nothing cannot complete data with missing cells.
+  TAnalysisResults none;
+  EXPECT_THROW(ParallelAnalysisInput(data, none), Exception);
+}
+
 // Under covariances the lines follow the data's scale; under correlations
 // they do not.
 TEST(ParallelAnalysis, MethodDecidesTheScale) {

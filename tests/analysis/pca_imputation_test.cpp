@@ -11,8 +11,10 @@
 #include "analysis/imputation_sweep.h"
 #include "analysis/missing_cells.h"
 #include "analysis/reimputed_samples.h"
+#include "analysis/subspace_imputation.h"
 #include "base/exception.h"
 #include "numeric/float_faults.h"
+#include "numeric/principal_axes.h"
 #include "numeric/statistics.h"
 #include "test_support.h"
 
@@ -177,7 +179,7 @@ TEST(PcaImputation, ReducedSampleEqualsTheReducedDataImputedAfresh) {
   const TReimputedSamples samples(x, missing, cells, S, DispersionMethod::Correlation);
   for (const TSize left : {TSize(1), TSize(2), TSize(n)}) {
     TReimputedSamples::TWorkspace ws = samples.MakeWorkspace();
-    samples.Decompose(left, ws);
+    samples.Decompose(left, ws, p);
     // The same data without the object, imputed from scratch.
     TDataMatrix reduced = data;
     reduced.objectCount = n - 1;
@@ -201,6 +203,86 @@ TEST(PcaImputation, ReducedSampleEqualsTheReducedDataImputedAfresh) {
       EXPECT_NEAR(ws.values.GetValue(c), fresh.values.GetValue(c), 1e-8) << "object " << left;
   }
   EXPECT_EQ(samples.NotConverged(), 0u);
+  EXPECT_EQ(samples.PlainFinishes(), 0u);  // the subspace sweeps needed no help
+}
+
+// The subspace sweeps end where the plain sweeps end: for the full sample
+// from the column means and for reduced samples (an object with gaps left
+// out, and one without) from the full sample's cells, under both methods and
+// for S = 0 .. 3. Their dispersion matrix is the one the rows give, and the
+// Ritz values of their last sweep are its leading eigenvalues.
+TEST(PcaImputation, SubspaceSweepsReachThePlainSweepsFixedPoint) {
+  const TSize n = 40, p = 6;
+  const TDataMatrix data = PlaneData(n, p, 7);
+  const TMissingCells missing(data.missing, n, p);
+  const TFloatMatrix x = Columns(data);
+  std::vector<double> means, deviations;
+  KnownMeansAndDeviations(x, missing, means, deviations);
+  std::vector<double> start(missing.Count());
+  for (std::size_t c = 0; c < start.size(); ++c) start[c] = means[missing.Column(c)];
+  for (const DispersionMethod method :
+       {DispersionMethod::Correlation, DispersionMethod::Covariance}) {
+    for (TSize S = 0; S <= 3; ++S) {
+      // The plain way, for the full sample and the reduced ones.
+      const auto plainWay = [&](std::vector<double>& cells, TSize left) {
+        const TImputedSample sample{x, missing, cells, left};
+        TImputationSums sums = SampleSums(sample, means);
+        TSweepWork work(p, S);
+        return SweepUntilStationary(sample, S, method, 1e-13, 100000, sums, work);
+      };
+      std::vector<double> full = start;
+      ASSERT_TRUE(plainWay(full, n).converged);
+      const TSubspaceImputation fromMeans(x, missing, start, S, method);
+      TSubspaceImputation::TWorkspace ws = fromMeans.MakeWorkspace();
+      const auto outcome = fromMeans.Solve(n, fromMeans.LeadingAxes(), 1e-13, 1000, ws);
+      ASSERT_TRUE(outcome.converged) << "S = " << S;
+      std::vector<double> cells(start.size());
+      fromMeans.Cells(ws, cells);
+      for (std::size_t c = 0; c < cells.size(); ++c)
+        EXPECT_NEAR(cells[c], full[c], 1e-9 * deviations[missing.Column(c)]) << "S = " << S;
+
+      const TSubspaceImputation fromFull(x, missing, full, S, method);
+      const std::vector<double> axes = fromFull.LeadingAxes();
+      ASSERT_TRUE(missing.First(1) < missing.Last(1) && missing.First(5) == missing.Last(5));
+      for (const TSize left : {TSize(1), TSize(5)}) {  // 0-based
+        std::vector<double> reduced = full;
+        const TSweepRun plain = plainWay(reduced, left);
+        const auto fast = fromFull.Solve(left, axes, 1e-13, 1000, ws);
+        ASSERT_TRUE(fast.converged);
+        EXPECT_LE(fast.sweeps, plain.sweeps) << "S = " << S << ", object " << left;
+        fromFull.Cells(ws, cells);
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+          if (c >= missing.First(left) && c < missing.Last(left)) {
+            EXPECT_EQ(cells[c], full[c]);  // the left-out object's cells play no part
+            continue;
+          }
+          EXPECT_NEAR(cells[c], reduced[c], 1e-9 * deviations[missing.Column(c)]);
+        }
+        // The dispersion matrix from the sums against the one from the rows.
+        TFloatMatrix fromSums(p, p), fromRows(p, p), vectors(p, p);
+        fromFull.Dispersion(left, ws, fromSums);
+        const TImputedSample sample{x, missing, cells, left};
+        SampleSums(sample, means).Dispersion(method, fromRows);
+        for (TSize a = 1; a <= p; ++a)
+          for (TSize b = 1; b <= p; ++b)
+            EXPECT_NEAR(fromSums.GetValue(a, b), fromRows.GetValue(a, b), 1e-12);
+        TFloatVector offDiag(p), values(p);
+        double trace = 0.0;
+        PrincipalAxesOf(fromSums, p, trace, offDiag, values, vectors);
+        EXPECT_TRUE(RitzValuesAreLeading(ws.ritzValues, values));
+      }
+    }
+  }
+}
+
+// Ritz values are accepted only as the leading eigenvalues.
+TEST(PcaImputation, RitzValuesMustBeTheLeadingEigenvalues) {
+  TFloatVector eigenvalues(4);
+  for (TSize k = 1; k <= 4; ++k) eigenvalues.SetValue(k, 8.0 / double(k * k));  // 8 2 .89 .5
+  EXPECT_TRUE(RitzValuesAreLeading(std::vector<double>{}, eigenvalues));
+  EXPECT_TRUE(RitzValuesAreLeading(std::vector<double>{8.0, 2.0 + 1e-6}, eigenvalues));
+  EXPECT_FALSE(RitzValuesAreLeading(std::vector<double>{8.0, 8.0 / 9.0}, eigenvalues));
+  EXPECT_FALSE(RitzValuesAreLeading(std::vector<double>{2.0}, eigenvalues));
 }
 
 TEST(PcaImputation, HeaderNote) {

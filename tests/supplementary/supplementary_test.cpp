@@ -138,6 +138,40 @@ TEST(Supplementary, AVariableGivenAgainCorrelatesAsTheActiveOne) {
   }
 }
 
+// With imputed cells the items are placed on the completed data: an active
+// object without gaps placed again gets its own scores, and an active
+// variable given again its own correlations, whatever the missing cells of
+// the other objects hold.
+TEST(Supplementary, ItemsArePlacedOnTheCompletedData) {
+  for (const auto method : {DispersionMethod::Correlation, DispersionMethod::Covariance}) {
+    TRunData data = Iris();
+    const TSize n = data.matrix.objectCount, p = data.matrix.variableCount;
+    data.matrix.missing.assign(data.matrix.valueCount, 0);
+    for (TSize i = 4; i < n; i += 9) {
+      data.matrix.missing[std::size_t(i) * p + 1 + i % 3] = 1;
+      data.matrix.values.Data()[std::size_t(i) * p + 1 + i % 3] = 0.0;
+    }
+    data.supplementary.objects.labels = {"again"};
+    for (const double x : Row(data.matrix, 1)) data.supplementary.objects.values.push_back(x);
+    data.supplementary.variables.labels = {"again"};
+    for (TSize i = 1; i <= n; ++i)
+      data.supplementary.variables.values.push_back(Row(data.matrix, i)[0]);
+    TRunOptions options{.factorCount = 4};
+    options.analysis.method = method;
+    options.analysis.jackknife = false;
+    TAnalysis analysis;
+    analysis.Compute(std::move(data), options);
+    const TRunOutcome& outcome = *analysis.Outcome();
+    ASSERT_TRUE(outcome.Results().tables.imputation);
+    const TSupplementaryResults& s = outcome.Supplementary();
+    for (TSize a = 1; a <= 4; ++a) {
+      EXPECT_NEAR(s.Score(0, a).value, outcome.Results().scores.GetValue(1, a), 1e-9);
+      EXPECT_NEAR(s.Correlation(0, a).value, outcome.Results().tables.correlations.GetValue(1, a),
+                  1e-12);
+    }
+  }
+}
+
 TEST(Supplementary, TheJackknifeIsTheSameOnAnyNumberOfThreads) {
   std::vector<TSupplementaryValue> first;
   for (const unsigned threads : {1u, 2u, 3u}) {
