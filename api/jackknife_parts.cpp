@@ -11,6 +11,12 @@ namespace talvex {
 
 TJackknifePart ComputeJackknifePart(TRunData data, const TRunOptions& options, TSize first,
                                     TSize last, const TRunHooks& hooks) {
+  // A part would decompose its reduced samples with the cells as stored,
+  // not imputed again as a whole run does: a wrong result, so none.
+  if (data.matrix.HasMissing())
+    throw Exception(
+        "The jackknife in parts is not available for data with missing values to impute: "
+        "run the jackknife in one piece");
   TRunOptions fullSample = options;
   fullSample.analysis.jackknife = false;
   fullSample.diagnostics.estimates = false;

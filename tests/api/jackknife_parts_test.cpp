@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <random>
 
@@ -114,6 +115,26 @@ TEST(JackknifeParts, DiagnosticsWithoutEstimatesAreTheRunsToo) {
   EXPECT_FALSE(merged.diagnostics.estimates);
   EXPECT_TRUE(merged.diagnostics.specified.eigenvalues.empty());
   ExpectSameDiagnostics(merged.diagnostics, analysis.Outcome()->Diagnostics());
+}
+
+// Parts cannot impute their reduced samples again: data with cells to
+// impute are refused, not decomposed with the cells as stored.
+TEST(JackknifeParts, DataWithCellsToImputeAreRefused) {
+  const TSize n = 12, p = 3;
+  std::vector<double> values(std::size_t(n) * p);
+  for (std::size_t k = 0; k < values.size(); ++k) values[k] = 1.0 + double(k % 7) + 0.1 * double(k);
+  values[4] = std::nan("");
+  TValueTable table;
+  table.objectCount = n;
+  table.variableCount = p;
+  table.values = values;
+  const TRunData data = RunDataOfValues(table, TMissingPolicy::Impute);
+  try {
+    ComputeJackknifePart(data, TRunOptions{}, 1, n);
+    FAIL() << "a part was computed from data with missing cells";
+  } catch (const Exception& e) {
+    EXPECT_NE(std::string(e.what()).find("missing values to impute"), std::string::npos);
+  }
 }
 
 }  // namespace
