@@ -362,11 +362,16 @@ double TSubspaceImputation::LeadingSubspace(TWorkspace& ws, double tolerance) co
 
 TSubspaceImputation::TChange TSubspaceImputation::Sweep(TSize leftOut, TWorkspace& ws,
                                                         double tolerance) const {
+  TChange change;
+  if (FitModel(leftOut, ws, tolerance, change)) SolveCells(leftOut, ws, change);
+  return change;
+}
+
+bool TSubspaceImputation::FitModel(TSize leftOut, TWorkspace& ws, double tolerance,
+                                   TChange& change) const {
   const TSize p = p_, S = S_;
   const std::size_t q = ws.offsets.size();
   const TSize leftGap = leftOut < n_ ? gapRow_[leftOut] : NoRow;
-  TChange change;
-
   // The model: the sample's dispersion matrix M from the sums, its leading
   // Ritz pairs from the last sweep's axes on, sigma2 from its trace.
   Dispersion(leftOut, ws, ws.dense);
@@ -376,7 +381,7 @@ TSubspaceImputation::TChange TSubspaceImputation::Sweep(TSize leftOut, TWorkspac
     const double moved = LeadingSubspace(ws, tolerance);
     if (moved < 0.0) {
       change.brokeDown = true;
-      return change;
+      return false;
     }
     change.axes = moved;
     // U is now ws.axes.
@@ -417,7 +422,12 @@ TSubspaceImputation::TChange TSubspaceImputation::Sweep(TSize leftOut, TWorkspac
       }
     }
   }
+  return true;
+}
 
+void TSubspaceImputation::SolveCells(TSize leftOut, TWorkspace& ws, TChange& change) const {
+  const TSize p = p_, S = S_;
+  const TSize leftGap = leftOut < n_ ? gapRow_[leftOut] : NoRow;
   // The cells: each object's shrunk scores on the Ritz vectors, from its
   // current values, give the model's values g of its missing cells J; with
   // A = U Phi U^T (Phi the shrink factors) in the standardised units z, the
@@ -481,8 +491,6 @@ TSubspaceImputation::TChange TSubspaceImputation::Sweep(TSize leftOut, TWorkspac
           std::max(change.cells, std::fabs(ws.next[cell] - ws.offsets[cell]) / ws.deviations[j]);
     }
   }
-
-  return change;
 }
 
 TSubspaceImputation::TOutcome TSubspaceImputation::Solve(TSize leftOut,

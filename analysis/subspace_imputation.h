@@ -128,6 +128,11 @@ class TSubspaceImputation {
   void SampleSums(TSize leftOut, TWorkspace& ws) const;
   double LeadingSubspace(TWorkspace& ws, double tolerance) const;
   TChange Sweep(TSize leftOut, TWorkspace& ws, double tolerance) const;
+  /// The sweep's model: the Ritz axes, their shrink factors and the objects'
+  /// scores; false when the subspace iteration broke down.
+  bool FitModel(TSize leftOut, TWorkspace& ws, double tolerance, TChange& change) const;
+  /// The sweep's new cells, each object's solved for the model at once.
+  void SolveCells(TSize leftOut, TWorkspace& ws, TChange& change) const;
   void BaseRow(TSize i, std::span<double> row) const;
 
   const TFloatMatrix& data_;
