@@ -51,6 +51,24 @@ bool SameBits(const std::vector<double>& a, const std::vector<double>& b) {
          (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
 }
 
+// A part of objects first..last with the full sample's results and room
+// for each object's reduced sample.
+TJackknifePart EmptyPart(const TJackknifeInput& in, TSize first, TSize last) {
+  const TSize p = in.variableCount, k = in.axisCount;
+  TJackknifePart part;
+  part.objectCount = in.objectCount;
+  part.variableCount = p;
+  part.axisCount = k;
+  part.first = first;
+  part.last = last;
+  part.eigenvalues.assign(in.eigenvalues.Data(), in.eigenvalues.Data() + p);
+  for (TSize a = 1; a <= k; ++a)
+    part.axes.insert(part.axes.end(), in.eigenvectors.Column(a), in.eigenvectors.Column(a) + p);
+  if (in.allometry) part.macs.assign(in.allometry->macs.Data(), in.allometry->macs.Data() + p);
+  part.samples.resize(std::size_t(last - first + 1) * part.SampleSize());
+  return part;
+}
+
 }  // namespace
 
 TJackknifePart RunJackknifePart(const TJackknifeInput& in, TSize first, TSize last,
@@ -61,19 +79,9 @@ TJackknifePart RunJackknifePart(const TJackknifeInput& in, TSize first, TSize la
              "objects " + std::to_string(first) + " to " + std::to_string(last) + " of " +
                  std::to_string(n));
   ClearFloatFaults();
-  TJackknifePart part;
-  part.objectCount = n;
-  part.variableCount = p;
-  part.axisCount = k;
-  part.first = first;
-  part.last = last;
-  part.eigenvalues.assign(in.eigenvalues.Data(), in.eigenvalues.Data() + p);
-  for (TSize a = 1; a <= k; ++a)
-    part.axes.insert(part.axes.end(), in.eigenvectors.Column(a), in.eigenvectors.Column(a) + p);
-  if (in.allometry) part.macs.assign(in.allometry->macs.Data(), in.allometry->macs.Data() + p);
+  TJackknifePart part = EmptyPart(in, first, last);
   const std::size_t size = part.SampleSize();
   const TSize objects = last - first + 1;
-  part.samples.resize(std::size_t(objects) * size);
 
   // The loop's own decomposition, set up as the one-piece loop sets it up.
   TLeaveOneOut leaveOneOut(in.data, n, p, in.method, PreparationCheckpoint(p, settings.observer));
@@ -175,10 +183,9 @@ struct TFullSample {
   TFloatMatrix noData{0, 0};
 };
 
-}  // namespace
-
-TJackknifeResults MergeJackknifeParts(std::span<const TJackknifePart* const> parts,
-                                      TJackknifeCollector* collector) {
+// The parts in object order, refused unless they fit together and cover
+// every object once.
+std::vector<const TJackknifePart*> OrderedParts(std::span<const TJackknifePart* const> parts) {
   if (parts.empty()) Mismatch("The jackknife's parts do not cover every object once", "no parts");
   std::vector<const TJackknifePart*> ordered(parts.begin(), parts.end());
   std::sort(ordered.begin(), ordered.end(),
@@ -209,6 +216,16 @@ TJackknifeResults MergeJackknifeParts(std::span<const TJackknifePart* const> par
     Mismatch("The jackknife's parts do not cover every object once",
              "objects " + std::to_string(next) + " to " + std::to_string(n) + " are missing");
 
+  return ordered;
+}
+
+}  // namespace
+
+TJackknifeResults MergeJackknifeParts(std::span<const TJackknifePart* const> parts,
+                                      TJackknifeCollector* collector) {
+  const std::vector<const TJackknifePart*> ordered = OrderedParts(parts);
+  const TJackknifePart& one = *ordered.front();
+  const TSize n = one.objectCount, p = one.variableCount, k = one.axisCount;
   ClearFloatFaults();
   const std::size_t size = one.SampleSize();
   const bool allometry = !one.macs.empty();
